@@ -1,0 +1,45 @@
+# Kestrova: `make run` builds and starts the program, `make test` builds and
+# runs every test. Builds are incremental and use both cores.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD := build
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all build run test deps native asan win64 win32 clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/native/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/native $(CMAKE_FLAGS)
+$(BUILD)/asan/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/asan $(CMAKE_FLAGS) -DKESTROVA_SANITIZE=ON
+$(BUILD)/win64/CMakeCache.txt:
+	scripts/wine-prefix --env-only >/dev/null
+	WINEPREFIX=$(CURDIR)/$(BUILD)/wine/prefix cmake -S . -B $(BUILD)/win64 $(CMAKE_FLAGS) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+$(BUILD)/win32/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+
+native: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native -j $(JOBS)
+asan: deps $(BUILD)/asan/CMakeCache.txt
+	cmake --build $(BUILD)/asan -j $(JOBS)
+win64: deps $(BUILD)/win64/CMakeCache.txt
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+win32: deps $(BUILD)/win32/CMakeCache.txt
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+# Kestrova.exe (64-bit and 32-bit) and the native tools.
+build: native win64 win32
+
+run: deps win64
+	scripts/run-program $(BUILD)/win64/Kestrova.exe
+
+test: deps native asan win64 win32
+	scripts/run-tests $(BUILD)
+
+
+clean:
+	rm -rf $(BUILD)

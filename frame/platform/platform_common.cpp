@@ -1,0 +1,39 @@
+// Platform pieces that are the same on every system.
+#include <cctype>
+
+#include "frame/platform/platform.h"
+
+namespace plat {
+
+namespace {
+
+bool MatchFrom(const char* n, const char* p) {
+  for (;; ++n, ++p) {
+    if (*p == '*') {
+      while (*p == '*') ++p;
+      if (!*p) return true;
+      for (; *n; ++n)
+        if (MatchFrom(n, p)) return true;
+      return MatchFrom(n, p);
+    }
+    if (!*p) return !*n;
+    if (!*n) return false;
+    if (*p != '?' && std::toupper(static_cast<unsigned char>(*p)) !=
+                         std::toupper(static_cast<unsigned char>(*n)))
+      return false;
+  }
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  if (MatchFrom(name.c_str(), pattern.c_str())) return true;
+  // "NAME*.*" also matches names without any dot, as on Windows.
+  if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
+      name.find('.') == std::string::npos)
+    return MatchFrom(name.c_str(), pattern.substr(0, pattern.size() - 2).c_str());
+  return false;
+}
+
+}  // namespace plat

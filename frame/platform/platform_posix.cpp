@@ -1,0 +1,909 @@
+// The platform layer on Linux: an emulation of Windows drives over host
+// folders (see emulation.h). Paths come in Windows form and are mapped to
+// the host; names are found without regard to case, as Windows does.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "frame/platform/emulation.h"
+#include "frame/platform/platform.h"
+
+namespace plat {
+
+namespace {
+
+thread_local uint32_t t_lastError = 0;
+
+uint32_t Fail(uint32_t code) {
+  t_lastError = code;
+  return code;
+}
+
+uint32_t ErrnoToCode(int e) {
+  switch (e) {
+    case ENOENT: return kErrFileNotFound;
+    case ENOTDIR: return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kErrAccessDenied;
+    case EEXIST: return kErrAlreadyExists;
+    case ENOSPC: return kErrDiskFull;
+    case ENAMETOOLONG: return kErrInvalidName;
+    case ENOTEMPTY: return kErrDirNotEmpty;
+    default: return 1117;  // an I/O device error
+  }
+}
+
+// ---- drives and paths ------------------------------------------------------
+
+struct DriveTable {
+  std::mutex mutex;
+  std::map<char, EmulatedDrive> drives;
+  std::string currentFolder;  // Windows form
+};
+
+DriveTable& Drives() {
+  static DriveTable* table = [] {
+    auto* t = new DriveTable;
+    EmulatedDrive root;
+    root.hostFolder = "/";
+    t->drives['Z'] = root;
+    char buf[4096];
+    t->currentFolder = getcwd(buf, sizeof buf) ? EmuWindowsPath(buf) : "Z:\\";
+    return t;
+  }();
+  return *table;
+}
+
+bool LookUpDrive(char letter, EmulatedDrive* drive) {
+  DriveTable& t = Drives();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  auto it = t.drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  if (it == t.drives.end()) return false;
+  *drive = it->second;
+  return true;
+}
+
+// A Windows path made absolute and split: drive letter and components,
+// with "." and ".." resolved.
+struct WinPath {
+  char drive = 0;
+  std::vector<std::string> parts;
+};
+
+bool ParseWinPath(const std::string& input, WinPath* out) {
+  std::string p = input;
+  while (!p.empty() && p.back() == ' ') p.pop_back();  // trailing blanks are ignored
+  std::replace(p.begin(), p.end(), '/', '\\');
+  if (p.empty()) return false;
+  std::string full;
+  if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+    if (p.size() > 2 && p[2] != '\\') {
+      // "A:name" is relative to the current folder of that drive: take the root.
+      full = p.substr(0, 2) + "\\" + p.substr(2);
+    } else {
+      full = p;
+    }
+  } else if (p[0] == '\\') {
+    if (p.size() > 1 && p[1] == '\\') return false;  // network paths are not emulated
+    std::lock_guard<std::mutex> lock(Drives().mutex);
+    full = Drives().currentFolder.substr(0, 2) + p;
+  } else {
+    std::lock_guard<std::mutex> lock(Drives().mutex);
+    full = Drives().currentFolder + "\\" + p;
+  }
+  out->drive = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
+  out->parts.clear();
+  size_t i = 2;
+  while (i < full.size()) {
+    while (i < full.size() && full[i] == '\\') ++i;
+    size_t j = full.find('\\', i);
+    if (j == std::string::npos) j = full.size();
+    std::string part = full.substr(i, j - i);
+    if (part == "..") {
+      if (!out->parts.empty()) out->parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      out->parts.push_back(part);
+    }
+    i = j;
+  }
+  return true;
+}
+
+std::string JoinHost(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// The host name in folder for name: the exact one, else one that differs
+// only in case, else name itself (for a file about to be created).
+std::string FindHostName(const std::string& folder, const std::string& name) {
+  struct stat st;
+  if (lstat(JoinHost(folder, name).c_str(), &st) == 0) return name;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return name;
+  std::string found = name;
+  while (dirent* e = readdir(dir)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0) {
+      found = e->d_name;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+// Host path of a Windows path; false when the drive is not mapped.
+bool ToHost(const std::string& windowsPath, std::string* host, char* driveLetter = nullptr) {
+  WinPath wp;
+  if (!ParseWinPath(windowsPath, &wp)) return false;
+  EmulatedDrive drive;
+  if (!LookUpDrive(wp.drive, &drive)) return false;
+  std::string h = drive.hostFolder;
+  for (const std::string& part : wp.parts) h = JoinHost(h, FindHostName(h, part));
+  *host = h;
+  if (driveLetter) *driveLetter = wp.drive;
+  return true;
+}
+
+uint64_t ToFileTime(const timespec& ts) {
+  return (static_cast<uint64_t>(ts.tv_sec) + 11644473600ULL) * 10000000ULL +
+         static_cast<uint64_t>(ts.tv_nsec) / 100;
+}
+
+timespec FromFileTime(uint64_t ft) {
+  timespec ts;
+  uint64_t units = ft - 11644473600ULL * 10000000ULL;
+  ts.tv_sec = static_cast<time_t>(units / 10000000ULL);
+  ts.tv_nsec = static_cast<long>((units % 10000000ULL) * 100);
+  return ts;
+}
+
+uint32_t AttributesOf(const struct stat& st) {
+  uint32_t a = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if (!(st.st_mode & S_IWUSR)) a |= kAttrReadOnly;
+  return a;
+}
+
+// Bytes in use on an emulated drive, counted in whole clusters.
+uint64_t ClustersInUse(const std::string& folder, uint64_t clusterBytes) {
+  uint64_t clusters = 0;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return 0;
+  while (dirent* e = readdir(dir)) {
+    if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, "..")) continue;
+    std::string path = JoinHost(folder, e->d_name);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode))
+      clusters += ClustersInUse(path, clusterBytes);
+    else
+      clusters += (static_cast<uint64_t>(st.st_size) + clusterBytes - 1) / clusterBytes;
+  }
+  closedir(dir);
+  return clusters;
+}
+
+// ---- faults ------------------------------------------------------------------
+
+struct ArmedFault {
+  Fault fault;
+  int skip;
+  std::string pathPart;
+};
+
+std::mutex g_faultMutex;
+std::vector<ArmedFault> g_faults;
+std::atomic<bool> g_anyFault{false};
+
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+  if (part.empty()) return true;
+  auto it = std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+  });
+  return it != text.end();
+}
+
+// True when an armed fault of this kind fires for this call.
+bool FaultFires(Fault fault, const std::string& windowsPath) {
+  if (!g_anyFault.load(std::memory_order_relaxed)) return false;
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  for (size_t i = 0; i < g_faults.size(); ++i) {
+    ArmedFault& f = g_faults[i];
+    if (f.fault != fault || !ContainsNoCase(windowsPath, f.pathPart)) continue;
+    if (f.skip > 0) {
+      --f.skip;
+      return false;
+    }
+    g_faults.erase(g_faults.begin() + static_cast<long>(i));
+    g_anyFault = !g_faults.empty();
+    return true;
+  }
+  return false;
+}
+
+// ---- open files ----------------------------------------------------------------
+
+struct OpenFile {
+  int fd = -1;
+  char drive = 0;
+  std::string windowsPath;
+  std::string hostPath;
+  uint32_t access = 0;
+  uint32_t share = 0;
+};
+
+std::mutex g_filesMutex;
+std::map<FileHandle, OpenFile> g_files;
+FileHandle g_nextHandle = 100;
+
+bool GetOpenFile(FileHandle h, OpenFile* file) {
+  std::lock_guard<std::mutex> lock(g_filesMutex);
+  auto it = g_files.find(h);
+  if (it == g_files.end()) return false;
+  *file = it->second;
+  return true;
+}
+
+// True when an open with this access and share may join the handles
+// already open on hostPath, as Windows share modes decide.
+bool ShareAllows(const std::string& hostPath, uint32_t access, uint32_t share) {
+  std::lock_guard<std::mutex> lock(g_filesMutex);
+  for (const auto& [h, f] : g_files) {
+    if (f.hostPath != hostPath) continue;
+    if ((access & kWrite) && !(f.share & kShareWrite)) return false;
+    if ((access & kRead) && !(f.share & kShareRead)) return false;
+    if ((f.access & kWrite) && !(share & kShareWrite)) return false;
+    if ((f.access & kRead) && !(share & kShareRead)) return false;
+  }
+  return true;
+}
+
+// ---- listings ------------------------------------------------------------------
+
+struct Listing {
+  std::vector<FindEntry> entries;
+  size_t next = 0;
+};
+
+std::mutex g_findMutex;
+std::map<FindHandle, Listing> g_listings;
+FindHandle g_nextFind = 100;
+
+FindEntry EntryOf(const std::string& name, const struct stat& st) {
+  FindEntry e;
+  e.name = name;
+  e.attributes = AttributesOf(st);
+  e.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+  e.times.creation = ToFileTime(st.st_mtim);
+  e.times.access = ToFileTime(st.st_atim);
+  e.times.write = ToFileTime(st.st_mtim);
+  return e;
+}
+
+// ---- shell helpers ----------------------------------------------------------------
+
+std::string ParentOf(const std::string& windowsPath) {
+  size_t k = windowsPath.find_last_of('\\');
+  return k == std::string::npos ? std::string() : windowsPath.substr(0, k);
+}
+
+std::string LastPart(const std::string& windowsPath) {
+  size_t k = windowsPath.find_last_of('\\');
+  return k == std::string::npos ? windowsPath : windowsPath.substr(k + 1);
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+bool IsFolder(const std::string& windowsPath) {
+  uint32_t a = GetAttributes(windowsPath);
+  return a != kAttrInvalid && (a & kAttrDirectory);
+}
+
+uint32_t CopyOneFile(const std::string& from, const std::string& to) {
+  FileHandle in = FileOpen(from, kRead, Disposition::OpenExisting, kShareRead);
+  if (in == kNoFile) return kErrShellNoSource;
+  FileHandle out = FileOpen(to, kWrite, Disposition::CreateAlways, kShareNone);
+  if (out == kNoFile) {
+    uint32_t code = LastError();
+    FileClose(in);
+    return code;
+  }
+  std::vector<char> buffer(1 << 20);
+  uint32_t result = 0;
+  for (;;) {
+    uint32_t got = 0;
+    if (!FileRead(in, buffer.data(), static_cast<uint32_t>(buffer.size()), &got)) {
+      result = LastError();
+      break;
+    }
+    if (got == 0) break;
+    uint32_t done = 0;
+    if (!FileWrite(out, buffer.data(), got, &done) || done != got) {
+      result = kErrDiskFull;
+      break;
+    }
+  }
+  FileTimes times;
+  if (result == 0 && FileGetTimes(in, &times)) FileSetTimes(out, times);
+  FileClose(in);
+  FileClose(out);
+  return result;
+}
+
+uint32_t DeleteTree(const std::string& windowsPath) {
+  if (!IsFolder(windowsPath)) {
+    if (!DeleteOneFile(windowsPath)) return LastError();
+    return 0;
+  }
+  FindEntry e;
+  FindHandle h = FindFirst(windowsPath + "\\*.*", &e);
+  if (h != kNoFind) {
+    do {
+      if (e.name == "." || e.name == "..") continue;
+      if (uint32_t code = DeleteTree(windowsPath + "\\" + e.name)) {
+        FindClose(h);
+        return code;
+      }
+    } while (FindNext(h, &e));
+    FindClose(h);
+  }
+  return RemoveFolder(windowsPath) ? 0 : LastError();
+}
+
+uint32_t CopyTree(const std::string& from, const std::string& to) {
+  if (!IsFolder(from)) return CopyOneFile(from, to);
+  if (!CreateFolder(to) && LastError() != kErrAlreadyExists) return LastError();
+  FindEntry e;
+  FindHandle h = FindFirst(from + "\\*.*", &e);
+  if (h == kNoFind) return 0;
+  uint32_t code = 0;
+  do {
+    if (e.name == "." || e.name == "..") continue;
+    code = CopyTree(from + "\\" + e.name, to + "\\" + e.name);
+  } while (code == 0 && FindNext(h, &e));
+  FindClose(h);
+  return code;
+}
+
+}  // namespace
+
+// ---- emulation control ------------------------------------------------------------
+
+void EmuMapDrive(char letter, const EmulatedDrive& drive) {
+  DriveTable& t = Drives();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  t.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = drive;
+}
+
+void EmuUnmapDrive(char letter) {
+  DriveTable& t = Drives();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  t.drives.erase(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+EmulatedDrive EmuFloppy(const std::string& hostFolder) {
+  EmulatedDrive d;
+  d.hostFolder = hostFolder;
+  d.type = kDriveRemovable;
+  d.capacity = 1457664;
+  d.bytesPerSector = 512;
+  d.sectorsPerCluster = 1;
+  return d;
+}
+
+std::string EmuHostPath(const std::string& windowsPath) {
+  std::string host;
+  return ToHost(windowsPath, &host) ? host : std::string();
+}
+
+std::string EmuWindowsPath(const std::string& hostPath) {
+  std::string w = "Z:";
+  if (hostPath.empty() || hostPath[0] != '/') w += "\\";
+  for (char c : hostPath) w += (c == '/') ? '\\' : c;
+  if (w.size() > 3 && w.back() == '\\') w.pop_back();
+  return w;
+}
+
+void EmuInjectFault(Fault fault, int skip, const std::string& pathPart) {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  g_faults.push_back({fault, skip, pathPart});
+  g_anyFault = true;
+}
+
+void EmuClearFaults() {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  g_faults.clear();
+  g_anyFault = false;
+}
+
+// ---- errors -------------------------------------------------------------------------
+
+uint32_t LastError() { return t_lastError; }
+void SetLastErrorCode(uint32_t code) { t_lastError = code; }
+
+// ---- files ----------------------------------------------------------------------------
+
+FileHandle FileOpen(const std::string& path, uint32_t access, Disposition disposition,
+                    uint32_t share, bool /*sequential*/) {
+  std::string host;
+  char letter = 0;
+  if (!ToHost(path, &host, &letter)) {
+    Fail(kErrPathNotFound);
+    return kNoFile;
+  }
+  if (FaultFires(Fault::OpenFails, path)) {
+    Fail(kErrAccessDenied);
+    return kNoFile;
+  }
+  struct stat st;
+  bool existed = stat(host.c_str(), &st) == 0;
+  if (existed && S_ISDIR(st.st_mode)) {
+    Fail(kErrAccessDenied);
+    return kNoFile;
+  }
+  if (existed && (access & kWrite) && !(st.st_mode & S_IWUSR)) {
+    Fail(kErrAccessDenied);  // read-only file
+    return kNoFile;
+  }
+  int flags = 0;
+  switch (disposition) {
+    case Disposition::OpenAlways: flags = O_CREAT; break;
+    case Disposition::CreateAlways: flags = O_CREAT | O_TRUNC; break;
+    case Disposition::OpenExisting: flags = 0; break;
+    case Disposition::TruncateExisting: flags = O_TRUNC; break;
+    case Disposition::CreateNew: flags = O_CREAT | O_EXCL; break;
+  }
+  if (!existed && (disposition == Disposition::OpenExisting ||
+                   disposition == Disposition::TruncateExisting)) {
+    struct stat parent;
+    std::string folder = host.substr(0, host.find_last_of('/') + 1);
+    Fail(stat(folder.c_str(), &parent) == 0 ? kErrFileNotFound : kErrPathNotFound);
+    return kNoFile;
+  }
+  if (existed && disposition == Disposition::CreateNew) {
+    Fail(kErrFileExists);
+    return kNoFile;
+  }
+  if (!ShareAllows(host, access, share)) {
+    Fail(kErrSharingViolation);
+    return kNoFile;
+  }
+  int mode = (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if ((flags & O_TRUNC) && mode == O_RDONLY) mode = O_RDWR;
+  int fd = open(host.c_str(), mode | flags | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    uint32_t code = ErrnoToCode(errno);
+    if (code == kErrFileNotFound && !existed) code = kErrPathNotFound;
+    Fail(code);
+    return kNoFile;
+  }
+  OpenFile f;
+  f.fd = fd;
+  f.drive = letter;
+  f.windowsPath = path;
+  f.hostPath = host;
+  f.access = access;
+  f.share = share;
+  FileHandle h;
+  {
+    std::lock_guard<std::mutex> lock(g_filesMutex);
+    h = g_nextHandle++;
+    g_files[h] = f;
+  }
+  bool reportsExisting = existed && (disposition == Disposition::OpenAlways ||
+                                     disposition == Disposition::CreateAlways);
+  t_lastError = reportsExisting ? kErrAlreadyExists : kErrNone;
+  return h;
+}
+
+bool FileRead(FileHandle h, void* buffer, uint32_t size, uint32_t* done) {
+  *done = 0;
+  OpenFile f;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  if (size > 1 && FaultFires(Fault::ShortRead, f.windowsPath)) size /= 2;
+  char* p = static_cast<char*>(buffer);
+  while (*done < size) {
+    ssize_t n = read(f.fd, p + *done, size - *done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(ErrnoToCode(errno)), false;
+    }
+    if (n == 0) break;
+    *done += static_cast<uint32_t>(n);
+  }
+  t_lastError = 0;
+  return true;
+}
+
+bool FileWrite(FileHandle h, const void* buffer, uint32_t size, uint32_t* done) {
+  *done = 0;
+  OpenFile f;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  if (FaultFires(Fault::DiskFull, f.windowsPath)) return Fail(kErrDiskFull), false;
+  if (size > 1 && FaultFires(Fault::ShortWrite, f.windowsPath)) size /= 2;
+  EmulatedDrive drive;
+  if (LookUpDrive(f.drive, &drive) && drive.capacity > 0 && size > 0) {
+    // Only whole clusters that are still free can take new bytes.
+    uint64_t cluster = static_cast<uint64_t>(drive.bytesPerSector) * drive.sectorsPerCluster;
+    uint64_t total = static_cast<uint64_t>(drive.capacity) / cluster;
+    uint64_t used = ClustersInUse(drive.hostFolder, cluster);
+    uint64_t free = used < total ? total - used : 0;
+    struct stat st;
+    fstat(f.fd, &st);
+    uint64_t pos = static_cast<uint64_t>(lseek(f.fd, 0, SEEK_CUR));
+    uint64_t sizeNow = static_cast<uint64_t>(st.st_size);
+    uint64_t endAllowed = ((sizeNow + cluster - 1) / cluster + free) * cluster;
+    if (pos + size > endAllowed) {
+      if (pos >= endAllowed) return Fail(kErrDiskFull), false;
+      size = static_cast<uint32_t>(endAllowed - pos);
+    }
+  }
+  const char* p = static_cast<const char*>(buffer);
+  while (*done < size) {
+    ssize_t n = write(f.fd, p + *done, size - *done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(ErrnoToCode(errno)), false;
+    }
+    *done += static_cast<uint32_t>(n);
+  }
+  t_lastError = 0;
+  return true;
+}
+
+bool FileSeek(FileHandle h, int64_t offset) {
+  OpenFile f;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  if (offset < 0) return Fail(kErrInvalidParameter), false;
+  if (lseek(f.fd, static_cast<off_t>(offset), SEEK_SET) < 0) return Fail(ErrnoToCode(errno)), false;
+  t_lastError = 0;
+  return true;
+}
+
+int64_t FileSize(FileHandle h) {
+  OpenFile f;
+  struct stat st;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), -1;
+  if (fstat(f.fd, &st) != 0) return Fail(ErrnoToCode(errno)), -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool FileClose(FileHandle h) {
+  OpenFile f;
+  {
+    std::lock_guard<std::mutex> lock(g_filesMutex);
+    auto it = g_files.find(h);
+    if (it == g_files.end()) return Fail(kErrInvalidHandle), false;
+    f = it->second;
+    g_files.erase(it);
+  }
+  close(f.fd);
+  return true;
+}
+
+bool FileGetTimes(FileHandle h, FileTimes* times) {
+  OpenFile f;
+  struct stat st;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  if (fstat(f.fd, &st) != 0) return Fail(ErrnoToCode(errno)), false;
+  times->creation = ToFileTime(st.st_mtim);
+  times->access = ToFileTime(st.st_atim);
+  times->write = ToFileTime(st.st_mtim);
+  return true;
+}
+
+bool FileSetTimes(FileHandle h, const FileTimes& times) {
+  OpenFile f;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  timespec ts[2];
+  ts[0] = times.access ? FromFileTime(times.access) : timespec{0, UTIME_OMIT};
+  ts[1] = times.write ? FromFileTime(times.write) : timespec{0, UTIME_OMIT};
+  if (futimens(f.fd, ts) != 0) return Fail(ErrnoToCode(errno)), false;
+  return true;
+}
+
+uint32_t GetAttributes(const std::string& path) {
+  std::string host;
+  struct stat st;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), kAttrInvalid;
+  if (stat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), kAttrInvalid;
+  return AttributesOf(st);
+}
+
+bool SetAttributes(const std::string& path, uint32_t attributes) {
+  std::string host;
+  struct stat st;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  if (stat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), false;
+  mode_t mode = st.st_mode & 07777;
+  mode = (attributes & kAttrReadOnly) ? (mode & ~0222) : (mode | 0200);
+  if (chmod(host.c_str(), mode) != 0) return Fail(ErrnoToCode(errno)), false;
+  return true;
+}
+
+bool DeleteOneFile(const std::string& path) {
+  std::string host;
+  struct stat st;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  if (lstat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), false;
+  if (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)) return Fail(kErrAccessDenied), false;
+  if (unlink(host.c_str()) != 0) return Fail(ErrnoToCode(errno)), false;
+  return true;
+}
+
+bool RemoveFolder(const std::string& path) {
+  std::string host;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  if (rmdir(host.c_str()) != 0) return Fail(ErrnoToCode(errno)), false;
+  return true;
+}
+
+bool CreateFolder(const std::string& path) {
+  std::string host;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  if (mkdir(host.c_str(), 0777) != 0) {
+    uint32_t code = ErrnoToCode(errno);
+    return Fail(code == kErrFileNotFound ? kErrPathNotFound : code), false;
+  }
+  return true;
+}
+
+bool PathExists(const std::string& path) { return GetAttributes(path) != kAttrInvalid; }
+
+int64_t SizeOfPath(const std::string& path) {
+  std::string host;
+  struct stat st;
+  if (!ToHost(path, &host) || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+// ---- listing ----------------------------------------------------------------------------
+
+FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
+  std::string folder = ParentOf(pattern);
+  std::string mask = LastPart(pattern);
+  WinPath wp;
+  if (folder.empty() || !ParseWinPath(folder + "\\", &wp)) return Fail(kErrPathNotFound), kNoFind;
+  std::string host;
+  if (!ToHost(folder + "\\", &host)) return Fail(kErrPathNotFound), kNoFind;
+  DIR* dir = opendir(host.c_str());
+  if (!dir) return Fail(kErrPathNotFound), kNoFind;
+  Listing listing;
+  while (dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    bool dotEntry = name == "." || name == "..";
+    if (dotEntry && wp.parts.empty()) continue;  // a drive root has no "." and ".."
+    if (!MatchesPattern(name, mask)) continue;
+    struct stat st;
+    if (stat(JoinHost(host, name).c_str(), &st) != 0) continue;
+    listing.entries.push_back(EntryOf(name, st));
+  }
+  closedir(dir);
+  if (listing.entries.empty()) return Fail(kErrFileNotFound), kNoFind;
+  // Listings come in name order, so runs repeat exactly.
+  std::sort(listing.entries.begin(), listing.entries.end(),
+            [](const FindEntry& a, const FindEntry& b) {
+              bool ad = a.name == "." || a.name == "..";
+              bool bd = b.name == "." || b.name == "..";
+              if (ad != bd) return ad;
+              return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+            });
+  *entry = listing.entries[0];
+  listing.next = 1;
+  std::lock_guard<std::mutex> lock(g_findMutex);
+  FindHandle h = g_nextFind++;
+  g_listings[h] = std::move(listing);
+  t_lastError = 0;
+  return h;
+}
+
+bool FindNext(FindHandle h, FindEntry* entry) {
+  std::lock_guard<std::mutex> lock(g_findMutex);
+  auto it = g_listings.find(h);
+  if (it == g_listings.end()) return Fail(kErrInvalidHandle), false;
+  Listing& l = it->second;
+  if (l.next >= l.entries.size()) return Fail(18), false;  // no more files
+  *entry = l.entries[l.next++];
+  return true;
+}
+
+void FindClose(FindHandle h) {
+  std::lock_guard<std::mutex> lock(g_findMutex);
+  g_listings.erase(h);
+}
+
+// ---- drives -------------------------------------------------------------------------------
+
+uint32_t DriveType(const std::string& root) {
+  if (root.size() < 2 || root[1] != ':') return kDriveNoRoot;
+  EmulatedDrive drive;
+  if (!LookUpDrive(root[0], &drive)) return kDriveNoRoot;
+  return drive.type;
+}
+
+bool DiskFreeSpace(const std::string& root, DiskGeometry* g) {
+  EmulatedDrive drive;
+  if (root.size() < 2 || root[1] != ':' || !LookUpDrive(root[0], &drive))
+    return Fail(kErrPathNotFound), false;
+  if (drive.capacity > 0) {
+    uint64_t cluster = static_cast<uint64_t>(drive.bytesPerSector) * drive.sectorsPerCluster;
+    uint64_t total = static_cast<uint64_t>(drive.capacity) / cluster;
+    uint64_t used = ClustersInUse(drive.hostFolder, cluster);
+    g->bytesPerSector = drive.bytesPerSector;
+    g->sectorsPerCluster = drive.sectorsPerCluster;
+    g->totalClusters = static_cast<uint32_t>(total);
+    g->freeClusters = static_cast<uint32_t>(used < total ? total - used : 0);
+    return true;
+  }
+  struct statvfs vfs;
+  if (statvfs(drive.hostFolder.c_str(), &vfs) != 0) return Fail(ErrnoToCode(errno)), false;
+  // Report in 4096-byte clusters, capped as the 32-bit interface is.
+  uint64_t unit = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+  auto clusters = [&](uint64_t blocks) {
+    return static_cast<uint32_t>(std::min<uint64_t>(blocks * unit / 4096, 0xFFFFFFFFULL));
+  };
+  g->bytesPerSector = 512;
+  g->sectorsPerCluster = 8;
+  g->totalClusters = clusters(vfs.f_blocks);
+  g->freeClusters = clusters(vfs.f_bavail);
+  return true;
+}
+
+// ---- shell ---------------------------------------------------------------------------------
+
+uint32_t ShellFileOperation(ShellOp op, const std::string& from, const std::string& to,
+                            uint32_t flags) {
+  std::vector<std::string> sources;
+  std::string folder = ParentOf(from);
+  if (HasWildcard(LastPart(from))) {
+    FindEntry e;
+    FindHandle h = FindFirst(from, &e);
+    if (h != kNoFind) {
+      do {
+        if (e.name == "." || e.name == "..") continue;
+        if ((flags & kShellFilesOnly) && (e.attributes & kAttrDirectory)) continue;
+        sources.push_back(folder + "\\" + e.name);
+      } while (FindNext(h, &e));
+      FindClose(h);
+    }
+    if (sources.empty()) return 0;
+  } else {
+    if (!PathExists(from)) return kErrShellNoSource;
+    sources.push_back(from);
+  }
+
+  if (op == ShellOp::Delete) {
+    for (const std::string& s : sources)
+      if (uint32_t code = DeleteTree(s)) return code;
+    return 0;
+  }
+  if (op == ShellOp::Rename) {
+    std::string a, b;
+    if (!ToHost(from, &a) || !ToHost(to, &b)) return kErrPathNotFound;
+    if (PathExists(to)) return kErrAlreadyExists;
+    return rename(a.c_str(), b.c_str()) == 0 ? 0 : ErrnoToCode(errno);
+  }
+  // Copy or move: into the target folder, or onto the target name.
+  bool intoFolder = sources.size() > 1 || HasWildcard(LastPart(from)) || IsFolder(to);
+  if (intoFolder && !IsFolder(to) && !CreateFolder(to)) return LastError();
+  for (const std::string& s : sources) {
+    std::string target = intoFolder ? to + "\\" + LastPart(s) : to;
+    if (op == ShellOp::Move) {
+      std::string a, b;
+      if (ToHost(s, &a) && ToHost(target, &b) && rename(a.c_str(), b.c_str()) == 0) continue;
+    }
+    if (uint32_t code = CopyTree(s, target)) return code;
+    if (!IsFolder(s) && SizeOfPath(target) != SizeOfPath(s)) return kErrDiskFull;
+    if (op == ShellOp::Move)
+      if (uint32_t code = DeleteTree(s)) return code;
+  }
+  return 0;
+}
+
+// ---- names, folders and time ----------------------------------------------------------------
+
+uint32_t TempFileName(const std::string& folder, const std::string& prefix, std::string* path) {
+  static std::atomic<uint32_t> counter{static_cast<uint32_t>(time(nullptr))};
+  if (!IsFolder(folder)) return Fail(kErrDirectory), 0;
+  std::string base = folder;
+  if (base.empty() || base.back() != '\\') base += '\\';
+  base += prefix.substr(0, 3);
+  for (int tries = 0; tries < 65535; ++tries) {
+    uint32_t unique = (counter++ & 0xFFFF);
+    if (unique == 0) continue;
+    char hex[8];
+    snprintf(hex, sizeof hex, "%X", unique);
+    std::string candidate = base + hex + ".tmp";
+    FileHandle h = FileOpen(candidate, kWrite, Disposition::CreateNew, kShareNone);
+    if (h == kNoFile) {
+      if (LastError() == kErrFileExists) continue;
+      return 0;
+    }
+    FileClose(h);
+    *path = candidate;
+    return unique;
+  }
+  return Fail(kErrFileExists), 0;
+}
+
+std::string TempFolder() {
+  const char* tmp = getenv("TMPDIR");
+  std::string w = EmuWindowsPath(tmp && *tmp ? tmp : "/tmp");
+  if (w.back() != '\\') w += '\\';
+  return w;
+}
+
+std::string CurrentFolder() {
+  std::lock_guard<std::mutex> lock(Drives().mutex);
+  return Drives().currentFolder;
+}
+
+bool SetCurrentFolder(const std::string& path) {
+  WinPath wp;
+  if (!ParseWinPath(path, &wp) || !IsFolder(path)) return Fail(kErrPathNotFound), false;
+  std::string w(1, wp.drive);
+  w += ":";
+  for (const std::string& part : wp.parts) w += "\\" + part;
+  if (wp.parts.empty()) w += "\\";
+  std::lock_guard<std::mutex> lock(Drives().mutex);
+  Drives().currentFolder = w;
+  return true;
+}
+
+LocalTime Now() {
+  timeval tv;
+  gettimeofday(&tv, nullptr);
+  tm t;
+  localtime_r(&tv.tv_sec, &t);
+  LocalTime lt;
+  lt.year = t.tm_year + 1900;
+  lt.month = t.tm_mon + 1;
+  lt.dayOfWeek = t.tm_wday;
+  lt.day = t.tm_mday;
+  lt.hour = t.tm_hour;
+  lt.minute = t.tm_min;
+  lt.second = t.tm_sec;
+  lt.milliseconds = static_cast<int>(tv.tv_usec / 1000);
+  return lt;
+}
+
+uint64_t TickCount() {
+  using namespace std::chrono;
+  return static_cast<uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+VersionInfo QueryVersion() {
+  // The emulation presents itself as the NT family.
+  VersionInfo v;
+  v.ok = true;
+  v.platformId = 2;
+  v.major = 5;
+  v.minor = 1;
+  v.build = 2600;
+  v.servicePack = "Service Pack 3";
+  return v;
+}
+
+}  // namespace plat

@@ -1,0 +1,269 @@
+// The platform layer on Windows: thin wrappers over the Win32 "A" functions.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "frame/platform/platform.h"
+
+namespace plat {
+
+namespace {
+
+std::string Trimmed(const std::string& s) {
+  size_t end = s.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : s.substr(0, end + 1);
+}
+
+uint64_t JoinTime(const FILETIME& t) {
+  return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+FILETIME SplitTime(uint64_t v) {
+  FILETIME t;
+  t.dwLowDateTime = static_cast<DWORD>(v);
+  t.dwHighDateTime = static_cast<DWORD>(v >> 32);
+  return t;
+}
+
+FindEntry EntryOf(const WIN32_FIND_DATAA& d) {
+  FindEntry e;
+  e.attributes = d.dwFileAttributes;
+  e.times.creation = JoinTime(d.ftCreationTime);
+  e.times.access = JoinTime(d.ftLastAccessTime);
+  e.times.write = JoinTime(d.ftLastWriteTime);
+  e.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  e.name = d.cFileName;
+  return e;
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+std::string LastPart(const std::string& path) {
+  size_t k = path.find_last_of('\\');
+  return k == std::string::npos ? path : path.substr(k + 1);
+}
+
+}  // namespace
+
+uint32_t LastError() { return GetLastError(); }
+void SetLastErrorCode(uint32_t code) { SetLastError(code); }
+
+FileHandle FileOpen(const std::string& path, uint32_t access, Disposition disposition,
+                    uint32_t share, bool sequential) {
+  DWORD desired = ((access & kRead) ? GENERIC_READ : 0) | ((access & kWrite) ? GENERIC_WRITE : 0);
+  DWORD shareMode = ((share & kShareRead) ? FILE_SHARE_READ : 0) |
+                    ((share & kShareWrite) ? FILE_SHARE_WRITE : 0);
+  DWORD how = OPEN_EXISTING;
+  switch (disposition) {
+    case Disposition::OpenAlways: how = OPEN_ALWAYS; break;
+    case Disposition::CreateAlways: how = CREATE_ALWAYS; break;
+    case Disposition::OpenExisting: how = OPEN_EXISTING; break;
+    case Disposition::TruncateExisting: how = TRUNCATE_EXISTING; break;
+    case Disposition::CreateNew: how = CREATE_NEW; break;
+  }
+  DWORD flags = FILE_ATTRIBUTE_NORMAL | (sequential ? FILE_FLAG_SEQUENTIAL_SCAN : 0);
+  HANDLE h = CreateFileA(Trimmed(path).c_str(), desired, shareMode, nullptr, how, flags, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return kNoFile;
+  // CreateFileA leaves 183 after open-always and create-always found the
+  // file; any other success leaves the code untouched, so clear it.
+  if (GetLastError() != ERROR_ALREADY_EXISTS) SetLastError(0);
+  return reinterpret_cast<FileHandle>(h);
+}
+
+bool FileRead(FileHandle h, void* buffer, uint32_t size, uint32_t* done) {
+  DWORD got = 0;
+  BOOL ok = ReadFile(reinterpret_cast<HANDLE>(h), buffer, size, &got, nullptr);
+  *done = got;
+  return ok != 0;
+}
+
+bool FileWrite(FileHandle h, const void* buffer, uint32_t size, uint32_t* done) {
+  DWORD put = 0;
+  BOOL ok = WriteFile(reinterpret_cast<HANDLE>(h), buffer, size, &put, nullptr);
+  *done = put;
+  return ok != 0;
+}
+
+bool FileSeek(FileHandle h, int64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  SetLastError(0);
+  DWORD low = SetFilePointer(reinterpret_cast<HANDLE>(h), static_cast<LONG>(offset & 0xFFFFFFFF),
+                             &high, FILE_BEGIN);
+  return !(low == INVALID_SET_FILE_POINTER && GetLastError() != 0);
+}
+
+int64_t FileSize(FileHandle h) {
+  DWORD high = 0;
+  SetLastError(0);
+  DWORD low = GetFileSize(reinterpret_cast<HANDLE>(h), &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != 0) return -1;
+  return (static_cast<int64_t>(high) << 32) | low;
+}
+
+bool FileClose(FileHandle h) { return CloseHandle(reinterpret_cast<HANDLE>(h)) != 0; }
+
+bool FileGetTimes(FileHandle h, FileTimes* times) {
+  FILETIME c, a, w;
+  if (!GetFileTime(reinterpret_cast<HANDLE>(h), &c, &a, &w)) return false;
+  times->creation = JoinTime(c);
+  times->access = JoinTime(a);
+  times->write = JoinTime(w);
+  return true;
+}
+
+bool FileSetTimes(FileHandle h, const FileTimes& times) {
+  FILETIME c = SplitTime(times.creation), a = SplitTime(times.access), w = SplitTime(times.write);
+  return SetFileTime(reinterpret_cast<HANDLE>(h), times.creation ? &c : nullptr,
+                     times.access ? &a : nullptr, times.write ? &w : nullptr) != 0;
+}
+
+uint32_t GetAttributes(const std::string& path) {
+  return GetFileAttributesA(Trimmed(path).c_str());
+}
+
+bool SetAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesA(Trimmed(path).c_str(), attributes) != 0;
+}
+
+bool DeleteOneFile(const std::string& path) { return DeleteFileA(Trimmed(path).c_str()) != 0; }
+bool RemoveFolder(const std::string& path) {
+  return RemoveDirectoryA(Trimmed(path).c_str()) != 0;
+}
+bool CreateFolder(const std::string& path) {
+  return CreateDirectoryA(Trimmed(path).c_str(), nullptr) != 0;
+}
+bool PathExists(const std::string& path) { return GetAttributes(path) != kAttrInvalid; }
+
+int64_t SizeOfPath(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExA(Trimmed(path).c_str(), GetFileExInfoStandard, &d)) return -1;
+  if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA(Trimmed(pattern).c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return kNoFind;
+  *entry = EntryOf(d);
+  return reinterpret_cast<FindHandle>(h);
+}
+
+bool FindNext(FindHandle h, FindEntry* entry) {
+  WIN32_FIND_DATAA d;
+  if (!FindNextFileA(reinterpret_cast<HANDLE>(h), &d)) return false;
+  *entry = EntryOf(d);
+  return true;
+}
+
+void FindClose(FindHandle h) { ::FindClose(reinterpret_cast<HANDLE>(h)); }
+
+uint32_t DriveType(const std::string& root) { return GetDriveTypeA(root.c_str()); }
+
+bool DiskFreeSpace(const std::string& root, DiskGeometry* g) {
+  DWORD spc = 0, bps = 0, freeC = 0, totalC = 0;
+  if (!GetDiskFreeSpaceA(root.c_str(), &spc, &bps, &freeC, &totalC)) return false;
+  g->sectorsPerCluster = spc;
+  g->bytesPerSector = bps;
+  g->freeClusters = freeC;
+  g->totalClusters = totalC;
+  return true;
+}
+
+uint32_t ShellFileOperation(ShellOp op, const std::string& from, const std::string& to,
+                            uint32_t flags) {
+  // The shell takes lists ended by two NULs.
+  std::string fromList = Trimmed(from) + std::string(2, '\0');
+  std::string toList = Trimmed(to) + std::string(2, '\0');
+  SHFILEOPSTRUCTA s = {};
+  switch (op) {
+    case ShellOp::Copy: s.wFunc = FO_COPY; break;
+    case ShellOp::Move: s.wFunc = FO_MOVE; break;
+    case ShellOp::Delete: s.wFunc = FO_DELETE; break;
+    case ShellOp::Rename: s.wFunc = FO_RENAME; break;
+  }
+  s.pFrom = fromList.c_str();
+  s.pTo = op == ShellOp::Delete ? nullptr : toList.c_str();
+  FILEOP_FLAGS f = 0;
+  if (flags & kShellSilent) f |= FOF_SILENT;
+  if (flags & kShellNoConfirmation) f |= FOF_NOCONFIRMATION;
+  if (flags & kShellFilesOnly) f |= FOF_FILESONLY;
+  if (flags & kShellNoConfirmMkdir) f |= FOF_NOCONFIRMMKDIR;
+  s.fFlags = f;
+  int64_t sourceSize = -1;
+  if ((op == ShellOp::Copy || op == ShellOp::Move) && !HasWildcard(LastPart(from)))
+    sourceSize = SizeOfPath(from);
+  int result = SHFileOperationA(&s);
+  if (result != 0) return static_cast<uint32_t>(result);
+  if (s.fAnyOperationsAborted) return ERROR_CANCELLED;
+  if (sourceSize >= 0) {
+    // The shell may report success after a copy onto a full disk and leave
+    // a truncated file: only a target of the source's size is a copy.
+    std::string target = Trimmed(to);
+    uint32_t a = GetAttributes(target);
+    if (a != kAttrInvalid && (a & kAttrDirectory)) target += "\\" + LastPart(Trimmed(from));
+    if (SizeOfPath(target) != sourceSize) return kErrDiskFull;
+  }
+  return 0;
+}
+
+uint32_t TempFileName(const std::string& folder, const std::string& prefix, std::string* path) {
+  char buffer[MAX_PATH + 1];
+  UINT unique = GetTempFileNameA(Trimmed(folder).c_str(), prefix.c_str(), 0, buffer);
+  if (unique == 0) return 0;
+  *path = buffer;
+  return unique;
+}
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof buffer, buffer);
+  if (n == 0 || n > MAX_PATH) return "C:\\";
+  return std::string(buffer, n);
+}
+
+std::string CurrentFolder() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+  if (n == 0 || n > MAX_PATH) return std::string();
+  return std::string(buffer, n);
+}
+
+bool SetCurrentFolder(const std::string& path) {
+  return SetCurrentDirectoryA(Trimmed(path).c_str()) != 0;
+}
+
+LocalTime Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  LocalTime lt;
+  lt.year = t.wYear;
+  lt.month = t.wMonth;
+  lt.dayOfWeek = t.wDayOfWeek;
+  lt.day = t.wDay;
+  lt.hour = t.wHour;
+  lt.minute = t.wMinute;
+  lt.second = t.wSecond;
+  lt.milliseconds = t.wMilliseconds;
+  return lt;
+}
+
+uint64_t TickCount() { return GetTickCount64(); }
+void SleepMs(uint32_t ms) { Sleep(ms); }
+
+VersionInfo QueryVersion() {
+  VersionInfo v;
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExA(&info)) return v;
+  v.ok = true;
+  v.platformId = info.dwPlatformId;
+  v.major = info.dwMajorVersion;
+  v.minor = info.dwMinorVersion;
+  v.build = info.dwBuildNumber;
+  v.servicePack = info.szCSDVersion;
+  return v;
+}
+
+}  // namespace plat

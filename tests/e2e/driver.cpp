@@ -1,0 +1,226 @@
+#include "tests/e2e/driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace e2e {
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+  const char* v = getenv(name);
+  return v && *v ? std::string(v) : fallback;
+}
+
+std::string SafeName(std::string name) {
+  for (char& c : name)
+    if (!isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+  return name;
+}
+
+struct TitleSearch {
+  const std::string* title;
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<TitleSearch*>(param);
+  if (!IsWindowVisible(window)) return TRUE;
+  if (s->cls) {
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (strcmp(cls, s->cls) != 0) return TRUE;
+  }
+  if (GetText(window) != *s->title) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+struct LabelSearch {
+  const std::string* label;
+  HWND found;
+};
+
+BOOL CALLBACK MatchLabel(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<LabelSearch*>(param);
+  if (GetText(window) != *s->label) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+Program Start(const std::string& workFolder) {
+  Program p;
+  p.workFolder = workFolder;
+  CreateDirectoryA(workFolder.c_str(), nullptr);
+  std::string exe = EnvOr("KESTROVA_EXE", "Kestrova.exe");
+  std::string command = "\"" + exe + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     workFolder.c_str(), &si, &p.process)) {
+    p.running = true;
+    WaitForInputIdle(p.process.hProcess, 5000);
+  }
+  return p;
+}
+
+bool WaitExit(Program& program, DWORD ms) {
+  if (!program.running) return true;
+  if (WaitForSingleObject(program.process.hProcess, ms) != WAIT_OBJECT_0) return false;
+  program.running = false;
+  return true;
+}
+
+void Stop(Program& program) {
+  if (program.running && !WaitExit(program, 0)) {
+    TerminateProcess(program.process.hProcess, 1);
+    WaitForSingleObject(program.process.hProcess, 5000);
+    program.running = false;
+  }
+  if (program.process.hProcess) CloseHandle(program.process.hProcess);
+  if (program.process.hThread) CloseHandle(program.process.hThread);
+  program.process = {};
+}
+
+std::string FreshFolder(const std::string& name) {
+  char temp[MAX_PATH + 1];
+  GetTempPathA(sizeof temp, temp);
+  std::string base = EnvOr("KESTROVA_E2E_SCRATCH", std::string(temp) + "kestrova_e2e");
+  CreateDirectoryA(base.c_str(), nullptr);
+  std::string folder = base + "\\" + SafeName(name) + "_" + std::to_string(GetTickCount());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+HWND WaitWindow(const std::string& title, DWORD ms, const char* cls) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        TitleSearch s{&title, cls, nullptr};
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
+        found = s.found;
+        return found != nullptr;
+      },
+      ms, ("window-" + SafeName(title)).c_str());
+  return found;
+}
+
+bool WaitGone(HWND window, DWORD ms) {
+  return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, ms, "gone");
+}
+
+HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+
+HWND ControlByLabel(HWND dialog, const std::string& label) {
+  LabelSearch s{&label, nullptr};
+  EnumChildWindows(dialog, MatchLabel, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
+void PostClick(HWND control) { PostMessageA(control, BM_CLICK, 0, 0); }
+
+void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string GetText(HWND window) {
+  // GetWindowTextA does not read another process's controls; the message does.
+  LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  LRESULT got = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+bool IsChecked(HWND control) { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SelectCombo(HWND dialog, int id, int index) {
+  HWND combo = GetDlgItem(dialog, id);
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+int ListCount(HWND listBox) { return static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0)); }
+
+std::string ListText(HWND listBox, int index) {
+  LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return std::string();
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(static_cast<size_t>(length));
+  std::string text(wide.size() * 2 + 1, '\0');
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
+                              static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+int ProgressPos(HWND progressBar) {
+  return static_cast<int>(SendMessageA(progressBar, PBM_GETPOS, 0, 0));
+}
+
+bool AnswerBox(const std::string& title, int button, DWORD ms, std::string* message) {
+  HWND box = WaitWindow(title, ms);
+  if (!box) return false;
+  if (message) {
+    // The message is the longest text among the box's children.
+    message->clear();
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      std::string t = GetText(child);
+      if (t.size() > message->size()) *message = t;
+    }
+  }
+  HWND control = GetDlgItem(box, button);
+  if (control)
+    PostMessageA(control, BM_CLICK, 0, 0);
+  else
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  return WaitGone(box, ms);
+}
+
+std::string Screenshot(const std::string& name) {
+  char current[MAX_PATH + 1] = ".";
+  GetCurrentDirectoryA(sizeof current, current);
+  std::string path = EnvOr("KESTROVA_SHOTS", current) + "\\" + SafeName(name) + ".bmp";
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
+  std::string pixels(rowBytes * height, '\0');
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  if (FILE* f = fopen(path.c_str(), "wb")) {
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info, sizeof info, 1, f);
+    fwrite(pixels.data(), 1, pixels.size(), f);
+    fclose(f);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return path;
+}
+
+}  // namespace e2e

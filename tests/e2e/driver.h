@@ -1,0 +1,75 @@
+// Drives the real Kestrova.exe from a second process, as a person would:
+// start it, find its windows by title and its controls by id or label,
+// click, type, pick list entries, answer questions, read progress bars.
+// Every wait polls with a bound; a wait that times out saves a screenshot.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Program {
+  PROCESS_INFORMATION process = {};
+  std::string workFolder;
+  bool running = false;
+};
+
+// The program under test (KESTROVA_EXE, a Windows path) started with its
+// own working folder, which is created empty when missing.
+Program Start(const std::string& workFolder);
+// Waits for the process to end; true when it did within ms.
+bool WaitExit(Program& program, DWORD ms);
+// Ends the process if it still runs and closes its handles.
+void Stop(Program& program);
+
+// A fresh working folder for one test below the e2e scratch folder.
+std::string FreshFolder(const std::string& name);
+
+// Polls every 10 ms for a top-level window of class cls (nullptr = any)
+// whose title is title; nullptr after ms, with a screenshot.
+HWND WaitWindow(const std::string& title, DWORD ms = 5000, const char* cls = "#32770");
+// Polls for the window to be gone; true when it went within ms.
+bool WaitGone(HWND window, DWORD ms = 5000);
+// Polls until check() holds; false (and a screenshot) after ms.
+template <typename Check>
+bool WaitUntil(Check check, DWORD ms, const char* what);
+
+HWND Control(HWND dialog, int id);
+// The first child control whose label is label ('&' included).
+HWND ControlByLabel(HWND dialog, const std::string& label);
+
+void Click(HWND control);      // sends the click: returns when it is handled
+void PostClick(HWND control);  // posts it: for buttons that open a modal box
+void SetText(HWND control, const std::string& text);
+std::string GetText(HWND window);  // title or label, read across processes
+bool IsChecked(HWND control);
+// Picks entry index of a combo box and tells the dialog, as a person's pick does.
+void SelectCombo(HWND dialog, int id, int index);
+int ListCount(HWND listBox);
+std::string ListText(HWND listBox, int index);  // wide read: Wine writes UTF-16 here
+int ProgressPos(HWND progressBar);
+
+// Finds the message box titled title within ms and presses its button
+// (IDYES, IDNO, IDOK, IDCANCEL); its message text is returned in *message.
+bool AnswerBox(const std::string& title, int button, DWORD ms = 5000,
+               std::string* message = nullptr);
+
+// Saves the screen as <KESTROVA_SHOTS or the current folder>\<name>.bmp.
+std::string Screenshot(const std::string& name);
+
+template <typename Check>
+bool WaitUntil(Check check, DWORD ms, const char* what) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (check()) return true;
+    if (GetTickCount() - start >= ms) break;
+    Sleep(10);
+  }
+  Screenshot(std::string("timeout-") + what);
+  return false;
+}
+
+}  // namespace e2e

@@ -1,0 +1,83 @@
+// What only the Linux emulation does: drive capacities counted in clusters
+// and injected faults.
+#include "frame/platform/emulation.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_env.h"
+
+using namespace plat;
+
+class Emulation : public ::testing::Test {
+ protected:
+  void SetUp() override { testenv::PrepareFloppy(); }
+  void TearDown() override {
+    EmuClearFaults();
+    testenv::ReleaseFloppy();
+  }
+};
+
+TEST_F(Emulation, FreeSpaceShrinksByWholeClusters) {
+  DiskGeometry g;
+  ASSERT_TRUE(DiskFreeSpace("A:\\", &g));
+  EXPECT_EQ(g.totalClusters, 2847u);  // 1457664 / 512
+  ASSERT_TRUE(testenv::WriteFile("A:\\a", std::string(513, 'a')));
+  ASSERT_TRUE(DiskFreeSpace("A:\\", &g));
+  EXPECT_EQ(g.freeClusters, 2845u);  // 513 bytes take two clusters
+}
+
+TEST_F(Emulation, AWritePastTheCapacityComesBackShort) {
+  FileHandle h = FileOpen("A:\\full.bin", kWrite, Disposition::CreateAlways);
+  ASSERT_NE(h, kNoFile);
+  std::string bytes = testenv::PatternBytes(1000000);
+  uint32_t done = 0;
+  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000000, &done));
+  EXPECT_EQ(done, 1000000u);
+  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000000, &done));
+  EXPECT_EQ(done, 457664u);  // what was left of 1457664
+  EXPECT_FALSE(FileWrite(h, bytes.data(), 1000, &done));
+  EXPECT_EQ(LastError(), kErrDiskFull);
+  EXPECT_EQ(done, 0u);
+  FileClose(h);
+  EXPECT_EQ(SizeOfPath("A:\\full.bin"), 1457664);
+}
+
+TEST_F(Emulation, InjectedFaultsFireOnceOnTheirCall) {
+  std::string bytes = testenv::PatternBytes(1000);
+  FileHandle h = FileOpen("A:\\f.bin", kReadWrite, Disposition::CreateAlways);
+  ASSERT_NE(h, kNoFile);
+  uint32_t done = 0;
+
+  EmuInjectFault(Fault::ShortWrite, 1);
+  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
+  EXPECT_EQ(done, 1000u);  // skipped once
+  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
+  EXPECT_EQ(done, 500u);
+  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
+  EXPECT_EQ(done, 1000u);
+
+  EmuInjectFault(Fault::DiskFull);
+  EXPECT_FALSE(FileWrite(h, bytes.data(), 1000, &done));
+  EXPECT_EQ(LastError(), kErrDiskFull);
+
+  ASSERT_TRUE(FileSeek(h, 0));
+  EmuInjectFault(Fault::ShortRead);
+  std::string back(1000, '\0');
+  ASSERT_TRUE(FileRead(h, back.data(), 1000, &done));
+  EXPECT_EQ(done, 500u);
+  FileClose(h);
+
+  EmuInjectFault(Fault::OpenFails, 0, "other");
+  EXPECT_NE(FileOpen("A:\\f.bin", kRead, Disposition::OpenExisting), kNoFile);  // not its path
+  EXPECT_EQ(FileOpen("A:\\other.bin", kWrite, Disposition::CreateAlways), kNoFile);
+  EXPECT_EQ(LastError(), kErrAccessDenied);
+}
+
+TEST_F(Emulation, PathsMapWithoutRegardToCase) {
+  ASSERT_TRUE(CreateFolder("A:\\Folder"));
+  ASSERT_TRUE(testenv::WriteFile("A:\\FOLDER\\Name.Txt", "n"));
+  EXPECT_TRUE(PathExists("a:\\folder\\NAME.TXT"));
+  EXPECT_EQ(EmuHostPath("A:\\folder\\name.txt"), EmuHostPath("A:\\Folder\\Name.Txt"));
+  EXPECT_EQ(DriveType("Q:\\"), kDriveNoRoot);
+  EXPECT_EQ(EmuWindowsPath("/tmp/x"), "Z:\\tmp\\x");
+}

@@ -1,0 +1,27 @@
+// The text table: every word Kestrova shows, by text id (1 to 1200).
+// Filled with the built-in English texts and overwritten, entry by entry,
+// from language files. Texts are kept at their exact length.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kst {
+
+constexpr int kTextCount = 1200;
+constexpr size_t kTextWidth = 256;
+
+// The text of id cut to 256 characters and padded with blanks; with
+// terminate, a NUL follows it (257 characters). 256 blanks for an id
+// outside 1..1200 or without text.
+std::string GetText(int id, bool terminate = false);
+// The whole text of id without padding ("" when there is none).
+std::string FullText(int id);
+// Replaces (or with append, extends) the text of id; a result shorter
+// than 1 character is stored as 1 blank.
+void SetText(int id, const char* characters, size_t length, bool append = false);
+inline void SetText(int id, const std::string& text, bool append = false) {
+  SetText(id, text.data(), text.size(), append);
+}
+
+}  // namespace kst

@@ -1,0 +1,47 @@
+// The control flags a subprogram's dialog shares with its worker threads,
+// and the progress bar the worker moves. Pause is cooperative: the worker
+// waits at its next check point (between buffers, files and disks: the same
+// points where it reads keep-going), so it never stops holding a lock.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+namespace kst {
+
+struct JobControl {
+  std::atomic<bool> shown{false};       // the subprogram's toggle is on
+  std::atomic<bool> running{false};     // the worker works
+  std::atomic<bool> keepGoing{false};   // cleared to abort
+  std::atomic<bool> paused{false};      // the worker waits at its check point
+  std::atomic<bool> inQuestion{false};  // a question must be answered first
+  std::mutex mutex;
+  std::condition_variable unpaused;
+};
+
+// A worker's check point: waits while the job is paused, then tells
+// whether the work may go on.
+bool CheckPoint(JobControl& job);
+void PauseJob(JobControl& job);
+void UnpauseJob(JobControl& job);
+// Clears keep-going and releases a paused worker so that it can stop.
+void AbortJob(JobControl& job);
+
+// Where a worker reports progress; any part may be empty.
+struct ProgressSink {
+  std::function<void(int range)> setRange;  // the bar's range 0..range (at most 65535)
+  std::function<void(int position)> setPosition;
+};
+
+// Moves a progress bar over `units` units without ever giving it a range
+// above 65535: the bar moves once every step units.
+struct ProgressScale {
+  int64_t step = 1;
+  int range = 0;
+};
+ProgressScale ScaleProgress(int64_t units);
+
+}  // namespace kst

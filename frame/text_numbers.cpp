@@ -81,7 +81,10 @@ std::string RealToText(double value, int decimals) {
   if (!std::isfinite(value)) value = 0;
   char buffer[400];
   snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
+  std::string text = buffer;
+  // A negative value that rounds to zero is shown as zero, not "-0.00".
+  if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
+  return text;
 }
 
 double TextToReal(const std::string& text) {

@@ -1,0 +1,74 @@
+#include "frame/windows_version.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/process_state.h"
+#include "frame/texts.h"
+
+using namespace kst;
+
+namespace {
+
+class WindowsVersionText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetText(940, "Current Windows Version:");
+    SetText(941, "NT/2K/XP");
+    SetText(942, "95/98/Me");
+    SetText(943, "Unknown Windows Version");
+  }
+  void TearDown() override {
+    g_process.windowsPlatform = kWindowsUnknown;
+    g_process.windowsVersionText.clear();
+  }
+};
+
+plat::VersionInfo Answer(bool ok, uint32_t platformId, const std::string& servicePack) {
+  plat::VersionInfo v;
+  v.ok = ok;
+  v.platformId = platformId;
+  v.servicePack = servicePack;
+  return v;
+}
+
+}  // namespace
+
+TEST_F(WindowsVersionText, NamesTheFamilyAndServicePack) {
+  struct Case {
+    plat::VersionInfo info;
+    int platform;
+    const char* text;
+  };
+  const Case cases[] = {
+      {Answer(true, 2, "Service Pack 3"), 2, "Current Windows Version: NT/2K/XP Service Pack 3"},
+      {Answer(true, 1, "A   "), 1, "Current Windows Version: 95/98/Me A"},
+      {Answer(true, 2, std::string("B\0junk", 6)), 2, "Current Windows Version: NT/2K/XP B"},
+      {Answer(true, 2, ""), 2, "Current Windows Version: NT/2K/XP"},
+      {Answer(true, 0, "Service Pack 1"), -1,
+       "Current Windows Version: Unknown Windows Version Service Pack 1"},
+      {Answer(false, 2, "junk"), -1, "Current Windows Version: Unknown Windows Version"},
+  };
+  for (const Case& c : cases) {
+    WindowsVersion v = DescribeWindowsVersion(c.info);
+    EXPECT_EQ(v.platform, c.platform) << c.text;
+    EXPECT_EQ(v.text, c.text);
+  }
+}
+
+TEST_F(WindowsVersionText, TheQueryIsStoredForTheWholeProcess) {
+  WindowsVersion v = QueryWindowsVersion([] { return Answer(true, 1, ""); });
+  EXPECT_EQ(v.platform, kWindows9x);
+  EXPECT_EQ(g_process.windowsPlatform.load(), kWindows9x);
+  EXPECT_EQ(g_process.windowsVersionText, "Current Windows Version: 95/98/Me");
+
+  QueryWindowsVersion([] { return plat::VersionInfo{}; });  // the query failed
+  EXPECT_EQ(g_process.windowsPlatform.load(), kWindowsUnknown);
+  EXPECT_EQ(g_process.windowsVersionText, "Current Windows Version: Unknown Windows Version");
+}
+
+TEST_F(WindowsVersionText, ThePlatformQueryGivesAKnownFamily) {
+  // Windows and Wine report the NT family, and so does the Linux emulation.
+  WindowsVersion v = QueryWindowsVersion();
+  EXPECT_EQ(v.platform, kWindowsNt);
+  EXPECT_EQ(v.text.rfind("Current Windows Version: NT/2K/XP", 0), 0u) << v.text;
+}

@@ -1,0 +1,30 @@
+// Paths and folders: the name and folder parts of a path, making a folder
+// with its missing parents, and the removable drives of the machine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kst {
+
+// Makes every missing folder of path (trimmed), parents first. True when
+// path is then a folder; false when a creation fails (the folders made so
+// far stay), when a file of that name is in the way, or when the path is
+// blank or longer than the platform takes (259 characters).
+bool MakeFolderPath(const std::string& path);
+
+// The part after the last backslash of path (trimmed); blank when path
+// names an existing folder or drive, or ends with a backslash.
+std::string FileNameOf(const std::string& path);
+// The part up to the last backslash of path (trimmed), or path itself when
+// it names an existing folder or drive. Never ends with a backslash except
+// a drive root ("C:\").
+std::string FolderOf(const std::string& path);
+// folder + "\" + name, without doubling a backslash that folder ends with.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The roots ("A:\") of the drives A to Z whose type is removable, in
+// letter order.
+std::vector<std::string> ListRemovableDrives();
+
+}  // namespace kst

@@ -1,8 +1,145 @@
-// Ids of the dialog templates, controls, icons and bitmaps in kestrova.rc.
+// Ids of the dialog templates, controls, icons and bitmaps of Kestrova.
+// Used by the resource script and the code alike (plain macros, as the
+// resource compiler takes them).
 #pragma once
 
-// Dialog templates
+// ---- dialog templates ----
 #define IDD_COMMAND_CENTER 101
+#define IDD_TARGET_PRACTICE 104
+#define IDD_GAME_ABOUT 105
+#define IDD_FILE_SPLITTING 106
+#define IDD_ABOUT_KESTROVA 107
+#define IDD_SPLIT_OR_COPY 111
+#define IDD_TEST_DISKS 117
+#define IDD_COPY_OR_JOIN 119
+#define IDD_ABOUT_THIS 120
+#define IDD_COMPARING 122
+#define IDD_FORMAT 127
+#define IDD_ASK_YES_NO_CANCEL 137
+#define IDD_ASK_YES_NO 138
+#define IDD_ASK_OK 139
+#define IDD_HORSE_RACING 140
+#define IDD_COLOUR_PICKER 141
+#define IDD_LANGUAGE 142
+#define IDD_SCREEN_SAVER 143
+#define IDD_EXCESS_REMOVER 144
+#define IDD_PROGRAM_MASTER 163
+#define IDD_START_UP 166
+#define IDD_DATA2WAV 167
 
-// Command Center controls
-#define IDC_CC_EXIT 1024
+// ---- icons and bitmaps ----
+#define IDI_KESTROVA 101
+#define IDI_TARGET_PRACTICE 102
+#define IDI_FILE_SPLITTING 114
+#define IDB_START_UP 101
+#define IDB_WAVE_SOUNDS 151
+#define IDB_NO_SOUNDS 152
+#define IDB_BEEP_SOUNDS 153
+
+// ---- Command Center (101) ----
+#define IDC_CC_FILE_SPLITTING 1000
+#define IDC_CC_SPLIT_OR_COPY 1001
+#define IDC_CC_COPY_OR_JOIN 1002
+#define IDC_CC_TEST_DISKS 1003
+#define IDC_CC_FORMAT 1004
+#define IDC_CC_COMPARING 1005
+#define IDC_CC_EXCESS_REMOVER 1006
+#define IDC_CC_DATA2WAV 1007
+#define IDC_CC_TARGET_PRACTICE 1015
+#define IDC_CC_HORSE_RACING 1016
+#define IDC_CC_PROGRAM_MASTER 1017
+#define IDC_CC_ABOUT 1023
+#define IDC_CC_FONT 1024
+#define IDC_CC_SHOW_FILE_SPLITTING 1074
+#define IDC_CC_SHOW_SPLIT_OR_COPY 1075
+#define IDC_CC_SHOW_COPY_OR_JOIN 1076
+#define IDC_CC_SHOW_TEST_DISKS 1077
+#define IDC_CC_SHOW_FORMAT 1078
+#define IDC_CC_SILENT 1079
+#define IDC_CC_SOUNDS 1080
+#define IDC_CC_SHOW_COMPARING 1081
+#define IDC_CC_COLOURING 1082
+#define IDC_CC_SCREEN_SAVER 1083
+#define IDC_CC_SHOW_EXCESS_REMOVER 1084
+#define IDC_CC_SHOW_DATA2WAV 1085
+#define IDC_CC_GROUP 1119
+#define IDC_CC_ROOTS 1135
+#define IDC_CC_COLOURS 1136
+#define IDC_CC_LANGUAGE 1137
+#define IDC_CC_SHOW_TARGET_PRACTICE 1178
+#define IDC_CC_SHOW_HORSE_RACING 1179
+#define IDC_CC_SHOW_PROGRAM_MASTER 1180
+#define IDC_CC_EXIT 2
+
+// ---- message boxes (137, 138, 139): buttons use IDYES, IDNO, IDCANCEL, IDOK ----
+#define IDC_ASK_HEADING 1200
+#define IDC_ASK_MESSAGE 1201
+
+// ---- start-up dialog (166) ----
+#define IDC_START_PICTURE 1210
+#define IDC_START_TEXT 1211
+#define IDC_START_PROGRESS 1212
+
+// ---- About Kestrova (107) ----
+#define IDC_ABOUT_TEXT 1220
+#define IDC_ABOUT_OK IDOK
+
+// ---- colour picker (141) ----
+#define IDC_CP_LIST 1230
+#define IDC_CP_TEXT 1231
+#define IDC_CP_TEXT_BACK 1232
+#define IDC_CP_BACK 1233
+#define IDC_CP_CLOSE 2
+#define IDC_CP_LIST_LABEL 1234
+
+// ---- language and configurations (142) ----
+#define IDC_LG_LIST 1240
+#define IDC_LG_LOAD 1241
+#define IDC_LG_IMPORT 1242
+#define IDC_LG_EXPORT 1243
+#define IDC_LG_TRANSLATOR 1244
+#define IDC_LG_URL 1245
+#define IDC_LG_FILE 1246
+#define IDC_LG_CURRENT 1247
+#define IDC_LG_STATUS 1248
+#define IDC_LG_LIST_EDIT 1250
+#define IDC_LG_LIST_SLIDER 1251
+#define IDC_LG_BUFFER_EDIT 1252
+#define IDC_LG_BUFFER_SLIDER 1253
+#define IDC_LG_MAXCOPY_EDIT 1254
+#define IDC_LG_MAXCOPY_SLIDER 1255
+#define IDC_LG_SHUTDOWN 1163
+#define IDC_LG_CLOSE 2
+// labels and groups of 142, set from the text table
+#define IDC_LG_LANGUAGE_GROUP 1280
+#define IDC_LG_LIST_LABEL 1281
+#define IDC_LG_CURRENT_LABEL 1282
+#define IDC_LG_TRANSLATOR_LABEL 1283
+#define IDC_LG_URL_LABEL 1284
+#define IDC_LG_FILE_LABEL 1285
+#define IDC_LG_STATUS_LABEL 1286
+#define IDC_LG_CONFIG_GROUP 1287
+#define IDC_LG_LIST_SIZE_LABEL 1288
+#define IDC_LG_LIST_UNIT 1289
+#define IDC_LG_BUFFER_LABEL 1290
+#define IDC_LG_BUFFER_UNIT 1291
+#define IDC_LG_MAXCOPY_LABEL 1292
+#define IDC_LG_MAXCOPY_UNIT 1293
+#define IDC_LG_NOTE 1294
+#define IDC_LG_NT_GROUP 1295
+#define IDC_LG_NT_TEXT 1296
+
+// ---- screen saver (143) ----
+#define IDC_SS_NONE 1260
+#define IDC_SS_SYSTEM 1261
+#define IDC_SS_FILE 1262
+#define IDC_SS_PATH 1263
+#define IDC_SS_BROWSE 1264
+#define IDC_SS_TEST 1265
+#define IDC_SS_CONFIGURE 1266
+#define IDC_SS_SPLIT_OR_COPY 1267
+#define IDC_SS_COPY_OR_JOIN 1268
+#define IDC_SS_TEST_DISKS 1269
+#define IDC_SS_COMPARING 1270
+#define IDC_SS_DONE 2
+#define IDC_SS_OPERATIONS_GROUP 1271

@@ -15,6 +15,7 @@ struct RememberedList {
   size_t capacity = 0;               // how many entries the list keeps at most
   std::vector<std::string> entries;  // entries[0] is entry 1, the most recent;
                                      // entries.size() is the count
+  bool operator==(const RememberedList&) const = default;
 };
 
 // Puts value (without trailing blanks) first. A value already listed

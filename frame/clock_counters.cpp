@@ -1,0 +1,43 @@
+#include "frame/clock_counters.h"
+
+namespace kst {
+
+ClockCounters& Clock(ClockId id) {
+  static ClockCounters clocks[kClockCount];
+  return clocks[id >= 0 && id < kClockCount ? id : kClockFileSplitting];
+}
+
+void ClockStart(ClockCounters& clock, int64_t total) {
+  clock.total.store(total, std::memory_order_relaxed);
+  clock.done.store(0, std::memory_order_relaxed);
+  clock.interval.store(0, std::memory_order_relaxed);
+}
+
+void ClockAdd(ClockCounters& clock, int64_t bytes) {
+  clock.done.fetch_add(bytes, std::memory_order_relaxed);
+  clock.interval.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+int64_t ClockTakeInterval(ClockCounters& clock) {
+  return clock.interval.exchange(1, std::memory_order_relaxed);
+}
+
+namespace {
+
+ClockCounters* CountersOf(int accounting) {
+  if (accounting == kAccountJob) return &Clock(kClockFileSplitting);
+  if (accounting == kAccountItem) return &Clock(kClockSplitCopy);
+  return nullptr;
+}
+
+}  // namespace
+
+void AccountStart(int accounting, int64_t size) {
+  if (accounting == kAccountItem) ClockStart(Clock(kClockSplitCopy), size);
+}
+
+void AccountAdd(int accounting, int64_t bytes) {
+  if (ClockCounters* clock = CountersOf(accounting)) ClockAdd(*clock, bytes);
+}
+
+}  // namespace kst

@@ -1,0 +1,51 @@
+// The byte counters that workers advance and the Clocking System reads once
+// a second to show each running job's speed and time left. Workers and the
+// clock thread share them without a lock: each value is an atomic of its
+// own, read and written with relaxed order, since a figure that is one
+// buffer late is harmless.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace kst {
+
+struct ClockCounters {
+  std::atomic<int64_t> total{0};     // size of the whole job, or of the current item
+  std::atomic<int64_t> done{0};      // bytes done so far
+  std::atomic<int64_t> interval{0};  // bytes since the last speed figure (the clock sets it to 1)
+};
+
+// One record per subprogram that moves bytes.
+enum ClockId {
+  kClockFileSplitting,
+  kClockSplitCopy,
+  kClockCopyJoin,
+  kClockComparing,
+  kClockExcessRemover,
+  kClockData2Wav,
+  kClockWav2Data,
+  kClockCount,
+};
+
+ClockCounters& Clock(ClockId id);
+
+// A new job or item of total bytes: done and interval start from 0.
+void ClockStart(ClockCounters& clock, int64_t total);
+// Adds bytes to done and interval.
+void ClockAdd(ClockCounters& clock, int64_t bytes);
+// The bytes of the interval that ends now; the next one starts from 1.
+int64_t ClockTakeInterval(ClockCounters& clock);
+
+// The accounting selector of the split writer: which counters a buffer
+// written feeds. 1 is File Splitting's job pair (done and interval); 3 is
+// the item pair of Split &/Or Copy (its split's size, done and interval).
+// Any other value feeds nothing.
+enum Accounting { kAccountNone = 0, kAccountJob = 1, kAccountItem = 3 };
+
+// At the start of an item: with kAccountItem the item's size becomes size
+// and its done counters 0; other selectors leave everything as it is.
+void AccountStart(int accounting, int64_t size);
+void AccountAdd(int accounting, int64_t bytes);
+
+}  // namespace kst

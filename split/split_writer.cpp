@@ -1,0 +1,131 @@
+#include "split/split_writer.h"
+
+#include <memory>
+#include <new>
+
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "split/owned_file.h"
+
+namespace kst {
+
+std::string SplitBaseName(const std::string& path) {
+  std::string trimmed = Trimmed(path);
+  size_t slash = trimmed.find_last_of('\\');
+  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string SplitNumber(int k) {
+  std::string digits(3, '0');
+  PutDigits(k % 1000, digits, 1, 3, false);
+  return digits;
+}
+
+std::string SplitName(const std::string& folder, const std::string& name, int k) {
+  std::string path = Trimmed(folder);
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path + name + "." + SplitNumber(k);
+}
+
+namespace {
+
+bool Fail(SplitFailure why, SplitFailure* failure) {
+  if (failure) *failure = why;
+  return false;
+}
+
+// Asks whether an existing split may be replaced; on No tells the user to
+// start over elsewhere. True on Yes.
+bool MayReplace(const std::string& splitPath, const MessageOwner& owner) {
+  PlayAlert();
+  std::string question =
+      Trimmed(GetText(45)) + " " + Trimmed(splitPath) + " " + Trimmed(GetText(46));
+  int answer = AskUser(kAskYesNo, owner.window, GetText(44), question, owner.boxRecord,
+                       owner.ownerRecord);
+  if (answer == kAnswerYes) return true;
+  PlayAlert();
+  AskUser(kAskOk, owner.window, GetText(48), GetText(47), owner.boxRecord, owner.ownerRecord);
+  return false;
+}
+
+// The bar moves once every step buffers so that its range stays within 65535.
+struct ChunkProgress {
+  ProgressSink* sink = nullptr;
+  int64_t step = 1;
+
+  void Start(int64_t chunks) {
+    if (!sink) return;
+    step = chunks > 65535 ? chunks / 65535 + 1 : 1;
+    if (sink->setRange) sink->setRange(static_cast<int>(chunks / step));
+  }
+  void Move(int64_t chunk) {
+    if (sink && sink->setPosition) sink->setPosition(static_cast<int>(chunk / step));
+  }
+};
+
+}  // namespace
+
+bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress,
+                SplitFailure* failure) {
+  if (failure) *failure = SplitFailure::None;
+  const int64_t length = request.last - request.first + 1;
+  const uint32_t buffSize = request.buffSize;
+  if (request.first < 1 || length < 1 || buffSize == 0) return Fail(SplitFailure::BadRange, failure);
+
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
+  if (!buffer) return Fail(SplitFailure::NoMemory, failure);
+
+  // An existing source only: opening a missing one would leave an empty
+  // file in its place.
+  OwnedFile source(plat::FileOpen(request.sourcePath, plat::kRead, plat::Disposition::OpenExisting,
+                                  plat::kShareRead));
+  if (!plat::OpenSucceeded(source.handle)) return Fail(SplitFailure::SourceOpen, failure);
+  if (!CheckPoint(job)) return Fail(SplitFailure::Stopped, failure);
+
+  if (plat::PathExists(request.splitPath)) {
+    if (!MayReplace(request.splitPath, request.owner)) return Fail(SplitFailure::Refused, failure);
+    OwnedFile emptied(plat::FileOpen(request.splitPath, plat::kWrite,
+                                     plat::Disposition::TruncateExisting, plat::kShareNone));
+  }
+  OwnedFile split(plat::FileOpen(request.splitPath, plat::kWrite, plat::Disposition::OpenAlways,
+                                 plat::kShareNone));
+  if (!plat::OpenSucceeded(split.handle)) return Fail(SplitFailure::SplitOpen, failure);
+
+  if (request.first != 1 && !plat::FileSeek(source.handle, request.first - 1))
+    return Fail(SplitFailure::ShortRead, failure);
+
+  const int64_t chunks = (length + buffSize - 1) / buffSize;
+  const uint32_t lastChunk = static_cast<uint32_t>(length - (chunks - 1) * buffSize);
+  ChunkProgress bar{progress};
+  bar.Start(chunks);
+  AccountStart(request.accounting, length);
+
+  SplitFailure why = SplitFailure::None;
+  for (int64_t i = 1; i <= chunks; ++i) {
+    const uint32_t n = i == chunks ? lastChunk : buffSize;
+    if (!CheckPoint(job)) {
+      why = SplitFailure::Stopped;
+      break;
+    }
+    uint32_t done = 0;
+    if (!plat::FileRead(source.handle, buffer.get(), n, &done) || done != n) {
+      why = SplitFailure::ShortRead;
+      break;
+    }
+    if (!plat::FileWrite(split.handle, buffer.get(), n, &done) || done != n) {
+      why = SplitFailure::ShortWrite;
+      break;
+    }
+    bar.Move(i);
+    AccountAdd(request.accounting, n);
+  }
+
+  buffer.reset();
+  source.Close();
+  split.Close();
+  bar.Move(0);
+  if (why != SplitFailure::None) return Fail(why, failure);
+  return true;
+}
+
+}  // namespace kst

@@ -1,0 +1,64 @@
+// The split writer: copies one byte range of a file into a file of its own,
+// a split, through one buffer. File Splitting, the backup worker and the
+// verification all cut files with it. Also the naming rule of splits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/ask.h"
+#include "frame/clock_counters.h"
+#include "frame/job_control.h"
+#include "frame/settings.h"
+
+namespace kst {
+
+// The part of path after its last backslash (trailing blanks ignored): the
+// name that split and batch names are made from.
+std::string SplitBaseName(const std::string& path);
+// The three-digit extension of split k: "001" ... "999" (k modulo 1000).
+std::string SplitNumber(int k);
+// folder\name.kkk; folder may end with a backslash already (a drive root,
+// or the folders of Split &/Or Copy) and then gets no second one.
+std::string SplitName(const std::string& folder, const std::string& name, int k);
+
+// Whose messages the writer shows, passed through to AskUser.
+struct MessageOwner {
+  WindowRef window = nullptr;
+  int boxRecord = 0;
+  int ownerRecord = 0;
+};
+
+// Why a split was not written.
+enum class SplitFailure {
+  None,
+  BadRange,     // first < 1, last < first, or no buffer size
+  NoMemory,     // the buffer could not be had
+  SourceOpen,   // the source is missing or cannot be opened
+  Refused,      // the split exists and the user would not replace it
+  SplitOpen,    // the split cannot be created
+  Stopped,      // keep-going was cleared
+  ShortRead,    // the source ended early or a read failed
+  ShortWrite,   // a write failed or wrote less (disk full)
+};
+
+struct SplitRequest {
+  std::string sourcePath;
+  std::string splitPath;
+  int64_t first = 1;  // 1-based, inclusive
+  int64_t last = 0;
+  uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
+  int accounting = kAccountNone;  // see frame/clock_counters.h
+  MessageOwner owner;
+};
+
+// Writes positions first..last of the source into the split. Asks before
+// replacing an existing split (Yes empties it first). Reads keep-going
+// before every buffer (waiting there while paused), moves progress once per
+// buffer with a range of at most 65535, and feeds the clock counters the
+// accounting selector names. True only when every byte was read and
+// written; a split that failed part-way stays on disk as far as it got.
+bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress = nullptr,
+                SplitFailure* failure = nullptr);
+
+}  // namespace kst

@@ -1,0 +1,78 @@
+#include "split/join_batch.h"
+
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "split/owned_file.h"
+#include "split/split_writer.h"
+
+namespace kst {
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+
+// Copy lines are laid out for a line buffer of this many characters; a name
+// too long for it still gets complete lines, only longer ones.
+constexpr int kLineWidth = 260;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The copy lines: split names joined by " + " into "copy /b" lines. A line
+// that has no room left for two more names ends with the target, and the
+// next line goes on by appending to that target.
+std::string CopyLines(const std::string& name, int count) {
+  const int nameLength = static_cast<int>(name.size());
+  const std::string target = Quoted(name);
+  std::string lines;
+  std::string line = "copy /b ";
+  for (int k = 1; k < count; ++k) {
+    line += Quoted(name + "." + SplitNumber(k)) + " + ";
+    int p = static_cast<int>(line.size()) + 1;  // the next free position, counted from 1
+    if (kLineWidth - p < 2 * (nameLength + 4) + 4) {
+      line.resize(line.size() - 3);
+      lines += line + " " + target + kLineEnd;
+      line = "copy /b " + target + " + ";
+    }
+  }
+  line += Quoted(name + "." + SplitNumber(count)) + " " + target + kLineEnd;
+  return lines + line;
+}
+
+}  // namespace
+
+std::string JoinBatchPath(const std::string& folder, const std::string& sourcePath) {
+  std::string path = Trimmed(folder);
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path + SplitBaseName(sourcePath) + ".BAT";
+}
+
+std::string JoinBatchText(const std::string& sourcePath, int count) {
+  const std::string name = SplitBaseName(sourcePath);
+  std::string text = std::string("@ECHO OFF") + kLineEnd;
+  text += CopyLines(name, count);
+  text += "CHOICE /C:" + Trimmed(GetText(309)) + kLineEnd;
+  text += std::string("IF ERRORLEVEL 2 GOTO END") + kLineEnd;
+  for (int k = 1; k <= count; ++k) text += "del " + Quoted(name + "." + SplitNumber(k)) + kLineEnd;
+  text += "del " + Quoted(name + ".BAT") + kLineEnd;
+  text += ":END";
+  return text;
+}
+
+bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, int count,
+                    std::string* batchPath) {
+  *batchPath = JoinBatchPath(folder, sourcePath);
+  if (count < 1 || count > 999) return false;  // split names would repeat
+  const std::string text = JoinBatchText(sourcePath, count);
+  OwnedFile batch(plat::FileOpen(*batchPath, plat::kWrite, plat::Disposition::CreateAlways,
+                                 plat::kShareNone));
+  if (!plat::OpenSucceeded(batch.handle)) return false;
+  uint32_t done = 0;
+  bool written = plat::FileWrite(batch.handle, text.data(), static_cast<uint32_t>(text.size()), &done) &&
+                 done == text.size();
+  batch.Close();
+  if (!written) plat::DeleteOneFile(*batchPath);
+  return written;
+}
+
+}  // namespace kst

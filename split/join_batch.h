@@ -1,0 +1,24 @@
+// The join batch file "<name>.BAT": written beside the splits, it joins them
+// with the command interpreter's "copy /b", asks whether the splits and the
+// batch shall go, and deletes them on the first choice letter. The restore
+// subprogram reads it back, so its bytes are a file format.
+#pragma once
+
+#include <string>
+
+namespace kst {
+
+// folder\name.BAT, without doubling a backslash that folder ends with.
+std::string JoinBatchPath(const std::string& folder, const std::string& sourcePath);
+// The whole content of the batch for count splits of sourcePath's file.
+std::string JoinBatchText(const std::string& sourcePath, int count);
+
+// Writes the batch for count (1 to 999) splits of sourcePath into folder,
+// replacing any file of that name; *batchPath gets its full name. False when
+// the file cannot be created or is not written in full; a file that was
+// created but not written in full is deleted again, so that no half batch
+// is left to join a file wrongly.
+bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, int count,
+                    std::string* batchPath);
+
+}  // namespace kst

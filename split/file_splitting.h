@@ -1,0 +1,62 @@
+// The File Splitting run, as the FileSplit Second thread does it: cuts the
+// file into its splits, writes the join batch beside them, and on failure
+// tells the user and takes back the splits this run completed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frame/job_control.h"
+#include "frame/process_state.h"
+#include "frame/settings.h"
+#include "split/split_sizes.h"
+#include "split/split_writer.h"
+
+namespace kst {
+
+// The file check: a file is ok when the path is not blank, it exists, it
+// is neither a folder nor a volume label and it holds at least one byte.
+struct FileCheck {
+  bool ok = false;
+  int64_t size = 0;  // 0 when not ok
+};
+FileCheck CheckFileToSplit(const std::string& path);
+// The folder check: an existing folder or drive.
+bool CheckSplitFolder(const std::string& folder);
+
+struct FileSplittingInput {
+  std::string file;    // the file to split
+  std::string folder;  // where the splits go, without a trailing backslash
+  int64_t splitSize = kFloppyBytes;  // the wanted size in bytes; the size rules apply
+  bool joinBatch = true;        // "&Do Join Batch"
+  uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
+  int boxRecord = 0;            // the dialog record the messages run on
+  int ownerRecord = 0;
+};
+
+enum class SplitOutcome {
+  Done,            // every split (and the batch, when asked) written
+  Failed,          // "Unknown problem!" shown; the splits completed in the run deleted
+  Stopped,         // keep-going cleared between two splits: what was written stays
+  NotStarted,      // the file fits one split, or would need more than 999
+};
+
+struct FileSplittingResult {
+  SplitOutcome outcome = SplitOutcome::NotStarted;
+  SplitPlan plan;
+  int completed = 0;                // splits written in full
+  std::vector<std::string> splits;  // the names of splits 1 to N
+  std::string batchPath;            // set when the batch was written
+  SplitFailure failure = SplitFailure::None;  // why the failing split was not written
+  std::string failedPath;           // the split or batch that failed
+};
+
+// One run. splitsBar moves over the splits (range N), splitBar inside the
+// current split; either may be null. Feeds File Splitting's clock counters
+// (total = the file's size).
+FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl& job,
+                                     ProgressSink* splitsBar = nullptr,
+                                     ProgressSink* splitBar = nullptr);
+
+}  // namespace kst

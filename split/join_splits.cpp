@@ -1,0 +1,147 @@
+#include "split/join_splits.h"
+
+#include <memory>
+#include <new>
+
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "split/owned_file.h"
+#include "split/split_writer.h"
+
+namespace kst {
+
+namespace {
+
+// The largest file taken for a join batch: 999 del lines of long names
+// stay far below it.
+constexpr int64_t kLargestBatch = 1 << 20;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string FolderPart(const std::string& path) {
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting,
+                                plat::kShareRead));
+  if (!file.IsOpen()) return std::string();
+  int64_t size = plat::FileSize(file.handle);
+  if (size <= 0 || size > kLargestBatch) return std::string();
+  std::string bytes(static_cast<size_t>(size), '\0');
+  uint32_t done = 0;
+  if (!plat::FileRead(file.handle, bytes.data(), static_cast<uint32_t>(size), &done)) return "";
+  bytes.resize(done);
+  return bytes;
+}
+
+// The highest split number among the batch's lines del "<name>.<kkk>".
+int CountInBatch(const std::string& batchPath, const std::string& name) {
+  const std::string text = ReadSmallFile(batchPath);
+  const std::string head = "del \"" + name + ".";
+  int count = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() != head.size() + 4 || line.compare(0, head.size(), head) != 0) continue;
+    const char* d = line.c_str() + head.size();
+    if (!IsDigit(d[0]) || !IsDigit(d[1]) || !IsDigit(d[2]) || d[3] != '"') continue;
+    int k = (d[0] - '0') * 100 + (d[1] - '0') * 10 + (d[2] - '0');
+    if (k > count) count = k;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::string JoinTarget(const JoinSet& set) { return set.folder + "\\" + set.name; }
+
+JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* missing) {
+  *set = JoinSet();
+  const std::string trimmed = Trimmed(path);
+  const std::string file = SplitBaseName(trimmed);
+  if (file.size() < 5 || file[file.size() - 4] != '.') return JoinProblem::NotASplit;
+  const std::string extension = file.substr(file.size() - 3);
+  bool isBatch = SameText(extension, "BAT");
+  if (!isBatch && !(IsDigit(extension[0]) && IsDigit(extension[1]) && IsDigit(extension[2])))
+    return JoinProblem::NotASplit;
+
+  set->folder = FolderPart(trimmed);
+  set->name = file.substr(0, file.size() - 4);
+  const std::string batchPath = set->folder + "\\" + set->name + ".BAT";
+  if (plat::PathExists(batchPath)) set->batchPath = batchPath;
+
+  if (!set->batchPath.empty()) {
+    set->count = CountInBatch(set->batchPath, set->name);
+  } else {
+    while (set->count < 999 && plat::PathExists(SplitName(set->folder, set->name, set->count + 1)))
+      ++set->count;
+  }
+  if (set->count == 0) {
+    if (missing) *missing = SplitName(set->folder, set->name, 1);
+    return JoinProblem::NoSplits;
+  }
+  for (int k = 1; k <= set->count; ++k) {
+    std::string split = SplitName(set->folder, set->name, k);
+    if (!plat::PathExists(split)) {
+      if (missing) *missing = split;
+      return JoinProblem::MissingSplit;
+    }
+  }
+  return JoinProblem::None;
+}
+
+namespace {
+
+// Appends the whole split to target. False on a failed read or write or
+// when keep-going was cleared.
+bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* buffer,
+                 uint32_t buffSize, JobControl& job) {
+  OwnedFile split(plat::FileOpen(splitPath, plat::kRead, plat::Disposition::OpenExisting,
+                                 plat::kShareRead));
+  if (!split.IsOpen()) return false;
+  for (;;) {
+    if (!CheckPoint(job)) return false;
+    uint32_t got = 0, put = 0;
+    if (!plat::FileRead(split.handle, buffer, buffSize, &got)) return false;
+    if (got == 0) return true;
+    if (!plat::FileWrite(target, buffer, got, &put) || put != got) return false;
+  }
+}
+
+}  // namespace
+
+bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, ProgressSink* progress) {
+  if (set.count < 1 || buffSize == 0) return false;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
+  if (!buffer) return false;
+  const std::string targetPath = JoinTarget(set);
+  OwnedFile target(plat::FileOpen(targetPath, plat::kWrite, plat::Disposition::CreateAlways,
+                                  plat::kShareNone));
+  if (!plat::OpenSucceeded(target.handle)) return false;
+
+  if (progress && progress->setRange) progress->setRange(set.count);
+  bool ok = true;
+  for (int k = 1; ok && k <= set.count; ++k) {
+    ok = AppendSplit(SplitName(set.folder, set.name, k), target.handle, buffer.get(), buffSize, job);
+    if (ok && progress && progress->setPosition) progress->setPosition(k);
+  }
+  target.Close();
+  if (!ok) plat::DeleteOneFile(targetPath);
+  if (progress && progress->setPosition) progress->setPosition(0);
+  return ok;
+}
+
+bool DeleteJoinSet(const JoinSet& set) {
+  bool ok = true;
+  for (int k = 1; k <= set.count; ++k) ok = plat::DeleteOneFile(SplitName(set.folder, set.name, k)) && ok;
+  if (!set.batchPath.empty()) ok = plat::DeleteOneFile(set.batchPath) && ok;
+  return ok;
+}
+
+}  // namespace kst

@@ -1,10 +1,15 @@
 #include "frame/texts.h"
 
+#include <mutex>
 #include <vector>
 
 namespace kst {
 
 namespace {
+
+// A language change replaces texts while worker threads fetch theirs: the
+// lock keeps a reader from copying a text that is being replaced.
+std::mutex g_tableMutex;
 
 // Entry 0 is unused so that ids index the table directly.
 std::vector<std::string>& Table() {
@@ -17,22 +22,36 @@ bool ValidId(int id) { return id >= 1 && id <= kTextCount; }
 }  // namespace
 
 std::string GetText(int id, bool terminate) {
-  std::string text = ValidId(id) ? Table()[static_cast<size_t>(id)].substr(0, kTextWidth) : "";
+  std::string text;
+  if (ValidId(id)) {
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    text = Table()[static_cast<size_t>(id)].substr(0, kTextWidth);
+  }
   text.resize(kTextWidth, ' ');
   if (terminate) text.push_back('\0');
   return text;
 }
 
-std::string FullText(int id) { return ValidId(id) ? Table()[static_cast<size_t>(id)] : ""; }
+std::string FullText(int id) {
+  if (!ValidId(id)) return "";
+  std::lock_guard<std::mutex> lock(g_tableMutex);
+  return Table()[static_cast<size_t>(id)];
+}
 
 void SetText(int id, const char* characters, size_t length, bool append) {
   if (!ValidId(id)) return;
+  std::lock_guard<std::mutex> lock(g_tableMutex);
   std::string& entry = Table()[static_cast<size_t>(id)];
   if (append)
     entry.append(characters, length);
   else
     entry.assign(characters, length);
   if (entry.empty()) entry = " ";
+}
+
+void ClearTexts() {
+  std::lock_guard<std::mutex> lock(g_tableMutex);
+  for (std::string& entry : Table()) std::string().swap(entry);
 }
 
 }  // namespace kst

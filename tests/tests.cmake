@@ -19,6 +19,12 @@ endif()
 
 add_executable(kestrova_tests ${test_sources})
 target_link_libraries(kestrova_tests PRIVATE kestrova_core ${gtest_libs})
+# Tests read their data files from the source tree.
+target_compile_definitions(kestrova_tests PRIVATE KESTROVA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+if(WIN32)
+  # The Windows tests open the program's own dialogs and pictures.
+  target_sources(kestrova_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources/kestrova.rc)
+endif()
 
 if(WIN32)
   file(GLOB e2e_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)

@@ -1,0 +1,79 @@
+#include "frame/startup.h"
+
+#include "frame/ask.h"
+#include "frame/colours.h"
+#include "frame/dialog.h"
+#include "frame/language_files.h"
+#include "frame/process_state.h"
+#include "frame/subprograms.h"
+#include "frame/texts.h"
+#include "frame/windows_version.h"
+
+namespace kst {
+
+namespace {
+
+uint32_t ToColour(const SavedRgb& rgb) { return Rgb(rgb.red, rgb.green, rgb.blue); }
+
+SavedRgb FromColour(uint32_t colour) {
+  return SavedRgb{static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
+                  static_cast<int32_t>((colour >> 16) & 0xFF)};
+}
+
+}  // namespace
+
+void LoadProgramState(Settings& settings, void (*progress)(int step)) {
+  LoadBuiltInTexts();
+  SetDefaults(settings);
+  if (progress) progress(1);
+  ReadSettingsAtStart(settings);
+  SetLanguageSetting(settings.language);
+  ApplyLanguageSetting();
+  RebuildFilters();
+  LoadSlotNames();
+  if (progress) progress(2);
+  QueryWindowsVersion();
+  ApplySettingsToFrame(settings);
+}
+
+void ApplySettingsToFrame(const Settings& settings) {
+  for (size_t i = 0; i < kPlacedRecords.size(); ++i) {
+    DialogRecord& r = Record(kPlacedRecords[i]);
+    r.alwaysOnTop = settings.topmost[i] != 0;
+    r.savedLeft = settings.winPos[2 * i];
+    r.savedTop = settings.winPos[2 * i + 1];
+    r.restorePosition = true;
+  }
+  for (int entry = 1; entry <= kColourEntries; ++entry) {
+    const SavedColors& saved = settings.colors[static_cast<size_t>(entry - 1)];
+    Colours& c = ColourEntry(entry);
+    c.background = ToColour(saved.dialogBackground);
+    c.text = ToColour(saved.text);
+    c.textBackground = ToColour(saved.textBackground);
+  }
+  CopyColoursToRecords();
+  Colouring() = settings.coloring;
+  SetSoundMode(settings.noSounds);
+}
+
+void CollectFrameIntoSettings(Settings& settings) {
+  for (size_t i = 0; i < kPlacedRecords.size(); ++i) {
+    const DialogRecord& r = Record(kPlacedRecords[i]);
+    settings.topmost[i] = r.alwaysOnTop ? 1 : 0;
+    settings.winPos[2 * i] = r.savedLeft;
+    settings.winPos[2 * i + 1] = r.savedTop;
+  }
+  for (int entry = 1; entry <= kColourEntries; ++entry) {
+    SavedColors& saved = settings.colors[static_cast<size_t>(entry - 1)];
+    const Colours& c = ColourEntry(entry);
+    saved.dialogBackground = FromColour(c.background);
+    saved.text = FromColour(c.text);
+    saved.textBackground = FromColour(c.textBackground);
+  }
+  settings.coloring = Colouring().load();
+  settings.noSounds = SoundMode();
+  settings.language = LanguageSetting();
+  while (!settings.language.empty() && settings.language.back() == ' ') settings.language.pop_back();
+}
+
+}  // namespace kst

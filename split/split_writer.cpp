@@ -84,8 +84,11 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
 
   if (plat::PathExists(request.splitPath)) {
     if (!MayReplace(request.splitPath, request.owner)) return Fail(SplitFailure::Refused, failure);
+    // Writing over an old split that could not be emptied would leave its
+    // tail behind a shorter new one.
     OwnedFile emptied(plat::FileOpen(request.splitPath, plat::kWrite,
                                      plat::Disposition::TruncateExisting, plat::kShareNone));
+    if (!plat::OpenSucceeded(emptied.handle)) return Fail(SplitFailure::SplitOpen, failure);
   }
   OwnedFile split(plat::FileOpen(request.splitPath, plat::kWrite, plat::Disposition::OpenAlways,
                                  plat::kShareNone));

@@ -75,6 +75,17 @@ TEST_F(SplitFaultTest, SourceThatWillNotOpenFails) {
   EXPECT_FALSE(plat::PathExists(Split(1)));
 }
 
+TEST_F(SplitFaultTest, ReplacedSplitThatCannotBeEmptiedIsNotWrittenOver) {
+  const std::string old = PatternBytes(9000, 4);
+  ASSERT_TRUE(WriteFile(Split(1), old));
+  ScriptedPerson person({kst::kAnswerYes});
+  plat::EmuInjectFault(Fault::OpenFails, 0, ".001");
+  kst::SplitFailure why = kst::SplitFailure::None;
+  EXPECT_FALSE(kst::WriteSplit(Request(1, 5000), running.job, nullptr, &why));
+  EXPECT_EQ(why, kst::SplitFailure::SplitOpen);
+  EXPECT_EQ(ReadFile(Split(1)), old);
+}
+
 TEST_F(SplitFaultTest, FailureInTheMiddleOfARunDeletesTheCompletedSplits) {
   plat::EmuInjectFault(Fault::ShortWrite, 1, ".002");
   ScriptedPerson person;

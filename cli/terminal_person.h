@@ -1,0 +1,12 @@
+// The person at the terminal: the program's questions and messages go to
+// stderr and the answers come from stdin.
+#pragma once
+
+namespace kst {
+
+// Installs the handler AskUser calls. With yesToAll every Yes/No question
+// is answered Yes without reading; otherwise a line starting with y or Y is
+// Yes and anything else (or the end of input) No.
+void AnswerOnTerminal(bool yesToAll);
+
+}  // namespace kst

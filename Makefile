@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build run test deps native asan win64 win32 clean
+.PHONY: all build run test deps native asan win64 win32 bench clean
 
 all: build
 
@@ -39,6 +39,11 @@ run: deps win64
 
 test: deps native asan win64 win32
 	scripts/run-tests $(BUILD)
+
+# Throughput against the system's own tools (split -b, cat, ...); not part of test.
+bench: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native --target benches -j $(JOBS)
+	scripts/run-bench $(BUILD)/native
 
 
 clean:

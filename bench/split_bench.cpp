@@ -1,0 +1,126 @@
+// Splitting a 1 GB file into 100 MB splits and joining it again, timed
+// against the system's split -b and cat on the same file in the same run.
+// The file is read once before timing so that every tool reads it from
+// the page cache. Usage: split_bench FOLDER (a host folder with 4 GB free).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "frame/job_control.h"
+#include "frame/platform/emulation.h"
+#include "frame/settings.h"
+#include "split/file_splitting.h"
+#include "split/join_splits.h"
+
+namespace {
+
+constexpr int64_t kFileBytes = int64_t{1} << 30;
+constexpr int64_t kSplitBytes = 100 << 20;  // what split -b 100M cuts
+constexpr int kRounds = 5;
+
+double Seconds(const std::function<bool()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  if (!work()) {
+    std::fprintf(stderr, "split_bench: a timed step failed\n");
+    std::exit(1);
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// 1 GB of bytes that do not compress or repeat in any way a tool could use.
+bool MakeFile(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::vector<uint32_t> block(1 << 18);
+  uint32_t x = 2463534242u;
+  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
+    for (uint32_t& word : block) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      word = x;
+    }
+    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
+  }
+  return std::fclose(f) == 0;
+}
+
+void Report(const char* what, const char* tool, const std::vector<double>& ours,
+            const std::vector<double>& theirs) {
+  double a = Median(ours), b = Median(theirs);
+  std::printf("%-6s kestrova %7.3f s  %-9s %7.3f s  ratio %.2f\n", what, a, tool, b, a / b);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: split_bench FOLDER\n");
+    return 2;
+  }
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(argv[1]) / ("kst_split_bench_" + std::to_string(getpid()));
+  const std::string file = (root / "big.bin").string();
+  const std::string ours = (root / "ours").string(), theirs = (root / "theirs").string();
+  fs::create_directories(ours);
+  fs::create_directories(theirs);
+  if (!MakeFile(file)) return std::fprintf(stderr, "split_bench: cannot write %s\n", file.c_str()), 1;
+  Shell("cat " + Quote(file) + " >/dev/null");
+
+  kst::FileSplittingInput input;
+  input.file = plat::EmuWindowsPath(file);
+  input.folder = plat::EmuWindowsPath(ours);
+  input.splitSize = kSplitBytes;
+  input.buffSize = kst::kBuffSizeDefault;
+  kst::JoinSet set;
+  set.folder = input.folder;
+  set.name = "big.bin";
+  set.count = static_cast<int>((kFileBytes + kSplitBytes - 1) / kSplitBytes);
+
+  std::vector<double> splitOurs, splitTheirs, joinOurs, joinTheirs;
+  for (int round = 1; round <= kRounds; ++round) {
+    kst::JobControl job;
+    job.keepGoing = true;
+    splitOurs.push_back(Seconds([&] {
+      return kst::RunFileSplitting(input, job).outcome == kst::SplitOutcome::Done;
+    }));
+    splitTheirs.push_back(Seconds([&] {
+      return Shell("split -b 100M " + Quote(file) + " " + Quote(theirs + "/big.bin."));
+    }));
+    joinOurs.push_back(Seconds([&] { return kst::JoinSplits(set, input.buffSize, job); }));
+    joinTheirs.push_back(Seconds([&] {
+      return Shell("cat " + Quote(theirs) + "/big.bin.* >" + Quote(theirs + "/joined"));
+    }));
+    if (!Shell("cmp -s " + Quote(file) + " " + Quote(ours + "/big.bin"))) {
+      std::fprintf(stderr, "split_bench: the joined file differs\n");
+      return 1;
+    }
+    for (const fs::path& folder : {fs::path(ours), fs::path(theirs)})
+      for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+    std::fprintf(stderr, "round %d of %d done\n", round, kRounds);
+  }
+  fs::remove_all(root);
+
+  std::printf("1 GB in %d splits of 100 MB, BuffSize %d, median of %d, in %s\n", set.count,
+              kst::kBuffSizeDefault, kRounds, argv[1]);
+  Report("split", "split -b", splitOurs, splitTheirs);
+  Report("join", "cat", joinOurs, joinTheirs);
+  return 0;
+}

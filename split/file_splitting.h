@@ -26,12 +26,12 @@ FileCheck CheckFileToSplit(const std::string& path);
 bool CheckSplitFolder(const std::string& folder);
 
 struct FileSplittingInput {
-  std::string file;    // the file to split
-  std::string folder;  // where the splits go, without a trailing backslash
-  int64_t splitSize = kFloppyBytes;  // the wanted size in bytes; the size rules apply
-  bool joinBatch = true;        // "&Do Join Batch"
+  std::string file;                      // the file to split
+  std::string folder;                    // where the splits go, without a trailing backslash
+  int64_t splitSize = kFloppyBytes;      // the wanted size in bytes; the size rules apply
+  bool joinBatch = true;                 // "&Do Join Batch"
   uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
-  int boxRecord = 0;            // the dialog record the messages run on
+  int boxRecord = 0;                     // the dialog record the messages run on
   int ownerRecord = 0;
 };
 
@@ -45,11 +45,11 @@ enum class SplitOutcome {
 struct FileSplittingResult {
   SplitOutcome outcome = SplitOutcome::NotStarted;
   SplitPlan plan;
-  int completed = 0;                // splits written in full
-  std::vector<std::string> splits;  // the names of splits 1 to N
-  std::string batchPath;            // set when the batch was written
+  int completed = 0;                          // splits written in full
+  std::vector<std::string> splits;            // the names of splits 1 to N
+  std::string batchPath;                      // set when the batch was written
   SplitFailure failure = SplitFailure::None;  // why the failing split was not written
-  std::string failedPath;           // the split or batch that failed
+  std::string failedPath;                     // the split or batch that failed
 };
 
 // One run. splitsBar moves over the splits (range N), splitBar inside the

@@ -36,6 +36,13 @@ const WORD* AlignDword(const WORD* p) {
 }
 
 ControlType TypeOf(int classOrdinal, const std::string& className, DWORD style) {
+  // A template may name a predefined class instead of giving its ordinal.
+  std::string upper = UpperCase(className);
+  if (upper == "BUTTON") classOrdinal = 0x80;
+  if (upper == "EDIT") classOrdinal = 0x81;
+  if (upper == "STATIC") classOrdinal = 0x82;
+  if (upper == "LISTBOX") classOrdinal = 0x83;
+  if (upper == "COMBOBOX") classOrdinal = 0x85;
   switch (classOrdinal) {
     case 0x80:
       switch (style & 0xF) {
@@ -53,7 +60,6 @@ ControlType TypeOf(int classOrdinal, const std::string& className, DWORD style) 
     case 0x83: return ControlType::ListBox;
     case 0x85: return ControlType::ComboBox;
   }
-  std::string upper = UpperCase(className);
   if (upper == "MSCTLS_PROGRESS32") return ControlType::Progress;
   if (upper == "MSCTLS_TRACKBAR32") return ControlType::Slider;
   return ControlType::Other;

@@ -82,7 +82,7 @@
 
 // ---- About Kestrova (107) ----
 #define IDC_ABOUT_TEXT 1220
-#define IDC_ABOUT_OK IDOK
+#define IDC_ABOUT_OK 1  // IDOK, spelled out for code without <windows.h>
 
 // ---- colour picker (141) ----
 #define IDC_CP_LIST 1230

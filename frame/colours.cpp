@@ -8,21 +8,6 @@ Colours g_entries[kColourEntries + 1];
 
 const int kRecords[kColourEntries + 1] = {0, 1, 3, 5, 10, 13, 7, 16, 19, 33, 35, 39, 42};
 
-const Colours kDefaults[kColourEntries + 1] = {
-    {},
-    {Rgb(38, 250, 255), Rgb(0, 0, 0), Rgb(38, 250, 255)},
-    {Rgb(253, 19, 43), Rgb(255, 255, 255), Rgb(253, 43, 64)},
-    {Rgb(0, 0, 0), Rgb(245, 245, 245), Rgb(60, 60, 60)},
-    {Rgb(199, 41, 203), Rgb(255, 255, 255), Rgb(209, 52, 214)},
-    {Rgb(0, 217, 0), Rgb(0, 0, 0), Rgb(0, 230, 0)},
-    {Rgb(225, 225, 0), Rgb(0, 0, 0), Rgb(240, 240, 0)},
-    {Rgb(0, 0, 112), Rgb(253, 204, 74), Rgb(0, 0, 128)},
-    {Rgb(199, 149, 65), Rgb(75, 55, 22), Rgb(201, 153, 73)},
-    {Rgb(0, 40, 0), Rgb(235, 235, 235), Rgb(20, 60, 20)},
-    {Rgb(80, 120, 80), Rgb(255, 255, 255), Rgb(60, 160, 60)},
-    {Rgb(60, 60, 60), Rgb(240, 220, 200), Rgb(60, 90, 60)},
-    {Rgb(163, 163, 163), Rgb(0, 0, 0), Rgb(160, 160, 160)},
-};
 
 // Picker order: Command Center, File Splitting, Split &/Or Copy, Copy &/Or
 // Join, Test Disks, File(s) Comparing, Excess Files Remover, Data2Wav,
@@ -37,7 +22,24 @@ Colours& ColourEntry(int entry) {
 }
 
 void SetDefaultColours() {
-  for (int e = 1; e <= kColourEntries; ++e) g_entries[e] = kDefaults[e];
+  std::array<SavedColors, 12> defaults = DefaultColors();
+  for (int e = 1; e <= kColourEntries; ++e) g_entries[e] = ColoursFromSaved(defaults[static_cast<size_t>(e - 1)]);
+}
+
+Colours ColoursFromSaved(const SavedColors& saved) {
+  Colours c;
+  c.background = Rgb(saved.dialogBackground.red, saved.dialogBackground.green, saved.dialogBackground.blue);
+  c.text = Rgb(saved.text.red, saved.text.green, saved.text.blue);
+  c.textBackground = Rgb(saved.textBackground.red, saved.textBackground.green, saved.textBackground.blue);
+  return c;
+}
+
+SavedColors SavedFromColours(const Colours& colours) {
+  auto rgb = [](uint32_t v) {
+    return SavedRgb{static_cast<int32_t>(v & 0xFF), static_cast<int32_t>((v >> 8) & 0xFF),
+                    static_cast<int32_t>((v >> 16) & 0xFF)};
+  };
+  return SavedColors{rgb(colours.textBackground), rgb(colours.text), rgb(colours.background)};
 }
 
 int RecordOfColourEntry(int entry) {

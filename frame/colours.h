@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame/dialog.h"
+#include "frame/settings.h"
 
 namespace kst {
 
@@ -18,6 +19,9 @@ constexpr uint32_t Rgb(int r, int g, int b) {
 // Entry 1..12 (index 0 unused).
 Colours& ColourEntry(int entry);
 void SetDefaultColours();
+// Between the settings file's form and the platform's colour values.
+Colours ColoursFromSaved(const SavedColors& saved);
+SavedColors SavedFromColours(const Colours& colours);
 // The dialog record that shows entry's colours, and the entry of a record
 // (0 when the record has none of its own).
 int RecordOfColourEntry(int entry);

@@ -11,17 +11,6 @@
 
 namespace kst {
 
-namespace {
-
-uint32_t ToColour(const SavedRgb& rgb) { return Rgb(rgb.red, rgb.green, rgb.blue); }
-
-SavedRgb FromColour(uint32_t colour) {
-  return SavedRgb{static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
-                  static_cast<int32_t>((colour >> 16) & 0xFF)};
-}
-
-}  // namespace
-
 void LoadProgramState(Settings& settings, void (*progress)(int step)) {
   LoadBuiltInTexts();
   SetDefaults(settings);
@@ -45,11 +34,7 @@ void ApplySettingsToFrame(const Settings& settings) {
     r.restorePosition = true;
   }
   for (int entry = 1; entry <= kColourEntries; ++entry) {
-    const SavedColors& saved = settings.colors[static_cast<size_t>(entry - 1)];
-    Colours& c = ColourEntry(entry);
-    c.background = ToColour(saved.dialogBackground);
-    c.text = ToColour(saved.text);
-    c.textBackground = ToColour(saved.textBackground);
+    ColourEntry(entry) = ColoursFromSaved(settings.colors[static_cast<size_t>(entry - 1)]);
   }
   CopyColoursToRecords();
   Colouring() = settings.coloring;
@@ -64,11 +49,7 @@ void CollectFrameIntoSettings(Settings& settings) {
     settings.winPos[2 * i + 1] = r.savedTop;
   }
   for (int entry = 1; entry <= kColourEntries; ++entry) {
-    SavedColors& saved = settings.colors[static_cast<size_t>(entry - 1)];
-    const Colours& c = ColourEntry(entry);
-    saved.dialogBackground = FromColour(c.background);
-    saved.text = FromColour(c.text);
-    saved.textBackground = FromColour(c.textBackground);
+    settings.colors[static_cast<size_t>(entry - 1)] = SavedFromColours(ColourEntry(entry));
   }
   settings.coloring = Colouring().load();
   settings.noSounds = SoundMode();

@@ -188,6 +188,7 @@ std::string Screenshot(const std::string& name) {
   char current[MAX_PATH + 1] = ".";
   GetCurrentDirectoryA(sizeof current, current);
   std::string path = EnvOr("KESTROVA_SHOTS", current) + "\\" + SafeName(name) + ".bmp";
+  Sleep(300);  // windows just shown may not have painted their controls yet
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);

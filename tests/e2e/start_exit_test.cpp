@@ -11,7 +11,9 @@ TEST(StartAndExit, TheCommandCenterShowsAndCloses) {
   HWND center = e2e::WaitWindow("Command Center", 10000);
   ASSERT_NE(center, nullptr);
   e2e::Screenshot("command-center");
-  e2e::Click(e2e::Control(center, IDC_CC_EXIT));
+  // Exit asks first: posted, so that the question can be answered.
+  e2e::PostClick(e2e::Control(center, IDC_CC_EXIT));
+  EXPECT_TRUE(e2e::AnswerBox("Pop Quiz", IDYES));
   EXPECT_TRUE(e2e::WaitExit(program, 12000));
   e2e::Stop(program);
 }

@@ -1,0 +1,47 @@
+// Steps the Command Center's end-to-end tests share: a running Kestrova in
+// its own folder, the exit with Yes, "&Roots" on, dialogs opened from the
+// Command Center, settled screenshots and the settings file's lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+namespace cc_steps {
+
+// The system menu's "Always On &Top" item.
+constexpr WPARAM kMenuOnTop = 0x0110;
+
+struct Session {
+  std::string folder;
+  e2e::Program program;
+  HWND center = nullptr;  // found when the window has title
+  explicit Session(const std::string& folder, const std::string& title = "Command Center");
+  ~Session();
+  // "E&xit", answered Yes: the process ends within 12 s.
+  void ExitWithYes();
+  // "&Roots" switched on and answered Yes: the settings file is written.
+  void RootsOn();
+  // Presses a Command Center button and waits for the dialog titled title.
+  HWND Open(int buttonId, const std::string& title);
+};
+
+// Finds the program's question box (titled "Pop Quiz", "Information")
+// whose heading is heading, presses button, and gives its message.
+bool AnswerQuestion(const std::string& heading, int button, std::string* message = nullptr);
+
+// Waits for the window's thread to finish what it is doing, has the
+// window painted again, then saves the screen.
+void Shot(HWND window, const std::string& name);
+
+bool FileExists(const std::string& path);
+// The file's lines without their CR LF.
+std::vector<std::string> ReadLines(const std::string& path);
+void WriteLines(const std::string& path, const std::vector<std::string>& lines);
+// The value of the first line "key=value".
+std::string ValueOf(const std::vector<std::string>& lines, const std::string& key);
+
+}  // namespace cc_steps

@@ -147,6 +147,14 @@ TEST(CommandCenterDialogs, AboutShowsTheHelpPageAndOnlyOneDialogOpensAtATime) {
   s.ExitWithYes();
 }
 
+TEST(CommandCenterDialogs, ExitWhileOneIsOpenClosesItAndEnds) {
+  Session s(e2e::FreshFolder("cc-exit-open"));
+  ASSERT_TRUE(s.center);
+  HWND saver = s.Open(IDC_CC_SCREEN_SAVER, "Choose a Screen Saver");
+  ASSERT_NE(saver, nullptr);
+  s.ExitWithYes();
+}
+
 TEST(CommandCenterDialogs, AColourPickedForTheCommandCenterIsWrittenAtExit) {
   Session s(e2e::FreshFolder("cc-colours"));
   ASSERT_TRUE(s.center);

@@ -64,14 +64,6 @@ TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsAndTheBatch) {
   EXPECT_EQ(clock.done.load(), 3000000);
 }
 
-TEST_F(FileSplittingTest, NoBatchUnlessAsked) {
-  input.joinBatch = false;
-  auto result = RunFileSplitting(input, running.job);
-  ASSERT_EQ(result.outcome, SplitOutcome::Done);
-  EXPECT_TRUE(result.batchPath.empty());
-  EXPECT_FALSE(plat::PathExists(scratch.Path("out\\movie.avi.BAT")));
-}
-
 TEST_F(FileSplittingTest, FileThatFitsOneSplitIsNotSplit) {
   input.splitSize = 4000000;
   ScriptedPerson person;

@@ -158,7 +158,6 @@ void OnRoots(DialogState& state, int id, int, Args) {
   } else {
     SwitchRootsOff(settings, CenterWindow());
   }
-  g_process.saveSettingsAtExit = settings.saveAtExit;
   SetChecked(id, settings.saveAtExit);
 }
 
@@ -232,7 +231,6 @@ bool PrepareCommandCenter() {
   DialogSetValue(g_center, IDC_CC_COLOURING, Colouring().load() ? 1 : 0);
   DialogSetValue(g_center, IDC_CC_SCREEN_SAVER, settings.scrSaver ? 1 : 0);
   DialogSetValue(g_center, IDC_CC_ROOTS, settings.saveAtExit ? 1 : 0);
-  g_process.saveSettingsAtExit = settings.saveAtExit;
   // The stored mode is reached the way a press reaches it.
   SetSoundMode(PreviousSoundMode(SoundMode()));
   PressSound();

@@ -1,4 +1,4 @@
-// What the whole process shares: the exiting and save-at-exit flags, the
+// What the whole process shares: the exiting flag, the
 // Windows family it runs on, and the 64-bit constants of the subprograms.
 #pragma once
 
@@ -23,8 +23,6 @@ constexpr int kWindowsUnknown = -1; // the query failed or the family is not kno
 struct ProcessState {
   // Set once the user has confirmed the exit; every Main thread polls it.
   std::atomic<bool> exiting{false};
-  // Whether the settings file is written at exit.
-  std::atomic<bool> saveSettingsAtExit{false};
   std::atomic<int> windowsPlatform{kWindowsUnknown};
   // "Current Windows Version: NT/2K/XP Service Pack 3". Written once during
   // start-up, before any worker is woken; read-only afterwards.

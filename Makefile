@@ -1,5 +1,6 @@
 # Kestrova: `make run` builds and starts the program, `make test` builds and
-# runs every test. Builds are incremental and use both cores.
+# runs every test. Builds are incremental and use both cores; two builds of
+# one folder at the same time wait for each other.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -23,13 +24,13 @@ $(BUILD)/win32/CMakeCache.txt:
 	cmake -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 
 native: deps $(BUILD)/native/CMakeCache.txt
-	cmake --build $(BUILD)/native -j $(JOBS)
+	flock $(BUILD)/native.lock cmake --build $(BUILD)/native -j $(JOBS)
 asan: deps $(BUILD)/asan/CMakeCache.txt
-	cmake --build $(BUILD)/asan -j $(JOBS)
+	flock $(BUILD)/asan.lock cmake --build $(BUILD)/asan -j $(JOBS)
 win64: deps $(BUILD)/win64/CMakeCache.txt
-	cmake --build $(BUILD)/win64 -j $(JOBS)
+	flock $(BUILD)/win64.lock cmake --build $(BUILD)/win64 -j $(JOBS)
 win32: deps $(BUILD)/win32/CMakeCache.txt
-	cmake --build $(BUILD)/win32 -j $(JOBS)
+	flock $(BUILD)/win32.lock cmake --build $(BUILD)/win32 -j $(JOBS)
 
 # Kestrova.exe (64-bit and 32-bit) and the native tools.
 build: native win64 win32

@@ -376,7 +376,11 @@ std::string BuildSettingsPath() {
 bool ReadSettingsAtStart(Settings& settings) {
   settings.settingsPath = BuildSettingsPath();
   settings.saveAtExit = plat::SizeOfPath(settings.settingsPath) >= kSettingsMinimumSize;
-  return settings.saveAtExit && ReadSettings(settings, settings.settingsPath);
+  if (!settings.saveAtExit) return false;
+  // A file that could not be read is not written over at exit with what
+  // little was read: the user's settings stay on disk.
+  if (!ReadSettings(settings, settings.settingsPath)) settings.saveAtExit = false;
+  return settings.saveAtExit;
 }
 
 bool ReadSettings(Settings& settings, const std::string& path) {

@@ -166,7 +166,8 @@ void SetDefaults(Settings& settings);
 std::string BuildSettingsPath();
 
 // At start: finds the settings file in the current folder, sets the
-// save-at-exit flag when it has at least 101 bytes and then reads it.
+// save-at-exit flag when it has at least 101 bytes and then reads it; a
+// file that cannot be read clears the flag, so the exit keeps it as it is.
 // Returns true when the file was read.
 bool ReadSettingsAtStart(Settings& settings);
 // Reads the file over the current values. False (after telling the user)

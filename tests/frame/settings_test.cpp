@@ -596,7 +596,7 @@ TEST_F(SettingsFile, AFileThatCannotBeCreatedIsReported) {
   EXPECT_EQ(asked[0].ownerRecord, 1);
 }
 
-TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndStillSavedAtExit) {
+TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndNotWrittenOverAtExit) {
   ScratchFolder dir;
   InFolder in(dir.path);
   std::string path = dir.path + "\\Kestrova.INI";
@@ -607,7 +607,7 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndStillSavedAtExit) {
   Settings s;
   EXPECT_FALSE(ReadSettingsAtStart(s));
   plat::FileClose(holder);
-  EXPECT_TRUE(s.saveAtExit);
+  EXPECT_FALSE(s.saveAtExit);
   EXPECT_EQ(s.buffSize, 512000);
   ASSERT_EQ(events, (std::vector<std::string>{"alert", "ask"}));
   EXPECT_EQ(asked[0].style, kAskOk);

@@ -100,9 +100,11 @@ void RegisterTemplate(int templateId, std::vector<TemplateControl> controls) {
 
 bool DialogInit(int templateId, DialogState& state) {
   DialogHooks hooks = Hooks();
-  if (hooks.init) return hooks.init(templateId, state);
   std::vector<TemplateControl> controls;
-  {
+  std::string title;
+  if (hooks.loadTemplate) {
+    if (!hooks.loadTemplate(templateId, &controls, &title)) return false;
+  } else {
     std::lock_guard<std::mutex> lock(g_tablesMutex);
     auto it = g_templates.find(templateId);
     if (it == g_templates.end()) return false;
@@ -118,6 +120,7 @@ bool DialogInit(int templateId, DialogState& state) {
     c.value = (t.type == ControlType::ListBox || t.type == ControlType::ComboBox) ? -1 : 0;
     state.controls.push_back(std::move(c));
   }
+  state.title = title;
   state.templateId = templateId;
   state.window = nullptr;
   state.changesPending = false;

@@ -199,7 +199,9 @@ void RunControlRoutine(DialogState& state, int id, int notification,
 
 // Where the window side plugs in (Kestrova.exe) and tests observe.
 struct DialogHooks {
-  std::function<bool(int templateId, DialogState& state)> init;
+  // Reads a template's title and controls; false when it does not exist.
+  std::function<bool(int templateId, std::vector<TemplateControl>* controls, std::string* title)>
+      loadTemplate;
   std::function<int(DialogState& state, int number)> runModal;
   std::function<void(DialogState& state, int value)> exit;
   std::function<void(DialogState& state)> flush;

@@ -105,30 +105,12 @@ bool OnWindowThread(HWND window) {
   return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
 }
 
-bool Win32Init(int templateId, DialogState& state) {
+bool LoadTemplateResource(int templateId, std::vector<TemplateControl>* controls, std::string* title) {
   HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));
   if (!resource) return false;
   HGLOBAL loaded = LoadResource(nullptr, resource);
   const void* data = loaded ? LockResource(loaded) : nullptr;
-  std::vector<TemplateControl> controls;
-  std::string title;
-  if (!data || !ParseTemplate(data, SizeofResource(nullptr, resource), &controls, &title)) return false;
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.controls.clear();
-  for (const TemplateControl& t : controls) {
-    Control c;
-    c.id = t.id;
-    c.type = t.type;
-    c.text = t.text;
-    c.value = (t.type == ControlType::ListBox || t.type == ControlType::ComboBox) ? -1 : 0;
-    c.pending = 0;
-    state.controls.push_back(std::move(c));
-  }
-  state.title = title;
-  state.templateId = templateId;
-  state.window = nullptr;
-  state.changesPending = false;
-  return true;
+  return data && ParseTemplate(data, SizeofResource(nullptr, resource), controls, title);
 }
 
 int Win32RunModal(DialogState& state, int number) {
@@ -180,7 +162,7 @@ void Win32BringToFront(WindowRef ref) {
 
 void InstallWin32Dialogs() {
   DialogHooks hooks;
-  hooks.init = Win32Init;
+  hooks.loadTemplate = LoadTemplateResource;
   hooks.runModal = Win32RunModal;
   hooks.exit = Win32Exit;
   hooks.flush = Win32Flush;

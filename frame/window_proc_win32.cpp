@@ -23,6 +23,14 @@ thread_local bool t_applying = false;
 COLORREF g_defaultTipBack = 0, g_defaultTipText = 0;
 bool g_haveDefaultTipColours = false;
 
+std::string WindowText(HWND item) {
+  int length = GetWindowTextLengthA(item);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int got = GetWindowTextA(item, text.data(), length + 1);
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
 int RecordOf(HWND window) { return static_cast<int>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 DialogState* StateOf(HWND window) {
@@ -230,11 +238,7 @@ void OnCommand(HWND window, DialogState& state, int id, int code) {
           break;
         case ControlType::Edit:
           if (code == EN_CHANGE) {
-            int length = GetWindowTextLengthA(item);
-            std::string text(static_cast<size_t>(length) + 1, '\0');
-            GetWindowTextA(item, text.data(), length + 1);
-            text.resize(static_cast<size_t>(length));
-            c->text = text;
+            c->text = WindowText(item);
             notification = kTextChanged;
           } else if (code == EN_KILLFOCUS) {
             notification = kFocusLost;
@@ -254,11 +258,7 @@ void OnCommand(HWND window, DialogState& state, int id, int code) {
             if (c->value >= 0 && c->value < static_cast<int>(c->items.size())) c->text = c->items[c->value];
             notification = kSelChanged;
           } else if (code == CBN_EDITCHANGE) {
-            int length = GetWindowTextLengthA(item);
-            std::string text(static_cast<size_t>(length) + 1, '\0');
-            GetWindowTextA(item, text.data(), length + 1);
-            text.resize(static_cast<size_t>(length));
-            c->text = text;
+            c->text = WindowText(item);
             notification = kTextChanged;
           }
           break;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "tests/support/screenshot.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -184,44 +186,6 @@ bool AnswerBox(const std::string& title, int button, DWORD ms, std::string* mess
   return WaitGone(box, ms);
 }
 
-std::string Screenshot(const std::string& name) {
-  char current[MAX_PATH + 1] = ".";
-  GetCurrentDirectoryA(sizeof current, current);
-  std::string path = EnvOr("KESTROVA_SHOTS", current) + "\\" + SafeName(name) + ".bmp";
-  Sleep(300);  // windows just shown may not have painted their controls yet
-  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
-  std::string pixels(rowBytes * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-            DIB_RGB_COLORS);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  if (FILE* f = fopen(path.c_str(), "wb")) {
-    fwrite(&file, sizeof file, 1, f);
-    fwrite(&info, sizeof info, 1, f);
-    fwrite(pixels.data(), 1, pixels.size(), f);
-    fclose(f);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return path;
-}
+std::string Screenshot(const std::string& name) { return testenv::SaveScreenshot(name); }
 
 }  // namespace e2e

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/screenshot.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
@@ -94,43 +96,6 @@ std::vector<std::string> StaticTexts(HWND window) {
   return texts;
 }
 
-// A picture of the whole screen as a BMP file in KESTROVA_SHOTS (or here).
-std::string Screenshot(const std::string& name) {
-  const char* folder = getenv("KESTROVA_SHOTS");
-  std::string path = std::string(folder && *folder ? folder : ".") + "\\" + name + ".bmp";
-  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
-  std::string pixels(static_cast<size_t>(rowBytes) * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-            DIB_RGB_COLORS);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  if (FILE* f = fopen(path.c_str(), "wb")) {
-    fwrite(&file, sizeof file, 1, f);
-    fwrite(&info, sizeof info, 1, f);
-    fwrite(pixels.data(), 1, pixels.size(), f);
-    fclose(f);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return path;
-}
 
 // Runs work on a thread of its own, as a subprogram's thread would.
 struct Worker {
@@ -146,7 +111,7 @@ struct Worker {
   HWND Window(const std::string& title) {
     HWND found = nullptr;
     WaitFor([&] { return id.load() && (found = DialogOfThread(id, title)) != nullptr; });
-    if (!found) Screenshot("no_window_" + std::to_string(GetTickCount()));
+    if (!found) testenv::SaveScreenshot("no_window_" + std::to_string(GetTickCount()));
     return found;
   }
   // The work's result, waited for (kNotAnswered on time-out).
@@ -270,7 +235,7 @@ TEST_F(AskBoxes, ShowHeadingMessageAndTheTextTableLabelsInTheOwnersDress) {
   EXPECT_EQ(Record(kBoxRecord).colours.background, Rgb(230, 240, 255));
   EXPECT_EQ(Record(kBoxRecord).colours.text, Rgb(0, 0, 128));
   EXPECT_EQ(Record(kBoxRecord).colours.textBackground, Rgb(255, 255, 224));
-  Screenshot("ask_box_yes_no_cancel");
+  testenv::SaveScreenshot("ask_box_yes_no_cancel");
   Click(box, IDNO);
   EXPECT_EQ(asking->Result(), kAnswerNo);
   Colouring() = false;
@@ -416,7 +381,7 @@ TEST_F(WindowsDialogs, TheStartUpDialogShowsItsPictureTextsAndProgress) {
   EXPECT_NE(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);  // still there once opened
   EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_START_PROGRESS), PBM_GETPOS, 0, 0), 3);
   EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_START_PROGRESS), PBM_GETRANGE, FALSE, 0), 5);
-  Screenshot("start_up_dialog");
+  testenv::SaveScreenshot("start_up_dialog");
   DialogExit(state, 0);
   EXPECT_EQ(showing.Result(), 0);
 }

@@ -1,0 +1,104 @@
+#include "split/file_splitting_form.h"
+
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+std::string FolderOfFile(const std::string& path) {
+  std::string trimmed = Trimmed(path);
+  size_t slash = trimmed.rfind('\\');
+  return slash == std::string::npos ? std::string() : trimmed.substr(0, slash);
+}
+
+std::string BareFolder(const std::string& folder) {
+  std::string bare = Trimmed(folder);
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  return bare;
+}
+
+void ApplyFormRules(SplitForm& form) {
+  form.plan = PlanSplits(form.fileSize, form.splitSize);
+  form.splitSize = form.plan.splitSize;
+}
+
+void SetFormFolder(SplitForm& form, const std::string& folder) {
+  form.folder = folder;
+  form.folderOk = CheckSplitFolder(folder);
+}
+
+void SetFormFile(SplitForm& form, const std::string& path) {
+  form.file = path;
+  FileCheck check = CheckFileToSplit(path);
+  form.fileOk = check.ok;
+  form.fileSize = check.size;
+  if (check.ok && form.same) SetFormFolder(form, FolderOfFile(path));
+  ApplyFormRules(form);
+}
+
+void SetFormSame(SplitForm& form, bool on) {
+  form.same = on;
+  if (!on) return;
+  std::string folder = FolderOfFile(form.file);
+  if (!folder.empty()) SetFormFolder(form, folder);
+}
+
+void SetFormSize(SplitForm& form, const std::string& field) {
+  form.splitSize = SizeFieldBytes(field, form.unit);
+  ApplyFormRules(form);
+}
+
+void SetFormUnit(SplitForm& form, const std::string& unitText, const std::string& field) {
+  form.unit = SizeUnitOf(Trimmed(unitText));
+  SetFormSize(form, field);
+}
+
+bool CanCreateFolder(const std::string& folder) {
+  std::string path = Trimmed(folder);
+  return path.size() >= 4 && !plat::PathExists(path);
+}
+
+bool CanGo(const SplitForm& form, bool running) {
+  return CanStartSplitting(form.fileOk, form.folderOk, form.fileSize, form.plan, running);
+}
+
+SplitFormTexts FormTexts(const SplitForm& form) {
+  SplitFormTexts texts;
+  texts.total = form.fileOk ? std::to_string(form.fileSize) : Trimmed(GetText(96));
+  texts.bytes = std::to_string(form.splitSize);
+  texts.sizeField = SizeFieldText(form.splitSize, form.unit);
+  texts.count = std::to_string(form.plan.count);
+  texts.lastSize = std::to_string(form.plan.lastSize);
+  return texts;
+}
+
+ShownHistory HistoryShowing(const RememberedList& list, const std::string& value) {
+  ShownHistory shown;
+  std::string wanted = Trimmed(value);
+  for (const std::string& entry : list.entries) {
+    if (shown.selected < 0 && !wanted.empty() && SameText(entry, wanted))
+      shown.selected = static_cast<int>(shown.entries.size());
+    shown.entries.push_back(Trimmed(entry));
+  }
+  if (shown.selected < 0 && !wanted.empty()) {
+    shown.entries.insert(shown.entries.begin(), wanted);
+    shown.selected = 0;
+  }
+  return shown;
+}
+
+FileSplittingInput RunInput(const SplitForm& form, uint32_t buffSize, int boxRecord,
+                            int ownerRecord) {
+  FileSplittingInput input;
+  input.file = Trimmed(form.file);
+  input.folder = BareFolder(form.folder);
+  input.splitSize = form.splitSize;
+  input.joinBatch = form.joinBatch;
+  input.buffSize = buffSize;
+  input.boxRecord = boxRecord;
+  input.ownerRecord = ownerRecord;
+  return input;
+}
+
+}  // namespace kst

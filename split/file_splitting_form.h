@@ -1,0 +1,84 @@
+// What the File Splitting window holds, apart from the window: the file,
+// the folder, the split size with its unit, and the rules that tie them
+// together after every change, with the texts the window shows for them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <vector>
+
+#include "frame/process_state.h"
+#include "frame/remembered_list.h"
+#include "split/file_splitting.h"
+#include "split/split_sizes.h"
+
+namespace kst {
+
+struct SplitForm {
+  std::string file;    // the file to split, as typed
+  std::string folder;  // the folder for the splits, as typed
+  bool fileOk = false;
+  bool folderOk = false;
+  int64_t fileSize = 0;
+  int64_t splitSize = kFloppyBytes;  // S, after the size rules
+  int unit = 0;                      // u: the size field shows S / 1024^u
+  SplitPlan plan;                    // N and the last split's size
+  bool same = true;                  // "Same": the folder follows the file
+  bool joinBatch = true;             // "&Do Join Batch"
+};
+
+// The folder of a file: the path up to, not including, its last backslash
+// ("C:" for a file in a drive's root); "" when the path has no backslash.
+std::string FolderOfFile(const std::string& path);
+// A folder without trailing blanks and backslashes, as the splits' names
+// are made from it ("D:\out\" gives "D:\out", "C:\" gives "C:").
+std::string BareFolder(const std::string& folder);
+
+// The file check after a change of the file path; with "Same" on and the
+// file ok, the folder becomes the file's folder and is checked. Then the
+// size rules.
+void SetFormFile(SplitForm& form, const std::string& path);
+// The folder check after a change of the folder path.
+void SetFormFolder(SplitForm& form, const std::string& folder);
+// "Same" toggled: switched on, the folder becomes the file's folder at once.
+void SetFormSame(SplitForm& form, bool on);
+// The split size field changed: its number in the current unit, then the
+// size rules.
+void SetFormSize(SplitForm& form, const std::string& field);
+// A unit picked: u is its position among the unit texts (0 for a text
+// that is none of them); the size field's number is read in it.
+void SetFormUnit(SplitForm& form, const std::string& unitText, const std::string& field);
+// The size rules on S for the current file: S, N and the last split size.
+void ApplyFormRules(SplitForm& form);
+
+// "Create directory" is offered for a folder that does not exist and
+// whose path has at least 4 characters.
+bool CanCreateFolder(const std::string& folder);
+// "&Go" is enabled: file and folder ok, at least two splits, no run.
+bool CanGo(const SplitForm& form, bool running);
+
+// The texts the window shows for the form.
+struct SplitFormTexts {
+  std::string total;      // the file's size, or "No File" (96)
+  std::string bytes;      // S in bytes
+  std::string sizeField;  // S / 1024^u
+  std::string count;      // N
+  std::string lastSize;   // the last split's size
+};
+SplitFormTexts FormTexts(const SplitForm& form);
+
+// The entries a path field's drop-down list shows, and which of them is
+// value: the remembered entries, with value first when it is not among
+// them, so that the field can show value by selecting it.
+struct ShownHistory {
+  std::vector<std::string> entries;
+  int selected = -1;  // -1 for a blank value
+};
+ShownHistory HistoryShowing(const RememberedList& list, const std::string& value);
+
+// What a run is given when Go is pressed.
+FileSplittingInput RunInput(const SplitForm& form, uint32_t buffSize, int boxRecord,
+                            int ownerRecord);
+
+}  // namespace kst

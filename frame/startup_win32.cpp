@@ -16,6 +16,7 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
+#include "split/file_splitting_dialog.h"
 
 namespace kst {
 
@@ -103,6 +104,7 @@ int RunKestrova() {
     Subprogram& s = GetSubprogram(id);
     BindRecord(s.record, s.state);
   }
+  InstallFileSplitting();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

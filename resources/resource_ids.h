@@ -143,3 +143,39 @@
 #define IDC_SS_COMPARING 1270
 #define IDC_SS_DONE 2
 #define IDC_SS_OPERATIONS_GROUP 1271
+
+// ---- File Splitting (106) ----
+#define IDC_FS_FILE_GROUP 1400
+#define IDC_FS_FILE 1401
+#define IDC_FS_BROWSE_FILE 1402
+#define IDC_FS_FOLDER_GROUP 1403
+#define IDC_FS_FOLDER 1404
+#define IDC_FS_BROWSE_FOLDER 1405
+#define IDC_FS_CREATE 1406
+#define IDC_FS_SAME 1407
+#define IDC_FS_SIZE_GROUP 1408
+#define IDC_FS_SIZE 1409
+#define IDC_FS_UNIT 1410
+#define IDC_FS_BYTES_LABEL 1411
+#define IDC_FS_BYTES 1412
+#define IDC_FS_RESULTS_GROUP 1413
+#define IDC_FS_COUNT_LABEL 1414
+#define IDC_FS_COUNT 1415
+#define IDC_FS_LAST_LABEL 1416
+#define IDC_FS_LAST 1417
+#define IDC_FS_TOTAL_LABEL 1418
+#define IDC_FS_TOTAL 1419
+#define IDC_FS_SPLIT_LABEL 1420
+#define IDC_FS_SPLIT_PROGRESS 1421
+#define IDC_FS_ALL_LABEL 1422
+#define IDC_FS_ALL_PROGRESS 1423
+#define IDC_FS_TIME_SPEED 1424
+#define IDC_FS_GO 1425
+#define IDC_FS_JOIN_BATCH 1426
+#define IDC_FS_ABOUT 1427
+#define IDC_FS_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
+
+// ---- About This (120), shared by the subprograms ----
+#define IDC_AT_HEADING 1440
+#define IDC_AT_TEXT 1441
+#define IDC_AT_OK 1  // IDOK

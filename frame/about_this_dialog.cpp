@@ -1,0 +1,72 @@
+#include "frame/about_this_dialog.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/dialog.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "resources/resource_ids.h"
+
+namespace kst {
+
+namespace {
+
+// One state per record, bound for good: the Command Center looks at a
+// subprogram's child records from its own thread at any time, so the
+// record must never point at a state that has gone.
+DialogState& StateOfRecord(int record) {
+  static DialogState states[kRecordCount + 1];
+  return states[record >= 1 && record <= kRecordCount ? record : 0];
+}
+
+// The help pages are stored with a NUL after them: the field gets the text only.
+std::string HelpPage(int id) {
+  std::string page = FullText(id);
+  size_t nul = page.find('\0');
+  return nul == std::string::npos ? page : page.substr(0, nul);
+}
+
+// The dialog looks like its owner, with a brush of its own so that
+// rebuilding the brushes never frees one twice.
+void DressLikeOwner(int record, int ownerRecord) {
+  DialogRecord& r = Record(record);
+  const DialogRecord& owner = Record(ownerRecord);
+  r.icon = owner.icon;
+  r.colours = owner.colours;
+  HBRUSH old = static_cast<HBRUSH>(r.brush);
+  r.brush = CreateSolidBrush(r.colours.background);
+  if (old) DeleteObject(old);
+}
+
+void OnOk(DialogState& state, int, int, const std::vector<std::string>&) { DialogExit(state); }
+
+}  // namespace
+
+void RunAboutThis(int record, int ownerRecord, const AboutThisTexts& texts) {
+  DialogState& state = StateOfRecord(record);
+  if (state.templateId != -1) {
+    BringWindowToFront(state.window.load());
+    return;
+  }
+  if (!DialogInit(IDD_ABOUT_THIS, state)) {
+    MessageBoxA(nullptr, Trimmed(GetText(10)).c_str(), Trimmed(GetText(11)).c_str(), MB_OK);
+    return;
+  }
+  BindRecord(record, state);
+  DressLikeOwner(record, ownerRecord);
+  SetRecordTexts(record, DialogTexts{texts.title,
+                                     {{IDC_AT_HEADING, texts.heading, 0},
+                                      {IDC_AT_OK, texts.okButton, 0}}});
+  DialogPrepare(record);
+  ApplyTexts(record);
+  DialogSet(state, IDC_AT_TEXT, HelpPage(texts.helpPage));
+  DialogSetCallback(state, IDC_AT_OK, OnOk);
+  DialogRunModal(state, record);
+  DialogUninit(state);
+  DialogRelease(record);
+}
+
+}  // namespace kst

@@ -56,14 +56,10 @@ void ApplyControl(HWND window, Control& c) {
     if (c.type == ControlType::Progress) SendMessageA(item, PBM_SETRANGE32, c.rangeMin, c.rangeMax);
     if (c.type == ControlType::Slider) SendMessageA(item, TBM_SETRANGE, TRUE, MAKELPARAM(c.rangeMin, c.rangeMax));
   }
-  if (c.pending & kPendText) {
-    if (c.type == ControlType::ComboBox) {
-      SetWindowTextA(item, c.text.c_str());
-    } else if (c.type != ControlType::ListBox && c.type != ControlType::Progress &&
-               c.type != ControlType::Slider) {
-      SetWindowTextA(item, c.text.c_str());
-    }
-  }
+  if ((c.pending & kPendText) && c.type != ControlType::ComboBox &&
+      c.type != ControlType::ListBox && c.type != ControlType::Progress &&
+      c.type != ControlType::Slider)
+    SetWindowTextA(item, c.text.c_str());
   if (c.pending & kPendValue) {
     switch (c.type) {
       case ControlType::CheckBox:
@@ -79,6 +75,13 @@ void ApplyControl(HWND window, Control& c) {
       case ControlType::Slider: SendMessageA(item, TBM_SETPOS, TRUE, c.value); break;
       default: break;
     }
+  }
+  // A combo box's edit text goes last: new entries or a selection of none
+  // would otherwise empty it.
+  if (c.type == ControlType::ComboBox && (c.pending & (kPendText | kPendItems | kPendValue))) {
+    if ((c.pending & kPendValue) && c.value >= 0 && c.value < static_cast<int>(c.items.size()))
+      c.text = c.items[static_cast<size_t>(c.value)];
+    SetWindowTextA(item, c.text.c_str());
   }
   if (c.pending & kPendImage) {
     HBITMAP bitmap = c.image ? LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.image)) : nullptr;

@@ -3,7 +3,7 @@
 # one folder at the same time wait for each other.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: all build run test deps native asan win64 win32 bench clean
 

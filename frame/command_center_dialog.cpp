@@ -112,7 +112,7 @@ void ShowSoundMode(int mode) {
   SetRecordTexts(kCenterRecord, CenterTexts(mode));
   DialogSet(g_center, IDC_CC_SOUNDS, Trimmed(GetText(look.labelText)));
   DialogSetTooltip(g_center, IDC_CC_SOUNDS, Trimmed(GetText(look.tooltipText)));
-  DialogSetImage(g_center, IDC_CC_SOUNDS, look.bitmap);
+  DialogSetImage(g_center, IDC_CC_SOUNDS_PICTURE, look.bitmap);
   DialogSetValue(g_center, IDC_CC_SOUNDS, look.checked ? 1 : 0);
   DialogFlush(g_center);
   SystemParametersInfoA(SPI_SETBEEP, look.beeper ? TRUE : FALSE, nullptr, 0);

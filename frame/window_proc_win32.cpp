@@ -85,8 +85,9 @@ void ApplyControl(HWND window, Control& c) {
   }
   if (c.pending & kPendImage) {
     HBITMAP bitmap = c.image ? LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.image)) : nullptr;
+    UINT setImage = c.type == ControlType::Label ? STM_SETIMAGE : BM_SETIMAGE;
     HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
-        SendMessageA(item, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+        SendMessageA(item, setImage, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
     if (old && old != bitmap) DeleteObject(old);
   }
   if (c.pending & kPendEnabled) EnableWindow(item, c.enabled);
@@ -167,8 +168,10 @@ void OnInit(HWND window, int number) {
   {
     // Everything the state holds goes onto the fresh window.
     std::lock_guard<std::mutex> lock(state.mutex);
+    // A control without a picture of its own keeps the template's.
     for (Control& c : state.controls) c.pending |= kPendText | kPendValue | kPendEnabled |
-                                                   kPendRange | kPendItems | kPendImage |
+                                                   kPendRange | kPendItems |
+                                                   (c.image ? kPendImage : 0u) |
                                                    (c.visible ? 0u : kPendVisible);
   }
   state.changesPending = true;

@@ -57,6 +57,7 @@
 #define IDC_CC_SHOW_FORMAT 1078
 #define IDC_CC_SILENT 1079
 #define IDC_CC_SOUNDS 1080
+#define IDC_CC_SOUNDS_PICTURE 1190  // the sound mode's picture beside its button
 #define IDC_CC_SHOW_COMPARING 1081
 #define IDC_CC_COLOURING 1082
 #define IDC_CC_SCREEN_SAVER 1083

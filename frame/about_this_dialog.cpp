@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/dialog.h"
+#include "frame/dialog_win32.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
@@ -29,17 +30,6 @@ std::string HelpPage(int id) {
   return nul == std::string::npos ? page : page.substr(0, nul);
 }
 
-// The dialog looks like its owner, with a brush of its own so that
-// rebuilding the brushes never frees one twice.
-void DressLikeOwner(int record, int ownerRecord) {
-  DialogRecord& r = Record(record);
-  const DialogRecord& owner = Record(ownerRecord);
-  r.icon = owner.icon;
-  r.colours = owner.colours;
-  HBRUSH old = static_cast<HBRUSH>(r.brush);
-  r.brush = CreateSolidBrush(r.colours.background);
-  if (old) DeleteObject(old);
-}
 
 void OnOk(DialogState& state, int, int, const std::vector<std::string>&) { DialogExit(state); }
 
@@ -52,7 +42,7 @@ void RunAboutThis(int record, int ownerRecord, const AboutThisTexts& texts) {
     return;
   }
   if (!DialogInit(IDD_ABOUT_THIS, state)) {
-    MessageBoxA(nullptr, Trimmed(GetText(10)).c_str(), Trimmed(GetText(11)).c_str(), MB_OK);
+    ShowDialogNotFound();
     return;
   }
   BindRecord(record, state);

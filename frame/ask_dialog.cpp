@@ -10,6 +10,7 @@
 
 #include "frame/ask.h"
 #include "frame/dialog.h"
+#include "frame/dialog_win32.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
@@ -18,8 +19,6 @@ namespace kst {
 
 namespace {
 
-constexpr int kTextDialogNotFound = 10;
-constexpr int kTextBigWhoops = 11;
 constexpr int kTextPopQuiz = 495;
 constexpr int kTextYes = 496;
 constexpr int kTextNo = 497;
@@ -52,29 +51,14 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-int DialogNotFound() {
-  return MessageBoxA(nullptr, Trimmed(GetText(kTextDialogNotFound)).c_str(),
-                     Trimmed(GetText(kTextBigWhoops)).c_str(), MB_OK);
-}
 
-// The box takes its owner's icon and colours, with a brush of its own so
-// that rebuilding the brushes never frees one twice.
-void DressLikeOwner(int boxRecord, int ownerRecord) {
-  DialogRecord& box = Record(boxRecord);
-  const DialogRecord& owner = Record(ownerRecord);
-  box.icon = owner.icon;
-  box.colours = owner.colours;
-  HBRUSH old = static_cast<HBRUSH>(box.brush);
-  box.brush = CreateSolidBrush(box.colours.background);
-  if (old) DeleteObject(old);
-}
 
 int ShowBox(const AskRequest& request) {
   BoxStyle style = StyleOf(request.style);
   DialogState state;
   if (request.boxRecord < 1 || request.boxRecord > kRecordCount ||
       !DialogInit(style.templateId, state))
-    return DialogNotFound();
+    return ShowDialogNotFound();
 
   DressLikeOwner(request.boxRecord, request.ownerRecord);
   DialogRecord& box = Record(request.boxRecord);
@@ -101,7 +85,7 @@ int ShowBox(const AskRequest& request) {
   DialogRelease(request.boxRecord);
   DialogUninit(state);
   box.state = previous;
-  if (result == -1) return DialogNotFound();
+  if (result == -1) return ShowDialogNotFound();
   for (int button : style.buttons)
     if (result == button) return result;
   // The close box or Esc (IDCANCEL in a box without Cancel), or a close by the program.

@@ -200,7 +200,7 @@ void AttachRoutines() {
 void InstallSlotHooks() {
   SlotHooks hooks;
   hooks.dialogClosed = SubprogramClosed;
-  hooks.missingTemplate = ShowMissingTemplate;
+  hooks.missingTemplate = [] { ShowDialogNotFound(); };
   hooks.currentThreadId = [] { return static_cast<uint32_t>(GetCurrentThreadId()); };
   SetSlotHooks(hooks);
 }
@@ -209,11 +209,6 @@ void InstallSlotHooks() {
 
 DialogState& CommandCenterState() { return g_center; }
 DialogState& CommandCenterChild() { return g_child; }
-
-void ShowMissingTemplate() {
-  MessageBoxA(nullptr, Trimmed(GetText(10)).c_str(), Trimmed(GetText(11)).c_str(),
-              MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
-}
 
 bool PrepareCommandCenter() {
   BindRecord(kCenterRecord, g_center);

@@ -19,9 +19,6 @@ bool PrepareCommandCenter();
 void RunCommandCenter();
 DialogState& CommandCenterState();
 
-// "Error: dialog not found" / "Big Whoops" in the platform's message box.
-void ShowMissingTemplate();
-
 // Runs a dialog opened from the Command Center on record 2, modally on the
 // calling thread: its texts, then setUp attaches routines and values. Only
 // one at a time: while one is open, asking for another brings the open

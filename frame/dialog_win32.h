@@ -27,6 +27,12 @@ HFONT& DialogFont();
 void RebuildBrushes();
 // Gives every open dialog's tooltip window the colours of the colouring mode.
 void UpdateTooltipColours();
+// The platform box without owner that stands in for a dialog whose
+// template is missing: "Error: dialog not found" / "Big Whoops". Returns its answer.
+int ShowDialogNotFound();
+// Gives record the icon and colours of ownerRecord, with a brush of its
+// own so that rebuilding the brushes never frees one twice.
+void DressLikeOwner(int record, int ownerRecord);
 // Sets the record's tooltip texts on its tooltip window again.
 void RegisterTooltips(DialogState& state, int number);
 

@@ -50,10 +50,6 @@ void ClockLoop() {
   for (;;) Sleep(1000);
 }
 
-void BigWhoops() {
-  MessageBoxA(nullptr, Trimmed(GetText(10)).c_str(), Trimmed(GetText(11)).c_str(),
-              MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
-}
 
 // Exit steps 4 and 5: close every open dialog, wait for them at most ten
 // seconds, write the settings when saving at exit is on.
@@ -96,7 +92,7 @@ int RunKestrova() {
   std::thread(StartUpThread).detach();
 
   SlotHooks hooks;
-  hooks.missingTemplate = BigWhoops;
+  hooks.missingTemplate = [] { ShowDialogNotFound(); };
   hooks.currentThreadId = [] { return static_cast<uint32_t>(GetCurrentThreadId()); };
   SetSlotHooks(hooks);
   StartSlots(ClockLoop);
@@ -112,7 +108,7 @@ int RunKestrova() {
   RebuildBrushes();
   if (!PrepareCommandCenter()) {
     CloseStartUpDialog();
-    BigWhoops();
+    ShowDialogNotFound();
     return 1;
   }
   ShowStartUpProgress(4);

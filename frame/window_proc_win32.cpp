@@ -376,6 +376,21 @@ void RebuildBrushes() {
   }
 }
 
+int ShowDialogNotFound() {
+  return MessageBoxA(nullptr, Trimmed(GetText(10)).c_str(), Trimmed(GetText(11)).c_str(),
+                     MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+void DressLikeOwner(int record, int ownerRecord) {
+  DialogRecord& r = Record(record);
+  const DialogRecord& owner = Record(ownerRecord);
+  r.icon = owner.icon;
+  r.colours = owner.colours;
+  HBRUSH old = static_cast<HBRUSH>(r.brush);
+  r.brush = CreateSolidBrush(r.colours.background);
+  if (old) DeleteObject(old);
+}
+
 void UpdateTooltipColours() {
   for (int n = 1; n <= kRecordCount; ++n) SetTipColours(Record(n));
 }

@@ -63,6 +63,15 @@ struct ChunkProgress {
   }
 };
 
+// Which side stopped a chunk's copy short: the whole chunk read, or a
+// full disk, puts it on the split's side.
+SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk) {
+  const uint32_t error = plat::LastError();
+  if (got == chunk || (!copied && (error == plat::kErrDiskFull || error == plat::kErrHandleDiskFull)))
+    return SplitFailure::ShortWrite;
+  return SplitFailure::ShortRead;
+}
+
 }  // namespace
 
 bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress,
@@ -110,13 +119,10 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
       why = SplitFailure::Stopped;
       break;
     }
-    uint32_t done = 0;
-    if (!plat::FileRead(source.handle, buffer.get(), n, &done) || done != n) {
-      why = SplitFailure::ShortRead;
-      break;
-    }
-    if (!plat::FileWrite(split.handle, buffer.get(), n, &done) || done != n) {
-      why = SplitFailure::ShortWrite;
+    uint64_t got = 0, put = 0;
+    const bool copied = plat::FileCopy(source.handle, split.handle, n, buffer.get(), n, &got, &put);
+    if (!copied || got != n || put != n) {
+      why = CopyFailure(copied, got, n);
       break;
     }
     bar.Move(i);

@@ -90,6 +90,17 @@ bool FileRead(FileHandle h, void* buffer, uint32_t size, uint32_t* done);
 // Writes up to size bytes; *done gets the bytes written. A full disk gives
 // false with 112, or true with *done < size when only part fitted.
 bool FileWrite(FileHandle h, const void* buffer, uint32_t size, uint32_t* done);
+// Moves up to size bytes from from's position to to's position: through
+// buffer (bufferBytes long) a piece at a time, or, where the system copies
+// between files itself, without it (one copy of the bytes instead of two).
+// *read gets the bytes taken from from (fewer than size only at its end),
+// *written the bytes put (fewer than *read when the disk filled up). False
+// on an error, with the counts of what moved before it.
+bool FileCopy(FileHandle from, FileHandle to, uint64_t size, void* buffer, uint32_t bufferBytes,
+              uint64_t* read, uint64_t* written);
+// FileCopy's buffered way, for the implementations; adds to *read and *written.
+bool CopyThroughBuffer(FileHandle from, FileHandle to, uint64_t size, void* buffer,
+                       uint32_t bufferBytes, uint64_t* read, uint64_t* written);
 // Moves to the 0-based byte offset from the start (beyond 4 GB too).
 bool FileSeek(FileHandle h, int64_t offset);
 // Size in bytes, -1 on failure.

@@ -1,4 +1,5 @@
 // Platform pieces that are the same on every system.
+#include <algorithm>
 #include <cctype>
 
 #include "frame/platform/platform.h"
@@ -34,6 +35,22 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
       name.find('.') == std::string::npos)
     return MatchFrom(name.c_str(), pattern.substr(0, pattern.size() - 2).c_str());
   return false;
+}
+
+bool CopyThroughBuffer(FileHandle from, FileHandle to, uint64_t size, void* buffer,
+                       uint32_t bufferBytes, uint64_t* read, uint64_t* written) {
+  while (*read < size) {
+    const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(bufferBytes, size - *read));
+    uint32_t got = 0, put = 0;
+    if (!FileRead(from, buffer, piece, &got)) return false;
+    if (got == 0) break;
+    *read += got;
+    const bool ok = FileWrite(to, buffer, got, &put);
+    *written += put;
+    if (!ok || put < got) return ok;
+    if (got < piece) break;
+  }
+  return true;
 }
 
 }  // namespace plat

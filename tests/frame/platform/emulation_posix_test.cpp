@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/test_env.h"
 
 using namespace plat;
+using testenv::ScratchFolder;
 
 class Emulation : public ::testing::Test {
  protected:
@@ -40,6 +43,33 @@ TEST_F(Emulation, AWritePastTheCapacityComesBackShort) {
   EXPECT_EQ(done, 0u);
   FileClose(h);
   EXPECT_EQ(SizeOfPath("A:\\full.bin"), 1457664);
+}
+
+TEST_F(Emulation, CopiesOntoTheFloppyAndUnderFaultsGoThroughTheBuffer) {
+  ScratchFolder dir;
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("big.bin"), testenv::PatternBytes(2000000)));
+  FileHandle from = FileOpen(dir.Path("big.bin"), kRead, Disposition::OpenExisting);
+  FileHandle to = FileOpen("A:\\copy.bin", kWrite, Disposition::CreateAlways);
+  ASSERT_NE(from, kNoFile);
+  ASSERT_NE(to, kNoFile);
+  std::vector<char> buffer(300000);
+  uint64_t read = 0, written = 0;
+  ASSERT_TRUE(FileCopy(from, to, 2000000, buffer.data(), 300000, &read, &written));
+  EXPECT_EQ(written, 1457664u);  // the capacity still counts
+  EXPECT_EQ(read, 1500000u);      // and the copy stopped at the piece that did not fit
+  FileClose(to);
+
+  to = FileOpen(dir.Path("copy.bin"), kWrite, Disposition::CreateAlways);
+  ASSERT_TRUE(FileSeek(from, 0));
+  EmuInjectFault(Fault::ShortWrite);
+  ASSERT_TRUE(FileCopy(from, to, 1000, buffer.data(), 1000, &read, &written));
+  EXPECT_EQ(read, 1000u);
+  EXPECT_EQ(written, 500u);
+  EmuInjectFault(Fault::DiskFull);
+  EXPECT_FALSE(FileCopy(from, to, 1000, buffer.data(), 1000, &read, &written));
+  EXPECT_EQ(LastError(), kErrDiskFull);
+  FileClose(from);
+  FileClose(to);
 }
 
 TEST_F(Emulation, InjectedFaultsFireOnceOnTheirCall) {

@@ -87,6 +87,32 @@ TEST(PlatformFiles, ReadsAndWritesReturnTheBytesDone) {
   FileClose(h);
 }
 
+TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
+  ScratchFolder dir;
+  std::string bytes = testenv::PatternBytes(300000, 3);
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("from.bin"), bytes));
+  FileHandle from = FileOpen(dir.Path("from.bin"), kRead, Disposition::OpenExisting);
+  FileHandle to = FileOpen(dir.Path("to.bin"), kWrite, Disposition::CreateAlways);
+  ASSERT_NE(from, kNoFile);
+  ASSERT_NE(to, kNoFile);
+  std::vector<char> buffer(65536);  // smaller than a copy: it is used a piece at a time
+  uint64_t read = 0, written = 0;
+  uint32_t done = 0;
+  ASSERT_TRUE(FileWrite(to, "head", 4, &done));
+  ASSERT_TRUE(FileSeek(from, 50000));
+  ASSERT_TRUE(FileCopy(from, to, 200000, buffer.data(), 65536, &read, &written));
+  EXPECT_EQ(read, 200000u);
+  EXPECT_EQ(written, 200000u);
+  ASSERT_TRUE(FileCopy(from, to, 200000, buffer.data(), 65536, &read, &written));
+  EXPECT_EQ(read, 50000u);  // short at the end of the file
+  EXPECT_EQ(written, 50000u);
+  ASSERT_TRUE(FileCopy(from, to, 200000, buffer.data(), 65536, &read, &written));
+  EXPECT_EQ(read, 0u);
+  FileClose(from);
+  FileClose(to);
+  EXPECT_EQ(testenv::ReadFile(dir.Path("to.bin")), "head" + bytes.substr(50000));
+}
+
 TEST(PlatformFiles, SharingDecidesWhoMayOpen) {
   ScratchFolder dir;
   std::string file = dir.Path("shared.bin");

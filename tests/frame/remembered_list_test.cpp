@@ -2,66 +2,46 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "frame/text_numbers.h"
-
 using namespace kst;
 
 namespace {
 
+using Entries = std::vector<std::string>;
+
 RememberedList FiveOfFive() {
-  RememberedList list;
-  list.capacity = 5;
-  list.entries = {"A:\\one", "A:\\two", "A:\\three", "A:\\four", "A:\\five"};
-  return list;
+  return {5, {"A:\\one", "A:\\two", "A:\\three", "A:\\four", "A:\\five"}};
 }
 
 }  // namespace
 
-TEST(RememberedList, ALaterPlaceMovesToTheTop) {
+// A listed value (case and trailing blanks ignored) moves up from its place:
+// those above move down one, those below stay, and it is never listed twice.
+TEST(RememberedList, AListedValueMovesToTheTop) {
   RememberedList list = FiveOfFive();
-  EXPECT_TRUE(RememberInList(list, "A:\\three"));
-  EXPECT_EQ(list.entries, (std::vector<std::string>{"A:\\three", "A:\\one", "A:\\two",
-                                                    "A:\\four", "A:\\five"}));
-
+  EXPECT_TRUE(RememberInList(list, "a:\\THREE    "));
+  EXPECT_EQ(list.entries, (Entries{"a:\\THREE", "A:\\one", "A:\\two", "A:\\four", "A:\\five"}));
   EXPECT_TRUE(RememberInList(list, "A:\\five"));
-  EXPECT_EQ(list.entries, (std::vector<std::string>{"A:\\five", "A:\\three", "A:\\one",
-                                                    "A:\\two", "A:\\four"}));
-
-  EXPECT_TRUE(RememberInList(list, "A:\\five"));  // already first: nothing moves
-  EXPECT_EQ(list.entries[0], "A:\\five");
-  EXPECT_EQ(list.entries[1], "A:\\three");
-  EXPECT_EQ(list.entries.size(), 5u);
+  EXPECT_EQ(list.entries, (Entries{"A:\\five", "a:\\THREE", "A:\\one", "A:\\two", "A:\\four"}));
+  EXPECT_TRUE(RememberInList(list, "A:\\five"));
+  EXPECT_EQ(list.entries[1], "a:\\THREE");
 }
 
-TEST(RememberedList, ANewValueOnAFullListDropsTheLast) {
-  RememberedList list = FiveOfFive();
-  EXPECT_TRUE(RememberInList(list, "A:\\six"));
-  EXPECT_EQ(list.entries, (std::vector<std::string>{"A:\\six", "A:\\one", "A:\\two",
-                                                    "A:\\three", "A:\\four"}));
-}
+// The settings' lists keep 10 entries: the eleventh pushes the oldest out.
+TEST(RememberedList, ANewValueGrowsTheListUpToItsCapacity) {
+  RememberedList list{10, {}};
+  for (int i = 1; i <= 11; ++i) EXPECT_TRUE(RememberInList(list, "C:\\" + std::to_string(i)));
+  ASSERT_EQ(list.entries.size(), 10u);
+  EXPECT_EQ(list.entries.front(), "C:\\11");
+  EXPECT_EQ(list.entries.back(), "C:\\2");
 
-TEST(RememberedList, GrowsUntilFull) {
-  RememberedList list;
-  list.capacity = 3;
-  for (const char* v : {"x", "y", "z", "w"}) RememberInList(list, v);
-  EXPECT_EQ(list.entries, (std::vector<std::string>{"w", "z", "y"}));
+  RememberedList overfull = FiveOfFive();
+  overfull.capacity = 2;
+  RememberInList(overfull, "A:\\four");
+  EXPECT_EQ(overfull.entries, (Entries{"A:\\four", "A:\\one"}));
 
   RememberedList none;
   EXPECT_TRUE(RememberInList(none, "x"));
   EXPECT_TRUE(none.entries.empty());
-}
-
-TEST(RememberedList, CaseAndTrailingBlanksAreIgnored) {
-  RememberedList list = FiveOfFive();
-  EXPECT_TRUE(RememberInList(list, "a:\\FOUR    "));
-  ASSERT_EQ(list.entries.size(), 5u);
-  EXPECT_EQ(list.entries[0], "a:\\FOUR");  // the value as given last, without blanks
-  EXPECT_EQ(list.entries[4], "A:\\five");
-  EXPECT_EQ(std::count_if(list.entries.begin(), list.entries.end(),
-                          [](const std::string& e) { return SameText(e, "A:\\four"); }),
-            1);
 }
 
 TEST(RememberedList, BlankOrOverlongValuesAreRefused) {
@@ -69,13 +49,6 @@ TEST(RememberedList, BlankOrOverlongValuesAreRefused) {
   EXPECT_FALSE(RememberInList(list, "   "));
   EXPECT_FALSE(RememberInList(list, "C:\\" + std::string(258, 'x')));
   EXPECT_EQ(list.entries, FiveOfFive().entries);
-  EXPECT_TRUE(RememberInList(list, "C:\\" + std::string(257, 'x')));  // 260 fits
+  EXPECT_TRUE(RememberInList(list, "C:\\" + std::string(257, 'x') + "  "));  // 260 fits
   EXPECT_EQ(list.entries[0].size(), 260u);
-}
-
-TEST(RememberedList, AnOverfullListIsCutToCapacity) {
-  RememberedList list = FiveOfFive();
-  list.capacity = 2;
-  RememberInList(list, "A:\\four");
-  EXPECT_EQ(list.entries, (std::vector<std::string>{"A:\\four", "A:\\one"}));
 }

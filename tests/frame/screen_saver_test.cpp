@@ -12,49 +12,38 @@ Settings WithSaver(int choice, const std::string& file = "") {
   s.scrSaver = true;
   s.scrSaverI = choice;
   s.scrSaverC = file;
+  s.scrSaverL = {0, 1, 0, 1};
   return s;
 }
 
-TEST(ScreenSaverChoice, NothingWhileTheMasterSwitchIsOff) {
+TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
+  using S = ScreenSaverStart;
   Settings s = WithSaver(kSystemScreenSaver);
-  s.scrSaver = false;
-  s.scrSaverL = {1, 1, 1, 1};
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverTest, false), ScreenSaverStart::None);
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverSplitOrCopy, true), ScreenSaverStart::None);
-}
-
-TEST(ScreenSaverChoice, TheTestButtonAlwaysRunsTheChoice) {
-  EXPECT_EQ(ScreenSaverToStart(WithSaver(kSystemScreenSaver), kScreenSaverTest, false),
-            ScreenSaverStart::System);
-  EXPECT_EQ(ScreenSaverToStart(WithSaver(kScreenSaverFile, "C:\\s.scr"), kScreenSaverTest, false),
-            ScreenSaverStart::File);
-}
-
-TEST(ScreenSaverChoice, NoScreenSaverAndAMissingFileStartNothing) {
+  // The Test button runs the choice, when there is one to run.
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverTest, false), S::System);
+  Settings file = WithSaver(kScreenSaverFile, "C:\\s.scr");
+  EXPECT_EQ(ScreenSaverToStart(file, kScreenSaverTest, false), S::File);
+  file.scrSaverC = "   ";
+  EXPECT_EQ(ScreenSaverToStart(file, kScreenSaverTest, false), S::None);
   EXPECT_EQ(ScreenSaverToStart(WithSaver(kNoScreenSaver, "C:\\s.scr"), kScreenSaverTest, false),
-            ScreenSaverStart::None);
-  EXPECT_EQ(ScreenSaverToStart(WithSaver(kScreenSaverFile, "   "), kScreenSaverTest, false),
-            ScreenSaverStart::None);
-}
-
-TEST(ScreenSaverChoice, AWorkerNeedsItsFlagAndMustBeRunning) {
-  Settings s = WithSaver(kSystemScreenSaver);
-  s.scrSaverL = {0, 1, 0, 1};
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverSplitOrCopy, true), ScreenSaverStart::None);
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverCopyOrJoin, true), ScreenSaverStart::System);
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverCopyOrJoin, false), ScreenSaverStart::None);
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverTestDisks, true), ScreenSaverStart::None);
-  // Comparing and the remover share the fourth flag.
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverComparing, true), ScreenSaverStart::System);
-  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverExcessRemover, true), ScreenSaverStart::System);
-  EXPECT_EQ(ScreenSaverToStart(s, 6, true), ScreenSaverStart::None);
+            S::None);
+  // A worker needs its flag on and must be running; Comparing and the
+  // remover share the fourth flag, and there is no fifth.
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverSplitOrCopy, true), S::None);
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverCopyOrJoin, true), S::System);
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverCopyOrJoin, false), S::None);
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverExcessRemover, true), S::System);
+  EXPECT_EQ(ScreenSaverToStart(s, 6, true), S::None);
+  // Nothing at all while the master switch is off.
+  s.scrSaver = false;
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverTest, false), S::None);
+  EXPECT_EQ(ScreenSaverToStart(s, kScreenSaverCopyOrJoin, true), S::None);
 }
 
 TEST(ScreenSaverFiles, CommandQuotesThePathAndNamesAreCheckedByExtension) {
-  EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"), "\"C:\\My Savers\\stars.scr\" /s");
-  EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR"));
-  EXPECT_TRUE(HasScreenSaverName("a.scr   "));
-  EXPECT_FALSE(HasScreenSaverName("C:\\x\\notes.txt"));
+  EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"),
+            "\"C:\\My Savers\\stars.scr\" /s");
+  EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR  "));
   EXPECT_FALSE(HasScreenSaverName(".scr"));
   EXPECT_FALSE(HasScreenSaverName("C:\\x.scr\\other"));
 }

@@ -1,14 +1,14 @@
-// Language files: writing and reading them byte for byte, partial and
-// broken files, the messages of failures, the language list, the choice of
-// a language and the file-dialog filters.
+// Language files: the bytes written, a write-then-read round trip, damaged
+// and unreadable files, the language list, the choice of a language and the
+// file-dialog filters.
 #include "frame/language_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
-#include <iterator>
-#include <random>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "tests/support/test_env.h"
 
 using namespace kst;
+using namespace std::string_literals;
 using testenv::ScratchFolder;
 
 namespace {
@@ -31,27 +32,16 @@ Table Snapshot() {
   return table;
 }
 
-// The ids whose text differs between two snapshots.
-std::vector<int> ChangedIds(const Table& before, const Table& after) {
-  std::vector<int> ids;
+// The texts that differ from the snapshot, by id.
+std::map<int, std::string> Changes(const Table& before) {
+  std::map<int, std::string> changed;
   for (int id = 1; id <= kTextCount; ++id)
-    if (before[static_cast<size_t>(id)] != after[static_cast<size_t>(id)]) ids.push_back(id);
-  return ids;
+    if (FullText(id) != before[static_cast<size_t>(id)]) changed[id] = FullText(id);
+  return changed;
 }
 
-void ReadBytes(const std::string& bytes) { ReadLanguageBuffer(bytes.data(), bytes.size()); }
-
-std::string Crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-// A file of size bytes that holds head at its start and tail at its end,
-// zeros between (sparse where the file system allows).
+// A file of size bytes with head at its start and tail at its end, zeros
+// between (sparse where the file system allows).
 bool WriteSparseFile(const std::string& path, int64_t size, const std::string& head,
                      const std::string& tail) {
   plat::FileHandle h = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
@@ -73,7 +63,7 @@ class LanguageFiles : public ::testing::Test {
     SetSoundMode(1);
     SetAskHandler([this](const AskRequest& request) {
       asked.push_back(request);
-      alertsBeforeAsk.push_back(alerts);
+      alertsAtAsk = alerts;
       return answer;
     });
     SetAlertHandler([this](int) { ++alerts; });
@@ -92,97 +82,92 @@ class LanguageFiles : public ::testing::Test {
     RebuildFilters();
   }
 
-  // Checks the one OK message that a failure shows.
-  void ExpectOneMessage(int titleId, const std::string& path, int tailId) {
+  // Checks the one OK message of a failure, after its alert, then forgets it.
+  void ExpectOneMessage(int titleId, const std::string& path, int tailId, WindowRef owner = nullptr) {
     ASSERT_EQ(asked.size(), 1u);
     const AskRequest& r = asked[0];
     EXPECT_EQ(r.style, kAskOk);
+    EXPECT_EQ(r.owner, owner);
     EXPECT_EQ(r.heading, Trimmed(GetText(titleId)));
     EXPECT_EQ(r.message, "The file " + path + " " + Trimmed(GetText(tailId)));
     EXPECT_EQ(r.boxRecord, 21);
     EXPECT_EQ(r.ownerRecord, 1);
-    EXPECT_EQ(alertsBeforeAsk[0], 1) << "the alert sounds before the message";
+    EXPECT_EQ(alertsAtAsk, 1) << "the alert sounds before the message";
+    asked.clear();
+    alerts = 0;
   }
 
   std::vector<AskRequest> asked;
-  std::vector<int> alertsBeforeAsk;
   int alerts = 0;
+  int alertsAtAsk = 0;
   int answer = kAnswerOk;
   int savedSoundMode = 1;
 };
 
 }  // namespace
 
-// ---- Writing ----------------------------------------------------------------
-
-TEST_F(LanguageFiles, WritesTheHeaderThenEveryTextInIdOrder) {
+TEST_F(LanguageFiles, WritesTheTrimmedHeaderThenEveryTextInIdOrder) {
   ClearTexts();
   SetText(1200, "last");
   SetText(10, "Error: dialog not found");
-  SetText(1, std::string("Help\r\npage\0", 11));
+  SetText(1, "Help\r\npage\0"s);
   SetText(999, "a  ");
   LanguageEntry& current = LanguageList()[0];
   current.translator = "Anna   ";
   current.url = "http://x.invalid/  ";
   current.name = "Deutsch";
-
   EXPECT_EQ(LanguageFileBytes(),
             "Translator=Anna\r\nURL=http://x.invalid/\r\nLanguage=Deutsch\r\n"
             "0001={Help\r\npage}\r\n0010={Error: dialog not found}\r\n0999={a  }\r\n"
             "1200={last}\r\n");
 }
 
-TEST_F(LanguageFiles, LongTextIsWrittenInFull) {
-  std::string longText(3000, 'w');
-  SetText(500, longText);
-  ScratchFolder dir;
-  ASSERT_TRUE(WriteLanguageFile(dir.Path("KSTVLONG.LNG")));
-  std::string file = testenv::ReadFile(dir.Path("KSTVLONG.LNG"));
-  EXPECT_NE(file.find("\r\n0500={" + longText + "}\r\n"), std::string::npos);
-  EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(LanguageFiles, ExportThenImportReproducesTheTableByteForByte) {
+TEST_F(LanguageFiles, ExportThenReadGivesBackTheTableByteForByte) {
   SetText(1104, std::string(5000, 'z'));
   SetText(1150, "two\r\nlines\r\n");
   SetText(1200, "\tTab and  blanks  ");
-  SetText(5, std::string("short help\0", 11));
-  LanguageList()[0].translator = "Translator of the test";
-  LanguageList()[0].url = "https://example.invalid/";
-  LanguageList()[0].name = "Testish";
+  SetText(5, "short help\0"s);
+  LanguageEntry& current = LanguageList()[0];
+  current.translator = "Translator of the test";
+  current.url = "https://example.invalid/";
+  current.name = "Testish";
   Table before = Snapshot();
 
+  // Replacing a file takes a yes; a new file needs no question.
   ScratchFolder dir;
   std::string file = dir.Path("KSTVTEST.LNG");
-  ASSERT_TRUE(WriteLanguageFile(file));
-  ClearTexts();
-  LanguageList()[0] = LanguageEntry();
-  ASSERT_TRUE(ReadLanguageFile(file));
+  ASSERT_TRUE(testenv::WriteFile(file, "old"));
+  answer = kAnswerNo;
+  EXPECT_FALSE(ExportLanguageFile(file));
+  EXPECT_EQ(testenv::ReadFile(file), "old");
+  answer = kAnswerYes;
+  ASSERT_TRUE(ExportLanguageFile(file));
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[1].style, kAskYesNo);
+  EXPECT_EQ(asked[1].message, "Do you want to replace the file " + file);
+  asked.clear();
+  EXPECT_TRUE(ExportLanguageFile(dir.Path("KSTVNEW.LNG")));
+  EXPECT_TRUE(asked.empty());
 
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>());
-  EXPECT_EQ(FullText(5), std::string("short help\0", 11));
-  EXPECT_EQ(FullText(1).back(), '\0');
-  const LanguageEntry& current = LanguageList()[0];
+  ClearTexts();
+  current = LanguageEntry();
+  ASSERT_TRUE(ReadLanguageFile(file));
+  EXPECT_EQ(Changes(before), (std::map<int, std::string>{}));
   EXPECT_EQ(current.translator, "Translator of the test");
   EXPECT_EQ(current.url, "https://example.invalid/");
   EXPECT_EQ(current.name, "Testish");
   EXPECT_EQ(current.path, file);
   EXPECT_EQ(current.size, plat::SizeOfPath(file));
+  EXPECT_EQ(LanguageFileBytes(), testenv::ReadFile(file));
   EXPECT_TRUE(asked.empty());
-
-  // Writing the imported table again gives the same file.
-  std::string first = testenv::ReadFile(file);
-  EXPECT_EQ(LanguageFileBytes(), first);
 }
 
-TEST_F(LanguageFiles, FileThatCannotBeCreatedIsReported) {
+TEST_F(LanguageFiles, WritesThatFailAreReportedAndAFullDiskKeepsThePartialFile) {
   ScratchFolder dir;
-  std::string file = dir.Path("missing\\KSTVX.LNG");
-  EXPECT_FALSE(WriteLanguageFile(file));
-  ExpectOneMessage(762, file, 509);
-}
+  std::string uncreatable = dir.Path("missing\\KSTVX.LNG");
+  EXPECT_FALSE(WriteLanguageFile(uncreatable));
+  ExpectOneMessage(762, uncreatable, 509);
 
-TEST_F(LanguageFiles, ShortWriteIsReportedAndLeavesThePartialFile) {
   testenv::Floppy floppy = testenv::PrepareFloppy();
   if (!floppy.sized) {
     testenv::ReleaseFloppy();
@@ -197,434 +182,150 @@ TEST_F(LanguageFiles, ShortWriteIsReportedAndLeavesThePartialFile) {
   testenv::ReleaseFloppy();
 }
 
-TEST_F(LanguageFiles, ExportAsksBeforeReplacingAFile) {
+// Whatever the bytes, the table takes only the texts held between braces on
+// their key's line, at ids 1 to 1200, and the scan never leaves the buffer.
+TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
+  const std::string forty(40, '9');
+  std::string binary = testenv::PatternBytes(200000, 7);
+  std::replace(binary.begin(), binary.end(), '{', '(');
+  std::string manyEquals;
+  while (manyEquals.size() < (1u << 22)) manyEquals += "={}";
+  const struct {
+    std::string bytes;
+    std::map<int, std::string> texts;
+    std::string language;
+  } cases[] = {
+      {"", {}, ""},
+      {"0010={Fehler}\r\n", {{10, "Fehler"}}, ""},
+      {"0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}",
+       {{200, "first\r\nsecond\r\n"}, {201, "a\nb\rc"}}, ""},
+      // Help pages get their NUL back.
+      {"0001={Seite eins}\r\n0009={neun}", {{1, "Seite eins\0"s}, {9, "neun\0"s}}, ""},
+      {"translator  =Anna\r\n Language=not a key\r\nLANGUAGE=Deutsch  \r\n0010={Zehn}",
+       {{10, "Zehn"}}, "Deutsch  "},
+      {"Language=" + std::string(1000, 'n'), {}, std::string(kLanguageFieldWidth, 'n')},
+      // Ids out of range or too long for any integer.
+      {"0000={zero}\r\n-0010={neg}\r\n1201={above}\r\n" + forty + "={big}\r\n-" + forty +
+           "={small}\r\n4294967306={wraps to ten}\r\n000000000000000000000000000021={zeros}\r\n"
+           "i2d2={letters ignored}\r\n1200={top}\r\n",
+       {{21, "zeros"}, {22, "letters ignored"}, {1200, "top"}}, ""},
+      // Empty braces, or none on the key's line: nothing is taken from the next line.
+      {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}",
+       {{13, "thirteen"}, {20, "twenty"}}, ""},
+      {"0010={ten}\r\n0011={never closed\r\n0012={twelve\r\n", {{10, "ten"}}, ""},
+      {"0010={ten}0011={eleven}Language=Solo", {{10, "ten"}, {11, "eleven"}}, "Solo"},
+      // Cut short anywhere.
+      {"0010={ten}\r\n0600", {{10, "ten"}}, ""},
+      {"0010={ten}\r\n0011=", {{10, "ten"}}, ""},
+      {"0010={ten}\r\n0011={", {{10, "ten"}}, ""},
+      {"0010={ten}\r\nLanguage=", {{10, "ten"}}, ""},
+      {"0010={ten}\r\nURL=x\r", {{10, "ten"}}, ""},
+      {binary, {}, ""},
+      // Megabytes of lone CRs or of "=" without a CR: scanned once, not once per line.
+      {std::string(1 << 22, '\r') + "0010={end}", {{10, "end"}}, ""},
+      {manyEquals + "0010={end}", {{10, "end"}}, ""},
+  };
+  auto start = std::chrono::steady_clock::now();
+  for (const auto& c : cases) {
+    Reload();
+    Table before = Snapshot();
+    // Exactly sized, so that a read past the end is caught by the sanitizer.
+    std::vector<char> bytes(c.bytes.begin(), c.bytes.end());
+    ReadLanguageBuffer(bytes.empty() ? nullptr : bytes.data(), bytes.size());
+    EXPECT_EQ(Changes(before), c.texts) << c.bytes.substr(0, 60);
+    EXPECT_EQ(LanguageList()[0].name, c.language) << c.bytes.substr(0, 60);
+  }
+  // A scan that searches again from every line takes minutes here.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A file is read in one piece: hundreds of megabytes are fine; a file that
+// one read cannot carry, or none at all, is reported and changes nothing.
+TEST_F(LanguageFiles, FileIsReadInOnePieceOrReportedAndChangesNothing) {
   ScratchFolder dir;
-  std::string file = dir.Path("KSTVOLD.LNG");
-  ASSERT_TRUE(testenv::WriteFile(file, "old"));
-
-  answer = kAnswerNo;
-  EXPECT_FALSE(ExportLanguageFile(file));
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].style, kAskYesNo);
-  EXPECT_EQ(asked[0].heading, "Overwrite this file?");
-  EXPECT_EQ(asked[0].message, "Do you want to replace the file " + file);
-  EXPECT_EQ(testenv::ReadFile(file), "old");
-
-  answer = kAnswerYes;
-  EXPECT_TRUE(ExportLanguageFile(file));
-  EXPECT_EQ(testenv::ReadFile(file), LanguageFileBytes());
-
-  asked.clear();
-  EXPECT_TRUE(ExportLanguageFile(dir.Path("KSTVNEW.LNG")));
-  EXPECT_TRUE(asked.empty()) << "a new file needs no question";
-}
-
-// ---- Reading ----------------------------------------------------------------
-
-TEST_F(LanguageFiles, PartialTranslationChangesOnlyItsIdsAndLeavesTheHeaderBlank) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVPART.LNG");
-  std::string bytes = "0010={Fehler: Dialog nicht gefunden}\r\n";
-  ASSERT_TRUE(testenv::WriteFile(file, bytes));
-  Table before = Snapshot();
-
-  ASSERT_TRUE(ReadLanguageFile(file));
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>{10});
-  EXPECT_EQ(FullText(10), "Fehler: Dialog nicht gefunden");
-  const LanguageEntry& current = LanguageList()[0];
-  EXPECT_EQ(current.translator, "");
-  EXPECT_EQ(current.url, "");
-  EXPECT_EQ(current.name, "");
-  EXPECT_EQ(current.path, file);
-  EXPECT_EQ(current.size, static_cast<int32_t>(bytes.size()));
-}
-
-TEST_F(LanguageFiles, TextKeepsTheLineBreaksInsideItsBraces) {
-  ReadBytes("0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}");
-  EXPECT_EQ(FullText(200), "first\r\nsecond\r\n");
-  EXPECT_EQ(FullText(201), "a\nb\rc");
-}
-
-TEST_F(LanguageFiles, HeaderKeysIgnoreCaseAndTrailingBlanks) {
-  std::string file = Crlf(
-      "translator  =Anna Schmidt\n"
-      "url=\n"
-      " Language=not a key\n"
-      "LANGUAGE=Deutsch  \n"
-      "0010={Zehn}\n");
-  LanguageList()[0].url = "before";
-  ReadBytes(file);
-  const LanguageEntry& current = LanguageList()[0];
-  EXPECT_EQ(current.translator, "Anna Schmidt");
-  EXPECT_EQ(current.url, "") << "an empty value leaves the cleared field";
-  EXPECT_EQ(current.name, "Deutsch  ");
-  EXPECT_EQ(FullText(10), "Zehn");
-}
-
-TEST_F(LanguageFiles, HeaderValuesAreCutToTheirField) {
-  std::string file = "Language=" + std::string(1000, 'n') + "\r\n";
-  ReadBytes(file);
-  EXPECT_EQ(LanguageList()[0].name, std::string(260, 'n'));
-}
-
-TEST_F(LanguageFiles, HelpPagesGetTheirNulBack) {
-  ReadBytes("0001={Seite eins}\r\n0009={neun}\r\n0010={zehn}");
-  EXPECT_EQ(FullText(1), std::string("Seite eins\0", 11));
-  EXPECT_EQ(FullText(9), std::string("neun\0", 5));
-  EXPECT_EQ(FullText(10), "zehn");
-}
-
-TEST_F(LanguageFiles, OnlyValidTextLinesChangeTheTable) {
-  std::string file = Crlf(
-      "0000={zero}\n"
-      "-0010={negative}\n"
-      "1201={above the table}\n"
-      "9999999999999999999999999999999999999999={forty digits}\n"
-      "-9999999999999999999999999999999999999999={forty negative digits}\n"
-      "4294967306={wraps to ten in 32 bits}\n"
-      "0011={}\n"
-      "0012=no braces here\n"
-      "0013={thirteen}\n"
-      "20={twenty}\n"
-      "00000000000000000000000000000000000021={many zeros}\n"
-      "i2d2={letters are ignored}\n"
-      "1200={top}\n");
-  Table before = Snapshot();
-  ReadBytes(file);
-  EXPECT_EQ(ChangedIds(before, Snapshot()), (std::vector<int>{13, 20, 21, 22, 1200}));
-  EXPECT_EQ(FullText(13), "thirteen");
-  EXPECT_EQ(FullText(20), "twenty");
-  EXPECT_EQ(FullText(21), "many zeros");
-  EXPECT_EQ(FullText(22), "letters are ignored");
-  EXPECT_EQ(FullText(1200), "top");
-}
-
-TEST_F(LanguageFiles, BraceNeverClosedChangesNothingFromThereOn) {
-  std::string file = Crlf("0010={ten}\n0011={never closed\n0012={twelve\n");
-  Table before = Snapshot();
-  ReadBytes(file);
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>{10});
-}
-
-TEST_F(LanguageFiles, FileWithoutLineEndsIsReadAsFarAsItIsValid) {
-  Table before = Snapshot();
-  std::string oneLine = "0010={ten}0011={eleven}Language=Solo";
-  ReadBytes(oneLine);
-  EXPECT_EQ(ChangedIds(before, Snapshot()), (std::vector<int>{10, 11}));
-  EXPECT_EQ(FullText(11), "eleven");
-
-  std::string header = "Language=Solo";
-  ReadBytes(header);
-  EXPECT_EQ(LanguageList()[0].name, "Solo");
-
-  std::string noEquals(100000, 'x');
-  ReadBytes(noEquals);
-  ReadLanguageBuffer(nullptr, 0);
-  EXPECT_EQ(FullText(10), "ten");
-}
-
-TEST_F(LanguageFiles, TruncatedFileChangesTheTextsBeforeTheCut) {
-  for (int id = 10; id <= 1103; ++id) SetText(id, "T" + std::to_string(id));
-  std::string bytes = LanguageFileBytes();
-  size_t cut = bytes.find("0600={") + 4;  // inside text 600's line
-  Reload();
-  Table before = Snapshot();
-
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVCUT.LNG");
-  ASSERT_TRUE(testenv::WriteFile(file, bytes.substr(0, cut)));
-  ASSERT_TRUE(ReadLanguageFile(file));
-  std::vector<int> changed = ChangedIds(before, Snapshot());
-  ASSERT_EQ(changed.size(), 599u - 9u);
-  EXPECT_EQ(changed.front(), 10);
-  EXPECT_EQ(changed.back(), 599);
-  EXPECT_EQ(FullText(599), "T599");
-  EXPECT_EQ(FullText(600), before[600]);
-  EXPECT_EQ(FullText(1), before[1]);
-}
-
-TEST_F(LanguageFiles, BinaryFileChangesNothingOutsideValidLines) {
-  std::string bytes = testenv::PatternBytes(200000, 7);
-  std::replace(bytes.begin(), bytes.end(), '{', '(');
-  Table before = Snapshot();
-  ReadBytes(bytes);
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>());
-}
-
-TEST_F(LanguageFiles, MissingFileIsReportedAndChangesNothing) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVNONE.LNG");
-  Table before = Snapshot();
-  LanguageEntry current = LanguageList()[0];
-  int owner = 0;
-
-  EXPECT_FALSE(ReadLanguageFile(file + "   ", &owner));
-  ExpectOneMessage(768, file, 769);
-  EXPECT_EQ(asked[0].owner, &owner);
-  EXPECT_EQ(asked[0].message,
-            "The file " + file +
-                " was not found. Please choose another language (file) so this message won't "
-                "show again next time!");
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>());
-  EXPECT_EQ(LanguageList()[0].name, current.name);
-}
-
-TEST_F(LanguageFiles, FileTooBigForOneReadIsReportedAsReadShort) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVHUGE.LNG");
-  int64_t size = (int64_t{1} << 32) + 10;  // beyond what one read can carry
-  if (!WriteSparseFile(file, size, "Language=Huge\r\n", "\r\n0010={x}\r\n"))
-    GTEST_SKIP() << "skipped: no room for a sparse file of 4 GB here";
-  Table before = Snapshot();
-  std::string name = LanguageList()[0].name;
-
-  EXPECT_FALSE(ReadLanguageFile(file));
-  ExpectOneMessage(764, file, 512);
-  EXPECT_EQ(asked[0].message,
-            "The file " + file + " was not read correctly. Don't try \"messing\" with it!");
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>());
-  EXPECT_EQ(LanguageList()[0].name, name);
-}
-
-TEST_F(LanguageFiles, FileOfHundredsOfMegabytesIsReadInOnePiece) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVBIG.LNG");
+  std::string big = dir.Path("KSTVBIG.LNG");
   int64_t size = int64_t{200} << 20;
-  ASSERT_TRUE(WriteSparseFile(file, size, "Language=Big\r\n", "\r\n0010={found at the end}\r\n"));
-  ASSERT_TRUE(ReadLanguageFile(file));
+  ASSERT_TRUE(WriteSparseFile(big, size, "Language=Big\r\n", "\r\n0010={found at the end}\r\n"));
+  ASSERT_TRUE(ReadLanguageFile(big));
   EXPECT_EQ(FullText(10), "found at the end");
   EXPECT_EQ(LanguageList()[0].name, "Big");
   EXPECT_EQ(LanguageList()[0].size, size);
   EXPECT_TRUE(asked.empty());
-}
 
-// A deterministic stream of broken language files: mutations of valid ones
-// and raw noise. Whatever the input, the table may only take texts that the
-// input holds between braces, at ids 1 to 1200.
-TEST_F(LanguageFiles, FuzzedInputsOnlyEverStoreTextsThatTheyHold) {
-  std::mt19937 random(20240611u);
-  auto below = [&random](size_t n) { return n == 0 ? 0 : static_cast<size_t>(random() % n); };
-  const std::string tokens[] = {"=", "{", "}", "\r\n", "\r", "\n", "-", "0", "9", "0001",
-                                "1200", "1201", "-0001", "9999999999999999999999999999999999999999",
-                                "Translator", "URL", "Language", " ", "\0"};
-  const std::string small = Crlf(
-      "Translator=Fuzz\nURL=u\nLanguage=Fuzzish\n0001={help\none}\n0003={three}\n"
-      "0010={ten}\n0100={hundred}\n1200={last}\n");
-  std::string builtIn = LanguageFileBytes();
-  const std::string kMarker = "~";
-
-  for (int round = 0; round < 3000; ++round) {
-    std::string input;
-    if (round % 10 == 9) {
-      input = testenv::PatternBytes(below(3000), static_cast<uint32_t>(round));
-    } else if (round % 3 == 0) {
-      size_t from = below(builtIn.size());
-      input = builtIn.substr(from, 1 + below(4000));
-    } else {
-      input = small;
-    }
-    for (size_t m = 1 + below(8); m > 0; --m) {
-      size_t at = below(input.size() + 1);
-      switch (random() % 5) {
-        case 0:
-          if (at < input.size()) input[at] = static_cast<char>(random());
-          break;
-        case 1: {
-          const std::string& t = tokens[below(std::size(tokens))];
-          input.insert(at, t.empty() ? std::string(1, '\0') : t);
-          break;
-        }
-        case 2:
-          input.erase(at, below(50));
-          break;
-        case 3:
-          input.resize(at);
-          break;
-        default:
-          input.insert(at, input.substr(below(input.size() + 1), below(200)));
-      }
-    }
-
-    // Every entry starts as a marker, so that a change shows without a copy
-    // of the whole table.
-    for (int id = 1; id <= kTextCount; ++id) SetText(id, kMarker);
-    // Exactly sized, so that a read past the end is caught by the sanitizer.
-    std::vector<char> bytes(input.begin(), input.end());
-    ReadLanguageBuffer(bytes.data(), bytes.size());
-    for (int id = 1; id <= kTextCount; ++id) {
-      std::string text = FullText(id);
-      if (text == kMarker) continue;
-      if (id <= kHelpPageLast) {
-        ASSERT_EQ(text.back(), '\0') << "round " << round << " id " << id;
-        text.pop_back();
-      }
-      ASSERT_FALSE(text.empty()) << "round " << round << " id " << id;
-      ASSERT_EQ(text.find('}'), std::string::npos) << "round " << round << " id " << id;
-      ASSERT_NE(input.find("{" + text + "}"), std::string::npos)
-          << "round " << round << " id " << id;
-    }
-    const LanguageEntry& current = LanguageList()[0];
-    ASSERT_LE(current.translator.size(), kLanguageFieldWidth);
-    ASSERT_LE(current.url.size(), kLanguageFieldWidth);
-    ASSERT_LE(current.name.size(), kLanguageFieldWidth);
-  }
-
-  // The same through files, and through the header reading of the list.
-  ScratchFolder dir;
-  for (int round = 0; round < 100; ++round) {
-    std::string input = builtIn.substr(below(builtIn.size()), below(2000));
-    input.insert(below(input.size() + 1), tokens[below(std::size(tokens))]);
-    input.resize(below(input.size() + 1));
-    std::string file = dir.Path("KSTVFUZZ.LNG");
-    ASSERT_TRUE(testenv::WriteFile(file, input));
-    ASSERT_TRUE(ReadLanguageFile(file));
-    LanguageEntry entry;
-    entry.path = file;
-    entry.size = static_cast<int32_t>(input.size());
-    ASSERT_TRUE(ReadLanguageHeader(entry));
-  }
-  EXPECT_TRUE(asked.empty());
-}
-
-// ---- The language list --------------------------------------------------------
-
-TEST_F(LanguageFiles, ScanningAFolderListsItsLanguageFilesOnceWithTheirHeaders) {
-  ScratchFolder dir;
-  std::string german = Crlf("Translator=Anna\nURL=http://de.invalid/\nLanguage=Deutsch\n0010={x}\n");
-  std::string french = Crlf("0010={y}\nlanguage=Francais\n");
-  ASSERT_TRUE(testenv::WriteFile(dir.Path("KSTVDE.LNG"), german));
-  ASSERT_TRUE(testenv::WriteFile(dir.Path("kstvfr.lng"), french));
-  ASSERT_TRUE(testenv::WriteFile(dir.Path("KSTVDE.TXT"), german));
-  ASSERT_TRUE(testenv::WriteFile(dir.Path("ENGLISH.LNG"), german));
-  ASSERT_TRUE(plat::CreateFolder(dir.Path("KSTVDIR.LNG")));
   Table before = Snapshot();
-
-  ScanLanguageFolder(dir.path);
-  std::vector<LanguageEntry>& list = LanguageList();
-  ASSERT_EQ(list.size(), 4u);
-  std::sort(list.begin() + 2, list.end(),
-            [](const LanguageEntry& a, const LanguageEntry& b) { return UpperCase(a.path) < UpperCase(b.path); });
-  EXPECT_EQ(list[2].path, dir.Path("KSTVDE.LNG"));
-  EXPECT_EQ(list[2].name, "Deutsch");
-  EXPECT_EQ(list[2].translator, "Anna");
-  EXPECT_EQ(list[2].url, "http://de.invalid/");
-  EXPECT_EQ(list[2].size, static_cast<int32_t>(german.size()));
-  EXPECT_EQ(list[3].path, dir.Path("kstvfr.lng"));
-  EXPECT_EQ(list[3].name, "Francais");
-  EXPECT_EQ(list[3].translator, "");
-  EXPECT_EQ(ChangedIds(before, Snapshot()), std::vector<int>()) << "headers only";
-
-  ScanLanguageFolder(dir.path);
-  ScanLanguageFolder(dir.path + "\\");
-  EXPECT_EQ(list.size(), 4u) << "a second scan adds nothing";
-
-  // Paths are compared without regard to case.
-  list.resize(2);
-  LanguageEntry known;
-  known.path = UpperCase(dir.Path("kstvfr.lng"));
-  list.push_back(known);
-  ScanLanguageFolder(dir.path);
-  EXPECT_EQ(list.size(), 4u);
-  EXPECT_EQ(std::count_if(list.begin(), list.end(),
-                          [&](const LanguageEntry& e) { return SameText(e.path, known.path); }),
-            1);
+  std::string missing = dir.Path("KSTVNONE.LNG");
+  int owner = 0;
+  EXPECT_FALSE(ReadLanguageFile(missing + "   ", &owner));
+  ExpectOneMessage(768, missing, 769, &owner);
+  std::string huge = dir.Path("KSTVHUGE.LNG");
+  if (!WriteSparseFile(huge, (int64_t{1} << 32) + 10, "Language=Huge\r\n", "\r\n0010={x}\r\n"))
+    GTEST_SKIP() << "skipped: no room for a sparse file of 4 GB here";
+  EXPECT_FALSE(ReadLanguageFile(huge));
+  ExpectOneMessage(764, huge, 512);
+  EXPECT_EQ(Changes(before), (std::map<int, std::string>{}));
+  EXPECT_EQ(LanguageList()[0].name, "Big");
 }
 
-TEST_F(LanguageFiles, HeaderReadingStopsOnceAllThreeKeysWereSeen) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVHDR.LNG");
-  std::string bytes = Crlf("0010={x}\nURL=u\nTranslator=first\nLanguage=L\nTranslator=later\n");
-  ASSERT_TRUE(testenv::WriteFile(file, bytes));
-  LanguageEntry entry;
-  entry.path = file;
-  entry.size = static_cast<int32_t>(bytes.size());
-  entry.name = "stale";
-  ASSERT_TRUE(ReadLanguageHeader(entry));
-  EXPECT_EQ(entry.translator, "first");
-  EXPECT_EQ(entry.url, "u");
-  EXPECT_EQ(entry.name, "L");
-
-  ASSERT_TRUE(ReadLanguageFile(file));
-  EXPECT_EQ(LanguageList()[0].translator, "later") << "the whole file is read when loading";
-
-  entry.path = dir.Path("KSTVGONE.LNG");
-  EXPECT_FALSE(ReadLanguageHeader(entry));
-  EXPECT_EQ(entry.name, "L");
-  EXPECT_TRUE(asked.empty()) << "listing never shows a message";
-}
-
-// ---- Choosing a language ------------------------------------------------------
-
-TEST_F(LanguageFiles, BuiltInLanguageRestoresEveryBuiltInTextAndKeepsFileOnlyTexts) {
+// The folder scan lists each language file once, by its header only; the
+// setting read at start and each choice then load their texts.
+TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   Table builtIn = Snapshot();
   ScratchFolder dir;
   std::string file = dir.Path("KSTVDE.LNG");
-  ASSERT_TRUE(testenv::WriteFile(
-      file, Crlf("Language=Deutsch\n0001={Hilfe}\n0010={Zehn}\n0503={Ja}\n1150={Nur hier}\n")));
+  std::string german =
+      "Translator=Anna\r\nLanguage=Deutsch\r\n0001={Hilfe}\r\n0051={Alle Dateien (*.*)}\r\n"
+      "0759={Sprachdateien}\r\n0792={Bildschirmschoner}\r\n1075={Wellen}\r\n1150={Nur hier}\r\n";
+  ASSERT_TRUE(testenv::WriteFile(file, german));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("kstvfr.lng"), "0010={y}\r\nlanguage=Francais\r\n"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("KSTVDE.TXT"), german));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("ENGLISH.LNG"), german));
+  ASSERT_TRUE(plat::CreateFolder(dir.Path("KSTVDIR.LNG")));
   ScanLanguageFolder(dir.path);
-  ASSERT_EQ(LanguageList().size(), 3u);
+  std::vector<LanguageEntry>& list = LanguageList();
+  ASSERT_EQ(list.size(), 4u);
+  if (SameText(list[2].path, dir.Path("kstvfr.lng"))) std::swap(list[2], list[3]);
+  EXPECT_EQ(list[2].path, file);
+  EXPECT_EQ(list[2].name, "Deutsch");
+  EXPECT_EQ(list[2].translator, "Anna");
+  EXPECT_EQ(list[2].size, static_cast<int32_t>(german.size()));
+  EXPECT_EQ(list[3].path, dir.Path("kstvfr.lng"));
+  EXPECT_EQ(list[3].name, "Francais");
+  EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{}));
+  // A second scan adds nothing, also when a known path differs in case.
+  list[3].path = UpperCase(list[3].path);
+  ScanLanguageFolder(dir.path + "\\");
+  EXPECT_EQ(list.size(), 4u);
+
+  // At start the setting is read and the file-dialog filters follow its texts.
+  SetLanguageSetting(file);
+  ApplyLanguageSetting();
+  FileFilters filters = Filters();
+  std::string all = "Alle Dateien (*.*)\0*.*\0\0\0"s;
+  EXPECT_EQ(filters.general, all);
+  EXPECT_EQ(filters.languages, "Sprachdateien (KSTV*.LNG)\0KSTV*.LNG\0"s + all);
+  EXPECT_EQ(filters.screenSavers, "Bildschirmschoner\0*.scr\0"s + all);
+  EXPECT_EQ(filters.waves, "Wellen\0*.wav\0"s + all);
+
+  // The built-in language brings back every built-in text; ids without one
+  // keep the file's.
+  ASSERT_TRUE(ChooseLanguage(1));
+  EXPECT_EQ(LanguageSetting(), std::string(kLanguageFieldWidth, ' '));
+  EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{{1150, "Nur hier"}}));
+  EXPECT_EQ(list[0].name, "Internal Language - English");
+  EXPECT_EQ(list[0].path, "");
 
   ASSERT_TRUE(ChooseLanguage(2));
-  EXPECT_EQ(Trimmed(LanguageSetting()), file);
-  EXPECT_EQ(LanguageSetting().size(), kLanguageFieldWidth);
-  EXPECT_EQ(FullText(10), "Zehn");
-  EXPECT_EQ(LanguageList()[0].name, "Deutsch");
-
-  ASSERT_TRUE(ChooseLanguage(1));
-  EXPECT_EQ(Trimmed(LanguageSetting()), "");
-  EXPECT_EQ(ChangedIds(builtIn, Snapshot()), std::vector<int>{1150});
-  EXPECT_EQ(FullText(1150), "Nur hier");
-  EXPECT_EQ(LanguageList()[0].name, "Internal Language - English");
-  EXPECT_EQ(LanguageList()[0].path, "");
-
-  EXPECT_FALSE(ChooseLanguage(3));
+  EXPECT_EQ(LanguageSetting(), Padded(file, kLanguageFieldWidth));
+  EXPECT_EQ(FullText(1), "Hilfe\0"s);
+  EXPECT_EQ(list[0].name, "Deutsch");
+  EXPECT_FALSE(ChooseLanguage(4));
   EXPECT_TRUE(asked.empty());
-}
 
-TEST_F(LanguageFiles, ChosenFileThatVanishedIsReportedButStaysTheSetting) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVGO.LNG");
-  ASSERT_TRUE(testenv::WriteFile(file, "0010={weg}"));
-  ScanLanguageFolder(dir.path);
+  // A chosen file that vanished is reported but stays the setting.
   ASSERT_TRUE(plat::DeleteOneFile(file));
   EXPECT_FALSE(ChooseLanguage(2));
   ExpectOneMessage(768, file, 769);
-  EXPECT_EQ(Trimmed(LanguageSetting()), file);
-}
-
-TEST_F(LanguageFiles, LanguageSettingIsReadAtStartAndFiltersFollowTheTexts) {
-  ScratchFolder dir;
-  std::string file = dir.Path("KSTVFLT.LNG");
-  ASSERT_TRUE(testenv::WriteFile(
-      file, Crlf("0051={Alle Dateien (*.*)}\n0759={Sprachdateien}\n0792={Bildschirmschoner}\n"
-                 "1075={Wellen}\n")));
-  using namespace std::string_literals;
-  FileFilters english = Filters();
-  EXPECT_EQ(english.general, "All Files (*.*)\0*.*\0\0\0"s);
-  EXPECT_EQ(english.languages.substr(english.languages.find('\0')),
-            "\0KSTV*.LNG\0All Files (*.*)\0*.*\0\0\0"s);
-  EXPECT_EQ(english.waves, "Wave Audio Files\0*.wav\0All Files (*.*)\0*.*\0\0\0"s);
-  EXPECT_EQ(english.screenSavers, "Screen Saver files\0*.scr\0All Files (*.*)\0*.*\0\0\0"s);
-
-  SetLanguageSetting(file);
-  ApplyLanguageSetting();
-  FileFilters german = Filters();
-  std::string all = "Alle Dateien (*.*)\0*.*\0\0\0"s;
-  EXPECT_EQ(german.general, all);
-  EXPECT_EQ(german.languages, "Sprachdateien (KSTV*.LNG)\0KSTV*.LNG\0"s + all);
-  EXPECT_EQ(german.screenSavers, "Bildschirmschoner\0*.scr\0"s + all);
-  EXPECT_EQ(german.waves, "Wellen\0*.wav\0"s + all);
-  EXPECT_TRUE(asked.empty());
-
-  SetLanguageSetting(dir.Path("KSTVNO.LNG"));
-  ApplyLanguageSetting();
-  ExpectOneMessage(768, dir.Path("KSTVNO.LNG"), 769);
-  EXPECT_EQ(Filters().general, all);
-}
-
-TEST_F(LanguageFiles, SettingIsAPaddedFieldOf260Characters) {
-  SetLanguageSetting("C:\\KSTVX.LNG");
-  EXPECT_EQ(LanguageSetting(), Padded("C:\\KSTVX.LNG", 260));
+  EXPECT_EQ(LanguageSetting(), Padded(file, kLanguageFieldWidth));
   SetLanguageSetting(std::string(300, 'p'));
-  EXPECT_EQ(LanguageSetting(), std::string(260, 'p'));
+  EXPECT_EQ(LanguageSetting(), std::string(kLanguageFieldWidth, 'p'));
 }

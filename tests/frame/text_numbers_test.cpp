@@ -1,3 +1,5 @@
+// Number and fixed-width text conversions at their edges: signs, overflow,
+// fields too small or out of range.
 #include "frame/text_numbers.h"
 
 #include <gtest/gtest.h>
@@ -7,141 +9,83 @@
 
 using namespace kst;
 
-namespace {
-
-struct DigitsCase {
-  int64_t value;
-  std::string before;
-  int first, last;
-  bool strip;
-  std::string after;
-};
-
-}  // namespace
-
-TEST(TextNumbersDigits, WritesFixedWidthFields) {
-  const DigitsCase cases[] = {
+TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
+  const struct {
+    int32_t value;
+    std::string before;
+    int first, last;
+    bool strip;
+    std::string after;
+  } cases[] = {
       {7, "  ", 1, 2, false, "07"},
-      {7, "  ", 1, 2, true, " 7"},
-      {-1, "  ", 1, 2, true, "-1"},
+      {-1, "  ", 1, 2, false, "01"},  // without strip no sign is written
       {0, "  ", 1, 2, true, " 0"},
-      {0, "   ", 1, 3, false, "000"},
-      {-1, "  ", 1, 2, false, "01"},       // without strip no sign is written
       {-42, "     ", 1, 5, true, "  -42"},
       {-42, "  ", 1, 2, true, "42"},       // no room for the sign
       {12345, "   ", 1, 3, false, "345"},  // digits beyond the field are lost
       {100, "   ", 1, 3, true, "100"},     // inner zeros stay
+      {1457664, "", 1, 13, true, "      1457664"},  // a short text grows to the field
       {5, "abcdefg", 3, 4, false, "ab05efg"},
-      {9, "", 2, 3, false, " 09"},         // a short text grows to the field
-      {5, "abc", 3, 2, false, "abc"},      // an empty field changes nothing
-      {5, "abc", 0, 2, false, "abc"},      // so does a field before position 1
+      {5, "abc", 3, 2, false, "abc"},  // an empty field changes nothing
+      {5, "abc", 0, 2, false, "abc"},  // so does a field before position 1
   };
-  for (const DigitsCase& c : cases) {
+  for (const auto& c : cases) {
     std::string text = c.before;
-    PutDigits(static_cast<int32_t>(c.value), text, c.first, c.last, c.strip);
+    PutDigits(c.value, text, c.first, c.last, c.strip);
     EXPECT_EQ(text, c.after) << c.value << " into " << c.first << ".." << c.last;
-    text = c.before;
-    PutDigits64(c.value, text, c.first, c.last, c.strip);
-    EXPECT_EQ(text, c.after) << c.value << " (64-bit) into " << c.first << ".." << c.last;
   }
-}
-
-TEST(TextNumbersDigits, HandlesTheExtremesOfBothWidths) {
-  std::string text(11, ' ');
+  // The most negative values have no positive counterpart.
+  std::string text;
   PutDigits(std::numeric_limits<int32_t>::min(), text, 1, 11, true);
   EXPECT_EQ(text, "-2147483648");
-  text.assign(20, ' ');
   PutDigits64(std::numeric_limits<int64_t>::min(), text, 1, 20, true);
   EXPECT_EQ(text, "-9223372036854775808");
-  text.assign(10, ' ');
-  PutDigits64(4294967295LL, text, 1, 10, false);
-  EXPECT_EQ(text, "4294967295");
-  text.assign(13, ' ');
-  PutDigits64(1457664, text, 1, 13, true);
-  EXPECT_EQ(text, "      1457664");
-}
 
-TEST(TextNumbersDigits, PutHexWritesAtMostEightDigits) {
-  std::string text = "        ";
-  PutHex(0xABCDEF12u, text, 1, 8);
-  EXPECT_EQ(text, "ABCDEF12");
-  text = "    ";
-  PutHex(255, text, 1, 4);
-  EXPECT_EQ(text, "00FF");
-  text = "xx";
-  PutHex(0x1F, text, 2, 2);
-  EXPECT_EQ(text, "xF");
   text = "..........";
-  PutHex(0xFFFFFFFFu, text, 1, 10);
-  EXPECT_EQ(text, "..FFFFFFFF");
+  PutHex(0xABCDEF12u, text, 1, 10);
+  EXPECT_EQ(text, "..ABCDEF12") << "at most eight hex digits";
+  PutHex(0x1F, text, 2, 2);
+  EXPECT_EQ(text, ".FABCDEF12");
 }
 
-TEST(TextNumbersReading, AddsDigitsAndIgnoresOtherCharacters) {
+TEST(TextNumbers, ReadingAddsTheDigitsAndStopsGrowingAtTheLimit) {
   EXPECT_EQ(TextToInt(" 1 0"), 10);
-  EXPECT_EQ(TextToInt("-5"), -5);
   EXPECT_EQ(TextToInt("5-"), -5);
-  EXPECT_EQ(TextToInt("x"), 0);
-  EXPECT_EQ(TextToInt(""), 0);
   EXPECT_EQ(TextToInt("1,457,664 bytes"), 1457664);
   EXPECT_EQ(TextToInt("ab12cd34", 3, 4), 12);
-  EXPECT_EQ(TextToInt("ab12cd34", 3, 8), 1234);
   EXPECT_EQ(TextToInt("123", -5, 100), 123);  // the range is clipped to the text
   EXPECT_EQ(TextToInt("123", 3, 2), 0);
   EXPECT_EQ(TextToInt64("  4294967296"), 4294967296LL);
-  EXPECT_EQ(TextToInt64("-9223372036854775807"), -9223372036854775807LL);
-}
 
-TEST(TextNumbersReading, TooManyDigitsStopAtTheLimit) {
   std::string forty(40, '9');
-  EXPECT_EQ(TextToInt(forty), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(TextToInt("2147483647"), 2147483647);
+  EXPECT_EQ(TextToInt("2147483648"), 2147483647);
   EXPECT_EQ(TextToInt("-" + forty), -std::numeric_limits<int32_t>::max());
   EXPECT_EQ(TextToInt64(forty), std::numeric_limits<int64_t>::max());
   EXPECT_EQ(TextToInt64("-" + forty), -std::numeric_limits<int64_t>::max());
-  EXPECT_EQ(TextToInt("2147483647"), 2147483647);
-  EXPECT_EQ(TextToInt("2147483648"), 2147483647);
 }
 
-TEST(TextNumbersReal, RoundTripsWithTheGivenDecimals) {
+TEST(TextNumbers, RealsWithTheGivenDecimals) {
   EXPECT_EQ(RealToText(1423.5, 2), "1423.50");
-  EXPECT_EQ(RealToText(1000.0 / 3, 3), "333.333");
   EXPECT_EQ(RealToText(-2.26, 1), "-2.3");
-  EXPECT_EQ(RealToText(7.6, 0), "8");
   EXPECT_EQ(RealToText(7.6, -3), "8");
   EXPECT_EQ(RealToText(NAN, 2), "0.00");
   EXPECT_EQ(RealToText(INFINITY, 1), "0.0");
-  // A small negative value that rounds to zero carries no sign.
+  // A negative value that rounds to zero carries no sign.
   EXPECT_EQ(RealToText(-0.001, 2), "0.00");
   EXPECT_EQ(RealToText(-0.0, 1), "0.0");
   EXPECT_EQ(RealToText(-0.06, 1), "-0.1");
 
-  EXPECT_DOUBLE_EQ(TextToReal("1423.50"), 1423.5);
   EXPECT_DOUBLE_EQ(TextToReal("  - 12.5 "), -12.5);
-  EXPECT_DOUBLE_EQ(TextToReal("+7"), 7);
-  EXPECT_DOUBLE_EQ(TextToReal(".25"), 0.25);
+  EXPECT_DOUBLE_EQ(TextToReal("+.25"), 0.25);
   EXPECT_DOUBLE_EQ(TextToReal("1.2.3"), 1.2);  // a second point stops the reading
-  EXPECT_DOUBLE_EQ(TextToReal("3x4"), 3);
   EXPECT_DOUBLE_EQ(TextToReal("5-1"), 5);      // so does a sign after digits
-  EXPECT_DOUBLE_EQ(TextToReal("abc"), 0);
   EXPECT_DOUBLE_EQ(TextToReal(RealToText(98.765, 3)), 98.765);
 }
 
-TEST(TextNumbersTexts, CaseBlanksAndPieces) {
-  EXPECT_EQ(UpperCase("abc XYZ 09 z{"), "ABC XYZ 09 Z{");
-  EXPECT_TRUE(SameText("a:\\Folder   ", "A:\\FOLDER"));
-  EXPECT_TRUE(SameText("", "    "));
+TEST(TextNumbers, TextsCompareWithoutCaseOrTrailingBlanksAndPiecesAreClipped) {
+  EXPECT_TRUE(SameText("a:\\Folder{   ", "A:\\FOLDER{"));
   EXPECT_FALSE(SameText(" abc", "abc"));  // leading blanks count
-  EXPECT_FALSE(SameText("abc", "abd"));
-
-  EXPECT_EQ(Trimmed("  a b  "), "  a b");
-  EXPECT_EQ(Trimmed("    "), "");
-  EXPECT_EQ(Padded("abc", 5), "abc  ");
-  EXPECT_EQ(Padded("abcdef", 3), "abc");
-  EXPECT_EQ(FromCString(std::string("ab\0cd", 5)), "ab   ");
-  EXPECT_EQ(FromCString("abc"), "abc");
-
-  EXPECT_EQ(Substring("abcdef", 2, 4), "bcd");
   EXPECT_EQ(Substring("abcdef", 0, 2), "ab");
   EXPECT_EQ(Substring("abcdef", 5, 10), "ef");
-  EXPECT_EQ(Substring("abcdef", 4, 2), "");
-  EXPECT_EQ(Substring("abcdef", 10, 12), "");
 }

@@ -1,3 +1,5 @@
+// The Windows version line of the about box, and the family the rest of the
+// program asks for.
 #include "frame/windows_version.h"
 
 #include <gtest/gtest.h>
@@ -33,40 +35,28 @@ plat::VersionInfo Answer(bool ok, uint32_t platformId, const std::string& servic
 
 }  // namespace
 
-TEST_F(WindowsVersionText, NamesTheFamilyAndServicePack) {
-  struct Case {
+TEST_F(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
+  const struct {
     plat::VersionInfo info;
     int platform;
     const char* text;
-  };
-  const Case cases[] = {
-      {Answer(true, 2, "Service Pack 3"), 2, "Current Windows Version: NT/2K/XP Service Pack 3"},
-      {Answer(true, 1, "A   "), 1, "Current Windows Version: 95/98/Me A"},
-      {Answer(true, 2, std::string("B\0junk", 6)), 2, "Current Windows Version: NT/2K/XP B"},
-      {Answer(true, 2, ""), 2, "Current Windows Version: NT/2K/XP"},
-      {Answer(true, 0, "Service Pack 1"), -1,
+  } cases[] = {
+      {Answer(true, 2, "Service Pack 3"), kWindowsNt, "Current Windows Version: NT/2K/XP Service Pack 3"},
+      {Answer(true, 1, "A   "), kWindows9x, "Current Windows Version: 95/98/Me A"},
+      {Answer(true, 2, std::string("B\0junk", 6)), kWindowsNt, "Current Windows Version: NT/2K/XP B"},
+      {Answer(true, 2, ""), kWindowsNt, "Current Windows Version: NT/2K/XP"},
+      {Answer(true, 0, "Service Pack 1"), kWindowsUnknown,
        "Current Windows Version: Unknown Windows Version Service Pack 1"},
-      {Answer(false, 2, "junk"), -1, "Current Windows Version: Unknown Windows Version"},
+      {Answer(false, 2, "junk"), kWindowsUnknown, "Current Windows Version: Unknown Windows Version"},
   };
-  for (const Case& c : cases) {
-    WindowsVersion v = DescribeWindowsVersion(c.info);
+  for (const auto& c : cases) {
+    WindowsVersion v = QueryWindowsVersion([&c] { return c.info; });
     EXPECT_EQ(v.platform, c.platform) << c.text;
     EXPECT_EQ(v.text, c.text);
+    EXPECT_EQ(g_process.windowsPlatform.load(), c.platform) << c.text;
+    EXPECT_EQ(g_process.windowsVersionText, c.text);
   }
-}
 
-TEST_F(WindowsVersionText, TheQueryIsStoredForTheWholeProcess) {
-  WindowsVersion v = QueryWindowsVersion([] { return Answer(true, 1, ""); });
-  EXPECT_EQ(v.platform, kWindows9x);
-  EXPECT_EQ(g_process.windowsPlatform.load(), kWindows9x);
-  EXPECT_EQ(g_process.windowsVersionText, "Current Windows Version: 95/98/Me");
-
-  QueryWindowsVersion([] { return plat::VersionInfo{}; });  // the query failed
-  EXPECT_EQ(g_process.windowsPlatform.load(), kWindowsUnknown);
-  EXPECT_EQ(g_process.windowsVersionText, "Current Windows Version: Unknown Windows Version");
-}
-
-TEST_F(WindowsVersionText, ThePlatformQueryGivesAKnownFamily) {
   // Windows and Wine report the NT family, and so does the Linux emulation.
   WindowsVersion v = QueryWindowsVersion();
   EXPECT_EQ(v.platform, kWindowsNt);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,7 +18,7 @@ using namespace kst;
 namespace {
 
 // Stands in for the windows: a modal run "opens" the window and waits
-// until DialogExit closes it.
+// until DialogExit closes it; questions get the answer set here.
 struct FakeWindows {
   std::mutex mutex;
   std::condition_variable changed;
@@ -26,65 +27,48 @@ struct FakeWindows {
   std::vector<std::string> questions;
   int answer = kAnswerYes;
   std::vector<void*> broughtToFront;
-};
-
-FakeWindows& Fake() {
-  static FakeWindows fake;
-  return fake;
-}
+} g_fake;
 
 template <typename Check>
 bool WaitFor(Check check) {
-  std::unique_lock<std::mutex> lock(Fake().mutex);
-  return Fake().changed.wait_for(lock, std::chrono::seconds(5), check);
+  std::unique_lock<std::mutex> lock(g_fake.mutex);
+  return g_fake.changed.wait_for(lock, std::chrono::seconds(5), check);
 }
 
-void Notify() {
-  std::lock_guard<std::mutex> lock(Fake().mutex);
-  Fake().changed.notify_all();
+// Runs change under the lock and tells the waiters.
+template <typename Change>
+void Note(Change change) {
+  std::lock_guard<std::mutex> lock(g_fake.mutex);
+  change();
+  g_fake.changed.notify_all();
 }
 
 void InstallFakes() {
   DialogHooks d;
   d.runModal = [](DialogState& state, int) {
     static int nextWindow = 1;
-    {
-      std::unique_lock<std::mutex> lock(Fake().mutex);
-      state.window = reinterpret_cast<void*>(static_cast<intptr_t>(nextWindow++));
-      Fake().changed.notify_all();
-      Fake().changed.wait(lock, [&] { return state.window.load() == nullptr; });
-    }
+    std::unique_lock<std::mutex> lock(g_fake.mutex);
+    state.window = reinterpret_cast<void*>(static_cast<intptr_t>(nextWindow++));
+    g_fake.changed.notify_all();
+    g_fake.changed.wait(lock, [&] { return state.window.load() == nullptr; });
     return state.exitValue;
   };
   d.exit = [](DialogState& state, int value) {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    state.exitValue = value;
-    state.window = nullptr;
-    Fake().changed.notify_all();
+    Note([&] {
+      state.exitValue = value;
+      state.window = nullptr;
+    });
   };
-  d.bringToFront = [](WindowRef window) {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    Fake().broughtToFront.push_back(window);
-  };
+  d.bringToFront = [](WindowRef window) { Note([&] { g_fake.broughtToFront.push_back(window); }); };
   SetDialogHooks(d);
-
   SlotHooks s;
-  s.dialogClosed = [](int id) {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    Fake().closedSubprograms.push_back(id);
-    Fake().changed.notify_all();
-  };
-  s.missingTemplate = [] {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    ++Fake().missingTemplates;
-    Fake().changed.notify_all();
-  };
+  s.dialogClosed = [](int id) { Note([&] { g_fake.closedSubprograms.push_back(id); }); };
+  s.missingTemplate = [] { Note([] { ++g_fake.missingTemplates; }); };
   SetSlotHooks(s);
-
   SetAskHandler([](const AskRequest& request) {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    Fake().questions.push_back(request.heading + "|" + request.message);
-    return Fake().answer;
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    g_fake.questions.push_back(request.heading + "|" + request.message);
+    return g_fake.answer;
   });
 }
 
@@ -94,16 +78,15 @@ class Subprograms : public ::testing::Test {
     InstallFakes();
     ClearRecords();
     for (int id = 0; id < kSubprogramCount; ++id) BindRecord(GetSubprogram(id).record, GetSubprogram(id).state);
-    for (int t : {31, 32, 33, 34, 1076}) SetText(t, "text " + std::to_string(t));
-    RegisterTemplate(106, {{1, ControlType::Button, "Go"}});
-    RegisterTemplate(119, {{1, ControlType::Button, "Go"}});
+    for (int t : {31, 32, 34}) SetText(t, "text " + std::to_string(t));
+    RegisterTemplate(106, {{1, ControlType::Button, "Go"}});  // File Splitting's
+    RegisterTemplate(119, {{1, ControlType::Button, "Go"}});  // Copy &/Or Join's
     StartSlots(nullptr, 0);
   }
   void TearDown() override {
-    std::lock_guard<std::mutex> lock(Fake().mutex);
-    Fake().questions.clear();
-    Fake().closedSubprograms.clear();
-    Fake().broughtToFront.clear();
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    g_fake.questions.clear();
+    g_fake.closedSubprograms.clear();
   }
 
   static void Open(int id) {
@@ -111,31 +94,30 @@ class Subprograms : public ::testing::Test {
     DialogState& state = GetSubprogram(id).state;
     ASSERT_TRUE(WaitFor([&] { return state.window.load() != nullptr; })) << "dialog " << id << " did not open";
   }
+  static void Close(int id) {
+    EXPECT_EQ(SwitchOff(id), ToggleOff::Closed);
+    ASSERT_TRUE(WaitFor([] { return !g_fake.closedSubprograms.empty(); }));
+  }
 };
 
 }  // namespace
 
-TEST_F(Subprograms, ShowingRunsTheSetUpAndHidingParksTheMainThreadAgain) {
+TEST_F(Subprograms, EachShowRunsTheSetUpOnAFreshDialogAndClosingParksTheMainThread) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   int setUps = 0;
   s.setUp = [&](Subprogram&) { ++setUps; };
-  Open(kFileSplitting);
-  EXPECT_EQ(setUps, 1);
-  EXPECT_TRUE(s.job.shown);
-
-  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Closed);
-  ASSERT_TRUE(WaitFor([] { return !Fake().closedSubprograms.empty(); }));
-  EXPECT_EQ(Fake().closedSubprograms[0], kFileSplitting);
-  EXPECT_FALSE(s.job.shown);
-
-  Open(kFileSplitting);  // a fresh dialog each time it is shown
-  EXPECT_EQ(setUps, 2);
-  SwitchOff(kFileSplitting);
-  ASSERT_TRUE(WaitFor([] { return !Fake().closedSubprograms.empty(); }));
+  for (int shown = 1; shown <= 2; ++shown) {
+    Open(kFileSplitting);
+    EXPECT_EQ(setUps, shown);
+    Close(kFileSplitting);
+    EXPECT_EQ(g_fake.closedSubprograms.back(), kFileSplitting);
+    EXPECT_FALSE(s.job.shown);
+    g_fake.closedSubprograms.clear();
+  }
   s.setUp = nullptr;
 }
 
-TEST_F(Subprograms, SwitchingOffWhileWorkingAsksAndNeverCloses) {
+TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppingWork) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<int> idles{0};
   s.work = [](Subprogram& self) {
@@ -143,85 +125,59 @@ TEST_F(Subprograms, SwitchingOffWhileWorkingAsksAndNeverCloses) {
   };
   s.idle = [&](Subprogram&) {
     ++idles;
-    Notify();
+    Note([] {});
   };
   Open(kFileSplitting);
-  StartWork(kFileSplitting);
-  ASSERT_TRUE(s.job.running);
 
-  Fake().answer = kAnswerNo;
-  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
-  EXPECT_TRUE(s.job.keepGoing);  // No: the work goes on
-  EXPECT_NE(s.state.window.load(), nullptr);
-
-  Fake().answer = kAnswerYes;
-  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
-  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1; }));
-  EXPECT_FALSE(s.job.running);
-  EXPECT_NE(s.state.window.load(), nullptr);  // the dialog stays open
-  ASSERT_EQ(Fake().questions.size(), 2u);
-  EXPECT_EQ(Fake().questions[0], "text 31|text 32");
-
-  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Closed);
-  ASSERT_TRUE(WaitFor([] { return !Fake().closedSubprograms.empty(); }));
-  s.work = nullptr;
-  s.idle = nullptr;
-}
-
-TEST_F(Subprograms, AnOpenChildOrQuestionKeepsTheDialogShown) {
-  Subprogram& s = GetSubprogram(kFileSplitting);
-  Open(kFileSplitting);
-
-  DialogState about;
+  DialogState about;  // an open child is brought forward instead
   BindRecord(4, about);
   about.window = reinterpret_cast<void*>(0x4444);
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::ChildInFront);
-  EXPECT_EQ(Fake().broughtToFront.back(), reinterpret_cast<void*>(0x4444));
+  EXPECT_EQ(g_fake.broughtToFront.back(), reinterpret_cast<void*>(0x4444));
   about.window = nullptr;
   Record(4).state = nullptr;
-
-  s.job.inQuestion = true;
+  s.job.inQuestion = true;  // and a question open must be answered first
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::QuestionFirst);
   s.job.inQuestion = false;
-  EXPECT_NE(s.state.window.load(), nullptr);
 
-  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Closed);
-  ASSERT_TRUE(WaitFor([] { return !Fake().closedSubprograms.empty(); }));
+  StartWork(kFileSplitting);
+  ASSERT_TRUE(s.job.running);
+  g_fake.answer = kAnswerNo;
+  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
+  EXPECT_TRUE(s.job.keepGoing);  // No: the work goes on
+  g_fake.answer = kAnswerYes;
+  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
+  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1; }));
+  EXPECT_FALSE(s.job.running);
+  ASSERT_EQ(g_fake.questions.size(), 2u);
+  EXPECT_EQ(g_fake.questions[0], "text 31|text 32");
+  EXPECT_NE(s.state.window.load(), nullptr);  // none of these closed the dialog
+
+  Close(kFileSplitting);
+  s.work = nullptr;
+  s.idle = nullptr;
 }
 
 TEST_F(Subprograms, CopyOrJoinAsksAboutTheJoiningWhenOnlyItRuns) {
   Subprogram& s = GetSubprogram(kCopyOrJoin);
   s.extraWork = [](Subprogram& self) {
     while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    Notify();
+    Note([] {});
   };
   Open(kCopyOrJoin);
   StartExtraWork(kCopyOrJoin);
-  Fake().answer = kAnswerYes;
+  g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kCopyOrJoin), ToggleOff::AbortAsked);
   ASSERT_TRUE(WaitFor([&] { return !s.extraJob.running.load(); }));
-  EXPECT_EQ(Fake().questions.back(), "text 31|text 34");
-  SwitchOff(kCopyOrJoin);
-  ASSERT_TRUE(WaitFor([] { return !Fake().closedSubprograms.empty(); }));
+  EXPECT_EQ(g_fake.questions.back(), "text 31|text 34");
+  Close(kCopyOrJoin);
   s.extraWork = nullptr;
 }
 
 TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
-  int before = Fake().missingTemplates;
+  int before = g_fake.missingTemplates;
   ShowSubprogram(kTestDisks);  // no template registered for it
-  ASSERT_TRUE(WaitFor([&] { return Fake().missingTemplates == before + 1; }));
-  ShowSubprogram(kTestDisks);
-  ASSERT_TRUE(WaitFor([&] { return Fake().missingTemplates == before + 2; }));
-}
-
-TEST(SubprogramTable, ButtonsAndSlotsBelongToTheirSubprograms) {
-  EXPECT_EQ(SubprogramOfToggle(1000), kFileSplitting);
-  EXPECT_EQ(SubprogramOfToggle(1017), kProgramMaster);
-  EXPECT_EQ(SubprogramOfShow(1085), kData2Wav);
-  EXPECT_EQ(SubprogramOfShow(1178), kTargetPractice);
-  EXPECT_EQ(SubprogramOfToggle(1074), -1);
-  EXPECT_EQ(GetSubprogram(kCopyOrJoin).workSlots[1], 20);
-  EXPECT_EQ(SlotNameText(1), 966);
-  EXPECT_EQ(SlotNameText(20), 985);
-  EXPECT_EQ(SlotNameText(23), 1039);
+  ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 1; }));
+  ShowSubprogram(kTestDisks);  // a thread that did not park again would miss this
+  ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 2; }));
 }

@@ -26,7 +26,7 @@ struct FakeWindows {
   int missingTemplates = 0;
   std::vector<std::string> questions;
   int answer = kAnswerYes;
-  std::vector<void*> broughtToFront;
+  void* broughtToFront = nullptr;
 } g_fake;
 
 template <typename Check>
@@ -46,9 +46,8 @@ void Note(Change change) {
 void InstallFakes() {
   DialogHooks d;
   d.runModal = [](DialogState& state, int) {
-    static int nextWindow = 1;
     std::unique_lock<std::mutex> lock(g_fake.mutex);
-    state.window = reinterpret_cast<void*>(static_cast<intptr_t>(nextWindow++));
+    state.window = &state;
     g_fake.changed.notify_all();
     g_fake.changed.wait(lock, [&] { return state.window.load() == nullptr; });
     return state.exitValue;
@@ -59,7 +58,7 @@ void InstallFakes() {
       state.window = nullptr;
     });
   };
-  d.bringToFront = [](WindowRef window) { Note([&] { g_fake.broughtToFront.push_back(window); }); };
+  d.bringToFront = [](WindowRef window) { Note([&] { g_fake.broughtToFront = window; }); };
   SetDialogHooks(d);
   SlotHooks s;
   s.dialogClosed = [](int id) { Note([&] { g_fake.closedSubprograms.push_back(id); }); };
@@ -133,7 +132,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   BindRecord(4, about);
   about.window = reinterpret_cast<void*>(0x4444);
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::ChildInFront);
-  EXPECT_EQ(g_fake.broughtToFront.back(), reinterpret_cast<void*>(0x4444));
+  EXPECT_EQ(g_fake.broughtToFront, reinterpret_cast<void*>(0x4444));
   about.window = nullptr;
   Record(4).state = nullptr;
   s.job.inQuestion = true;  // and a question open must be answered first

@@ -20,15 +20,9 @@ class Emulation : public ::testing::Test {
   }
 };
 
-TEST_F(Emulation, TheFloppyFillsByWholeClustersAndAWritePastItComesBackShort) {
-  DiskGeometry g;
-  ASSERT_TRUE(DiskFreeSpace("A:\\", &g));
-  EXPECT_EQ(g.totalClusters, 2847u);  // 1457664 / 512
-  ASSERT_TRUE(testenv::WriteFile("A:\\a", std::string(513, 'a')));
-  ASSERT_TRUE(DiskFreeSpace("A:\\", &g));
-  EXPECT_EQ(g.freeClusters, 2845u);  // 513 bytes take two clusters
-  ASSERT_TRUE(DeleteOneFile("A:\\a"));
-
+// Free space counted by whole clusters is checked with the platform's
+// contract; here the capacity cuts a write short.
+TEST_F(Emulation, AWritePastTheCapacityComesBackShort) {
   FileHandle h = FileOpen("A:\\full.bin", kWrite, Disposition::CreateAlways);
   ASSERT_NE(h, kNoFile);
   std::string bytes = testenv::PatternBytes(1000000);

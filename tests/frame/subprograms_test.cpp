@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -21,7 +20,6 @@ namespace {
 // until DialogExit closes it; questions get the answer set here.
 struct FakeWindows {
   std::mutex mutex;
-  std::condition_variable changed;
   std::vector<int> closedSubprograms;
   int missingTemplates = 0;
   std::vector<std::string> questions;
@@ -29,40 +27,45 @@ struct FakeWindows {
   void* broughtToFront = nullptr;
 } g_fake;
 
+// Polls rather than waits for a signal: a thread may change what check
+// reads after its last word to the test.
 template <typename Check>
 bool WaitFor(Check check) {
-  std::unique_lock<std::mutex> lock(g_fake.mutex);
-  return g_fake.changed.wait_for(lock, std::chrono::seconds(5), check);
-}
-
-// Runs change under the lock and tells the waiters.
-template <typename Change>
-void Note(Change change) {
-  std::lock_guard<std::mutex> lock(g_fake.mutex);
-  change();
-  g_fake.changed.notify_all();
+  for (int waited = 0; waited < 5000; ++waited) {
+    {
+      std::lock_guard<std::mutex> lock(g_fake.mutex);
+      if (check()) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
 }
 
 void InstallFakes() {
   DialogHooks d;
   d.runModal = [](DialogState& state, int) {
-    std::unique_lock<std::mutex> lock(g_fake.mutex);
     state.window = &state;
-    g_fake.changed.notify_all();
-    g_fake.changed.wait(lock, [&] { return state.window.load() == nullptr; });
+    while (state.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return state.exitValue;
   };
   d.exit = [](DialogState& state, int value) {
-    Note([&] {
-      state.exitValue = value;
-      state.window = nullptr;
-    });
+    state.exitValue = value;
+    state.window = nullptr;
   };
-  d.bringToFront = [](WindowRef window) { Note([&] { g_fake.broughtToFront = window; }); };
+  d.bringToFront = [](WindowRef window) {
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    g_fake.broughtToFront = window;
+  };
   SetDialogHooks(d);
   SlotHooks s;
-  s.dialogClosed = [](int id) { Note([&] { g_fake.closedSubprograms.push_back(id); }); };
-  s.missingTemplate = [] { Note([] { ++g_fake.missingTemplates; }); };
+  s.dialogClosed = [](int id) {
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    g_fake.closedSubprograms.push_back(id);
+  };
+  s.missingTemplate = [] {
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    ++g_fake.missingTemplates;
+  };
   SetSlotHooks(s);
   SetAskHandler([](const AskRequest& request) {
     std::lock_guard<std::mutex> lock(g_fake.mutex);
@@ -122,10 +125,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   s.work = [](Subprogram& self) {
     while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   };
-  s.idle = [&](Subprogram&) {
-    ++idles;
-    Note([] {});
-  };
+  s.idle = [&](Subprogram&) { ++idles; };
   Open(kFileSplitting);
 
   DialogState about;  // an open child is brought forward instead
@@ -161,7 +161,6 @@ TEST_F(Subprograms, CopyOrJoinAsksAboutTheJoiningWhenOnlyItRuns) {
   Subprogram& s = GetSubprogram(kCopyOrJoin);
   s.extraWork = [](Subprogram& self) {
     while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    Note([] {});
   };
   Open(kCopyOrJoin);
   StartExtraWork(kCopyOrJoin);

@@ -72,20 +72,6 @@ TEST_F(DialogStates, ChangesAreMarkedPendingAndFlushedThroughTheHook) {
   EXPECT_EQ(flushes, 3);  // the bar shows each step at once
 }
 
-TEST_F(DialogStates, RoutinesRunForTheirControlOnly) {
-  std::vector<int> calls;
-  DialogSetCallback(state, 10, [&](DialogState&, int id, int note, const std::vector<std::string>&) {
-    calls.push_back(id * 100 + note);
-  });
-  DialogSetCallback(state, 12, [&](DialogState&, int, int note, const std::vector<std::string>& d) {
-    calls.push_back(static_cast<int>(d.size()) * 1000 + note);
-  });
-  RunControlRoutine(state, 10, kClicked);
-  RunControlRoutine(state, 11, kTextChanged);  // no routine attached
-  RunControlRoutine(state, 12, kDropped, {"C:\\a", "C:\\b"});
-  EXPECT_EQ(calls, (std::vector<int>{1000 + kClicked, 2000 + kDropped}));
-}
-
 TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
   Record(3).savedLeft = 100;
   ClearRecords();

@@ -1,4 +1,4 @@
-// The show, start, pause, abort and hide protocol between the Command
+// The show, start, abort and hide protocol between the Command
 // Center, a subprogram's Main thread and its Second thread, run on real
 // threads with a stand-in for the windows.
 #include "frame/subprograms.h"

@@ -8,109 +8,68 @@
 
 namespace {
 
-using kst::PlanSplits;
-using kst::SplitPlan;
-
 constexpr int64_t kFloppy = 1457664;
 constexpr int64_t kGiB = int64_t{1} << 30;
+constexpr int64_t kLargest = 4294967295;
+constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 
-TEST(SplitSizeRules, ThreeMillionBytesInFloppySplits) {
-  SplitPlan plan = PlanSplits(3000000, kFloppy);
-  EXPECT_EQ(plan.splitSize, kFloppy);
-  EXPECT_EQ(plan.count, 3);
-  EXPECT_EQ(plan.lastSize, 84672);
+TEST(SplitSizeRules, SizeCountAndLastSplit) {
+  struct Case {
+    int64_t fileSize, wanted, size;
+    int32_t count;
+    int64_t last;
+  } cases[] = {
+      {3000000, kFloppy, kFloppy, 3, 84672},
+      {2 * kFloppy, kFloppy, kFloppy, 2, kFloppy},              // an exact multiple ends full
+      {10000000000, 1000000, 10010011, 999, 10009022},          // at most 999 splits
+      {20 * kGiB, 5 * kGiB, kLargest, 6, 20 * kGiB - 5 * kLargest},
+      {20 * kGiB, 10000000000, kLargest, 6, 20 * kGiB - 5 * kLargest},
+      {3000000, 0, kFloppy, 3, 84672},
+      {3000000, -5, kFloppy, 3, 84672},
+      {3000000, kMin, kFloppy, 3, 84672},
+      {1000, kFloppy, 1000, 1, 1000},                           // no split beyond the file
+      {0, 100, 100, 0, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fileSize << " in " << c.wanted);
+    kst::SplitPlan plan = kst::PlanSplits(c.fileSize, c.wanted);
+    EXPECT_EQ(plan.splitSize, c.size);
+    EXPECT_EQ(plan.count, c.count);
+    EXPECT_EQ(plan.lastSize, c.last);
+  }
+  EXPECT_EQ(kst::ApplySizeRules(10000000000, 50 * kGiB), kLargest);
+  EXPECT_EQ(kst::ApplySizeRules(10000000000, 3000000), 3000000);
 }
 
-TEST(SplitSizeRules, ExactMultipleEndsWithAFullSplit) {
-  SplitPlan plan = PlanSplits(2 * kFloppy, kFloppy);
-  EXPECT_EQ(plan.count, 2);
-  EXPECT_EQ(plan.lastSize, kFloppy);
-}
-
-TEST(SplitSizeRules, AtMost999Splits) {
-  SplitPlan plan = PlanSplits(10000000000, 1000000);
-  EXPECT_EQ(plan.splitSize, 10010011);
-  EXPECT_EQ(plan.count, 999);
-  EXPECT_EQ(plan.lastSize, 10009022);
-}
-
-TEST(SplitSizeRules, LargestSplitIsJustBelowFourGigabytes) {
-  SplitPlan plan = PlanSplits(20 * kGiB, 5 * kGiB);
-  EXPECT_EQ(plan.splitSize, 4294967295);
-  EXPECT_EQ(plan.count, 6);
-  EXPECT_EQ(plan.lastSize, 20 * kGiB - 5 * int64_t{4294967295});
-}
-
-TEST(SplitSizeRules, ZeroOrNegativeSizeIsAFloppy) {
-  EXPECT_EQ(PlanSplits(3000000, 0).splitSize, kFloppy);
-  EXPECT_EQ(PlanSplits(3000000, -5).splitSize, kFloppy);
-  EXPECT_EQ(PlanSplits(3000000, std::numeric_limits<int64_t>::min()).splitSize, kFloppy);
-}
-
-TEST(SplitSizeRules, FileSmallerThanTheSplitIsOneSplitAndCannotStart) {
-  SplitPlan plan = PlanSplits(1000, kFloppy);
-  EXPECT_EQ(plan.splitSize, 1000);
-  EXPECT_EQ(plan.count, 1);
-  EXPECT_EQ(plan.lastSize, 1000);
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, 1000, plan, false));
-}
-
-TEST(SplitSizeRules, EmptyFileHasNoSplits) {
-  SplitPlan plan = PlanSplits(0, 100);
-  EXPECT_EQ(plan.splitSize, 100);
-  EXPECT_EQ(plan.count, 0);
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, 0, plan, false));
-}
-
-TEST(SplitSizeRules, GoNeedsAFileAFolderTwoSplitsAndNoRun) {
-  SplitPlan plan = PlanSplits(3000000, kFloppy);
-  EXPECT_TRUE(kst::CanStartSplitting(true, true, 3000000, plan, false));
-  EXPECT_FALSE(kst::CanStartSplitting(false, true, 3000000, plan, false));
-  EXPECT_FALSE(kst::CanStartSplitting(true, false, 3000000, plan, false));
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, 3000000, plan, true));
-}
-
-TEST(SplitSizeRules, MoreThan999SplitsCannotStart) {
-  // Beyond 999 x 4294967295 bytes the largest split still leaves too many
-  // splits; their names would repeat.
-  const int64_t huge = 999 * int64_t{4294967295} + 1;
-  SplitPlan plan = PlanSplits(huge, 5 * kGiB);
+TEST(SplitSizeRules, GoNeedsAFileAFolderTwoTo999SplitsAndNoRun) {
+  const kst::SplitPlan three = kst::PlanSplits(3000000, kFloppy);
+  EXPECT_TRUE(kst::CanStartSplitting(true, true, 3000000, three, false));
+  EXPECT_FALSE(kst::CanStartSplitting(false, true, 3000000, three, false));
+  EXPECT_FALSE(kst::CanStartSplitting(true, false, 3000000, three, false));
+  EXPECT_FALSE(kst::CanStartSplitting(true, true, 3000000, three, true));
+  EXPECT_FALSE(kst::CanStartSplitting(true, true, 1000, kst::PlanSplits(1000, kFloppy), false));
+  EXPECT_FALSE(kst::CanStartSplitting(true, true, 0, kst::PlanSplits(0, 100), false));
+  // Beyond 999 x 4294967295 bytes even the largest split leaves 1000
+  // splits, and their names would repeat.
+  const int64_t huge = 999 * kLargest + 1;
+  const kst::SplitPlan plan = kst::PlanSplits(huge, 5 * kGiB);
   EXPECT_EQ(plan.count, 1000);
   EXPECT_FALSE(kst::CanStartSplitting(true, true, huge, plan, false));
 }
 
-struct SplitSizeFieldTest : ::testing::Test {
-  void SetUp() override { splittest::UseSplitTexts(); }
-};
-
-TEST_F(SplitSizeFieldTest, NumberTimesTheUnit) {
-  EXPECT_EQ(kst::SizeFieldBytes("1423.5", 1), kFloppy);
-  EXPECT_EQ(kst::SizeFieldBytes("100", 2), 104857600);
-  EXPECT_EQ(kst::SizeFieldBytes("5", 3), 5 * kGiB);
-  EXPECT_EQ(kst::SizeFieldBytes("10.7", 0), 10);  // whole bytes
-  EXPECT_EQ(kst::SizeFieldBytes("0", 2), kFloppy);
-  EXPECT_EQ(kst::SizeFieldBytes("-3", 1), kFloppy);
-  EXPECT_EQ(kst::SizeFieldBytes("", 0), kFloppy);
-}
-
-TEST_F(SplitSizeFieldTest, SizesBeyond64BitsAreTheLargestValue) {
-  EXPECT_EQ(kst::SizeFieldBytes("9000", 6), std::numeric_limits<int64_t>::max());
-  EXPECT_EQ(PlanSplits(3000000, kst::SizeFieldBytes("9000", 6)).splitSize, 3000000);
-}
-
-TEST_F(SplitSizeFieldTest, ShownInTheChosenUnit) {
-  EXPECT_EQ(kst::SizeFieldText(kFloppy, 0), "1457664");
+TEST(SplitSizeField, NumberTimesTheUnitAndBack) {
+  splittest::UseSplitTexts();
+  struct Case {
+    const char* field;
+    int unit;
+    int64_t bytes;
+  } cases[] = {{"1423.5", 1, kFloppy}, {"5", 3, 5 * kGiB},         {"10.7", 0, 10},
+               {"0", 2, kFloppy},      {"-3", 1, kFloppy},         {"", 0, kFloppy},
+               {"9000", 6, std::numeric_limits<int64_t>::max()}};  // beyond 64 bits
+  for (const Case& c : cases) EXPECT_EQ(kst::SizeFieldBytes(c.field, c.unit), c.bytes) << c.field;
   EXPECT_EQ(kst::SizeFieldText(kFloppy, 1), "1423.5");
   EXPECT_EQ(kst::SizeFieldText(5 * kGiB, 3), "5");
-  EXPECT_EQ(kst::SizeFieldText(1536 * 1024, 2), "1.5");
-}
-
-TEST_F(SplitSizeFieldTest, UnitsByTheirTexts) {
-  EXPECT_EQ(kst::SizeUnitText(0), "B");
-  EXPECT_EQ(kst::SizeUnitText(6), "EB");
-  EXPECT_EQ(kst::SizeUnitOf("kB"), 1);
-  EXPECT_EQ(kst::SizeUnitOf("TB"), 4);
-  EXPECT_EQ(kst::SizeUnitOf("EB"), 6);
+  EXPECT_EQ(kst::SizeUnitOf("tb"), 4);
   EXPECT_EQ(kst::SizeUnitOf("XB"), 0);
 }
 

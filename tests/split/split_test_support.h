@@ -1,6 +1,6 @@
-// What the split tests share: the texts the split code shows, a scripted
-// person who answers questions and remembers them, and a progress bar that
-// records every move.
+// What the split tests share: the texts the split code shows, a person who
+// answers from a script and remembers every question, a progress bar that
+// records every move, and a job that may go on.
 #pragma once
 
 #include <functional>
@@ -27,28 +27,23 @@ inline void UseSplitTexts() {
   for (int u = 0; u < 7; ++u) kst::SetText(1029 + u, units[u]);
 }
 
-// Answers Yes/No questions from a script (No once it runs out) and OK boxes
-// with OK; keeps every request.
+// Yes/No from the script (No once it runs out), OK to OK boxes.
 struct ScriptedPerson {
-  explicit ScriptedPerson(std::vector<int> yesNoAnswers = {}) : answers(std::move(yesNoAnswers)) {
+  explicit ScriptedPerson(std::vector<int> yesNo = {}) : answers(std::move(yesNo)) {
     kst::SetAskHandler([this](const kst::AskRequest& r) {
       asked.push_back(r);
       if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
-      if (next < answers.size()) return answers[next++];
-      return static_cast<int>(kst::kAnswerNo);
+      return next < answers.size() ? answers[next++] : static_cast<int>(kst::kAnswerNo);
     });
   }
   ~ScriptedPerson() { kst::SetAskHandler(nullptr); }
   ScriptedPerson(const ScriptedPerson&) = delete;
-  ScriptedPerson& operator=(const ScriptedPerson&) = delete;
-
   std::vector<int> answers;
   size_t next = 0;
   std::vector<kst::AskRequest> asked;
 };
 
-// A progress bar that records its range and every position it was moved
-// to; onMove, when set, runs after each move.
+// onMove, when set, runs after each move.
 struct RecordedBar {
   RecordedBar() {
     sink.setRange = [this](int r) { ranges.push_back(r); };
@@ -58,20 +53,14 @@ struct RecordedBar {
     };
   }
   RecordedBar(const RecordedBar&) = delete;
-  RecordedBar& operator=(const RecordedBar&) = delete;
-
   kst::ProgressSink sink;
-  std::vector<int> ranges;
-  std::vector<int> positions;
+  std::vector<int> ranges, positions;
   std::function<void(int)> onMove;
 };
 
-// A job that may go on, as the Go button leaves it.
+// As the Go button leaves it.
 struct RunningJob {
-  RunningJob() {
-    job.running = true;
-    job.keepGoing = true;
-  }
+  RunningJob() { job.running = job.keepGoing = true; }
   kst::JobControl job;
 };
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/clock_counters.h"
 #include "frame/platform/platform.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -10,218 +9,121 @@
 namespace {
 
 using kst::SplitFailure;
-using kst::SplitRequest;
-using kst::WriteSplit;
-using splittest::RecordedBar;
-using splittest::RunningJob;
-using splittest::ScriptedPerson;
 using testenv::PatternBytes;
 using testenv::ReadFile;
-using testenv::ScratchFolder;
-using testenv::WriteFile;
 
-TEST(SplitNames, ThreeDigitsOfTheSplitNumber) {
-  EXPECT_EQ(kst::SplitNumber(1), "001");
-  EXPECT_EQ(kst::SplitNumber(9), "009");
-  EXPECT_EQ(kst::SplitNumber(10), "010");
-  EXPECT_EQ(kst::SplitNumber(999), "999");
-  EXPECT_EQ(kst::SplitNumber(1001), "001");  // only the three lowest digits
-}
-
-TEST(SplitNames, FolderNameAndNumber) {
-  EXPECT_EQ(kst::SplitName("D:\\out", "movie.avi", 3), "D:\\out\\movie.avi.003");
+TEST(SplitNames, ThreeDigitNumberAfterTheFolderAndName) {
   EXPECT_EQ(kst::SplitName("C:", "movie.avi", 1), "C:\\movie.avi.001");
   EXPECT_EQ(kst::SplitName("A:\\", "movie.avi", 12), "A:\\movie.avi.012");
+  EXPECT_EQ(kst::SplitName("D:\\out", "m", 1001), "D:\\out\\m.001");  // the lowest three digits
   EXPECT_EQ(kst::SplitBaseName("D:\\films\\my movie.avi   "), "my movie.avi");
-  EXPECT_EQ(kst::SplitBaseName("movie.avi"), "movie.avi");
 }
 
 struct SplitWriterTest : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
-    source = scratch.Path("source.bin");
-    split = scratch.Path("source.bin.001");
-    bytes = PatternBytes(10000, 7);
-    ASSERT_TRUE(WriteFile(source, bytes));
+    ASSERT_TRUE(testenv::WriteFile(source, bytes));
   }
-  SplitRequest Request(int64_t first, int64_t last, uint32_t buffSize = 4096) {
-    SplitRequest r;
+  // Writes bytes first..last (counted from 1) of the source to the split.
+  bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
+    kst::SplitRequest r;
     r.sourcePath = source;
     r.splitPath = split;
     r.first = first;
     r.last = last;
     r.buffSize = buffSize;
-    return r;
+    return kst::WriteSplit(r, running.job, bar, &why);
   }
-  ScratchFolder scratch;
-  std::string source, split, bytes;
-  RunningJob running;
+  testenv::ScratchFolder scratch;
+  std::string source = scratch.Path("source.bin"), split = scratch.Path("source.bin.001");
+  std::string bytes = PatternBytes(10000, 7);
+  splittest::RunningJob running;
+  SplitFailure why = SplitFailure::None;
 };
 
-TEST_F(SplitWriterTest, CopiesTheRangeFromItsFirstToItsLastByte) {
-  SplitFailure why = SplitFailure::ShortRead;
-  ASSERT_TRUE(WriteSplit(Request(1001, 7000, 1000), running.job, nullptr, &why));
-  EXPECT_EQ(why, SplitFailure::None);
-  EXPECT_EQ(ReadFile(split), bytes.substr(1000, 6000));
-  EXPECT_EQ(ReadFile(source), bytes);
-}
-
-TEST_F(SplitWriterTest, OneChunkPerBufferAtTheBufferEdges) {
+TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
+  // Beyond 65535 buffers the bar moves once every two (a 1-byte buffer
+  // makes every byte one).
+  bytes = PatternBytes(65536, 3);
+  ASSERT_TRUE(testenv::WriteFile(source, bytes));
   struct Case {
-    int64_t length;
-    size_t chunks;
-  } cases[] = {{4095, 1}, {4096, 1}, {4097, 2}, {8192, 2}, {8193, 3}};
+    int64_t first, length;
+    uint32_t buffSize;
+    int range, step;
+  } cases[] = {{2, 4095, 4096, 1, 1}, {2, 4096, 4096, 1, 1},     {2, 4097, 4096, 2, 1},
+               {2, 8193, 4096, 3, 1}, {1, 65535, 1, 65535, 1}, {1, 65536, 1, 32768, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
     plat::DeleteOneFile(split);
-    RecordedBar bar;
-    ASSERT_TRUE(WriteSplit(Request(2, c.length + 1), running.job, &bar.sink));
-    EXPECT_EQ(ReadFile(split), bytes.substr(1, static_cast<size_t>(c.length)));
-    ASSERT_EQ(bar.ranges, std::vector<int>{static_cast<int>(c.chunks)});
-    // Positions 1..chunks, then back to 0.
-    ASSERT_EQ(bar.positions.size(), c.chunks + 1);
-    EXPECT_EQ(bar.positions[c.chunks - 1], static_cast<int>(c.chunks));
+    splittest::RecordedBar bar;
+    ASSERT_TRUE(Write(c.first, c.first + c.length - 1, c.buffSize, &bar.sink));
+    EXPECT_EQ(ReadFile(split), bytes.substr(c.first - 1, c.length));
+    EXPECT_EQ(bar.ranges, std::vector<int>{c.range});
+    const size_t moves = static_cast<size_t>(c.range * c.step);  // 1..range, then back to 0
+    ASSERT_EQ(bar.positions.size(), moves + 1);
+    EXPECT_EQ(bar.positions[c.step - 1u], 1);
+    EXPECT_EQ(bar.positions[moves - 1], c.range);
     EXPECT_EQ(bar.positions.back(), 0);
   }
+  EXPECT_EQ(ReadFile(source), bytes);
 }
 
-TEST_F(SplitWriterTest, ProgressRangeNeverExceeds65535) {
-  // With a 1-byte buffer every byte is a chunk.
-  bytes = PatternBytes(65536, 3);
-  ASSERT_TRUE(WriteFile(source, bytes));
-  struct Case {
-    int64_t chunks;
-    int range;
-    int step;
-  } cases[] = {{65535, 65535, 1}, {65536, 32768, 2}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.chunks);
-    plat::DeleteOneFile(split);
-    RecordedBar bar;
-    ASSERT_TRUE(WriteSplit(Request(1, c.chunks, 1), running.job, &bar.sink));
-    EXPECT_EQ(ReadFile(split), bytes.substr(0, static_cast<size_t>(c.chunks)));
-    ASSERT_EQ(bar.ranges, std::vector<int>{c.range});
-    ASSERT_EQ(bar.positions.size(), static_cast<size_t>(c.chunks) + 1);
-    EXPECT_EQ(bar.positions[static_cast<size_t>(c.step) - 1], 1);  // one move per step buffers
-    EXPECT_EQ(bar.positions[static_cast<size_t>(c.chunks) - 1], c.range);
-    EXPECT_EQ(bar.positions.back(), 0);
-  }
-}
-
-TEST_F(SplitWriterTest, MissingSourceFailsAndIsNotCreated) {
+TEST_F(SplitWriterTest, RefusesWhatItCannotCopy) {
+  EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));  // no bytes, or no buffer
+  EXPECT_EQ(why, SplitFailure::BadRange);
+  // Opened for writing, a missing source would be left behind empty.
   source = scratch.Path("absent.bin");
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(1, 100), running.job, nullptr, &why));
+  EXPECT_FALSE(Write(1, 100));
   EXPECT_EQ(why, SplitFailure::SourceOpen);
   EXPECT_FALSE(plat::PathExists(source));
   EXPECT_FALSE(plat::PathExists(split));
-}
 
-TEST_F(SplitWriterTest, SourceShorterThanTheRangeFails) {
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(9001, 12000), running.job, nullptr, &why));
+  source = scratch.Path("source.bin");
+  EXPECT_FALSE(Write(9001, 12000));  // beyond the end of the source
   EXPECT_EQ(why, SplitFailure::ShortRead);
 }
 
-TEST_F(SplitWriterTest, RangeWithoutBytesIsRefused) {
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(0, 10), running.job, nullptr, &why));
-  EXPECT_EQ(why, SplitFailure::BadRange);
-  EXPECT_FALSE(WriteSplit(Request(11, 10), running.job, nullptr, &why));
-  EXPECT_FALSE(WriteSplit(Request(1, 10, 0), running.job, nullptr, &why));
-  EXPECT_FALSE(plat::PathExists(split));
+TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnYesOnly) {
+  const std::string old = PatternBytes(9000, 99);
+  ASSERT_TRUE(testenv::WriteFile(split, old));
+  {
+    splittest::ScriptedPerson person({kst::kAnswerNo});
+    EXPECT_FALSE(Write(1, 5000));
+    EXPECT_EQ(why, SplitFailure::Refused);
+    EXPECT_EQ(ReadFile(split), old);
+    EXPECT_EQ(ReadFile(source), bytes);
+    ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over"
+    EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
+  }
+  splittest::ScriptedPerson person({kst::kAnswerYes});
+  ASSERT_TRUE(Write(101, 300));
+  EXPECT_EQ(ReadFile(split), bytes.substr(100, 200));  // no tail of the longer old one
 }
 
-TEST_F(SplitWriterTest, ExistingSplitAnsweredNoStaysAsItWas) {
-  const std::string old = PatternBytes(300, 99);
-  ASSERT_TRUE(WriteFile(split, old));
-  ScriptedPerson person({kst::kAnswerNo});
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(1, 5000), running.job, nullptr, &why));
-  EXPECT_EQ(why, SplitFailure::Refused);
-  EXPECT_EQ(ReadFile(split), old);
-  EXPECT_EQ(ReadFile(source), bytes);
-  ASSERT_EQ(person.asked.size(), 2u);
-  EXPECT_EQ(person.asked[0].style, kst::kAskYesNo);
-  EXPECT_EQ(person.asked[0].heading, "File Exists!");
-  EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
-  EXPECT_EQ(person.asked[1].style, kst::kAskOk);
-  EXPECT_EQ(person.asked[1].heading, "File Exists! And Ya ain't gonna replace!");
-  EXPECT_EQ(person.asked[1].message, "Well... Start over somewhere else!");
-}
-
-TEST_F(SplitWriterTest, ExistingLongerSplitAnsweredYesIsReplacedWhole) {
-  ASSERT_TRUE(WriteFile(split, PatternBytes(9000, 99)));
-  ScriptedPerson person({kst::kAnswerYes});
-  ASSERT_TRUE(WriteSplit(Request(101, 300), running.job));
-  EXPECT_EQ(ReadFile(split), bytes.substr(100, 200));
-  EXPECT_EQ(person.asked.size(), 1u);
-}
-
-TEST_F(SplitWriterTest, KeepGoingClearedBeforeTheStartWritesNothing) {
-  running.job.keepGoing = false;
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(1, 5000), running.job, nullptr, &why));
-  EXPECT_EQ(why, SplitFailure::Stopped);
-  EXPECT_FALSE(plat::PathExists(split));
-}
-
-TEST_F(SplitWriterTest, KeepGoingClearedBetweenBuffersLeavesWhatWasWritten) {
-  RecordedBar bar;
+TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplit) {
+  splittest::RecordedBar bar;
   bar.onMove = [&](int position) {
     if (position == 2) running.job.keepGoing = false;
   };
-  SplitFailure why = SplitFailure::None;
-  EXPECT_FALSE(WriteSplit(Request(1, 10000, 1000), running.job, &bar.sink, &why));
+  EXPECT_FALSE(Write(1, 10000, 1000, &bar.sink));
   EXPECT_EQ(why, SplitFailure::Stopped);
   EXPECT_EQ(ReadFile(split), bytes.substr(0, 2000));
   EXPECT_EQ(bar.positions.back(), 0);
-}
-
-TEST_F(SplitWriterTest, AccountingFeedsTheChosenCounters) {
-  kst::ClockCounters& job = kst::Clock(kst::kClockFileSplitting);
-  kst::ClockCounters& item = kst::Clock(kst::kClockSplitCopy);
-  kst::ClockStart(job, 50000);
-  kst::ClockStart(item, 0);
-
-  SplitRequest r = Request(1, 3000, 1000);
-  r.accounting = kst::kAccountJob;
-  ASSERT_TRUE(WriteSplit(r, running.job));
-  EXPECT_EQ(job.done.load(), 3000);
-  EXPECT_EQ(job.interval.load(), 3000);
-  EXPECT_EQ(job.total.load(), 50000);
-  EXPECT_EQ(item.done.load(), 0);
-
-  plat::DeleteOneFile(split);
-  r = Request(2001, 4500, 1000);
-  r.accounting = kst::kAccountItem;
-  ASSERT_TRUE(WriteSplit(r, running.job));
-  EXPECT_EQ(item.total.load(), 2500);
-  EXPECT_EQ(item.done.load(), 2500);
-  EXPECT_EQ(job.done.load(), 3000);
-
-  for (int other : {static_cast<int>(kst::kAccountNone), 2}) {
-    plat::DeleteOneFile(split);
-    r.accounting = other;
-    ASSERT_TRUE(WriteSplit(r, running.job));
-  }
-  EXPECT_EQ(item.done.load(), 2500);
-  EXPECT_EQ(job.done.load(), 3000);
+  // Cleared before the start, nothing is created.
+  ASSERT_TRUE(plat::DeleteOneFile(split));
+  EXPECT_FALSE(Write(1, 5000));
+  EXPECT_FALSE(plat::PathExists(split));
 }
 
 TEST_F(SplitWriterTest, SeeksPastFourGigabytes) {
   // A sparse file whose only data lie just beyond 4 GB.
   const int64_t offset = (int64_t{1} << 32) + 17;
   const std::string tail = PatternBytes(5000, 11);
-  {
-    plat::FileHandle h = plat::FileOpen(source, plat::kWrite, plat::Disposition::CreateAlways);
-    ASSERT_NE(h, plat::kNoFile);
-    ASSERT_TRUE(plat::FileSeek(h, offset));
-    uint32_t done = 0;
-    ASSERT_TRUE(plat::FileWrite(h, tail.data(), static_cast<uint32_t>(tail.size()), &done));
-    plat::FileClose(h);
-  }
-  ASSERT_TRUE(WriteSplit(Request(offset + 1001, offset + 5000, 1024), running.job));
+  plat::FileHandle h = plat::FileOpen(source, plat::kWrite, plat::Disposition::CreateAlways);
+  uint32_t done = 0;
+  EXPECT_TRUE(plat::FileSeek(h, offset) && plat::FileWrite(h, tail.data(), 5000, &done));
+  plat::FileClose(h);
+  ASSERT_TRUE(Write(offset + 1001, offset + 5000, 1024));
   EXPECT_EQ(ReadFile(split), tail.substr(1000));
 }
 

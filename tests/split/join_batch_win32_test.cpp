@@ -7,7 +7,6 @@
 
 #include "frame/platform/platform.h"
 #include "split/file_splitting.h"
-#include "split/split_writer.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 
@@ -15,7 +14,6 @@ namespace {
 
 using testenv::PatternBytes;
 using testenv::ReadFile;
-using testenv::ScratchFolder;
 using testenv::WriteFile;
 
 // Runs "cmd /c <batch>" in folder with answer as its typed input. False
@@ -52,45 +50,27 @@ bool RunBatch(const std::string& folder, const std::string& batchName, const std
   return ended;
 }
 
-struct JoinBatchUnderCmdTest : ::testing::Test {
-  void SetUp() override { splittest::UseSplitTexts(); }
-  // Splits a file of size bytes into splits of splitSize, then removes the
-  // file so that only the batch can bring it back.
-  void Split(const std::string& fileName, size_t size, int64_t splitSize) {
-    name = fileName;
-    bytes = PatternBytes(size, 77);
-    ASSERT_TRUE(WriteFile(scratch.Path(name), bytes));
-    kst::FileSplittingInput input;
-    input.file = scratch.Path(name);
-    input.folder = scratch.path;
-    input.splitSize = splitSize;
-    splittest::RunningJob running;
-    result = kst::RunFileSplitting(input, running.job);
-    ASSERT_EQ(result.outcome, kst::SplitOutcome::Done);
-    ASSERT_TRUE(plat::DeleteOneFile(scratch.Path(name)));
-  }
-  ScratchFolder scratch;
-  std::string name, bytes;
-  kst::FileSplittingResult result;
-};
-
-TEST_F(JoinBatchUnderCmdTest, YesJoinsAndDeletesSplitsAndBatch) {
-  // 30 splits: the copy takes three lines, the later two appending to the
-  // part-joined file; the name holds blanks.
-  Split("my movie.avi", 30 * 4000 - 123, 4000);
+TEST(JoinBatchUnderCmd, NoJoinsAndKeepsAllThenYesJoinsAndDeletesSplitsAndBatch) {
+  // 30 splits: three copy lines, the later two appending to the file the
+  // first made; the name holds a blank.
+  splittest::UseSplitTexts();
+  testenv::ScratchFolder scratch;
+  const std::string name = "my movie.avi", file = scratch.Path(name), bytes = PatternBytes(30 * 4000 - 123, 77);
+  ASSERT_TRUE(WriteFile(file, bytes));
+  splittest::RunningJob running;
+  auto result = kst::RunFileSplitting({file, scratch.path, 4000}, running.job);
+  ASSERT_EQ(result.outcome, kst::SplitOutcome::Done);
   ASSERT_EQ(result.plan.count, 30);
-  ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", "Y\r\n"));
-  EXPECT_EQ(ReadFile(scratch.Path(name)), bytes);
-  for (int k = 1; k <= 30; ++k) EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, k))) << k;
-  EXPECT_FALSE(plat::PathExists(result.batchPath));
-}
 
-TEST_F(JoinBatchUnderCmdTest, NoJoinsAndKeepsEverything) {
-  Split("movie.avi", 3000000, 1457664);
-  ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", "N\r\n"));
-  EXPECT_EQ(ReadFile(scratch.Path(name)), bytes);
-  for (int k = 1; k <= 3; ++k) EXPECT_TRUE(plat::PathExists(kst::SplitName(scratch.path, name, k)));
-  EXPECT_TRUE(plat::PathExists(result.batchPath));
+  for (const char* answer : {"N\r\n", "Y\r\n"}) {
+    SCOPED_TRACE(answer);
+    ASSERT_TRUE(plat::DeleteOneFile(file));  // only the batch can bring it back
+    ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", answer));
+    EXPECT_EQ(ReadFile(file), bytes);
+    const bool kept = answer[0] == 'N';
+    for (int k = 1; k <= 30; ++k) EXPECT_EQ(plat::PathExists(kst::SplitName(scratch.path, name, k)), kept) << k;
+    EXPECT_EQ(plat::PathExists(result.batchPath), kept);
+  }
 }
 
 }  // namespace

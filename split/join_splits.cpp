@@ -1,5 +1,6 @@
 #include "split/join_splits.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -102,20 +103,27 @@ namespace {
 // takes larger pieces at fewer calls than a buffer's worth.
 constexpr uint64_t kJoinStep = 16 << 20;
 
-// Appends the whole split to target. False on a failed read or write or
-// when keep-going was cleared.
+// Appends the whole split to target. False on a failed read or write,
+// on a read that ends before the split's size (a join must not come out
+// short), or when keep-going was cleared.
 bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* buffer,
                  uint32_t buffSize, JobControl& job) {
   OwnedFile split(plat::FileOpen(splitPath, plat::kRead, plat::Disposition::OpenExisting,
                                  plat::kShareRead));
   if (!split.IsOpen()) return false;
-  for (;;) {
+  const int64_t size = plat::FileSize(split.handle);
+  if (size < 0) return false;
+  uint64_t left = static_cast<uint64_t>(size);
+  while (left > 0) {
     if (!CheckPoint(job)) return false;
+    const uint64_t step = std::min(left, kJoinStep);
     uint64_t got = 0, put = 0;
-    if (!plat::FileCopy(split.handle, target, kJoinStep, buffer, buffSize, &got, &put) || put != got)
+    if (!plat::FileCopy(split.handle, target, step, buffer, buffSize, &got, &put) || got != step ||
+        put != got)
       return false;
-    if (got < kJoinStep) return true;
+    left -= step;
   }
+  return true;
 }
 
 }  // namespace

@@ -106,6 +106,10 @@ TEST_F(SplitFaultTest, JoinWrittenShortRemovesItsTargetAndKeepsTheSplits) {
   plat::EmuInjectFault(Fault::ShortWrite, 1, "\\data.bin");
   EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
   EXPECT_FALSE(plat::PathExists(file));
+  // A split that reads short must not give a short file that looks joined.
+  plat::EmuInjectFault(Fault::ShortRead, 2, ".001");
+  EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
+  EXPECT_FALSE(plat::PathExists(file));
   plat::EmuClearFaults();
   ASSERT_TRUE(kst::JoinSplits(set, 1000, running.job));
   EXPECT_EQ(ReadFile(file), bytes.substr(0, 10000));

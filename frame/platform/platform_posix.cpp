@@ -572,22 +572,10 @@ bool FileWrite(FileHandle h, const void* buffer, uint32_t size, uint32_t* done) 
 
 namespace {
 
-// The descriptor and drive of an open file, without copying its names: a
-// copy asks for them on every chunk.
-bool OpenFd(FileHandle h, int* fd, char* drive) {
-  std::lock_guard<std::mutex> lock(g_filesMutex);
-  auto it = g_files.find(h);
-  if (it == g_files.end()) return false;
-  *fd = it->second.fd;
-  *drive = it->second.drive;
-  return true;
-}
-
+// A drive with an emulated capacity counts its clusters on every write.
 bool HasCapacity(char letter) {
-  DriveTable& t = Drives();
-  std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.drives.find(letter);
-  return it != t.drives.end() && it->second.capacity > 0;
+  EmulatedDrive drive;
+  return LookUpDrive(letter, &drive) && drive.capacity > 0;
 }
 
 }  // namespace
@@ -595,15 +583,13 @@ bool HasCapacity(char letter) {
 bool FileCopy(FileHandle from, FileHandle to, uint64_t size, void* buffer, uint32_t bufferBytes,
               uint64_t* read, uint64_t* written) {
   *read = *written = 0;
-  int in = -1, out = -1;
-  char inDrive = 0, outDrive = 0;
-  if (!OpenFd(from, &in, &inDrive) || !OpenFd(to, &out, &outDrive))
-    return Fail(kErrInvalidHandle), false;
-  // A drive with an emulated capacity counts its clusters on every write,
-  // and an armed fault must fire on its call: both take the buffered path.
-  if (!g_anyFault.load(std::memory_order_relaxed) && !HasCapacity(inDrive) && !HasCapacity(outDrive)) {
+  OpenFile in, out;
+  if (!GetOpenFile(from, &in) || !GetOpenFile(to, &out)) return Fail(kErrInvalidHandle), false;
+  // The floppy's cluster count and an armed fault both act on FileRead and
+  // FileWrite: those copies take the buffered path.
+  if (!g_anyFault.load(std::memory_order_relaxed) && !HasCapacity(in.drive) && !HasCapacity(out.drive)) {
     while (*read < size) {
-      ssize_t n = copy_file_range(in, nullptr, out, nullptr, size - *read, 0);
+      ssize_t n = copy_file_range(in.fd, nullptr, out.fd, nullptr, size - *read, 0);
       if (n < 0) {
         if (errno == EINTR) continue;
         // Nothing moved yet and the system cannot copy between these two:

@@ -1,4 +1,4 @@
-// The text table: every word Kestrova shows, by text id (1 to 1200).
+// The text table: every word Kestrova shows, by text id (1 to 1400).
 // Filled with the built-in English texts and overwritten, entry by entry,
 // from language files. Texts are kept at their exact length.
 //
@@ -12,18 +12,18 @@
 
 namespace kst {
 
-constexpr int kTextCount = 1200;
+constexpr int kTextCount = 1400;
 constexpr size_t kTextWidth = 256;
 
 // The text of id cut to 256 characters and padded with blanks; with
 // terminate, a NUL follows it (257 characters). 256 blanks for an id
-// outside 1..1200 or without text.
+// outside 1..1400 or without text.
 std::string GetText(int id, bool terminate = false);
 // The whole text of id without padding ("" when there is none). The help
 // pages (ids 1 to 9) end with their stored NUL.
 std::string FullText(int id);
 // Replaces (or with append, extends) the text of id; a result shorter
-// than 1 character is stored as 1 blank. Ids outside 1..1200 are ignored.
+// than 1 character is stored as 1 blank. Ids outside 1..1400 are ignored.
 void SetText(int id, const char* characters, size_t length, bool append = false);
 inline void SetText(int id, const std::string& text, bool append = false) {
   SetText(id, text.data(), text.size(), append);

@@ -110,7 +110,7 @@ class LanguageFiles : public ::testing::Test {
 TEST_F(LanguageFiles, ExportThenReadGivesBackTheTableByteForByte) {
   SetText(1104, std::string(5000, 'z'));
   SetText(1150, "two\r\nlines\r\n");
-  SetText(1200, "\tTab and  blanks  ");
+  SetText(1400, "\tTab and  blanks  ");
   SetText(5, "short help\0"s);
   LanguageEntry& current = LanguageList()[0];
   current.translator = "Translator of the test   ";  // written without the blanks
@@ -168,7 +168,7 @@ TEST_F(LanguageFiles, WritesThatFailAreReportedAndAFullDiskKeepsThePartialFile) 
 }
 
 // Whatever the bytes, the table takes only the texts held between braces on
-// their key's line, at ids 1 to 1200, and the scan never leaves the buffer.
+// their key's line, at ids 1 to 1400, and the scan never leaves the buffer.
 TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   const std::string forty(40, '9');
   std::string binary = testenv::PatternBytes(200000, 7);
@@ -190,10 +190,10 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
        {{10, "Zehn"}}, "Deutsch  "},
       {"Language=" + std::string(1000, 'n'), {}, std::string(kLanguageFieldWidth, 'n')},
       // Ids out of range or too long for any integer.
-      {"0000={zero}\r\n-0010={neg}\r\n1201={above}\r\n" + forty + "={big}\r\n-" + forty +
+      {"0000={zero}\r\n-0010={neg}\r\n1401={above}\r\n" + forty + "={big}\r\n-" + forty +
            "={small}\r\n4294967306={wraps to ten}\r\n000000000000000000000000000021={zeros}\r\n"
-           "i2d2={letters ignored}\r\n1200={top}\r\n",
-       {{21, "zeros"}, {22, "letters ignored"}, {1200, "top"}}, ""},
+           "i2d2={letters ignored}\r\n1400={top}\r\n",
+       {{21, "zeros"}, {22, "letters ignored"}, {1400, "top"}}, ""},
       // Empty braces, or none on the key's line: nothing is taken from the next line.
       {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}",
        {{13, "thirteen"}, {20, "twenty"}}, ""},

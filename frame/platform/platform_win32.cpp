@@ -242,6 +242,26 @@ bool SetCurrentFolder(const std::string& path) {
   return SetCurrentDirectoryA(Trimmed(path).c_str()) != 0;
 }
 
+bool OemName(const std::string& name, std::string* oem) {
+  oem->clear();
+  if (name.empty()) return true;
+  const int length = static_cast<int>(name.size());
+  int wide = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, nullptr, 0);
+  if (wide <= 0) return false;
+  std::vector<wchar_t> text(static_cast<size_t>(wide));
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, text.data(), wide);
+  // No best fit: "é" must not quietly become "e", which names another file.
+  BOOL usedDefault = FALSE;
+  int bytes = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), wide, nullptr, 0,
+                                  nullptr, &usedDefault);
+  if (bytes <= 0 || usedDefault) return false;
+  oem->resize(static_cast<size_t>(bytes));
+  WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), wide, oem->data(), bytes, nullptr,
+                      &usedDefault);
+  if (usedDefault) oem->clear();
+  return !usedDefault;
+}
+
 LocalTime Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);

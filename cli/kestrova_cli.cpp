@@ -168,6 +168,7 @@ int SplitCommand(const std::vector<std::string>& args) {
     Say(line);
     return kExitOk;
   }
+  if (result.outcome == SplitOutcome::NameRefused) return kExitError;  // the person was told why
   if (result.failure == SplitFailure::Refused)
     return Refused(ShownPath(result.failedPath) +
                    " was not replaced; the splits made before it were deleted");

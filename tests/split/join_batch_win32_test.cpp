@@ -16,9 +16,23 @@ using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
+bool RunCmd(const std::string& folder, const std::string& batchName, const std::string& answer);
+
 // Runs "cmd /c <batch>" in folder with answer as its typed input. False
-// when the interpreter could not be started or did not end in time.
+// when the interpreter could not be started or did not end in time. Wine's
+// cmd expands "%" in the name of the batch it is to run, however it is
+// quoted or handed over, so a batch whose name holds "%" runs from a copy
+// (it still deletes itself by its own name).
 bool RunBatch(const std::string& folder, const std::string& batchName, const std::string& answer) {
+  if (batchName.find('%') == std::string::npos) return RunCmd(folder, batchName, answer);
+  const std::string copy = folder + "\\~run.bat";
+  if (!CopyFileA((folder + "\\" + batchName).c_str(), copy.c_str(), FALSE)) return false;
+  const bool ran = RunCmd(folder, "~run.bat", answer);
+  DeleteFileA(copy.c_str());
+  return ran;
+}
+
+bool RunCmd(const std::string& folder, const std::string& batchName, const std::string& answer) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE inputRead = nullptr, inputWrite = nullptr;
   if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) return false;
@@ -32,7 +46,10 @@ bool RunBatch(const std::string& folder, const std::string& batchName, const std
   startup.hStdOutput = nul;
   startup.hStdError = nul;
   PROCESS_INFORMATION process{};
-  std::string command = "cmd /c \"" + batchName + "\"";
+  // The name reaches cmd through a variable: on its command line "&" or
+  // "^" in it would be parsed.
+  SetEnvironmentVariableA("KST_BATCH", batchName.c_str());
+  std::string command = "cmd /c \"\"%KST_BATCH%\"\"";
   BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 folder.c_str(), &startup, &process);
   CloseHandle(inputRead);
@@ -50,26 +67,105 @@ bool RunBatch(const std::string& folder, const std::string& batchName, const std
   return ended;
 }
 
+// Splits the file name in folder (bytes) into splits of splitSize with the
+// batch beside them, and deletes the file: only the batch can bring it back.
+kst::FileSplittingResult SplitAway(const std::string& folder, const std::string& name, const std::string& bytes,
+                                   int64_t splitSize) {
+  splittest::RunningJob running;
+  const std::string file = folder + "\\" + name;
+  kst::FileSplittingResult result;
+  if (!WriteFile(file, bytes)) {
+    ADD_FAILURE() << "cannot write " << name;
+    return result;
+  }
+  result = kst::RunFileSplitting({file, folder, splitSize}, running.job);
+  EXPECT_EQ(result.outcome, kst::SplitOutcome::Done) << name;
+  EXPECT_TRUE(plat::DeleteOneFile(file)) << name;
+  return result;
+}
+
 TEST(JoinBatchUnderCmd, NoJoinsAndKeepsAllThenYesJoinsAndDeletesSplitsAndBatch) {
   // 30 splits: three copy lines, the later two appending to the file the
   // first made; the name holds a blank.
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;
   const std::string name = "my movie.avi", file = scratch.Path(name), bytes = PatternBytes(30 * 4000 - 123, 77);
-  ASSERT_TRUE(WriteFile(file, bytes));
-  splittest::RunningJob running;
-  auto result = kst::RunFileSplitting({file, scratch.path, 4000}, running.job);
-  ASSERT_EQ(result.outcome, kst::SplitOutcome::Done);
+  auto result = SplitAway(scratch.path, name, bytes, 4000);
   ASSERT_EQ(result.plan.count, 30);
 
   for (const char* answer : {"N\r\n", "Y\r\n"}) {
     SCOPED_TRACE(answer);
-    ASSERT_TRUE(plat::DeleteOneFile(file));  // only the batch can bring it back
+    plat::DeleteOneFile(file);
     ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", answer));
     EXPECT_EQ(ReadFile(file), bytes);
     const bool kept = answer[0] == 'N';
     for (int k = 1; k <= 30; ++k) EXPECT_EQ(plat::PathExists(kst::SplitName(scratch.path, name, k)), kept) << k;
     EXPECT_EQ(plat::PathExists(result.batchPath), kept);
+  }
+}
+
+TEST(JoinBatchUnderCmd, WithASplitMissingJoinsNothingAndDeletesNothing) {
+  splittest::UseSplitTexts();
+  testenv::ScratchFolder scratch;
+  const std::string name = "set.bin";
+  auto result = SplitAway(scratch.path, name, PatternBytes(3 * 1000 - 7, 78), 1000);
+  ASSERT_EQ(result.plan.count, 3);
+  ASSERT_TRUE(plat::DeleteOneFile(kst::SplitName(scratch.path, name, 2)));
+  ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", "Y\r\n"));
+  EXPECT_FALSE(plat::PathExists(scratch.Path(name)));
+  EXPECT_TRUE(plat::PathExists(kst::SplitName(scratch.path, name, 1)));
+  EXPECT_TRUE(plat::PathExists(kst::SplitName(scratch.path, name, 3)));
+  EXPECT_TRUE(plat::PathExists(result.batchPath));
+}
+
+TEST(JoinBatchUnderCmd, NamesTheInterpreterWouldReadOtherwiseAreRebuilt) {
+  // "%" is expanded even inside quotes, "&", "^" and "!" mean something to
+  // the interpreter outside them, and an accented letter is read in the
+  // interpreter's code page, not the program's.
+  splittest::UseSplitTexts();
+  testenv::ScratchFolder scratch;
+  const char* names[] = {"100%.bin", "p%cd%x.bin", "a&b.bin", "x^y.bin", "wow!.bin", "a b  c.bin", "caf\xE9.bin"};
+  uint32_t seed = 80;
+  for (const std::string name : names) {
+    SCOPED_TRACE(name);
+    const std::string bytes = PatternBytes(2500, ++seed);
+    auto result = SplitAway(scratch.path, name, bytes, 1000);
+    ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", "Y\r\n"));
+    EXPECT_EQ(ReadFile(scratch.Path(name)), bytes);
+    for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, k))) << k;
+    EXPECT_FALSE(plat::PathExists(result.batchPath));
+  }
+}
+
+TEST(JoinBatchUnderCmd, ANameTheInterpreterCannotReadIsRefusedBeforeAnySplit) {
+  // A letter of the program's code page that the interpreter's lacks.
+  std::string letter, oem;
+  for (int c = 0x80; c <= 0xFF && letter.empty(); ++c) {
+    const std::string candidate(1, static_cast<char>(c));
+    wchar_t wide = 0;
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, candidate.data(), 1, &wide, 1) == 1 &&
+        !plat::OemName(candidate, &oem))
+      letter = candidate;
+  }
+  if (letter.empty()) GTEST_SKIP() << "skipped: every letter of this code page has an OEM form";
+  splittest::UseSplitTexts();
+  testenv::ScratchFolder scratch;
+  const std::string name = "x" + letter + ".bin", file = scratch.Path(name);
+  ASSERT_TRUE(WriteFile(file, PatternBytes(2500, 90)));
+  for (bool joinBatch : {true, false}) {
+    SCOPED_TRACE(joinBatch);
+    splittest::ScriptedPerson person;
+    splittest::RunningJob running;
+    kst::FileSplittingInput input{file, scratch.path, 1000};
+    input.joinBatch = joinBatch;
+    auto result = kst::RunFileSplitting(input, running.job);
+    EXPECT_EQ(result.outcome, joinBatch ? kst::SplitOutcome::NameRefused : kst::SplitOutcome::Done);
+    EXPECT_EQ(plat::PathExists(kst::SplitName(scratch.path, name, 1)), !joinBatch);
+    EXPECT_FALSE(plat::PathExists(scratch.Path(name + ".BAT")));
+    ASSERT_EQ(person.asked.size(), joinBatch ? 1u : 0u);
+    if (joinBatch) {
+      EXPECT_NE(person.asked[0].message.find(name), std::string::npos) << person.asked[0].message;
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "frame/platform/platform.h"
 #include "split/file_splitting.h"
+#include "split/join_splits.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 
@@ -130,6 +131,9 @@ TEST(JoinBatchUnderCmd, NamesTheInterpreterWouldReadOtherwiseAreRebuilt) {
     SCOPED_TRACE(name);
     const std::string bytes = PatternBytes(2500, ++seed);
     auto result = SplitAway(scratch.path, name, bytes, 1000);
+    kst::JoinSet set;  // the count is read back from the names as written
+    EXPECT_EQ(kst::FindJoinSet(result.batchPath, &set), kst::JoinProblem::None);
+    EXPECT_EQ(set.count, 3);
     ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", "Y\r\n"));
     EXPECT_EQ(ReadFile(scratch.Path(name)), bytes);
     for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, k))) << k;

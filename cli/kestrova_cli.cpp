@@ -168,6 +168,7 @@ int SplitCommand(const std::vector<std::string>& args) {
     Say(line);
     return kExitOk;
   }
+  if (result.outcome == SplitOutcome::NameRefused) return kExitError;  // the person was told why
   if (result.failure == SplitFailure::Refused)
     return Refused(ShownPath(result.failedPath) +
                    " was not replaced; the splits made before it were deleted");
@@ -182,15 +183,19 @@ int JoinCommand(const std::vector<std::string>& args) {
   if (!ParseOptions(args, false, &options)) return kExitError;
 
   JoinSet set;
-  std::string missing;
-  switch (FindJoinSet(ProgramPath(options.paths[0]), &set, &missing)) {
+  std::string fault;
+  switch (FindJoinSet(ProgramPath(options.paths[0]), &set, &fault)) {
     case JoinProblem::None: break;
     case JoinProblem::NotASplit:
       return Error(options.paths[0] + ": not a join batch (NAME.BAT) or a split (NAME.001)");
-    case JoinProblem::NoSplits: return Error("no splits found: " + ShownPath(missing) + " is missing");
+    case JoinProblem::NoSplits: return Error("no splits found: " + ShownPath(fault) + " is missing");
     case JoinProblem::MissingSplit:
-      return Error(ShownPath(missing) + " is missing; the batch names " +
-                   std::to_string(set.count) + " splits");
+      return Error(ShownPath(fault) + " is missing; the batch names " + std::to_string(set.count) +
+                   " splits; nothing was joined");
+    case JoinProblem::OddSplit:
+      return Error(ShownPath(fault) + " (" + Number(plat::SizeOfPath(fault)) + " bytes) breaks the set of " +
+                   std::to_string(set.count) + " splits: all but the last have one size, the last " +
+                   "is no larger, none is empty; nothing was joined");
   }
 
   AnswerOnTerminal(options.yes);

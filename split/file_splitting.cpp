@@ -41,6 +41,19 @@ void ReportFailure(const FileSplittingInput& input) {
   AskUser(kAskOk, nullptr, GetText(97), GetText(98), input.boxRecord, input.ownerRecord);
 }
 
+// A join batch is read in the interpreter's code page: a file whose name
+// has a character that code page lacks could not be joined by its batch,
+// so it is refused before a split is cut.
+bool RefuseBatchName(const FileSplittingInput& input) {
+  std::string inBatch;
+  const std::string name = SplitBaseName(input.file);
+  if (!input.joinBatch || NameInBatch(name, &inBatch)) return false;
+  PlayAlert();
+  AskUser(kAskOk, nullptr, GetText(1350), Trimmed(GetText(1351)) + " " + name + Trimmed(GetText(1352)),
+          input.boxRecord, input.ownerRecord);
+  return true;
+}
+
 void DeleteSplits(const FileSplittingResult& result) {
   for (int k = 0; k < result.completed; ++k)
     plat::ShellFileOperation(plat::ShellOp::Delete, result.splits[static_cast<size_t>(k)], "",
@@ -63,6 +76,11 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     return result;
   }
   if (result.plan.count < 2 || result.plan.count > kMostSplits) return result;
+  if (RefuseBatchName(input)) {
+    result.outcome = SplitOutcome::NameRefused;
+    result.failedPath = input.file;
+    return result;
+  }
 
   const SplitPlan& plan = result.plan;
   ClockStart(Clock(kClockFileSplitting), file.size);

@@ -40,6 +40,7 @@ enum class SplitOutcome {
   Failed,          // "Unknown problem!" shown; the splits completed in the run deleted
   Stopped,         // keep-going cleared between two splits: what was written stays
   NotStarted,      // the file fits one split, or would need more than 999
+  NameRefused,     // a join batch cannot hold the file's name: told, nothing written
 };
 
 struct FileSplittingResult {

@@ -18,9 +18,21 @@ constexpr int kLineWidth = 260;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// The first lines after "@ECHO OFF": unless every split is there, the batch
+// goes to its end at once. A missing source would otherwise make "copy /b"
+// write a short file without an error, and the question that follows would
+// offer to delete the splits of a file that was never rebuilt.
+std::string GuardLines(const std::string& name, int count) {
+  std::string lines;
+  for (int k = 1; k <= count; ++k)
+    lines += "IF NOT EXIST " + Quoted(name + "." + SplitNumber(k)) + " GOTO END" + kLineEnd;
+  return lines;
+}
+
 // The copy lines: split names joined by " + " into "copy /b" lines. A line
 // that has no room left for two more names ends with the target, and the
-// next line goes on by appending to that target.
+// next line goes on by appending to that target. name is the name as
+// written, so a doubled "%" counts twice, as the interpreter reads it.
 std::string CopyLines(const std::string& name, int count) {
   const int nameLength = static_cast<int>(name.size());
   const std::string target = Quoted(name);
@@ -47,9 +59,22 @@ std::string JoinBatchPath(const std::string& folder, const std::string& sourcePa
   return path + SplitBaseName(sourcePath) + ".BAT";
 }
 
+bool NameInBatch(const std::string& name, std::string* written) {
+  std::string oem;
+  written->clear();
+  if (!plat::OemName(name, &oem)) return false;
+  for (char c : oem) {
+    if (c == '%') *written += '%';
+    *written += c;
+  }
+  return true;
+}
+
 std::string JoinBatchText(const std::string& sourcePath, int count) {
-  const std::string name = SplitBaseName(sourcePath);
+  std::string name;
+  if (!NameInBatch(SplitBaseName(sourcePath), &name)) return std::string();
   std::string text = std::string("@ECHO OFF") + kLineEnd;
+  text += GuardLines(name, count);
   text += CopyLines(name, count);
   text += "CHOICE /C:" + Trimmed(GetText(309)) + kLineEnd;
   text += std::string("IF ERRORLEVEL 2 GOTO END") + kLineEnd;
@@ -64,6 +89,7 @@ bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, in
   *batchPath = JoinBatchPath(folder, sourcePath);
   if (count < 1 || count > 999) return false;  // split names would repeat
   const std::string text = JoinBatchText(sourcePath, count);
+  if (text.empty()) return false;
   OwnedFile batch(plat::FileOpen(*batchPath, plat::kWrite, plat::Disposition::CreateAlways,
                                  plat::kShareNone));
   if (!plat::OpenSucceeded(batch.handle)) return false;

@@ -1,11 +1,14 @@
 #include "split/join_splits.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
+#include "split/join_batch.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
 
@@ -37,10 +40,14 @@ std::string ReadSmallFile(const std::string& path) {
   return bytes;
 }
 
-// The highest split number among the batch's lines del "<name>.<kkk>".
+// The highest split number among the batch's lines del "<name>.<kkk>",
+// the name written as the batch writes it, or as it is (batches written
+// before names had their "%" doubled). Every other line, the guard lines
+// "IF NOT EXIST" among them, is passed over.
 int CountInBatch(const std::string& batchPath, const std::string& name) {
   const std::string text = ReadSmallFile(batchPath);
-  const std::string head = "del \"" + name + ".";
+  std::string written;
+  if (!NameInBatch(name, &written)) written = name;
   int count = 0;
   size_t start = 0;
   while (start < text.size()) {
@@ -49,11 +56,38 @@ int CountInBatch(const std::string& batchPath, const std::string& name) {
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() != head.size() + 4 || line.compare(0, head.size(), head) != 0) continue;
-    const char* d = line.c_str() + head.size();
-    if (!IsDigit(d[0]) || !IsDigit(d[1]) || !IsDigit(d[2]) || d[3] != '"') continue;
-    int k = (d[0] - '0') * 100 + (d[1] - '0') * 10 + (d[2] - '0');
-    if (k > count) count = k;
+    for (const std::string& form : {written, name}) {
+      const std::string head = "del \"" + form + ".";
+      if (line.size() != head.size() + 4 || line.compare(0, head.size(), head) != 0) continue;
+      const char* d = line.c_str() + head.size();
+      if (!IsDigit(d[0]) || !IsDigit(d[1]) || !IsDigit(d[2]) || d[3] != '"') continue;
+      int k = (d[0] - '0') * 100 + (d[1] - '0') * 10 + (d[2] - '0');
+      if (k > count) count = k;
+    }
+  }
+  return count;
+}
+
+// The size most of splits 1 to count-1 have (the earliest on a tie): a
+// split of another size is the odd one, even when it is split 1.
+int64_t CommonSize(const std::vector<int64_t>& sizes) {
+  std::map<int64_t, int> seen;
+  int64_t common = sizes.front();
+  for (size_t k = 0; k + 1 < sizes.size(); ++k)
+    if (++seen[sizes[k]] > seen[common]) common = sizes[k];
+  return common;
+}
+
+// How many splits from .001 upward exist and keep to the rule: the count
+// ends after a split smaller than the first (the last one) and before a
+// missing, empty or larger one. 0 when .001 is missing.
+int CountPresent(const JoinSet& set) {
+  const int64_t first = plat::SizeOfPath(SplitName(set.folder, set.name, 1));
+  if (first < 0) return 0;
+  int count = 1;
+  for (int64_t size = first; count < 999 && size == first; ++count) {
+    size = plat::SizeOfPath(SplitName(set.folder, set.name, count + 1));
+    if (size <= 0 || size > first) break;
   }
   return count;
 }
@@ -62,7 +96,30 @@ int CountInBatch(const std::string& batchPath, const std::string& name) {
 
 std::string JoinTarget(const JoinSet& set) { return set.folder + "\\" + set.name; }
 
-JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* missing) {
+JoinProblem CheckJoinSet(const JoinSet& set, std::string* fault) {
+  if (set.count < 1) {
+    if (fault) *fault = SplitName(set.folder, set.name, 1);
+    return JoinProblem::NoSplits;
+  }
+  std::vector<int64_t> sizes;
+  for (int k = 1; k <= set.count; ++k) {
+    sizes.push_back(plat::SizeOfPath(SplitName(set.folder, set.name, k)));
+    if (sizes.back() < 0) {
+      if (fault) *fault = SplitName(set.folder, set.name, k);
+      return JoinProblem::MissingSplit;
+    }
+  }
+  const int64_t common = CommonSize(sizes);
+  for (int k = 1; k <= set.count; ++k) {
+    const int64_t size = sizes[static_cast<size_t>(k - 1)];
+    if (size > 0 && (k == set.count ? size <= common : size == common)) continue;
+    if (fault) *fault = SplitName(set.folder, set.name, k);
+    return JoinProblem::OddSplit;
+  }
+  return JoinProblem::None;
+}
+
+JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* fault) {
   *set = JoinSet();
   const std::string trimmed = Trimmed(path);
   const std::string file = SplitBaseName(trimmed);
@@ -76,25 +133,8 @@ JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* miss
   set->name = file.substr(0, file.size() - 4);
   const std::string batchPath = set->folder + "\\" + set->name + ".BAT";
   if (plat::PathExists(batchPath)) set->batchPath = batchPath;
-
-  if (!set->batchPath.empty()) {
-    set->count = CountInBatch(set->batchPath, set->name);
-  } else {
-    while (set->count < 999 && plat::PathExists(SplitName(set->folder, set->name, set->count + 1)))
-      ++set->count;
-  }
-  if (set->count == 0) {
-    if (missing) *missing = SplitName(set->folder, set->name, 1);
-    return JoinProblem::NoSplits;
-  }
-  for (int k = 1; k <= set->count; ++k) {
-    std::string split = SplitName(set->folder, set->name, k);
-    if (!plat::PathExists(split)) {
-      if (missing) *missing = split;
-      return JoinProblem::MissingSplit;
-    }
-  }
-  return JoinProblem::None;
+  set->count = set->batchPath.empty() ? CountPresent(*set) : CountInBatch(set->batchPath, set->name);
+  return CheckJoinSet(*set, fault);
 }
 
 namespace {
@@ -129,7 +169,7 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
 }  // namespace
 
 bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, ProgressSink* progress) {
-  if (set.count < 1 || buffSize == 0) return false;
+  if (buffSize == 0 || CheckJoinSet(set) != JoinProblem::None) return false;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
   if (!buffer) return false;
   const std::string targetPath = JoinTarget(set);

@@ -24,15 +24,25 @@ enum class JoinProblem {
   NotASplit,     // the path names neither <name>.BAT nor <name>.<three digits>
   NoSplits,      // no split 001 (or a batch that names no split)
   MissingSplit,  // the batch names a split that is not there
+  OddSplit,      // a split of a size no split of the set can have
 };
 
-// The set that a join batch (<name>.BAT) or one of its splits names. The
-// batch's del lines give the number of splits; without a batch the splits
-// are counted from .001 upward while they exist. *missing gets the first
-// split that is not there.
-JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* missing = nullptr);
+// A set can be joined only when splits 1 to count-1 all have one size and
+// split count is no larger (and none is empty): a split cut short, a half
+// split left by a stopped run or a split of another run breaks it.
+// *fault gets the first split that is missing, or the one that breaks the
+// rule.
+JoinProblem CheckJoinSet(const JoinSet& set, std::string* fault = nullptr);
+
+// The set that a join batch (<name>.BAT) or one of its splits names, as
+// CheckJoinSet finds it. The batch's del lines give the number of splits;
+// without a batch the splits are counted from .001 upward while they exist
+// and keep to the rule, so the stale splits of an earlier, longer set
+// beyond the last one are not taken.
+JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* fault = nullptr);
 
 // Writes the splits one after another into the target (replacing it),
+// after CheckJoinSet (a set it refuses leaves the target untouched),
 // through one buffer of buffSize bytes, reading keep-going before every
 // buffer; progress moves once per split. On failure the part-joined target
 // is deleted; the splits are never touched.

@@ -188,6 +188,11 @@ uint32_t TempFileName(const std::string& folder, const std::string& prefix, std:
 // The folder for temporary files, ending with a backslash.
 std::string TempFolder();
 std::string CurrentFolder();  // without trailing backslash except for a root
+// A name in the code page the command interpreter reads batch files in
+// (the OEM code page; ASCII stays as it is) from the program's own (ANSI)
+// code page. False when a character of name has no form there. The
+// emulation keeps the bytes as they are.
+bool OemName(const std::string& name, std::string* oem);
 bool SetCurrentFolder(const std::string& path);
 
 struct LocalTime {

@@ -897,6 +897,11 @@ std::string CurrentFolder() {
   return Drives().currentFolder;
 }
 
+bool OemName(const std::string& name, std::string* oem) {
+  *oem = name;
+  return true;
+}
+
 bool SetCurrentFolder(const std::string& path) {
   WinPath wp;
   if (!ParseWinPath(path, &wp) || !IsFolder(path)) return Fail(kErrPathNotFound), false;

@@ -242,6 +242,28 @@ bool SetCurrentFolder(const std::string& path) {
   return SetCurrentDirectoryA(Trimmed(path).c_str()) != 0;
 }
 
+bool OemName(const std::string& name, std::string* oem) {
+  oem->clear();
+  if (name.empty()) return true;
+  const int length = static_cast<int>(name.size());
+  int wide = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, nullptr, 0);
+  if (wide <= 0) return false;
+  std::vector<wchar_t> text(static_cast<size_t>(wide));
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), length, text.data(), wide);
+  // No best fit: "é" must not quietly become "e", which names another file.
+  // UTF-8 holds every character and takes neither the flag nor the check.
+  const bool utf8 = GetOEMCP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* check = utf8 ? nullptr : &usedDefault;
+  int bytes = WideCharToMultiByte(CP_OEMCP, flags, text.data(), wide, nullptr, 0, nullptr, check);
+  if (bytes <= 0 || usedDefault) return false;
+  oem->resize(static_cast<size_t>(bytes));
+  WideCharToMultiByte(CP_OEMCP, flags, text.data(), wide, oem->data(), bytes, nullptr, check);
+  if (usedDefault) oem->clear();
+  return !usedDefault;
+}
+
 LocalTime Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);

@@ -102,6 +102,46 @@ TEST_F(CliTest, ExitCodesAreDoneRefusedAndError) {
   EXPECT_NE(said.find("usage: kestrova-cli split FILE"), std::string::npos);
 }
 
+TEST_F(CliTest, JoinTakesOnlySplitsThatHoldTogether) {
+  // 5000 bytes in splits of 2000: .001 and .002 of 2000, .003 of 1000,
+  // then spoiled. A refused join names the split at fault and leaves no
+  // target, nor changes an old one.
+  const std::string bytes = PatternBytes(5000, 34), stale = PatternBytes(1000, 35);
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, std::string>> splits;  // split k rewritten; "" deletes it
+    bool batch;                                       // the batch kept
+    const char* from;                                 // "BAT" or "001"
+    int exit;
+    int fault;  // the split named
+  } cases[] = {
+      {"one byte short", {{2, bytes.substr(2000, 1999)}}, true, "BAT", 2, 2},
+      {"half split of a stopped run", {{2, bytes.substr(2000, 700)}}, true, "001", 2, 2},
+      {"split missing", {{3, ""}}, true, "001", 2, 3},
+      {"stale splits of an earlier run", {{4, stale}, {5, stale}}, false, "001", 0, 0},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "f" + std::to_string(++n) + ".bin";
+    auto split = [&](int k) { return Win(name + ".00" + std::to_string(k)); };
+    ASSERT_TRUE(WriteFile(Win(name), bytes));
+    ASSERT_EQ(Run("split " + name + " --size 2000B"), 0) << said;
+    for (const auto& [k, content] : c.splits) {
+      ASSERT_TRUE(content.empty() ? plat::DeleteOneFile(split(k)) : WriteFile(split(k), content));
+    }
+    if (!c.batch) {
+      ASSERT_TRUE(plat::DeleteOneFile(Win(name + ".BAT")));
+    }
+    ASSERT_TRUE(WriteFile(Win(name), "older"));
+    EXPECT_EQ(Run("join " + name + "." + c.from + " --yes"), c.exit) << said;
+    EXPECT_EQ(ReadFile(Win(name)), c.exit ? "older" : bytes);
+    if (c.fault) {
+      EXPECT_NE(said.find(plat::EmuHostPath(split(c.fault))), std::string::npos) << said;
+    }
+  }
+}
+
 // In memory when there is room for the splits and the joined file
 // (8.6 GB), so that the test does not wait on the disk.
 struct BigFolder {

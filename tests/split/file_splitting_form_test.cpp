@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -86,6 +87,63 @@ TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndTheRulesApply) {
   EXPECT_EQ(form.splitSize, 3000000) << "no split is bigger than the file";
   EXPECT_EQ(kst::FormTexts(form).sizeField, "2.861");
   EXPECT_FALSE(kst::CanGo(form, false)) << "a file that fits one split is not split";
+}
+
+std::string Slashed(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+TEST_F(SplitFormTest, TypedPathsMayBeQuotedOrUseForwardSlashes) {
+  const std::string in = scratch.Path("in");
+  for (const std::string& typed : {"\"" + file + "\"", Slashed(file), "  \"" + Slashed(file) + "\" "}) {
+    SCOPED_TRACE(typed);
+    SplitForm typedForm;
+    kst::SetFormFile(typedForm, typed);
+    EXPECT_TRUE(typedForm.fileOk);
+    EXPECT_EQ(typedForm.folder, in);
+    EXPECT_EQ(kst::RunInput(typedForm, 65536, 0, 0).file, file);
+    typedForm.same = false;
+    kst::SetFormFolder(typedForm, "\"" + Slashed(in) + "/\"");
+    EXPECT_TRUE(typedForm.folderOk);
+    EXPECT_EQ(kst::RunInput(typedForm, 65536, 0, 0).folder, in);
+  }
+}
+
+TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
+  ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
+  struct Case {
+    std::string folder;
+    bool same;  // "Same" afterwards
+  } cases[] = {{scratch.Path("in"), true},
+               {"\"" + Slashed(scratch.Path("in")) + "/\"", true},
+               {kst::UpperCase(scratch.Path("in")), true},
+               {scratch.Path("out"), false},
+               {scratch.Path("in\new"), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    form.same = true;
+    kst::SetFormFile(form, file);
+    kst::ChooseFormFolder(form, c.folder);
+    EXPECT_EQ(form.same, c.same);
+    // The next file brings its folder only while "Same" is on.
+    kst::SetFormFile(form, scratch.Path("out\\other.bin"));
+    EXPECT_EQ(kst::BareFolder(form.folder) == scratch.Path("out"), c.same || c.folder == scratch.Path("out"));
+  }
+}
+
+TEST_F(SplitFormTest, ASizeRaisedForABigFileIsNotCarriedToTheNext) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\small.bin"), testenv::PatternBytes(500000)));
+  kst::SetFormFile(form, file);
+  kst::SetFormSize(form, "1000");
+  EXPECT_EQ(form.splitSize, 3004) << "raised to 3000000 / 999 + 1";
+  kst::SetFormFile(form, scratch.Path("in\\small.bin"));
+  EXPECT_EQ(form.splitSize, 1000) << "the size asked for, not the one raised for the last file";
+  EXPECT_EQ(form.plan.count, 500);
+  kst::SetFormFile(form, file);
+  EXPECT_EQ(form.plan.count, 999);
 }
 
 TEST(SplitFormHistory, TheFieldShowsItsValueThroughTheList) {

@@ -110,9 +110,11 @@ std::string NameFaultWords(NameFault fault) {
   return "";
 }
 
-// ": <the system's words>" for a failed call's code; "" when none failed.
+// ": <the system's words>" for a failed call's code; "" when none failed
+// (183, "already exists", is what a successful open leaves).
 std::string Because(uint32_t error) {
-  return error == plat::kErrNone ? std::string() : ": " + plat::ErrorText(error);
+  if (error == plat::kErrNone || error == plat::kErrAlreadyExists) return std::string();
+  return ": " + plat::ErrorText(error);
 }
 
 struct Options {

@@ -60,7 +60,8 @@ enum DriveKind : uint32_t {
 uint32_t LastError();
 void SetLastErrorCode(uint32_t code);
 // What the system says of an error code, in its own words ("No space left
-// on device", "There is not enough space on the disk."), without a line end.
+// on device", "There is not enough space on the disk"), as one clause
+// without a line end or full stop.
 std::string ErrorText(uint32_t code);
 
 // ---- Files ----------------------------------------------------------------

@@ -57,7 +57,9 @@ std::string ErrorText(uint32_t code) {
       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string said = length && text ? std::string(text, length) : std::string();
   if (text) LocalFree(text);
-  while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' '))
+  // One clause, as strerror gives it: no line end, no full stop.
+  while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' ' ||
+                           said.back() == '.'))
     said.pop_back();
   return said.empty() ? "error " + std::to_string(code) : said;
 }

@@ -38,6 +38,7 @@ TEST(PlatformErrors, EachCodeIsSaidInTheSystemsWordsOnOneLine) {
     said.push_back(ErrorText(code));
     EXPECT_FALSE(said.back().empty()) << code;
     EXPECT_EQ(said.back().find_first_of("\r\n"), std::string::npos) << said.back();
+    EXPECT_NE(said.back().back(), '.') << said.back();
   }
   EXPECT_NE(said[0], said[1]);
 }

@@ -254,8 +254,8 @@ int SplitCommand(const std::vector<std::string>& args) {
     return Refused(typed + " would need " + std::to_string(plan.count) +
                    " splits; at most 999 can be named");
   if (plan.splitSize > input.splitSize)
-    Say("a split size of " + Number(input.splitSize) + " bytes would need more than 999 splits: raised to " +
-        Number(plan.splitSize) + " bytes");
+    Say("the split size was raised from " + Number(input.splitSize) + " to " + Number(plan.splitSize) +
+        " bytes, so that at most 999 splits are needed");
   else if (input.splitSize > kLargestSplit)
     Say("a split holds at most " + Number(kLargestSplit) + " bytes: the split size was lowered to it");
 

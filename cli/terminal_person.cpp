@@ -4,13 +4,31 @@
 #include <iostream>
 #include <string>
 
+#include "cli/host_path.h"
 #include "frame/ask.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
 
 namespace kst {
 
+namespace {
+
+// The replace question names a program path; the terminal user knows it
+// by its host path.
+std::string Shown(const std::string& message) {
+  const std::string before = Trimmed(GetText(45)) + " ", after = " " + Trimmed(GetText(46));
+  if (message.size() <= before.size() + after.size() || message.rfind(before, 0) != 0 ||
+      message.compare(message.size() - after.size(), after.size(), after) != 0)
+    return message;
+  const std::string path = message.substr(before.size(), message.size() - before.size() - after.size());
+  return before + ShownPath(path) + after;
+}
+
+}  // namespace
+
 void AnswerOnTerminal(bool yesToAll) {
   SetAskHandler([yesToAll](const AskRequest& request) {
-    std::fprintf(stderr, "%s: %s", request.heading.c_str(), request.message.c_str());
+    std::fprintf(stderr, "%s: %s", request.heading.c_str(), Shown(request.message).c_str());
     if (request.style == kAskOk) {
       std::fprintf(stderr, "\n");
       return static_cast<int>(kAnswerOk);

@@ -4,6 +4,7 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/typed_path.h"
 #include "split/join_batch.h"
 
 namespace kst {
@@ -32,11 +33,16 @@ bool CheckSplitFolder(const std::string& folder) {
 
 namespace {
 
+// File Splitting's own texts beyond the original table.
+constexpr int kTextBadName = 1360;     // the heading of a refused name
+constexpr int kTextBadNameWhy = 1361;  // why, before the name
+
 void SetBar(ProgressSink* bar, int position) {
   if (bar && bar->setPosition) bar->setPosition(position);
 }
 
 void ReportFailure(const FileSplittingInput& input) {
+  if (!input.messages) return;
   PlayAlert();
   AskUser(kAskOk, nullptr, GetText(97), GetText(98), input.boxRecord, input.ownerRecord);
 }
@@ -44,14 +50,35 @@ void ReportFailure(const FileSplittingInput& input) {
 // A join batch is read in the interpreter's code page: a file whose name
 // has a character that code page lacks could not be joined by its batch,
 // so it is refused before a split is cut.
-bool RefuseBatchName(const FileSplittingInput& input) {
+bool BatchNameRefused(const FileSplittingInput& input, const std::string& name) {
   std::string inBatch;
-  const std::string name = SplitBaseName(input.file);
   if (!input.joinBatch || NameInBatch(name, &inBatch)) return false;
-  PlayAlert();
-  AskUser(kAskOk, nullptr, GetText(1350), Trimmed(GetText(1351)) + " " + name + Trimmed(GetText(1352)),
-          input.boxRecord, input.ownerRecord);
+  if (input.messages) {
+    PlayAlert();
+    AskUser(kAskOk, nullptr, GetText(1350),
+            Trimmed(GetText(1351)) + " " + name + Trimmed(GetText(1352)), input.boxRecord,
+            input.ownerRecord);
+  }
   return true;
+}
+
+// A name that cannot stand in split names and a join batch as it is.
+bool NameRefused(const FileSplittingInput& input, const std::string& name) {
+  const NameFault fault = CheckWindowsName(name);
+  if (fault == NameFault::None || fault == NameFault::Empty) return false;
+  if (input.messages) {
+    PlayAlert();
+    AskUser(kAskOk, nullptr, GetText(kTextBadName), Trimmed(GetText(kTextBadNameWhy)) + " " + name,
+            input.boxRecord, input.ownerRecord);
+  }
+  return true;
+}
+
+// The first of the set's files that exists already, "" when none does.
+std::string FirstExisting(const std::vector<std::string>& splits, const std::string& batch) {
+  for (const std::string& split : splits)
+    if (plat::PathExists(split)) return split;
+  return !batch.empty() && plat::PathExists(batch) ? batch : std::string();
 }
 
 void DeleteSplits(const FileSplittingResult& result) {
@@ -65,29 +92,48 @@ void DeleteSplits(const FileSplittingResult& result) {
 FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl& job,
                                      ProgressSink* splitsBar, ProgressSink* splitBar) {
   FileSplittingResult result;
+  const std::string name = SplitBaseName(input.file);
+  if (NameRefused(input, name)) {
+    result.outcome = SplitOutcome::Failed;
+    result.failure = SplitFailure::BadName;
+    result.failedPath = input.file;
+    return result;
+  }
   FileCheck file = CheckFileToSplit(input.file);
   result.plan = PlanSplits(file.size, input.splitSize);
   if (!file.ok) {
     // The file went away (or emptied) after Go was pressed.
     result.outcome = SplitOutcome::Failed;
     result.failure = SplitFailure::SourceOpen;
+    result.error = plat::LastError();
     result.failedPath = input.file;
     ReportFailure(input);
     return result;
   }
   if (result.plan.count < 2 || result.plan.count > kMostSplits) return result;
-  if (RefuseBatchName(input)) {
-    result.outcome = SplitOutcome::NameRefused;
+  if (BatchNameRefused(input, name)) {
+    result.outcome = SplitOutcome::Failed;
+    result.failure = SplitFailure::BatchName;
     result.failedPath = input.file;
     return result;
   }
 
   const SplitPlan& plan = result.plan;
+  for (int k = 1; k <= plan.count; ++k) result.splits.push_back(SplitName(input.folder, name, k));
+  // One question for the whole set: a No half-way through would leave
+  // neither the old set nor the new one whole.
+  MessageOwner owner{nullptr, input.boxRecord, input.ownerRecord};
+  const std::string existing =
+      FirstExisting(result.splits, input.joinBatch ? JoinBatchPath(input.folder, input.file) : "");
+  if (!existing.empty() && !AskReplace(existing, owner, input.messages)) {
+    result.outcome = SplitOutcome::Declined;
+    result.failure = SplitFailure::Refused;
+    result.failedPath = existing;
+    return result;
+  }
+
   ClockStart(Clock(kClockFileSplitting), file.size);
   if (splitsBar && splitsBar->setRange) splitsBar->setRange(plan.count);
-
-  const std::string name = SplitBaseName(input.file);
-  result.splits.resize(static_cast<size_t>(plan.count));
   bool ok = true;
   int64_t last = 0;
   for (int k = 1; k <= plan.count; ++k) {
@@ -97,15 +143,15 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     request.first = last + 1;
     last += k == plan.count ? plan.lastSize : plan.splitSize;
     request.last = last;
-    request.splitPath = SplitName(input.folder, name, k);
+    request.splitPath = result.splits[static_cast<size_t>(k - 1)];
     request.buffSize = input.buffSize;
     request.accounting = kAccountJob;
-    request.owner.boxRecord = input.boxRecord;
-    request.owner.ownerRecord = input.ownerRecord;
-    result.splits[static_cast<size_t>(k - 1)] = request.splitPath;
+    request.owner = owner;
+    request.replaceAgreed = true;  // asked above, or nothing was there
     if (!CheckPoint(job)) break;
     if (!WriteSplit(request, job, splitBar, &result.failure)) {
       ok = false;
+      result.error = plat::LastError();
       result.failedPath = request.splitPath;
       break;
     }
@@ -118,10 +164,12 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
   } else if (ok && input.joinBatch) {
     std::string batchPath;
     ok = WriteJoinBatch(input.folder, input.file, plan.count, &batchPath);
-    if (ok)
+    if (ok) {
       result.batchPath = batchPath;
-    else
+    } else {
+      result.error = plat::LastError();
       result.failedPath = batchPath;
+    }
   }
   if (result.outcome != SplitOutcome::Stopped) {
     result.outcome = ok ? SplitOutcome::Done : SplitOutcome::Failed;

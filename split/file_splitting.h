@@ -33,14 +33,17 @@ struct FileSplittingInput {
   uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
   int boxRecord = 0;                     // the dialog record the messages run on
   int ownerRecord = 0;
+  // false: the caller tells the person why a run failed (kestrova-cli);
+  // the replace question is asked all the same.
+  bool messages = true;
 };
 
 enum class SplitOutcome {
   Done,            // every split (and the batch, when asked) written
-  Failed,          // "Unknown problem!" shown; the splits completed in the run deleted
+  Failed,          // told ("Unknown problem!", or the refused name); completed splits deleted
   Stopped,         // keep-going cleared between two splits: what was written stays
   NotStarted,      // the file fits one split, or would need more than 999
-  NameRefused,     // a join batch cannot hold the file's name: told, nothing written
+  Declined,        // the person would not replace the files there: nothing written
 };
 
 struct FileSplittingResult {
@@ -51,9 +54,14 @@ struct FileSplittingResult {
   std::string batchPath;                      // set when the batch was written
   SplitFailure failure = SplitFailure::None;  // why the failing split was not written
   std::string failedPath;                     // the split or batch that failed
+  uint32_t error = 0;  // the failing system call's code (plat::ErrorText), 0 when none
 };
 
-// One run. splitsBar moves over the splits (range N), splitBar inside the
+// One run. Before anything is written, the split names of the set and its
+// batch (when one is to be written) are looked for; if any exists, the
+// person is asked once, naming the first: No leaves every file as it was,
+// Yes replaces them all without another question. A file name Windows
+// cannot hold is refused before that. splitsBar moves over the splits (range N), splitBar inside the
 // current split; either may be null. Feeds File Splitting's clock counters
 // (total = the file's size).
 FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl& job,

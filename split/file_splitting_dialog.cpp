@@ -128,7 +128,12 @@ void FileChanged(DialogState& state, const std::string& path) {
 }
 
 void FolderChanged(DialogState& state, const std::string& folder) {
-  SetFormFolder(g_form, folder);
+  const bool same = g_form.same;
+  ChooseFormFolder(g_form, folder);
+  if (same && !g_form.same) {
+    AppSettings().fsAutoLink = false;
+    DialogSetValue(state, IDC_FS_SAME, 0);
+  }
   ShowForm(state, true);
 }
 

@@ -3,6 +3,7 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/typed_path.h"
 
 namespace kst {
 
@@ -19,21 +20,27 @@ std::string BareFolder(const std::string& folder) {
 }
 
 void ApplyFormRules(SplitForm& form) {
-  form.plan = PlanSplits(form.fileSize, form.splitSize);
+  form.plan = PlanSplits(form.fileSize, form.wantedSize);
   form.splitSize = form.plan.splitSize;
 }
 
 void SetFormFolder(SplitForm& form, const std::string& folder) {
-  form.folder = folder;
-  form.folderOk = CheckSplitFolder(folder);
+  form.folder = TypedPath(folder);
+  form.folderOk = CheckSplitFolder(form.folder);
+}
+
+void ChooseFormFolder(SplitForm& form, const std::string& folder) {
+  SetFormFolder(form, folder);
+  const std::string own = FolderOfFile(form.file);
+  if (form.same && !own.empty() && !SameText(BareFolder(form.folder), own)) form.same = false;
 }
 
 void SetFormFile(SplitForm& form, const std::string& path) {
-  form.file = path;
-  FileCheck check = CheckFileToSplit(path);
+  form.file = TypedPath(path);
+  FileCheck check = CheckFileToSplit(form.file);
   form.fileOk = check.ok;
   form.fileSize = check.size;
-  if (check.ok && form.same) SetFormFolder(form, FolderOfFile(path));
+  if (check.ok && form.same) SetFormFolder(form, FolderOfFile(form.file));
   ApplyFormRules(form);
 }
 
@@ -45,7 +52,7 @@ void SetFormSame(SplitForm& form, bool on) {
 }
 
 void SetFormSize(SplitForm& form, const std::string& field) {
-  form.splitSize = SizeFieldBytes(field, form.unit);
+  form.wantedSize = SizeFieldBytes(field, form.unit);
   ApplyFormRules(form);
 }
 

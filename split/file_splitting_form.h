@@ -16,12 +16,13 @@
 namespace kst {
 
 struct SplitForm {
-  std::string file;    // the file to split, as typed
-  std::string folder;  // the folder for the splits, as typed
+  std::string file;    // the file to split (a typed path, see TypedPath)
+  std::string folder;  // the folder for the splits (a typed path)
   bool fileOk = false;
   bool folderOk = false;
   int64_t fileSize = 0;
-  int64_t splitSize = kFloppyBytes;  // S, after the size rules
+  int64_t wantedSize = kFloppyBytes;  // the size asked for in the size field
+  int64_t splitSize = kFloppyBytes;   // S: the wanted size after the rules for this file
   int unit = 0;                      // u: the size field shows S / 1024^u
   SplitPlan plan;                    // N and the last split's size
   bool same = true;                  // "Same": the folder follows the file
@@ -41,6 +42,10 @@ std::string BareFolder(const std::string& folder);
 void SetFormFile(SplitForm& form, const std::string& path);
 // The folder check after a change of the folder path.
 void SetFormFolder(SplitForm& form, const std::string& folder);
+// A folder the person typed or chose: as SetFormFolder, and "Same" goes
+// off when the folder is not the file's own, so that the next file does
+// not take the chosen folder away.
+void ChooseFormFolder(SplitForm& form, const std::string& folder);
 // "Same" toggled: switched on, the folder becomes the file's folder at once.
 void SetFormSame(SplitForm& form, bool on);
 // The split size field changed: its number in the current unit, then the
@@ -49,7 +54,8 @@ void SetFormSize(SplitForm& form, const std::string& field);
 // A unit picked: u is its position among the unit texts (0 for a text
 // that is none of them); the size field's number is read in it.
 void SetFormUnit(SplitForm& form, const std::string& unitText, const std::string& field);
-// The size rules on S for the current file: S, N and the last split size.
+// The size rules on the wanted size for the current file: S, N and the
+// last split size. A size raised for a big file is not carried to the next.
 void ApplyFormRules(SplitForm& form);
 
 // "Create directory" is offered for a folder that does not exist and

@@ -27,24 +27,26 @@ std::string SplitName(const std::string& folder, const std::string& name, int k)
   return path + name + "." + SplitNumber(k);
 }
 
-namespace {
-
-bool Fail(SplitFailure why, SplitFailure* failure) {
-  if (failure) *failure = why;
-  return false;
-}
-
-// Asks whether an existing split may be replaced; on No tells the user to
-// start over elsewhere. True on Yes.
-bool MayReplace(const std::string& splitPath, const MessageOwner& owner) {
+bool AskReplace(const std::string& path, const MessageOwner& owner, bool startOver) {
   PlayAlert();
-  std::string question =
-      Trimmed(GetText(45)) + " " + Trimmed(splitPath) + " " + Trimmed(GetText(46));
+  std::string question = Trimmed(GetText(45)) + " " + Trimmed(path) + " " + Trimmed(GetText(46));
   int answer = AskUser(kAskYesNo, owner.window, GetText(44), question, owner.boxRecord,
                        owner.ownerRecord);
   if (answer == kAnswerYes) return true;
-  PlayAlert();
-  AskUser(kAskOk, owner.window, GetText(48), GetText(47), owner.boxRecord, owner.ownerRecord);
+  if (startOver) {
+    PlayAlert();
+    AskUser(kAskOk, owner.window, GetText(48), GetText(47), owner.boxRecord, owner.ownerRecord);
+  }
+  return false;
+}
+
+namespace {
+
+// error: the failing system call's code, kept for the caller past the
+// closing of the files.
+bool Fail(SplitFailure why, SplitFailure* failure, uint32_t error = 0) {
+  if (failure) *failure = why;
+  plat::SetLastErrorCode(error);
   return false;
 }
 
@@ -64,10 +66,10 @@ struct ChunkProgress {
 };
 
 // Which side stopped a chunk's copy short: the whole chunk read, or a
-// full disk, puts it on the split's side.
-SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk) {
-  const uint32_t error = plat::LastError();
-  if (got == chunk || (!copied && (error == plat::kErrDiskFull || error == plat::kErrHandleDiskFull)))
+// full disk or a file that may grow no further, puts it on the split's side.
+SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk, uint32_t error) {
+  if (got == chunk || (!copied && (error == plat::kErrDiskFull || error == plat::kErrHandleDiskFull ||
+                                   error == plat::kErrFileTooLarge)))
     return SplitFailure::ShortWrite;
   return SplitFailure::ShortRead;
 }
@@ -88,23 +90,27 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   // file in its place.
   OwnedFile source(plat::FileOpen(request.sourcePath, plat::kRead, plat::Disposition::OpenExisting,
                                   plat::kShareRead));
-  if (!plat::OpenSucceeded(source.handle)) return Fail(SplitFailure::SourceOpen, failure);
+  if (!plat::OpenSucceeded(source.handle))
+    return Fail(SplitFailure::SourceOpen, failure, plat::LastError());
   if (!CheckPoint(job)) return Fail(SplitFailure::Stopped, failure);
 
   if (plat::PathExists(request.splitPath)) {
-    if (!MayReplace(request.splitPath, request.owner)) return Fail(SplitFailure::Refused, failure);
+    if (!request.replaceAgreed && !AskReplace(request.splitPath, request.owner))
+      return Fail(SplitFailure::Refused, failure);
     // Writing over an old split that could not be emptied would leave its
     // tail behind a shorter new one.
     OwnedFile emptied(plat::FileOpen(request.splitPath, plat::kWrite,
                                      plat::Disposition::TruncateExisting, plat::kShareNone));
-    if (!plat::OpenSucceeded(emptied.handle)) return Fail(SplitFailure::SplitOpen, failure);
+    if (!plat::OpenSucceeded(emptied.handle))
+      return Fail(SplitFailure::SplitOpen, failure, plat::LastError());
   }
   OwnedFile split(plat::FileOpen(request.splitPath, plat::kWrite, plat::Disposition::OpenAlways,
                                  plat::kShareNone));
-  if (!plat::OpenSucceeded(split.handle)) return Fail(SplitFailure::SplitOpen, failure);
+  if (!plat::OpenSucceeded(split.handle))
+    return Fail(SplitFailure::SplitOpen, failure, plat::LastError());
 
   if (request.first != 1 && !plat::FileSeek(source.handle, request.first - 1))
-    return Fail(SplitFailure::ShortRead, failure);
+    return Fail(SplitFailure::ShortRead, failure, plat::LastError());
 
   const int64_t chunks = (length + buffSize - 1) / buffSize;
   const uint32_t lastChunk = static_cast<uint32_t>(length - (chunks - 1) * buffSize);
@@ -113,6 +119,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   AccountStart(request.accounting, length);
 
   SplitFailure why = SplitFailure::None;
+  uint32_t error = 0;
   for (int64_t i = 1; i <= chunks; ++i) {
     const uint32_t n = i == chunks ? lastChunk : buffSize;
     if (!CheckPoint(job)) {
@@ -122,7 +129,11 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
     uint64_t got = 0, put = 0;
     const bool copied = plat::FileCopy(source.handle, split.handle, n, buffer.get(), n, &got, &put);
     if (!copied || got != n || put != n) {
-      why = CopyFailure(copied, got, n);
+      error = copied ? 0 : plat::LastError();
+      why = CopyFailure(copied, got, n, error);
+      // A write that took less than it was given and said nothing: the
+      // disk had no room for the rest.
+      if (why == SplitFailure::ShortWrite && error == 0) error = plat::kErrDiskFull;
       break;
     }
     bar.Move(i);
@@ -133,7 +144,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   source.Close();
   split.Close();
   bar.Move(0);
-  if (why != SplitFailure::None) return Fail(why, failure);
+  if (why != SplitFailure::None) return Fail(why, failure, error);
   return true;
 }
 

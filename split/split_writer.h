@@ -40,6 +40,8 @@ enum class SplitFailure {
   Stopped,      // keep-going was cleared
   ShortRead,    // the source ended early or a read failed
   ShortWrite,   // a write failed or wrote less (disk full)
+  BadName,      // the file's name is one Windows cannot hold
+  BatchName,    // a join batch cannot hold the name: the interpreter's code page lacks a character
 };
 
 struct SplitRequest {
@@ -50,14 +52,25 @@ struct SplitRequest {
   uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
   int accounting = kAccountNone;  // see frame/clock_counters.h
   MessageOwner owner;
+  // The caller asked the person already (for a whole set at once) and was
+  // told to replace: an existing split is emptied without a question.
+  bool replaceAgreed = false;
 };
 
+// The replace question for an existing split (or batch): "Error: File
+// <path> already exists! Replace?". True on Yes; on No, with startOver,
+// the person is told to start over somewhere else.
+bool AskReplace(const std::string& path, const MessageOwner& owner, bool startOver = true);
+
 // Writes positions first..last of the source into the split. Asks before
-// replacing an existing split (Yes empties it first). Reads keep-going
+// replacing an existing split (Yes empties it first) unless the request
+// says replacing was agreed. Reads keep-going
 // before every buffer (waiting there while paused), moves progress once per
 // buffer with a range of at most 65535, and feeds the clock counters the
 // accounting selector names. True only when every byte was read and
 // written; a split that failed part-way stays on disk as far as it got.
+// On false, plat::LastError() holds the code of the system call that
+// failed (0 when none did: refused, stopped, or the source ended early).
 bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress = nullptr,
                 SplitFailure* failure = nullptr);
 

@@ -31,6 +31,12 @@ std::string EmuHostPath(const std::string& windowsPath);
 // The Windows path (on drive Z:, mapped to "/") of a host path.
 std::string EmuWindowsPath(const std::string& hostPath);
 
+// Host names as they are: with it on, a name finds only the host file of
+// exactly that name (not one that differs in case) and a trailing blank
+// stays part of it. kestrova-cli works on the user's host files so; the
+// emulated drives of the tests keep the Windows way (off).
+void EmuExactNames(bool on);
+
 enum class Fault {
   ShortWrite,  // the write transfers half of what was asked and reports success
   ShortRead,   // the read transfers half of what was asked and reports success

@@ -28,6 +28,7 @@ enum ErrorCode : uint32_t {
   kErrInvalidName = 123,
   kErrDirNotEmpty = 145,
   kErrAlreadyExists = 183,
+  kErrFileTooLarge = 223,
   kErrDirectory = 267,
   kErrShellNoSource = 1026,  // what the shell operation returns for a missing source
 };
@@ -58,6 +59,10 @@ enum DriveKind : uint32_t {
 // The error code of the calling thread's last failed platform call.
 uint32_t LastError();
 void SetLastErrorCode(uint32_t code);
+// What the system says of an error code, in its own words ("No space left
+// on device", "There is not enough space on the disk"), as one clause
+// without a line end or full stop.
+std::string ErrorText(uint32_t code);
 
 // ---- Files ----------------------------------------------------------------
 

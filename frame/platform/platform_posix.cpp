@@ -30,6 +30,7 @@ namespace plat {
 namespace {
 
 thread_local uint32_t t_lastError = 0;
+std::atomic<bool> g_exactNames{false};
 
 uint32_t Fail(uint32_t code) {
   t_lastError = code;
@@ -46,9 +47,31 @@ uint32_t ErrnoToCode(int e) {
     case EROFS: return kErrAccessDenied;
     case EEXIST: return kErrAlreadyExists;
     case ENOSPC: return kErrDiskFull;
+    case EFBIG: return kErrFileTooLarge;
     case ENAMETOOLONG: return kErrInvalidName;
     case ENOTEMPTY: return kErrDirNotEmpty;
     default: return 1117;  // an I/O device error
+  }
+}
+
+// The errno that says what a Win32 code says, for the system's own text.
+int ErrnoOf(uint32_t code) {
+  switch (code) {
+    case kErrFileNotFound: return ENOENT;
+    case kErrPathNotFound: return ENOENT;
+    case kErrAccessDenied: return EACCES;
+    case kErrInvalidHandle: return EBADF;
+    case kErrSharingViolation: return EBUSY;
+    case kErrHandleDiskFull:
+    case kErrDiskFull: return ENOSPC;
+    case kErrFileExists:
+    case kErrAlreadyExists: return EEXIST;
+    case kErrInvalidParameter: return EINVAL;
+    case kErrInvalidName: return ENAMETOOLONG;
+    case kErrDirNotEmpty: return ENOTEMPTY;
+    case kErrFileTooLarge: return EFBIG;
+    case kErrDirectory: return ENOTDIR;
+    default: return EIO;
   }
 }
 
@@ -91,7 +114,8 @@ struct WinPath {
 
 bool ParseWinPath(const std::string& input, WinPath* out) {
   std::string p = input;
-  while (!p.empty() && p.back() == ' ') p.pop_back();  // trailing blanks are ignored
+  if (!g_exactNames)
+    while (!p.empty() && p.back() == ' ') p.pop_back();  // trailing blanks are ignored
   std::replace(p.begin(), p.end(), '/', '\\');
   if (p.empty()) return false;
   std::string full;
@@ -137,7 +161,7 @@ std::string JoinHost(const std::string& folder, const std::string& name) {
 // only in case, else name itself (for a file about to be created).
 std::string FindHostName(const std::string& folder, const std::string& name) {
   struct stat st;
-  if (lstat(JoinHost(folder, name).c_str(), &st) == 0) return name;
+  if (g_exactNames || lstat(JoinHost(folder, name).c_str(), &st) == 0) return name;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return name;
   std::string found = name;
@@ -423,6 +447,8 @@ std::string EmuWindowsPath(const std::string& hostPath) {
   return w;
 }
 
+void EmuExactNames(bool on) { g_exactNames = on; }
+
 void EmuInjectFault(Fault fault, int skip, const std::string& pathPart) {
   std::lock_guard<std::mutex> lock(g_faultMutex);
   g_faults.push_back({fault, skip, pathPart});
@@ -439,6 +465,11 @@ void EmuClearFaults() {
 
 uint32_t LastError() { return t_lastError; }
 void SetLastErrorCode(uint32_t code) { t_lastError = code; }
+
+std::string ErrorText(uint32_t code) {
+  if (code == kErrNone) return std::strerror(0);
+  return std::strerror(ErrnoOf(code));
+}
 
 // ---- files ----------------------------------------------------------------------------
 

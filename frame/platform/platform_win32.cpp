@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 #include "frame/platform/platform.h"
@@ -48,6 +49,20 @@ std::string LastPart(const std::string& path) {
 
 uint32_t LastError() { return GetLastError(); }
 void SetLastErrorCode(uint32_t code) { SetLastError(code); }
+
+std::string ErrorText(uint32_t code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string said = length && text ? std::string(text, length) : std::string();
+  if (text) LocalFree(text);
+  // One clause, as strerror gives it: no line end, no full stop.
+  while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' ' ||
+                           said.back() == '.'))
+    said.pop_back();
+  return said.empty() ? "error " + std::to_string(code) : said;
+}
 
 FileHandle FileOpen(const std::string& path, uint32_t access, Disposition disposition,
                     uint32_t share, bool sequential) {

@@ -88,6 +88,55 @@ TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndTheRulesApply) {
   EXPECT_FALSE(kst::CanGo(form, false)) << "a file that fits one split is not split";
 }
 
+std::string Slashed(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+TEST_F(SplitFormTest, TypedPathsMayBeQuotedOrUseForwardSlashes) {
+  kst::SetFormFile(form, "  \"" + Slashed(file) + "\" ");
+  EXPECT_EQ(form.folder, scratch.Path("in"));
+  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).file, file);
+  form.same = false;
+  kst::SetFormFolder(form, "\"" + Slashed(scratch.path) + "/\"");
+  EXPECT_TRUE(form.folderOk);
+  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).folder, scratch.path);
+}
+
+TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
+  ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
+  struct Case {
+    std::string folder;
+    bool same;  // "Same" afterwards
+  } cases[] = {{scratch.Path("in"), true},
+               {"\"" + Slashed(scratch.Path("in")) + "/\"", true},
+               {scratch.Path("out"), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    form.same = true;
+    kst::SetFormFile(form, file);
+    kst::ChooseFormFolder(form, c.folder);
+    EXPECT_EQ(form.same, c.same);
+    // The next file brings its folder only while "Same" is on.
+    kst::SetFormFile(form, scratch.Path("out\\other.bin"));
+    EXPECT_EQ(kst::BareFolder(form.folder) == scratch.Path("out"), c.same || c.folder == scratch.Path("out"));
+  }
+}
+
+TEST_F(SplitFormTest, ASizeRaisedForABigFileIsNotCarriedToTheNext) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\small.bin"), testenv::PatternBytes(500000)));
+  kst::SetFormFile(form, file);
+  kst::SetFormSize(form, "1000");
+  EXPECT_EQ(form.splitSize, 3004) << "raised to 3000000 / 999 + 1";
+  kst::SetFormFile(form, scratch.Path("in\\small.bin"));
+  EXPECT_EQ(form.splitSize, 1000) << "the size asked for, not the one raised for the last file";
+  EXPECT_EQ(form.plan.count, 500);
+  kst::SetFormFile(form, file);
+  EXPECT_EQ(form.plan.count, 999);
+}
+
 TEST(SplitFormHistory, TheFieldShowsItsValueThroughTheList) {
   kst::RememberedList list{10, {"C:\\b.bin", "C:\\a.bin"}};
   kst::ShownHistory shown = kst::HistoryShowing(list, "c:\\A.BIN  ");

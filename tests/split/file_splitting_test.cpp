@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "frame/clock_counters.h"
 #include "frame/platform/platform.h"
 #include "split/join_batch.h"
@@ -69,16 +71,77 @@ TEST_F(FileSplittingTest, RunsThatCannotStartLeaveNoSplit) {
   EXPECT_FALSE(plat::PathExists(scratch.Path("nowhere")));
 }
 
-TEST_F(FileSplittingTest, RefusedSplitTakesBackTheSplitsOfThisRunOnly) {
-  ASSERT_TRUE(testenv::WriteFile(Split(2), "mine"));
-  ScriptedPerson person({kst::kAnswerNo});
-  EXPECT_EQ(Run().failure, kst::SplitFailure::Refused);
-  EXPECT_FALSE(plat::PathExists(Split(1)));
-  EXPECT_EQ(ReadFile(Split(2)), "mine");  // the user's own file
-  EXPECT_FALSE(plat::PathExists(Split(3)));
-  EXPECT_FALSE(plat::PathExists(batch));
-  ASSERT_EQ(person.asked.size(), 3u);
-  EXPECT_EQ(person.asked[2].heading, "Unknown problem!");
+TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
+  using kst::kAnswerNo;
+  using kst::kAnswerYes;
+  struct Case {
+    const char* what;
+    std::vector<int> there;  // files of an older set already there: split numbers, 0 its batch
+    bool joinBatch;
+    int answer;
+    int named;  // the file the one question names (-1: no question)
+  } cases[] = {
+      {"whole set, No", {1, 2, 3, 0}, true, kAnswerNo, 1},
+      {"whole set, Yes", {1, 2, 3, 0}, true, kAnswerYes, 1},
+      {"third split only, No", {3}, true, kAnswerNo, 3},
+      {"second and third, Yes", {2, 3}, false, kAnswerYes, 2},
+      {"batch only, No", {0}, true, kAnswerNo, 0},
+      {"batch only, none to be written", {0}, false, kAnswerNo, -1},
+  };
+  auto pathOf = [&](int k) { return k == 0 ? batch : Split(k); };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int k = 0; k <= 3; ++k) plat::DeleteOneFile(pathOf(k));
+    for (int k : c.there) ASSERT_TRUE(testenv::WriteFile(pathOf(k), testenv::PatternBytes(1000 + k, 70 + k)));
+    input.joinBatch = c.joinBatch;
+    ScriptedPerson person({c.answer});
+    auto result = Run();
+
+    const size_t questions = c.named < 0 ? 0 : 1;
+    const bool declined = questions == 1 && c.answer == kAnswerNo;
+    size_t asked = 0;
+    for (const kst::AskRequest& r : person.asked) asked += r.style == kst::kAskYesNo;
+    EXPECT_EQ(asked, questions);
+    if (questions) {
+      EXPECT_EQ(person.asked[0].message, "Error: File " + pathOf(c.named) + " already exists! Replace?");
+    }
+    if (declined) {
+      // Nothing written, nothing deleted: the older set is as it was.
+      EXPECT_EQ(result.outcome, SplitOutcome::Declined);
+      EXPECT_EQ(result.failedPath, pathOf(c.named));
+      EXPECT_EQ(person.asked.back().message, "Well... Start over somewhere else!");
+      for (int k = 0; k <= 3; ++k) {
+        bool was = std::find(c.there.begin(), c.there.end(), k) != c.there.end();
+        EXPECT_EQ(ReadFile(pathOf(k)), was ? testenv::PatternBytes(1000 + k, 70 + k) : "") << k;
+        EXPECT_EQ(plat::PathExists(pathOf(k)), was) << k;
+      }
+      continue;
+    }
+    ASSERT_EQ(result.outcome, SplitOutcome::Done);
+    EXPECT_EQ(person.asked.size(), questions);
+    EXPECT_EQ(ReadFile(Split(1)) + ReadFile(Split(2)) + ReadFile(Split(3)), bytes);
+    if (c.joinBatch) {
+      EXPECT_EQ(ReadFile(batch), kst::JoinBatchText(input.file, 3));
+    } else if (!c.there.empty() && c.there.front() == 0) {
+      EXPECT_EQ(ReadFile(batch), testenv::PatternBytes(1000, 70)) << "not the run's to replace";
+    }
+  }
+}
+
+TEST_F(FileSplittingTest, NamesWindowsCannotHoldAreRefusedBeforeAnythingIsWritten) {
+  kst::SetText(1360, "Bad File Name!");
+  kst::SetText(1361, "Windows cannot hold this file name:");
+  for (const char* name : {"a?b.bin", "line\n\"break.bin"}) {
+    SCOPED_TRACE(name);
+    input.file = scratch.Path(name);
+    ScriptedPerson person;
+    auto result = Run();
+    EXPECT_EQ(result.failure, kst::SplitFailure::BadName);
+    ASSERT_EQ(person.asked.size(), 1u);
+    EXPECT_EQ(person.asked[0].message, std::string("Windows cannot hold this file name: ") + name);
+    EXPECT_FALSE(plat::PathExists(kst::SplitName(input.folder, name, 1)));
+    EXPECT_FALSE(plat::PathExists(kst::JoinBatchPath(input.folder, input.file)));
+  }
 }
 
 TEST_F(FileSplittingTest, StopBetweenSplitsKeepsThemWithoutBatchOrMessage) {
@@ -98,11 +161,12 @@ TEST_F(FileSplittingTest, BatchThatCannotBeCreatedTakesBackTheSplitsOnly) {
   // A folder where the batch should go is not the run's to delete.
   ASSERT_TRUE(plat::CreateFolder(batch));
   ASSERT_TRUE(testenv::WriteFile(batch + "\\keep.txt", "keep"));
-  ScriptedPerson person;
+  ScriptedPerson person({kst::kAnswerYes});  // replace what is there: a folder cannot be
   EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
   for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(Split(k)));
   EXPECT_EQ(ReadFile(batch + "\\keep.txt"), "keep");
-  EXPECT_EQ(person.asked.size(), 1u);
+  ASSERT_EQ(person.asked.size(), 2u);
+  EXPECT_EQ(person.asked[1].heading, "Unknown problem!");
 }
 
 }  // namespace

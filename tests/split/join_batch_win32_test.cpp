@@ -142,7 +142,8 @@ TEST(JoinBatchUnderCmd, ANameTheInterpreterCannotReadIsRefusedBeforeAnySplit) {
   splittest::ScriptedPerson person;
   splittest::RunningJob running;
   auto result = kst::RunFileSplitting({file, scratch.path, 1000}, running.job);
-  EXPECT_EQ(result.outcome, kst::SplitOutcome::NameRefused);
+  EXPECT_EQ(result.outcome, kst::SplitOutcome::Failed);
+  EXPECT_EQ(result.failure, kst::SplitFailure::BatchName);
   EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, 1)));
   ASSERT_EQ(person.asked.size(), 1u);
   EXPECT_NE(person.asked[0].message.find(name), std::string::npos) << person.asked[0].message;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
@@ -30,9 +31,10 @@ struct CliTest : ::testing::Test {
   }
   // Runs the cli in the scratch folder with input on stdin; returns its
   // exit status and keeps what it said.
-  int Run(const std::string& arguments, const std::string& input = "") {
-    const std::string command = "cd " + Quote(host) + " && printf '%s' " + Quote(input) + " | " + Quote(cli) +
-                                " " + arguments + " 2>&1";
+  // shell, when given, runs first (limits for the cli).
+  int Run(const std::string& arguments, const std::string& input = "", const std::string& shell = "") {
+    const std::string command = "cd " + Quote(host) + " && " + shell + " printf '%s' " + Quote(input) + " | " +
+                                Quote(cli) + " " + arguments + " 2>&1";
     FILE* out = popen(command.c_str(), "r");
     said.clear();
     for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
@@ -71,35 +73,90 @@ TEST_F(CliTest, SplitAndJoinRoundTrips) {
   EXPECT_TRUE(plat::PathExists(Win("a b.bin.001")));
 }
 
-TEST_F(CliTest, ExitCodesAreDoneRefusedAndError) {
-  const std::string bytes = PatternBytes(5000, 33);
-  ASSERT_TRUE(WriteFile(Win("f.bin"), bytes));
-  ASSERT_TRUE(WriteFile(Win("f.bin.002"), "mine"));
-  ASSERT_TRUE(WriteFile(Win("small.bin"), "tiny"));
-  // 1: a No to replacing a split (nothing of the run is left), no answer
-  // to replacing the joined file, a file that fits one split.
-  EXPECT_EQ(Run("split f.bin --size 2000B --no-batch", "n\n"), 1) << said;
-  EXPECT_NE(said.find("Error: File "), std::string::npos) << said;
-  EXPECT_EQ(ReadFile(Win("f.bin.002")), "mine");
-  EXPECT_FALSE(plat::PathExists(Win("f.bin.001")));
-  EXPECT_EQ(Run("split f.bin --size 2000B --no-batch", "y\n"), 0) << said;
-  EXPECT_EQ(ReadFile(Win("f.bin.002")), bytes.substr(2000, 2000));
-  EXPECT_FALSE(plat::PathExists(Win("f.bin.BAT")));
-  EXPECT_EQ(Run("split f.bin --size 2000 --yes"), 0) << said;
-  ASSERT_TRUE(WriteFile(Win("f.bin"), "older"));
-  EXPECT_EQ(Run("join f.bin.BAT"), 1) << said;
-  EXPECT_EQ(ReadFile(Win("f.bin")), "older");
-  EXPECT_EQ(Run("join f.bin.BAT --yes"), 0) << said;
+// Exit 0 done, 1 refused (nothing to do, or a No), 2 whatever cannot be
+// done as asked; each with the line that says why. In order: later cases
+// meet what earlier ones left.
+TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
+  const std::string bytes = PatternBytes(5000, 33), other = PatternBytes(7000, 34);
+  ASSERT_TRUE(WriteFile(Win("f.bin"), bytes) && WriteFile(Win("small.bin"), "tiny"));
+  ASSERT_TRUE(WriteFile(Win("e.bin"), "") && WriteFile(Win("one.bin"), "1"));
+  // Names the emulation would fold or trim are made on the host as they are.
+  auto hostFile = [&](const std::string& name, const std::string& content) {
+    std::ofstream(host + "/" + name, std::ios::binary) << content;
+  };
+  hostFile("g.bin ", bytes);
+  hostFile("bad\n\"x.bin", bytes);
+  hostFile("F.BIN", other);  // another file whose name differs in case only, split before
+  ASSERT_EQ(Run("split F.BIN --size 3000"), 0) << said;
+  for (const char* folder : {"out", "out2", "out3", "out3\\f.bin.002", "out4"})
+    ASSERT_TRUE(plat::CreateFolder(Win(folder)));
+  const std::string fileTooLarge = "trap '' XFSZ; ulimit -f 1;";  // a file of at most 512 bytes
+
+  struct Case {
+    std::string arguments, input;
+    int exit;
+    std::string says;
+    std::string shell = "";
+  } cases[] = {
+      // Nothing to split, said alike for 0 and 1 byte.
+      {"split e.bin", "", 1, "e.bin is empty (0 bytes): nothing to split"},
+      {"split one.bin", "", 1, "one.bin (1 byte) fits in one split: nothing to split"},
+      // Sizes and options.
+      {"split f.bin --size 0", "", 2, "not a size: 0 (a number of at least 1 byte"},
+      {"split f.bin --size -5", "", 2, "not a size: -5 (a number of at least 1 byte"},
+      {"split f.bin --size 12QB", "", 2, "not a size: 12QB"},
+      {"split f.bin --folder", "", 2, "--folder needs a value"},
+      {"split f.bin --bogus", "", 2, "unknown option: --bogus"},
+      {"split f.bin --folder nowhere", "", 2, host + "/nowhere: no such folder for the splits"},
+      {"frobnicate", "", 2, "unknown command: frobnicate"},
+      {"", "", 2, "usage: kestrova-cli split FILE"},
+      {"join small.bin", "", 2, ""},
+      {"join absent.001", "", 2, ""},
+      // Exact host names: no other case, no trimmed blank, nothing Windows cannot hold.
+      {"split absent.bin", "", 2, "absent.bin: no such file"},
+      {"split 'f.bin '", "", 2, "f.bin : no such file"},
+      {"split 'g.bin '", "", 2, "g.bin : a blank at the end of the name; Windows cannot hold such a name"},
+      {"split bad*x.bin", "", 2, "bad\\n\"x.bin: a control character in the name"},
+      {"split f.bin --size=2000 --folder=out", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out"},
+      // One question for a set that is there: No keeps it, Yes replaces it.
+      {"split f.bin --size 2000B --folder out", "n\n", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
+      {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0,
+       "Error: File " + host + "/out/f.bin.001 already exists! Replace?"},
+      {"split f.bin --size 1 --folder=out2 --no-batch", "", 0, "the split size was raised from 1 to 6 bytes, so that at most 999 splits are needed"},
+      // Failures say why in the system's words, and what was left.
+      {"split f.bin --size 2000 --folder out3 --yes", "", 2,
+       "could not create " + host + "/out3/f.bin.002: Permission denied; deleted the 1 split written before it"},
+      {"split f.bin --size 2000 --folder out4", "", 2,
+       "could not write " + host + "/out4/f.bin.001: File too large; " + host + "/out4/f.bin.001 is left as far as it was written",
+       fileTooLarge},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.arguments, c.input, c.shell), c.exit) << c.arguments << ": " << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
+    EXPECT_EQ(said.find("Unknown problem"), std::string::npos) << said;
+  }
+
+  // What the cases left: the source untouched, the other case's set whole,
+  // no name Windows cannot hold in any file, the split set of the Yes.
   EXPECT_EQ(ReadFile(Win("f.bin")), bytes);
-  EXPECT_EQ(Run("split small.bin"), 1) << said;
-  // 2: whatever cannot be done as asked.
-  for (const char* wrong : {"split absent.bin", "split small.bin --size 12QB", "split small.bin --folder nowhere",
-                            "split small.bin --bogus", "join small.bin", "join absent.001", "frobnicate", ""})
-    EXPECT_EQ(Run(wrong), 2) << wrong << ": " << said;
-  EXPECT_FALSE(plat::PathExists(Win("small.bin.001")));
-  EXPECT_FALSE(plat::PathExists(Win("absent.bin")));
+  EXPECT_EQ(ReadFile(Win("F.BIN.001")) + ReadFile(Win("F.BIN.002")) + ReadFile(Win("F.BIN.003")), other);
+  EXPECT_EQ(ReadFile(Win("F.BIN.BAT")), kst::JoinBatchText("F.BIN", 3));
+  EXPECT_FALSE(std::filesystem::exists(host + "/bad\n\"x.bin.BAT"));
+  EXPECT_FALSE(std::filesystem::exists(host + "/g.bin .001"));
+  EXPECT_EQ(ReadFile(Win("out\\f.bin.001")) + ReadFile(Win("out\\f.bin.002")) + ReadFile(Win("out\\f.bin.003")), bytes);
+  EXPECT_EQ(ReadFile(Win("out\\f.bin.BAT")), kst::JoinBatchText("f.bin", 3));
+  EXPECT_EQ(plat::SizeOfPath(Win("out2\\f.bin.834")), 2);
+  EXPECT_FALSE(plat::PathExists(Win("out3\\f.bin.001")));
+  EXPECT_EQ(ReadFile(Win("out4\\f.bin.001")), bytes.substr(0, 512));
+
+  // A joined file that is there is replaced only on Yes.
+  ASSERT_TRUE(WriteFile(Win("out\\f.bin"), "older"));
+  EXPECT_EQ(Run("join out/f.bin.BAT"), 1) << said;
+  EXPECT_EQ(ReadFile(Win("out\\f.bin")), "older");
+  EXPECT_EQ(Run("join out/f.bin.BAT --yes"), 0) << said;
+  EXPECT_EQ(ReadFile(Win("out\\f.bin")), bytes);
   EXPECT_EQ(Run("--help"), 0) << said;
-  EXPECT_NE(said.find("usage: kestrova-cli split FILE"), std::string::npos);
+  EXPECT_NE(said.find("--size[=]N"), std::string::npos) << said;
 }
 
 TEST_F(CliTest, JoinTakesOnlySplitsThatHoldTogether) {

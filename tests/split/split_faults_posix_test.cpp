@@ -41,24 +41,33 @@ struct SplitFaultTest : ::testing::Test {
   kst::SplitFailure why = kst::SplitFailure::None;
 };
 
-TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCause) {
-  // A short write that reports success, a full disk, a short read.
+TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCode) {
+  // A short write that reports success (the disk had no room for the
+  // rest), a full disk, a short read (the source ended early: no call
+  // failed), and opens that fail.
   struct Case {
     Fault fault;
     int skip;
     const char* where;
     kst::SplitFailure why;
-    size_t left;  // the bytes the split holds afterwards
-  } cases[] = {{Fault::ShortWrite, 2, ".001", kst::SplitFailure::ShortWrite, 2500},
-               {Fault::DiskFull, 0, ".001", kst::SplitFailure::ShortWrite, 0},
-               {Fault::ShortRead, 1, "data.bin", kst::SplitFailure::ShortRead, 1500}};
+    uint32_t code;  // plat::LastError() after the call
+    size_t left;    // the bytes the split holds afterwards (-1: no split)
+  } cases[] = {{Fault::ShortWrite, 2, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull, 2500},
+               {Fault::DiskFull, 0, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull, 0},
+               {Fault::ShortRead, 1, "data.bin", kst::SplitFailure::ShortRead, plat::kErrNone, 1500},
+               {Fault::OpenFails, 0, "data.bin", kst::SplitFailure::SourceOpen, plat::kErrAccessDenied, size_t(-1)},
+               {Fault::OpenFails, 0, ".001", kst::SplitFailure::SplitOpen, plat::kErrAccessDenied, size_t(-1)}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.left);
+    SCOPED_TRACE(c.where + std::to_string(c.left));
     plat::DeleteOneFile(Split(1));
     plat::EmuInjectFault(c.fault, c.skip, c.where);
     EXPECT_FALSE(WriteFirstSplit());
     EXPECT_EQ(why, c.why);
-    EXPECT_EQ(ReadFile(Split(1)), bytes.substr(0, c.left));
+    EXPECT_EQ(plat::LastError(), c.code);
+    EXPECT_EQ(plat::PathExists(Split(1)), c.left != size_t(-1));
+    if (c.left != size_t(-1)) {
+      EXPECT_EQ(ReadFile(Split(1)), bytes.substr(0, c.left));
+    }
   }
 }
 
@@ -79,6 +88,8 @@ TEST_F(SplitFaultTest, FailureInTheMiddleOfARunDeletesTheCompletedSplits) {
   auto result = kst::RunFileSplitting({file, scratch.path}, running.job);
   EXPECT_EQ(result.outcome, kst::SplitOutcome::Failed);
   EXPECT_EQ(result.failure, kst::SplitFailure::ShortWrite);
+  EXPECT_EQ(result.error, plat::kErrDiskFull);
+  EXPECT_EQ(result.completed, 1);
   EXPECT_EQ(result.failedPath, Split(2));
   EXPECT_FALSE(plat::PathExists(Split(1)));
   // The split being written stays as far as it got.

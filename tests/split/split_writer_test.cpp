@@ -32,6 +32,7 @@ struct SplitWriterTest : ::testing::Test {
     r.first = first;
     r.last = last;
     r.buffSize = buffSize;
+    r.replaceAgreed = replaceAgreed;
     return kst::WriteSplit(r, running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -39,6 +40,7 @@ struct SplitWriterTest : ::testing::Test {
   std::string bytes = PatternBytes(10000, 7);
   splittest::RunningJob running;
   SplitFailure why = SplitFailure::None;
+  bool replaceAgreed = false;
 };
 
 TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
@@ -95,9 +97,18 @@ TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnYesOnly) {
     ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over"
     EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
   }
-  splittest::ScriptedPerson person({kst::kAnswerYes});
-  ASSERT_TRUE(Write(101, 300));
-  EXPECT_EQ(ReadFile(split), bytes.substr(100, 200));  // no tail of the longer old one
+  {
+    splittest::ScriptedPerson person({kst::kAnswerYes});
+    ASSERT_TRUE(Write(101, 300));
+    EXPECT_EQ(ReadFile(split), bytes.substr(100, 200));  // no tail of the longer old one
+  }
+  // Agreed for a whole set beforehand: replaced whole without a question.
+  ASSERT_TRUE(testenv::WriteFile(split, old));
+  splittest::ScriptedPerson person;
+  replaceAgreed = true;
+  ASSERT_TRUE(Write(201, 300));
+  EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));
+  EXPECT_TRUE(person.asked.empty());
 }
 
 TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplit) {

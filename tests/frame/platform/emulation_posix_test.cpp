@@ -16,6 +16,7 @@ class Emulation : public ::testing::Test {
   void SetUp() override { testenv::PrepareFloppy(); }
   void TearDown() override {
     EmuClearFaults();
+    EmuExactNames(false);
     testenv::ReleaseFloppy();
   }
 };
@@ -95,10 +96,27 @@ TEST_F(Emulation, InjectedFaultsFireOnceOnTheirCall) {
   EXPECT_EQ(LastError(), kErrAccessDenied);
 }
 
-TEST_F(Emulation, PathsMapWithoutRegardToCase) {
+TEST_F(Emulation, PathsMapWithoutRegardToCaseUnlessNamesAreExact) {
   ASSERT_TRUE(CreateFolder("A:\\Folder"));
   ASSERT_TRUE(testenv::WriteFile("A:\\FOLDER\\Name.Txt", "n"));
   EXPECT_EQ(EmuHostPath("a:\\folder\\NAME.TXT"), EmuHostPath("A:\\Folder\\Name.Txt"));
   EXPECT_EQ(DriveType("Q:\\"), kDriveNoRoot);
   EXPECT_EQ(EmuWindowsPath("/tmp/x"), "Z:\\tmp\\x");
+
+  // The cli's way: another case or a trailing blank names another file.
+  struct Case {
+    const char* path;
+    bool windowsWay, exactWay;
+  } cases[] = {{"A:\\Folder\\Name.Txt", true, true},
+               {"A:\\folder\\Name.Txt", true, false},
+               {"A:\\Folder\\NAME.TXT", true, false},
+               {"A:\\Folder\\Name.Txt ", true, false}};
+  for (bool exact : {false, true}) {
+    EmuExactNames(exact);
+    for (const Case& c : cases) EXPECT_EQ(PathExists(c.path), exact ? c.exactWay : c.windowsWay) << c.path;
+  }
+  ASSERT_TRUE(testenv::WriteFile("A:\\Folder\\name.txt", "other"));
+  EmuExactNames(false);
+  EXPECT_EQ(testenv::ReadFile("A:\\Folder\\Name.Txt"), "n");
+  EXPECT_EQ(testenv::ReadFile("A:\\Folder\\name.txt"), "other");
 }

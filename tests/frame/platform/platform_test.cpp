@@ -32,6 +32,17 @@ const uint32_t kQuiet = kShellSilent | kShellNoConfirmation | kShellNoConfirmMkd
 
 }  // namespace
 
+TEST(PlatformErrors, EachCodeIsSaidInTheSystemsWordsOnOneLine) {
+  std::vector<std::string> said;
+  for (uint32_t code : {kErrDiskFull, kErrAccessDenied, kErrFileNotFound}) {
+    said.push_back(ErrorText(code));
+    EXPECT_FALSE(said.back().empty()) << code;
+    EXPECT_EQ(said.back().find_first_of("\r\n"), std::string::npos) << said.back();
+    EXPECT_NE(said.back().back(), '.') << said.back();
+  }
+  EXPECT_NE(said[0], said[1]);
+}
+
 TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   ScratchFolder dir;
   std::string file = dir.Path("a.bin");

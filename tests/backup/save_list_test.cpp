@@ -2,6 +2,8 @@
 // refusals, and which file the automatic saves go to.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "backup/save_list.h"
 #include "backup/transport_list.h"
 #include "frame/platform/platform.h"
@@ -269,6 +271,21 @@ TEST_F(SaveListTest, AutomaticSavesAlternateAndSavePressesKeepTheOrder) {
     }
     EXPECT_EQ(kst::NextAutoSaveFile(files), 2);
   }
+}
+
+TEST_F(SaveListTest, SavesCopyTheListWholeWhileAnotherThreadGrowsIt) {
+  list.capacity = 255;
+  std::thread worker([&] {
+    for (int i = 0; i < 255; ++i) kst::AddToTransportList(list, "C:\\f" + std::to_string(i), i);
+  });
+  for (int round = 0; round < 30; ++round) {
+    ASSERT_TRUE(kst::SaveList(list, files, 1, owner));
+    kst::ListImage image;
+    ASSERT_EQ(kst::DecodeList(ReadFile(files.names[0]), 255, &image), ListFault::None);
+    for (size_t i = 0; i < image.entries.size(); ++i)
+      ASSERT_EQ(image.entries[i].size, static_cast<int64_t>(i));
+  }
+  worker.join();
 }
 
 TEST_F(SaveListTest, RefusalsThatLeaveTheListAsItIs) {

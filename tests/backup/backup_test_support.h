@@ -27,7 +27,6 @@ struct ScriptedPerson {
   }
   ~ScriptedPerson() { kst::SetAskHandler(nullptr); }
   ScriptedPerson(const ScriptedPerson&) = delete;
-
   // The last box shown was heading over message (text ids).
   bool Said(int heading, int message) const {
     return !asked.empty() && asked.back().heading == kst::Trimmed(kst::GetText(heading)) &&
@@ -52,6 +51,7 @@ struct Bytes {
   Bytes& Header(int files, uint32_t length, const std::string& dest, const std::string& temp) {
     return Int(files, 1).Int(length, 4).Text(dest).Text(temp);
   }
+  // Sizes and counts go in as their two's complement, negative ones too.
   Bytes& File(const std::string& path, int64_t size, int32_t splits, int copied, int busy, int temp) {
     return Text(path).Int(static_cast<uint64_t>(size), 8).Int(static_cast<uint32_t>(splits), 4)
         .Int(copied, 1).Int(busy, 1).Int(temp, 1);

@@ -54,6 +54,12 @@ bool AddToTransportList(TransportList& list, const std::string& path, int64_t si
   return true;
 }
 
+void SetFolders(TransportList& list, const std::string& destination, const std::string& temporary) {
+  Lock lock(list.mutex);
+  list.image.destination = destination;
+  list.image.temporary = temporary;
+}
+
 ListImage Snapshot(TransportList& list) {
   Lock lock(list.mutex);
   return list.image;

@@ -53,6 +53,8 @@ struct TransportList {
 // is listed already, or the path is blank or longer than 259 characters.
 // True when it was added.
 bool AddToTransportList(TransportList& list, const std::string& path, int64_t size);
+// The run's two folders, kept with the list so that a save holds them.
+void SetFolders(TransportList& list, const std::string& destination, const std::string& temporary);
 // A copy of the folders and entries, taken under the lock.
 ListImage Snapshot(TransportList& list);
 // Puts image in place of the list's content and recomputes the total size.

@@ -22,8 +22,7 @@ struct SaveListTest : ::testing::Test {
     files.names[0] = scratch.Path("first.lst");
     files.names[1] = scratch.Path("second.lst");
     files.onSaving = [this](bool saving) { savingCalls.push_back(saving); };
-    list.image.destination = "A:\\";
-    list.image.temporary = "C:\\TEMP\\";
+    kst::SetFolders(list, "A:\\", "C:\\TEMP\\");
   }
   // big.bin of 3000000 bytes in three splits.
   void AddBigFile() {
@@ -62,7 +61,7 @@ TEST_F(SaveListTest, WritesTheLayoutByteForByteAndReadsItBackWithoutBusyFlags) {
   EXPECT_EQ(plat::SizeOfPath(files.names[0]), 525);
   EXPECT_EQ(savingCalls, (std::vector<bool>{true, false, true, false, true, false}));
 
-  list.image.destination = list.image.temporary = "";
+  kst::SetFolders(list, "", "");
   ASSERT_TRUE(kst::LoadList(list, files, 2, false, owner));
   EXPECT_EQ(list.totalSize, 3000000);
   std::string again;

@@ -1,0 +1,177 @@
+#include "backup/transport_list.h"
+
+#include <algorithm>
+
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+namespace {
+
+using Lock = std::lock_guard<std::mutex>;
+
+bool Selected(const std::vector<size_t>& rows, size_t row) {
+  return std::find(rows.begin(), rows.end(), row) != rows.end();
+}
+
+std::string Text(int id) { return Trimmed(GetText(id)); }
+
+void ToggleSplits(TransportList& list, size_t file, const std::vector<size_t>& splits,
+                  bool SplitEntry::*flag) {
+  Lock lock(list.mutex);
+  if (file >= list.image.entries.size()) return;
+  std::vector<SplitEntry>& all = list.image.entries[file].splits;
+  for (size_t k = 0; k < all.size(); ++k)
+    if (Selected(splits, k)) all[k].*flag = !(all[k].*flag);
+}
+
+// The selected entries in list order, taken out of the list.
+std::vector<FileEntry> TakeSelected(std::vector<FileEntry>& entries, const std::vector<size_t>& rows) {
+  std::vector<FileEntry> taken, kept;
+  for (size_t i = 0; i < entries.size(); ++i)
+    (Selected(rows, i) ? taken : kept).push_back(std::move(entries[i]));
+  entries = std::move(kept);
+  return taken;
+}
+
+}  // namespace
+
+bool AddToTransportList(TransportList& list, const std::string& path, int64_t size) {
+  const std::string wanted = Trimmed(path);
+  if (wanted.empty() || wanted.size() >= kListPathWidth) return false;  // no room for it in a save list
+  Lock lock(list.mutex);
+  if (list.image.entries.size() >= list.capacity) return false;
+  for (const FileEntry& e : list.image.entries) {
+    const std::string listed = Trimmed(e.path);
+    if (listed.size() == wanted.size() && listed == wanted) return false;
+  }
+  FileEntry entry;
+  entry.path = Padded(wanted, kListPathWidth);
+  entry.size = size;
+  list.image.entries.push_back(std::move(entry));
+  list.totalSize += size;
+  return true;
+}
+
+void SetFolders(TransportList& list, const std::string& destination, const std::string& temporary) {
+  Lock lock(list.mutex);
+  list.image.destination = destination;
+  list.image.temporary = temporary;
+}
+
+ListImage Snapshot(TransportList& list) {
+  Lock lock(list.mutex);
+  return list.image;
+}
+
+int64_t SumOfSizes(const std::vector<FileEntry>& entries) {
+  int64_t total = 0;
+  for (const FileEntry& e : entries) total += e.size;
+  return total;
+}
+
+void ReplaceList(TransportList& list, ListImage image) {
+  Lock lock(list.mutex);
+  list.image = std::move(image);
+  list.totalSize = SumOfSizes(list.image.entries);
+  list.totalDone = 0;
+}
+
+void EmptyList(TransportList& list) {
+  Lock lock(list.mutex);
+  list.image.entries.clear();
+  list.totalSize = list.totalDone = 0;
+}
+
+void ClearBusyFlags(TransportList& list) {
+  Lock lock(list.mutex);
+  for (FileEntry& e : list.image.entries) e.busy = false;
+}
+
+std::string DoneStateText(const FileEntry& entry) {
+  if (entry.copied) return Text(entry.busy ? 173 : 172);
+  return Text(entry.busy ? 171 : 153);
+}
+
+std::string FileRow(const FileEntry& entry) {
+  int64_t safe = std::count_if(entry.splits.begin(), entry.splits.end(),
+                               [](const SplitEntry& s) { return s.safe; });
+  std::string row = Trimmed(entry.path) + " -- " + std::to_string(entry.size) + " -- " +
+                    DoneStateText(entry) + " -- " + std::to_string(safe) + "/" +
+                    std::to_string(entry.splits.size());
+  if (entry.temporary) row += " -- " + Text(154);
+  return row;
+}
+
+std::string SplitRow(const SplitEntry& split) {
+  return Trimmed(split.path) + " -- " + std::to_string(split.size) + " -- " +
+         Text(split.safe ? 191 : 192) + " -- " + Text(split.copied ? 193 : 194);
+}
+
+std::vector<std::string> FileRows(TransportList& list) {
+  std::vector<std::string> rows;
+  Lock lock(list.mutex);
+  for (const FileEntry& e : list.image.entries) rows.push_back(FileRow(e));
+  return rows;
+}
+
+std::vector<std::string> SplitRows(TransportList& list, size_t file) {
+  std::vector<std::string> rows;
+  Lock lock(list.mutex);
+  if (file < list.image.entries.size())
+    for (const SplitEntry& s : list.image.entries[file].splits) rows.push_back(SplitRow(s));
+  return rows;
+}
+
+int64_t SelectedTotal(TransportList& list, const std::vector<size_t>& rows) {
+  Lock lock(list.mutex);
+  int64_t total = 0;
+  for (size_t i = 0; i < list.image.entries.size(); ++i)
+    if (Selected(rows, i)) total += list.image.entries[i].size;
+  return total;
+}
+
+void ToggleDone(TransportList& list, const std::vector<size_t>& rows) {
+  Lock lock(list.mutex);
+  for (size_t i = 0; i < list.image.entries.size(); ++i)
+    if (Selected(rows, i)) list.image.entries[i].copied = !list.image.entries[i].copied;
+}
+
+void ToggleSplitCopied(TransportList& list, size_t file, const std::vector<size_t>& splits) {
+  ToggleSplits(list, file, splits, &SplitEntry::copied);
+}
+
+void ToggleSplitSafe(TransportList& list, size_t file, const std::vector<size_t>& splits) {
+  ToggleSplits(list, file, splits, &SplitEntry::safe);
+}
+
+void KillSplitsFrom(TransportList& list, size_t file, size_t first) {
+  Lock lock(list.mutex);
+  if (file >= list.image.entries.size()) return;
+  std::vector<SplitEntry>& splits = list.image.entries[file].splits;
+  if (first < splits.size()) splits.resize(first);
+}
+
+std::vector<FileEntry> RemoveEntries(TransportList& list, const std::vector<size_t>& rows) {
+  Lock lock(list.mutex);
+  std::vector<FileEntry> removed = TakeSelected(list.image.entries, rows);
+  list.totalSize = SumOfSizes(list.image.entries);
+  return removed;
+}
+
+void MoveToTop(TransportList& list, const std::vector<size_t>& rows) {
+  Lock lock(list.mutex);
+  std::vector<FileEntry> moved = TakeSelected(list.image.entries, rows);
+  list.image.entries.insert(list.image.entries.begin(), std::make_move_iterator(moved.begin()),
+                            std::make_move_iterator(moved.end()));
+}
+
+void MoveToBottom(TransportList& list, const std::vector<size_t>& rows) {
+  Lock lock(list.mutex);
+  std::vector<FileEntry> moved = TakeSelected(list.image.entries, rows);
+  list.image.entries.insert(list.image.entries.end(), std::make_move_iterator(moved.begin()),
+                            std::make_move_iterator(moved.end()));
+}
+
+}  // namespace kst

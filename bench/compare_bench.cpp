@@ -1,0 +1,115 @@
+// Comparing two equal 1 GB files block by block, timed against the
+// system's cmp in the same run. Both files are read once before timing so
+// that every round reads them from the page cache. Usage: compare_bench
+// FOLDER (a host folder with 2 GB free).
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compare/compare_blocks.h"
+#include "frame/job_control.h"
+#include "frame/platform/emulation.h"
+#include "frame/settings.h"
+
+namespace {
+
+constexpr int64_t kFileBytes = int64_t{1} << 30;
+// Even, so that each tool goes first in as many rounds as it goes second.
+constexpr int kRounds = 10;
+
+double Seconds(const std::function<bool()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  if (!work()) {
+    std::fprintf(stderr, "compare_bench: a timed step failed\n");
+    std::exit(1);
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t half = v.size() / 2;
+  return v.size() % 2 ? v[half] : (v[half - 1] + v[half]) / 2;
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// 1 GB of bytes that do not repeat in any way a tool could use.
+bool MakeFile(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::vector<uint32_t> block(1 << 18);
+  uint32_t x = 2463534242u;
+  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
+    for (uint32_t& word : block) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      word = x;
+    }
+    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
+  }
+  return std::fclose(f) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: compare_bench FOLDER\n");
+    return 2;
+  }
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(argv[1]) / ("kst_compare_bench_" + std::to_string(getpid()));
+  fs::create_directories(root);
+  const std::string a = (root / "a.bin").string(), b = (root / "b.bin").string();
+  if (!MakeFile(a)) return std::fprintf(stderr, "compare_bench: cannot write %s\n", a.c_str()), 1;
+  fs::copy_file(a, b);
+  Shell("cat " + Quote(a) + " " + Quote(b) + " >/dev/null");
+
+  kst::CompareRequest request;
+  request.firstPath = plat::EmuWindowsPath(a);
+  request.secondPath = plat::EmuWindowsPath(b);
+  request.count = kFileBytes;
+  request.buffSize = kst::kBuffSizeDefault;
+
+  std::vector<double> ours, theirs;
+  for (int round = 1; round <= kRounds; ++round) {
+    kst::JobControl job;
+    job.keepGoing = true;
+    auto kestrova = [&] {
+      ours.push_back(Seconds([&] {
+        return kst::CompareBlocks(request, job).outcome == kst::CompareOutcome::Equal;
+      }));
+    };
+    auto cmp = [&] {
+      theirs.push_back(Seconds([&] { return Shell("cmp " + Quote(a) + " " + Quote(b)); }));
+    };
+    // Which tool goes first alternates by round.
+    if (round % 2) {
+      kestrova();
+      cmp();
+    } else {
+      cmp();
+      kestrova();
+    }
+    std::fprintf(stderr, "round %d of %d: compare %.3f s, cmp %.3f s\n", round, kRounds,
+                 ours.back(), theirs.back());
+  }
+  fs::remove_all(root);
+
+  const double mine = Median(ours), cmps = Median(theirs);
+  std::printf("two equal 1 GB files, BuffSize %d, median of %d, in %s\n", kst::kBuffSizeDefault,
+              kRounds, argv[1]);
+  std::printf("compare kestrova %7.3f s  cmp %7.3f s  ratio %.2f\n", mine, cmps, mine / cmps);
+  return 0;
+}

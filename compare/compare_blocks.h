@@ -1,0 +1,47 @@
+// The block comparison: are count bytes of one file, from its own start
+// position, the same as count bytes of another from its own? File(s)
+// Comparing and the verification of Split &/Or Copy both use it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/job_control.h"
+#include "frame/settings.h"
+
+namespace kst {
+
+enum class CompareOutcome {
+  Equal,      // every byte of the range is the same
+  Different,  // position names the first byte that differs
+  Error,      // a file would not open, a read failed or came back short
+  Aborted,    // keep-going was cleared before the range was done
+};
+
+struct CompareRequest {
+  std::string firstPath;
+  std::string secondPath;
+  int64_t firstStart = 1;   // 1-based position in the first file
+  int64_t secondStart = 1;  // 1-based position in the second file
+  int64_t count = 0;        // bytes to compare
+  int32_t buffSize = kBuffSizeDefault;  // the BuffSize setting; 512000 when not above 0
+  int clock = -1;           // the ClockId whose counters grow per block, -1 for none
+};
+
+struct CompareResult {
+  CompareOutcome outcome = CompareOutcome::Error;
+  // 1-based offset of the first differing byte, counted from the start of
+  // the compared range; -1 when equal; -2 otherwise (error or aborted), so
+  // that a failed read is never taken for a difference.
+  int64_t position = -2;
+};
+
+// Compares block by block through one buffer of buffSize bytes per file.
+// Reads keep-going before every block (waiting there while paused). With a
+// progress sink the bar's range is the blocks scaled to at most 65535, it
+// moves once per block and goes back to 0 at the end. A count of 0 is equal
+// once both files open.
+CompareResult CompareBlocks(const CompareRequest& request, JobControl& job,
+                            ProgressSink* progress = nullptr);
+
+}  // namespace kst

@@ -1,0 +1,152 @@
+// The block comparison: outcomes and positions at the buffer's edges, start
+// positions of their own in each file, beyond 4 GB, failed reads, the bar,
+// abort and pause.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <tuple>
+
+#include "compare/compare_blocks.h"
+#include "frame/clock_counters.h"
+#include "frame/platform/platform.h"
+#include "tests/split/split_test_support.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using kst::CompareOutcome;
+using testenv::PatternBytes;
+using testenv::WriteFile;
+
+struct CompareBlocksTest : ::testing::Test {
+  // Through a 1000-byte buffer.
+  kst::CompareResult Compare(int64_t count, int64_t firstStart = 1, int64_t secondStart = 1,
+                             kst::ProgressSink* bar = nullptr) {
+    kst::CompareRequest r{first, second, firstStart, secondStart, count, 1000, kst::kClockComparing};
+    return kst::CompareBlocks(r, running.job, bar);
+  }
+  testenv::ScratchFolder scratch;
+  std::string first = scratch.Path("original.bin"), second = scratch.Path("copy.bin");
+  splittest::RunningJob running;
+};
+
+TEST_F(CompareBlocksTest, FindsTheFirstDifferenceAroundTheBufferEdges) {
+  struct Case {
+    size_t size;
+    std::vector<size_t> changed;  // 0-based offsets changed in the copy
+    int64_t position;
+  } cases[] = {
+      {999, {}, -1},        {1000, {}, -1},         {1001, {}, -1},           {1, {0}, 1},
+      {1001, {0, 700}, 1},  {1000, {999}, 1000},    {1001, {999, 1000}, 1000}, {1001, {1000}, 1001},
+      {2001, {2000}, 2001}, {2001, {1000, 5}, 6},   {2500, {1000, 2400}, 1001},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " bytes, first change " << c.position);
+    std::string bytes = PatternBytes(c.size, 3), copy = bytes;
+    for (size_t at : c.changed) copy[at] = static_cast<char>(copy[at] ^ 0x40);
+    ASSERT_TRUE(WriteFile(first, bytes) && WriteFile(second, copy));
+    kst::CompareResult r = Compare(static_cast<int64_t>(c.size));
+    EXPECT_EQ(r.outcome, c.position == -1 ? CompareOutcome::Equal : CompareOutcome::Different);
+    EXPECT_EQ(r.position, c.position);
+  }
+}
+
+TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifference) {
+  // The same 2500 bytes lie at offset 0 of one file and 777 of the other
+  // (whose byte 777 + 1500 differs); positions count from the start of the
+  // compared range.
+  const std::string piece = PatternBytes(2500, 8);
+  std::string shifted = PatternBytes(777, 2) + piece;
+  shifted[777 + 1500] ^= 1;
+  ASSERT_TRUE(WriteFile(first, piece) && WriteFile(second, shifted));
+  const std::string none = scratch.Path("none.bin");
+  struct Case {
+    std::string a, b;
+    int64_t firstStart, secondStart, count;
+    CompareOutcome outcome;
+    int64_t position;
+  } cases[] = {
+      {first, second, 1, 778, 1500, CompareOutcome::Equal, -1},
+      {first, second, 1502, 2279, 999, CompareOutcome::Equal, -1},
+      {first, second, 1, 778, 2500, CompareOutcome::Different, 1501},
+      {first, second, 501, 1278, 2000, CompareOutcome::Different, 1001},
+      {first, second, 1, 777, 2500, CompareOutcome::Different, 1},
+      {first, second, 1, 1, 0, CompareOutcome::Equal, -1},
+      {first, second, 1502, 2279, 1000, CompareOutcome::Error, -2},  // the first ends a byte early
+      {first, second, 1, 5000, 10, CompareOutcome::Error, -2},   // a start past the end
+      {none, second, 1, 1, 100, CompareOutcome::Error, -2},
+      {first, none, 1, 1, 100, CompareOutcome::Error, -2},
+      {first, scratch.path, 1, 1, 100, CompareOutcome::Error, -2},  // a folder
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.firstStart << "/" << c.secondStart << "/" << c.count);
+    first = c.a;
+    second = c.b;
+    kst::CompareResult r = Compare(c.count, c.firstStart, c.secondStart);
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.position, c.position);
+  }
+}
+
+TEST_F(CompareBlocksTest, ComparesBeyondFourGigabytes) {
+  // Sparse files whose only data lie just past 4 GB, 5 bytes further on in
+  // the second.
+  const int64_t offset = (int64_t{1} << 32) + 17;
+  const std::string tail = PatternBytes(3000, 12);
+  std::string changed = tail;
+  changed[2222] ^= 0x7F;
+  using Placed = std::tuple<std::string, int64_t, std::string>;
+  for (const auto& [path, at, bytes] : {Placed{first, offset, tail}, Placed{second, offset + 5, changed}}) {
+    plat::FileHandle h = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
+    uint32_t done = 0;
+    EXPECT_TRUE(plat::FileSeek(h, at) && plat::FileWrite(h, bytes.data(), 3000, &done) && done == 3000);
+    plat::FileClose(h);
+  }
+  kst::CompareResult r = Compare(2600, offset + 401, offset + 406);
+  EXPECT_EQ(r.outcome, CompareOutcome::Different);
+  EXPECT_EQ(r.position, 2222 - 400 + 1);
+  EXPECT_EQ(Compare(1800, offset + 1, offset + 6).outcome, CompareOutcome::Equal);
+}
+
+TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
+  const std::string bytes = PatternBytes(9500, 6);
+  std::string copy = bytes;
+  copy[9000] ^= 1;  // a difference after the stop
+  ASSERT_TRUE(WriteFile(first, bytes) && WriteFile(second, copy));
+  kst::ClockStart(kst::Clock(kst::kClockComparing), 9000);
+  struct Case {
+    const char* what;
+    std::function<void(int position)> onMove;
+    CompareOutcome outcome;
+    std::vector<int> positions;
+  } cases[] = {
+      {"to the end", nullptr, CompareOutcome::Different, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0}},
+      {"aborted before the start", [&](int) { running.job.keepGoing = false; },
+       CompareOutcome::Aborted, {0, 0}},
+      {"aborted after block 3", [&](int p) { running.job.keepGoing = p != 3; },
+       CompareOutcome::Aborted, {0, 1, 2, 3, 0}},
+      // Paused after block 2, it waits there until the abort releases it.
+      {"paused", [&](int p) { if (p == 2) kst::PauseJob(running.job); },
+       CompareOutcome::Aborted, {0, 1, 2, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    running.job.keepGoing = true;
+    splittest::RecordedBar bar;
+    bar.onMove = c.onMove;
+    std::thread aborter([&] {
+      plat::SleepMs(100);
+      kst::AbortJob(running.job);
+    });
+    kst::CompareResult r = Compare(9500, 1, 1, &bar.sink);
+    aborter.join();
+    kst::UnpauseJob(running.job);
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.position, c.outcome == CompareOutcome::Different ? 9001 : -2);
+    EXPECT_EQ(bar.ranges, std::vector<int>{10});
+    EXPECT_EQ(bar.positions, c.positions);
+  }
+  EXPECT_EQ(kst::Clock(kst::kClockComparing).done.load(), 9000 + 3000 + 2000);
+}
+
+}  // namespace

@@ -44,10 +44,12 @@ run: deps win64
 test: deps native asan win64 win32
 	scripts/run-tests $(BUILD)
 
-# Throughput against the system's own tools (split -b, cat, ...); not part of test.
-bench: deps $(BUILD)/native/CMakeCache.txt
+# Throughput against the system's own tools (split -b, cat, ...), natively
+# and kestrova-cli.exe under Wine; not part of test.
+bench: deps $(BUILD)/native/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt
 	cmake --build $(BUILD)/native --target benches -j $(JOBS)
-	scripts/run-bench $(BUILD)/native
+	flock $(BUILD)/win64.lock cmake --build $(BUILD)/win64 --target kestrova-cli -j $(JOBS)
+	scripts/run-bench $(BUILD)/native $(BUILD)/win64
 
 # Coverage-guided fuzzing of the file readers and the size rules (clang's
 # libFuzzer, its own build folder): each target runs FUZZ_SECONDS from the

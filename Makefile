@@ -5,12 +5,14 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all build run test deps native asan win64 win32 bench clean
+.PHONY: all build run test deps fuzz-deps native asan win64 win32 bench fuzz clean
 
 all: build
 
 deps:
 	@scripts/install-deps
+fuzz-deps:
+	@scripts/install-deps fuzz
 
 $(BUILD)/native/CMakeCache.txt:
 	cmake -S . -B $(BUILD)/native $(CMAKE_FLAGS)
@@ -42,11 +44,22 @@ run: deps win64
 test: deps native asan win64 win32
 	scripts/run-tests $(BUILD)
 
-# Throughput against the system's own tools (split -b, cat, ...); not part of test.
-bench: deps $(BUILD)/native/CMakeCache.txt
+# Throughput against the system's own tools (split -b, cat, ...), natively
+# and kestrova-cli.exe under Wine; not part of test.
+bench: deps $(BUILD)/native/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt
 	cmake --build $(BUILD)/native --target benches -j $(JOBS)
-	scripts/run-bench $(BUILD)/native
+	flock $(BUILD)/win64.lock cmake --build $(BUILD)/win64 --target kestrova-cli -j $(JOBS)
+	scripts/run-bench $(BUILD)/native $(BUILD)/win64
 
+# Coverage-guided fuzzing of the file readers and the size rules (clang's
+# libFuzzer, its own build folder): each target runs FUZZ_SECONDS from the
+# seeds in fuzz/corpus. Not part of test.
+FUZZ_SECONDS ?= 60
+$(BUILD)/fuzz/CMakeCache.txt: | fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_FLAGS) -DKESTROVA_FUZZ=ON -DKESTROVA_TESTS=OFF
+fuzz: fuzz-deps $(BUILD)/fuzz/CMakeCache.txt
+	flock $(BUILD)/fuzz.lock cmake --build $(BUILD)/fuzz --target fuzzers -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-fuzz $(BUILD)/fuzz
 
 clean:
 	rm -rf $(BUILD)

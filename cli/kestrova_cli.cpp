@@ -45,16 +45,16 @@ const char kUsage[] =
     "exit status: 0 done, 1 refused (nothing to do, or a No to a question), 2 error\n";
 
 int Error(const std::string& line) {
-  std::fprintf(stderr, "kestrova-cli: %s\n", line.c_str());
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
   return kExitError;
 }
 
 int Refused(const std::string& line) {
-  std::fprintf(stderr, "kestrova-cli: %s\n", line.c_str());
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
   return kExitRefused;
 }
 
-void Say(const std::string& line) { std::fprintf(stderr, "kestrova-cli: %s\n", line.c_str()); }
+void Say(const std::string& line) { plat::WriteStandardError("kestrova-cli: " + line + "\n"); }
 
 std::string Number(int64_t value) { return std::to_string(static_cast<long long>(value)); }
 

@@ -1,5 +1,6 @@
 #include "split/split_sizes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,7 +32,9 @@ SplitPlan PlanSplits(int64_t fileSize, int64_t splitSize) {
     ++count;
     plan.lastSize = rest;
   }
-  plan.count = static_cast<int32_t>(count);
+  // More splits than an int32 holds can never start (at most 999 can): the
+  // count stops at its largest value instead of wrapping into 2..999.
+  plan.count = static_cast<int32_t>(std::min<int64_t>(count, std::numeric_limits<int32_t>::max()));
   return plan;
 }
 

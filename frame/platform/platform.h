@@ -185,6 +185,14 @@ enum ShellFlags : uint32_t {
 uint32_t ShellFileOperation(ShellOp op, const std::string& from, const std::string& to,
                             uint32_t flags);
 
+// ---- Standard error ---------------------------------------------------------------
+
+// Writes text to the process's standard error in one piece, each "\n" as
+// the C runtime writes it there ("\r\n" on Windows). Windows' C runtime
+// writes an unbuffered stream a character at a time, and under Wine every
+// write is a round trip to the Wine server. Failures are ignored.
+void WriteStandardError(const std::string& text);
+
 // ---- Names, folders and time --------------------------------------------------
 
 // Makes "<folder>\<prefix><hex>.tmp" with a unique hex number, creates it

@@ -970,6 +970,11 @@ uint64_t TickCount() {
 
 void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+void WriteStandardError(const std::string& text) {
+  // stderr is unbuffered: one fwrite is one write.
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
 VersionInfo QueryVersion() {
   // The emulation presents itself as the NT family.
   VersionInfo v;

@@ -279,6 +279,22 @@ bool OemName(const std::string& name, std::string* oem) {
   return !usedDefault;
 }
 
+void WriteStandardError(const std::string& text) {
+  // In text mode the C runtime writes "\n" as "\r\n".
+  std::string bytes;
+  bytes.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD done = 0;
+  for (size_t at = 0; at < bytes.size(); at += done)
+    if (!WriteFile(h, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done, nullptr) ||
+        done == 0)
+      return;
+}
+
 LocalTime Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);

@@ -55,6 +55,13 @@ TEST(SplitSizeRules, GoNeedsAFileAFolderTwoTo999SplitsAndNoRun) {
   const kst::SplitPlan plan = kst::PlanSplits(huge, 5 * kGiB);
   EXPECT_EQ(plan.count, 1000);
   EXPECT_FALSE(kst::CanStartSplitting(true, true, huge, plan, false));
+  // A size of 0 becomes a floppy's without the raise to 999 splits: a file
+  // of (2^32 + 500) floppies needs more splits than an int32 counts, and
+  // must not look like 500 of them.
+  const int64_t wraps = ((int64_t{1} << 32) + 500) * kFloppy;
+  const kst::SplitPlan many = kst::PlanSplits(wraps, 0);
+  EXPECT_EQ(many.count, std::numeric_limits<int32_t>::max());
+  EXPECT_FALSE(kst::CanStartSplitting(true, true, wraps, many, false));
 }
 
 TEST(SplitSizeField, NumberTimesTheUnitAndBack) {

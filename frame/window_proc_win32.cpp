@@ -19,6 +19,9 @@ namespace {
 // While the program itself changes a control, the notifications it causes
 // are not user actions.
 thread_local bool t_applying = false;
+// The window this thread is closing: the notifications its controls send
+// while it goes (a field losing the focus) are no malfunction.
+thread_local HWND t_closing = nullptr;
 
 COLORREF g_defaultTipBack = 0, g_defaultTipText = 0;
 bool g_haveDefaultTipColours = false;
@@ -242,6 +245,7 @@ void OnExit(HWND window, DialogState& state, int number, int value) {
   r.tooltipWindow = nullptr;
   state.window = nullptr;
   state.templateId = -1;
+  t_closing = window;
   EndDialog(window, value);
 }
 
@@ -436,7 +440,7 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_COMMAND:
       if (!state) {
-        OnMalfunction(window);
+        if (window != t_closing) OnMalfunction(window);
         return TRUE;
       }
       OnCommand(window, *state, LOWORD(wParam), HIWORD(wParam));

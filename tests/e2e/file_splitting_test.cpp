@@ -394,39 +394,6 @@ TEST_F(FileSplittingWindow, AbortInsideASplitTakesBackTheCompletedSplits) {
   EXPECT_EQ(SizeOf(file), kBig);
 }
 
-// Places saved on a monitor that is gone (or edited by hand) open the
-// Command Center and File Splitting on the screen, and are saved so.
-TEST(WindowPlaces, WindowsSavedOffTheScreenOpenOnIt) {
-  std::string folder = e2e::FreshFolder("WindowsSavedOffTheScreenOpenOnIt");
-  std::string winpos = "WINPOS= 5000  4000  3000    50";
-  for (int i = 2; i < 12; ++i) winpos += "    -1    -1";
-  cc_steps::WriteLines(folder + "\\Kestrova.INI", {winpos, "Padding=" + std::string(100, '.')});
-  Session session(folder);
-  ASSERT_TRUE(session.center);
-  HWND dialog = session.Open(IDC_CC_FILE_SPLITTING, "File Splitting");
-  ASSERT_TRUE(dialog);
-  RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  for (HWND window : {session.center, dialog}) {
-    RECT at;
-    ASSERT_TRUE(GetWindowRect(window, &at));
-    EXPECT_GE(at.left, screen.left) << e2e::GetText(window);
-    EXPECT_GE(at.top, screen.top) << e2e::GetText(window);
-    EXPECT_LE(at.right, screen.right) << e2e::GetText(window);
-    EXPECT_LE(at.bottom, screen.bottom) << e2e::GetText(window);
-  }
-  e2e::Click(e2e::Control(dialog, IDC_FS_HIDE));
-  ASSERT_TRUE(e2e::WaitGone(dialog));
-  session.ExitWithYes();
-  session.center = nullptr;
-  std::string saved = cc_steps::ValueOf(cc_steps::ReadLines(folder + "\\Kestrova.INI"), "WINPOS");
-  int left = 0, top = 0, fsLeft = 0, fsTop = 0;
-  ASSERT_EQ(sscanf(saved.c_str(), "%d %d %d %d", &left, &top, &fsLeft, &fsTop), 4) << saved;
-  EXPECT_LT(left, screen.right) << saved;
-  EXPECT_LT(top, screen.bottom) << saved;
-  EXPECT_LT(fsLeft, screen.right) << saved;
-  EXPECT_EQ(fsTop, 50) << saved;
-}
-
 TEST_F(FileSplittingWindow, AboutThisShowsTheHelpPage) {
   e2e::PostClick(e2e::Control(dialog, IDC_FS_ABOUT));
   HWND about = e2e::WaitWindow("About File Splitting");

@@ -146,27 +146,6 @@ TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
   }
 }
 
-TEST(ProgressPacing, AStepWaitsForTheIntervalWhatMustBeSeenNever) {
-  struct Case {
-    int64_t lastShown, now;
-    bool mustShow, due;
-    int64_t shownAfter;
-  };
-  const Case cases[] = {
-      {1000, 1000, false, false, 1000},
-      {1000, 1000 + kProgressIntervalMs - 1, false, false, 1000},
-      {1000, 1000 + kProgressIntervalMs, false, true, 1000 + kProgressIntervalMs},
-      {1000, 1001, true, true, 1001},
-      {1000, 900, false, true, 900},  // a clock that went back never freezes the bar
-      {INT64_MIN / 2, 0, false, true, 0},
-  };
-  for (const Case& c : cases) {
-    std::atomic<int64_t> shown{c.lastShown};
-    EXPECT_EQ(ProgressDue(shown, c.now, c.mustShow), c.due) << c.lastShown << " " << c.now;
-    EXPECT_EQ(shown.load(), c.shownAfter);
-  }
-}
-
 // A worker moving its bar thousands of times reaches the screen about 20
 // times a second, and never without its range, its end or its reset.
 TEST_F(DialogStates, AWorkersProgressReachesTheScreenPacedButComplete) {
@@ -215,13 +194,10 @@ TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
     ScreenPoint expect;
   };
   const Case cases[] = {
-      {"on the area: unchanged", 100, 200, 400, 300, work, {100, 200}},
-      {"touching the far corner", 880, 694, 400, 300, work, {880, 694}},
+      {"touching the far corner: unchanged", 880, 694, 400, 300, work, {880, 694}},
       {"one pixel over", 881, 695, 400, 300, work, {880, 694}},
-      {"a monitor unplugged", 3000, 1500, 400, 300, work, {880, 694}},
       {"edited far away", 2147483000, 2147483000, 400, 300, work, {880, 694}},
-      {"above and left", -5000, -40, 400, 300, work, {0, 0}},
-      {"larger than the area: its corner on it", 500, 500, 2000, 1200, work, {0, 0}},
+      {"larger than the area: its corner on it", 500, -40, 2000, 1200, work, {0, 0}},
       {"on a monitor left of the primary", -1500, 100, 400, 300, left, {-1500, 100}},
       {"past it", -2500, 900, 400, 300, left, {-1920, 780}},
   };

@@ -1,5 +1,7 @@
 #include "frame/dialog.h"
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 
 #include "frame/job_control.h"
@@ -124,6 +126,8 @@ bool DialogInit(int templateId, DialogState& state) {
   state.templateId = templateId;
   state.window = nullptr;
   state.changesPending = false;
+  state.flushQueued = false;
+  state.titlePending = false;
   return true;
 }
 
@@ -204,6 +208,7 @@ void DialogSetImage(DialogState& state, int id, int bitmap) {
 void DialogSetTitle(DialogState& state, const std::string& title) {
   std::lock_guard<std::mutex> lock(state.mutex);
   state.title = title;
+  state.titlePending = true;
   state.changesPending = true;
 }
 
@@ -248,8 +253,15 @@ void RunControlRoutine(DialogState& state, int id, int notification,
 
 void DialogFlush(DialogState& state) {
   DialogHooks hooks = Hooks();
-  if (hooks.flush) hooks.flush(state);
+  if (hooks.flush && hooks.flush(state)) return;
+  if (!hooks.queueFlush || !state.changesPending.load()) return;
+  // A worker flushing every buffer would otherwise fill the window's queue
+  // with flushes that clicks and closes wait behind.
+  if (state.flushQueued.exchange(true)) return;
+  if (!hooks.queueFlush(state)) state.flushQueued = false;
 }
+
+void TakeQueuedFlush(DialogState& state) { state.flushQueued = false; }
 
 int DialogRunModal(DialogState& state, int number) {
   DialogHooks hooks = Hooks();
@@ -284,18 +296,70 @@ void SetDialogHooks(DialogHooks hooks) {
   g_hooks = std::move(hooks);
 }
 
+bool ProgressDue(std::atomic<int64_t>& shownAt, int64_t nowMs, bool mustShow) {
+  int64_t last = shownAt.load();
+  // A clock that went back counts as due, so the bar never freezes.
+  if (!mustShow && nowMs >= last && nowMs - last < kProgressIntervalMs) return false;
+  shownAt = nowMs;
+  return true;
+}
+
+namespace {
+
+int64_t SteadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+enum class BarChange { None, Held, MustShow };
+
+// Sets the bar's position and tells what the change is: nothing new, a step
+// that may wait, or one that must be seen (a reset, the end of the range).
+BarChange SetBarPosition(DialogState& state, int id, int position) {
+  {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    Control* c = FindControl(state, id);
+    if (!c || c->value == position) return BarChange::None;
+    c->value = position;
+    c->pending |= kPendValue;
+    if (position <= c->rangeMin || (c->rangeMax > c->rangeMin && position >= c->rangeMax)) {
+      state.changesPending = true;
+      return BarChange::MustShow;
+    }
+  }
+  state.changesPending = true;
+  return BarChange::Held;
+}
+
+}  // namespace
+
 ProgressSink ProgressBarSink(DialogState& state, int progressId) {
   ProgressSink sink;
   DialogState* s = &state;
   sink.setRange = [s, progressId](int range) {
     DialogSetRange(*s, progressId, 0, range);
+    ProgressDue(s->progressShownAt, SteadyMs(), true);
     DialogFlush(*s);
   };
   sink.setPosition = [s, progressId](int position) {
-    DialogSetValue(*s, progressId, position);
-    DialogFlush(*s);
+    BarChange change = SetBarPosition(*s, progressId, position);
+    if (change == BarChange::None) return;
+    // A held position stays in the state: the next flush of the dialog,
+    // whoever makes it, shows it.
+    if (ProgressDue(s->progressShownAt, SteadyMs(), change == BarChange::MustShow)) DialogFlush(*s);
   };
   return sink;
+}
+
+ScreenPoint PlaceOnArea(int left, int top, int width, int height, const ScreenArea& area) {
+  auto fit = [](int64_t at, int64_t size, int64_t low, int64_t high) {
+    // Past the far edge first, so that a window larger than the area keeps
+    // its top-left corner (title bar and system menu) on it.
+    if (at + size > high) at = high - size;
+    return static_cast<int>(std::max(at, low));
+  };
+  return ScreenPoint{fit(left, std::max(width, 0), area.left, area.right),
+                     fit(top, std::max(height, 0), area.top, area.bottom)};
 }
 
 }  // namespace kst

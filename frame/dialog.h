@@ -90,6 +90,12 @@ struct DialogState {
   std::atomic<WindowRef> window{nullptr};
   std::atomic<bool> changesPending{false};
   std::atomic<bool> busy{false};  // set while texts or changes are applied
+  // A flush message is on its way to the window: one carries every change
+  // made before the window takes it, so no second one is queued behind it.
+  std::atomic<bool> flushQueued{false};
+  std::atomic<bool> titlePending{false};  // the title changed since it was last applied
+  // When a worker's progress last went to the screen (steady milliseconds).
+  std::atomic<int64_t> progressShownAt{INT64_MIN / 2};
   std::string title;              // the window title without the on-top suffix
   std::mutex mutex;               // guards controls and title
   std::vector<Control> controls;
@@ -181,9 +187,12 @@ bool DialogGetEnabled(DialogState& state, int id);
 std::vector<std::string> DialogGetItems(DialogState& state, int id);
 void DialogSetCallback(DialogState& state, int id, ControlRoutine routine);
 
-// Applies pending changes to the window (on its own thread; from another
-// thread the work is handed over). Natively calls the flush hook if any.
+// Applies pending changes to the window: at once on the window's own
+// thread; from another thread by one queued flush message, which also
+// carries every change made until the window takes it.
 void DialogFlush(DialogState& state);
+// The window side took the queued flush message: the next flush queues one.
+void TakeQueuedFlush(DialogState& state);
 // Runs the dialog modally on the calling thread; returns the value given
 // to DialogExit, or -1 when the window could not be created.
 int DialogRunModal(DialogState& state, int number);
@@ -204,12 +213,38 @@ struct DialogHooks {
       loadTemplate;
   std::function<int(DialogState& state, int number)> runModal;
   std::function<void(DialogState& state, int value)> exit;
-  std::function<void(DialogState& state)> flush;
+  // Applies the pending changes at once when called on the window's own
+  // thread (true); false when they must be queued to the window.
+  std::function<bool(DialogState& state)> flush;
+  // Queues a flush message to the window's thread; false when none was queued.
+  std::function<bool(DialogState& state)> queueFlush;
   std::function<void(WindowRef window)> bringToFront;
 };
 void SetDialogHooks(DialogHooks hooks);
 
-// The progress bar id of a dialog as a ProgressSink for workers.
+// The progress bar id of a dialog as a ProgressSink for workers. Every
+// change goes into the dialog state at once; the screen is updated at most
+// once per kProgressIntervalMs, except for what must be seen: a new range,
+// a reset to 0 and the end of the range always go to the screen.
 ProgressSink ProgressBarSink(DialogState& state, int progressId);
+
+// About 20 screen updates a second: more only fill the window's queue.
+constexpr int64_t kProgressIntervalMs = 50;
+// Whether a progress change goes to the screen at nowMs, given when the
+// last one went (shownAt, updated when it does).
+bool ProgressDue(std::atomic<int64_t>& shownAt, int64_t nowMs, bool mustShow);
+
+// A rectangle of the screen in pixels, right and bottom excluded.
+struct ScreenArea {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+struct ScreenPoint {
+  int left = 0, top = 0;
+};
+// Where a window of width x height saved at (left, top) opens: moved onto
+// the area as far as needed, its top-left corner on the area when it is
+// larger than the area. A place saved on a monitor that is gone, or
+// edited by hand, must not open the window where nobody sees it.
+ScreenPoint PlaceOnArea(int left, int top, int width, int height, const ScreenArea& area);
 
 }  // namespace kst

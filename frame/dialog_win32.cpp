@@ -143,13 +143,17 @@ void Win32Exit(DialogState& state, int value) {
   PostMessageA(window, kMsgExit, static_cast<WPARAM>(value), 0);
 }
 
-void Win32Flush(DialogState& state) {
+bool Win32Flush(DialogState& state) {
   HWND window = static_cast<HWND>(state.window.load());
-  if (!window || !state.changesPending.load()) return;
-  if (OnWindowThread(window))
-    ApplyPendingChanges(state);
-  else
-    PostMessageA(window, kMsgFlush, 0, 0);
+  if (!window) return true;  // no window: the changes wait in the state for one
+  if (!OnWindowThread(window)) return false;
+  ApplyPendingChanges(state);
+  return true;
+}
+
+bool Win32QueueFlush(DialogState& state) {
+  HWND window = static_cast<HWND>(state.window.load());
+  return window && PostMessageA(window, kMsgFlush, 0, 0);
 }
 
 void Win32BringToFront(WindowRef ref) {
@@ -166,6 +170,7 @@ void InstallWin32Dialogs() {
   hooks.runModal = Win32RunModal;
   hooks.exit = Win32Exit;
   hooks.flush = Win32Flush;
+  hooks.queueFlush = Win32QueueFlush;
   hooks.bringToFront = Win32BringToFront;
   SetDialogHooks(hooks);
 }

@@ -33,7 +33,7 @@ int ShowDialogNotFound();
 // Gives record the icon and colours of ownerRecord, with a brush of its
 // own so that rebuilding the brushes never frees one twice.
 void DressLikeOwner(int record, int ownerRecord);
-// Sets the record's tooltip texts on its tooltip window again.
+// Sets the tooltip texts that changed (marked pending) on the record's tooltip window.
 void RegisterTooltips(DialogState& state, int number);
 
 }  // namespace kst

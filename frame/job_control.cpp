@@ -4,6 +4,7 @@ namespace kst {
 
 bool CheckPoint(JobControl& job) {
   if (job.paused.load()) {
+    if (job.onHold) job.onHold();
     std::unique_lock<std::mutex> lock(job.mutex);
     job.unpaused.wait(lock, [&] { return !job.paused.load() || !job.keepGoing.load(); });
   }

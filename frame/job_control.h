@@ -20,6 +20,9 @@ struct JobControl {
   std::atomic<bool> inQuestion{false};  // a question must be answered first
   std::mutex mutex;
   std::condition_variable unpaused;
+  // Run by the worker when it stops at a check point to wait while paused:
+  // its screen updates are paced, so the last ones may still be held.
+  std::function<void()> onHold;
 };
 
 // A worker's check point: waits while the job is paused, then tells

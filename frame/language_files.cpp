@@ -300,7 +300,7 @@ bool ReadLanguageFile(const std::string& path, WindowRef owner) {
   int64_t size = plat::FileSize(h);
   uint32_t got = 0;
   std::unique_ptr<char[]> buffer;
-  if (size >= 0) buffer = ReadWhole(h, static_cast<uint64_t>(size), &got);
+  if (size >= 0 && size <= kLanguageFileMost) buffer = ReadWhole(h, static_cast<uint64_t>(size), &got);
   plat::FileClose(h);
   if (!buffer || got != static_cast<uint64_t>(size)) {
     Report(owner, kTextUnableToLoad, name, kTextNotReadCorrectly);
@@ -367,6 +367,10 @@ bool ReadLanguageHeader(LanguageEntry& entry) {
   plat::FileHandle h = plat::FileOpen(Trimmed(entry.path), plat::kRead,
                                       plat::Disposition::OpenExisting);
   if (h == plat::kNoFile) return false;
+  if (entry.size > kLanguageFileMost) {
+    plat::FileClose(h);
+    return false;
+  }
   uint32_t got = 0;
   std::unique_ptr<char[]> buffer = ReadWhole(h, static_cast<uint64_t>(std::max(entry.size, 0)), &got);
   plat::FileClose(h);

@@ -24,6 +24,9 @@ constexpr size_t kLanguageFieldWidth = 260;  // translator, URL, path, name, set
 constexpr int kHelpPageLast = 9;             // ids 1..9 are stored with a NUL
 constexpr const char* kLanguagePattern = "KSTV*.LNG";
 constexpr const char* kBuiltInLanguageName = "Internal Language - English";
+// The largest language file read: every text of the table exported is
+// about 90 KB, and a file is read whole at start, before any window shows.
+constexpr int64_t kLanguageFileMost = int64_t{4} << 20;
 
 // One language of the list. Fields hold at most 260 characters; trailing
 // blanks carry no meaning.
@@ -52,9 +55,9 @@ void LoadBuiltInTexts();
 
 // Reads a language file over the current table: every valid text line
 // replaces its entry, the header goes into list entry 0. A file that is
-// missing or cannot be read in full is reported to the user (owner: the
-// window the message belongs to) and leaves the table as it was. True when
-// the file was read.
+// missing, larger than kLanguageFileMost or cannot be read in full is
+// reported to the user (owner: the window the message belongs to) and
+// leaves the table as it was. True when the file was read.
 bool ReadLanguageFile(const std::string& path, WindowRef owner = nullptr);
 // Applies the contents of a language file that is already in memory: texts
 // into the table, header values into list entry 0 (after clearing them).
@@ -76,7 +79,8 @@ bool ExportLanguageFile(const std::string& path, WindowRef owner = nullptr);
 // entry from 2 on.
 void ScanLanguageFolder(const std::string& folder);
 // Reads only the header of the entry's file (of the entry's size) into the
-// entry. False when the file cannot be read.
+// entry. False when the file cannot be read or is too large to be a
+// language file.
 bool ReadLanguageHeader(LanguageEntry& entry);
 
 // Loads the language of list entry index, as "Load Selected Language" does:

@@ -383,6 +383,23 @@ bool ReadSettingsAtStart(Settings& settings) {
   return settings.saveAtExit;
 }
 
+bool PlausibleFont(const FontValues& font) {
+  int64_t height = font.height < 0 ? -int64_t{font.height} : font.height;
+  bool heightOk = height == 0 || (height >= kFontHeightLeast && height <= kFontHeightMost);
+  return heightOk && font.weight >= 0 && font.weight <= kFontWeightMost;
+}
+
+namespace {
+
+// What was read as a whole: a font nobody can read gives way to the templates'.
+void CheckReadValues(Settings& settings) {
+  if (PlausibleFont(settings.fontI)) return;
+  settings.fontI = FontValues{};
+  settings.fontC.clear();
+}
+
+}  // namespace
+
 bool ReadSettings(Settings& settings, const std::string& path) {
   plat::FileHandle h = plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting);
   int64_t size = h == plat::kNoFile ? -1 : plat::FileSize(h);
@@ -402,10 +419,12 @@ bool ReadSettings(Settings& settings, const std::string& path) {
   }
   if (h != plat::kNoFile) plat::FileClose(h);
   if (!ok) {
+    CheckReadValues(settings);
     Report(nullptr, 511, FileMessage(path, 512));
     return false;
   }
   EndLine(settings, scan);
+  CheckReadValues(settings);
   return true;
 }
 
@@ -413,6 +432,7 @@ void ReadSettingsText(Settings& settings, std::string_view bytes) {
   LineScan scan;
   ScanBytes(settings, scan, bytes.data(), bytes.size());
   EndLine(settings, scan);
+  CheckReadValues(settings);
 }
 
 std::vector<std::string> SettingsLines(const Settings& settings) {

@@ -67,6 +67,15 @@ struct FontValues {
   bool operator==(const FontValues&) const = default;
 };
 
+// The bounds of a dialog font that can be read: a height (in pixels, either
+// sign) or a weight outside them makes every label unreadable, so such a
+// font is ignored when the file is read and the templates' font is kept.
+// 0 is the face's own height or weight.
+constexpr int32_t kFontHeightLeast = 6;
+constexpr int32_t kFontHeightMost = 144;
+constexpr int32_t kFontWeightMost = 1000;
+bool PlausibleFont(const FontValues& font);
+
 // WINPOS before any window was placed: every value -1.
 inline std::array<int32_t, 24> UnsavedPlaces() {
   std::array<int32_t, 24> places;

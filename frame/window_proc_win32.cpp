@@ -19,6 +19,9 @@ namespace {
 // While the program itself changes a control, the notifications it causes
 // are not user actions.
 thread_local bool t_applying = false;
+// The window this thread is closing: the notifications its controls send
+// while it goes (a field losing the focus) are no malfunction.
+thread_local HWND t_closing = nullptr;
 
 COLORREF g_defaultTipBack = 0, g_defaultTipText = 0;
 bool g_haveDefaultTipColours = false;
@@ -159,6 +162,30 @@ void LayOut(HWND window, int number) {
   r.layout(*r.state, client.right, client.bottom);
 }
 
+// The work area of the monitor nearest to where the window was saved: a
+// monitor that is gone, or a place edited by hand, leaves it on one that
+// is there.
+ScreenArea WorkAreaNear(const RECT& rect) {
+  RECT work = {0, 0, 0, 0};
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+  if (monitor && GetMonitorInfoA(monitor, &info))
+    work = info.rcWork;
+  else
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return ScreenArea{work.left, work.top, work.right, work.bottom};
+}
+
+void PlaceAtSaved(HWND window, const DialogRecord& r) {
+  RECT now;
+  if (!GetWindowRect(window, &now)) return;
+  int width = now.right - now.left, height = now.bottom - now.top;
+  RECT saved = {r.savedLeft, r.savedTop, r.savedLeft + width, r.savedTop + height};
+  ScreenPoint at = PlaceOnArea(r.savedLeft, r.savedTop, width, height, WorkAreaNear(saved));
+  SetWindowPos(window, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 void OnInit(HWND window, int number) {
   SetWindowLongPtrA(window, GWLP_USERDATA, number);
   DialogRecord& r = Record(number);
@@ -172,7 +199,8 @@ void OnInit(HWND window, int number) {
     for (Control& c : state.controls) c.pending |= kPendText | kPendValue | kPendEnabled |
                                                    kPendRange | kPendItems |
                                                    (c.image ? kPendImage : 0u) |
-                                                   (c.visible ? 0u : kPendVisible);
+                                                   (c.visible ? 0u : kPendVisible) |
+                                                   (c.tooltip.empty() ? 0u : kPendTooltip);
   }
   state.changesPending = true;
   if (r.dropTarget) DragAcceptFiles(window, TRUE);
@@ -190,12 +218,10 @@ void OnInit(HWND window, int number) {
       SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
   }
   ApplyPendingChanges(state);
-  RegisterTooltips(state, number);
   if (r.alwaysOnTop) SetOnTop(window, number, true);
   ApplyTitle(state, number);
   LayOut(window, number);
-  if (r.restorePosition && r.savedLeft >= 0 && r.savedTop >= 0)
-    SetWindowPos(window, nullptr, r.savedLeft, r.savedTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (r.restorePosition && r.savedLeft >= 0 && r.savedTop >= 0) PlaceAtSaved(window, r);
   ShowWindow(window, SW_SHOWNORMAL);
   SetForegroundWindow(window);
 }
@@ -219,6 +245,7 @@ void OnExit(HWND window, DialogState& state, int number, int value) {
   r.tooltipWindow = nullptr;
   state.window = nullptr;
   state.templateId = -1;
+  t_closing = window;
   EndDialog(window, value);
 }
 
@@ -321,17 +348,20 @@ void ApplyPendingChanges(DialogState& state) {
   if (!window) return;
   state.busy = true;
   t_applying = true;
+  bool tooltips = false;
   {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.changesPending = false;
-    for (Control& c : state.controls)
+    for (Control& c : state.controls) {
+      tooltips = tooltips || (c.pending & kPendTooltip);
       if (c.pending) ApplyControl(window, c);
+    }
   }
   t_applying = false;
-  if (state.record) {
-    ApplyTitle(state, state.record);
-    RegisterTooltips(state, state.record);
-  }
+  // Tooltips and the title only when they changed: a worker's progress
+  // arrives many times a second and is a value and nothing else.
+  if (state.record && state.titlePending.exchange(false)) ApplyTitle(state, state.record);
+  if (state.record && tooltips) RegisterTooltips(state, state.record);
   state.busy = false;
 }
 
@@ -353,7 +383,7 @@ void RegisterTooltips(DialogState& state, int number) {
   if (!window || !tip) return;
   std::lock_guard<std::mutex> lock(state.mutex);
   for (Control& c : state.controls) {
-    if (!(c.pending & kPendTooltip) && c.tooltip.empty()) continue;
+    if (!(c.pending & kPendTooltip)) continue;
     HWND item = GetDlgItem(window, c.id);
     if (!item) continue;
     TOOLINFOA info = {};
@@ -410,7 +440,7 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_COMMAND:
       if (!state) {
-        OnMalfunction(window);
+        if (window != t_closing) OnMalfunction(window);
         return TRUE;
       }
       OnCommand(window, *state, LOWORD(wParam), HIWORD(wParam));
@@ -431,7 +461,12 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       if (state) OnDrop(window, *state, number, reinterpret_cast<HDROP>(wParam));
       return TRUE;
     case kMsgFlush:
-      if (state) ApplyPendingChanges(*state);
+      if (state) {
+        // Taken before the changes are read: a change made from here on
+        // queues a flush of its own.
+        TakeQueuedFlush(*state);
+        ApplyPendingChanges(*state);
+      }
       return TRUE;
     case kMsgExit:
       if (state) OnExit(window, *state, number, static_cast<int>(wParam));

@@ -374,6 +374,8 @@ void SetUp(Subprogram& self) {
 
 // FileSplit Second: one run.
 void Work(Subprogram& self) {
+  // A pause shows where the run stopped, held progress included.
+  self.job.onHold = [&self] { DialogFlush(self.state); };
   ProgressSink splits = ProgressBarSink(self.state, IDC_FS_ALL_PROGRESS);
   ProgressSink split = ProgressBarSink(self.state, IDC_FS_SPLIT_PROGRESS);
   RunFileSplitting(g_input, self.job, &splits, &split);

@@ -57,6 +57,12 @@ int ProgressPos(HWND progressBar);
 bool AnswerBox(const std::string& title, int button, DWORD ms = 5000,
                std::string* message = nullptr);
 
+// The milliseconds from start (a GetTickCount value) to the last change of
+// value(), once it has held still for stillMs; -1 (and a screenshot) when
+// it has not held still within ms. 0 when it never changed after start.
+template <typename Value>
+long StopsAfter(DWORD start, Value value, DWORD stillMs, DWORD ms, const char* what);
+
 // Saves the screen as <KESTROVA_SHOTS or the current folder>\<name>.bmp.
 std::string Screenshot(const std::string& name);
 
@@ -70,6 +76,26 @@ bool WaitUntil(Check check, DWORD ms, const char* what) {
   }
   Screenshot(std::string("timeout-") + what);
   return false;
+}
+
+template <typename Value>
+long StopsAfter(DWORD start, Value value, DWORD stillMs, DWORD ms, const char* what) {
+  auto last = value();
+  DWORD changedAt = start;
+  for (;;) {
+    Sleep(5);
+    DWORD now = GetTickCount();
+    auto v = value();
+    if (v != last) {
+      last = v;
+      changedAt = now;
+    } else if (now - changedAt >= stillMs) {
+      return static_cast<long>(changedAt - start);
+    }
+    if (now - start >= ms) break;
+  }
+  Screenshot(std::string("still-moving-") + what);
+  return -1;
 }
 
 }  // namespace e2e

@@ -127,8 +127,10 @@ HWND FocusOf(HWND dialog) {
 }
 
 struct FileSplittingWindow : ::testing::Test {
-  void SetUp() override {
-    session = std::make_unique<Session>(e2e::FreshFolder(test()));
+  void SetUp() override { Begin(e2e::FreshFolder(test())); }
+  // Starts Kestrova in folder and opens File Splitting.
+  void Begin(const std::string& folder) {
+    session = std::make_unique<Session>(folder);
     ASSERT_TRUE(session->center);
     dialog = session->Open(IDC_CC_FILE_SPLITTING, "File Splitting");
     ASSERT_TRUE(dialog);
@@ -238,10 +240,63 @@ TEST_F(FileSplittingWindow, DropsOnTheFolderGroupChooseTheFolderAndElsewhereTheF
   EXPECT_EQ(SizeOf(out + "\\dropped.bin.003"), 84672);
 }
 
-TEST_F(FileSplittingWindow, PauseHoldsTheRunAndUnpauseGoesOn) {
-  std::string file = BigFile(144);
+// A long run: a large sparse file cut into large splits through a small
+// buffer, so that the worker reports progress thousands of times a second.
+// Each click must take effect within 300 ms all the same.
+struct FileSplittingLongRun : FileSplittingWindow {
+  static constexpr int64_t kFile = int64_t{4} << 30;
+  static constexpr int kSplits = 4;  // of 1 GB: a split lasts seconds
+  static constexpr int kBuffer = 16384;
+  static constexpr long kMostMs = 300;
+  void SetUp() override {
+    std::string folder = e2e::FreshFolder(test());
+    // A settings file is read from 101 bytes on; lines of unknown keys say nothing.
+    cc_steps::WriteLines(folder + "\\Kestrova.INI",
+                         {"BuffSize=" + std::to_string(kBuffer), "Padding=" + std::string(100, '.')});
+    Begin(folder);
+  }
+  std::string SparseFile() {
+    std::string path = session->folder + "\\long.bin";
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = kFile;
+    EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+    bigFiles.push_back(path);
+    for (int k = 1; k <= kSplits; ++k) bigFiles.push_back(SplitPath(path, k));
+    bigFiles.push_back(path + ".BAT");
+    return path;
+  }
+  // The bytes in every split so far, and the highest split that exists.
+  int64_t Written(const std::string& file) {
+    int64_t bytes = 0;
+    for (int k = 1; k <= kSplits; ++k) bytes += std::max<int64_t>(SizeOf(SplitPath(file, k)), 0);
+    return bytes;
+  }
+  int LastSplit(const std::string& file) {
+    int last = 0;
+    for (int k = 1; k <= kSplits; ++k)
+      if (FileExists(SplitPath(file, k))) last = k;
+    return last;
+  }
+  // Milliseconds from start until the label of Go reads label (-1: never).
+  long Relabelled(DWORD start, const std::string& label) {
+    if (!e2e::WaitUntil([&] { return Text(dialog, IDC_FS_GO) == label; }, 5000, "relabelled")) return -1;
+    return static_cast<long>(GetTickCount() - start);
+  }
+  static void ExpectWithin(long ms, const char* what) {
+    EXPECT_TRUE(ms >= 0 && ms <= kMostMs) << what << " took " << ms << " ms (-1: not within 5 s)";
+    printf("%s: %ld ms\n", what, ms);
+  }
+};
+
+TEST_F(FileSplittingLongRun, PauseUnpauseAndAbortTakeEffectWithin300ms) {
+  std::string file = SparseFile();
   TypePath(dialog, IDC_FS_FILE, file);
-  ASSERT_EQ(Text(dialog, IDC_FS_COUNT), "144");
+  e2e::SetText(e2e::Control(dialog, IDC_FS_SIZE), "1");
+  e2e::SelectCombo(dialog, IDC_FS_UNIT, 3);
+  ASSERT_EQ(Text(dialog, IDC_FS_COUNT), std::to_string(kSplits));
 
   e2e::Click(e2e::Control(dialog, IDC_FS_GO));
   EXPECT_EQ(Text(dialog, IDC_FS_GO), "&Pause");
@@ -249,14 +304,19 @@ TEST_F(FileSplittingWindow, PauseHoldsTheRunAndUnpauseGoesOn) {
   EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_FS_FILE)));
   EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_FS_SIZE)));
   EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_FS_JOIN_BATCH)));
+  EXPECT_EQ(BarMax(dialog, IDC_FS_ALL_PROGRESS), kSplits);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Written(file) > 64 * kBuffer; }, 5000, "writing"));
   Shot(dialog, "file-splitting-running");
 
-  e2e::Click(e2e::Control(dialog, IDC_FS_GO));
-  EXPECT_EQ(Text(dialog, IDC_FS_GO), "Un&pause");
-  EXPECT_EQ(BarMax(dialog, IDC_FS_ALL_PROGRESS), 144);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Still(dialog, IDC_FS_ALL_PROGRESS); }, 5000, "paused"));
-  int held = BarPos(dialog, IDC_FS_ALL_PROGRESS);
-  EXPECT_LT(held, 144) << "paused before the end";
+  // Clicks are posted, as a person's are queued: behind whatever the
+  // window's queue holds.
+  HWND go = e2e::Control(dialog, IDC_FS_GO);
+  auto written = [&] { return Written(file); };
+  DWORD start = GetTickCount();
+  e2e::PostClick(go);
+  ExpectWithin(Relabelled(start, "Un&pause"), "Pause relabelled");
+  ExpectWithin(e2e::StopsAfter(start, written, 250, 5000, "paused"), "Pause stopped the worker");
+  int64_t held = Written(file);
   EXPECT_TRUE(Still(dialog, IDC_FS_SPLIT_PROGRESS));
   Shot(dialog, "file-splitting-paused");
 
@@ -268,19 +328,28 @@ TEST_F(FileSplittingWindow, PauseHoldsTheRunAndUnpauseGoesOn) {
   EXPECT_EQ(question, "Do you want to terminate the file splitting process?");
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::IsChecked(toggle); }, 5000, "toggle-stays-on"));
   EXPECT_TRUE(IsWindowVisible(dialog));
-  EXPECT_EQ(BarPos(dialog, IDC_FS_ALL_PROGRESS), held);
   EXPECT_EQ(Text(dialog, IDC_FS_GO), "Un&pause") << "the run is still held";
-  EXPECT_FALSE(FileExists(SplitPath(file, 144)));
+  EXPECT_EQ(Written(file), held);
 
-  e2e::Click(e2e::Control(dialog, IDC_FS_GO));
-  EXPECT_EQ(Text(dialog, IDC_FS_GO), "&Pause");
-  EXPECT_TRUE(e2e::WaitUntil(
-      [&] { return BarPos(dialog, IDC_FS_ALL_PROGRESS) != held || Text(dialog, IDC_FS_GO) == "&Go"; },
-      10000, "unpaused"));
+  start = GetTickCount();
+  e2e::PostClick(go);
+  ExpectWithin(Relabelled(start, "&Pause"), "Unpause relabelled");
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Written(file) > held; }, 5000, "going-on"));
+  ExpectWithin(static_cast<long>(GetTickCount() - start), "Unpause set the worker going");
+  Sleep(200);
+
+  // Yes to the abort question: the split being written is the last one.
+  e2e::PostClick(e2e::Control(dialog, IDC_FS_HIDE));
+  int last = LastSplit(file);
+  start = GetTickCount();
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  ExpectWithin(e2e::StopsAfter(start, written, 250, 5000, "aborted"), "Abort stopped the worker");
+  EXPECT_LT(LastSplit(file), last + 1) << "no split begun after the Yes";
+  EXPECT_LT(last, kSplits) << "the run was long enough to abort";
+  ASSERT_TRUE(AnswerQuestion("Unknown problem!", IDOK));
   ASSERT_TRUE(WaitIdle(dialog));
-  EXPECT_EQ(SizeOf(SplitPath(file, 143)), kFloppy);
-  EXPECT_EQ(SizeOf(SplitPath(file, 144)), kBig - 143 * kFloppy);
-  EXPECT_TRUE(FileExists(file + ".BAT"));
+  EXPECT_FALSE(FileExists(SplitPath(file, last + 1)));
+  EXPECT_FALSE(FileExists(file + ".BAT"));
 }
 
 TEST_F(FileSplittingWindow, AbortInsideASplitTakesBackTheCompletedSplits) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "frame/texts.h"
 
 using namespace kst;
@@ -43,6 +46,7 @@ TEST_F(DialogStates, ChangesAreMarkedPendingAndFlushedThroughTheHook) {
     std::lock_guard<std::mutex> lock(s.mutex);
     for (Control& c : s.controls) c.pending = 0;
     s.changesPending = false;
+    return true;
   };
   SetDialogHooks(hooks);
 
@@ -64,12 +68,11 @@ TEST_F(DialogStates, ChangesAreMarkedPendingAndFlushedThroughTheHook) {
   DialogSetValue(state, 12, 1);
   DialogSetItems(state, 12, {"c"});
   EXPECT_EQ(DialogGetValue(state, 12), -1);
-
-  ProgressSink bar = ProgressBarSink(state, 13);
-  bar.setRange(500);
-  bar.setPosition(7);
-  EXPECT_EQ(DialogGetValue(state, 13), 7);
-  EXPECT_EQ(flushes, 3);  // the bar shows each step at once
+  EXPECT_EQ(flushes, 1);
+  // A value is no reason to set the title again; a new title is.
+  EXPECT_FALSE(state.titlePending);
+  DialogSetTitle(state, "File Splitting");
+  EXPECT_TRUE(state.titlePending);
 }
 
 TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
@@ -89,4 +92,118 @@ TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
   EXPECT_EQ(Record(3).tooltips[0].size(), 300u);
   DialogRelease(3);
   EXPECT_TRUE(Record(3).tooltips.empty());
+}
+
+// A worker flushes after every change; the window takes one queued flush
+// at a time, and that one carries every change made until it is taken.
+TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
+  struct Case {
+    const char* what;
+    bool onWindowThread;  // the flush hook applies at once
+    bool queueFails;      // no window to take the message
+    int changes;          // DialogSet + DialogFlush pairs from the worker
+    bool windowTakesBetween;
+    int expectQueued;  // times a flush message was queued (or tried)
+  };
+  const Case cases[] = {
+      {"a worker's burst", false, false, 5000, false, 1},
+      {"taken, then another burst", false, false, 200, true, 2},
+      {"on the window's thread", true, false, 50, false, 0},
+      {"a queue that fails lets the next flush try", false, true, 3, false, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(DialogInit(9001, state));
+    std::atomic<int> queued{0}, applied{0};  // queue attempts, flushes applied at once
+    DialogHooks hooks;
+    hooks.flush = [&](DialogState&) {
+      if (c.onWindowThread) ++applied;
+      return c.onWindowThread;
+    };
+    hooks.queueFlush = [&](DialogState&) {
+      ++queued;
+      return !c.queueFails;
+    };
+    SetDialogHooks(hooks);
+    auto burst = [&] {
+      std::thread worker([&] {
+        for (int i = 1; i <= c.changes; ++i) {
+          DialogSetValue(state, 13, i);
+          DialogSet(state, 11, std::to_string(i));
+          DialogFlush(state);
+        }
+      });
+      worker.join();
+    };
+    burst();
+    if (c.windowTakesBetween) {
+      TakeQueuedFlush(state);
+      burst();
+    }
+    EXPECT_EQ(queued.load(), c.expectQueued);
+    EXPECT_EQ(applied.load(), c.onWindowThread ? c.changes : 0);
+    EXPECT_EQ(DialogGetValue(state, 13), c.changes) << "the state holds the last change";
+  }
+}
+
+// A worker moving its bar thousands of times reaches the screen about 20
+// times a second, and never without its range, its end or its reset.
+TEST_F(DialogStates, AWorkersProgressReachesTheScreenPacedButComplete) {
+  int flushes = 0;
+  std::vector<int> shown;  // the bar's position at each flush
+  DialogHooks hooks;
+  hooks.flush = [&](DialogState& s) {
+    ++flushes;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    shown.push_back(FindControl(s, 13)->value);
+    return true;
+  };
+  SetDialogHooks(hooks);
+  ProgressSink bar = ProgressBarSink(state, 13);
+  auto start = std::chrono::steady_clock::now();
+  bar.setRange(20000);
+  for (int i = 1; i <= 20000; ++i) bar.setPosition(i);
+  int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start).count();
+  EXPECT_LE(flushes, 2 + ms / kProgressIntervalMs) << "range, end, and one per interval";
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown.front(), 0) << "the range goes out at once";
+  EXPECT_EQ(shown.back(), 20000) << "the end is always shown";
+
+  // Straight after the end: a new range and a reset are shown, a step waits
+  // but stays in the state for the next flush; a repeat is no change.
+  shown.clear();
+  bar.setRange(10);
+  bar.setPosition(3);
+  bar.setPosition(3);
+  EXPECT_EQ(DialogGetValue(state, 13), 3);
+  bar.setPosition(0);
+  EXPECT_EQ(shown, (std::vector<int>{20000, 0}));
+  std::this_thread::sleep_for(std::chrono::milliseconds(kProgressIntervalMs + 5));
+  bar.setPosition(4);
+  EXPECT_EQ(shown.back(), 4) << "after the interval a step goes out";
+}
+
+TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
+  const ScreenArea work{0, 0, 1280, 994};  // a taskbar below
+  const ScreenArea left{-1920, 0, 0, 1080};  // a second monitor left of the first
+  struct Case {
+    const char* what;
+    int left, top, width, height;
+    ScreenArea area;
+    ScreenPoint expect;
+  };
+  const Case cases[] = {
+      {"touching the far corner: unchanged", 880, 694, 400, 300, work, {880, 694}},
+      {"one pixel over", 881, 695, 400, 300, work, {880, 694}},
+      {"edited far away", 2147483000, 2147483000, 400, 300, work, {880, 694}},
+      {"larger than the area: its corner on it", 500, -40, 2000, 1200, work, {0, 0}},
+      {"on a monitor left of the primary", -1500, 100, 400, 300, left, {-1500, 100}},
+      {"past it", -2500, 900, 400, 300, left, {-1920, 780}},
+  };
+  for (const Case& c : cases) {
+    ScreenPoint at = PlaceOnArea(c.left, c.top, c.width, c.height, c.area);
+    EXPECT_EQ(at.left, c.expect.left) << c.what;
+    EXPECT_EQ(at.top, c.expect.top) << c.what;
+  }
 }

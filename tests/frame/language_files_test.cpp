@@ -224,31 +224,52 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-// A file is read in one piece: hundreds of megabytes are fine; a file that
-// one read cannot carry, or none at all, is reported and changes nothing.
-TEST_F(LanguageFiles, FileIsReadInOnePieceOrReportedAndChangesNothing) {
+// A language file is read whole, so one far larger than every text of the
+// table (a 3 GB file named by mistake) is refused before any of it is read,
+// as is a missing one; neither changes a text.
+TEST_F(LanguageFiles, FilesUpTo4MiBAreReadLargerOrMissingOnesReportedAndChangeNothing) {
   ScratchFolder dir;
-  std::string big = dir.Path("KSTVBIG.LNG");
-  int64_t size = int64_t{200} << 20;
-  ASSERT_TRUE(WriteSparseFile(big, size, "Language=Big\r\n", "\r\n0010={found at the end}\r\n"));
-  ASSERT_TRUE(ReadLanguageFile(big));
-  EXPECT_EQ(FullText(10), "found at the end");
-  EXPECT_EQ(LanguageList()[0].name, "Big");
-  EXPECT_EQ(LanguageList()[0].size, size);
-  EXPECT_TRUE(asked.empty());
-
-  Table before = Snapshot();
-  std::string missing = dir.Path("KSTVNONE.LNG");
-  int owner = 0;
-  EXPECT_FALSE(ReadLanguageFile(missing + "   ", &owner));
-  ExpectOneMessage(768, missing, 769, &owner);
-  std::string huge = dir.Path("KSTVHUGE.LNG");
-  if (!WriteSparseFile(huge, (int64_t{1} << 32) + 10, "Language=Huge\r\n", "\r\n0010={x}\r\n"))
-    GTEST_SKIP() << "skipped: no room for a sparse file of 4 GB here";
-  EXPECT_FALSE(ReadLanguageFile(huge));
-  ExpectOneMessage(764, huge, 512);
-  EXPECT_EQ(Changes(before), (std::map<int, std::string>{}));
-  EXPECT_EQ(LanguageList()[0].name, "Big");
+  const struct {
+    const char* name;
+    int64_t size;  // 0: no file
+    bool read;
+  } cases[] = {
+      {"KSTVMOST.LNG", kLanguageFileMost, true},
+      {"KSTVOVER.LNG", kLanguageFileMost + 1, false},
+      {"KSTVHUGE.LNG", int64_t{3} << 30, false},
+      {"KSTVNONE.LNG", 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reload();
+    Table before = Snapshot();
+    std::string path = dir.Path(c.name);
+    if (c.size > 0 && !WriteSparseFile(path, c.size, "Language=Big\r\n", "\r\n0010={found at the end}\r\n"))
+      GTEST_SKIP() << "skipped: no room for a sparse file of " << c.size << " bytes here";
+    auto start = std::chrono::steady_clock::now();
+    int owner = 0;
+    EXPECT_EQ(ReadLanguageFile(path + "   ", &owner), c.read);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    if (c.read) {
+      EXPECT_EQ(Changes(before), (std::map<int, std::string>{{10, "found at the end"}}));
+      EXPECT_EQ(LanguageList()[0].name, "Big");
+      EXPECT_EQ(LanguageList()[0].size, c.size);
+      EXPECT_TRUE(asked.empty());
+      continue;
+    }
+    if (c.size > 0)
+      ExpectOneMessage(764, path, 512, &owner);
+    else
+      ExpectOneMessage(768, path, 769, &owner);
+    EXPECT_EQ(Changes(before), (std::map<int, std::string>{}));
+    EXPECT_EQ(LanguageList()[0].name, "Internal Language - English");
+  }
+  // Listed, the oversized files show no header: it is not read either.
+  ScanLanguageFolder(dir.path);
+  for (size_t i = 2; i < LanguageList().size(); ++i)
+    EXPECT_EQ(LanguageList()[i].name, LanguageList()[i].size <= kLanguageFileMost ? "Big" : "")
+        << LanguageList()[i].path;
+  EXPECT_EQ(LanguageList().size(), 5u);
 }
 
 // The folder scan lists each language file once, by its header only; the

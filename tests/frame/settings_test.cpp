@@ -53,6 +53,20 @@ std::string FileText(const Settings& settings) {
   return text;
 }
 
+// The FontC and FontI lines the program writes for a font of this face,
+// height and weight.
+std::string FontLines(const char* face, int height, int weight) {
+  Settings s;
+  s.fontC = face;
+  s.fontI.height = height;
+  s.fontI.weight = weight;
+  std::string text;
+  for (const std::string& line : SettingsLines(s))
+    if (line.rfind("FontC=", 0) == 0 || line.rfind("FontI=", 0) == 0) text += line;
+  return text;
+}
+const char* const kNoFontI = "FontI=0        0        0        0        0        0";
+
 Settings ReadBack(const std::string& bytes, Settings settings = Settings()) {
   ReadSettingsText(settings, bytes);
   return settings;
@@ -212,6 +226,18 @@ TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
        {"LANGUAGE=" + std::string(260, 'a'), "BuffSize=2048"}},
       {"BuffSize=" + std::string(519, ' ') + "12", {"BuffSize=1"}},  // cut at 520
       {"FontC=" + std::string(40, 'F'), {"FontC=" + std::string(32, 'F')}},
+      // A font nobody can read gives way to the templates' font, face and all.
+      {FontLines("Arial", -5000, 400), {"FontC=", kNoFontI}},
+      {FontLines("Arial", -13, 5000), {"FontC=", kNoFontI}},
+      {FontLines("Arial", 5, 0), {"FontC=", kNoFontI}},
+      {FontLines("Arial", -145, 0), {"FontC=", kNoFontI}},
+      {FontLines("Arial", -13, -1), {"FontC=", kNoFontI}},
+      {FontLines("Arial", -2147483647 - 1, 400), {"FontC=", kNoFontI}},
+      {"FontI=      -13     5000\r\nFontC=Arial\r\n", {"FontC=", kNoFontI}},
+      {FontLines("Arial", -144, 1000),
+       {"FontC=Arial", "FontI=-144     1000        0        0        0        0"}},
+      {FontLines("Arial", 6, 0), {"FontC=Arial", "FontI=6        0        0        0        0        0"}},
+      {FontLines("Arial", 0, 0), {"FontC=Arial", kNoFontI}},
       // Anything else.
       {testenv::PatternBytes(4096, 7) + "\r\nBuffSize=2048\r\n", {"BuffSize=2048"}},
       {"FSFolder=C:\\a=b\r\n", {"FSFolder=C:\\a=b"}},

@@ -203,24 +203,26 @@ int64_t RoomLeft(RunState& s) {
 bool CloseDisk(RunState& s) {
   if (!s.disk.present) return true;
   s.disk.present = false;
-  if (IsCdFolderRun(s.run.settings)) {
-    if (s.cdReady == 0) return true;
+  const bool cdFolder = IsCdFolderRun(s.run.settings);
+  if (cdFolder && s.cdReady > 0) {
     FilesReadyPrompt ready{static_cast<int>(s.disksDone + 1), s.cdReady, s.cdFolder};
     PromptAnswer answer;
     do {
       answer = Ask(s.run.person.filesReady, ready);
     } while (answer == PromptAnswer::Abort && !AbortConfirmed(s));
     if (answer != PromptAnswer::Go) {
-      s.run.job->keepGoing = false;
+      s.run.job->keepGoing = false;  // the folder stays for the person to burn
       return false;
     }
     if (s.run.person.status) s.run.person.status(Txt(1024));
-    std::string folder = s.cdFolder;
-    folder.pop_back();
+  }
+  if (cdFolder && !s.cdFolder.empty()) {
+    const std::string folder = s.cdFolder.substr(0, s.cdFolder.size() - 1);
     if (plat::ShellFileOperation(plat::ShellOp::Delete, folder, "", ShellFlags(s) | plat::kShellNoConfirmation) != 0)
       Tell(s, 230, kTextCdFolderNotDeleted, folder);
+    s.cdFolder.clear();
   }
-  if (s.disk.holdsRunFiles || IsCdFolderRun(s.run.settings)) ++s.disksDone;
+  if (s.disk.holdsRunFiles) ++s.disksDone;
   s.disk.holdsRunFiles = false;
   AfterStep(s);
   return true;

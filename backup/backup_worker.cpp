@@ -136,7 +136,10 @@ Step CarryBatch(RunState& s, const FileEntry& e) {
   }
   plat::DeleteOneFile(batch);
   s.disk.holdsRunFiles = true;
-  if (IsCdFolderRun(s.run.settings)) s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;
+  if (IsCdFolderRun(s.run.settings)) {
+    s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;
+    s.cdReady += bytes;
+  }
   return Step::Ok;
 }
 
@@ -189,16 +192,23 @@ int Ask(const RunState& s, int style, int heading, const std::string& message) {
                  s.run.owner.ownerRecord);
 }
 
-// Entries whose every split was verified safe.
+// Takes out the entries whose every split was verified safe. A temporary
+// entry's own split file goes too: it is safe on its disk now.
 void RemoveVerified(RunState& s) {
-  std::lock_guard<std::mutex> lock(s.run.list->mutex);
-  std::vector<FileEntry>& entries = s.run.list->image.entries;
-  auto safe = [](const FileEntry& e) {
-    return e.copied && !e.splits.empty() &&
-           std::all_of(e.splits.begin(), e.splits.end(), [](const SplitEntry& x) { return x.safe; });
-  };
-  entries.erase(std::remove_if(entries.begin(), entries.end(), safe), entries.end());
-  s.run.list->totalSize = SumOfSizes(entries);
+  std::vector<std::string> redone;
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    std::vector<FileEntry>& entries = s.run.list->image.entries;
+    auto safe = [](const FileEntry& e) {
+      return e.copied && !e.splits.empty() &&
+             std::all_of(e.splits.begin(), e.splits.end(), [](const SplitEntry& x) { return x.safe; });
+    };
+    for (const FileEntry& e : entries)
+      if (e.temporary && safe(e)) redone.push_back(Trimmed(e.path));
+    entries.erase(std::remove_if(entries.begin(), entries.end(), safe), entries.end());
+    s.run.list->totalSize = SumOfSizes(entries);
+  }
+  for (const std::string& path : redone) plat::DeleteOneFile(path);
 }
 
 // The questions at the end of a carried list: verify, then tidy the list.

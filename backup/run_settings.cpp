@@ -63,9 +63,9 @@ GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   if (dest.empty() || destRoot.empty()) return Refusal(kTextCannotGo, kTextNoDestination);
   const uint32_t destType = TypeOf(dest);
   if (destType != plat::kDriveRemovable && destType != plat::kDriveCdRom) return Refusal(159, 160, dest);
+  if (OnDrive(temp, destRoot)) return Refusal(156, kTextTempOnDestination, temp);
   const uint32_t tempType = TypeOf(temp);
   if (tempType != plat::kDriveFixed && tempType != plat::kDriveRamDisk) return Refusal(156, 157, temp);
-  if (OnDrive(temp, destRoot)) return Refusal(156, kTextTempOnDestination, temp);
   if (!plat::PathExists(temp)) return Refusal(156, kTextNoTemporaryFolder, temp);
   // Integer arithmetic: 10 x M <= D holds exactly where M <= D / 10 does.
   if (settings.diskSize <= 0 || settings.margin < 0 || settings.margin > settings.diskSize / 10 ||

@@ -175,6 +175,42 @@ TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
   }
 }
 
+TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
+  Scenario sc;
+  const std::string big = sc.Source("big.bin", 3000000, 10);
+  plat::CreateFolder(sc.scratch.Path("cd"));
+  plat::EmuMapDrive('D', plat::EmulatedDrive{plat::EmuHostPath(sc.scratch.Path("cd")), plat::kDriveCdRom});
+  sc.settings.destination = "D:\\";
+  sc.settings.diskSize = kst::kFirstCdSize;
+  sc.settings.margin = 10000;
+  sc.person.cdSize = [](int64_t* size) {
+    EXPECT_EQ(*size, kst::kFirstCdSize);
+    *size = 2097152;
+    return kst::PromptAnswer::Go;
+  };
+  std::vector<kst::FilesReadyPrompt> ready;
+  std::vector<Files> burned;
+  sc.person.filesReady = [&](const kst::FilesReadyPrompt& p) {
+    ready.push_back(p);
+    Files files;
+    for (const auto& e : fs::directory_iterator(plat::EmuHostPath(p.folder)))
+      files[e.path().filename().string()] = static_cast<int64_t>(e.file_size());
+    burned.push_back(files);
+    return kst::PromptAnswer::Go;
+  };
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  plat::EmuUnmapDrive('D');
+  const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 2).size());
+  ASSERT_EQ(ready.size(), 2u);
+  EXPECT_EQ(ready[1].cd, 2);
+  EXPECT_EQ(ready[1].bytesReady, 902848 + batch);
+  EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
+  EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}}));
+  EXPECT_TRUE(sc.prompts.empty());
+  EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
+  EXPECT_TRUE(fs::is_empty(plat::EmuHostPath(sc.scratch.Path("tmp"))));  // each CD's folder deleted
+}
+
 TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
   Scenario sc;
   const std::string big = sc.Source("big.bin", 3000000, 9);

@@ -96,6 +96,7 @@ TEST(Verification, FlippedByteOnDisk2IsRedoneThenCarriedAndVerifiedSafe) {
   list = kst::Snapshot(sc.list);
   ASSERT_EQ(list.entries.size(), 1u);
   EXPECT_FALSE(list.entries[0].temporary);
+  EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
 }
 
 TEST(Verification, FileCarriedWholeThatDiffersIsCarriedAgainNextRun) {

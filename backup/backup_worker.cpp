@@ -149,6 +149,7 @@ Step CarryFile(RunState& s, size_t i) {
     if (!e.splits.empty() && CarriedOf(e) >= e.size) break;
     if (!DiskWithRoom(s)) return Step::Stop;
     const int64_t room = RoomLeft(s);
+    if (room <= 0) continue;  // full after all: never a piece of no bytes
     const Step step = e.splits.empty() && e.size <= room ? CarryWhole(s, i, e) : CarryPiece(s, i, e, room);
     if (step != Step::Ok) return step;
     AfterStep(s);

@@ -100,6 +100,19 @@ TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
   EXPECT_EQ(sc.Disk(2).count("big.bin.001"), 0u);
 }
 
+TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
+  // The first file leaves 99840 free bytes, 160 below the margin: the
+  // second file starts the next disk, no piece of no (or fewer) bytes is cut.
+  Scenario sc;
+  sc.Source("one.bin", 1357664, 31);
+  sc.Source("two.bin", 1000, 32);
+  sc.settings.margin = 100000;
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.Disk(1), (Files{{"one.bin", 1357664}}));
+  EXPECT_EQ(sc.Disk(2), (Files{{"two.bin", 1000}}));
+  EXPECT_EQ(sc.SplitSizes(1), (std::vector<int64_t>{1000}));
+}
+
 TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
   // The last split fills the disk to the byte: the batch needs one more disk.
   Scenario sc;

@@ -217,10 +217,9 @@ void EndQuestions(RunState& s, BackupResult* result) {
   const int verify = Ask(s, kAskYesNoCancel, 221, GetText(222));
   if (verify == kAnswerCancel) return;  // more files to add; verify later
   if (verify == kAnswerYes) {
-    if (VerifyAll(s, &result->redo) == VerifyOutcome::Aborted) {
-      result->outcome = BackupOutcome::Aborted;
-      return;
-    }
+    const VerifyOutcome outcome = VerifyAll(s, &result->redo);
+    // Splits redone before a stop are listed all the same: they get a new
+    // temporary folder so that the next run may carry them.
     if (result->redo > 0) {
       const std::string folder = MakeKstFolder(s.run.settings.temporary);
       if (folder.empty()) {
@@ -233,6 +232,10 @@ void EndQuestions(RunState& s, BackupResult* result) {
         result->newTemporary = folder;
         if (s.run.person.temporaryChosen) s.run.person.temporaryChosen(folder);
       }
+    }
+    if (outcome == VerifyOutcome::Aborted) {
+      result->outcome = BackupOutcome::Aborted;
+      return;
     }
   }
   if (Ask(s, kAskYesNo, 251, GetText(252)) == kAnswerYes) RemoveVerified(s);

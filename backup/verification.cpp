@@ -165,8 +165,9 @@ int64_t VerifySummary(RunState& s) {
     const FileEntry& e = image.entries[i];
     if (!e.copied) continue;
     if (e.splits.size() == 1) {
-      if (!s.failedThisPass.count({i, 0})) continue;
-      // Carried whole: the next run carries it whole again.
+      // Carried whole and read back not safe (in this pass or one that was
+      // cut short): the next run carries it whole again.
+      if (!e.splits[0].copied || e.splits[0].safe) continue;
       std::lock_guard<std::mutex> lock(s.run.list->mutex);
       FileEntry& entry = s.run.list->image.entries[i];
       entry.copied = false;
@@ -174,6 +175,8 @@ int64_t VerifySummary(RunState& s) {
       ++count;
       continue;
     }
+    // Splits found not safe in this pass only: one found so earlier was
+    // redone then, and its temporary entry carries it.
     for (size_t k = 0; going && k < e.splits.size(); ++k) {
       if (!s.failedThisPass.count({i, k})) continue;
       going = RedoSplit(s, i, k);
@@ -220,7 +223,7 @@ VerifyOutcome VerifyAll(RunState& s, int64_t* redo) {
   *redo = VerifySummary(s);
   ClearBusyFlags(*s.run.list);
   AfterStep(s);
-  return VerifyOutcome::Done;
+  return s.run.job->keepGoing ? VerifyOutcome::Done : VerifyOutcome::Aborted;  // a redo that failed ends the run
 }
 
 }  // namespace kst

@@ -124,6 +124,44 @@ TEST(Verification, FileCarriedWholeThatDiffersIsCarriedAgainNextRun) {
   }
 }
 
+TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedone) {
+  // Splits 1 and 2 differ. A full list takes split 1's redo only; a redo
+  // that cannot be written ends the run with nothing listed.
+  struct Case {
+    size_t capacity;
+    bool writeFails;
+    int heading, message;
+    int64_t redo;
+    kst::BackupOutcome outcome;
+  } cases[] = {{2, false, 249, 250, 1, kst::BackupOutcome::Done},
+               {256, true, 247, 248, 0, kst::BackupOutcome::Aborted}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heading);
+    Scenario sc;
+    sc.Source("big.bin", 3000000, 14);
+    sc.list.capacity = c.capacity;
+    sc.answers = {{221, kst::kAnswerYes}};
+    sc.verifyOrder = {1, 2, 3};
+    sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+      if (p.verifying && p.disk == 1) {
+        FlipByte(sc.stack + "/disk1/big.bin.001", 5);
+        FlipByte(sc.stack + "/disk2/big.bin.002", 5);
+      }
+      if (p.verifying && p.disk == 3 && c.writeFails) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "tmp\\big.bin.001");
+      return kst::PromptAnswer::Go;
+    };
+    const kst::BackupResult r = sc.Run();
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.redo, c.redo);
+    ASSERT_EQ(sc.BoxesUnder(c.heading).size(), 1u);
+    std::string message = sc.Text(c.message);
+    if (c.heading == 249) message += " 2";
+    EXPECT_EQ(sc.BoxesUnder(c.heading)[0].message, message);
+    EXPECT_EQ(kst::Snapshot(sc.list).entries.size(), static_cast<size_t>(1 + c.redo));
+    EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
+  }
+}
+
 TEST(Verification, NoToTheQuestionSkipsTheVerificationAndCancelEndsAtOnce) {
   struct Case {
     int verify;

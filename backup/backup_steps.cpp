@@ -257,22 +257,14 @@ bool CopyChecked(const RunState& s, const std::string& from, const std::string& 
 }
 
 BackupFigures Figures(RunState& s) {
-  BackupFigures f;
+  int64_t totalSize, totalDone;
   {
     std::lock_guard<std::mutex> lock(s.run.list->mutex);
-    f.totalSize = s.run.list->totalSize;
-    f.totalDone = s.run.list->totalDone;
+    totalSize = s.run.list->totalSize;
+    totalDone = s.run.list->totalDone;
   }
-  const int64_t perDisk = s.run.settings.diskSize - s.run.settings.margin;
-  f.numberOfDisks = NumberOfDisks(f.totalSize, s.run.settings.diskSize, s.run.settings.margin);
-  f.disksDone = s.disksDone;
-  const int64_t remaining = f.totalSize - f.totalDone;
-  f.disksLeft = perDisk > 0 && remaining > 0 ? (remaining + perDisk - 1) / perDisk : 0;
   const int64_t elapsed = static_cast<int64_t>((plat::TickCount() - s.startTick) / 1000);
-  f.timeLeft = f.disksDone == 0 ? f.disksLeft * 60 : elapsed * f.disksLeft / f.disksDone;
-  f.startTime = s.startTime;
-  f.eta = (s.startTime + elapsed + f.timeLeft) % 86400;
-  return f;
+  return FiguresAt(s.run.settings, totalSize, totalDone, s.disksDone, s.startTime, elapsed);
 }
 
 void AfterStep(RunState& s) {

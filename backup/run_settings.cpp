@@ -111,4 +111,23 @@ int64_t NumberOfDisks(int64_t total, int64_t diskSize, int64_t margin) {
   return disks;
 }
 
+BackupFigures FiguresAt(const RunSettings& settings, int64_t totalSize, int64_t totalDone,
+                        int64_t disksDone, int64_t startTime, int64_t elapsed) {
+  BackupFigures f;
+  f.totalSize = totalSize;
+  f.totalDone = totalDone;
+  f.numberOfDisks = NumberOfDisks(totalSize, settings.diskSize, settings.margin);
+  f.disksDone = disksDone;
+  const int64_t perDisk = settings.diskSize - settings.margin;
+  const int64_t remaining = totalSize - totalDone;
+  if (perDisk > 0 && remaining > 0) {
+    f.disksLeft = remaining / perDisk;
+    if (f.disksLeft * perDisk != remaining) ++f.disksLeft;
+  }
+  f.timeLeft = disksDone == 0 ? f.disksLeft * 60 : elapsed * f.disksLeft / disksDone;
+  f.startTime = startTime;
+  f.eta = (startTime + elapsed + f.timeLeft) % 86400;
+  return f;
+}
+
 }  // namespace kst

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "backup/backup_person.h"
 #include "backup/transport_list.h"
 #include "frame/settings.h"
 #include "split/split_writer.h"
@@ -56,5 +57,11 @@ void TellRefusal(const GoRefusal& refusal, const MessageOwner& owner);
 // "Number of Disks": the disks the total needs at D - M bytes each; -1 when
 // D equals M.
 int64_t NumberOfDisks(int64_t total, int64_t diskSize, int64_t margin);
+// The run's figures at elapsed seconds after a start at startTime (seconds
+// after midnight): disks left for what remains at D - M bytes each, a
+// minute per disk until one is done and then the pace so far, and the ETA
+// as a time of day.
+BackupFigures FiguresAt(const RunSettings& settings, int64_t totalSize, int64_t totalDone,
+                        int64_t disksDone, int64_t startTime, int64_t elapsed);
 
 }  // namespace kst

@@ -268,6 +268,20 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
 }
 
 TEST(BackupWorker, FiguresCountDisksAndTime) {
+  kst::RunSettings settings;  // 1457664-byte disks, no margin
+  struct Case {
+    int64_t total, done, disksDone, elapsed;
+    int64_t disksLeft, timeLeft, eta;
+  } cases[] = {{3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
+               {3000000, 1457664, 1, 100, 2, 200, 3600 + 300},  // then the pace so far
+               {3000000, 3000000, 3, 300, 0, 0, 3600 + 300},
+               {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
+  for (const Case& c : cases) {
+    const kst::BackupFigures f = kst::FiguresAt(settings, c.total, c.done, c.disksDone, 3600, c.elapsed);
+    EXPECT_EQ(f.disksLeft, c.disksLeft) << c.done;
+    EXPECT_EQ(f.timeLeft, c.timeLeft) << c.done;
+    EXPECT_EQ(f.eta, c.eta) << c.done;
+  }
   EXPECT_EQ(kst::NumberOfDisks(3000000, 1457664, 0), 3);
   EXPECT_EQ(kst::NumberOfDisks(2 * 1457664, 1457664, 0), 2);
   EXPECT_EQ(kst::NumberOfDisks(1, 100, 100), -1);

@@ -36,7 +36,12 @@ TEST(Verification, FlippedByteOnDisk2IsRedoneThenCarriedAndVerifiedSafe) {
   sc.answers = {{221, kst::kAnswerYes}, {251, kst::kAnswerNo}};
   sc.verifyOrder = {3, 1, 2};
   sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-    if (p.verifying && p.disk == 1) FlipByte(sc.stack + "/disk2/big.bin.002", 1000);
+    if (p.verifying && p.disk == 1) {
+      FlipByte(sc.stack + "/disk2/big.bin.002", 1000);
+      // A file of a split's name in the temporary folder: the copies taken
+      // for the comparison must neither replace nor delete it.
+      testenv::WriteFile(sc.scratch.Path("tmp\\big.bin.001"), "mine");
+    }
     return kst::PromptAnswer::Go;
   };
   const kst::BackupResult first = sc.Run();
@@ -71,7 +76,8 @@ TEST(Verification, FlippedByteOnDisk2IsRedoneThenCarriedAndVerifiedSafe) {
   EXPECT_EQ(first.newTemporary.back(), '\\');
   EXPECT_EQ(HostNames(plat::EmuHostPath(sc.scratch.Path("tmp"))),
             (std::vector<std::string>{first.newTemporary.substr(temp.size(), first.newTemporary.size() - temp.size() - 1),
-                                      "big.bin.002"}));
+                                      "big.bin.001", "big.bin.002"}));
+  EXPECT_EQ(testenv::ReadFile(sc.scratch.Path("tmp\\big.bin.001")), "mine");
   EXPECT_EQ(kst::Trimmed(list.temporary), first.newTemporary);
 
   // The second run carries only the temporary entry, and verifies it. The

@@ -34,7 +34,8 @@ int64_t CountFiles(const std::string& root) {
 // A split of this list that is recorded as carried and lies on the disk now
 // in the drive: the disk must not be erased.
 bool HoldsCarriedPiece(RunState& s, const std::string& root) {
-  for (const FileEntry& e : Snapshot(*s.run.list).entries)
+  const ListImage image = Snapshot(*s.run.list);
+  for (const FileEntry& e : image.entries)
     for (const SplitEntry& split : e.splits) {
       const std::string path = Trimmed(split.path);
       if (SameText(DriveRoot(path), root) && plat::SizeOfPath(path) == split.size) return true;

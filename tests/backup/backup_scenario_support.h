@@ -140,7 +140,8 @@ struct Scenario {
   }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;
-    for (const kst::SplitEntry& s : kst::Snapshot(list).entries.at(entry).splits) sizes.push_back(s.size);
+    const kst::ListImage image = kst::Snapshot(list);
+    for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
     return sizes;
   }
   // Boxes shown under the heading of text id.

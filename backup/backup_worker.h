@@ -41,7 +41,10 @@ struct BackupRun {
   ProgressSink* progress = nullptr;  // "Verify/Create Split Progress"
 };
 
-// One run. Checks at Go first; the list's busy flags are clear when it ends.
+// One run, on the caller's thread (the window's Second thread, or
+// kestrova-cli's own), with keep-going set by the caller at Go. Checks at
+// Go first and tells the first refusal. The list's busy flags are clear
+// when it ends, whichever way.
 BackupResult RunBackup(BackupRun run);
 
 }  // namespace kst

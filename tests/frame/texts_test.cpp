@@ -47,6 +47,7 @@ TEST_F(TextTable, GetTextGivesTheFieldWidthAndSetTextNeverLeavesAnEmptyEntry) {
   EXPECT_EQ(FullText(1110), "first and second");
   SetText(1111, "", 0);
   EXPECT_EQ(FullText(1111), " ");
+  ClearTexts();  // appending nothing to an entry without text
   SetText(1112, "", 0, true);
   EXPECT_EQ(FullText(1112), " ");
   SetText(1113, std::string("ab\0c", 4));

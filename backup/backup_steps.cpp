@@ -1,0 +1,284 @@
+#include "backup/backup_steps.h"
+
+#include "backup/backup_texts.h"
+#include "frame/ask.h"
+#include "frame/folders.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+namespace {
+
+std::string Drive(const RunState& s) { return DriveRoot(s.run.settings.destination).substr(0, 2); }
+
+// The answer of a prompt that may be missing: a missing one is closed.
+template <typename F, typename... A>
+PromptAnswer Ask(const F& prompt, A&&... args) {
+  return prompt ? prompt(std::forward<A>(args)...) : PromptAnswer::Closed;
+}
+
+// Files and folders in the drive's root.
+int64_t CountFiles(const std::string& root) {
+  int64_t count = 0;
+  plat::FindEntry e;
+  plat::FindHandle h = plat::FindFirst(root + "*.*", &e);
+  if (h == plat::kNoFind) return 0;
+  do {
+    if (e.name != "." && e.name != "..") ++count;
+  } while (plat::FindNext(h, &e));
+  plat::FindClose(h);
+  return count;
+}
+
+// A split of this list that is recorded as carried and lies on the disk now
+// in the drive: the disk must not be erased.
+bool HoldsCarriedPiece(RunState& s, const std::string& root) {
+  const ListImage image = Snapshot(*s.run.list);
+  for (const FileEntry& e : image.entries)
+    for (const SplitEntry& split : e.splits) {
+      const std::string path = Trimmed(split.path);
+      if (SameText(DriveRoot(path), root) && plat::SizeOfPath(path) == split.size) return true;
+    }
+  return false;
+}
+
+// Erases the whole drive of the destination, when the rules allow it now.
+// False when the disk was not erased (told to the person).
+bool EraseDisk(RunState& s, const std::string& root) {
+  const uint32_t type = plat::DriveType(root);
+  const bool erasable = type == plat::kDriveRemovable || (type == plat::kDriveCdRom && s.run.settings.cdDirect);
+  if (!erasable) {
+    Tell(s, 230, 232);
+    return false;
+  }
+  if (HoldsCarriedPiece(s, root)) {
+    Tell(s, 230, kTextHoldsCarriedPieces);
+    return false;
+  }
+  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, root + "*.*", "",
+                                                 ShellFlags(s) | plat::kShellNoConfirmation);
+  if (code != 0) {
+    Tell(s, 230, kTextEraseFailed, plat::ErrorText(code));
+    return false;
+  }
+  return true;
+}
+
+// Asks for a disk and makes it ready: readable, of the right kind, empty or
+// accepted as it is (or erased), with the destination folder on it.
+bool AcceptDisk(RunState& s) {
+  const std::string root = DriveRoot(s.run.settings.destination);
+  for (;;) {
+    DiskPrompt prompt;
+    prompt.drive = Drive(s);
+    prompt.disk = static_cast<int>(s.disksDone + 1);
+    prompt.message = Txt(204) + " " + prompt.drive + Txt(205);
+    const Next next = Decide(s, Ask(s.run.person.insertDisk, prompt, &s.autoErase));
+    if (next == Next::Stop) return false;
+    if (next == Next::Again) continue;
+    const uint32_t type = plat::DriveType(root);
+    if (type != plat::kDriveRemovable && type != plat::kDriveCdRom) {
+      Tell(s, 230, 232);
+      continue;
+    }
+    DiskInDrive disk;
+    if (!ReadDisk(s, &disk)) {
+      Tell(s, 230, 231);
+      continue;
+    }
+    bool ready = true;
+    while (ready && disk.freeBytes != disk.totalBytes && !s.autoErase) {
+      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(root), true};
+      const PromptAnswer answer = Ask(s.run.person.diskNotEmpty, busy, &s.autoErase);
+      if (answer == PromptAnswer::Go && !s.autoErase) break;
+      if (Decide(s, answer) == Next::Stop) return false;
+      if (!ReadDisk(s, &disk)) ready = false;
+    }
+    if (!ready) {
+      Tell(s, 230, 231);
+      continue;
+    }
+    // Erase right after the drive was checked, and only a disk with something on it.
+    if (s.autoErase && disk.freeBytes != disk.totalBytes) {
+      if (!EraseDisk(s, root)) continue;
+      if (!ReadDisk(s, &disk)) {
+        Tell(s, 230, 231);
+        continue;
+      }
+    }
+    const std::string folder = WithOneBackslash(s.run.settings.destination);
+    if (folder != root && !MakeFolderPath(folder)) {
+      Tell(s, 230, kTextNoDestinationFolder, folder);
+      continue;
+    }
+    disk.present = true;
+    s.disk = disk;
+    return true;
+  }
+}
+
+// Starts gathering the next CD in a new folder (CD folder variant).
+bool StartCd(RunState& s) {
+  int64_t size = s.run.settings.diskSize > 0 ? s.run.settings.diskSize : kFirstCdSize;
+  Next next;
+  while ((next = Decide(s, Ask(s.run.person.cdSize, &size))) == Next::Again) {
+  }
+  if (next == Next::Stop) return false;
+  if (size <= 0) size = kFirstCdSize;
+  s.cdFolder = MakeKstFolder(s.run.settings.temporary);
+  if (s.cdFolder.empty()) {
+    Tell(s, 230, kTextNoKstFolder, s.run.settings.temporary);
+    s.run.job->keepGoing = false;
+    return false;
+  }
+  s.cdBudget = size;
+  s.cdReady = 0;
+  s.disk = DiskInDrive{};
+  s.disk.present = true;
+  return true;
+}
+
+}  // namespace
+
+uint32_t ShellFlags(const RunState& s) {
+  return (s.run.settings.silent ? plat::kShellSilent : 0u) | plat::kShellNoConfirmMkdir;
+}
+
+std::string Txt(int id) { return Trimmed(GetText(id)); }
+
+void Tell(const RunState& s, int heading, int message, const std::string& detail) {
+  std::string text = Txt(message);
+  if (!detail.empty()) text += " " + detail;
+  PlayAlert();
+  AskUser(kAskOk, s.run.owner.window, GetText(heading), text, s.run.owner.boxRecord,
+          s.run.owner.ownerRecord);
+}
+
+bool AbortConfirmed(const RunState& s) {
+  return AskUser(kAskYesNo, s.run.owner.window, GetText(31), GetText(33), s.run.owner.boxRecord,
+                 s.run.owner.ownerRecord) == kAnswerYes;
+}
+
+Next Decide(RunState& s, PromptAnswer answer) {
+  if (answer == PromptAnswer::Go || answer == PromptAnswer::Refresh)
+    return CheckPoint(*s.run.job) ? Next::Go : Next::Stop;
+  if (answer == PromptAnswer::Closed || AbortConfirmed(s)) {
+    s.run.job->keepGoing = false;
+    return Next::Stop;
+  }
+  return Next::Again;  // No to the abort question: the prompt comes again
+}
+
+bool ReadDisk(const RunState& s, DiskInDrive* disk) {
+  plat::DiskGeometry g;
+  if (!plat::DiskFreeSpace(DriveRoot(s.run.settings.destination), &g)) return false;
+  const int64_t cluster = static_cast<int64_t>(g.sectorsPerCluster) * g.bytesPerSector;
+  disk->freeBytes = cluster * g.freeClusters;
+  disk->totalBytes = cluster * g.totalClusters;
+  disk->bytesPerSector = g.bytesPerSector;
+  return disk->totalBytes > 0;
+}
+
+bool DiskWithRoom(RunState& s) {
+  while (!s.disk.present || RoomLeft(s) <= 0) {
+    if (s.disk.present && !CloseDisk(s)) return false;
+    if (!CheckPoint(*s.run.job)) return false;
+    if (IsCdFolderRun(s.run.settings) ? !StartCd(s) : !AcceptDisk(s)) return false;
+  }
+  return true;
+}
+
+int64_t RoomLeft(RunState& s) {
+  if (IsCdFolderRun(s.run.settings)) return s.cdBudget;
+  DiskInDrive now = s.disk;
+  // The free space read again: sizes taken off would overstate it by the
+  // slack of the last cluster of every file.
+  if (!ReadDisk(s, &now)) return 0;
+  s.disk.freeBytes = now.freeBytes;
+  // A disk whose free space less 5 sectors is within the margin is full.
+  if (now.freeBytes - 5 * now.bytesPerSector <= s.run.settings.margin) return 0;
+  return now.freeBytes - s.run.settings.margin;
+}
+
+bool CloseDisk(RunState& s) {
+  if (!s.disk.present) return true;
+  s.disk.present = false;
+  const bool cdFolder = IsCdFolderRun(s.run.settings);
+  if (cdFolder && s.cdReady > 0) {
+    FilesReadyPrompt ready{static_cast<int>(s.disksDone + 1), s.cdReady, s.cdFolder};
+    PromptAnswer answer;
+    do {
+      answer = Ask(s.run.person.filesReady, ready);
+    } while (answer == PromptAnswer::Abort && !AbortConfirmed(s));
+    if (answer != PromptAnswer::Go) {
+      s.run.job->keepGoing = false;  // the folder stays for the person to burn
+      return false;
+    }
+    if (s.run.person.status) s.run.person.status(Txt(1024));
+  }
+  if (cdFolder && !s.cdFolder.empty()) {
+    const std::string folder = s.cdFolder.substr(0, s.cdFolder.size() - 1);
+    if (plat::ShellFileOperation(plat::ShellOp::Delete, folder, "", ShellFlags(s) | plat::kShellNoConfirmation) != 0)
+      Tell(s, 230, kTextCdFolderNotDeleted, folder);
+    s.cdFolder.clear();
+  }
+  if (s.disk.holdsRunFiles) ++s.disksDone;
+  s.disk.holdsRunFiles = false;
+  AfterStep(s);
+  return true;
+}
+
+void Carried(RunState& s, int64_t bytes) {
+  s.disk.holdsRunFiles = true;
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    s.run.list->totalDone += bytes;
+  }
+  if (!IsCdFolderRun(s.run.settings)) return;
+  s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;
+  s.cdReady += bytes;
+}
+
+std::string MakeKstFolder(const std::string& folder) {
+  std::string name;
+  if (plat::TempFileName(WithOneBackslash(folder), "KST", &name) == 0) return "";
+  // The unique file's name becomes the folder's.
+  if (!plat::DeleteOneFile(name) || !plat::CreateFolder(name)) return "";
+  return WithOneBackslash(name);
+}
+
+bool CopyChecked(const RunState& s, const std::string& from, const std::string& to) {
+  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, from, to,
+                                                 ShellFlags(s) | plat::kShellNoConfirmation);
+  const int64_t size = plat::SizeOfPath(from);
+  if (code == 0 && size >= 0 && plat::SizeOfPath(to) == size) return true;
+  plat::DeleteOneFile(to);
+  return false;
+}
+
+BackupFigures Figures(RunState& s) {
+  int64_t totalSize, totalDone;
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    totalSize = s.run.list->totalSize;
+    totalDone = s.run.list->totalDone;
+  }
+  const int64_t elapsed = static_cast<int64_t>((plat::TickCount() - s.startTick) / 1000);
+  return FiguresAt(s.run.settings, totalSize, totalDone, s.disksDone, s.startTime, elapsed);
+}
+
+void AfterStep(RunState& s) {
+  if (s.run.saveFiles && s.run.saveFiles->autoSave) {
+    size_t count;
+    {
+      std::lock_guard<std::mutex> lock(s.run.list->mutex);
+      count = s.run.list->image.entries.size();
+    }
+    // A longer list cannot be saved; the person was told at Go.
+    if (count <= kMostSavedEntries) AutoSaveList(*s.run.list, *s.run.saveFiles, s.run.owner);
+  }
+  if (s.run.person.figures) s.run.person.figures(Figures(s));
+}
+
+}  // namespace kst

@@ -1,0 +1,286 @@
+#include "backup/backup_worker.h"
+
+#include <algorithm>
+
+#include "backup/backup_steps.h"
+#include "backup/backup_texts.h"
+#include "backup/verification.h"
+#include "frame/ask.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "split/join_batch.h"
+
+namespace kst {
+
+namespace {
+
+enum class Step { Ok, Stop, Fail };
+
+FileEntry EntryAt(RunState& s, size_t i) {
+  std::lock_guard<std::mutex> lock(s.run.list->mutex);
+  return s.run.list->image.entries[i];
+}
+
+void SetFlags(RunState& s, size_t i, bool copied, bool busy) {
+  std::lock_guard<std::mutex> lock(s.run.list->mutex);
+  s.run.list->image.entries[i].copied = copied;
+  s.run.list->image.entries[i].busy = busy;
+}
+
+// A split is recorded only once its bytes are on the disk, checked.
+void RecordSplit(RunState& s, size_t i, const std::string& path, int64_t size) {
+  SplitEntry split;
+  split.path = Padded(path, kListPathWidth);
+  split.size = size;
+  std::lock_guard<std::mutex> lock(s.run.list->mutex);
+  s.run.list->image.entries[i].splits.push_back(std::move(split));
+}
+
+int64_t CarriedOf(const FileEntry& e) {
+  int64_t carried = 0;
+  for (const SplitEntry& split : e.splits) carried += split.size;
+  return carried;
+}
+
+// Where the run writes a file of this name now, and the path it will have
+// on the disk (in the CD folder variant the folder is burned onto the CD).
+std::string WritePath(const RunState& s, const std::string& name) {
+  return (IsCdFolderRun(s.run.settings) ? s.cdFolder : s.run.settings.destination) + name;
+}
+
+// A write onto the disk failed: told, and the disk counts as full so that
+// the same bytes go onto the next one.
+Step DiskWriteFailed(RunState& s) {
+  Tell(s, 11, s.disk.holdsRunFiles ? 219 : 220);
+  if (!CloseDisk(s)) return Step::Stop;
+  return CheckPoint(*s.run.job) ? Step::Ok : Step::Stop;
+}
+
+Step CarryWhole(RunState& s, size_t i, const FileEntry& e) {
+  const std::string name = SplitBaseName(e.path);
+  if (!CopyChecked(s, Trimmed(e.path), WritePath(s, name))) return DiskWriteFailed(s);
+  RecordSplit(s, i, s.run.settings.destination + name, e.size);
+  Carried(s, e.size);
+  return Step::Ok;
+}
+
+Step SplitNotMade(RunState& s, SplitFailure why) {
+  if (why == SplitFailure::Stopped) return Step::Stop;
+  Tell(s, 990, 991);
+  return Step::Fail;
+}
+
+Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
+  const int k = static_cast<int>(e.splits.size()) + 1;
+  const std::string source = Trimmed(e.path), name = SplitBaseName(source);
+  if (k > kMostSplitsPerFile) {
+    Tell(s, kTextCannotGo, kTextTooManySplitsAtGo, source);
+    return Step::Fail;
+  }
+  SplitRequest r;
+  r.sourcePath = source;
+  r.first = CarriedOf(e) + 1;
+  r.last = std::min(r.first + room - 1, e.size);
+  r.buffSize = static_cast<uint32_t>(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
+  r.accounting = kAccountItem;
+  r.owner = s.run.owner;
+  r.replaceAgreed = true;  // the disk was accepted as it is; the temporary folder is the run's own
+  const int64_t bytes = r.last - r.first + 1;
+  const std::string target = WritePath(s, name + "." + SplitNumber(k));
+  SplitFailure why = SplitFailure::None;
+  if (bytes > s.run.settings.maxSizeToCopy) {
+    r.splitPath = target;
+    const bool written = WriteSplit(r, *s.run.job, s.run.progress, &why);
+    if (!written || plat::SizeOfPath(target) != bytes) {
+      plat::DeleteOneFile(target);
+      // The disk let it down: the same bytes go onto the next disk.
+      if (written || why == SplitFailure::ShortWrite || why == SplitFailure::SplitOpen)
+        return DiskWriteFailed(s);
+      return SplitNotMade(s, why);
+    }
+  } else {
+    r.splitPath = SplitName(s.run.settings.temporary, name, k);
+    const bool written = WriteSplit(r, *s.run.job, s.run.progress, &why);
+    if (!written) {
+      plat::DeleteOneFile(r.splitPath);
+      return SplitNotMade(s, why);
+    }
+    const bool copied = CopyChecked(s, r.splitPath, target);
+    plat::DeleteOneFile(r.splitPath);
+    if (!copied) return DiskWriteFailed(s);
+  }
+  RecordSplit(s, i, SplitName(s.run.settings.destination, name, k), bytes);
+  Carried(s, bytes);
+  return Step::Ok;
+}
+
+// The join batch goes with the file's last split, or onto the next disk
+// when it does not fit there.
+Step CarryBatch(RunState& s, const FileEntry& e) {
+  std::string batch;
+  if (!WriteJoinBatch(s.run.settings.temporary, Trimmed(e.path), static_cast<int>(e.splits.size()), &batch)) {
+    Tell(s, 990, kTextBatchFailed, Trimmed(e.path));
+    return Step::Fail;
+  }
+  const int64_t bytes = plat::SizeOfPath(batch);
+  for (;;) {
+    if (!DiskWithRoom(s)) return Step::Stop;
+    if (bytes > RoomLeft(s)) {
+      if (!CloseDisk(s)) return Step::Stop;
+      continue;
+    }
+    if (CopyChecked(s, batch, WritePath(s, SplitBaseName(batch)))) break;
+    const Step step = DiskWriteFailed(s);
+    if (step != Step::Ok) return step;
+  }
+  plat::DeleteOneFile(batch);
+  s.disk.holdsRunFiles = true;
+  if (IsCdFolderRun(s.run.settings)) {
+    s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;
+    s.cdReady += bytes;
+  }
+  return Step::Ok;
+}
+
+Step CarryFile(RunState& s, size_t i) {
+  for (;;) {
+    const FileEntry e = EntryAt(s, i);
+    if (!e.splits.empty() && CarriedOf(e) >= e.size) break;
+    if (!DiskWithRoom(s)) return Step::Stop;
+    const int64_t room = RoomLeft(s);
+    if (room <= 0) continue;  // full after all: never a piece of no bytes
+    const Step step = e.splits.empty() && e.size <= room ? CarryWhole(s, i, e) : CarryPiece(s, i, e, room);
+    if (step != Step::Ok) return step;
+    AfterStep(s);
+  }
+  // A file whose splits are all there (also one left so by an earlier run)
+  // is copied once its batch is carried too.
+  const FileEntry e = EntryAt(s, i);
+  if (s.run.settings.joinBatch && e.splits.size() > 1) {
+    const Step step = CarryBatch(s, e);
+    if (step != Step::Ok) return step;
+  }
+  SetFlags(s, i, true, false);
+  AfterStep(s);
+  return Step::Ok;
+}
+
+BackupOutcome CarryAll(RunState& s) {
+  for (size_t i = 0;; ++i) {
+    FileEntry e;
+    {
+      std::lock_guard<std::mutex> lock(s.run.list->mutex);
+      if (i >= s.run.list->image.entries.size()) break;
+      e = s.run.list->image.entries[i];
+    }
+    if (e.copied) continue;
+    if (!CheckPoint(*s.run.job)) return BackupOutcome::Aborted;
+    if (plat::SizeOfPath(Trimmed(e.path)) != e.size) {
+      Tell(s, kTextCannotGo, kTextSourceChanged, Trimmed(e.path));
+      return BackupOutcome::Failed;
+    }
+    SetFlags(s, i, false, true);
+    const Step step = CarryFile(s, i);
+    if (step == Step::Stop) return BackupOutcome::Aborted;
+    if (step == Step::Fail) return BackupOutcome::Failed;
+  }
+  return CloseDisk(s) ? BackupOutcome::Done : BackupOutcome::Aborted;
+}
+
+int Ask(const RunState& s, int style, int heading, const std::string& message) {
+  return AskUser(style, s.run.owner.window, GetText(heading), message, s.run.owner.boxRecord,
+                 s.run.owner.ownerRecord);
+}
+
+// Takes out the entries whose every split was verified safe. A temporary
+// entry's own split file goes too: it is safe on its disk now.
+void RemoveVerified(RunState& s) {
+  std::vector<std::string> redone;
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    std::vector<FileEntry>& entries = s.run.list->image.entries;
+    auto safe = [](const FileEntry& e) {
+      return e.copied && !e.splits.empty() &&
+             std::all_of(e.splits.begin(), e.splits.end(), [](const SplitEntry& x) { return x.safe; });
+    };
+    for (const FileEntry& e : entries)
+      if (e.temporary && safe(e)) redone.push_back(Trimmed(e.path));
+    entries.erase(std::remove_if(entries.begin(), entries.end(), safe), entries.end());
+    s.run.list->totalSize = SumOfSizes(entries);
+  }
+  for (const std::string& path : redone) plat::DeleteOneFile(path);
+}
+
+// The questions at the end of a carried list: verify, then tidy the list.
+void EndQuestions(RunState& s, BackupResult* result) {
+  const int verify = Ask(s, kAskYesNoCancel, 221, GetText(222));
+  if (verify == kAnswerCancel) return;  // more files to add; verify later
+  if (verify == kAnswerYes) {
+    const VerifyOutcome outcome = VerifyAll(s, &result->redo);
+    // Splits redone before a stop are listed all the same: they get a new
+    // temporary folder so that the next run may carry them.
+    if (result->redo > 0) {
+      const std::string folder = MakeKstFolder(s.run.settings.temporary);
+      if (folder.empty()) {
+        Tell(s, 230, kTextNoKstFolder, s.run.settings.temporary);
+      } else {
+        PlayAlert();
+        Ask(s, kAskOk, 226, Txt(227) + "\r\n" + Txt(228) + "\r\n" + Txt(229));
+        s.run.settings.temporary = folder;
+        SetFolders(*s.run.list, s.run.settings.destination, folder);
+        result->newTemporary = folder;
+        if (s.run.person.temporaryChosen) s.run.person.temporaryChosen(folder);
+      }
+    }
+    if (outcome == VerifyOutcome::Aborted) {
+      result->outcome = BackupOutcome::Aborted;
+      return;
+    }
+  }
+  if (Ask(s, kAskYesNo, 251, GetText(252)) == kAnswerYes) RemoveVerified(s);
+  AfterStep(s);
+}
+
+int64_t SecondsOfDay() {
+  const plat::LocalTime t = plat::Now();
+  return t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+}  // namespace
+
+BackupResult RunBackup(BackupRun run) {
+  BackupResult result;
+  run.settings.destination = WithOneBackslash(run.settings.destination);
+  run.settings.temporary = WithOneBackslash(run.settings.temporary);
+  RunState s;
+  s.run = std::move(run);
+  const ListImage image = Snapshot(*s.run.list);
+  if (const GoRefusal refusal = CheckAtGo(s.run.settings, image)) {
+    TellRefusal(refusal, s.run.owner);
+    return result;
+  }
+  if (s.run.saveFiles && s.run.saveFiles->autoSave && image.entries.size() > kMostSavedEntries)
+    Tell(s, 195, kTextTooManyForAutoSave);
+  SetFolders(*s.run.list, s.run.settings.destination, s.run.settings.temporary);
+  ClearBusyFlags(*s.run.list);  // a list saved while a run went
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    s.run.list->totalDone = 0;
+    for (const FileEntry& e : s.run.list->image.entries)
+      for (const SplitEntry& split : e.splits) s.run.list->totalDone += split.size;
+  }
+  s.autoErase = s.run.settings.autoErase;
+  s.startTick = plat::TickCount();
+  s.startTime = SecondsOfDay();
+  AfterStep(s);
+  result.outcome = CarryAll(s);
+  ClearBusyFlags(*s.run.list);
+  if (result.outcome == BackupOutcome::Done) EndQuestions(s, &result);
+  ClearBusyFlags(*s.run.list);
+  result.figures = Figures(s);
+  if (s.run.person.figures) s.run.person.figures(result.figures);
+  return result;
+}
+
+}  // namespace kst

@@ -1,0 +1,178 @@
+// Whole Split &/Or Copy runs on the emulated floppy in A:: a stack of
+// disks kept in host folders (a full disk's files are moved out of A: to
+// the stack when the run asks for a new one, and moved back in when the
+// verification asks for one), a person who answers every prompt and box
+// from a script, and the run's folders and source files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "backup/backup_worker.h"
+#include "backup/save_list.h"
+#include "backup/transport_list.h"
+#include "frame/ask.h"
+#include "frame/language_files.h"
+#include "frame/platform/emulation.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "tests/support/test_env.h"
+
+namespace backuptest {
+
+namespace fs = std::filesystem;
+
+// A box the run showed: heading and message as shown.
+struct Box {
+  int style;
+  std::string heading, message;
+};
+
+struct Scenario {
+  Scenario() {
+    kst::LoadBuiltInTexts();
+    testenv::PrepareFloppy();
+    floppy = plat::EmuHostPath("A:\\");
+    stack = plat::EmuHostPath(scratch.Path("stack"));
+    fs::create_directories(stack);
+    plat::CreateFolder(scratch.Path("src"));
+    plat::CreateFolder(scratch.Path("tmp"));
+    settings.destination = "A:\\";
+    settings.temporary = scratch.Path("tmp");
+    settings.diskSize = 1457664;
+    kst::SetAskHandler([this](const kst::AskRequest& r) {
+      boxes.push_back({r.style, r.heading, r.message});
+      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
+      for (const auto& [id, answer] : answers)
+        if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
+      return static_cast<int>(r.style == kst::kAskYesNo ? kst::kAnswerNo : kst::kAnswerCancel);
+    });
+    person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) { return InsertDisk(p, erase); };
+    person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool* erase) {
+      notEmpty.push_back(p);
+      if (onNotEmpty) return onNotEmpty(p, erase);
+      return kst::PromptAnswer::Closed;
+    };
+    person.figures = [this](const kst::BackupFigures& f) { figures = f; };
+  }
+  ~Scenario() {
+    kst::SetAskHandler(nullptr);
+    plat::EmuClearFaults();
+    testenv::ReleaseFloppy();
+  }
+  Scenario(const Scenario&) = delete;
+
+  std::string Source(const std::string& name, size_t size, uint32_t seed) {
+    const std::string path = scratch.Path("src\\" + name);
+    sources[name] = testenv::PatternBytes(size, seed);
+    testenv::WriteFile(path, sources[name]);
+    kst::AddToTransportList(list, path, static_cast<int64_t>(size));
+    return path;
+  }
+
+  // Moves what A: holds onto stack disk n (from 1), or back.
+  void PutAway(int n) {
+    const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
+    fs::create_directories(disk);
+    for (const auto& e : fs::directory_iterator(floppy)) fs::rename(e.path(), disk / e.path().filename());
+  }
+  void Insert(int n) {
+    for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(n))))
+      fs::rename(e.path(), fs::path(floppy) / e.path().filename());
+    inDrive = n;
+  }
+  bool FloppyEmpty() const { return fs::is_empty(floppy); }
+
+  // New disk: a full disk goes onto the stack, an empty one goes in.
+  // Verifying: the disk in the drive goes back, the next of verifyOrder goes in.
+  kst::PromptAnswer InsertDisk(const kst::DiskPrompt& p, bool* erase) {
+    prompts.push_back(p);
+    if (onPrompt) {
+      const kst::PromptAnswer a = onPrompt(p, erase);
+      if (a != kst::PromptAnswer::Go) return a;
+    }
+    if (!p.verifying) {
+      if (inDrive > 0) PutAway(inDrive);
+      else if (!FloppyEmpty()) PutAway(++filled);
+      inDrive = 0;
+      return kst::PromptAnswer::Go;
+    }
+    if (inDrive == 0 && !FloppyEmpty()) inDrive = ++filled;
+    if (inDrive > 0) PutAway(inDrive);
+    inDrive = 0;
+    if (nextVerify >= verifyOrder.size()) return kst::PromptAnswer::Closed;
+    Insert(verifyOrder[nextVerify++]);
+    return kst::PromptAnswer::Go;
+  }
+
+  kst::BackupResult Run() {
+    job.keepGoing = true;
+    kst::BackupRun run;
+    run.settings = settings;
+    run.list = &list;
+    run.saveFiles = &saveFiles;
+    run.job = &job;
+    run.person = person;
+    run.progress = &progress;
+    kst::BackupResult r = kst::RunBackup(run);
+    if (!FloppyEmpty() && inDrive == 0) inDrive = ++filled;  // the last disk
+    if (inDrive > 0) PutAway(inDrive);
+    inDrive = 0;
+    return r;
+  }
+
+  // name -> size of the files on stack disk n.
+  std::map<std::string, int64_t> Disk(int n) const {
+    std::map<std::string, int64_t> files;
+    const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
+    if (fs::exists(disk))
+      for (const auto& e : fs::recursive_directory_iterator(disk))
+        if (e.is_regular_file()) files[fs::relative(e.path(), disk).string()] = static_cast<int64_t>(e.file_size());
+    return files;
+  }
+  std::string DiskFile(int n, const std::string& name) const {
+    return testenv::ReadFile(plat::EmuWindowsPath((fs::path(stack) / ("disk" + std::to_string(n)) / name).string()));
+  }
+  std::vector<int64_t> SplitSizes(size_t entry) {
+    std::vector<int64_t> sizes;
+    const kst::ListImage image = kst::Snapshot(list);
+    for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
+    return sizes;
+  }
+  // Boxes shown under the heading of text id.
+  std::vector<Box> BoxesUnder(int heading) const {
+    std::vector<Box> found;
+    for (const Box& b : boxes)
+      if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
+    return found;
+  }
+  std::string Text(int id) const { return kst::Trimmed(kst::GetText(id)); }
+
+  testenv::ScratchFolder scratch;
+  std::string floppy, stack;
+  std::map<std::string, std::string> sources;
+  kst::TransportList list;
+  kst::SaveListFiles saveFiles;
+  kst::JobControl job;
+  kst::ProgressSink progress;
+  kst::RunSettings settings;
+  kst::BackupPerson person;
+  kst::BackupFigures figures;
+  std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
+  std::vector<Box> boxes;
+  std::vector<kst::DiskPrompt> prompts;
+  std::vector<kst::NotEmptyPrompt> notEmpty;
+  std::function<kst::PromptAnswer(const kst::DiskPrompt&, bool*)> onPrompt;
+  std::function<kst::PromptAnswer(const kst::NotEmptyPrompt&, bool*)> onNotEmpty;
+  std::vector<int> verifyOrder;
+  size_t nextVerify = 0;
+  int filled = 0;   // disks put onto the stack
+  int inDrive = 0;  // the stack disk in A: now, 0 for a new one
+};
+
+}  // namespace backuptest

@@ -1,0 +1,293 @@
+// Whole backup runs onto emulated 1.44 MB floppies: how files are cut to
+// the room of each disk, what every disk holds, the save list files the
+// run leaves, and the disk prompts with Auto Erase.
+#include <gtest/gtest.h>
+
+#include "backup/backup_worker.h"
+#include "backup/save_list.h"
+#include "split/join_batch.h"
+#include "tests/backup/backup_scenario_support.h"
+#include "tests/backup/backup_test_support.h"
+
+namespace {
+
+using backuptest::Scenario;
+namespace fs = std::filesystem;
+using Files = std::map<std::string, int64_t>;
+
+TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
+  // Through the temporary folder, and written straight onto the disk.
+  for (int64_t maxSizeToCopy : {int64_t{10485760}, int64_t{0}}) {
+    SCOPED_TRACE(maxSizeToCopy);
+    Scenario sc;
+    sc.Source("big.bin", 3000000, 7);
+    sc.settings.maxSizeToCopy = maxSizeToCopy;
+    const kst::BackupResult r = sc.Run();
+    EXPECT_EQ(r.outcome, kst::BackupOutcome::Done);
+    EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664, 84672}));
+    const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 3).size());
+    EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
+    EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
+    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", batch}}));
+    EXPECT_EQ(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003"),
+              sc.sources["big.bin"]);
+    const kst::ListImage list = kst::Snapshot(sc.list);
+    EXPECT_TRUE(list.entries[0].copied);
+    EXPECT_FALSE(list.entries[0].busy);
+    EXPECT_EQ(kst::Trimmed(list.entries[0].splits[2].path), "A:\\big.bin.003");
+    EXPECT_EQ(r.figures.disksDone, 3);
+    EXPECT_EQ(r.figures.disksLeft, 0);
+    EXPECT_EQ(r.figures.numberOfDisks, 3);
+    EXPECT_TRUE(testenv::ReadFile(sc.scratch.Path("tmp\\big.bin.001")).empty());  // nothing left behind
+    // No more than three disks were asked for, and the verification was offered.
+    EXPECT_EQ(sc.prompts.size(), 3u);
+    EXPECT_EQ(sc.BoxesUnder(221).size(), 1u);
+  }
+}
+
+TEST(BackupWorker, ThreeFilesFillTheDisksAndBothSaveFilesHoldTheFinishedList) {
+  Scenario sc;
+  const std::string small = sc.Source("small.bin", 300000, 1);
+  const std::string big = sc.Source("big.bin", 3000000, 2);
+  const std::string mid = sc.Source("mid.bin", 700000, 3);
+  sc.saveFiles.names[0] = sc.scratch.Path("list1.kst");
+  sc.saveFiles.names[1] = sc.scratch.Path("list2.kst");
+  sc.saveFiles.autoSave = true;
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first split.
+  const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 3).size());
+  EXPECT_EQ(sc.Disk(1), (Files{{"small.bin", 300000}, {"big.bin.001", 1157632}}));
+  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
+  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"mid.bin", 700000}}));
+  EXPECT_EQ(sc.DiskFile(1, "small.bin"), sc.sources["small.bin"]);
+  EXPECT_EQ(sc.DiskFile(3, "mid.bin"), sc.sources["mid.bin"]);
+  // The last two saves are of the same finished list: both files hold it.
+  const std::string temp = sc.scratch.Path("tmp") + "\\";
+  backuptest::Bytes expected;
+  expected.Header(3, 525 + 3 * 275 + 5 * 270, "A:\\", temp)
+      .File(small, 300000, 1, 1, 0, 0).Split("A:\\small.bin", 300000, 0, 0)
+      .File(big, 3000000, 3, 1, 0, 0).Split("A:\\big.bin.001", 1157632, 0, 0)
+      .Split("A:\\big.bin.002", 1457664, 0, 0).Split("A:\\big.bin.003", 384704, 0, 0)
+      .File(mid, 700000, 1, 1, 0, 0).Split("A:\\mid.bin", 700000, 0, 0);
+  EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[0]), expected.data);
+  EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[1]), expected.data);
+  EXPECT_TRUE(sc.saveFiles.lastSaveOk[0] && sc.saveFiles.lastSaveOk[1]);
+}
+
+TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
+  // Aborted at the prompt for disk 2; the list saved then is loaded and
+  // the run carries the rest, busy flags cleared, nothing carried twice.
+  Scenario sc;
+  sc.Source("big.bin", 3000000, 4);
+  sc.saveFiles.names[0] = sc.scratch.Path("list1.kst");
+  sc.saveFiles.names[1] = sc.scratch.Path("list2.kst");
+  sc.saveFiles.autoSave = true;
+  sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+    return p.disk == 2 && sc.job.keepGoing && sc.prompts.size() == 2 ? kst::PromptAnswer::Closed
+                                                                    : kst::PromptAnswer::Go;
+  };
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
+  EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].busy);
+  const int last = sc.saveFiles.lastAutoSaved;
+  kst::TransportList loaded;
+  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, last, false, {}));
+  EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
+  kst::ReplaceList(sc.list, kst::Snapshot(loaded));
+  sc.onPrompt = nullptr;
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664, 84672}));
+  EXPECT_EQ(sc.Disk(2).count("big.bin.002"), 1u);
+  EXPECT_EQ(sc.Disk(2).count("big.bin.001"), 0u);
+}
+
+TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
+  // The first file leaves 99840 free bytes, 160 below the margin: the
+  // second file starts the next disk, no piece of no (or fewer) bytes is cut.
+  Scenario sc;
+  sc.Source("one.bin", 1357664, 31);
+  sc.Source("two.bin", 1000, 32);
+  sc.settings.margin = 100000;
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.Disk(1), (Files{{"one.bin", 1357664}}));
+  EXPECT_EQ(sc.Disk(2), (Files{{"two.bin", 1000}}));
+  EXPECT_EQ(sc.SplitSizes(1), (std::vector<int64_t>{1000}));
+}
+
+TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
+  // The last split fills the disk to the byte: the batch needs one more disk.
+  Scenario sc;
+  sc.Source("big.bin", 2 * 1457664, 5);
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
+  EXPECT_EQ(sc.Disk(3).count("big.bin.BAT"), 1u);
+  EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
+  // A list whose splits are all there but not copied: only the batch goes.
+  kst::ListImage image = kst::Snapshot(sc.list);
+  image.entries[0].copied = false;
+  kst::ReplaceList(sc.list, image);
+  sc.filled = 0;
+  sc.stack = plat::EmuHostPath(sc.scratch.Path("stack2"));
+  fs::create_directories(sc.stack);
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.BAT", static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2).size())}}));
+  EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
+}
+
+TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
+  Scenario sc;
+  sc.Source("big.bin", 2000000, 6);
+  sc.settings.destination = "A:\\backup";  // made once the disk is erased
+  sc.settings.autoErase = true;
+  testenv::WriteFile("A:\\old.txt", "old");
+  plat::CreateFolder("A:\\keep");
+  testenv::WriteFile("A:\\keep\\x.txt", "x");
+  // For disk 2 the person leaves disk 1 in the drive first: it holds split 1.
+  sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool*) {
+    sc.prompts.push_back(p);
+    if (sc.prompts.size() == 3) sc.PutAway(++sc.filled);
+    return kst::PromptAnswer::Go;
+  };
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.BoxesUnder(230).size(), 1u);
+  EXPECT_EQ(sc.BoxesUnder(230)[0].message, sc.Text(1116));
+  // Disk 1: the old content gone, the split in the folder with one backslash.
+  EXPECT_EQ(sc.Disk(1), (Files{{"backup/big.bin.001", 1457664}}));
+  EXPECT_FALSE(fs::exists(fs::path(sc.stack) / "disk1" / "keep"));
+  EXPECT_EQ(sc.Disk(2).count("backup/big.bin.002"), 1u);
+  EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[0].path), "A:\\backup\\big.bin.001");
+}
+
+TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
+  struct Case {
+    kst::PromptAnswer answer;
+    int abortAnswer;  // to the abort question
+    kst::BackupOutcome outcome;
+    int64_t firstSplit;  // 0: none
+  } cases[] = {{kst::PromptAnswer::Go, 0, kst::BackupOutcome::Done, 1457664 - 512},
+               {kst::PromptAnswer::Closed, 0, kst::BackupOutcome::Aborted, 0},
+               {kst::PromptAnswer::Abort, kst::kAnswerYes, kst::BackupOutcome::Aborted, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    Scenario sc;
+    sc.Source("big.bin", 2000000, 8);
+    sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool* erase) {
+      if (!sc.prompts.empty()) return sc.InsertDisk(p, erase);
+      sc.prompts.push_back(p);
+      testenv::WriteFile("A:\\old.txt", "old");  // the first disk is not empty
+      return kst::PromptAnswer::Go;
+    };
+    sc.answers = {{31, c.abortAnswer}};
+    sc.onNotEmpty = [&](const kst::NotEmptyPrompt&, bool*) { return c.answer; };
+    EXPECT_EQ(sc.Run().outcome, c.outcome);
+    ASSERT_FALSE(sc.notEmpty.empty());
+    EXPECT_EQ(sc.notEmpty[0].files, 1);
+    EXPECT_EQ(sc.notEmpty[0].freeBytes, 1457664 - 512);
+    if (c.firstSplit) EXPECT_EQ(sc.SplitSizes(0)[0], c.firstSplit);
+    else EXPECT_TRUE(sc.SplitSizes(0).empty());
+    EXPECT_EQ(testenv::ReadFile(sc.scratch.Path("stack\\disk1\\old.txt")).empty(), false);
+  }
+}
+
+TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
+  Scenario sc;
+  const std::string big = sc.Source("big.bin", 3000000, 10);
+  plat::CreateFolder(sc.scratch.Path("cd"));
+  plat::EmuMapDrive('D', plat::EmulatedDrive{plat::EmuHostPath(sc.scratch.Path("cd")), plat::kDriveCdRom});
+  sc.settings.destination = "D:\\";
+  sc.settings.diskSize = kst::kFirstCdSize;
+  sc.settings.margin = 10000;
+  sc.person.cdSize = [](int64_t* size) {
+    EXPECT_EQ(*size, kst::kFirstCdSize);
+    *size = 2097152;
+    return kst::PromptAnswer::Go;
+  };
+  std::vector<kst::FilesReadyPrompt> ready;
+  std::vector<Files> burned;
+  sc.person.filesReady = [&](const kst::FilesReadyPrompt& p) {
+    ready.push_back(p);
+    Files files;
+    for (const auto& e : fs::directory_iterator(plat::EmuHostPath(p.folder)))
+      files[e.path().filename().string()] = static_cast<int64_t>(e.file_size());
+    burned.push_back(files);
+    return kst::PromptAnswer::Go;
+  };
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  plat::EmuUnmapDrive('D');
+  const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 2).size());
+  ASSERT_EQ(ready.size(), 2u);
+  EXPECT_EQ(ready[1].cd, 2);
+  EXPECT_EQ(ready[1].bytesReady, 902848 + batch);
+  EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
+  EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}}));
+  EXPECT_TRUE(sc.prompts.empty());
+  EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
+  EXPECT_TRUE(fs::is_empty(plat::EmuHostPath(sc.scratch.Path("tmp"))));  // each CD's folder deleted
+}
+
+TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
+  Scenario sc;
+  const std::string big = sc.Source("big.bin", 3000000, 9);
+  plat::EmuMapDrive('D', plat::EmulatedDrive{sc.floppy + "_d", plat::kDriveRemovable});
+  struct Case {
+    const char* what;
+    std::function<void(kst::RunSettings&, kst::ListImage&)> change;
+    int heading, message;  // 0: accepted
+  } cases[] = {
+      {"margin 10%", [](auto& s, auto&) { s.margin = 145766; }, 0, 0},
+      {"margin above 10%", [](auto& s, auto&) { s.margin = 145767; }, 163, 1114},
+      {"negative margin", [](auto& s, auto&) { s.margin = -1; }, 163, 1114},
+      {"no disk size", [](auto& s, auto&) { s.diskSize = 0; }, 163, 1114},
+      {"fixed destination", [&](auto& s, auto&) { s.destination = sc.scratch.Path("x"); }, 159, 160},
+      {"temporary on removable", [](auto& s, auto&) { s.temporary = "D:\\"; }, 156, 157},
+      {"temporary on destination", [](auto& s, auto&) { s.temporary = "A:\\tmp"; }, 156, 1108},
+      {"temporary missing", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("none"); }, 156, 1115},
+      {"file in temporary", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("src"); }, 165, 166},
+      {"file on destination", [](auto&, auto& l) { l.entries[0].path = "A:\\big.bin"; }, 1119, 1109},
+      {"same names", [&](auto&, auto& l) { l.entries.push_back(l.entries[0]);
+                                           l.entries[1].path = sc.scratch.Path("BIG.BIN"); }, 1119, 1111},
+      {"size changed", [](auto&, auto& l) { l.entries[0].size = 5; }, 1119, 1112},
+      {"1000 splits", [](auto& s, auto&) { s.diskSize = 3000; }, 1119, 1113},
+      {"999 splits", [](auto& s, auto&) { s.diskSize = 3004; }, 0, 0},
+      {"long path", [](auto& s, auto&) { s.destination = "A:\\" + std::string(250, 'd'); }, 1119, 1110},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    kst::RunSettings s = sc.settings;
+    kst::ListImage l = kst::Snapshot(sc.list);
+    c.change(s, l);
+    const kst::GoRefusal r = kst::CheckAtGo(s, l);
+    EXPECT_EQ(r.heading, c.heading);
+    EXPECT_EQ(r.message, c.message);
+  }
+  plat::EmuUnmapDrive('D');
+  // A refused run writes nothing and tells why.
+  sc.settings.margin = 145767;
+  EXPECT_EQ(sc.Run().outcome, kst::BackupOutcome::Refused);
+  EXPECT_TRUE(sc.prompts.empty());
+  EXPECT_EQ(sc.BoxesUnder(163).size(), 1u);
+}
+
+TEST(BackupWorker, FiguresCountDisksAndTime) {
+  kst::RunSettings settings;  // 1457664-byte disks, no margin
+  struct Case {
+    int64_t total, done, disksDone, elapsed;
+    int64_t disksLeft, timeLeft, eta;
+  } cases[] = {{3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
+               {3000000, 1457664, 1, 100, 2, 200, 3600 + 300},  // then the pace so far
+               {3000000, 3000000, 3, 300, 0, 0, 3600 + 300},
+               {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
+  for (const Case& c : cases) {
+    const kst::BackupFigures f = kst::FiguresAt(settings, c.total, c.done, c.disksDone, 3600, c.elapsed);
+    EXPECT_EQ(f.disksLeft, c.disksLeft) << c.done;
+    EXPECT_EQ(f.timeLeft, c.timeLeft) << c.done;
+    EXPECT_EQ(f.eta, c.eta) << c.done;
+  }
+  EXPECT_EQ(kst::NumberOfDisks(3000000, 1457664, 0), 3);
+  EXPECT_EQ(kst::NumberOfDisks(2 * 1457664, 1457664, 0), 2);
+  EXPECT_EQ(kst::NumberOfDisks(1, 100, 100), -1);
+  EXPECT_EQ(kst::WithOneBackslash("A:\\backup"), "A:\\backup\\");
+  EXPECT_EQ(kst::WithOneBackslash("A:\\backup\\\\  "), "A:\\backup\\");
+  EXPECT_EQ(kst::WithOneBackslash("A:"), "A:\\");
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The verification of a backup run: disks fed back in any order, a
+// flipped byte found at its exact position, the split cut again as a
+// temporary entry that a second run carries and verifies safe.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "backup/backup_worker.h"
+#include "tests/backup/backup_scenario_support.h"
+
+namespace {
+
+using backuptest::Scenario;
+namespace fs = std::filesystem;
+
+void FlipByte(const std::string& hostFile, size_t offset) {
+  std::fstream f(hostFile, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekg(static_cast<std::streamoff>(offset));
+  char c = 0;
+  f.get(c);
+  f.seekp(static_cast<std::streamoff>(offset));
+  f.put(static_cast<char>(c ^ 0x5A));
+}
+
+std::vector<std::string> HostNames(const std::string& hostFolder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(hostFolder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Verification, FlippedByteOnDisk2IsRedoneThenCarriedAndVerifiedSafe) {
+  Scenario sc;
+  sc.Source("big.bin", 3000000, 11);
+  sc.answers = {{221, kst::kAnswerYes}, {251, kst::kAnswerNo}};
+  sc.verifyOrder = {3, 1, 2};
+  sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+    if (p.verifying && p.disk == 1) {
+      FlipByte(sc.stack + "/disk2/big.bin.002", 1000);
+      // A file of a split's name in the temporary folder: the copies taken
+      // for the comparison must neither replace nor delete it.
+      testenv::WriteFile(sc.scratch.Path("tmp\\big.bin.001"), "mine");
+    }
+    return kst::PromptAnswer::Go;
+  };
+  const kst::BackupResult first = sc.Run();
+  ASSERT_EQ(first.outcome, kst::BackupOutcome::Done);
+  // The verification's prompts: no Auto Erase box, the splits still to read.
+  ASSERT_EQ(sc.prompts.size(), 6u);
+  EXPECT_TRUE(sc.prompts[3].verifying);
+  EXPECT_FALSE(sc.prompts[3].eraseShown);
+  EXPECT_EQ(sc.prompts[3].message, sc.Text(223) + " A:" + sc.Text(224) + " 3" + sc.Text(225));
+  EXPECT_EQ(sc.prompts[5].toGo, 1);
+  ASSERT_EQ(sc.BoxesUnder(240).size(), 1u);
+  EXPECT_EQ(sc.BoxesUnder(240)[0].message,
+            sc.Text(241) + " 1001" + sc.Text(242) + " A:\\big.bin.002" + sc.Text(243));
+  EXPECT_EQ(sc.BoxesUnder(235)[0].message, sc.Text(233) + " 1" + sc.Text(234));
+  EXPECT_EQ(sc.BoxesUnder(226).size(), 1u);
+  EXPECT_EQ(first.redo, 1);
+  kst::ListImage list = kst::Snapshot(sc.list);
+  ASSERT_EQ(list.entries.size(), 2u);
+  const std::vector<std::pair<bool, bool>> flags = {{true, true}, {false, true}, {true, true}};
+  for (size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(list.entries[0].splits[k].safe, flags[k].first) << k;
+    EXPECT_EQ(list.entries[0].splits[k].copied, flags[k].second) << k;
+  }
+  EXPECT_FALSE(list.entries[0].busy);
+  const kst::FileEntry& redo = list.entries[1];
+  EXPECT_TRUE(redo.temporary);
+  EXPECT_EQ(kst::Trimmed(redo.path), sc.scratch.Path("tmp\\big.bin.002"));
+  EXPECT_EQ(testenv::ReadFile(kst::Trimmed(redo.path)), sc.sources["big.bin"].substr(1457664, 1457664));
+  // A new temporary folder, and no verification copy left behind.
+  const std::string temp = sc.scratch.Path("tmp") + "\\";
+  ASSERT_EQ(first.newTemporary.rfind(temp + "KST", 0), 0u);
+  EXPECT_EQ(first.newTemporary.back(), '\\');
+  EXPECT_EQ(HostNames(plat::EmuHostPath(sc.scratch.Path("tmp"))),
+            (std::vector<std::string>{first.newTemporary.substr(temp.size(), first.newTemporary.size() - temp.size() - 1),
+                                      "big.bin.001", "big.bin.002"}));
+  EXPECT_EQ(testenv::ReadFile(sc.scratch.Path("tmp\\big.bin.001")), "mine");
+  EXPECT_EQ(kst::Trimmed(list.temporary), first.newTemporary);
+
+  // The second run carries only the temporary entry, and verifies it. The
+  // split it replaces is on that disk too (same name): the person is asked
+  // about it once and says No; it is not redone again.
+  sc.settings.temporary = first.newTemporary;
+  sc.answers = {{221, kst::kAnswerYes}, {236, kst::kAnswerNo}, {251, kst::kAnswerYes}};
+  sc.onPrompt = nullptr;
+  sc.verifyOrder = {4};
+  sc.nextVerify = 0;
+  sc.boxes.clear();
+  const kst::BackupResult second = sc.Run();
+  ASSERT_EQ(second.outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(second.redo, 0);
+  EXPECT_EQ(sc.Disk(4), (std::map<std::string, int64_t>{{"big.bin.002", 1457664}}));
+  EXPECT_EQ(sc.DiskFile(4, "big.bin.002"), sc.sources["big.bin"].substr(1457664, 1457664));
+  ASSERT_EQ(sc.BoxesUnder(236).size(), 1u);
+  EXPECT_EQ(sc.BoxesUnder(236)[0].message,
+            sc.Text(237) + " A:\\big.bin.002" + sc.Text(238) + " " + sc.Text(192) + sc.Text(239));
+  EXPECT_TRUE(sc.BoxesUnder(240).empty());
+  // Yes to removing what is safe: the carried temporary entry goes.
+  list = kst::Snapshot(sc.list);
+  ASSERT_EQ(list.entries.size(), 1u);
+  EXPECT_FALSE(list.entries[0].temporary);
+  EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
+}
+
+TEST(Verification, FileCarriedWholeThatDiffersIsCarriedAgainNextRun) {
+  // Compared through a copy in the temporary folder, and in place on the disk.
+  for (int64_t maxSizeToCopy : {int64_t{300000}, int64_t{299999}}) {
+    SCOPED_TRACE(maxSizeToCopy);
+    Scenario sc;
+    sc.Source("small.bin", 300000, 12);
+    sc.settings.maxSizeToCopy = maxSizeToCopy;
+    sc.answers = {{221, kst::kAnswerYes}, {251, kst::kAnswerYes}};
+    sc.verifyOrder = {1};
+    sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+      if (p.verifying) FlipByte(sc.floppy + "/small.bin", 299999);
+      return kst::PromptAnswer::Go;
+    };
+    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+    ASSERT_EQ(sc.BoxesUnder(240).size(), 1u);
+    EXPECT_EQ(sc.BoxesUnder(240)[0].message,
+              sc.Text(241) + " 300000" + sc.Text(242) + " A:\\small.bin" + sc.Text(243));
+    const kst::ListImage list = kst::Snapshot(sc.list);
+    ASSERT_EQ(list.entries.size(), 1u);  // not removed: it is not safe
+    EXPECT_FALSE(list.entries[0].copied);
+    EXPECT_TRUE(list.entries[0].splits.empty());
+    EXPECT_EQ(sc.BoxesUnder(235)[0].message, sc.Text(233) + " 1" + sc.Text(234));
+  }
+}
+
+TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedone) {
+  // Splits 1 and 2 differ. A full list takes split 1's redo only; a redo
+  // that cannot be written ends the run with nothing listed.
+  struct Case {
+    size_t capacity;
+    bool writeFails;
+    int heading, message;
+    int64_t redo;
+    kst::BackupOutcome outcome;
+  } cases[] = {{2, false, 249, 250, 1, kst::BackupOutcome::Done},
+               {256, true, 247, 248, 0, kst::BackupOutcome::Aborted}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heading);
+    Scenario sc;
+    sc.Source("big.bin", 3000000, 14);
+    sc.list.capacity = c.capacity;
+    sc.answers = {{221, kst::kAnswerYes}};
+    sc.verifyOrder = {1, 2, 3};
+    sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+      if (p.verifying && p.disk == 1) {
+        FlipByte(sc.stack + "/disk1/big.bin.001", 5);
+        FlipByte(sc.stack + "/disk2/big.bin.002", 5);
+      }
+      if (p.verifying && p.disk == 3 && c.writeFails) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "tmp\\big.bin.001");
+      return kst::PromptAnswer::Go;
+    };
+    const kst::BackupResult r = sc.Run();
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.redo, c.redo);
+    ASSERT_EQ(sc.BoxesUnder(c.heading).size(), 1u);
+    std::string message = sc.Text(c.message);
+    if (c.heading == 249) message += " 2";
+    EXPECT_EQ(sc.BoxesUnder(c.heading)[0].message, message);
+    EXPECT_EQ(kst::Snapshot(sc.list).entries.size(), static_cast<size_t>(1 + c.redo));
+    EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
+  }
+}
+
+TEST(Verification, NoToTheQuestionSkipsTheVerificationAndCancelEndsAtOnce) {
+  struct Case {
+    int verify;
+    size_t endQuestions;  // boxes under 251
+  } cases[] = {{kst::kAnswerNo, 1}, {kst::kAnswerCancel, 0}};
+  for (const Case& c : cases) {
+    Scenario sc;
+    sc.Source("small.bin", 1000, 13);
+    sc.answers = {{221, c.verify}};
+    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+    EXPECT_EQ(sc.prompts.size(), 1u);
+    EXPECT_EQ(sc.BoxesUnder(251).size(), c.endQuestions);
+  }
+}
+
+}  // namespace

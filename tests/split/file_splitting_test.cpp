@@ -91,7 +91,7 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     ScriptedPerson person({c.answer});
     auto result = Run();
     const size_t questions = c.named < 0 ? 0 : 1;
-    EXPECT_EQ(std::count_if(person.asked.begin(), person.asked.end(),
+    ASSERT_EQ(std::count_if(person.asked.begin(), person.asked.end(),
                             [](const kst::AskRequest& r) { return r.style == kst::kAskYesNo; }),
               questions);
     if (questions) {

@@ -73,7 +73,8 @@ TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
 
 TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
-  for (const std::string& folder : {scratch.Path("in"), "\"" + Slashed(scratch.Path("in")) + "/\"", scratch.Path("out")}) {
+  const std::string quotedIn = "\"" + Slashed(scratch.Path("in")) + "/\"";
+  for (const std::string& folder : {scratch.Path("in"), quotedIn, scratch.Path("out")}) {
     SCOPED_TRACE(folder);
     const bool same = folder != scratch.Path("out");
     form.same = true;

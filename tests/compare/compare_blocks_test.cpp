@@ -1,10 +1,6 @@
-// The block comparison: outcomes and positions at the buffer's edges, start
-// positions of their own in each file, beyond 4 GB, failed reads, the bar,
-// abort and pause.
 #include <gtest/gtest.h>
 
 #include <thread>
-#include <tuple>
 
 #include "compare/compare_blocks.h"
 #include "frame/clock_counters.h"
@@ -20,10 +16,8 @@ using testenv::WriteFile;
 
 struct CompareBlocksTest : ::testing::Test {
   // Through a 1000-byte buffer.
-  kst::CompareResult Compare(int64_t count, int64_t firstStart = 1, int64_t secondStart = 1,
-                             kst::ProgressSink* bar = nullptr) {
-    kst::CompareRequest r{first, second, firstStart, secondStart, count, 1000, kst::kClockComparing};
-    return kst::CompareBlocks(r, running.job, bar);
+  kst::CompareResult Compare(int64_t count, kst::ProgressSink* bar = nullptr) {
+    return kst::CompareBlocks({first, second, 1, 1, count, 1000, kst::kClockComparing}, running.job, bar);
   }
   testenv::ScratchFolder scratch;
   std::string first = scratch.Path("original.bin"), second = scratch.Path("copy.bin");
@@ -54,12 +48,16 @@ TEST_F(CompareBlocksTest, FindsTheFirstDifferenceAroundTheBufferEdges) {
 TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifference) {
   // The same 2500 bytes lie at offset 0 of one file and 777 of the other
   // (whose byte 777 + 1500 differs); positions count from the start of the
-  // compared range.
-  const std::string piece = PatternBytes(2500, 8);
-  std::string shifted = PatternBytes(777, 2) + piece;
+  // compared range. Beyond 4 GB: sparse files whose only data lie just past
+  // it, 5 bytes further on in the second (whose byte 2222 there differs).
+  const std::string piece = PatternBytes(2500, 8), tail = PatternBytes(3000, 12);
+  std::string shifted = PatternBytes(777, 2) + piece, changed = tail;
   shifted[777 + 1500] ^= 1;
+  changed[2222] ^= 0x7F;
+  const int64_t big = (int64_t{1} << 32) + 17;
+  const std::string none = scratch.Path("none.bin"), big1 = scratch.Path("big1"), big2 = scratch.Path("big2");
   ASSERT_TRUE(WriteFile(first, piece) && WriteFile(second, shifted));
-  const std::string none = scratch.Path("none.bin");
+  ASSERT_TRUE(WriteFile(big1, tail, big) && WriteFile(big2, changed, big + 5));
   struct Case {
     std::string a, b;
     int64_t firstStart, secondStart, count;
@@ -72,40 +70,21 @@ TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifferen
       {first, second, 501, 1278, 2000, CompareOutcome::Different, 1001},
       {first, second, 1, 777, 2500, CompareOutcome::Different, 1},
       {first, second, 1, 1, 0, CompareOutcome::Equal, -1},
+      {big1, big2, big + 1, big + 6, 1800, CompareOutcome::Equal, -1},
+      {big1, big2, big + 401, big + 406, 2600, CompareOutcome::Different, 2222 - 400 + 1},
       {first, second, 1502, 2279, 1000, CompareOutcome::Error, -2},  // the first ends a byte early
-      {first, second, 1, 5000, 10, CompareOutcome::Error, -2},   // a start past the end
+      {first, second, 1, 5000, 10, CompareOutcome::Error, -2},       // a start past the end
       {none, second, 1, 1, 100, CompareOutcome::Error, -2},
       {first, none, 1, 1, 100, CompareOutcome::Error, -2},
       {first, scratch.path, 1, 1, 100, CompareOutcome::Error, -2},  // a folder
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.firstStart << "/" << c.secondStart << "/" << c.count);
-    first = c.a;
-    second = c.b;
-    kst::CompareResult r = Compare(c.count, c.firstStart, c.secondStart);
-    EXPECT_EQ(r.outcome, c.outcome);
-    EXPECT_EQ(r.position, c.position);
+    SCOPED_TRACE(testing::Message() << c.a << " " << c.firstStart << "/" << c.secondStart << "/" << c.count);
+    kst::CompareRequest r{c.a, c.b, c.firstStart, c.secondStart, c.count, 1000};
+    kst::CompareResult result = kst::CompareBlocks(r, running.job);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.position, c.position);
   }
-}
-
-TEST_F(CompareBlocksTest, ComparesBeyondFourGigabytes) {
-  // Sparse files whose only data lie just past 4 GB, 5 bytes further on in
-  // the second.
-  const int64_t offset = (int64_t{1} << 32) + 17;
-  const std::string tail = PatternBytes(3000, 12);
-  std::string changed = tail;
-  changed[2222] ^= 0x7F;
-  using Placed = std::tuple<std::string, int64_t, std::string>;
-  for (const auto& [path, at, bytes] : {Placed{first, offset, tail}, Placed{second, offset + 5, changed}}) {
-    plat::FileHandle h = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
-    uint32_t done = 0;
-    EXPECT_TRUE(plat::FileSeek(h, at) && plat::FileWrite(h, bytes.data(), 3000, &done) && done == 3000);
-    plat::FileClose(h);
-  }
-  kst::CompareResult r = Compare(2600, offset + 401, offset + 406);
-  EXPECT_EQ(r.outcome, CompareOutcome::Different);
-  EXPECT_EQ(r.position, 2222 - 400 + 1);
-  EXPECT_EQ(Compare(1800, offset + 1, offset + 6).outcome, CompareOutcome::Equal);
 }
 
 TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
@@ -138,7 +117,7 @@ TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
       plat::SleepMs(100);
       kst::AbortJob(running.job);
     });
-    kst::CompareResult r = Compare(9500, 1, 1, &bar.sink);
+    kst::CompareResult r = Compare(9500, &bar.sink);
     aborter.join();
     kst::UnpauseJob(running.job);
     EXPECT_EQ(r.outcome, c.outcome);

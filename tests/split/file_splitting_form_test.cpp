@@ -9,31 +9,41 @@
 
 namespace {
 
-using kst::SplitForm;
+std::string Slashed(std::string path) {
+  for (char& c : path) c = c == '\\' ? '/' : c;
+  return path;
+}
 
 struct SplitFormTest : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
     kst::SetText(96, "No File");
-    ASSERT_TRUE(plat::CreateFolder(scratch.Path("in")));
+    ASSERT_TRUE(plat::CreateFolder(scratch.Path("in")) && plat::CreateFolder(scratch.Path("out")));
     ASSERT_TRUE(testenv::WriteFile(file, testenv::PatternBytes(3000000)));
   }
   testenv::ScratchFolder scratch;
   std::string file = scratch.Path("in\\movie.avi");
-  SplitForm form;
+  kst::SplitForm form;
 };
 
-TEST_F(SplitFormTest, AFileBringsItsFolderAndItsSplits) {
-  kst::SetFormFile(form, file + "  ");
+TEST_F(SplitFormTest, ATypedFileBringsItsFolderAndItsSplits) {
+  kst::SetFormFile(form, "  \"" + Slashed(file) + "\" ");  // quotes, blanks and forward slashes
   EXPECT_EQ(form.folder, scratch.Path("in"));
   EXPECT_TRUE(kst::CanGo(form, false));
   EXPECT_FALSE(kst::CanGo(form, true)) << "no second run while one goes on";
   kst::SplitFormTexts texts = kst::FormTexts(form);
-  EXPECT_EQ(texts.total, "3000000");
-  EXPECT_EQ(texts.sizeField, "1457664");
-  EXPECT_EQ(texts.count, "3");
-  EXPECT_EQ(texts.lastSize, "84672");
+  EXPECT_EQ(texts.total + " " + texts.sizeField + " " + texts.count + " " + texts.lastSize, "3000000 1457664 3 84672");
   EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).file, file);
+  // Missing, empty, a folder or blank: "No File", and the folder stays.
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\empty"), ""));
+  for (const std::string& path : {scratch.Path("in\\missing"), scratch.Path("in\\empty"), scratch.Path("out"),
+                                  std::string("   ")}) {
+    kst::SetFormFile(form, file);
+    kst::SetFormFile(form, path);
+    EXPECT_EQ(kst::FormTexts(form).total, "No File") << path;
+    EXPECT_EQ(form.folder, scratch.Path("in")) << path;
+    EXPECT_FALSE(kst::CanGo(form, false)) << path;
+  }
 }
 
 TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
@@ -54,27 +64,33 @@ TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
     EXPECT_TRUE(kst::CanGo(form, false)) << folder;
     EXPECT_FALSE(kst::CanCreateFolder(folder));
   }
+  kst::SetFormFolder(form, "\"" + Slashed(scratch.Path("new")) + "/\"");
+  EXPECT_TRUE(kst::CanGo(form, false));
   EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).folder, scratch.Path("new"));
-
-  // Switched on, "Same" takes the file's folder at once.
-  kst::SetFormSame(form, true);
+  kst::SetFormSame(form, true);  // switched on, it takes the file's folder at once
   EXPECT_EQ(form.folder, scratch.Path("in"));
 }
 
-TEST_F(SplitFormTest, MissingEmptyOrFolderIsNoFileAndMovesNoFolder) {
-  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\empty"), ""));
-  for (const std::string& path : {scratch.Path("in\\missing"), scratch.Path("in\\empty"), scratch.Path("in"),
-                                  std::string("   ")}) {
-    SCOPED_TRACE(path);
+TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
+  const std::string quotedIn = "\"" + Slashed(scratch.Path("in")) + "/\"";
+  for (const std::string& folder : {scratch.Path("in"), quotedIn, scratch.Path("out")}) {
+    SCOPED_TRACE(folder);
+    const bool same = folder != scratch.Path("out");
+    form.same = true;
     kst::SetFormFile(form, file);
-    kst::SetFormFile(form, path);
-    EXPECT_EQ(kst::FormTexts(form).total, "No File");
-    EXPECT_EQ(form.folder, scratch.Path("in"));
-    EXPECT_FALSE(kst::CanGo(form, false));
+    kst::ChooseFormFolder(form, folder);
+    EXPECT_EQ(form.same, same);
+    // The next file brings its folder only while "Same" is on.
+    kst::SetFormFile(form, scratch.Path("out\\other.bin"));
+    EXPECT_EQ(kst::BareFolder(form.folder), scratch.Path("out"));
+    kst::SetFormFile(form, file);
+    EXPECT_EQ(kst::BareFolder(form.folder), scratch.Path(same ? "in" : "out"));
   }
 }
 
-TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndTheRulesApply) {
+TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndARaiseIsNotCarriedToTheNextFile) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\small.bin"), testenv::PatternBytes(500000)));
   kst::SetFormFile(form, file);
   kst::SetFormUnit(form, "kB", "1423.5");
   EXPECT_EQ(form.splitSize, 1457664);
@@ -82,59 +98,14 @@ TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndTheRulesApply) {
   kst::SetFormUnit(form, "no such unit", "1000");
   EXPECT_EQ(form.splitSize, 3004) << "raised to 3000000 / 999 + 1";
   EXPECT_EQ(form.plan.count, 999);
-  kst::SetFormUnit(form, "MB", "5");
-  EXPECT_EQ(form.splitSize, 3000000) << "no split is bigger than the file";
-  EXPECT_EQ(kst::FormTexts(form).sizeField, "2.861");
-  EXPECT_FALSE(kst::CanGo(form, false)) << "a file that fits one split is not split";
-}
-
-std::string Slashed(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
-
-TEST_F(SplitFormTest, TypedPathsMayBeQuotedOrUseForwardSlashes) {
-  kst::SetFormFile(form, "  \"" + Slashed(file) + "\" ");
-  EXPECT_EQ(form.folder, scratch.Path("in"));
-  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).file, file);
-  form.same = false;
-  kst::SetFormFolder(form, "\"" + Slashed(scratch.path) + "/\"");
-  EXPECT_TRUE(form.folderOk);
-  EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).folder, scratch.path);
-}
-
-TEST_F(SplitFormTest, AChosenFolderOtherThanTheFilesTurnsSameOff) {
-  ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
-  ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
-  struct Case {
-    std::string folder;
-    bool same;  // "Same" afterwards
-  } cases[] = {{scratch.Path("in"), true},
-               {"\"" + Slashed(scratch.Path("in")) + "/\"", true},
-               {scratch.Path("out"), false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.folder);
-    form.same = true;
-    kst::SetFormFile(form, file);
-    kst::ChooseFormFolder(form, c.folder);
-    EXPECT_EQ(form.same, c.same);
-    // The next file brings its folder only while "Same" is on.
-    kst::SetFormFile(form, scratch.Path("out\\other.bin"));
-    EXPECT_EQ(kst::BareFolder(form.folder) == scratch.Path("out"), c.same || c.folder == scratch.Path("out"));
-  }
-}
-
-TEST_F(SplitFormTest, ASizeRaisedForABigFileIsNotCarriedToTheNext) {
-  ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\small.bin"), testenv::PatternBytes(500000)));
-  kst::SetFormFile(form, file);
-  kst::SetFormSize(form, "1000");
-  EXPECT_EQ(form.splitSize, 3004) << "raised to 3000000 / 999 + 1";
   kst::SetFormFile(form, scratch.Path("in\\small.bin"));
   EXPECT_EQ(form.splitSize, 1000) << "the size asked for, not the one raised for the last file";
   EXPECT_EQ(form.plan.count, 500);
   kst::SetFormFile(form, file);
-  EXPECT_EQ(form.plan.count, 999);
+  kst::SetFormUnit(form, "MB", "5");
+  EXPECT_EQ(form.splitSize, 3000000) << "no split is bigger than the file";
+  EXPECT_EQ(kst::FormTexts(form).sizeField, "2.861");
+  EXPECT_FALSE(kst::CanGo(form, false)) << "a file that fits one split is not split";
 }
 
 TEST(SplitFormHistory, TheFieldShowsItsValueThroughTheList) {

@@ -15,9 +15,6 @@ namespace {
 
 using testenv::PatternBytes;
 using testenv::ReadFile;
-using testenv::WriteFile;
-
-bool RunCmd(const std::string& folder, const std::string& batchName, const std::string& answer);
 
 // Runs "cmd /c <batch>" in folder with answer as its typed input. False
 // when the interpreter could not be started or did not end in time. Wine's
@@ -25,15 +22,9 @@ bool RunCmd(const std::string& folder, const std::string& batchName, const std::
 // quoted or handed over, so a batch whose name holds "%" runs from a copy
 // (it still deletes itself by its own name).
 bool RunBatch(const std::string& folder, const std::string& batchName, const std::string& answer) {
-  if (batchName.find('%') == std::string::npos) return RunCmd(folder, batchName, answer);
+  const bool copied = batchName.find('%') != std::string::npos;
   const std::string copy = folder + "\\~run.bat";
-  if (!CopyFileA((folder + "\\" + batchName).c_str(), copy.c_str(), FALSE)) return false;
-  const bool ran = RunCmd(folder, "~run.bat", answer);
-  DeleteFileA(copy.c_str());
-  return ran;
-}
-
-bool RunCmd(const std::string& folder, const std::string& batchName, const std::string& answer) {
+  if (copied && !CopyFileA((folder + "\\" + batchName).c_str(), copy.c_str(), FALSE)) return false;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE inputRead = nullptr, inputWrite = nullptr;
   if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) return false;
@@ -44,92 +35,67 @@ bool RunCmd(const std::string& folder, const std::string& batchName, const std::
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = inputRead;
-  startup.hStdOutput = nul;
-  startup.hStdError = nul;
+  startup.hStdOutput = startup.hStdError = nul;
   PROCESS_INFORMATION process{};
   // The name reaches cmd through a variable: on its command line "&" or
   // "^" in it would be parsed.
-  SetEnvironmentVariableA("KST_BATCH", batchName.c_str());
+  SetEnvironmentVariableA("KST_BATCH", copied ? "~run.bat" : batchName.c_str());
   std::string command = "cmd /c \"\"%KST_BATCH%\"\"";
   BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 folder.c_str(), &startup, &process);
   CloseHandle(inputRead);
   CloseHandle(nul);
-  if (started) {
-    DWORD written = 0;
-    ::WriteFile(inputWrite, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
-  }
+  DWORD written = 0;
+  if (started) ::WriteFile(inputWrite, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
   CloseHandle(inputWrite);
   if (!started) return false;
   bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
   if (!ended) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  if (copied) DeleteFileA(copy.c_str());
   return ended;
 }
 
-// Splits the file name in folder (bytes) into splits of splitSize with the
-// batch beside them, and deletes the file: only the batch can bring it back.
-kst::FileSplittingResult SplitAway(const std::string& folder, const std::string& name, const std::string& bytes,
-                                   int64_t splitSize) {
-  splittest::RunningJob running;
-  const std::string file = folder + "\\" + name;
-  EXPECT_TRUE(WriteFile(file, bytes)) << name;
-  auto result = kst::RunFileSplitting({file, folder, splitSize}, running.job);
-  EXPECT_EQ(result.outcome, kst::SplitOutcome::Done) << name;
-  EXPECT_TRUE(plat::DeleteOneFile(file)) << name;
-  return result;
-}
-
-TEST(JoinBatchUnderCmd, NoJoinsAndKeepsAllThenYesJoinsAndDeletesSplitsAndBatch) {
-  // 30 splits: three copy lines, the later two appending to the file the
-  // first made; the name holds a blank.
-  splittest::UseSplitTexts();
-  testenv::ScratchFolder scratch;
-  const std::string name = "my movie.avi", file = scratch.Path(name), bytes = PatternBytes(30 * 4000 - 123, 77);
-  auto result = SplitAway(scratch.path, name, bytes, 4000);
-  ASSERT_EQ(result.plan.count, 30);
-
-  for (const char* answer : {"N\r\n", "Y\r\n"}) {
-    SCOPED_TRACE(answer);
-    plat::DeleteOneFile(file);
-    ASSERT_TRUE(RunBatch(scratch.path, name + ".BAT", answer));
-    EXPECT_EQ(ReadFile(file), bytes);
-    const bool kept = answer[0] == 'N';
-    for (int k = 1; k <= 30; ++k) EXPECT_EQ(plat::PathExists(kst::SplitName(scratch.path, name, k)), kept) << k;
-    EXPECT_EQ(plat::PathExists(result.batchPath), kept);
-  }
-}
-
-TEST(JoinBatchUnderCmd, YesRebuildsEveryNameAndDeletesNothingWithASplitMissing) {
-  // "%" is expanded even inside quotes, "&", "^" and "!" mean something to
-  // the interpreter outside them, and an accented letter is read in the
-  // interpreter's code page, not the program's. With a split missing,
-  // "copy /b" would write a short file without an error.
+TEST(JoinBatchUnderCmd, RebuildsEveryNameAndDeletesOnlyOnYesWithNoSplitMissing) {
+  // 30 splits make three copy lines, the later two appending to the file
+  // the first made. "%" is expanded even inside quotes, "&", "^" and "!"
+  // mean something to the interpreter outside them, and an accented letter
+  // is read in the interpreter's code page, not the program's. With a split
+  // missing, "copy /b" would write a short file without an error.
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;
   struct Case {
     std::string name;
+    int splits;
     int missing;  // the split deleted before the run, 0: none
-  } cases[] = {{"100%.bin", 2}, {"100%.bin", 0}, {"p%cd%x.bin", 0}, {"a&b.bin", 0},
-               {"x^y.bin", 0},  {"wow!.bin", 0}, {"a b  c.bin", 0}, {"caf\xE9.bin", 0}};
+    const char* answer;
+  } cases[] = {{"my movie.avi", 30, 0, "N\r\n"}, {"my movie.avi", 30, 0, "Y\r\n"}, {"100%.bin", 3, 2, "Y\r\n"},
+               {"100%.bin", 3, 0, "Y\r\n"},      {"p%cd%x.bin", 3, 0, "Y\r\n"},    {"a&b.bin", 3, 0, "Y\r\n"},
+               {"x^y.bin", 3, 0, "Y\r\n"},       {"wow!.bin", 3, 0, "Y\r\n"},      {"a b  c.bin", 3, 0, "Y\r\n"},
+               {"caf\xE9.bin", 3, 0, "Y\r\n"}};
   uint32_t seed = 80;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name + " without " + std::to_string(c.missing));
-    const std::string bytes = PatternBytes(2500, ++seed), split = kst::SplitName(scratch.path, c.name, c.missing);
-    auto result = SplitAway(scratch.path, c.name, bytes, 1000);
+    SCOPED_TRACE(c.name + " without " + std::to_string(c.missing) + ", " + c.answer);
+    const std::string file = scratch.Path(c.name), bytes = PatternBytes(c.splits * 1000 - 123, ++seed);
+    auto split = [&](int k) { return kst::SplitName(scratch.path, c.name, k); };
+    splittest::RunningJob running;
+    ASSERT_TRUE(testenv::WriteFile(file, bytes));
+    auto result = kst::RunFileSplitting({file, scratch.path, 1000}, running.job);
+    ASSERT_EQ(result.outcome, kst::SplitOutcome::Done);
+    ASSERT_TRUE(plat::DeleteOneFile(file));  // only the batch can bring it back
     kst::JoinSet set;  // the count is read back from the names as written
     EXPECT_EQ(kst::FindJoinSet(result.batchPath, &set), kst::JoinProblem::None);
-    EXPECT_EQ(set.count, 3);
-    ASSERT_TRUE(!c.missing || plat::DeleteOneFile(split));
-    ASSERT_TRUE(RunBatch(scratch.path, c.name + ".BAT", "Y\r\n"));
-    EXPECT_EQ(ReadFile(scratch.Path(c.name)), c.missing ? "" : bytes);
-    for (int k = 1; k <= 3; ++k)
-      EXPECT_EQ(plat::PathExists(kst::SplitName(scratch.path, c.name, k)), c.missing && k != c.missing) << k;
-    EXPECT_EQ(plat::PathExists(result.batchPath), c.missing != 0);
-    // A batch left by a missing split would be a file to replace for the next row.
-    for (int k = 1; k <= 3; ++k) plat::DeleteOneFile(kst::SplitName(scratch.path, c.name, k));
+    EXPECT_EQ(set.count, c.splits);
+    ASSERT_TRUE(!c.missing || plat::DeleteOneFile(split(c.missing)));
+    ASSERT_TRUE(RunBatch(scratch.path, c.name + ".BAT", c.answer));
+    EXPECT_EQ(ReadFile(file), c.missing ? "" : bytes);
+    const bool kept = c.missing || c.answer[0] == 'N';
+    for (int k = 1; k <= c.splits; ++k) EXPECT_EQ(plat::PathExists(split(k)), kept && k != c.missing) << k;
+    EXPECT_EQ(plat::PathExists(result.batchPath), kept);
+    for (int k = 1; k <= c.splits; ++k) plat::DeleteOneFile(split(k));
     plat::DeleteOneFile(result.batchPath);
+    plat::DeleteOneFile(file);
   }
 }
 
@@ -139,12 +105,10 @@ TEST(JoinBatchUnderCmd, ANameTheInterpreterCannotReadIsRefusedBeforeAnySplit) {
   if (plat::OemName(name, &oem)) GTEST_SKIP() << "skipped: the OEM code page holds every letter of " << name;
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;
-  const std::string file = scratch.Path(name);
-  ASSERT_TRUE(WriteFile(file, PatternBytes(2500, 90)));
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path(name), PatternBytes(2500, 90)));
   splittest::ScriptedPerson person;
   splittest::RunningJob running;
-  auto result = kst::RunFileSplitting({file, scratch.path, 1000}, running.job);
-  EXPECT_EQ(result.outcome, kst::SplitOutcome::Failed);
+  auto result = kst::RunFileSplitting({scratch.Path(name), scratch.path, 1000}, running.job);
   EXPECT_EQ(result.failure, kst::SplitFailure::BatchName);
   EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, 1)));
   ASSERT_EQ(person.asked.size(), 1u);

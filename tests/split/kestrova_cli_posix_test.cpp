@@ -48,37 +48,14 @@ struct CliTest : ::testing::Test {
   std::string host = plat::EmuHostPath(scratch.path), said;
 };
 
-TEST_F(CliTest, SplitAndJoinRoundTrips) {
-  const std::string bytes = PatternBytes(3000000, 31);
-  ASSERT_TRUE(WriteFile(Win("movie.avi"), bytes));
-  ASSERT_TRUE(plat::CreateFolder(Win("out")));
-  ASSERT_EQ(Run("split movie.avi --folder out --size 1423.5kB"), 0) << said;
-  EXPECT_EQ(ReadFile(Win("out\\movie.avi.001")), bytes.substr(0, 1457664));
-  EXPECT_EQ(ReadFile(Win("out\\movie.avi.003")).size(), 84672u);
-  EXPECT_EQ(ReadFile(Win("out\\movie.avi.BAT")), kst::JoinBatchText("movie.avi", 3));
-  ASSERT_EQ(Run("join out/movie.avi.BAT --delete"), 0) << said;
-  EXPECT_EQ(ReadFile(Win("out\\movie.avi")), bytes);
-  for (const char* gone : {"out\\movie.avi.001", "out\\movie.avi.003", "out\\movie.avi.BAT"})
-    EXPECT_FALSE(plat::PathExists(Win(gone))) << gone;
-
-  // By default a floppy's size, beside the file (a host path with a blank);
-  // joined from the first split without a batch, the splits stay.
-  const std::string other = PatternBytes(2 * 1457664 + 1, 32);
-  ASSERT_TRUE(WriteFile(Win("a b.bin"), other));
-  ASSERT_EQ(Run("split " + Quote(host + "/a b.bin")), 0) << said;
-  EXPECT_EQ(ReadFile(Win("a b.bin.003")), other.substr(2 * 1457664));
-  ASSERT_TRUE(plat::DeleteOneFile(Win("a b.bin.BAT")) && plat::DeleteOneFile(Win("a b.bin")));
-  ASSERT_EQ(Run("join 'a b.bin.001'"), 0) << said;
-  EXPECT_EQ(ReadFile(Win("a b.bin")), other);
-  EXPECT_TRUE(plat::PathExists(Win("a b.bin.001")));
-}
-
 // Exit 0 done, 1 refused (nothing to do, or a No), 2 whatever cannot be
 // done as asked; each with the line that says why. In order: later cases
 // meet what earlier ones left.
 TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   const std::string bytes = PatternBytes(5000, 33), other = PatternBytes(7000, 34);
+  const std::string floppyAndOne = PatternBytes(1457665, 32);
   ASSERT_TRUE(WriteFile(Win("f.bin"), bytes) && WriteFile(Win("small.bin"), "tiny"));
+  ASSERT_TRUE(WriteFile(Win("a b.bin"), floppyAndOne));
   ASSERT_TRUE(WriteFile(Win("e.bin"), "") && WriteFile(Win("one.bin"), "1"));
   // Names the emulation would fold or trim are made on the host as they are.
   auto hostFile = [&](const std::string& name, const std::string& content) {
@@ -88,9 +65,17 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   hostFile("bad\n\"x.bin", bytes);
   hostFile("F.BIN", other);  // another file whose name differs in case only, split before
   ASSERT_EQ(Run("split F.BIN --size 3000"), 0) << said;
-  for (const char* folder : {"out", "out2", "out3", "out3\\f.bin.002", "out4"})
+  for (const char* folder : {"out", "out2", "out3", "out3\\f.bin.002", "out4", "out5"})
     ASSERT_TRUE(plat::CreateFolder(Win(folder)));
   const std::string fileTooLarge = "trap '' XFSZ; ulimit -f 1;";  // a file of at most 512 bytes
+  // Sets of 2000-byte splits spoiled beside an older file: split 2 a byte
+  // short, or missing.
+  std::string batch;
+  ASSERT_TRUE(WriteFile(Win("s.bin.001"), bytes.substr(0, 2000)) && WriteFile(Win("m.bin.001"), bytes.substr(0, 2000)));
+  ASSERT_TRUE(WriteFile(Win("s.bin.003"), bytes.substr(4000)) && WriteFile(Win("m.bin.003"), bytes.substr(4000)));
+  ASSERT_TRUE(WriteFile(Win("s.bin.002"), bytes.substr(2000, 1999)));
+  for (const char* set : {"s.bin", "m.bin"})
+    ASSERT_TRUE(WriteFile(Win(set), "older") && kst::WriteJoinBatch(scratch.path, set, 3, &batch));
 
   struct Case {
     std::string arguments, input;
@@ -103,21 +88,24 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
       {"split one.bin", "", 1, "one.bin (1 byte) fits in one split: nothing to split"},
       // Sizes and options.
       {"split f.bin --size 0", "", 2, "not a size: 0 (a number of at least 1 byte"},
-      {"split f.bin --size -5", "", 2, "not a size: -5 (a number of at least 1 byte"},
       {"split f.bin --size 12QB", "", 2, "not a size: 12QB"},
       {"split f.bin --folder", "", 2, "--folder needs a value"},
       {"split f.bin --bogus", "", 2, "unknown option: --bogus"},
       {"split f.bin --folder nowhere", "", 2, host + "/nowhere: no such folder for the splits"},
       {"frobnicate", "", 2, "unknown command: frobnicate"},
       {"", "", 2, "usage: kestrova-cli split FILE"},
-      {"join small.bin", "", 2, ""},
-      {"join absent.001", "", 2, ""},
+      {"join small.bin", "", 2, "small.bin: not a join batch"},
+      {"join absent.001", "", 2, "no splits found: " + host + "/absent.001 is missing"},
+      {"join s.bin.BAT --yes", "", 2, host + "/s.bin.002 (1999 bytes) breaks the set of 3 splits"},
+      {"join m.bin.001 --yes", "", 2, host + "/m.bin.002 is missing; the batch names 3 splits"},
       // Exact host names: no other case, no trimmed blank, nothing Windows cannot hold.
-      {"split absent.bin", "", 2, "absent.bin: no such file"},
       {"split 'f.bin '", "", 2, "f.bin : no such file"},
       {"split 'g.bin '", "", 2, "g.bin : a blank at the end of the name; Windows cannot hold such a name"},
       {"split bad*x.bin", "", 2, "bad\\n\"x.bin: a control character in the name"},
       {"split f.bin --size=2000 --folder=out", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out"},
+      {"split f.bin --size 1.5kB --folder out5 --no-batch", "", 0, "4 splits of 1536 bytes (the last 392)"},
+      // By default a floppy's size, beside the file (a host path with a blank).
+      {"split " + Quote(host + "/a b.bin"), "", 0, "2 splits of 1457664 bytes (the last 1) in " + host},
       // One question for a set that is there: No keeps it, Yes replaces it.
       {"split f.bin --size 2000B --folder out", "n\n", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
       {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0,
@@ -136,9 +124,11 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
     EXPECT_EQ(said.find("Unknown problem"), std::string::npos) << said;
   }
 
-  // What the cases left: the source untouched, the other case's set whole,
-  // no name Windows cannot hold in any file, the split set of the Yes.
+  // What the cases left: the source and the refused joins' targets
+  // untouched, the other case's set whole, no name Windows cannot hold in
+  // any file, the split set of the Yes.
   EXPECT_EQ(ReadFile(Win("f.bin")), bytes);
+  EXPECT_EQ(ReadFile(Win("s.bin")) + ReadFile(Win("m.bin")), "olderolder");
   EXPECT_EQ(ReadFile(Win("F.BIN.001")) + ReadFile(Win("F.BIN.002")) + ReadFile(Win("F.BIN.003")), other);
   EXPECT_EQ(ReadFile(Win("F.BIN.BAT")), kst::JoinBatchText("F.BIN", 3));
   EXPECT_FALSE(std::filesystem::exists(host + "/bad\n\"x.bin.BAT"));
@@ -148,55 +138,19 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_EQ(plat::SizeOfPath(Win("out2\\f.bin.834")), 2);
   EXPECT_FALSE(plat::PathExists(Win("out3\\f.bin.001")));
   EXPECT_EQ(ReadFile(Win("out4\\f.bin.001")), bytes.substr(0, 512));
+  EXPECT_EQ(ReadFile(Win("out5\\f.bin.004")), bytes.substr(3 * 1536));
+  EXPECT_EQ(ReadFile(Win("a b.bin.002")), floppyAndOne.substr(1457664));
 
   // A joined file that is there is replaced only on Yes.
   ASSERT_TRUE(WriteFile(Win("out\\f.bin"), "older"));
   EXPECT_EQ(Run("join out/f.bin.BAT"), 1) << said;
   EXPECT_EQ(ReadFile(Win("out\\f.bin")), "older");
-  EXPECT_EQ(Run("join out/f.bin.BAT --yes"), 0) << said;
+  EXPECT_EQ(Run("join out/f.bin.BAT --yes --delete"), 0) << said;
   EXPECT_EQ(ReadFile(Win("out\\f.bin")), bytes);
+  for (const char* gone : {"out\\f.bin.001", "out\\f.bin.003", "out\\f.bin.BAT"})
+    EXPECT_FALSE(plat::PathExists(Win(gone))) << gone;
   EXPECT_EQ(Run("--help"), 0) << said;
   EXPECT_NE(said.find("--size[=]N"), std::string::npos) << said;
-}
-
-TEST_F(CliTest, JoinTakesOnlySplitsThatHoldTogether) {
-  // 5000 bytes in splits of 2000: .001 and .002 of 2000, .003 of 1000,
-  // then spoiled. A refused join names the split at fault and leaves no
-  // target, nor changes an old one.
-  const std::string bytes = PatternBytes(5000, 34), stale = PatternBytes(1000, 35);
-  struct Case {
-    const char* what;
-    std::vector<std::pair<int, std::string>> splits;  // split k rewritten; "" deletes it
-    bool batch;                                       // the batch kept
-    const char* from;                                 // "BAT" or "001"
-    int exit;
-    int fault;  // the split named
-  } cases[] = {
-      {"one byte short", {{2, bytes.substr(2000, 1999)}}, true, "BAT", 2, 2},
-      {"half split of a stopped run", {{2, bytes.substr(2000, 700)}}, true, "001", 2, 2},
-      {"split missing", {{3, ""}}, true, "001", 2, 3},
-      {"stale splits of an earlier run", {{4, stale}, {5, stale}}, false, "001", 0, 0},
-  };
-  int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string name = "f" + std::to_string(++n) + ".bin";
-    auto split = [&](int k) { return Win(name + ".00" + std::to_string(k)); };
-    ASSERT_TRUE(WriteFile(Win(name), bytes));
-    ASSERT_EQ(Run("split " + name + " --size 2000B"), 0) << said;
-    for (const auto& [k, content] : c.splits) {
-      ASSERT_TRUE(content.empty() ? plat::DeleteOneFile(split(k)) : WriteFile(split(k), content));
-    }
-    if (!c.batch) {
-      ASSERT_TRUE(plat::DeleteOneFile(Win(name + ".BAT")));
-    }
-    ASSERT_TRUE(WriteFile(Win(name), "older"));
-    EXPECT_EQ(Run("join " + name + "." + c.from + " --yes"), c.exit) << said;
-    EXPECT_EQ(ReadFile(Win(name)), c.exit ? "older" : bytes);
-    if (c.fault) {
-      EXPECT_NE(said.find(plat::EmuHostPath(split(c.fault))), std::string::npos) << said;
-    }
-  }
 }
 
 // In memory when there is room for the splits and the joined file
@@ -222,11 +176,9 @@ TEST_F(CliTest, FileBeyondFourGigabytesRoundTrips) {
   // A sparse 4 GB + 3 MB with data at its start, across the 4 GB mark and
   // at its end; split into the largest split and the rest.
   const int64_t size = (int64_t{4} << 30) + (3 << 20);
-  plat::FileHandle h = plat::FileOpen(win("big.img"), plat::kWrite, plat::Disposition::CreateAlways);
-  uint32_t done = 0, seed = 0;
+  uint32_t seed = 0;
   for (int64_t at : {int64_t{0}, (int64_t{4} << 30) - 4096, size - 8192})
-    EXPECT_TRUE(plat::FileSeek(h, at) && plat::FileWrite(h, PatternBytes(8192, ++seed).data(), 8192, &done));
-  plat::FileClose(h);
+    ASSERT_TRUE(WriteFile(win("big.img"), PatternBytes(8192, ++seed), at));
 
   ASSERT_EQ(Run("split " + Quote(folder + "/big.img") + " --size 4GB --no-batch"), 0) << said;
   EXPECT_EQ(plat::SizeOfPath(win("big.img.001")), 4294967295);

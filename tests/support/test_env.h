@@ -28,8 +28,9 @@ struct Floppy {
 Floppy PrepareFloppy();
 void ReleaseFloppy();
 
-// Writes bytes to a new file; true when all were written.
-bool WriteFile(const std::string& path, const std::string& bytes);
+// Writes bytes to a new file; true when all were written. With at, into
+// the file as it is from that offset (a hole before it when beyond its end).
+bool WriteFile(const std::string& path, const std::string& bytes, int64_t at = -1);
 // The whole file, or "" (and ok false) when it cannot be read.
 std::string ReadFile(const std::string& path, bool* ok = nullptr);
 // count bytes of a repeatable pattern that differs with seed.

@@ -302,8 +302,10 @@ int JoinCommand(const std::vector<std::string>& args) {
       return Error(options.paths[0] + ": not a join batch (NAME.BAT) or a split (NAME.001)");
     case JoinProblem::NoSplits: return Error("no splits found: " + ShownPath(fault) + " is missing");
     case JoinProblem::MissingSplit:
-      return Error(ShownPath(fault) + " is missing; the batch names " + std::to_string(set.count) +
-                   " splits; nothing was joined");
+      return Error(ShownPath(fault) + " is missing; " +
+                   (set.batchPath.empty() ? std::string("a file has two splits at least")
+                                          : "the batch names " + std::to_string(set.count) + " splits") +
+                   "; nothing was joined");
     case JoinProblem::OddSplit:
       return Error(ShownPath(fault) + " (" + Number(plat::SizeOfPath(fault)) + " bytes) breaks the set of " +
                    std::to_string(set.count) + " splits: all but the last have one size, the last " +

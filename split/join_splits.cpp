@@ -116,6 +116,12 @@ JoinProblem CheckJoinSet(const JoinSet& set, std::string* fault) {
     if (fault) *fault = SplitName(set.folder, set.name, k);
     return JoinProblem::OddSplit;
   }
+  // A file is cut into two splits at least: without a batch, a lone .001
+  // means .002 is missing, not a set of one.
+  if (set.batchPath.empty() && set.count < 2) {
+    if (fault) *fault = SplitName(set.folder, set.name, 2);
+    return JoinProblem::MissingSplit;
+  }
   return JoinProblem::None;
 }
 

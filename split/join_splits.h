@@ -23,15 +23,16 @@ enum class JoinProblem {
   None,
   NotASplit,     // the path names neither <name>.BAT nor <name>.<three digits>
   NoSplits,      // no split 001 (or a batch that names no split)
-  MissingSplit,  // the batch names a split that is not there
+  MissingSplit,  // the batch names a split that is not there, or .002 of a lone .001
   OddSplit,      // a split of a size no split of the set can have
 };
 
 // A set can be joined only when splits 1 to count-1 all have one size and
 // split count is no larger (and none is empty): a split cut short, a half
 // split left by a stopped run or a split of another run breaks it.
-// *fault gets the first split that is missing, or the one that breaks the
-// rule.
+// Without a batch a set has two splits at least (a lone .001 is missing
+// its .002). *fault gets the first split that is missing, or the one that
+// breaks the rule.
 JoinProblem CheckJoinSet(const JoinSet& set, std::string* fault = nullptr);
 
 // The set that a join batch (<name>.BAT) or one of its splits names, as

@@ -74,6 +74,7 @@ TEST_F(JoinSplitsTest, WhichSetAPathNamesAndWhenItHoldsTogether) {
       {"stale splits of larger size", {500, 500, 500, 900}, 0, JoinProblem::None, 3, 0},
       {"empty first", {0, 500}, 0, JoinProblem::OddSplit, 1, 1},
       {"no first", {-1, 500}, 0, JoinProblem::NoSplits, 0, 1},
+      {"only the first", {500, -1, 12}, 0, JoinProblem::MissingSplit, 1, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -117,7 +117,8 @@ std::string GoProblem(const RunSettings& settings, TransportList& list) {
   const GoRefusal refusal = CheckAtGo(settings, Snapshot(list));
   if (!refusal) return "";
   std::string line = Trimmed(GetText(refusal.heading)) + ": " + Trimmed(GetText(refusal.message));
-  if (!refusal.detail.empty()) line += " " + ShownPath(refusal.detail);
+  if (!refusal.detail.empty())
+    line += " " + (DriveRoot(refusal.detail).empty() ? refusal.detail : ShownPath(refusal.detail));
   if (refusal.message == 160 && !settings.folderDisk)
     line += " (--disk-size N lets a folder on any drive stand for a disk of N bytes)";
   return line;

@@ -196,8 +196,9 @@ int BackupCommand(const std::vector<std::string>& args) {
     case BackupOutcome::Done: break;
   }
   const int64_t disksDone = result.figures.disksDone;
-  std::string line = "carried " + std::to_string(result.figures.totalDone) + " bytes onto " +
-                     std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
+  std::string line = disksDone == 0 ? std::string("nothing was left to carry")
+                                    : "carried " + std::to_string(result.figures.totalDone) + " bytes onto " +
+                                          std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
   if (result.redo > 0)
     return Line(kExitRefused, line + "; the verification found " + std::to_string(result.redo) +
                                   " split(s) to carry again" +

@@ -91,6 +91,21 @@ void AnswerBackupQuestions(bool verify, bool yes) {
   });
 }
 
+// Loads a save list; false with the load message, after the file's name,
+// said as one line.
+bool LoadOneLine(TransportList& list, const std::string& typed) {
+  std::string why;
+  SetAskHandler([&why](const AskRequest& request) {
+    why = Trimmed(request.heading) + ": " + ShownMessage(request.message);
+    return static_cast<int>(kAnswerOk);
+  });
+  SaveListFiles files;
+  files.names[0] = ProgramPath(typed);
+  const bool loaded = LoadList(list, files, 1, false, MessageOwner{});
+  if (!loaded) Line(0, typed + ": " + why);
+  return loaded;
+}
+
 // Adds FILE arguments to the list; "" or why one cannot be listed.
 std::string AddFiles(TransportList& list, const std::vector<std::string>& files) {
   for (const std::string& typed : files) {
@@ -130,7 +145,6 @@ int BackupCommand(const std::vector<std::string>& args) {
   BackupOptions o;
   if (!ParseBackupOptions(args, &o)) return kExitError;
   if (o.files.empty() && o.load.empty()) return Line(kExitError, "give the files to carry, or --load F (see --help)");
-  AnswerBackupQuestions(o.verify, o.yes);
 
   RunSettings settings;
   settings.diskSize = 1457664;
@@ -146,11 +160,8 @@ int BackupCommand(const std::vector<std::string>& args) {
     return Line(kExitError, "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)");
 
   TransportList list;
-  if (!o.load.empty()) {
-    SaveListFiles loaded;
-    loaded.names[0] = ProgramPath(o.load);
-    if (!LoadList(list, loaded, 1, false, MessageOwner{})) return Line(kExitError, o.load + ": nothing was carried");
-  }
+  if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
+  AnswerBackupQuestions(o.verify, o.yes);
   const std::string problem = AddFiles(list, o.files);
   if (!problem.empty()) return Line(kExitError, problem);
 
@@ -210,11 +221,8 @@ int BackupCommand(const std::vector<std::string>& args) {
 int SaveListCommand(const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
     return Line(kExitError, "give exactly one save list file (see --help)");
-  AnswerBackupQuestions(false, false);
   TransportList list;
-  SaveListFiles files;
-  files.names[0] = ProgramPath(args[0]);
-  if (!LoadList(list, files, 1, false, MessageOwner{})) return kExitError;
+  if (!LoadOneLine(list, args[0])) return kExitError;
   const ListImage image = Snapshot(list);
   std::string out = Trimmed(image.destination) + "\n" + Trimmed(image.temporary) + "\n";
   const std::vector<std::string> rows = FileRows(list);

@@ -46,6 +46,14 @@ PromptAnswer DiskChange(TerminalDisks* disks, const DiskPrompt& prompt) {
   if (disks->command.empty())
     return WaitForEnter(disks, ShownMessage(prompt.message) + " (" +
                                    (prompt.verifying ? "verifying, " : "") + which + " in " + disks->folder + ")");
+  const std::string now = std::string(kind) + " " + std::to_string(prompt.disk);
+  disks->repeats = now == disks->lastPrompt ? disks->repeats + 1 : 1;
+  disks->lastPrompt = now;
+  if (disks->repeats > kMostTriesPerDisk) {
+    disks->stopped = which + " was asked for " + std::to_string(kMostTriesPerDisk) +
+                     " times in a row and not taken (full, or not writable): stopped";
+    return PromptAnswer::Closed;
+  }
   const int status = RunDiskCommand(disks->command, kind, prompt.disk);
   if (status == 0) return PromptAnswer::Go;
   disks->stopped = "the new-disk command " +

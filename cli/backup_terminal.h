@@ -14,7 +14,14 @@ struct TerminalDisks {
   std::string folder;    // the destination as the user typed it, for the prompts
   bool yes = false;      // a disk that holds files is used as it is without asking
   std::string stopped;   // why a prompt stopped the run ("" when none did)
+  // The last disk the command was run for, and how often in a row: a disk
+  // the run keeps refusing (full, or not writable) must not loop for ever.
+  std::string lastPrompt;
+  int repeats = 0;
 };
+
+// A command run this often in a row for the same disk stops the run.
+constexpr int kMostTriesPerDisk = 3;
 
 // The prompts of a run, answered by the command or on the terminal.
 BackupPerson TerminalBackupPerson(TerminalDisks* disks);

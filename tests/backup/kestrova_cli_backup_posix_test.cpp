@@ -150,6 +150,8 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   damaged[3] = damaged[4] = 0;
   ASSERT_TRUE(WriteFile(Win("damaged.lst"), damaged));
   ASSERT_TRUE(WriteFile(Win("fail.sh"), "#!/bin/sh\nexit 3\n"));
+  ASSERT_TRUE(plat::CreateFolder(Win("full")) && WriteFile(Win("full\\other.bin"), std::string(10000, 'o')));
+  ASSERT_TRUE(WriteFile(Win("notafolder"), "a file"));
   fs::permissions(host + "/fail.sh", fs::perms::owner_all);
 
   const std::string go = " --to disk --temp tmp --disk-size 10000";
@@ -167,14 +169,19 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
       {"backup src/f.bin --to / --temp tmp --disk-size 10000", 1, "a drive's root cannot stand for a disk"},
       {"backup src/f.bin" + go + " --new-disk-command ./fail.sh", 2,
        "the new-disk command exited with status 3 at the new-disk prompt for disk 1: stopped"},
+      // A disk that never takes anything does not loop for ever.
+      {"backup src/f.bin --to full --temp tmp --disk-size 10000 --new-disk-command true", 2,
+       "disk 1 was asked for 3 times in a row and not taken"},
+      {"backup src/f.bin --to notafolder --temp tmp --disk-size 10000 --new-disk-command true", 2,
+       "disk 1 was asked for 3 times in a row and not taken"},
       {"backup src/absent.bin" + go, 2, "src/absent.bin: no such file"},
       {"backup src/f.bin" + go + " --margin -1", 2, "not a margin: -1"},
       {"backup src/f.bin --to disk --disk-size 0", 2, "not a disk size: 0"},
       {"backup src/f.bin --to", 2, "--to needs a value"},
-      {"backup --load damaged.lst" + go, 2, Text(199) + ": " + Text(1106)},
-      {"savelist short.lst", 2, Text(199) + ": " + Text(202)},
-      {"savelist damaged.lst", 2, Text(199) + ": " + Text(1106)},
-      {"savelist absent.lst", 2, Text(199) + ": " + Text(203)},
+      {"backup --load damaged.lst" + go, 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
+      {"savelist short.lst", 2, "short.lst: " + Text(199) + ": " + Text(202)},
+      {"savelist damaged.lst", 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
+      {"savelist absent.lst", 2, "absent.lst: " + Text(199) + ": " + Text(203)},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.arguments), c.exit) << c.arguments << ": " << said;

@@ -56,7 +56,8 @@ bool HoldsCarriedPiece(RunState& s, const std::string& root) {
 bool EraseDisk(RunState& s, const std::string& root) {
   const uint32_t type = plat::DriveType(root);
   // A folder disk is never erased: its drive holds other things.
-  const bool erasable = s.run.settings.folderDisk ? false : type == plat::kDriveRemovable || (type == plat::kDriveCdRom && s.run.settings.cdDirect);
+  const bool erasable = !s.run.settings.folderDisk &&
+                        (type == plat::kDriveRemovable || (type == plat::kDriveCdRom && s.run.settings.cdDirect));
   if (!erasable) {
     Tell(s, 230, 232);
     return false;
@@ -97,9 +98,10 @@ bool AcceptDisk(RunState& s) {
       continue;
     }
     bool ready = true;
-    const std::string where = s.run.settings.folderDisk ? WithOneBackslash(s.run.settings.destination) : root;
+    const bool folderDisk = s.run.settings.folderDisk;
+    const std::string where = folderDisk ? WithOneBackslash(s.run.settings.destination) : root;
     while (ready && HoldsFiles(s, disk) && !s.autoErase) {
-      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(where), !s.run.settings.folderDisk};
+      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(where), !folderDisk};
       const PromptAnswer answer = Ask(s.run.person.diskNotEmpty, busy, &s.autoErase);
       if (answer == PromptAnswer::Go && !s.autoErase) break;
       if (Decide(s, answer) == Next::Stop) return false;

@@ -43,9 +43,13 @@ const char kSwapper[] =
     "  mv stack/$k/* disk/\n"
     "fi\n";
 
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool Shell(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
 
 double Seconds(const std::function<bool()>& work) {
   auto start = std::chrono::steady_clock::now();
@@ -94,8 +98,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   namespace fs = std::filesystem;
-  const std::string cli = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
-  if (access(cli.c_str(), X_OK) != 0) return std::fprintf(stderr, "backup_bench: %s is not built\n", cli.c_str()), 1;
+  const std::string cli =
+      (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
+  if (access(cli.c_str(), X_OK) != 0)
+    return std::fprintf(stderr, "backup_bench: %s is not built\n", cli.c_str()), 1;
   const fs::path root = fs::path(argv[1]) / ("kst_backup_bench_" + std::to_string(getpid()));
   for (const char* folder : {"stack", "disk", "tmp", "theirs"}) fs::create_directories(root / folder);
   const std::string file = (root / "big.bin").string();
@@ -107,8 +113,9 @@ int main(int argc, char** argv) {
   const std::string in = "cd " + Quote(root.string()) + " && ";
   const std::string backup = in + Quote(cli) + " backup big.bin --to disk --temp tmp --disk-size 100MB" +
                              " --new-disk-command ./swap.sh --save-lists l1 l2 </dev/null 2>/dev/null";
-  const std::string verify = in + Quote(cli) + " backup --load l2 --disk-size 100MB --new-disk-command ./swap.sh" +
-                             " --verify </dev/null 2>/dev/null && mv disk/* stack/" + std::to_string(kDisks) + "/";
+  const std::string verify =
+      in + Quote(cli) + " backup --load l2 --disk-size 100MB --new-disk-command ./swap.sh" +
+      " --verify </dev/null 2>/dev/null && mv disk/* stack/" + std::to_string(kDisks) + "/";
   // The verification leaves the last disk it read in the folder; it goes
   // back to its place on the stack (a rename) so that cmp finds it.
   // cmp over the bytes the verification reads: split k against its range.
@@ -139,7 +146,8 @@ int main(int argc, char** argv) {
     inTurn([&] { backupOurs.push_back(Seconds([&] { return Shell(backup); })); },
            [&] { backupTheirs.push_back(Seconds([&] { return Shell(split); })); });
     // The last disk is still in the folder: put it onto the stack, where cmp reads it.
-    if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" + std::to_string(kDisks) + "/"))
+    if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" +
+               std::to_string(kDisks) + "/"))
       return std::fprintf(stderr, "backup_bench: the stack is not as expected\n"), 1;
     inTurn([&] { verifyOurs.push_back(Seconds([&] { return Shell(verify); })); },
            [&] { verifyTheirs.push_back(Seconds([&] { return Shell(cmp); })); });
@@ -151,7 +159,8 @@ int main(int argc, char** argv) {
 
   std::printf("1 GB onto %d folder disks of 100 MB, median of %d, in %s\n", kDisks, kRounds, argv[1]);
   Report("backup", "split -b", backupOurs, backupTheirs);
-  std::printf("        throughput ratio (split -b time / backup time) %.2f\n", Median(backupTheirs) / Median(backupOurs));
+  std::printf("        throughput ratio (split -b time / backup time) %.2f\n",
+              Median(backupTheirs) / Median(backupOurs));
   Report("verify", "cmp", verifyOurs, verifyTheirs);
   return 0;
 }

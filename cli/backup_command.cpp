@@ -45,13 +45,13 @@ bool ParseBackupOptions(const std::vector<std::string>& args, BackupOptions* o) 
       value = option.substr(equals + 1);
       option.erase(equals);
     }
-    std::string* into = option == "--to" ? &o->to
-                        : option == "--disk-size" ? &o->diskSize
-                        : option == "--margin" ? &o->margin
-                        : option == "--temp" ? &o->temp
-                        : option == "--load" ? &o->load
+    std::string* into = option == "--to"                 ? &o->to
+                        : option == "--disk-size"        ? &o->diskSize
+                        : option == "--margin"           ? &o->margin
+                        : option == "--temp"             ? &o->temp
+                        : option == "--load"             ? &o->load
                         : option == "--new-disk-command" ? &o->command
-                        : nullptr;
+                                                         : nullptr;
     if (into) {
       if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
       *into = joined ? value : args[++i];
@@ -82,7 +82,8 @@ void AnswerBackupQuestions(bool verify, bool yes) {
     AskRequest shown = request;
     shown.message = ShownMessage(request.message);
     if (Trimmed(request.heading) == verifyHeading) {
-      plat::WriteStandardError("kestrova-cli: " + request.heading + ": " + GetText(222).substr(0, GetText(222).find('\r')) +
+      plat::WriteStandardError("kestrova-cli: " + request.heading + ": " +
+                               GetText(222).substr(0, GetText(222).find('\r')) +
                                (verify ? " yes\n" : " no\n"));
       return static_cast<int>(verify ? kAnswerYes : kAnswerNo);
     }
@@ -144,20 +145,23 @@ std::string GoProblem(const RunSettings& settings, TransportList& list) {
 int BackupCommand(const std::vector<std::string>& args) {
   BackupOptions o;
   if (!ParseBackupOptions(args, &o)) return kExitError;
-  if (o.files.empty() && o.load.empty()) return Line(kExitError, "give the files to carry, or --load F (see --help)");
+  if (o.files.empty() && o.load.empty())
+    return Line(kExitError, "give the files to carry, or --load F (see --help)");
 
   RunSettings settings;
   settings.diskSize = 1457664;
   if (!o.diskSize.empty()) {
     if (!ParseSize(o.diskSize, &settings.diskSize))
-      return Line(kExitError, "not a disk size: " + o.diskSize + " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
+      return Line(kExitError, "not a disk size: " + o.diskSize +
+                                  " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
     // A folder disk is written directly and read back where it lies: a
     // copy through the temporary folder would only read everything twice.
     settings.folderDisk = true;
     settings.maxSizeToCopy = 0;
   }
   if (!o.margin.empty() && o.margin != "0" && !ParseSize(o.margin, &settings.margin))
-    return Line(kExitError, "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)");
+    return Line(kExitError,
+                "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)");
 
   TransportList list;
   if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
@@ -167,7 +171,7 @@ int BackupCommand(const std::vector<std::string>& args) {
 
   const ListImage loaded = Snapshot(list);
   settings.destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);
-  settings.temporary = !o.temp.empty() ? ProgramPath(o.temp)
+  settings.temporary = !o.temp.empty()                      ? ProgramPath(o.temp)
                        : !Trimmed(loaded.temporary).empty() ? Trimmed(loaded.temporary)
                                                             : plat::TempFolder();
   if (settings.destination.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
@@ -198,22 +202,27 @@ int BackupCommand(const std::vector<std::string>& args) {
   run.person = TerminalBackupPerson(&disks);
   const BackupResult result = RunBackup(run);
 
-  const std::string saved = o.saveLists.empty() ? "" : "; the list is saved in " + o.saveLists[0] + " and " + o.saveLists[1];
+  const std::string saved =
+      o.saveLists.empty() ? "" : "; the list is saved in " + o.saveLists[0] + " and " + o.saveLists[1];
   switch (result.outcome) {
-    case BackupOutcome::Refused: return Line(kExitRefused, "nothing was carried");
-    case BackupOutcome::Failed: return Line(kExitError, "the run stopped before its end" + saved);
+    case BackupOutcome::Refused:
+      return Line(kExitRefused, "nothing was carried");
+    case BackupOutcome::Failed:
+      return Line(kExitError, "the run stopped before its end" + saved);
     case BackupOutcome::Aborted:
       return Line(kExitError, (disks.stopped.empty() ? "stopped" : disks.stopped) + saved);
-    case BackupOutcome::Done: break;
+    case BackupOutcome::Done:
+      break;
   }
   const int64_t disksDone = result.figures.disksDone;
   std::string line = disksDone == 0 ? std::string("nothing was left to carry")
                                     : "carried " + std::to_string(result.figures.totalDone) + " bytes onto " +
                                           std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
   if (result.redo > 0)
-    return Line(kExitRefused, line + "; the verification found " + std::to_string(result.redo) +
-                                  " split(s) to carry again" +
-                                  (result.newTemporary.empty() ? "" : ", in " + ShownPath(result.newTemporary)) + saved);
+    return Line(kExitRefused,
+                line + "; the verification found " + std::to_string(result.redo) +
+                    " split(s) to carry again" +
+                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(result.newTemporary)) + saved);
   if (o.verify) line += "; every split read back equal";
   return Line(kExitOk, line + saved);
 }

@@ -16,7 +16,9 @@ namespace kst {
 
 namespace {
 
-void Say(const std::string& line) { plat::WriteStandardError("kestrova-cli: " + line + "\n"); }
+void Say(const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+}
 
 // One line from the terminal; false at the end of input.
 bool ReadLine(std::string* line) {
@@ -44,8 +46,8 @@ PromptAnswer DiskChange(TerminalDisks* disks, const DiskPrompt& prompt) {
   const char* kind = prompt.verifying ? "verify-disk" : "new-disk";
   const std::string which = "disk " + std::to_string(prompt.disk);
   if (disks->command.empty())
-    return WaitForEnter(disks, ShownMessage(prompt.message) + " (" +
-                                   (prompt.verifying ? "verifying, " : "") + which + " in " + disks->folder + ")");
+    return WaitForEnter(disks, ShownMessage(prompt.message) + " (" + (prompt.verifying ? "verifying, " : "") +
+                                   which + " in " + disks->folder + ")");
   const std::string now = std::string(kind) + " " + std::to_string(prompt.disk);
   disks->repeats = now == disks->lastPrompt ? disks->repeats + 1 : 1;
   disks->lastPrompt = now;

@@ -10,10 +10,10 @@
 namespace kst {
 
 struct TerminalDisks {
-  std::string command;   // run at each disk change; "" = ask on the terminal
-  std::string folder;    // the destination as the user typed it, for the prompts
-  bool yes = false;      // a disk that holds files is used as it is without asking
-  std::string stopped;   // why a prompt stopped the run ("" when none did)
+  std::string command;  // run at each disk change; "" = ask on the terminal
+  std::string folder;   // the destination as the user typed it, for the prompts
+  bool yes = false;     // a disk that holds files is used as it is without asking
+  std::string stopped;  // why a prompt stopped the run ("" when none did)
   // The last disk the command was run for, and how often in a row: a disk
   // the run keeps refusing (full, or not writable) must not loop for ever.
   std::string lastPrompt;

@@ -1,9 +1,8 @@
 // kestrova-cli backup and savelist run as a user would run them: files onto
 // a stack of folders standing for disks, a command swapping the disks.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +21,9 @@ using testenv::ReadFile;
 using testenv::WriteFile;
 namespace fs = std::filesystem;
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
 
 // The disk swapper a user would write: for a new disk k the folder holds
 // disk k-1, which goes onto the stack; for the verification the last disk
@@ -52,7 +53,8 @@ struct CliBackupTest : ::testing::Test {
   // Runs the cli in the scratch folder with nothing on stdin; keeps what it
   // said (stdout and stderr) and returns its exit status.
   int Run(const std::string& arguments) {
-    FILE* out = popen(("cd " + Quote(host) + " && " + Quote(cli) + " " + arguments + " </dev/null 2>&1").c_str(), "r");
+    FILE* out = popen(
+        ("cd " + Quote(host) + " && " + Quote(cli) + " " + arguments + " </dev/null 2>&1").c_str(), "r");
     said.clear();
     for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
     const int status = pclose(out);
@@ -76,15 +78,19 @@ struct CliBackupTest : ::testing::Test {
 // the swapper told every disk change, the verification passes and the
 // saved list shows every split safe.
 TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
-  const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42), c = PatternBytes(700000, 43);
-  ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) && WriteFile(Win("src\\c.bin"), c));
+  const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42),
+                    c = PatternBytes(700000, 43);
+  ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) &&
+              WriteFile(Win("src\\c.bin"), c));
   ASSERT_TRUE(WriteFile(Win("disk\\old.txt"), std::string(57664, 'x')));
   ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
                 " --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst"),
             0)
       << said;
-  EXPECT_NE(said.find("carried 4000000 bytes onto 3 disks; every split read back equal"), std::string::npos) << said;
-  EXPECT_EQ(ReadFile(Win("log")), "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
+  EXPECT_NE(said.find("carried 4000000 bytes onto 3 disks; every split read back equal"), std::string::npos)
+      << said;
+  EXPECT_EQ(ReadFile(Win("log")),
+            "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
 
   struct OnDisk {
     const char* file;
@@ -99,22 +105,21 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
       {"stack\\3\\c.bin", c},
   };
   size_t files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(host + "/stack")) files += entry.is_regular_file();
+  for (const auto& entry : fs::recursive_directory_iterator(host + "/stack"))
+    files += entry.is_regular_file();
   EXPECT_EQ(files, std::size(stack));
   for (const OnDisk& d : stack) EXPECT_TRUE(ReadFile(Win(d.file)) == d.bytes) << d.file;
   EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
 
   ASSERT_EQ(Run("savelist l2.lst"), 0) << said;
   const std::string safe = " -- " + Text(191) + " -- Copied\n";
-  EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" +
-                      CliPath("src\\a.bin") + " -- 300000 -- Done -- 1/1\n" +
-                      "    " + CliPath("disk\\a.bin") + " -- 300000" + safe +
-                      CliPath("src\\big.bin") + " -- 3000000 -- Done -- 3/3\n" +
-                      "    " + CliPath("disk\\big.bin.001") + " -- 1100000" + safe +
-                      "    " + CliPath("disk\\big.bin.002") + " -- 1457664" + safe +
-                      "    " + CliPath("disk\\big.bin.003") + " -- 442336" + safe +
-                      CliPath("src\\c.bin") + " -- 700000 -- Done -- 1/1\n" +
-                      "    " + CliPath("disk\\c.bin") + " -- 700000" + safe);
+  EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" + CliPath("src\\a.bin") +
+                      " -- 300000 -- Done -- 1/1\n" + "    " + CliPath("disk\\a.bin") + " -- 300000" + safe +
+                      CliPath("src\\big.bin") + " -- 3000000 -- Done -- 3/3\n" + "    " +
+                      CliPath("disk\\big.bin.001") + " -- 1100000" + safe + "    " +
+                      CliPath("disk\\big.bin.002") + " -- 1457664" + safe + "    " +
+                      CliPath("disk\\big.bin.003") + " -- 442336" + safe + CliPath("src\\c.bin") +
+                      " -- 700000 -- Done -- 1/1\n" + "    " + CliPath("disk\\c.bin") + " -- 700000" + safe);
 
   // Again, the first folder empty now (big.bin.002 starts at 1157664),
   // with one byte changed on disk 2 as it is read back: the verification
@@ -162,7 +167,8 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   } cases[] = {
       {"backup src/f.bin --to disk --temp tmp", 1, Text(160) + " " + host + "/disk (--disk-size N"},
       {"backup src/f.bin" + go + " --margin 1001", 1, Text(1114)},
-      {"backup src/f.bin --to disk --temp disk/in --disk-size 10000", 1, Text(1108) + " " + host + "/disk/in"},
+      {"backup src/f.bin --to disk --temp disk/in --disk-size 10000", 1,
+       Text(1108) + " " + host + "/disk/in"},
       {"backup disk/in/g.bin" + go, 1, Text(1109) + " " + host + "/disk/in/g.bin"},
       {"backup src/f.bin other/f.bin" + go, 1, Text(1111) + " f.bin"},
       {"backup src/f.bin" + go + " --save-lists l.lst l.lst", 1, Text(188)},

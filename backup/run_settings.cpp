@@ -58,19 +58,30 @@ bool IsCdRun(const RunSettings& settings) {
 
 bool IsCdFolderRun(const RunSettings& settings) { return IsCdRun(settings) && !settings.cdDirect; }
 
-int64_t BytesInFolder(const std::string& folder) {
+namespace {
+
+// Deeper folders are not counted: a link back to a parent must not recurse for ever.
+constexpr int kDeepestFolder = 32;
+
+int64_t BytesInFolder(const std::string& folder, int depth) {
   const std::string f = WithOneBackslash(folder);
+  if (depth > kDeepestFolder) return 0;
   int64_t bytes = 0;
   plat::FindEntry e;
   plat::FindHandle h = plat::FindFirst(f + "*.*", &e);
   if (h == plat::kNoFind) return 0;
   do {
     if (e.name == "." || e.name == "..") continue;
-    bytes += (e.attributes & plat::kAttrDirectory) ? BytesInFolder(f + e.name) : plat::SizeOfPath(f + e.name);
+    bytes += (e.attributes & plat::kAttrDirectory) ? BytesInFolder(f + e.name, depth + 1)
+                                                   : plat::SizeOfPath(f + e.name);
   } while (plat::FindNext(h, &e));
   plat::FindClose(h);
   return bytes;
 }
+
+}  // namespace
+
+int64_t BytesInFolder(const std::string& folder) { return BytesInFolder(folder, 0); }
 
 bool InFolder(const std::string& path, const std::string& folder) {
   const std::string p = WithOneBackslash(path);

@@ -1,5 +1,7 @@
 #include "backup/backup_steps.h"
 
+#include <algorithm>
+
 #include "backup/backup_texts.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
@@ -31,6 +33,12 @@ int64_t CountFiles(const std::string& root) {
   return count;
 }
 
+// Something is on the disk (in the folder, for a folder disk).
+bool HoldsFiles(const RunState& s, const DiskInDrive& disk) {
+  if (s.run.settings.folderDisk) return disk.usedBytes > 0;
+  return disk.freeBytes != disk.totalBytes;
+}
+
 // A split of this list that is recorded as carried and lies on the disk now
 // in the drive: the disk must not be erased.
 bool HoldsCarriedPiece(RunState& s, const std::string& root) {
@@ -47,7 +55,9 @@ bool HoldsCarriedPiece(RunState& s, const std::string& root) {
 // False when the disk was not erased (told to the person).
 bool EraseDisk(RunState& s, const std::string& root) {
   const uint32_t type = plat::DriveType(root);
-  const bool erasable = type == plat::kDriveRemovable || (type == plat::kDriveCdRom && s.run.settings.cdDirect);
+  // A folder disk is never erased: its drive holds other things.
+  const bool erasable = !s.run.settings.folderDisk &&
+                        (type == plat::kDriveRemovable || (type == plat::kDriveCdRom && s.run.settings.cdDirect));
   if (!erasable) {
     Tell(s, 230, 232);
     return false;
@@ -78,7 +88,7 @@ bool AcceptDisk(RunState& s) {
     if (next == Next::Stop) return false;
     if (next == Next::Again) continue;
     const uint32_t type = plat::DriveType(root);
-    if (type != plat::kDriveRemovable && type != plat::kDriveCdRom) {
+    if (!s.run.settings.folderDisk && type != plat::kDriveRemovable && type != plat::kDriveCdRom) {
       Tell(s, 230, 232);
       continue;
     }
@@ -88,8 +98,10 @@ bool AcceptDisk(RunState& s) {
       continue;
     }
     bool ready = true;
-    while (ready && disk.freeBytes != disk.totalBytes && !s.autoErase) {
-      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(root), true};
+    const bool folderDisk = s.run.settings.folderDisk;
+    const std::string where = folderDisk ? WithOneBackslash(s.run.settings.destination) : root;
+    while (ready && HoldsFiles(s, disk) && !s.autoErase) {
+      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(where), !folderDisk};
       const PromptAnswer answer = Ask(s.run.person.diskNotEmpty, busy, &s.autoErase);
       if (answer == PromptAnswer::Go && !s.autoErase) break;
       if (Decide(s, answer) == Next::Stop) return false;
@@ -100,7 +112,7 @@ bool AcceptDisk(RunState& s) {
       continue;
     }
     // Erase right after the drive was checked, and only a disk with something on it.
-    if (s.autoErase && disk.freeBytes != disk.totalBytes) {
+    if (s.autoErase && HoldsFiles(s, disk)) {
       if (!EraseDisk(s, root)) continue;
       if (!ReadDisk(s, &disk)) {
         Tell(s, 230, 231);
@@ -177,6 +189,12 @@ bool ReadDisk(const RunState& s, DiskInDrive* disk) {
   disk->freeBytes = cluster * g.freeClusters;
   disk->totalBytes = cluster * g.totalClusters;
   disk->bytesPerSector = g.bytesPerSector;
+  if (s.run.settings.folderDisk) {
+    disk->usedBytes = BytesInFolder(s.run.settings.destination);
+    const int64_t left = std::max<int64_t>(0, s.run.settings.diskSize - disk->usedBytes);
+    disk->freeBytes = std::min(disk->freeBytes, left);
+    disk->totalBytes = s.run.settings.diskSize;
+  }
   return disk->totalBytes > 0;
 }
 

@@ -19,6 +19,7 @@ struct DiskInDrive {
   int64_t freeBytes = 0;
   int64_t totalBytes = 0;
   int64_t bytesPerSector = 512;
+  int64_t usedBytes = 0;  // a folder disk: the bytes in its folder
 };
 
 struct RunState {

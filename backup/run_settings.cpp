@@ -52,9 +52,41 @@ std::string DriveRoot(const std::string& path) {
   return p.substr(0, 2) + "\\";
 }
 
-bool IsCdRun(const RunSettings& settings) { return TypeOf(settings.destination) == plat::kDriveCdRom; }
+bool IsCdRun(const RunSettings& settings) {
+  return !settings.folderDisk && TypeOf(settings.destination) == plat::kDriveCdRom;
+}
 
 bool IsCdFolderRun(const RunSettings& settings) { return IsCdRun(settings) && !settings.cdDirect; }
+
+namespace {
+
+// Deeper folders are not counted: a link back to a parent must not recurse for ever.
+constexpr int kDeepestFolder = 32;
+
+int64_t BytesInFolder(const std::string& folder, int depth) {
+  const std::string f = WithOneBackslash(folder);
+  if (depth > kDeepestFolder) return 0;
+  int64_t bytes = 0;
+  plat::FindEntry e;
+  plat::FindHandle h = plat::FindFirst(f + "*.*", &e);
+  if (h == plat::kNoFind) return 0;
+  do {
+    if (e.name == "." || e.name == "..") continue;
+    bytes += (e.attributes & plat::kAttrDirectory) ? BytesInFolder(f + e.name, depth + 1)
+                                                   : plat::SizeOfPath(f + e.name);
+  } while (plat::FindNext(h, &e));
+  plat::FindClose(h);
+  return bytes;
+}
+
+}  // namespace
+
+int64_t BytesInFolder(const std::string& folder) { return BytesInFolder(folder, 0); }
+
+bool InFolder(const std::string& path, const std::string& folder) {
+  const std::string p = WithOneBackslash(path);
+  return !folder.empty() && p.size() >= folder.size() && SameText(p.substr(0, folder.size()), folder);
+}
 
 GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   const std::string dest = WithOneBackslash(settings.destination);
@@ -62,8 +94,13 @@ GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   const std::string destRoot = DriveRoot(dest);
   if (dest.empty() || destRoot.empty()) return Refusal(kTextCannotGo, kTextNoDestination);
   const uint32_t destType = TypeOf(dest);
-  if (destType != plat::kDriveRemovable && destType != plat::kDriveCdRom) return Refusal(159, 160, dest);
-  if (OnDrive(temp, destRoot)) return Refusal(156, kTextTempOnDestination, temp);
+  // A folder disk may lie on any drive: then only the folder itself is the disk's.
+  const bool folderDisk = settings.folderDisk;
+  if (folderDisk ? destType == plat::kDriveNoRoot || destType == plat::kDriveUnknown
+                 : destType != plat::kDriveRemovable && destType != plat::kDriveCdRom)
+    return Refusal(159, 160, dest);
+  if (folderDisk ? InFolder(temp, dest) : OnDrive(temp, destRoot))
+    return Refusal(156, kTextTempOnDestination, temp);
   const uint32_t tempType = TypeOf(temp);
   if (tempType != plat::kDriveFixed && tempType != plat::kDriveRamDisk) return Refusal(156, 157, temp);
   if (!plat::PathExists(temp)) return Refusal(156, kTextNoTemporaryFolder, temp);
@@ -76,7 +113,8 @@ GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   for (const FileEntry& e : list.entries) {
     const std::string path = Trimmed(e.path);
     const std::string name = SplitBaseName(path);
-    if (OnDrive(path, destRoot)) return Refusal(kTextCannotGo, kTextFileOnDestination, path);
+    if (folderDisk ? InFolder(path, dest) : OnDrive(path, destRoot))
+      return Refusal(kTextCannotGo, kTextFileOnDestination, path);
     if (SameFolder(FolderOf(path), temp)) return Refusal(165, 166, path);
     if (!names.insert(UpperCase(name)).second) return Refusal(kTextCannotGo, kTextSameName, name);
     // The longest names the run makes: a split (or a split of a split) on

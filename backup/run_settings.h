@@ -22,6 +22,11 @@ struct RunSettings {
   int64_t diskSize = 1457664;
   int64_t margin = 0;
   bool cdDirect = false;  // a CD is written like a diskette; else its files are gathered in a folder
+  // The destination folder stands for a disk of diskSize bytes on any drive
+  // (a stack of such folders is burned or moved later): its room is the
+  // smaller of the drive's free space and diskSize less the bytes in the
+  // folder, and it is never erased.
+  bool folderDisk = false;
   bool joinBatch = true;
   bool autoErase = false;  // the box's state when the first disk is asked for
   bool silent = false;     // "Silent progress": shell operations without their window
@@ -38,6 +43,10 @@ std::string DriveRoot(const std::string& path);
 bool IsCdRun(const RunSettings& settings);
 // The CD folder variant: the CD's files are gathered in a temporary folder.
 bool IsCdFolderRun(const RunSettings& settings);
+// The bytes of the files in folder and its subfolders (0 when it is missing).
+int64_t BytesInFolder(const std::string& folder);
+// path lies in folder (ending with one backslash) or one of its subfolders.
+bool InFolder(const std::string& path, const std::string& folder);
 
 // Why a run may not start: a heading and a message (text ids) and what
 // follows the message (a path or a name), empty when the run may start.

@@ -1,12 +1,13 @@
 // kestrova-cli: File Splitting's split, and the join its batch does, from a
 // terminal. Every rule, name and byte comes from the same core as the
 // program's window; this file only reads the command line and reports.
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/backup_command.h"
 #include "cli/host_path.h"
+#include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
@@ -32,6 +33,10 @@ constexpr uint32_t kBuffSize = kBuffSizeDefault;  // the cli reads no settings f
 const char kUsage[] =
     "usage: kestrova-cli split FILE [--size[=]N[B|kB|MB|GB|TB]] [--folder[=]DIR] [--no-batch] [--yes]\n"
     "       kestrova-cli join NAME.BAT|NAME.001 [--delete] [--yes]\n"
+    "       kestrova-cli backup FILE... --to DIR [--disk-size N[unit]] [--margin N[unit]]\n"
+    "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
+    "                    [--new-disk-command CMD] [--yes]\n"
+    "       kestrova-cli savelist F\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -41,8 +46,21 @@ const char kUsage[] =
     "       as they are (--yes: replace without asking).\n"
     "join   rebuilds NAME from its splits, in number order, as NAME.BAT would;\n"
     "       --delete then removes the splits and the batch.\n"
+    "backup puts the files onto a stack of disks in DIR's drive, cutting them into\n"
+    "       splits where they do not fit, with a join batch for each file cut.\n"
+    "       --disk-size lets DIR, on any drive, stand for a disk of N bytes (the\n"
+    "       room is the smaller of the drive's free space and N less the bytes\n"
+    "       already in DIR, less the margin). At every disk change CMD runs with\n"
+    "       KESTROVA_PROMPT=new-disk or verify-disk and KESTROVA_DISK=k (the disk\n"
+    "       to fill, or the disks asked for so far in the verification); exit 0\n"
+    "       goes on, anything else stops. Without CMD press Enter at each prompt.\n"
+    "       --verify reads every disk back; --save-lists keeps the list in F1 and\n"
+    "       F2 by turns; --load resumes from a saved list (its folders are\n"
+    "       taken unless --to or --temp is given; give --disk-size again).\n"
+    "savelist prints a saved list: its two folders, then each file with its splits.\n"
     "\n"
-    "exit status: 0 done, 1 refused (nothing to do, or a No to a question), 2 error\n";
+    "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
+    "             verification that found differences), 2 error\n";
 
 int Error(const std::string& line) {
   plat::WriteStandardError("kestrova-cli: " + line + "\n");
@@ -57,30 +75,6 @@ int Refused(const std::string& line) {
 void Say(const std::string& line) { plat::WriteStandardError("kestrova-cli: " + line + "\n"); }
 
 std::string Number(int64_t value) { return std::to_string(static_cast<long long>(value)); }
-
-// "1423.5kB" into bytes by the size field's rules; false for anything
-// else, and for a size below one byte (the field would make a floppy's
-// size of it, which nobody asked for here).
-bool ParseSize(const std::string& text, int64_t* bytes) {
-  size_t end = 0;
-  int points = 0, digits = 0;
-  while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
-    if (text[end] == '.') ++points;
-    else ++digits;
-    ++end;
-  }
-  if (digits == 0 || points > 1) return false;
-  const std::string unitText = text.substr(end);
-  int unit = 0;
-  if (!unitText.empty()) {
-    unit = SizeUnitOf(unitText);
-    if (!SameText(unitText, SizeUnitText(unit))) return false;
-  }
-  const std::string number = text.substr(0, end);
-  if (TextToReal(number) * std::pow(1024.0, unit) < 1.0) return false;
-  *bytes = SizeFieldBytes(number, unit);
-  return true;
-}
 
 // A name as one line: control characters written as \n, \t or \xNN.
 std::string Visible(const std::string& name) {
@@ -363,5 +357,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "split") return SplitCommand(args);
   if (command == "join") return JoinCommand(args);
-  return Error("unknown command: " + command + " (split or join; see --help)");
+  if (command == "backup") return BackupCommand(args);
+  if (command == "savelist") return SaveListCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
 }

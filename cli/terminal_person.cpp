@@ -26,27 +26,29 @@ std::string Shown(const std::string& message) {
 
 }  // namespace
 
+int AskOnTerminal(const AskRequest& request, bool yesToAll) {
+  std::fprintf(stderr, "%s: %s", request.heading.c_str(), Shown(request.message).c_str());
+  if (request.style == kAskOk) {
+    std::fprintf(stderr, "\n");
+    return static_cast<int>(kAnswerOk);
+  }
+  if (yesToAll) {
+    std::fprintf(stderr, " yes\n");
+    return static_cast<int>(kAnswerYes);
+  }
+  std::fprintf(stderr, " [y/n] ");
+  std::fflush(stderr);
+  std::string line;
+  if (!std::getline(std::cin, line)) {
+    std::fprintf(stderr, "\n");
+    return static_cast<int>(kAnswerNo);
+  }
+  bool yes = !line.empty() && (line[0] == 'y' || line[0] == 'Y');
+  return static_cast<int>(yes ? kAnswerYes : kAnswerNo);
+}
+
 void AnswerOnTerminal(bool yesToAll) {
-  SetAskHandler([yesToAll](const AskRequest& request) {
-    std::fprintf(stderr, "%s: %s", request.heading.c_str(), Shown(request.message).c_str());
-    if (request.style == kAskOk) {
-      std::fprintf(stderr, "\n");
-      return static_cast<int>(kAnswerOk);
-    }
-    if (yesToAll) {
-      std::fprintf(stderr, " yes\n");
-      return static_cast<int>(kAnswerYes);
-    }
-    std::fprintf(stderr, " [y/n] ");
-    std::fflush(stderr);
-    std::string line;
-    if (!std::getline(std::cin, line)) {
-      std::fprintf(stderr, "\n");
-      return static_cast<int>(kAnswerNo);
-    }
-    bool yes = !line.empty() && (line[0] == 'y' || line[0] == 'Y');
-    return static_cast<int>(yes ? kAnswerYes : kAnswerNo);
-  });
+  SetAskHandler([yesToAll](const AskRequest& request) { return AskOnTerminal(request, yesToAll); });
 }
 
 }  // namespace kst

@@ -1,0 +1,246 @@
+#include "cli/backup_command.h"
+
+#include <cstdio>
+
+#include "backup/backup_worker.h"
+#include "backup/run_settings.h"
+#include "backup/save_list.h"
+#include "backup/transport_list.h"
+#include "cli/backup_terminal.h"
+#include "cli/host_path.h"
+#include "cli/size_argument.h"
+#include "cli/terminal_person.h"
+#include "frame/ask.h"
+#include "frame/job_control.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+namespace {
+
+enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
+
+struct BackupOptions {
+  std::vector<std::string> files;
+  std::string to, diskSize, margin, temp, load, command;
+  std::vector<std::string> saveLists;
+  bool noBatch = false, verify = false, yes = false;
+};
+
+// "--to DIR" and "--to=DIR" alike; false (with a line said) on an unknown
+// option or a missing value.
+bool ParseBackupOptions(const std::vector<std::string>& args, BackupOptions* o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string option = args[i], value;
+    const size_t equals = option.find('=');
+    const bool joined = option.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (joined) {
+      value = option.substr(equals + 1);
+      option.erase(equals);
+    }
+    std::string* into = option == "--to"                 ? &o->to
+                        : option == "--disk-size"        ? &o->diskSize
+                        : option == "--margin"           ? &o->margin
+                        : option == "--temp"             ? &o->temp
+                        : option == "--load"             ? &o->load
+                        : option == "--new-disk-command" ? &o->command
+                                                         : nullptr;
+    if (into) {
+      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
+      *into = joined ? value : args[++i];
+    } else if (!joined && option == "--save-lists") {
+      if (i + 2 >= args.size()) return Line(0, "--save-lists needs two file names (see --help)"), false;
+      o->saveLists = {args[i + 1], args[i + 2]};
+      i += 2;
+    } else if (!joined && option == "--no-batch") {
+      o->noBatch = true;
+    } else if (!joined && option == "--verify") {
+      o->verify = true;
+    } else if (!joined && option == "--yes") {
+      o->yes = true;
+    } else if (option.size() > 1 && option[0] == '-') {
+      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
+    } else {
+      o->files.push_back(args[i]);
+    }
+  }
+  return true;
+}
+
+// The program's messages and questions at the terminal: the verification
+// question is answered by --verify, the rest as split and join answer them.
+void AnswerBackupQuestions(bool verify, bool yes) {
+  const std::string verifyHeading = Trimmed(GetText(221));
+  SetAskHandler([=](const AskRequest& request) {
+    AskRequest shown = request;
+    shown.message = ShownMessage(request.message);
+    if (Trimmed(request.heading) == verifyHeading) {
+      plat::WriteStandardError("kestrova-cli: " + request.heading + ": " +
+                               GetText(222).substr(0, GetText(222).find('\r')) +
+                               (verify ? " yes\n" : " no\n"));
+      return static_cast<int>(verify ? kAnswerYes : kAnswerNo);
+    }
+    plat::WriteStandardError("kestrova-cli: ");
+    return AskOnTerminal(shown, yes);
+  });
+}
+
+// Loads a save list; false with the load message, after the file's name,
+// said as one line.
+bool LoadOneLine(TransportList& list, const std::string& typed) {
+  std::string why;
+  SetAskHandler([&why](const AskRequest& request) {
+    why = Trimmed(request.heading) + ": " + ShownMessage(request.message);
+    return static_cast<int>(kAnswerOk);
+  });
+  SaveListFiles files;
+  files.names[0] = ProgramPath(typed);
+  const bool loaded = LoadList(list, files, 1, false, MessageOwner{});
+  if (!loaded) Line(0, typed + ": " + why);
+  return loaded;
+}
+
+// Adds FILE arguments to the list; "" or why one cannot be listed.
+std::string AddFiles(TransportList& list, const std::vector<std::string>& files) {
+  for (const std::string& typed : files) {
+    const std::string path = ProgramPath(typed);
+    const uint32_t attributes = plat::GetAttributes(path);
+    if (attributes == plat::kAttrInvalid) return typed + ": no such file";
+    if (attributes & (plat::kAttrDirectory | plat::kAttrVolume)) return typed + ": a folder, not a file";
+    bool listed = false;
+    {
+      std::lock_guard<std::mutex> lock(list.mutex);
+      for (const FileEntry& e : list.image.entries) listed = listed || SameText(Trimmed(e.path), path);
+    }
+    if (!listed && !AddToTransportList(list, path, plat::SizeOfPath(path)))
+      return typed + ": cannot be listed (the list holds at most " + std::to_string(list.capacity) +
+             " files and paths of at most 259 characters)";
+  }
+  return "";
+}
+
+// Why the run cannot start, as one line; "" when it can.
+std::string GoProblem(const RunSettings& settings, TransportList& list) {
+  if (settings.folderDisk && WithOneBackslash(settings.destination) == DriveRoot(settings.destination))
+    return ShownPath(settings.destination) + ": a drive's root cannot stand for a disk; give a folder";
+  const GoRefusal refusal = CheckAtGo(settings, Snapshot(list));
+  if (!refusal) return "";
+  std::string line = Trimmed(GetText(refusal.heading)) + ": " + Trimmed(GetText(refusal.message));
+  if (!refusal.detail.empty())
+    line += " " + (DriveRoot(refusal.detail).empty() ? refusal.detail : ShownPath(refusal.detail));
+  if (refusal.message == 160 && !settings.folderDisk)
+    line += " (--disk-size N lets a folder on any drive stand for a disk of N bytes)";
+  return line;
+}
+
+}  // namespace
+
+int BackupCommand(const std::vector<std::string>& args) {
+  BackupOptions o;
+  if (!ParseBackupOptions(args, &o)) return kExitError;
+  if (o.files.empty() && o.load.empty())
+    return Line(kExitError, "give the files to carry, or --load F (see --help)");
+
+  RunSettings settings;
+  settings.diskSize = 1457664;
+  if (!o.diskSize.empty()) {
+    if (!ParseSize(o.diskSize, &settings.diskSize))
+      return Line(kExitError, "not a disk size: " + o.diskSize +
+                                  " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
+    // A folder disk is written directly and read back where it lies: a
+    // copy through the temporary folder would only read everything twice.
+    settings.folderDisk = true;
+    settings.maxSizeToCopy = 0;
+  }
+  if (!o.margin.empty() && o.margin != "0" && !ParseSize(o.margin, &settings.margin))
+    return Line(kExitError,
+                "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)");
+
+  TransportList list;
+  if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
+  AnswerBackupQuestions(o.verify, o.yes);
+  const std::string problem = AddFiles(list, o.files);
+  if (!problem.empty()) return Line(kExitError, problem);
+
+  const ListImage loaded = Snapshot(list);
+  settings.destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);
+  settings.temporary = !o.temp.empty()                      ? ProgramPath(o.temp)
+                       : !Trimmed(loaded.temporary).empty() ? Trimmed(loaded.temporary)
+                                                            : plat::TempFolder();
+  if (settings.destination.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
+  settings.joinBatch = !o.noBatch;
+
+  SaveListFiles saveFiles;
+  if (!o.saveLists.empty()) {
+    saveFiles.names[0] = ProgramPath(o.saveLists[0]);
+    saveFiles.names[1] = ProgramPath(o.saveLists[1]);
+    if (!MayTurnOnAutoSave(saveFiles, MessageOwner{})) return kExitRefused;
+    saveFiles.autoSave = true;
+  }
+  const std::string goProblem = GoProblem(settings, list);
+  if (!goProblem.empty()) return Line(kExitRefused, goProblem);
+
+  TerminalDisks disks;
+  disks.command = o.command;
+  disks.folder = o.to.empty() ? ShownPath(settings.destination) : o.to;
+  disks.yes = o.yes;
+  JobControl job;
+  job.running = true;
+  job.keepGoing = true;
+  BackupRun run;
+  run.settings = settings;
+  run.list = &list;
+  run.saveFiles = o.saveLists.empty() ? nullptr : &saveFiles;
+  run.job = &job;
+  run.person = TerminalBackupPerson(&disks);
+  const BackupResult result = RunBackup(run);
+
+  const std::string saved =
+      o.saveLists.empty() ? "" : "; the list is saved in " + o.saveLists[0] + " and " + o.saveLists[1];
+  switch (result.outcome) {
+    case BackupOutcome::Refused:
+      return Line(kExitRefused, "nothing was carried");
+    case BackupOutcome::Failed:
+      return Line(kExitError, "the run stopped before its end" + saved);
+    case BackupOutcome::Aborted:
+      return Line(kExitError, (disks.stopped.empty() ? "stopped" : disks.stopped) + saved);
+    case BackupOutcome::Done:
+      break;
+  }
+  const int64_t disksDone = result.figures.disksDone;
+  std::string line = disksDone == 0 ? std::string("nothing was left to carry")
+                                    : "carried " + std::to_string(result.figures.totalDone) + " bytes onto " +
+                                          std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
+  if (result.redo > 0)
+    return Line(kExitRefused,
+                line + "; the verification found " + std::to_string(result.redo) +
+                    " split(s) to carry again" +
+                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(result.newTemporary)) + saved);
+  if (o.verify) line += "; every split read back equal";
+  return Line(kExitOk, line + saved);
+}
+
+int SaveListCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
+    return Line(kExitError, "give exactly one save list file (see --help)");
+  TransportList list;
+  if (!LoadOneLine(list, args[0])) return kExitError;
+  const ListImage image = Snapshot(list);
+  std::string out = Trimmed(image.destination) + "\n" + Trimmed(image.temporary) + "\n";
+  const std::vector<std::string> rows = FileRows(list);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    out += rows[i] + "\n";
+    for (const std::string& split : SplitRows(list, i)) out += "    " + split + "\n";
+  }
+  std::fputs(out.c_str(), stdout);
+  return kExitOk;
+}
+
+}  // namespace kst

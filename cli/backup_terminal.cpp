@@ -1,0 +1,140 @@
+#include "cli/backup_terminal.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "cli/host_path.h"
+#include "frame/platform/platform.h"
+
+namespace kst {
+
+namespace {
+
+void Say(const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+}
+
+// One line from the terminal; false at the end of input.
+bool ReadLine(std::string* line) {
+  std::fflush(stderr);
+  return static_cast<bool>(std::getline(std::cin, *line));
+}
+
+// Waits for Enter; false (with why) when the user typed a or input ended.
+PromptAnswer WaitForEnter(TerminalDisks* disks, const std::string& what) {
+  plat::WriteStandardError("kestrova-cli: " + what + ": press Enter to go on, or a and Enter to stop ");
+  std::string line;
+  if (!ReadLine(&line)) {
+    plat::WriteStandardError("\n");
+    disks->stopped = "no answer at the prompt (end of input): stopped";
+    return PromptAnswer::Closed;
+  }
+  if (!line.empty() && (line[0] == 'a' || line[0] == 'A')) {
+    disks->stopped = "stopped at the prompt";
+    return PromptAnswer::Closed;
+  }
+  return PromptAnswer::Go;
+}
+
+PromptAnswer DiskChange(TerminalDisks* disks, const DiskPrompt& prompt) {
+  const char* kind = prompt.verifying ? "verify-disk" : "new-disk";
+  const std::string which = "disk " + std::to_string(prompt.disk);
+  if (disks->command.empty())
+    return WaitForEnter(disks, ShownMessage(prompt.message) + " (" + (prompt.verifying ? "verifying, " : "") +
+                                   which + " in " + disks->folder + ")");
+  const std::string now = std::string(kind) + " " + std::to_string(prompt.disk);
+  disks->repeats = now == disks->lastPrompt ? disks->repeats + 1 : 1;
+  disks->lastPrompt = now;
+  if (disks->repeats > kMostTriesPerDisk) {
+    disks->stopped = which + " was asked for " + std::to_string(kMostTriesPerDisk) +
+                     " times in a row and not taken (full, or not writable): stopped";
+    return PromptAnswer::Closed;
+  }
+  const int status = RunDiskCommand(disks->command, kind, prompt.disk);
+  if (status == 0) return PromptAnswer::Go;
+  disks->stopped = "the new-disk command " +
+                   (status < 0 ? std::string("could not be run or was killed")
+                               : "exited with status " + std::to_string(status)) +
+                   " at the " + kind + " prompt for " + which + ": stopped";
+  return PromptAnswer::Closed;
+}
+
+}  // namespace
+
+int RunDiskCommand(const std::string& command, const std::string& prompt, int disk) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+#ifdef _WIN32
+  _putenv_s("KESTROVA_PROMPT", prompt.c_str());
+  _putenv_s("KESTROVA_DISK", std::to_string(disk).c_str());
+  return std::system(command.c_str());
+#else
+  setenv("KESTROVA_PROMPT", prompt.c_str(), 1);
+  setenv("KESTROVA_DISK", std::to_string(disk).c_str(), 1);
+  const int status = std::system(command.c_str());
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+std::string ShownMessage(const std::string& message) {
+  std::string flat;
+  for (size_t i = 0; i < message.size(); ++i) {
+    // A program path ("Z:\...") runs to the end of its line or to ", ".
+    const bool pathStart = i + 2 < message.size() && std::isalpha(static_cast<unsigned char>(message[i])) &&
+                           message[i + 1] == ':' && message[i + 2] == '\\' &&
+                           (i == 0 || message[i - 1] == ' ' || message[i - 1] == '\n');
+    if (pathStart) {
+      size_t end = message.find_first_of("\r\n", i);
+      if (end == std::string::npos) end = message.size();
+      const size_t comma = message.find(", ", i);
+      if (comma != std::string::npos && comma < end) end = comma;
+      flat += ShownPath(message.substr(i, end - i));
+      i = end - 1;
+      continue;
+    }
+    if (message[i] == '\r') continue;
+    if (message[i] == '\n') {
+      if (!flat.empty() && flat.back() != ' ') flat += ' ';
+      continue;
+    }
+    flat += message[i];
+  }
+  while (!flat.empty() && flat.back() == ' ') flat.pop_back();
+  return flat;
+}
+
+BackupPerson TerminalBackupPerson(TerminalDisks* disks) {
+  BackupPerson person;
+  person.insertDisk = [disks](const DiskPrompt& prompt, bool* autoErase) {
+    *autoErase = false;  // nothing is erased from the terminal
+    return DiskChange(disks, prompt);
+  };
+  person.diskNotEmpty = [disks](const NotEmptyPrompt& busy, bool* autoErase) {
+    *autoErase = false;
+    const std::string what = disks->folder + " holds " + std::to_string(busy.files) +
+                             (busy.files == 1 ? " file" : " files") + "; only the room left is used";
+    if (disks->yes || !disks->command.empty()) {
+      Say(what);
+      return PromptAnswer::Go;
+    }
+    return WaitForEnter(disks, what);
+  };
+  person.cdSize = [](int64_t*) { return PromptAnswer::Go; };
+  person.filesReady = [disks](const FilesReadyPrompt& ready) {
+    return WaitForEnter(disks, "the files of CD " + std::to_string(ready.cd) + " (" +
+                                   std::to_string(ready.bytesReady) + " bytes) are ready in " +
+                                   ShownPath(ready.folder) + "; burn them");
+  };
+  person.temporaryChosen = [](const std::string& folder) {
+    Say("the splits to carry again are in " + ShownPath(folder));
+  };
+  return person;
+}
+
+}  // namespace kst

@@ -1,0 +1,201 @@
+// kestrova-cli backup and savelist run as a user would run them: files onto
+// a stack of folders standing for disks, a command swapping the disks.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frame/language_files.h"
+#include "frame/platform/emulation.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "split/join_batch.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using testenv::PatternBytes;
+using testenv::ReadFile;
+using testenv::WriteFile;
+namespace fs = std::filesystem;
+
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
+
+// The disk swapper a user would write: for a new disk k the folder holds
+// disk k-1, which goes onto the stack; for the verification the last disk
+// goes onto the stack too and disk k is copied back in. Each call is logged.
+const char kSwapper[] =
+    "#!/bin/sh\n"
+    "echo \"$KESTROVA_PROMPT $KESTROVA_DISK\" >>log\n"
+    "n=$(ls stack | wc -l)\n"
+    "case \"$KESTROVA_PROMPT\" in\n"
+    "new-disk) if [ \"$KESTROVA_DISK\" -gt 1 ]; then mkdir stack/$((KESTROVA_DISK-1)) &&"
+    " mv disk/* stack/$((KESTROVA_DISK-1))/; fi ;;\n"
+    "verify-disk) if [ ! -d stack/$((n+1)) ] && [ ! -f verifying ]; then mkdir stack/$((n+1)) &&"
+    " mv disk/* stack/$((n+1))/; touch verifying; else rm -f disk/*; fi; cp stack/$KESTROVA_DISK/* disk/\n"
+    // SPOIL=k: one byte of disk k's first split changes on its way back.
+    "  if [ \"$KESTROVA_DISK\" = \"$SPOIL\" ]; then printf '\\377' |"
+    " dd of=\"$(ls disk/*.0* | head -1)\" bs=1 seek=1000 conv=notrunc 2>/dev/null; fi ;;\n"
+    "esac\n";
+
+struct CliBackupTest : ::testing::Test {
+  void SetUp() override {
+    kst::LoadBuiltInTexts();
+    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
+    ASSERT_TRUE(WriteFile(Win("swap.sh"), kSwapper));
+    fs::permissions(host + "/swap.sh", fs::perms::owner_all);
+    for (const char* folder : {"src", "stack", "tmp", "disk"}) ASSERT_TRUE(plat::CreateFolder(Win(folder)));
+  }
+  // Runs the cli in the scratch folder with nothing on stdin; keeps what it
+  // said (stdout and stderr) and returns its exit status.
+  int Run(const std::string& arguments) {
+    FILE* out = popen(
+        ("cd " + Quote(host) + " && " + Quote(cli) + " " + arguments + " </dev/null 2>&1").c_str(), "r");
+    said.clear();
+    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
+    const int status = pclose(out);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Win(const std::string& name) const { return scratch.Path(name); }
+  // The path the cli knows a scratch file by.
+  std::string CliPath(const std::string& relative) const {
+    std::string path = "Z:" + fs::canonical(host).string() + "/" + relative;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+  }
+  static std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
+  std::string cli = fs::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  testenv::ScratchFolder scratch;
+  std::string host = plat::EmuHostPath(scratch.path), said;
+};
+
+// Three files onto folders of a floppy's size: the first already holds
+// 57664 bytes, so it takes 1400000. Each disk's files as they were cut,
+// the swapper told every disk change, the verification passes and the
+// saved list shows every split safe.
+TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
+  const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42),
+                    c = PatternBytes(700000, 43);
+  ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) &&
+              WriteFile(Win("src\\c.bin"), c));
+  ASSERT_TRUE(WriteFile(Win("disk\\old.txt"), std::string(57664, 'x')));
+  ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+                " --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst"),
+            0)
+      << said;
+  EXPECT_NE(said.find("carried 4000000 bytes onto 3 disks; every split read back equal"), std::string::npos)
+      << said;
+  EXPECT_EQ(ReadFile(Win("log")),
+            "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
+
+  struct OnDisk {
+    const char* file;
+    std::string bytes;
+  } stack[] = {
+      {"stack\\1\\old.txt", std::string(57664, 'x')},
+      {"stack\\1\\a.bin", a},
+      {"stack\\1\\big.bin.001", big.substr(0, 1100000)},
+      {"stack\\2\\big.bin.002", big.substr(1100000, 1457664)},
+      {"stack\\3\\big.bin.003", big.substr(2557664)},
+      {"stack\\3\\big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
+      {"stack\\3\\c.bin", c},
+  };
+  size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(host + "/stack"))
+    files += entry.is_regular_file();
+  EXPECT_EQ(files, std::size(stack));
+  for (const OnDisk& d : stack) EXPECT_TRUE(ReadFile(Win(d.file)) == d.bytes) << d.file;
+  EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
+
+  ASSERT_EQ(Run("savelist l2.lst"), 0) << said;
+  const std::string safe = " -- " + Text(191) + " -- Copied\n";
+  EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" + CliPath("src\\a.bin") +
+                      " -- 300000 -- Done -- 1/1\n" + "    " + CliPath("disk\\a.bin") + " -- 300000" + safe +
+                      CliPath("src\\big.bin") + " -- 3000000 -- Done -- 3/3\n" + "    " +
+                      CliPath("disk\\big.bin.001") + " -- 1100000" + safe + "    " +
+                      CliPath("disk\\big.bin.002") + " -- 1457664" + safe + "    " +
+                      CliPath("disk\\big.bin.003") + " -- 442336" + safe + CliPath("src\\c.bin") +
+                      " -- 700000 -- Done -- 1/1\n" + "    " + CliPath("disk\\c.bin") + " -- 700000" + safe);
+
+  // Again, the first folder empty now (big.bin.002 starts at 1157664),
+  // with one byte changed on disk 2 as it is read back: the verification
+  // finds it at its position, says so with exit 1, and cuts that split
+  // again into the temporary folder for the next run.
+  fs::remove_all(host + "/stack");
+  for (const char* gone : {"disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
+  ASSERT_TRUE(plat::CreateFolder(Win("stack")));
+  EXPECT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+                " --new-disk-command 'SPOIL=2 ./swap.sh' --verify"),
+            1)
+      << said;
+  EXPECT_NE(said.find(Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243)),
+            std::string::npos)
+      << said;
+  EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp/KST"),
+            std::string::npos)
+      << said;
+  EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
+}
+
+// Refusals (exit 1) and trouble (exit 2), each with the line that says why;
+// nothing is written onto the disk folder by any of them.
+TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
+  ASSERT_TRUE(WriteFile(Win("src\\f.bin"), PatternBytes(5000, 44)));
+  ASSERT_TRUE(plat::CreateFolder(Win("other")) && WriteFile(Win("other\\f.bin"), "other"));
+  ASSERT_TRUE(plat::CreateFolder(Win("disk\\in")) && WriteFile(Win("disk\\in\\g.bin"), "inside"));
+  ASSERT_TRUE(WriteFile(Win("short.lst"), std::string(600, '\0')));
+  std::string damaged(525, ' ');
+  damaged[0] = 1;  // one file, but no record
+  damaged[1] = static_cast<char>(525 & 0xFF);
+  damaged[2] = static_cast<char>(525 >> 8);
+  damaged[3] = damaged[4] = 0;
+  ASSERT_TRUE(WriteFile(Win("damaged.lst"), damaged));
+  ASSERT_TRUE(WriteFile(Win("fail.sh"), "#!/bin/sh\nexit 3\n"));
+  ASSERT_TRUE(plat::CreateFolder(Win("full")) && WriteFile(Win("full\\other.bin"), std::string(10000, 'o')));
+  ASSERT_TRUE(WriteFile(Win("notafolder"), "a file"));
+  fs::permissions(host + "/fail.sh", fs::perms::owner_all);
+
+  const std::string go = " --to disk --temp tmp --disk-size 10000";
+  struct Case {
+    std::string arguments;
+    int exit;
+    std::string says;
+  } cases[] = {
+      {"backup src/f.bin --to disk --temp tmp", 1, Text(160) + " " + host + "/disk (--disk-size N"},
+      {"backup src/f.bin" + go + " --margin 1001", 1, Text(1114)},
+      {"backup src/f.bin --to disk --temp disk/in --disk-size 10000", 1,
+       Text(1108) + " " + host + "/disk/in"},
+      {"backup disk/in/g.bin" + go, 1, Text(1109) + " " + host + "/disk/in/g.bin"},
+      {"backup src/f.bin other/f.bin" + go, 1, Text(1111) + " f.bin"},
+      {"backup src/f.bin" + go + " --save-lists l.lst l.lst", 1, Text(188)},
+      {"backup src/f.bin --to / --temp tmp --disk-size 10000", 1, "a drive's root cannot stand for a disk"},
+      {"backup src/f.bin" + go + " --new-disk-command ./fail.sh", 2,
+       "the new-disk command exited with status 3 at the new-disk prompt for disk 1: stopped"},
+      // A disk that never takes anything does not loop for ever.
+      {"backup src/f.bin --to full --temp tmp --disk-size 10000 --new-disk-command true", 2,
+       "disk 1 was asked for 3 times in a row and not taken"},
+      {"backup src/f.bin --to notafolder --temp tmp --disk-size 10000 --new-disk-command true", 2,
+       "disk 1 was asked for 3 times in a row and not taken"},
+      {"backup src/absent.bin" + go, 2, "src/absent.bin: no such file"},
+      {"backup src/f.bin" + go + " --margin -1", 2, "not a margin: -1"},
+      {"backup src/f.bin --to disk --disk-size 0", 2, "not a disk size: 0"},
+      {"backup src/f.bin --to", 2, "--to needs a value"},
+      {"backup --load damaged.lst" + go, 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
+      {"savelist short.lst", 2, "short.lst: " + Text(199) + ": " + Text(202)},
+      {"savelist damaged.lst", 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
+      {"savelist absent.lst", 2, "absent.lst: " + Text(199) + ": " + Text(203)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.arguments), c.exit) << c.arguments << ": " << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
+  }
+  size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(host + "/disk")) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1u);
+}
+
+}  // namespace

@@ -186,6 +186,11 @@ void ShowList(DialogState& state) {
   DialogSet(state, IDC_SC_TOTAL, Number(total));
   DialogSet(state, IDC_SC_DISKS, Number(NumberOfDisks(total, g_settings.diskSize, g_settings.margin)));
   DialogFlush(state);
+  // Rows are longer than the list is wide: it scrolls sideways. Set on the
+  // window's own thread, once the window is there.
+  HWND window = WindowOf(state);
+  if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    SendDlgItemMessageA(window, IDC_SC_LIST, LB_SETHORIZONTALEXTENT, 4000, 0);
 }
 
 void ShowFigures(DialogState& state, const BackupFigures& f) {

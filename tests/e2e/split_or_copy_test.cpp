@@ -217,6 +217,38 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   EXPECT_TRUE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD)));
   Shot(dialog, "split-or-copy-verified");
 
+  // The list dialog shows the same rows; the big file's splits are all
+  // read back and safe, and their sizes add up to the file.
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_LISTS));
+  HWND lists = e2e::WaitWindow("Transport List - Split &/Or Copy");
+  ASSERT_TRUE(lists);
+  HWND listRows = e2e::Control(lists, IDC_TL_LIST);
+  ASSERT_EQ(e2e::ListCount(listRows), 2);
+  EXPECT_EQ(e2e::ListText(listRows, 0), rows[0]);
+  EXPECT_EQ(Text(lists, IDC_TL_TOTAL), "3001000");
+  SendMessageA(listRows, LB_SETSEL, TRUE, 0);
+  e2e::PostClick(e2e::Control(lists, IDC_TL_VIEW_SPLITS));
+  HWND splits = e2e::WaitWindow("Splits of the Selected File");
+  ASSERT_TRUE(splits);
+  EXPECT_EQ(Text(splits, IDC_SL_COUNT), "3");
+  HWND splitRows = e2e::Control(splits, IDC_SL_LIST);
+  int64_t carried = 0;
+  for (int i = 0; i < e2e::ListCount(splitRows); ++i) {
+    std::string row = e2e::ListText(splitRows, i);
+    const std::string tail = " -- Safe -- Copied";
+    ASSERT_GT(row.size(), tail.size());
+    EXPECT_EQ(row.substr(row.size() - tail.size()), tail) << row;
+    EXPECT_EQ(row.rfind(std::string("A:\\big.bin.00") + std::to_string(i + 1) + " -- ", 0), 0u) << row;
+    size_t size = row.find(" -- ") + 4;
+    carried += _atoi64(row.substr(size, row.find(" -- ", size) - size).c_str());
+  }
+  EXPECT_EQ(carried, 3000000);
+  Shot(splits, "split-or-copy-split-list");
+  e2e::PostClick(e2e::Control(splits, IDC_LD_CLOSE));
+  ASSERT_TRUE(e2e::WaitGone(splits));
+  e2e::PostClick(e2e::Control(lists, IDC_LD_CLOSE));
+  ASSERT_TRUE(e2e::WaitGone(lists));
+
   // The gathered disks join again with nothing but the batch.
   const std::string gathered = session->folder + "\\gathered";
   for (int k = 1; k <= disks; ++k)

@@ -172,6 +172,17 @@ std::string TimeOfDay(int64_t seconds) {
   return text;
 }
 
+// Rows are longer than the list is wide: it scrolls sideways. Filling the
+// list anew hides the scroll bar, so it is set again behind every flush
+// (posted: the window takes it after the flush).
+void ScrollSideways(DialogState& state) {
+  HWND window = WindowOf(state);
+  HWND list = window ? GetDlgItem(window, IDC_SC_LIST) : nullptr;
+  if (!list) return;
+  PostMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
+  PostMessageA(list, LB_SETHORIZONTALEXTENT, 4000, 0);
+}
+
 // The rows of the list and the figures that follow from them.
 void ShowList(DialogState& state) {
   TransportList& list = List();
@@ -186,11 +197,7 @@ void ShowList(DialogState& state) {
   DialogSet(state, IDC_SC_TOTAL, Number(total));
   DialogSet(state, IDC_SC_DISKS, Number(NumberOfDisks(total, g_settings.diskSize, g_settings.margin)));
   DialogFlush(state);
-  // Rows are longer than the list is wide: it scrolls sideways. Set on the
-  // window's own thread, once the window is there.
-  HWND window = WindowOf(state);
-  if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-    SendDlgItemMessageA(window, IDC_SC_LIST, LB_SETHORIZONTALEXTENT, 4000, 0);
+  ScrollSideways(state);
 }
 
 void ShowFigures(DialogState& state, const BackupFigures& f) {
@@ -203,6 +210,7 @@ void ShowFigures(DialogState& state, const BackupFigures& f) {
   DialogSetValue(state, IDC_SC_TOTAL_PROGRESS, permille < 0 ? 0 : permille > 1000 ? 1000 : permille);
   DialogSetItems(state, IDC_SC_LIST, FileRows(List()));
   DialogFlush(state);
+  ScrollSideways(state);
 }
 
 // The rows selected in the window's list, read on the window's own thread.

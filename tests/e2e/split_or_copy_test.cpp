@@ -270,6 +270,21 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   EXPECT_TRUE(ReadBytes(gathered + "\\big.bin") == big) << "the joined file differs from the one carried";
 }
 
+TEST_F(SplitOrCopyWindow, ADiskPromptClosedByItsCloseBoxEndsTheRunWithoutAQuestion) {
+  AddFiles({{"data.bin", Pattern(5000, 4)}});
+  TypePath(dialog, IDC_SC_DEST, kDrive);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  PostMessageA(prompt, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(e2e::WaitGone(prompt));
+  ASSERT_TRUE(WaitIdle(dialog, 5000)) << "the run ends as an abort, no question asked";
+  EXPECT_FALSE(QuestionShown("Abort Action - The Big Question...")) << "a close asks nothing";
+  EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
+  EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
+}
+
 TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
   AddFiles({{"data.bin", Pattern(2700000, 3)}});
   EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "2");

@@ -285,6 +285,41 @@ TEST_F(SplitOrCopyWindow, ADiskPromptClosedByItsCloseBoxEndsTheRunWithoutAQuesti
   EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
 }
 
+TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {
+  AddFiles({{"a.txt", "a"}, {"b.txt", "bb"}, {"c.txt", "ccc"}});
+  HWND list = e2e::Control(dialog, IDC_SC_LIST);
+  const std::string a = session->folder + "\\a.txt -- 1 -- Not Done -- 0/0";
+  const std::string b = session->folder + "\\b.txt -- 2 -- Not Done -- 0/0";
+  const std::string c = session->folder + "\\c.txt -- 3 -- Not Done -- 0/0";
+  auto press = [&](int button, std::vector<int> selected) {
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    for (int row : selected) SendMessageA(list, LB_SETSEL, TRUE, row);
+    e2e::Click(e2e::Control(dialog, button));
+  };
+  press(IDC_SC_UP, {2});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{c, a, b}));
+  press(IDC_SC_DOWN, {0, 1});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, c, a}));
+
+  // The list goes to file 1 and comes back from it whole.
+  const std::string first = session->folder + "\\one.lst", second = session->folder + "\\two.lst";
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME1), first);
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME2), second);
+  e2e::Click(e2e::Control(dialog, IDC_SC_SAVE1));
+  ASSERT_TRUE(FileExists(first));
+  press(IDC_SC_REMOVE, {1});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, a}));
+  EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "3");
+  e2e::Click(e2e::Control(dialog, IDC_SC_LOAD1));
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, c, a}));
+  EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "6");
+
+  SendMessageA(list, LB_SETSEL, FALSE, -1);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_REMOVE));
+  EXPECT_TRUE(AnswerQuestion("Nothing Selected!", IDOK));
+  EXPECT_EQ(Rows(dialog).size(), 3u);
+}
+
 TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
   AddFiles({{"data.bin", Pattern(2700000, 3)}});
   EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "2");
@@ -313,6 +348,15 @@ TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
   ASSERT_TRUE(AnswerQuestion("No Deal!!", IDOK, &message));
   EXPECT_EQ(message, "This value shouldn't be below negative nor more than 10% of disk size! Resetting to Zero.");
   EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_SC_MARGIN) == "0"; }, 3000, "margin-reset"));
+
+  // Auto save alternates between two files: one name twice is refused.
+  const std::string same = session->folder + "\\list.lst";
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME1), same);
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME2), same);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_AUTO_SAVE));
+  ASSERT_TRUE(AnswerQuestion("Two Files necessary!", IDOK));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::IsChecked(e2e::Control(dialog, IDC_SC_AUTO_SAVE)); }, 3000,
+                             "auto-save-off"));
 }
 
 }  // namespace

@@ -198,6 +198,10 @@ PromptAnswer CdSize(int record, int ownerRecord, int64_t* cdSize) {
 
 }  // namespace
 
+void CloseOpenPrompt() {
+  if (g_prompt.window.load()) DialogExit(g_prompt, ValueOf(PromptAnswer::Closed));
+}
+
 BackupPerson DiskPromptPerson(int record, int ownerRecord) {
   BackupPerson person;
   person.insertDisk = [=](const DiskPrompt& prompt, bool* autoErase) {

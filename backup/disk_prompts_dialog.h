@@ -11,4 +11,8 @@ namespace kst {
 // ownerRecord. Its reports (figures, status, temporaryChosen) are left empty.
 BackupPerson DiskPromptPerson(int record, int ownerRecord);
 
+// Closes the prompt that is open, if any, as its close box does: the run
+// stops. For an abort confirmed in the main window while a prompt waits.
+void CloseOpenPrompt();
+
 }  // namespace kst

@@ -533,7 +533,10 @@ void OnHide(DialogState& state, int, int, Args) {
   PlayAlert();
   int answer = AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(33), kMainBoxRecord, kRecord);
   job.inQuestion = false;
-  if (answer == kAnswerYes) AbortJob(job);
+  if (answer != kAnswerYes) return;
+  AbortJob(job);
+  // A prompt waiting for a disk would hold the run until it is answered.
+  CloseOpenPrompt();
 }
 
 void OnAbout(DialogState&, int, int, Args) {

@@ -270,7 +270,7 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   EXPECT_TRUE(ReadBytes(gathered + "\\big.bin") == big) << "the joined file differs from the one carried";
 }
 
-TEST_F(SplitOrCopyWindow, ADiskPromptClosedByItsCloseBoxEndsTheRunWithoutAQuestion) {
+TEST_F(SplitOrCopyWindow, ADiskPromptClosedOrAnAbortInTheWindowEndsTheRun) {
   AddFiles({{"data.bin", Pattern(5000, 4)}});
   TypePath(dialog, IDC_SC_DEST, kDrive);
   TypePath(dialog, IDC_SC_TEMP, temporary);
@@ -283,6 +283,16 @@ TEST_F(SplitOrCopyWindow, ADiskPromptClosedByItsCloseBoxEndsTheRunWithoutAQuesti
   EXPECT_FALSE(QuestionShown("Abort Action - The Big Question...")) << "a close asks nothing";
   EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
   EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
+
+  // Abort in the window while a prompt waits: Yes closes the prompt too.
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_HIDE));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  EXPECT_TRUE(e2e::WaitGone(prompt));
+  ASSERT_TRUE(WaitIdle(dialog, 5000));
+  EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
 }
 
 TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {

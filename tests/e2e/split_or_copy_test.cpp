@@ -295,6 +295,34 @@ TEST_F(SplitOrCopyWindow, ADiskPromptClosedOrAnAbortInTheWindowEndsTheRun) {
   EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
 }
 
+TEST_F(SplitOrCopyWindow, ADiskThatIsNotEmptyIsShownAndKeptWhenThePersonAborts) {
+  const std::string stray = std::string(kDrive) + "stray.txt";
+  ASSERT_TRUE(WriteBytes(stray, Pattern(4096, 5)));
+  AddFiles({{"data.bin", Pattern(5000, 6)}});
+  TypePath(dialog, IDC_SC_DEST, kDrive);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+  HWND busy = e2e::WaitWindow("This Disk doesn't look like to be empty!");
+  ASSERT_TRUE(busy);
+  EXPECT_EQ(Text(busy, IDC_NE_DRIVE), "A:");
+  EXPECT_EQ(Text(busy, IDC_NE_FILES), "1");
+  EXPECT_LT(_atoi64(Text(busy, IDC_NE_FREE).c_str()), _atoi64(Text(busy, IDC_NE_TOTAL).c_str()));
+  EXPECT_FALSE(e2e::IsChecked(e2e::Control(busy, IDC_NE_ERASE)));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == busy; }, 3000, "not-empty-in-front"));
+  Sleep(200);  // the screen catches up with the new window
+  Shot(busy, "split-or-copy-not-empty");
+  e2e::PostClick(e2e::Control(busy, IDC_PR_ABORT));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  EXPECT_TRUE(e2e::WaitGone(busy));
+  ASSERT_TRUE(WaitIdle(dialog, 5000));
+  EXPECT_TRUE(FileExists(stray)) << "nothing is erased without Auto Erase";
+  EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
+  DeleteFileA(stray.c_str());
+}
+
 TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {
   AddFiles({{"a.txt", "a"}, {"b.txt", "bb"}, {"c.txt", "ccc"}});
   HWND list = e2e::Control(dialog, IDC_SC_LIST);

@@ -16,6 +16,7 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
+#include "backup/split_or_copy_dialog.h"
 #include "split/file_splitting_dialog.h"
 
 namespace kst {
@@ -101,6 +102,7 @@ int RunKestrova() {
     BindRecord(s.record, s.state);
   }
   InstallFileSplitting();
+  InstallSplitOrCopy();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

@@ -1,6 +1,7 @@
 #include "tests/e2e/driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include "tests/support/screenshot.h"
 
@@ -184,6 +185,44 @@ bool AnswerBox(const std::string& title, int button, DWORD ms, std::string* mess
   else
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   return WaitGone(box, ms);
+}
+
+bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::string>& paths) {
+  RECT area;
+  GetWindowRect(Control(dialog, id), &area);
+  SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+  std::string block(64, '\0');  // the handle is not at the start of the allocation
+  DROPFILES drop = {};
+  drop.pFiles = sizeof drop;
+  block.append(reinterpret_cast<const char*>(&drop), sizeof drop);
+  for (const std::string& path : paths) block.append(path.c_str(), path.size() + 1);
+  block.push_back('\0');
+  HANDLE process = program.process.hProcess;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote || !WriteProcessMemory(process, remote, block.data(), block.size(), nullptr)) return false;
+  PostMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(remote + 64), 0);
+  return true;
+}
+
+int MoveDiskFiles(const std::string& from, const std::string& to) {
+  std::string source = from.back() == '\\' ? from : from + "\\";
+  CreateDirectoryA(to.c_str(), nullptr);
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((source + "*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  for (const std::string& name : names) {
+    std::string target = to + "\\" + name;
+    if (!MoveFileExA((source + name).c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_REPLACE_EXISTING))
+      return -1;
+  }
+  return static_cast<int>(names.size());
 }
 
 std::string Screenshot(const std::string& name) { return testenv::SaveScreenshot(name); }

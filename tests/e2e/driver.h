@@ -63,6 +63,16 @@ bool AnswerBox(const std::string& title, int button, DWORD ms = 5000,
 template <typename Value>
 long StopsAfter(DWORD start, Value value, DWORD stillMs, DWORD ms, const char* what);
 
+// Drops paths on the window as the shell does, with the mouse over control
+// id: a drop handle in the program's memory, posted. False when the
+// program's memory could not be written.
+bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::string>& paths);
+
+// A disk swap: moves every file at the top of folder from (a drive's root,
+// "A:\\", or a stack folder) into folder to, made when missing. The number
+// of files moved, or -1 when one could not be moved.
+int MoveDiskFiles(const std::string& from, const std::string& to);
+
 // Saves the screen as <KESTROVA_SHOTS or the current folder>\<name>.bmp.
 std::string Screenshot(const std::string& name);
 

@@ -1,0 +1,400 @@
+// Split &/Or Copy as a person uses it: files dropped on the list, the
+// floppy A: and a temporary folder chosen, Go, a fresh disk at every
+// prompt, the verification fed the stack back, the rows' states, and the
+// big file joined again from the gathered disks by its own batch. Also
+// the refusals a person meets before anything is written.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "tests/e2e/command_center_steps.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+using cc_steps::AnswerQuestion;
+using cc_steps::FileExists;
+using cc_steps::Session;
+using cc_steps::Shot;
+
+const char kTitle[] = "Split &/Or Copy - Backing Up where Others won't!";
+const char kPromptTitle[] = "New Disk Please!";
+const char kDrive[] = "A:\\";
+
+// A file of size bytes whose bytes differ from their neighbours'.
+std::string Pattern(int64_t size, unsigned seed) {
+  std::string bytes(static_cast<size_t>(size), '\0');
+  uint32_t x = seed * 2654435761u + 1;
+  for (char& c : bytes) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 16);
+  }
+  return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+            wrote == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char block[65536];
+  DWORD got = 0;
+  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
+
+void TypePath(HWND dialog, int comboId, const std::string& text) {
+  HWND combo = e2e::Control(dialog, comboId);
+  e2e::SetText(combo, text);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+std::vector<std::string> Rows(HWND dialog) {
+  HWND list = e2e::Control(dialog, IDC_SC_LIST);
+  std::vector<std::string> rows;
+  for (int i = 0; i < e2e::ListCount(list); ++i) rows.push_back(e2e::ListText(list, i));
+  return rows;
+}
+
+// A visible box of the program's whose heading is heading, without waiting.
+HWND QuestionShown(const std::string& heading) {
+  struct Search {
+    const std::string* heading;
+    HWND found;
+  } search{&heading, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        HWND label = GetDlgItem(window, IDC_ASK_HEADING);
+        if (!IsWindowVisible(window) || !label || e2e::GetText(label) != *s->heading) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND PromptShown() {
+  HWND prompt = FindWindowA("#32770", kPromptTitle);
+  return prompt && IsWindowVisible(prompt) ? prompt : nullptr;
+}
+
+// Waits for the disk prompt or the box headed heading; the prompt when it came first.
+bool WaitPromptOr(const std::string& heading, HWND* prompt, DWORD ms = 60000) {
+  return e2e::WaitUntil(
+      [&] {
+        *prompt = PromptShown();
+        return *prompt || QuestionShown(heading);
+      },
+      ms, "split-or-copy-prompt");
+}
+
+bool WaitIdle(HWND dialog, DWORD ms = 30000) {
+  return e2e::WaitUntil([&] { return Text(dialog, IDC_SC_GO) == "&Go"; }, ms, "split-or-copy-idle");
+}
+
+struct SplitOrCopyWindow : ::testing::Test {
+  void SetUp() override {
+    session = std::make_unique<Session>(e2e::FreshFolder(test()));
+    ASSERT_TRUE(session->center);
+    dialog = session->Open(IDC_CC_SPLIT_OR_COPY, kTitle);
+    ASSERT_TRUE(dialog);
+    temporary = session->folder + "\\tmp";
+    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
+  }
+  void TearDown() override {
+    if (session && session->center) session->ExitWithYes();
+  }
+  static std::string test() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+  // Writes the files and drops them on the list.
+  void AddFiles(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<std::string> paths;
+    for (const auto& [name, bytes] : files) {
+      paths.push_back(session->folder + "\\" + name);
+      ASSERT_TRUE(WriteBytes(paths.back(), bytes));
+    }
+    ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_SC_LIST, paths));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Rows(dialog).size() == paths.size(); }, 5000, "rows"));
+  }
+  std::unique_ptr<Session> session;
+  HWND dialog = nullptr;
+  std::string temporary;
+};
+
+TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoinsTheBigOne) {
+  if (!getenv("KESTROVA_A_CAPACITY"))
+    GTEST_SKIP() << "skipped: no floppy-sized file system is mounted on A: here, so no disk fills up";
+  const std::string stack = session->folder + "\\stack";
+  ASSERT_TRUE(CreateDirectoryA(stack.c_str(), nullptr));
+  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\before"), 0) << "A: starts empty";
+
+  const std::string big = Pattern(3000000, 1), small = Pattern(1000, 2);
+  AddFiles({{"big.bin", big}, {"small.txt", small}});
+  std::vector<std::string> rows = Rows(dialog);
+  EXPECT_EQ(rows[0], session->folder + "\\big.bin -- 3000000 -- Not Done -- 0/0");
+  EXPECT_EQ(rows[1], session->folder + "\\small.txt -- 1000 -- Not Done -- 0/0");
+  EXPECT_EQ(Text(dialog, IDC_SC_FILES), "2");
+  EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "3001000");
+  EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "3") << "1457664-byte disks without a margin";
+
+  TypePath(dialog, IDC_SC_DEST, kDrive);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  Shot(dialog, "split-or-copy-ready");
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+
+  // A fresh disk at every prompt: the full one goes onto the stack.
+  int disks = 0;
+  HWND prompt = nullptr;
+  for (;;) {
+    ASSERT_TRUE(WaitPromptOr("A Very Verifying Question... :)", &prompt));
+    if (!prompt) break;
+    ASSERT_LT(disks, 6) << "far more disks than the files need";
+    EXPECT_EQ(Text(prompt, IDC_ND_TEXT), "Insert new disk in drive A:, so that the copying may continue!");
+    if (disks == 0) {
+      EXPECT_EQ(Text(dialog, IDC_SC_GO), "&Pause");
+      EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD))) << "the list is locked while it runs";
+      Shot(prompt, "split-or-copy-new-disk");
+    }
+    int moved = e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(disks + 1));
+    ASSERT_GE(moved, 0);
+    if (moved > 0) ++disks;
+    e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+    ASSERT_TRUE(e2e::WaitGone(prompt));
+  }
+  // The last disk is still in the drive.
+  ASSERT_GT(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(++disks)), 0);
+  EXPECT_EQ(disks, 3);
+  ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDYES));
+
+  // The verification asks for the stack back; it is fed in order.
+  int fed = 0;
+  for (;;) {
+    ASSERT_TRUE(WaitPromptOr("Verifying Does Pay off, doesn't it!", &prompt));
+    if (!prompt) break;
+    ASSERT_LT(fed, disks) << "the verification asked for more disks than were filled";
+    EXPECT_EQ(Text(prompt, IDC_ND_TEXT).rfind("Insert a disk from your stack of disks", 0), 0u);
+    EXPECT_FALSE(IsWindowVisible(e2e::Control(prompt, IDC_ND_ERASE))) << "no erasing while verifying";
+    if (fed > 0) {
+      ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(fed)), 0);
+    }
+    ++fed;
+    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(fed), kDrive), 0);
+    e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+    ASSERT_TRUE(e2e::WaitGone(prompt));
+  }
+  EXPECT_EQ(fed, disks);
+  std::string summary;
+  ASSERT_TRUE(AnswerQuestion("Verifying Does Pay off, doesn't it!", IDOK, &summary));
+  EXPECT_EQ(summary, "There is(are) 0 split(s) that has(ve) to be redone! Look later at the list.");
+  ASSERT_TRUE(AnswerQuestion("Asking you...", IDNO)) << "keep the verified files listed";
+  ASSERT_TRUE(WaitIdle(dialog));
+  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(fed)), 0);
+
+  rows = Rows(dialog);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], session->folder + "\\big.bin -- 3000000 -- Done -- 3/3");
+  EXPECT_EQ(rows[1], session->folder + "\\small.txt -- 1000 -- Done -- 1/1");
+  EXPECT_EQ(Text(dialog, IDC_SC_DONE), "3");
+  EXPECT_EQ(Text(dialog, IDC_SC_DLEFT), "0");
+  EXPECT_TRUE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD)));
+  Shot(dialog, "split-or-copy-verified");
+
+  // The list dialog shows the same rows; the big file's splits are all
+  // read back and safe, and their sizes add up to the file.
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_LISTS));
+  HWND lists = e2e::WaitWindow("Transport List - Split &/Or Copy");
+  ASSERT_TRUE(lists);
+  HWND listRows = e2e::Control(lists, IDC_TL_LIST);
+  ASSERT_EQ(e2e::ListCount(listRows), 2);
+  EXPECT_EQ(e2e::ListText(listRows, 0), rows[0]);
+  EXPECT_EQ(Text(lists, IDC_TL_TOTAL), "3001000");
+  SendMessageA(listRows, LB_SETSEL, TRUE, 0);
+  e2e::PostClick(e2e::Control(lists, IDC_TL_VIEW_SPLITS));
+  HWND splits = e2e::WaitWindow("Splits of the Selected File");
+  ASSERT_TRUE(splits);
+  EXPECT_EQ(Text(splits, IDC_SL_COUNT), "3");
+  HWND splitRows = e2e::Control(splits, IDC_SL_LIST);
+  int64_t carried = 0;
+  for (int i = 0; i < e2e::ListCount(splitRows); ++i) {
+    std::string row = e2e::ListText(splitRows, i);
+    const std::string tail = " -- Safe -- Copied";
+    ASSERT_GT(row.size(), tail.size());
+    EXPECT_EQ(row.substr(row.size() - tail.size()), tail) << row;
+    EXPECT_EQ(row.rfind(std::string("A:\\big.bin.00") + std::to_string(i + 1) + " -- ", 0), 0u) << row;
+    size_t size = row.find(" -- ") + 4;
+    carried += _atoi64(row.substr(size, row.find(" -- ", size) - size).c_str());
+  }
+  EXPECT_EQ(carried, 3000000);
+  Shot(splits, "split-or-copy-split-list");
+  e2e::PostClick(e2e::Control(splits, IDC_LD_CLOSE));
+  ASSERT_TRUE(e2e::WaitGone(splits));
+  e2e::PostClick(e2e::Control(lists, IDC_LD_CLOSE));
+  ASSERT_TRUE(e2e::WaitGone(lists));
+
+  // The gathered disks join again with nothing but the batch.
+  const std::string gathered = session->folder + "\\gathered";
+  for (int k = 1; k <= disks; ++k)
+    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(k), gathered), 0);
+  EXPECT_EQ(ReadBytes(gathered + "\\small.txt"), small) << "a file that fits goes whole, unnumbered";
+  ASSERT_TRUE(FileExists(gathered + "\\big.bin.BAT"));
+  std::string command = "cmd.exe /c big.bin.BAT";
+  STARTUPINFOA start = {};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                             gathered.c_str(), &start, &process));
+  // The batch joins first, then asks whether the pieces go: that question is
+  // left unanswered.
+  e2e::WaitUntil([&] { return ReadBytes(gathered + "\\big.bin").size() == big.size(); }, 20000, "join");
+  TerminateProcess(process.hProcess, 0);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_TRUE(ReadBytes(gathered + "\\big.bin") == big) << "the joined file differs from the one carried";
+}
+
+TEST_F(SplitOrCopyWindow, ADiskPromptClosedOrAnAbortInTheWindowEndsTheRun) {
+  AddFiles({{"data.bin", Pattern(5000, 4)}});
+  TypePath(dialog, IDC_SC_DEST, kDrive);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  PostMessageA(prompt, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(e2e::WaitGone(prompt));
+  ASSERT_TRUE(WaitIdle(dialog, 5000)) << "the run ends as an abort, no question asked";
+  EXPECT_FALSE(QuestionShown("Abort Action - The Big Question...")) << "a close asks nothing";
+  EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
+  EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
+
+  // Abort in the window while a prompt waits: Yes closes the prompt too.
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_HIDE));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  EXPECT_TRUE(e2e::WaitGone(prompt));
+  ASSERT_TRUE(WaitIdle(dialog, 5000));
+  EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Not Done -- 0/0");
+}
+
+TEST_F(SplitOrCopyWindow, ADiskThatIsNotEmptyIsShownAndKeptWhenThePersonAborts) {
+  const std::string stray = std::string(kDrive) + "stray.txt";
+  ASSERT_TRUE(WriteBytes(stray, Pattern(4096, 5)));
+  AddFiles({{"data.bin", Pattern(5000, 6)}});
+  TypePath(dialog, IDC_SC_DEST, kDrive);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+  HWND busy = e2e::WaitWindow("This Disk doesn't look like to be empty!");
+  ASSERT_TRUE(busy);
+  EXPECT_EQ(Text(busy, IDC_NE_DRIVE), "A:");
+  EXPECT_EQ(Text(busy, IDC_NE_FILES), "1");
+  EXPECT_LT(_atoi64(Text(busy, IDC_NE_FREE).c_str()), _atoi64(Text(busy, IDC_NE_TOTAL).c_str()));
+  EXPECT_FALSE(e2e::IsChecked(e2e::Control(busy, IDC_NE_ERASE)));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == busy; }, 3000, "not-empty-in-front"));
+  Sleep(200);  // the screen catches up with the new window
+  Shot(busy, "split-or-copy-not-empty");
+  e2e::PostClick(e2e::Control(busy, IDC_PR_ABORT));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  EXPECT_TRUE(e2e::WaitGone(busy));
+  ASSERT_TRUE(WaitIdle(dialog, 5000));
+  EXPECT_TRUE(FileExists(stray)) << "nothing is erased without Auto Erase";
+  EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
+  DeleteFileA(stray.c_str());
+}
+
+TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {
+  AddFiles({{"a.txt", "a"}, {"b.txt", "bb"}, {"c.txt", "ccc"}});
+  HWND list = e2e::Control(dialog, IDC_SC_LIST);
+  const std::string a = session->folder + "\\a.txt -- 1 -- Not Done -- 0/0";
+  const std::string b = session->folder + "\\b.txt -- 2 -- Not Done -- 0/0";
+  const std::string c = session->folder + "\\c.txt -- 3 -- Not Done -- 0/0";
+  auto press = [&](int button, std::vector<int> selected) {
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    for (int row : selected) SendMessageA(list, LB_SETSEL, TRUE, row);
+    e2e::Click(e2e::Control(dialog, button));
+  };
+  press(IDC_SC_UP, {2});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{c, a, b}));
+  press(IDC_SC_DOWN, {0, 1});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, c, a}));
+
+  // The list goes to file 1 and comes back from it whole.
+  const std::string first = session->folder + "\\one.lst", second = session->folder + "\\two.lst";
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME1), first);
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME2), second);
+  e2e::Click(e2e::Control(dialog, IDC_SC_SAVE1));
+  ASSERT_TRUE(FileExists(first));
+  press(IDC_SC_REMOVE, {1});
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, a}));
+  EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "3");
+  e2e::Click(e2e::Control(dialog, IDC_SC_LOAD1));
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{b, c, a}));
+  EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "6");
+
+  SendMessageA(list, LB_SETSEL, FALSE, -1);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_REMOVE));
+  EXPECT_TRUE(AnswerQuestion("Nothing Selected!", IDOK));
+  EXPECT_EQ(Rows(dialog).size(), 3u);
+}
+
+TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
+  AddFiles({{"data.bin", Pattern(2700000, 3)}});
+  EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "2");
+  const std::string destination = session->folder + "\\dest";
+  TypePath(dialog, IDC_SC_DEST, destination);
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_GO));
+  std::string message;
+  ASSERT_TRUE(AnswerQuestion("No way Mac!!!", IDOK, &message));
+  EXPECT_EQ(message.rfind("Sorry Mac, but No Dice, 'cause the Destination can Only be a removable disks drive!", 0),
+            0u);
+  EXPECT_EQ(Text(dialog, IDC_SC_GO), "&Go") << "nothing started";
+  EXPECT_FALSE(FileExists(destination));
+
+  // 145766 bytes is 10% of a 1457664-byte disk; one more is refused.
+  HWND margin = e2e::Control(dialog, IDC_SC_MARGIN);
+  auto leave = [&](const char* typed) {
+    e2e::SetText(margin, typed);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SC_MARGIN, EN_KILLFOCUS), reinterpret_cast<LPARAM>(margin));
+  };
+  leave("145766");
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_SC_DISKS) == "3"; }, 3000, "margin-kept"))
+      << "2700000 bytes on disks of 1311898 bytes";
+  EXPECT_EQ(Text(dialog, IDC_SC_MARGIN), "145766");
+  leave("145767");
+  ASSERT_TRUE(AnswerQuestion("No Deal!!", IDOK, &message));
+  EXPECT_EQ(message, "This value shouldn't be below negative nor more than 10% of disk size! Resetting to Zero.");
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_SC_MARGIN) == "0"; }, 3000, "margin-reset"));
+
+  // Auto save alternates between two files: one name twice is refused.
+  const std::string same = session->folder + "\\list.lst";
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME1), same);
+  e2e::SetText(e2e::Control(dialog, IDC_SC_SAVE_NAME2), same);
+  e2e::PostClick(e2e::Control(dialog, IDC_SC_AUTO_SAVE));
+  ASSERT_TRUE(AnswerQuestion("Two Files necessary!", IDOK));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::IsChecked(e2e::Control(dialog, IDC_SC_AUTO_SAVE)); }, 3000,
+                             "auto-save-off"));
+}
+
+}  // namespace

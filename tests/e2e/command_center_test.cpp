@@ -138,7 +138,8 @@ TEST(CommandCenter, ASubprogramWithoutItsDialogSaysBigWhoopsAndItsToggleStaysOn)
   EXPECT_TRUE(e2e::IsChecked(toggle));
   HWND box = e2e::WaitWindow("Big Whoops");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GetForegroundWindow(), box);
+  // The box is found as soon as it exists; it takes the foreground a moment later.
+  EXPECT_TRUE(e2e::WaitUntil([box] { return GetForegroundWindow() == box; }, 2000, "the box in front"));
   Shot(box, "big-whoops");
   std::string message;
   ASSERT_TRUE(e2e::AnswerBox("Big Whoops", IDOK, 5000, &message));

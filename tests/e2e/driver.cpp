@@ -227,4 +227,33 @@ int MoveDiskFiles(const std::string& from, const std::string& to) {
 
 std::string Screenshot(const std::string& name) { return testenv::SaveScreenshot(name); }
 
+bool RunBatch(const std::string& folder, const std::string& batch, const std::string& answer, DWORD ms) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE inputRead = nullptr, inputWrite = nullptr;
+  if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) return false;
+  SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = inputRead;
+  startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process{};
+  std::string command = "cmd /c \"" + batch + "\"";
+  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                nullptr, folder.c_str(), &startup, &process);
+  CloseHandle(inputRead);
+  CloseHandle(nul);
+  DWORD written = 0;
+  if (started) WriteFile(inputWrite, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
+  CloseHandle(inputWrite);
+  if (!started) return false;
+  bool ended = WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
 }  // namespace e2e

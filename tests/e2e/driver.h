@@ -72,6 +72,10 @@ bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::str
 // "A:\\", or a stack folder) into folder to, made when missing. The number
 // of files moved, or -1 when one could not be moved.
 int MoveDiskFiles(const std::string& from, const std::string& to);
+// Runs the batch named batch in folder with Wine's cmd, answers its question
+// with answer ("N\r\n" keeps the splits), and waits for it to end; true when
+// it ended within ms.
+bool RunBatch(const std::string& folder, const std::string& batch, const std::string& answer, DWORD ms);
 
 // Saves the screen as <KESTROVA_SHOTS or the current folder>\<name>.bmp.
 std::string Screenshot(const std::string& name);

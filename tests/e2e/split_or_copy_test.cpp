@@ -255,18 +255,9 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
     ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(k), gathered), 0);
   EXPECT_EQ(ReadBytes(gathered + "\\small.txt"), small) << "a file that fits goes whole, unnumbered";
   ASSERT_TRUE(FileExists(gathered + "\\big.bin.BAT"));
-  std::string command = "cmd.exe /c big.bin.BAT";
-  STARTUPINFOA start = {};
-  start.cb = sizeof start;
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                             gathered.c_str(), &start, &process));
-  // The batch joins first, then asks whether the pieces go: that question is
-  // left unanswered.
-  e2e::WaitUntil([&] { return ReadBytes(gathered + "\\big.bin").size() == big.size(); }, 20000, "join");
-  TerminateProcess(process.hProcess, 0);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // The batch joins first, then asks whether the pieces go: No keeps them.
+  ASSERT_TRUE(e2e::RunBatch(gathered, "big.bin.BAT", "N\r\n", 60000));
+  EXPECT_TRUE(FileExists(gathered + "\\big.bin.001"));
   EXPECT_TRUE(ReadBytes(gathered + "\\big.bin") == big) << "the joined file differs from the one carried";
 }
 

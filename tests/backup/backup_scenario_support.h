@@ -26,6 +26,8 @@
 namespace backuptest {
 
 namespace fs = std::filesystem;
+using Files = std::map<std::string, int64_t>;  // name -> size
+const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 
 // A box the run showed: heading and message as shown.
 struct Box {
@@ -75,6 +77,12 @@ struct Scenario {
     return path;
   }
 
+  void AutoSave() {
+    saveFiles.names[0] = scratch.Path("list1.kst");
+    saveFiles.names[1] = scratch.Path("list2.kst");
+    saveFiles.autoSave = true;
+  }
+
   // Moves what A: holds onto stack disk n (from 1), or back.
   void PutAway(int n) {
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
@@ -87,6 +95,7 @@ struct Scenario {
     inDrive = n;
   }
   bool FloppyEmpty() const { return fs::is_empty(floppy); }
+  bool TemporaryEmpty() const { return fs::is_empty(plat::EmuHostPath(scratch.Path("tmp"))); }
 
   // New disk: a full disk goes onto the stack, an empty one goes in.
   // Verifying: the disk in the drive goes back, the next of verifyOrder goes in.
@@ -126,9 +135,9 @@ struct Scenario {
     return r;
   }
 
-  // name -> size of the files on stack disk n.
-  std::map<std::string, int64_t> Disk(int n) const {
-    std::map<std::string, int64_t> files;
+  // The files on stack disk n.
+  Files Disk(int n) const {
+    Files files;
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
     if (fs::exists(disk))
       for (const auto& e : fs::recursive_directory_iterator(disk))

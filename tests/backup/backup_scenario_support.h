@@ -29,12 +29,6 @@ namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 
-// A box the run showed: heading and message as shown.
-struct Box {
-  int style;
-  std::string heading, message;
-};
-
 struct Scenario {
   Scenario() {
     kst::LoadBuiltInTexts();
@@ -48,7 +42,7 @@ struct Scenario {
     settings.temporary = scratch.Path("tmp");
     settings.diskSize = 1457664;
     kst::SetAskHandler([this](const kst::AskRequest& r) {
-      boxes.push_back({r.style, r.heading, r.message});
+      boxes.push_back(r);
       if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
       for (const auto& [id, answer] : answers)
         if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
@@ -154,9 +148,9 @@ struct Scenario {
     return sizes;
   }
   // Boxes shown under the heading of text id.
-  std::vector<Box> BoxesUnder(int heading) const {
-    std::vector<Box> found;
-    for (const Box& b : boxes)
+  std::vector<kst::AskRequest> BoxesUnder(int heading) const {
+    std::vector<kst::AskRequest> found;
+    for (const kst::AskRequest& b : boxes)
       if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
     return found;
   }
@@ -173,7 +167,7 @@ struct Scenario {
   kst::BackupPerson person;
   kst::BackupFigures figures;
   std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
-  std::vector<Box> boxes;
+  std::vector<kst::AskRequest> boxes;  // every box the run showed
   std::vector<kst::DiskPrompt> prompts;
   std::vector<kst::NotEmptyPrompt> notEmpty;
   std::function<kst::PromptAnswer(const kst::DiskPrompt&, bool*)> onPrompt;

@@ -28,6 +28,7 @@ namespace backuptest {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
+using Box = kst::AskRequest;  // a box the run showed
 
 struct Scenario {
   Scenario() {
@@ -148,9 +149,9 @@ struct Scenario {
     return sizes;
   }
   // Boxes shown under the heading of text id.
-  std::vector<kst::AskRequest> BoxesUnder(int heading) const {
-    std::vector<kst::AskRequest> found;
-    for (const kst::AskRequest& b : boxes)
+  std::vector<Box> BoxesUnder(int heading) const {
+    std::vector<Box> found;
+    for (const Box& b : boxes)
       if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
     return found;
   }
@@ -167,7 +168,7 @@ struct Scenario {
   kst::BackupPerson person;
   kst::BackupFigures figures;
   std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
-  std::vector<kst::AskRequest> boxes;  // every box the run showed
+  std::vector<Box> boxes;  // every box the run showed
   std::vector<kst::DiskPrompt> prompts;
   std::vector<kst::NotEmptyPrompt> notEmpty;
   std::function<kst::PromptAnswer(const kst::DiskPrompt&, bool*)> onPrompt;

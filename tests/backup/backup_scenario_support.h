@@ -26,12 +26,9 @@
 namespace backuptest {
 
 namespace fs = std::filesystem;
-
-// A box the run showed: heading and message as shown.
-struct Box {
-  int style;
-  std::string heading, message;
-};
+using Files = std::map<std::string, int64_t>;  // name -> size
+const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
+using Box = kst::AskRequest;  // a box the run showed
 
 struct Scenario {
   Scenario() {
@@ -46,7 +43,7 @@ struct Scenario {
     settings.temporary = scratch.Path("tmp");
     settings.diskSize = 1457664;
     kst::SetAskHandler([this](const kst::AskRequest& r) {
-      boxes.push_back({r.style, r.heading, r.message});
+      boxes.push_back(r);
       if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
       for (const auto& [id, answer] : answers)
         if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
@@ -75,6 +72,12 @@ struct Scenario {
     return path;
   }
 
+  void AutoSave() {
+    saveFiles.names[0] = scratch.Path("list1.kst");
+    saveFiles.names[1] = scratch.Path("list2.kst");
+    saveFiles.autoSave = true;
+  }
+
   // Moves what A: holds onto stack disk n (from 1), or back.
   void PutAway(int n) {
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
@@ -87,6 +90,7 @@ struct Scenario {
     inDrive = n;
   }
   bool FloppyEmpty() const { return fs::is_empty(floppy); }
+  bool TemporaryEmpty() const { return fs::is_empty(plat::EmuHostPath(scratch.Path("tmp"))); }
 
   // New disk: a full disk goes onto the stack, an empty one goes in.
   // Verifying: the disk in the drive goes back, the next of verifyOrder goes in.
@@ -126,9 +130,9 @@ struct Scenario {
     return r;
   }
 
-  // name -> size of the files on stack disk n.
-  std::map<std::string, int64_t> Disk(int n) const {
-    std::map<std::string, int64_t> files;
+  // The files on stack disk n.
+  Files Disk(int n) const {
+    Files files;
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
     if (fs::exists(disk))
       for (const auto& e : fs::recursive_directory_iterator(disk))
@@ -164,7 +168,7 @@ struct Scenario {
   kst::BackupPerson person;
   kst::BackupFigures figures;
   std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
-  std::vector<Box> boxes;
+  std::vector<Box> boxes;  // every box the run showed
   std::vector<kst::DiskPrompt> prompts;
   std::vector<kst::NotEmptyPrompt> notEmpty;
   std::function<kst::PromptAnswer(const kst::DiskPrompt&, bool*)> onPrompt;

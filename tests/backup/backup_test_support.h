@@ -1,17 +1,21 @@
 // What the backup tests share: the built-in texts, a person who answers
-// from a script and remembers every box, and save list bytes built field by
-// field, apart from the program's own writer.
+// from a script and remembers every box, save list bytes built field by
+// field, apart from the program's own writer, and a pair of save files.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "backup/save_list.h"
 #include "frame/ask.h"
 #include "frame/language_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "tests/support/test_env.h"
 
 namespace backuptest {
 
@@ -59,6 +63,20 @@ struct Bytes {
   Bytes& Split(const std::string& path, int64_t size, int safe, int copied) {
     return Text(path).Int(static_cast<uint64_t>(size), 8).Int(safe, 1).Int(copied, 1);
   }
+};
+
+// Two save files in a scratch folder; every start and end of a save is noted.
+struct SaveFilesTest : ::testing::Test {
+  SaveFilesTest() {
+    files.names[0] = scratch.Path("first.lst");
+    files.names[1] = scratch.Path("second.lst");
+    files.onSaving = [this](bool saving) { savingCalls.push_back(saving); };
+  }
+  kst::MessageOwner owner;
+  testenv::ScratchFolder scratch;
+  kst::TransportList list;
+  kst::SaveListFiles files;
+  std::vector<bool> savingCalls;
 };
 
 }  // namespace backuptest

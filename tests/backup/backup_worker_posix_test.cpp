@@ -11,37 +11,36 @@
 
 namespace {
 
+using backuptest::Files;
 using backuptest::Scenario;
 namespace fs = std::filesystem;
-using Files = std::map<std::string, int64_t>;
 
 TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
-  // Through the temporary folder, and written straight onto the disk.
-  for (int64_t maxSizeToCopy : {int64_t{10485760}, int64_t{0}}) {
+  // Through the temporary folder, and written straight onto the disk. No to
+  // the verification skips it to the end question, Cancel ends at once.
+  for (auto [maxSizeToCopy, verify] : {std::pair{int64_t{10485760}, int{kst::kAnswerNo}},
+                                       std::pair{int64_t{0}, int{kst::kAnswerCancel}}}) {
     SCOPED_TRACE(maxSizeToCopy);
     Scenario sc;
     sc.Source("big.bin", 3000000, 7);
     sc.settings.maxSizeToCopy = maxSizeToCopy;
+    sc.answers = {{221, verify}};
     const kst::BackupResult r = sc.Run();
     EXPECT_EQ(r.outcome, kst::BackupOutcome::Done);
-    EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664, 84672}));
+    EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
     const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 3).size());
     EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
     EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
     EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", batch}}));
     EXPECT_EQ(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003"),
               sc.sources["big.bin"]);
-    const kst::ListImage list = kst::Snapshot(sc.list);
-    EXPECT_TRUE(list.entries[0].copied);
-    EXPECT_FALSE(list.entries[0].busy);
-    EXPECT_EQ(kst::Trimmed(list.entries[0].splits[2].path), "A:\\big.bin.003");
-    EXPECT_EQ(r.figures.disksDone, 3);
-    EXPECT_EQ(r.figures.disksLeft, 0);
-    EXPECT_EQ(r.figures.numberOfDisks, 3);
-    EXPECT_TRUE(testenv::ReadFile(sc.scratch.Path("tmp\\big.bin.001")).empty());  // nothing left behind
+    EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
+    EXPECT_TRUE(r.figures.disksDone == 3 && r.figures.disksLeft == 0 && r.figures.numberOfDisks == 3);
+    EXPECT_TRUE(sc.TemporaryEmpty());  // nothing left behind
     // No more than three disks were asked for, and the verification was offered.
     EXPECT_EQ(sc.prompts.size(), 3u);
     EXPECT_EQ(sc.BoxesUnder(221).size(), 1u);
+    EXPECT_EQ(sc.BoxesUnder(251).size(), verify == kst::kAnswerNo ? 1u : 0u);
   }
 }
 
@@ -50,9 +49,7 @@ TEST(BackupWorker, ThreeFilesFillTheDisksAndBothSaveFilesHoldTheFinishedList) {
   const std::string small = sc.Source("small.bin", 300000, 1);
   const std::string big = sc.Source("big.bin", 3000000, 2);
   const std::string mid = sc.Source("mid.bin", 700000, 3);
-  sc.saveFiles.names[0] = sc.scratch.Path("list1.kst");
-  sc.saveFiles.names[1] = sc.scratch.Path("list2.kst");
-  sc.saveFiles.autoSave = true;
+  sc.AutoSave();
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
   // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first split.
   const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 3).size());
@@ -79,25 +76,21 @@ TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
   // the run carries the rest, busy flags cleared, nothing carried twice.
   Scenario sc;
   sc.Source("big.bin", 3000000, 4);
-  sc.saveFiles.names[0] = sc.scratch.Path("list1.kst");
-  sc.saveFiles.names[1] = sc.scratch.Path("list2.kst");
-  sc.saveFiles.autoSave = true;
+  sc.AutoSave();
   sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
     return p.disk == 2 && sc.job.keepGoing && sc.prompts.size() == 2 ? kst::PromptAnswer::Closed
                                                                     : kst::PromptAnswer::Go;
   };
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
   EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].busy);
-  const int last = sc.saveFiles.lastAutoSaved;
   kst::TransportList loaded;
-  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, last, false, {}));
+  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, sc.saveFiles.lastAutoSaved, false, {}));
   EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
   kst::ReplaceList(sc.list, kst::Snapshot(loaded));
   sc.onPrompt = nullptr;
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664, 84672}));
-  EXPECT_EQ(sc.Disk(2).count("big.bin.002"), 1u);
-  EXPECT_EQ(sc.Disk(2).count("big.bin.001"), 0u);
+  EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
+  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
 }
 
 TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
@@ -148,7 +141,7 @@ TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
     return kst::PromptAnswer::Go;
   };
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.BoxesUnder(230).size(), 1u);
+  ASSERT_EQ(sc.BoxesUnder(230).size(), 1u);
   EXPECT_EQ(sc.BoxesUnder(230)[0].message, sc.Text(1116));
   // Disk 1: the old content gone, the split in the folder with one backslash.
   EXPECT_EQ(sc.Disk(1), (Files{{"backup/big.bin.001", 1457664}}));
@@ -180,11 +173,10 @@ TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
     sc.onNotEmpty = [&](const kst::NotEmptyPrompt&, bool*) { return c.answer; };
     EXPECT_EQ(sc.Run().outcome, c.outcome);
     ASSERT_FALSE(sc.notEmpty.empty());
-    EXPECT_EQ(sc.notEmpty[0].files, 1);
-    EXPECT_EQ(sc.notEmpty[0].freeBytes, 1457664 - 512);
-    if (c.firstSplit) EXPECT_EQ(sc.SplitSizes(0)[0], c.firstSplit);
-    else EXPECT_TRUE(sc.SplitSizes(0).empty());
-    EXPECT_EQ(testenv::ReadFile(sc.scratch.Path("stack\\disk1\\old.txt")).empty(), false);
+    EXPECT_TRUE(sc.notEmpty[0].files == 1 && sc.notEmpty[0].freeBytes == 1457664 - 512);
+    const std::vector<int64_t> none, pieces = {c.firstSplit, 2000000 - c.firstSplit};
+    EXPECT_EQ(sc.SplitSizes(0), c.firstSplit ? pieces : none);
+    EXPECT_EQ(sc.Disk(1).count("old.txt"), 1u);
   }
 }
 
@@ -221,7 +213,7 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
   EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}}));
   EXPECT_TRUE(sc.prompts.empty());
   EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
-  EXPECT_TRUE(fs::is_empty(plat::EmuHostPath(sc.scratch.Path("tmp"))));  // each CD's folder deleted
+  EXPECT_TRUE(sc.TemporaryEmpty());  // each CD's folder deleted
 }
 
 TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
@@ -278,9 +270,8 @@ TEST(BackupWorker, FiguresCountDisksAndTime) {
                {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
   for (const Case& c : cases) {
     const kst::BackupFigures f = kst::FiguresAt(settings, c.total, c.done, c.disksDone, 3600, c.elapsed);
-    EXPECT_EQ(f.disksLeft, c.disksLeft) << c.done;
-    EXPECT_EQ(f.timeLeft, c.timeLeft) << c.done;
-    EXPECT_EQ(f.eta, c.eta) << c.done;
+    EXPECT_EQ((std::vector<int64_t>{f.disksLeft, f.timeLeft, f.eta}), (std::vector<int64_t>{c.disksLeft, c.timeLeft, c.eta}))
+        << c.done;
   }
   EXPECT_EQ(kst::NumberOfDisks(3000000, 1457664, 0), 3);
   EXPECT_EQ(kst::NumberOfDisks(2 * 1457664, 1457664, 0), 2);

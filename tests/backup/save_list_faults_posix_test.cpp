@@ -9,27 +9,16 @@
 #include "backup/save_list.h"
 #include "frame/platform/emulation.h"
 #include "tests/backup/backup_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 
 using plat::Fault;
 using testenv::ReadFile;
 
-struct SaveListFaultTest : ::testing::Test {
-  SaveListFaultTest() {
-    files.names[0] = scratch.Path("first.lst");
-    files.names[1] = scratch.Path("second.lst");
-    files.onSaving = [this](bool saving) { savingCalls.push_back(saving); };
-    kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000);
-  }
+struct SaveListFaultTest : backuptest::SaveFilesTest {
+  SaveListFaultTest() { kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000); }
   void TearDown() override { plat::EmuClearFaults(); }
   backuptest::ScriptedPerson person;
-  kst::MessageOwner owner;
-  testenv::ScratchFolder scratch;
-  kst::TransportList list;
-  kst::SaveListFiles files;
-  std::vector<bool> savingCalls;
 };
 
 TEST_F(SaveListFaultTest, FailedSavesAreRetriedOnTheSameFile) {

@@ -7,7 +7,6 @@
 #include "backup/save_list.h"
 #include "frame/platform/platform.h"
 #include "tests/backup/backup_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 
@@ -17,13 +16,8 @@ using kst::ListFault;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
-struct SaveListTest : ::testing::Test {
-  SaveListTest() {
-    files.names[0] = scratch.Path("first.lst");
-    files.names[1] = scratch.Path("second.lst");
-    files.onSaving = [this](bool saving) { savingCalls.push_back(saving); };
-    kst::SetFolders(list, "A:\\", "C:\\TEMP\\");
-  }
+struct SaveListTest : backuptest::SaveFilesTest {
+  SaveListTest() { kst::SetFolders(list, "A:\\", "C:\\TEMP\\"); }
   // big.bin of 3000000 bytes in three splits.
   void AddBigFile() {
     ASSERT_TRUE(kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000));
@@ -33,17 +27,9 @@ struct SaveListTest : ::testing::Test {
                 {"A:\\big.bin.002", 1457664, false, true},
                 {"A:\\big.bin.003", 84672, true, true}};
   }
-  const std::string bigFile = Bytes()
-                                  .File("C:\\DATA\\big.bin", 3000000, 3, 0, 1, 1)
-                                  .Split("A:\\big.bin.001", 1457664, 1, 0)
-                                  .Split("A:\\big.bin.002", 1457664, 0, 1)
-                                  .Split("A:\\big.bin.003", 84672, 1, 1)
-                                  .data;
-  kst::MessageOwner owner;
-  testenv::ScratchFolder scratch;
-  kst::TransportList list;
-  kst::SaveListFiles files;
-  std::vector<bool> savingCalls;
+  const std::string bigFile = Bytes().File("C:\\DATA\\big.bin", 3000000, 3, 0, 1, 1)
+                                  .Split("A:\\big.bin.001", 1457664, 1, 0).Split("A:\\big.bin.002", 1457664, 0, 1)
+                                  .Split("A:\\big.bin.003", 84672, 1, 1).data;
 };
 
 TEST_F(SaveListTest, WritesTheLayoutByteForByteAndReadsItBackWithoutBusyFlags) {

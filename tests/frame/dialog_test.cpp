@@ -28,17 +28,11 @@ class DialogStates : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DialogStates, InitFillsTheControlsAndUninitEmptiesThem) {
+TEST_F(DialogStates, ChangesAreMarkedPendingFlushedThroughTheHookAndUninitEmptiesThem) {
   EXPECT_EQ(DialogGet(state, 10), "Go");
   EXPECT_EQ(DialogGetValue(state, 12), -1);  // a list starts without selection
   DialogState missing;
   EXPECT_FALSE(DialogInit(9999, missing));
-  DialogUninit(state);
-  EXPECT_EQ(state.templateId, -1);
-  EXPECT_EQ(DialogGet(state, 10), "");
-}
-
-TEST_F(DialogStates, ChangesAreMarkedPendingAndFlushedThroughTheHook) {
   int flushes = 0;
   DialogHooks hooks;
   hooks.flush = [&](DialogState& s) {
@@ -73,6 +67,9 @@ TEST_F(DialogStates, ChangesAreMarkedPendingAndFlushedThroughTheHook) {
   EXPECT_FALSE(state.titlePending);
   DialogSetTitle(state, "File Splitting");
   EXPECT_TRUE(state.titlePending);
+  DialogUninit(state);
+  EXPECT_EQ(state.templateId, -1);
+  EXPECT_EQ(DialogGet(state, 10), "");
 }
 
 TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {

@@ -14,15 +14,6 @@ using testenv::ScratchFolder;
 
 namespace {
 
-// A drive letter that names no drive on this machine, as "Q:".
-std::string MissingDrive() {
-  for (char letter = 'Y'; letter > 'B'; --letter) {
-    std::string drive = std::string(1, letter) + ":";
-    if (plat::DriveType(drive + "\\") == plat::kDriveNoRoot) return drive;
-  }
-  return "";
-}
-
 // The names listed, dot entries left out; the handle ends done.
 std::set<std::string> ListAll(const std::string& pattern) {
   std::set<std::string> names;
@@ -69,7 +60,7 @@ TEST(FileInfoListing, EmptyAndMissingPlacesAreToldApart) {
   ASSERT_TRUE(plat::CreateFolder(dir.Path("empty")));
   ASSERT_TRUE(testenv::WriteFile(dir.Path("file"), "x"));
   testenv::PrepareFloppy();
-  const std::string drive = MissingDrive();
+  const std::string drive = testenv::MissingDrive();
   ASSERT_FALSE(drive.empty());
   // Nothing matches in each; an existing place is done with attributes 8
   // (an empty drive or folder), a missing one, or input that cannot name

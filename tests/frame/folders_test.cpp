@@ -15,14 +15,6 @@ bool IsFolder(const std::string& path) {
   return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
 }
 
-std::string MissingDrive() {
-  for (char letter = 'Y'; letter > 'B'; --letter) {
-    std::string drive = std::string(1, letter) + ":";
-    if (plat::DriveType(drive + "\\") == plat::kDriveNoRoot) return drive;
-  }
-  return "";
-}
-
 }  // namespace
 
 TEST(MakeFolderPathTest, MakesTheMissingFoldersParentsFirst) {
@@ -39,7 +31,7 @@ TEST(MakeFolderPathTest, MakesTheMissingFoldersParentsFirst) {
 TEST(MakeFolderPathTest, FailsWhereNoFolderCanBe) {
   ScratchFolder dir;
   ASSERT_TRUE(testenv::WriteFile(dir.Path("file"), "x"));
-  const std::string drive = MissingDrive();
+  const std::string drive = testenv::MissingDrive();
   ASSERT_FALSE(drive.empty());
   for (const std::string& path : {dir.Path("file"), dir.Path("file\\sub"), std::string(),
                                   dir.Path(std::string(300, 'l') + "\\sub"), drive + "\\a\\b"})
@@ -51,7 +43,7 @@ TEST(MakeFolderPathTest, FailsWhereNoFolderCanBe) {
 TEST(PathPartsTest, NameAndFolderOfAPath) {
   ScratchFolder dir;
   ASSERT_TRUE(plat::CreateFolder(dir.Path("sub")));
-  const std::string missing = MissingDrive(), root = dir.path.substr(0, 3);
+  const std::string missing = testenv::MissingDrive(), root = dir.path.substr(0, 3);
   ASSERT_FALSE(missing.empty());
   struct Case {
     std::string path, name, folder;

@@ -41,21 +41,6 @@ std::map<int, std::string> Changes(const Table& before) {
   return changed;
 }
 
-// A file of size bytes with head at its start and tail at its end, zeros
-// between (sparse where the file system allows).
-bool WriteSparseFile(const std::string& path, int64_t size, const std::string& head,
-                     const std::string& tail) {
-  plat::FileHandle h = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
-  if (h == plat::kNoFile) return false;
-  uint32_t done = 0;
-  bool ok = plat::FileWrite(h, head.data(), static_cast<uint32_t>(head.size()), &done) &&
-            plat::FileSeek(h, size - static_cast<int64_t>(tail.size())) &&
-            plat::FileWrite(h, tail.data(), static_cast<uint32_t>(tail.size()), &done) &&
-            done == tail.size();
-  plat::FileClose(h);
-  return ok && plat::SizeOfPath(path) == size;
-}
-
 class LanguageFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -244,7 +229,10 @@ TEST_F(LanguageFiles, FilesUpTo4MiBAreReadLargerOrMissingOnesReportedAndChangeNo
     Reload();
     Table before = Snapshot();
     std::string path = dir.Path(c.name);
-    if (c.size > 0 && !WriteSparseFile(path, c.size, "Language=Big\r\n", "\r\n0010={found at the end}\r\n"))
+    const std::string head = "Language=Big\r\n", tail = "\r\n0010={found at the end}\r\n";
+    if (c.size > 0 && !(testenv::WriteFile(path, head) &&  // zeros between, sparse where the disk allows
+                        testenv::WriteFile(path, tail, c.size - static_cast<int64_t>(tail.size())) &&
+                        plat::SizeOfPath(path) == c.size))
       GTEST_SKIP() << "skipped: no room for a sparse file of " << c.size << " bytes here";
     auto start = std::chrono::steady_clock::now();
     int owner = 0;

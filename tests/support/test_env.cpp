@@ -37,6 +37,14 @@ bool WriteFile(const std::string& path, const std::string& bytes, int64_t at) {
   return ok;
 }
 
+std::string MissingDrive() {
+  for (char letter = 'Y'; letter > 'B'; --letter) {
+    std::string drive = std::string(1, letter) + ":";
+    if (plat::DriveType(drive + "\\") == plat::kDriveNoRoot) return drive;
+  }
+  return "";
+}
+
 std::string ReadFile(const std::string& path, bool* ok) {
   if (ok) *ok = false;
   plat::FileHandle h = plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting,

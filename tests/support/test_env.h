@@ -33,6 +33,8 @@ void ReleaseFloppy();
 bool WriteFile(const std::string& path, const std::string& bytes, int64_t at = -1);
 // The whole file, or "" (and ok false) when it cannot be read.
 std::string ReadFile(const std::string& path, bool* ok = nullptr);
+// A drive that names no drive on this machine, as "Q:" ("" if every letter does).
+std::string MissingDrive();
 // count bytes of a repeatable pattern that differs with seed.
 std::string PatternBytes(size_t count, uint32_t seed = 1);
 

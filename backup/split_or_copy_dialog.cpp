@@ -512,13 +512,7 @@ void OnGo(DialogState& state, int, int, Args) {
     return;
   }
   if (!job.running) return;  // the run is ending
-  if (job.paused) {
-    UnpauseJob(job);
-    ShowPhase(state, Phase::Running);
-  } else {
-    PauseJob(job);
-    ShowPhase(state, Phase::Paused);
-  }
+  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
   DialogFlush(state);
 }
 
@@ -528,13 +522,7 @@ void OnHide(DialogState& state, int, int, Args) {
     DialogExit(state);
     return;
   }
-  if (!job.running || job.inQuestion) return;
-  job.inQuestion = true;
-  PlayAlert();
-  int answer = AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(33), kMainBoxRecord, kRecord);
-  job.inQuestion = false;
-  if (answer != kAnswerYes) return;
-  AbortJob(job);
+  if (!AskToAbort(job, state.window.load(), 33, kMainBoxRecord, kRecord)) return;
   // A prompt waiting for a disk would hold the run until it is answered.
   CloseOpenPrompt();
 }

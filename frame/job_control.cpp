@@ -1,5 +1,8 @@
 #include "frame/job_control.h"
 
+#include "frame/ask.h"
+#include "frame/texts.h"
+
 namespace kst {
 
 bool CheckPoint(JobControl& job) {
@@ -30,6 +33,24 @@ void AbortJob(JobControl& job) {
     job.keepGoing = false;
   }
   job.unpaused.notify_all();
+}
+
+bool TogglePause(JobControl& job) {
+  if (job.paused)
+    UnpauseJob(job);
+  else
+    PauseJob(job);
+  return job.paused;
+}
+
+bool AskToAbort(JobControl& job, void* owner, int questionText, int boxRecord, int ownerRecord) {
+  if (!job.running || job.inQuestion.exchange(true)) return false;
+  PlayAlert();
+  const int answer = AskUser(kAskYesNo, owner, GetText(31), GetText(questionText), boxRecord, ownerRecord);
+  job.inQuestion = false;
+  if (answer != kAnswerYes) return false;
+  AbortJob(job);
+  return true;
 }
 
 ProgressScale ScaleProgress(int64_t units) {

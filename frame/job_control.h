@@ -33,6 +33,14 @@ void UnpauseJob(JobControl& job);
 // Clears keep-going and releases a paused worker so that it can stop.
 void AbortJob(JobControl& job);
 
+// The run buttons every subprogram's window has. Go pressed during a run
+// pauses a working job or releases a paused one: true when it is paused
+// now. Hide (Abort) pressed during a run asks the abort question (heading
+// text 31, the subprogram's own question text), one question at a time,
+// and aborts on Yes: true when it aborted.
+bool TogglePause(JobControl& job);
+bool AskToAbort(JobControl& job, void* owner, int questionText, int boxRecord, int ownerRecord);
+
 // Where a worker reports progress; any part may be empty.
 struct ProgressSink {
   std::function<void(int range)> setRange;  // the bar's range 0..range (at most 65535)

@@ -297,13 +297,7 @@ void OnGo(DialogState& state, int, int, Args) {
     return;
   }
   if (!job.running) return;  // the run is ending
-  if (job.paused) {
-    UnpauseJob(job);
-    ShowPhase(state, Phase::Running);
-  } else {
-    PauseJob(job);
-    ShowPhase(state, Phase::Paused);
-  }
+  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
   DialogFlush(state);
 }
 
@@ -313,12 +307,7 @@ void OnHide(DialogState& state, int, int, Args) {
     DialogExit(state);
     return;
   }
-  if (!job.running || job.inQuestion) return;
-  job.inQuestion = true;
-  PlayAlert();
-  int answer = AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(32), kMainBoxRecord, kRecord);
-  job.inQuestion = false;
-  if (answer == kAnswerYes) AbortJob(job);
+  AskToAbort(job, state.window.load(), 32, kMainBoxRecord, kRecord);
 }
 
 void OnAbout(DialogState&, int, int, Args) {

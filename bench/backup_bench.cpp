@@ -17,13 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
-constexpr int64_t kFileBytes = int64_t{1} << 30;
+using namespace bench;
+
 constexpr int64_t kDiskBytes = 100 << 20;
 constexpr int kDisks = static_cast<int>((kFileBytes + kDiskBytes - 1) / kDiskBytes);
-// Even, so that each tool goes first in as many rounds as it goes second.
-constexpr int kRounds = 10;
 
 // New disk k: the folder holds disk k-1, which goes onto the stack. Verify
 // disk k: the disk in the folder goes back to its place (the last one, at
@@ -42,47 +43,6 @@ const char kSwapper[] =
     "  fi\n"
     "  mv stack/$k/* disk/\n"
     "fi\n";
-
-bool Shell(const std::string& command) {
-  return std::system(command.c_str()) == 0;
-}
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
-
-double Seconds(const std::function<bool()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  if (!work()) {
-    std::fprintf(stderr, "backup_bench: a timed step failed\n");
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t half = v.size() / 2;
-  return v.size() % 2 ? v[half] : (v[half - 1] + v[half]) / 2;
-}
-
-// 1 GB of bytes that do not compress or repeat in any way a tool could use.
-bool MakeFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  std::vector<uint32_t> block(1 << 18);
-  uint32_t x = 2463534242u;
-  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
-    for (uint32_t& word : block) {
-      x ^= x << 13;
-      x ^= x >> 17;
-      x ^= x << 5;
-      word = x;
-    }
-    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
-  }
-  return std::fclose(f) == 0;
-}
 
 void Report(const char* what, const char* tool, const std::vector<double>& ours,
             const std::vector<double>& theirs) {
@@ -143,14 +103,14 @@ int main(int argc, char** argv) {
         a();
       }
     };
-    inTurn([&] { backupOurs.push_back(Seconds([&] { return Shell(backup); })); },
-           [&] { backupTheirs.push_back(Seconds([&] { return Shell(split); })); });
+    inTurn([&] { backupOurs.push_back(Seconds("backup_bench", [&] { return Shell(backup); })); },
+           [&] { backupTheirs.push_back(Seconds("backup_bench", [&] { return Shell(split); })); });
     // The last disk is still in the folder: put it onto the stack, where cmp reads it.
     if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" +
                std::to_string(kDisks) + "/"))
       return std::fprintf(stderr, "backup_bench: the stack is not as expected\n"), 1;
-    inTurn([&] { verifyOurs.push_back(Seconds([&] { return Shell(verify); })); },
-           [&] { verifyTheirs.push_back(Seconds([&] { return Shell(cmp); })); });
+    inTurn([&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); })); },
+           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); })); });
     Shell(tidy);
     std::fprintf(stderr, "round %d of %d: backup %.3f/%.3f s, verify %.3f/%.3f s\n", round, kRounds,
                  backupOurs.back(), backupTheirs.back(), verifyOurs.back(), verifyTheirs.back());

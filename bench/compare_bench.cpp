@@ -14,52 +14,14 @@
 #include <vector>
 
 #include "compare/compare_blocks.h"
+#include "bench/bench_support.h"
 #include "frame/job_control.h"
 #include "frame/platform/emulation.h"
 #include "frame/settings.h"
 
 namespace {
 
-constexpr int64_t kFileBytes = int64_t{1} << 30;
-// Even, so that each tool goes first in as many rounds as it goes second.
-constexpr int kRounds = 10;
-
-double Seconds(const std::function<bool()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  if (!work()) {
-    std::fprintf(stderr, "compare_bench: a timed step failed\n");
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t half = v.size() / 2;
-  return v.size() % 2 ? v[half] : (v[half - 1] + v[half]) / 2;
-}
-
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-// 1 GB of bytes that do not repeat in any way a tool could use.
-bool MakeFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  std::vector<uint32_t> block(1 << 18);
-  uint32_t x = 2463534242u;
-  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
-    for (uint32_t& word : block) {
-      x ^= x << 13;
-      x ^= x >> 17;
-      x ^= x << 5;
-      word = x;
-    }
-    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
-  }
-  return std::fclose(f) == 0;
-}
+using namespace bench;
 
 }  // namespace
 
@@ -87,12 +49,12 @@ int main(int argc, char** argv) {
     kst::JobControl job;
     job.keepGoing = true;
     auto kestrova = [&] {
-      ours.push_back(Seconds([&] {
+      ours.push_back(Seconds("compare_bench", [&] {
         return kst::CompareBlocks(request, job).outcome == kst::CompareOutcome::Equal;
       }));
     };
     auto cmp = [&] {
-      theirs.push_back(Seconds([&] { return Shell("cmp " + Quote(a) + " " + Quote(b)); }));
+      theirs.push_back(Seconds("compare_bench", [&] { return Shell("cmp " + Quote(a) + " " + Quote(b)); }));
     };
     // Which tool goes first alternates by round.
     if (round % 2) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "frame/job_control.h"
 #include "frame/platform/emulation.h"
 #include "frame/settings.h"
@@ -23,47 +24,9 @@
 
 namespace {
 
-constexpr int64_t kFileBytes = int64_t{1} << 30;
+using namespace bench;
+
 constexpr int64_t kSplitBytes = 100 << 20;  // what split -b 100M cuts
-// Even, so that each tool goes first in as many rounds as it goes second.
-constexpr int kRounds = 10;
-
-double Seconds(const std::function<bool()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  if (!work()) {
-    std::fprintf(stderr, "split_bench: a timed step failed\n");
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t half = v.size() / 2;
-  return v.size() % 2 ? v[half] : (v[half - 1] + v[half]) / 2;
-}
-
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-// 1 GB of bytes that do not compress or repeat in any way a tool could use.
-bool MakeFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  std::vector<uint32_t> block(1 << 18);
-  uint32_t x = 2463534242u;
-  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
-    for (uint32_t& word : block) {
-      x ^= x << 13;
-      x ^= x >> 17;
-      x ^= x << 5;
-      word = x;
-    }
-    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
-  }
-  return std::fclose(f) == 0;
-}
 
 void Report(const char* what, const char* tool, const std::vector<double>& ours,
             const std::vector<double>& theirs) {
@@ -115,20 +78,20 @@ int main(int argc, char** argv) {
     };
     inTurn(
         [&] {
-          splitOurs.push_back(Seconds([&] {
+          splitOurs.push_back(Seconds("split_bench", [&] {
             return kst::RunFileSplitting(input, job).outcome == kst::SplitOutcome::Done;
           }));
         },
         [&] {
-          splitTheirs.push_back(Seconds([&] {
+          splitTheirs.push_back(Seconds("split_bench", [&] {
             return Shell("split -b 100M " + Quote(file) + " " + Quote(theirs + "/big.bin."));
           }));
         });
     // Both joins read the same splits (ours, which hold the same bytes as
     // split's), so where their pages lie cannot favour either.
-    inTurn([&] { joinOurs.push_back(Seconds([&] { return kst::JoinSplits(set, input.buffSize, job); })); },
+    inTurn([&] { joinOurs.push_back(Seconds("split_bench", [&] { return kst::JoinSplits(set, input.buffSize, job); })); },
            [&] {
-             joinTheirs.push_back(Seconds([&] {
+             joinTheirs.push_back(Seconds("split_bench", [&] {
                return Shell("cat " + Quote(ours) + "/big.bin.[0-9][0-9][0-9] >" +
                             Quote(theirs + "/joined"));
              }));

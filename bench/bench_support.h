@@ -1,0 +1,58 @@
+// What every benchmark shares: timing a step, the median of the rounds,
+// running the system's own tools, and the 1 GB file they all work on.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+constexpr int64_t kFileBytes = int64_t{1} << 30;
+// Even, so that each tool goes first in as many rounds as it goes second.
+constexpr int kRounds = 10;
+
+// The seconds work takes; a step that fails ends the benchmark.
+inline double Seconds(const char* bench, const std::function<bool()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  if (!work()) {
+    std::fprintf(stderr, "%s: a timed step failed\n", bench);
+    std::exit(1);
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t half = v.size() / 2;
+  return v.size() % 2 ? v[half] : (v[half - 1] + v[half]) / 2;
+}
+
+inline bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// 1 GB of bytes that do not compress or repeat in any way a tool could use.
+inline bool MakeFile(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::vector<uint32_t> block(1 << 18);
+  uint32_t x = 2463534242u;
+  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
+    for (uint32_t& word : block) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      word = x;
+    }
+    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
+  }
+  return std::fclose(f) == 0;
+}
+
+}  // namespace bench

@@ -1,8 +1,9 @@
 // Split &/Or Copy as a person uses it: files dropped on the list, the
 // floppy A: and a temporary folder chosen, Go, a fresh disk at every
-// prompt, the verification fed the stack back, the rows' states, and the
-// big file joined again from the gathered disks by its own batch. Also
-// the refusals a person meets before anything is written.
+// prompt, the verification fed the stack back out of order with a bad
+// byte on one disk, the rows' states, and the big file joined again from
+// the gathered disks by its own batch. Also Auto Erase into a folder of
+// the floppy, and the refusals a person meets.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -139,7 +140,7 @@ struct SplitOrCopyWindow : ::testing::Test {
   std::string temporary;
 };
 
-TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoinsTheBigOne) {
+TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPieceAndTheBatchJoinsTheBigOne) {
   if (!getenv("KESTROVA_A_CAPACITY"))
     GTEST_SKIP() << "skipped: no floppy-sized file system is mounted on A: here, so no disk fills up";
   const std::string stack = session->folder + "\\stack";
@@ -184,7 +185,19 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   EXPECT_EQ(disks, 3);
   ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDYES));
 
-  // The verification asks for the stack back; it is fed in order.
+  // A byte of the middle piece goes bad on its disk: the 1000th of big.bin.002.
+  const std::string bad = stack + "\\disk2\\big.bin.002";
+  // The pieces fill the disks, so where the second begins is the first's size.
+  const size_t offset = ReadBytes(stack + "\\disk1\\big.bin.001").size();
+  std::string piece = ReadBytes(bad);
+  ASSERT_GT(piece.size(), 999u);
+  ASSERT_TRUE(piece == big.substr(offset, piece.size()));
+  piece[999] ^= 0x5A;
+  ASSERT_TRUE(WriteBytes(bad, piece));
+
+  // The verification asks for the stack back; it is fed in another order,
+  // the bad disk last, whose piece the comparison then finds wanting.
+  const int order[] = {3, 1, 2};
   int fed = 0;
   for (;;) {
     ASSERT_TRUE(WaitPromptOr("Verifying Does Pay off, doesn't it!", &prompt));
@@ -193,27 +206,42 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
     EXPECT_EQ(Text(prompt, IDC_ND_TEXT).rfind("Insert a disk from your stack of disks", 0), 0u);
     EXPECT_FALSE(IsWindowVisible(e2e::Control(prompt, IDC_ND_ERASE))) << "no erasing while verifying";
     if (fed > 0) {
-      ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(fed)), 0);
+      ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(order[fed - 1])), 0);
     }
-    ++fed;
-    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(fed), kDrive), 0);
+    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(order[fed++]), kDrive), 0);
     e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
     ASSERT_TRUE(e2e::WaitGone(prompt));
+    if (fed == disks) break;
   }
   EXPECT_EQ(fed, disks);
-  std::string summary;
-  ASSERT_TRUE(AnswerQuestion("Verifying Does Pay off, doesn't it!", IDOK, &summary));
-  EXPECT_EQ(summary, "There is(are) 0 split(s) that has(ve) to be redone! Look later at the list.");
+  std::string message;
+  ASSERT_TRUE(AnswerQuestion("Do Over this file/split!! :(", IDOK, &message));
+  EXPECT_EQ(message, "At position 1000 of the file A:\\big.bin.002, isn't equal to the file in the removable disk!");
+  ASSERT_TRUE(AnswerQuestion("Verifying Does Pay off, doesn't it!", IDOK, &message));
+  EXPECT_EQ(message, "There is(are) 1 split(s) that has(ve) to be redone! Look later at the list.");
+  ASSERT_TRUE(AnswerQuestion("Do Over files!! :(", IDOK, &message));
+  EXPECT_EQ(message,
+            "There were files that had some problems, so please do not erase the splits that were created in the "
+            "previous Temporary Folder...\r\nbecause they are the temporary files that you will have to copy again, "
+            "since they didn't get in the disks before!!\r\nA new Temporary Folder has been created and selected to "
+            "allow the remaining temporary splits to be copied without hassle!");
   ASSERT_TRUE(AnswerQuestion("Asking you...", IDNO)) << "keep the verified files listed";
   ASSERT_TRUE(WaitIdle(dialog));
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(fed)), 0);
+  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(order[fed - 1])), 0);
 
+  // The bad piece is cut again from the source into the temporary folder
+  // and listed for the next run; a new temporary folder is chosen for it.
   rows = Rows(dialog);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0], session->folder + "\\big.bin -- 3000000 -- Done -- 3/3");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], session->folder + "\\big.bin -- 3000000 -- Done -- 2/3");
   EXPECT_EQ(rows[1], session->folder + "\\small.txt -- 1000 -- Done -- 1/1");
+  const std::string redone = temporary + "\\big.bin.002";
+  EXPECT_EQ(rows[2], redone + " -- " + std::to_string(piece.size()) + " -- Not Done -- 0/0 -- Temporary");
+  EXPECT_TRUE(ReadBytes(redone) == big.substr(offset, piece.size())) << "the redone piece differs from the source";
+  EXPECT_EQ(Text(dialog, IDC_SC_TEMP).rfind(temporary + "\\KST", 0), 0u) << Text(dialog, IDC_SC_TEMP);
   EXPECT_EQ(Text(dialog, IDC_SC_DONE), "3");
-  EXPECT_EQ(Text(dialog, IDC_SC_DLEFT), "0");
+  EXPECT_EQ(Text(dialog, IDC_SC_DLEFT), std::to_string((piece.size() + 1457663) / 1457664))
+      << "the redone piece is left to carry, on disks of 1457664 bytes";
   EXPECT_TRUE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD)));
   Shot(dialog, "split-or-copy-verified");
 
@@ -223,9 +251,10 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   HWND lists = e2e::WaitWindow("Transport List - Split &/Or Copy");
   ASSERT_TRUE(lists);
   HWND listRows = e2e::Control(lists, IDC_TL_LIST);
-  ASSERT_EQ(e2e::ListCount(listRows), 2);
+  ASSERT_EQ(e2e::ListCount(listRows), 3);
   EXPECT_EQ(e2e::ListText(listRows, 0), rows[0]);
-  EXPECT_EQ(Text(lists, IDC_TL_TOTAL), "3001000");
+  EXPECT_EQ(e2e::ListText(listRows, 2), rows[2]);
+  EXPECT_EQ(Text(lists, IDC_TL_TOTAL), std::to_string(3001000 + piece.size()));
   SendMessageA(listRows, LB_SETSEL, TRUE, 0);
   e2e::PostClick(e2e::Control(lists, IDC_TL_VIEW_SPLITS));
   HWND splits = e2e::WaitWindow("Splits of the Selected File");
@@ -235,7 +264,7 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   int64_t carried = 0;
   for (int i = 0; i < e2e::ListCount(splitRows); ++i) {
     std::string row = e2e::ListText(splitRows, i);
-    const std::string tail = " -- Safe -- Copied";
+    const std::string tail = i == 1 ? " -- Not Safe -- Copied" : " -- Safe -- Copied";
     ASSERT_GT(row.size(), tail.size());
     EXPECT_EQ(row.substr(row.size() - tail.size()), tail) << row;
     EXPECT_EQ(row.rfind(std::string("A:\\big.bin.00") + std::to_string(i + 1) + " -- ", 0), 0u) << row;
@@ -249,12 +278,14 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemAndTheBatchJoin
   e2e::PostClick(e2e::Control(lists, IDC_LD_CLOSE));
   ASSERT_TRUE(e2e::WaitGone(lists));
 
-  // The gathered disks join again with nothing but the batch.
+  // The gathered disks, the bad piece replaced by the redone one, join
+  // again with nothing but the batch.
   const std::string gathered = session->folder + "\\gathered";
   for (int k = 1; k <= disks; ++k)
     ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(k), gathered), 0);
   EXPECT_EQ(ReadBytes(gathered + "\\small.txt"), small) << "a file that fits goes whole, unnumbered";
   ASSERT_TRUE(FileExists(gathered + "\\big.bin.BAT"));
+  ASSERT_TRUE(CopyFileA(redone.c_str(), (gathered + "\\big.bin.002").c_str(), FALSE));
   // The batch joins first, then asks whether the pieces go: No keeps them.
   ASSERT_TRUE(e2e::RunBatch(gathered, "big.bin.BAT", "N\r\n", 60000));
   EXPECT_TRUE(FileExists(gathered + "\\big.bin.001"));
@@ -268,6 +299,17 @@ TEST_F(SplitOrCopyWindow, ADiskPromptClosedOrAnAbortInTheWindowEndsTheRun) {
   e2e::Click(e2e::Control(dialog, IDC_SC_GO));
   HWND prompt = e2e::WaitWindow(kPromptTitle);
   ASSERT_TRUE(prompt);
+  // Load is locked while the run goes; a press that gets through is refused.
+  EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_LOAD1)));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SC_LOAD1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(e2e::Control(dialog, IDC_SC_LOAD1)));
+  std::string message;
+  ASSERT_TRUE(AnswerQuestion("Two Files necessary!", IDOK, &message));
+  EXPECT_EQ(message,
+            "Cannot load while copying is in progress.\r\nTo load, abort current copying process.\r\nCan't alter the "
+            "list with Save List files during copying!");
+  EXPECT_EQ(Rows(dialog).size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(prompt)) << "the run goes on";
   PostMessageA(prompt, WM_CLOSE, 0, 0);
   ASSERT_TRUE(e2e::WaitGone(prompt));
   ASSERT_TRUE(WaitIdle(dialog, 5000)) << "the run ends as an abort, no question asked";
@@ -312,6 +354,33 @@ TEST_F(SplitOrCopyWindow, ADiskThatIsNotEmptyIsShownAndKeptWhenThePersonAborts) 
   EXPECT_TRUE(FileExists(stray)) << "nothing is erased without Auto Erase";
   EXPECT_FALSE(FileExists(std::string(kDrive) + "data.bin"));
   DeleteFileA(stray.c_str());
+}
+
+TEST_F(SplitOrCopyWindow, AutoEraseEmptiesTheDiskAndCarriesIntoTheDestinationFolder) {
+  const std::string stray = std::string(kDrive) + "stray.txt";
+  ASSERT_TRUE(WriteBytes(stray, Pattern(4096, 7)));
+  const std::string data = Pattern(5000, 8);
+  AddFiles({{"data.bin", data}});
+  TypePath(dialog, IDC_SC_DEST, "A:\\backup");
+  TypePath(dialog, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(dialog, IDC_SC_AUTO_ERASE));
+  ASSERT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_SC_AUTO_ERASE)));
+  e2e::Click(e2e::Control(dialog, IDC_SC_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle);
+  ASSERT_TRUE(prompt);
+  EXPECT_TRUE(e2e::IsChecked(e2e::Control(prompt, IDC_ND_ERASE)));
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+  ASSERT_TRUE(e2e::WaitGone(prompt));
+  ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDCANCEL, nullptr));
+  ASSERT_TRUE(WaitIdle(dialog, 5000));
+  EXPECT_FALSE(FileExists(stray)) << "the disk was erased before the copy";
+  const std::string carried = "A:\\backup\\data.bin";
+  EXPECT_TRUE(ReadBytes(carried) == data);
+  EXPECT_FALSE(FileExists("A:\\backupdata.bin"));
+  EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Done -- 0/1");
+  DeleteFileA(stray.c_str());
+  DeleteFileA(carried.c_str());
+  RemoveDirectoryA("A:\\backup");
 }
 
 TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {
@@ -377,6 +446,16 @@ TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
   ASSERT_TRUE(AnswerQuestion("No Deal!!", IDOK, &message));
   EXPECT_EQ(message, "This value shouldn't be below negative nor more than 10% of disk size! Resetting to Zero.");
   EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_SC_MARGIN) == "0"; }, 3000, "margin-reset"));
+
+  // A file from the temporary folder is not listed.
+  const std::string inTemporary = temporary + "\\cut.bin";
+  ASSERT_TRUE(WriteBytes(inTemporary, "cut"));
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_SC_LIST, {inTemporary}));
+  ASSERT_TRUE(AnswerQuestion("No Way, dude!", IDOK, &message));
+  EXPECT_EQ(message,
+            "Sorry buddy, but the temporary folder is the same as at least one of the files from the chosen to add! "
+            "And that ain't gonna happen!");
+  EXPECT_EQ(Rows(dialog).size(), 1u);
 
   // Auto save alternates between two files: one name twice is refused.
   const std::string same = session->folder + "\\list.lst";

@@ -292,7 +292,7 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
   EXPECT_TRUE(ReadBytes(gathered + "\\big.bin") == big) << "the joined file differs from the one carried";
 }
 
-TEST_F(SplitOrCopyWindow, ADiskPromptClosedOrAnAbortInTheWindowEndsTheRun) {
+TEST_F(SplitOrCopyWindow, LoadIsRefusedWhileARunGoesAndAClosedPromptOrAnAbortEndsIt) {
   AddFiles({{"data.bin", Pattern(5000, 4)}});
   TypePath(dialog, IDC_SC_DEST, kDrive);
   TypePath(dialog, IDC_SC_TEMP, temporary);
@@ -418,7 +418,7 @@ TEST_F(SplitOrCopyWindow, MovesAndRemovesSelectedRowsAndSavesAndLoadsTheList) {
   EXPECT_EQ(Rows(dialog).size(), 3u);
 }
 
-TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationAndAMarginAboveTenPercent) {
+TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationABigMarginAFileOfTheTemporaryFolderAndOneSaveFileTwice) {
   AddFiles({{"data.bin", Pattern(2700000, 3)}});
   EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "2");
   const std::string destination = session->folder + "\\dest";

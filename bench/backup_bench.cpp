@@ -44,12 +44,6 @@ const char kSwapper[] =
     "  mv stack/$k/* disk/\n"
     "fi\n";
 
-void Report(const char* what, const char* tool, const std::vector<double>& ours,
-            const std::vector<double>& theirs) {
-  const double a = Median(ours), b = Median(theirs);
-  std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  time ratio %.2f\n", what, a, tool, b, a / b);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

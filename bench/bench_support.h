@@ -55,4 +55,11 @@ inline bool MakeFile(const std::string& path) {
   return std::fclose(f) == 0;
 }
 
+// One line of medians: ours against the system's tool, and their time ratio.
+inline void Report(const char* what, const char* tool, const std::vector<double>& ours,
+                   const std::vector<double>& theirs) {
+  const double a = Median(ours), b = Median(theirs);
+  std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  time ratio %.2f\n", what, a, tool, b, a / b);
+}
+
 }  // namespace bench

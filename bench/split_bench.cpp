@@ -28,12 +28,6 @@ using namespace bench;
 
 constexpr int64_t kSplitBytes = 100 << 20;  // what split -b 100M cuts
 
-void Report(const char* what, const char* tool, const std::vector<double>& ours,
-            const std::vector<double>& theirs) {
-  double a = Median(ours), b = Median(theirs);
-  std::printf("%-6s kestrova %7.3f s  %-9s %7.3f s  ratio %.2f\n", what, a, tool, b, a / b);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -8,6 +8,7 @@
 #include "backup/transport_list.h"
 #include "cli/backup_terminal.h"
 #include "cli/host_path.h"
+#include "cli/option_argument.h"
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
@@ -39,12 +40,7 @@ struct BackupOptions {
 bool ParseBackupOptions(const std::vector<std::string>& args, BackupOptions* o) {
   for (size_t i = 0; i < args.size(); ++i) {
     std::string option = args[i], value;
-    const size_t equals = option.find('=');
-    const bool joined = option.rfind("--", 0) == 0 && equals != std::string::npos;
-    if (joined) {
-      value = option.substr(equals + 1);
-      option.erase(equals);
-    }
+    const bool joined = SplitJoinedOption(&option, &value);
     std::string* into = option == "--to"                 ? &o->to
                         : option == "--disk-size"        ? &o->diskSize
                         : option == "--margin"           ? &o->margin

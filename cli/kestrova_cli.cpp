@@ -7,6 +7,7 @@
 
 #include "cli/backup_command.h"
 #include "cli/host_path.h"
+#include "cli/option_argument.h"
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
@@ -125,12 +126,7 @@ struct Options {
 bool ParseOptions(const std::vector<std::string>& args, bool split, Options* options) {
   for (size_t i = 0; i < args.size(); ++i) {
     std::string option = args[i], value;
-    const size_t equals = option.find('=');
-    const bool joined = option.rfind("--", 0) == 0 && equals != std::string::npos;
-    if (joined) {
-      value = option.substr(equals + 1);
-      option.erase(equals);
-    }
+    const bool joined = SplitJoinedOption(&option, &value);
     std::string* into = nullptr;
     if (split && option == "--size") into = &options->size;
     if (split && option == "--folder") into = &options->folder;

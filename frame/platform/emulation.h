@@ -42,6 +42,9 @@ enum class Fault {
   ShortRead,   // the read transfers half of what was asked and reports success
   DiskFull,    // the write transfers nothing and fails with 112
   OpenFails,   // the open fails with 5 (access denied)
+  // The shell's copy of one file stops halfway and still reports success,
+  // leaving the target cut short: Wine's copy onto a full disk does so.
+  ShellCopyCutShort,
 };
 
 // Arms a fault that fires once, on the (skip + 1)-th matching call after

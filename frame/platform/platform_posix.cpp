@@ -883,6 +883,11 @@ uint32_t ShellFileOperation(ShellOp op, const std::string& from, const std::stri
       if (ToHost(s, &a) && ToHost(target, &b) && rename(a.c_str(), b.c_str()) == 0) continue;
     }
     if (uint32_t code = CopyTree(s, target)) return code;
+    std::string host;
+    if (!IsFolder(s) && FaultFires(Fault::ShellCopyCutShort, target) && ToHost(target, &host)) {
+      if (truncate(host.c_str(), static_cast<off_t>(SizeOfPath(target) / 2)) != 0) return ErrnoToCode(errno);
+      continue;  // as if it went well
+    }
     if (!IsFolder(s) && SizeOfPath(target) != SizeOfPath(s)) return kErrDiskFull;
     if (op == ShellOp::Move)
       if (uint32_t code = DeleteTree(s)) return code;

@@ -4,9 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
-#include <utility>
 
 #include "backup/backup_worker.h"
 #include "frame/platform/platform.h"
@@ -34,8 +32,6 @@ struct RunState {
   uint64_t startTick = 0;
   int64_t startTime = 0;    // seconds after midnight
   int64_t verifyDone = 0;   // bytes read back in this pass
-  // Splits (file, split; 0-based) found not safe in this pass: only these are redone.
-  std::set<std::pair<size_t, size_t>> failedThisPass;
 };
 
 uint32_t ShellFlags(const RunState& s);

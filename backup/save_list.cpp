@@ -238,6 +238,7 @@ bool LoadList(TransportList& list, SaveListFiles& files, int k, bool runGoing,
     return false;
   }
   for (FileEntry& e : image.entries) e.busy = false;
+  DeriveRedoStates(image);
   ReplaceList(list, std::move(image));
   return true;
 }

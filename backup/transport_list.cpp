@@ -4,6 +4,7 @@
 
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/split_writer.h"
 
 namespace kst {
 
@@ -69,6 +70,22 @@ int64_t SumOfSizes(const std::vector<FileEntry>& entries) {
   int64_t total = 0;
   for (const FileEntry& e : entries) total += e.size;
   return total;
+}
+
+void DeriveRedoStates(ListImage& image) {
+  for (FileEntry& e : image.entries) {
+    const std::string base = SplitBaseName(e.path);
+    for (size_t k = 0; k < e.splits.size(); ++k) {
+      SplitEntry& split = e.splits[k];
+      split.redo = RedoState::None;
+      if (!split.copied || split.safe) continue;
+      const std::string name = base + "." + SplitNumber(static_cast<int>(k) + 1);
+      const bool listed = std::any_of(image.entries.begin(), image.entries.end(), [&](const FileEntry& t) {
+        return t.temporary && SameText(SplitBaseName(t.path), name);
+      });
+      split.redo = listed ? RedoState::Done : RedoState::Pending;
+    }
+  }
 }
 
 void ReplaceList(TransportList& list, ListImage image) {

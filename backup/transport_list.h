@@ -17,11 +17,18 @@ namespace kst {
 
 constexpr size_t kListPathWidth = 260;  // paths are kept blank-padded to this
 
+// What the verification did about a split it read back not safe: it is
+// cut again (redone) once, at the end of a pass; a pass cut short leaves
+// it pending for the next one. A save list has no field for it: a load
+// takes it from the list (DeriveRedoStates).
+enum class RedoState { None, Pending, Done };
+
 struct SplitEntry {
   std::string path;  // where the split was written (its destination disk)
   int64_t size = 0;
   bool safe = false;    // verified equal on its disk
   bool copied = false;  // read back from its disk for verification
+  RedoState redo = RedoState::None;
 };
 
 struct FileEntry {
@@ -65,6 +72,10 @@ void EmptyList(TransportList& list);
 // was saved while one was going.
 void ClearBusyFlags(TransportList& list);
 int64_t SumOfSizes(const std::vector<FileEntry>& entries);
+// The redo state of a list read back from a file: a split read back not
+// safe is done when a temporary entry of its split name is listed (the
+// redo carries that name), else pending.
+void DeriveRedoStates(ListImage& image);
 
 // ---- Rows ----------------------------------------------------------------
 

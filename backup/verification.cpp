@@ -38,11 +38,15 @@ void MarkVerifying(RunState& s, bool start) {
   }
 }
 
+// A split read back: one not safe waits for its redo, unless it was redone
+// already (its temporary entry carries it); one safe now needs none.
 void SetSplit(RunState& s, size_t file, size_t split, bool safe) {
   std::lock_guard<std::mutex> lock(s.run.list->mutex);
   SplitEntry& entry = s.run.list->image.entries[file].splits[split];
   entry.safe = safe;
   entry.copied = true;
+  if (safe && entry.redo == RedoState::Pending) entry.redo = RedoState::None;
+  if (!safe && entry.redo == RedoState::None) entry.redo = RedoState::Pending;
 }
 
 void TellCopyFailed(const RunState& s) {
@@ -109,10 +113,6 @@ bool VerifyDisk(RunState& s) {
       const Checked checked = CheckSplit(s, Trimmed(e.path), first, path, split.size);
       if (checked == Checked::Stopped) return false;
       SetSplit(s, i, k, checked == Checked::Safe);
-      if (checked == Checked::Safe)
-        s.failedThisPass.erase({i, k});
-      else
-        s.failedThisPass.insert({i, k});
       s.verifyDone += split.size;
     }
   }
@@ -152,6 +152,7 @@ bool RedoSplit(RunState& s, size_t file, size_t split) {
   redo.size = r.last - r.first + 1;
   redo.temporary = true;
   std::lock_guard<std::mutex> lock(s.run.list->mutex);
+  s.run.list->image.entries[file].splits[split].redo = RedoState::Done;
   s.run.list->totalSize += redo.size;
   s.run.list->image.entries.push_back(std::move(redo));
   return true;
@@ -175,16 +176,15 @@ int64_t VerifySummary(RunState& s) {
       ++count;
       continue;
     }
-    // Splits found not safe in this pass only: one found so earlier was
-    // redone then, and its temporary entry carries it.
+    // Splits waiting for their redo, found so in this pass or in one that
+    // was cut short; one redone earlier has its temporary entry.
     for (size_t k = 0; going && k < e.splits.size(); ++k) {
-      if (!s.failedThisPass.count({i, k})) continue;
+      const SplitEntry& split = e.splits[k];
+      if (split.redo != RedoState::Pending || !split.copied || split.safe) continue;
       going = RedoSplit(s, i, k);
       if (going) ++count;
     }
   }
-  // Redone once: a later pass does not redo them again.
-  s.failedThisPass.clear();
   PlayAlert();
   Ask(s, kAskOk, 235, Txt(233) + " " + std::to_string(count) + Txt(234));
   return count;
@@ -192,7 +192,6 @@ int64_t VerifySummary(RunState& s) {
 
 VerifyOutcome VerifyAll(RunState& s, int64_t* redo) {
   *redo = 0;
-  s.failedThisPass.clear();
   s.disksAsked = 0;
   s.verifyDone = 0;
   MarkVerifying(s, true);

@@ -127,17 +127,20 @@ TEST(Verification, FileCarriedWholeThatDiffersIsCarriedAgainNextRun) {
   }
 }
 
-TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedone) {
+TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRedoesTheRest) {
   // Splits 1 and 2 differ. A full list takes split 1's redo only; a redo
-  // that cannot be written ends the run with nothing listed.
+  // that cannot be written ends the run with nothing listed. What is left
+  // waits for its redo, in the list or through a save and a load that
+  // leave the file as it was, and the next pass redoes it without reading
+  // the disks again.
   struct Case {
     size_t capacity;
-    bool writeFails;
+    bool writeFails, reload;
     int heading, message;
-    int64_t redo;
+    int64_t redo, redoLater;
     kst::BackupOutcome outcome;
-  } cases[] = {{2, false, 249, 250, 1, kst::BackupOutcome::Done},
-               {256, true, 247, 248, 0, kst::BackupOutcome::Aborted}};
+  } cases[] = {{2, false, true, 249, 250, 1, 1, kst::BackupOutcome::Done},
+               {256, true, false, 247, 248, 0, 2, kst::BackupOutcome::Aborted}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.heading);
     Scenario sc;
@@ -162,6 +165,32 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedone) {
     EXPECT_EQ(sc.BoxesUnder(c.heading)[0].message, message);
     EXPECT_EQ(kst::Snapshot(sc.list).entries.size(), static_cast<size_t>(1 + c.redo));
     EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
+
+    if (c.reload) {
+      sc.AutoSave();
+      sc.saveFiles.autoSave = false;
+      ASSERT_TRUE(kst::SaveList(sc.list, sc.saveFiles, 1, {}));
+      ASSERT_TRUE(kst::LoadList(sc.list, sc.saveFiles, 1, false, {}));
+      ASSERT_TRUE(kst::SaveList(sc.list, sc.saveFiles, 2, {}));
+      EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[1]), testenv::ReadFile(sc.saveFiles.names[0]));
+    }
+    // The next run: room in the list; the redo of split 1, if listed, is
+    // carried to disk 4 (the person keeps its namesake unread).
+    sc.list.capacity = 256;
+    sc.settings.temporary = kst::Trimmed(kst::Snapshot(sc.list).temporary);
+    sc.onPrompt = nullptr;
+    sc.verifyOrder = {4};
+    sc.nextVerify = 0;
+    sc.boxes.clear();
+    const kst::BackupResult later = sc.Run();
+    EXPECT_EQ(later.outcome, kst::BackupOutcome::Done);
+    EXPECT_EQ(later.redo, c.redoLater);
+    EXPECT_TRUE(sc.BoxesUnder(240).empty());
+    const kst::ListImage list = kst::Snapshot(sc.list);
+    ASSERT_EQ(list.entries.size(), static_cast<size_t>(1 + c.redo + c.redoLater));
+    EXPECT_EQ(kst::SplitBaseName(list.entries.back().path), "big.bin.002");
+    EXPECT_EQ(testenv::ReadFile(kst::Trimmed(list.entries.back().path)),
+              sc.sources["big.bin"].substr(1457664, 1457664));
   }
 }
 

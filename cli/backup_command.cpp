@@ -1,5 +1,6 @@
 #include "cli/backup_command.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "backup/backup_worker.h"
@@ -122,6 +123,24 @@ std::string AddFiles(TransportList& list, const std::vector<std::string>& files)
   return "";
 }
 
+// A save list does not hold the size a folder disk stood for. A loaded
+// list with nothing left to carry is only read back, which needs no size:
+// its largest split stands for it. Else "" and --disk-size is needed again.
+bool FolderDiskOfLoadedList(TransportList& list, RunSettings* settings) {
+  const uint32_t type = plat::DriveType(DriveRoot(settings->destination));
+  if (type == plat::kDriveRemovable || type == plat::kDriveCdRom) return true;  // a real disk
+  int64_t largest = 1;
+  const ListImage image = Snapshot(list);
+  for (const FileEntry& e : image.entries) {
+    if (!e.copied) return false;
+    for (const SplitEntry& split : e.splits) largest = std::max(largest, split.size);
+  }
+  settings->folderDisk = true;
+  settings->maxSizeToCopy = 0;
+  settings->diskSize = largest;
+  return true;
+}
+
 // Why the run cannot start, as one line; "" when it can.
 std::string GoProblem(const RunSettings& settings, TransportList& list) {
   if (settings.folderDisk && WithOneBackslash(settings.destination) == DriveRoot(settings.destination))
@@ -172,6 +191,10 @@ int BackupCommand(const std::vector<std::string>& args) {
                                                             : plat::TempFolder();
   if (settings.destination.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
   settings.joinBatch = !o.noBatch;
+  if (!o.load.empty() && o.diskSize.empty() && !FolderDiskOfLoadedList(list, &settings))
+    return Line(kExitError, o.load + ": files are left to carry onto " + ShownPath(settings.destination) +
+                                ", a folder: give the disk size it stands for again with --disk-size N"
+                                " (a save list does not hold it)");
 
   SaveListFiles saveFiles;
   if (!o.saveLists.empty()) {

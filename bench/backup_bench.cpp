@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
   const std::string tidy = in + "rm -rf stack/* disk/* theirs/* l1 l2";
 
   std::vector<double> backupOurs, backupTheirs, verifyOurs, verifyTheirs;
+  std::vector<double> verifyOursCpu(kRounds), verifyTheirsCpu(kRounds);
   for (int round = 1; round <= kRounds; ++round) {
     // Which tool goes first alternates by round: memory a guest touches for
     // the first time costs more, and the one that writes first meets more of it.
@@ -103,8 +104,8 @@ int main(int argc, char** argv) {
     if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" +
                std::to_string(kDisks) + "/"))
       return std::fprintf(stderr, "backup_bench: the stack is not as expected\n"), 1;
-    inTurn([&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); })); },
-           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); })); });
+    inTurn([&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); }, &verifyOursCpu[round - 1])); },
+           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); }, &verifyTheirsCpu[round - 1])); });
     Shell(tidy);
     std::fprintf(stderr, "round %d of %d: backup %.3f/%.3f s, verify %.3f/%.3f s\n", round, kRounds,
                  backupOurs.back(), backupTheirs.back(), verifyOurs.back(), verifyTheirs.back());
@@ -116,5 +117,6 @@ int main(int argc, char** argv) {
   std::printf("        throughput ratio (split -b time / backup time) %.2f\n",
               Median(backupTheirs) / Median(backupOurs));
   Report("verify", "cmp", verifyOurs, verifyTheirs);
+  ReportProcessor("verify", "cmp", verifyOursCpu, verifyTheirsCpu);
   return 0;
 }

@@ -2,6 +2,8 @@
 // running the system's own tools, and the 1 GB file they all work on.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -17,14 +19,31 @@ constexpr int64_t kFileBytes = int64_t{1} << 30;
 // Even, so that each tool goes first in as many rounds as it goes second.
 constexpr int kRounds = 10;
 
-// The seconds work takes; a step that fails ends the benchmark.
-inline double Seconds(const char* bench, const std::function<bool()>& work) {
+// Processor seconds (user and system) of this process and of the children
+// it has waited for, the system's tools among them.
+inline double ProcessorSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    getrusage(who, &u);
+    total += u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
+}
+
+// The seconds work takes; a step that fails ends the benchmark. With cpu,
+// its processor seconds go there too: on a machine busy with other work
+// they vary far less than the elapsed time.
+inline double Seconds(const char* bench, const std::function<bool()>& work, double* cpu = nullptr) {
+  const double cpuStart = ProcessorSeconds();
   auto start = std::chrono::steady_clock::now();
   if (!work()) {
     std::fprintf(stderr, "%s: a timed step failed\n", bench);
     std::exit(1);
   }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (cpu) *cpu = ProcessorSeconds() - cpuStart;
+  return seconds;
 }
 
 inline double Median(std::vector<double> v) {
@@ -60,6 +79,13 @@ inline void Report(const char* what, const char* tool, const std::vector<double>
                    const std::vector<double>& theirs) {
   const double a = Median(ours), b = Median(theirs);
   std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  time ratio %.2f\n", what, a, tool, b, a / b);
+}
+
+// The same for processor seconds.
+inline void ReportProcessor(const char* what, const char* tool, const std::vector<double>& ours,
+                            const std::vector<double>& theirs) {
+  const double a = Median(ours), b = Median(theirs);
+  std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  processor time ratio %.2f\n", what, a, tool, b, a / b);
 }
 
 }  // namespace bench

@@ -44,17 +44,18 @@ int main(int argc, char** argv) {
   request.count = kFileBytes;
   request.buffSize = kst::kBuffSizeDefault;
 
-  std::vector<double> ours, theirs;
+  std::vector<double> ours, theirs, oursCpu(kRounds), theirsCpu(kRounds);
   for (int round = 1; round <= kRounds; ++round) {
     kst::JobControl job;
     job.keepGoing = true;
     auto kestrova = [&] {
       ours.push_back(Seconds("compare_bench", [&] {
         return kst::CompareBlocks(request, job).outcome == kst::CompareOutcome::Equal;
-      }));
+      }, &oursCpu[round - 1]));
     };
     auto cmp = [&] {
-      theirs.push_back(Seconds("compare_bench", [&] { return Shell("cmp " + Quote(a) + " " + Quote(b)); }));
+      theirs.push_back(Seconds("compare_bench", [&] { return Shell("cmp " + Quote(a) + " " + Quote(b)); },
+                               &theirsCpu[round - 1]));
     };
     // Which tool goes first alternates by round.
     if (round % 2) {
@@ -69,9 +70,9 @@ int main(int argc, char** argv) {
   }
   fs::remove_all(root);
 
-  const double mine = Median(ours), cmps = Median(theirs);
   std::printf("two equal 1 GB files, BuffSize %d, median of %d, in %s\n", kst::kBuffSizeDefault,
               kRounds, argv[1]);
-  std::printf("compare kestrova %7.3f s  cmp %7.3f s  ratio %.2f\n", mine, cmps, mine / cmps);
+  Report("compare", "cmp", ours, theirs);
+  ReportProcessor("compare", "cmp", oursCpu, theirsCpu);
   return 0;
 }

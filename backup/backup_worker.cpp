@@ -123,6 +123,12 @@ Step CarryBatch(RunState& s, const FileEntry& e) {
     Tell(s, 990, kTextBatchFailed, Trimmed(e.path));
     return Step::Fail;
   }
+  // The batch in the temporary folder goes however this ends: a later run
+  // writes it again.
+  struct Gone {
+    std::string path;
+    ~Gone() { plat::DeleteOneFile(path); }
+  } gone{batch};
   const int64_t bytes = plat::SizeOfPath(batch);
   for (;;) {
     if (!DiskWithRoom(s)) return Step::Stop;
@@ -134,7 +140,6 @@ Step CarryBatch(RunState& s, const FileEntry& e) {
     const Step step = DiskWriteFailed(s);
     if (step != Step::Ok) return step;
   }
-  plat::DeleteOneFile(batch);
   s.disk.holdsRunFiles = true;
   if (IsCdFolderRun(s.run.settings)) {
     s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;

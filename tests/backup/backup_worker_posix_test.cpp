@@ -72,19 +72,25 @@ TEST(BackupWorker, ThreeFilesFillTheDisksAndBothSaveFilesHoldTheFinishedList) {
 }
 
 TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
-  // Aborted at the prompt for disk 2; the list saved then is loaded and
-  // the run carries the rest, busy flags cleared, nothing carried twice.
+  // Stopped at the prompt for disk 2 as by a crash while the list was being
+  // saved: the file saved last is cut short. It loads as nothing; the other
+  // file loads and the run carries the rest, busy flags cleared, nothing
+  // carried twice.
   Scenario sc;
   sc.Source("big.bin", 3000000, 4);
   sc.AutoSave();
   sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-    return p.disk == 2 && sc.job.keepGoing && sc.prompts.size() == 2 ? kst::PromptAnswer::Closed
-                                                                    : kst::PromptAnswer::Go;
+    if (p.disk != 2 || !sc.job.keepGoing || sc.prompts.size() != 2) return kst::PromptAnswer::Go;
+    fs::resize_file(plat::EmuHostPath(sc.saveFiles.names[sc.saveFiles.lastAutoSaved - 1]), 700);
+    return kst::PromptAnswer::Closed;
   };
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
   EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].busy);
+  const int cut = sc.saveFiles.lastAutoSaved;
   kst::TransportList loaded;
-  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, sc.saveFiles.lastAutoSaved, false, {}));
+  EXPECT_FALSE(kst::LoadList(loaded, sc.saveFiles, cut, false, {}));
+  EXPECT_TRUE(kst::Snapshot(loaded).entries.empty());
+  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, 3 - cut, false, {}));
   EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
   kst::ReplaceList(sc.list, kst::Snapshot(loaded));
   sc.onPrompt = nullptr;
@@ -107,23 +113,24 @@ TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
 }
 
 TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
-  // The last split fills the disk to the byte: the batch needs one more disk.
+  // The last split fills the disk to the byte: the batch needs one more
+  // disk. The run stops at its prompt, leaving nothing in the temporary
+  // folder and the file not copied; the next run carries only the batch.
   Scenario sc;
   sc.Source("big.bin", 2 * 1457664, 5);
+  sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+    return p.disk == 3 && sc.prompts.size() == 3 ? kst::PromptAnswer::Closed : kst::PromptAnswer::Go;
+  };
+  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
+  EXPECT_TRUE(sc.TemporaryEmpty());
+  EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].copied);
+  sc.onPrompt = nullptr;
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664}));
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  EXPECT_EQ(sc.Disk(3).count("big.bin.BAT"), 1u);
+  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2).size())}}));
   EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
-  // A list whose splits are all there but not copied: only the batch goes.
-  kst::ListImage image = kst::Snapshot(sc.list);
-  image.entries[0].copied = false;
-  kst::ReplaceList(sc.list, image);
-  sc.filled = 0;
-  sc.stack = plat::EmuHostPath(sc.scratch.Path("stack2"));
-  fs::create_directories(sc.stack);
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.BAT", static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2).size())}}));
-  EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
+  EXPECT_TRUE(sc.TemporaryEmpty());
 }
 
 TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {

@@ -11,6 +11,7 @@
 #include "frame/language_files.h"
 #include "frame/platform/platform.h"
 #include "remover/excess_removal.h"
+#include "remover/remover_batch.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 

@@ -8,6 +8,7 @@
 #include "cli/backup_command.h"
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
+#include "cli/remove_excess_command.h"
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
@@ -38,6 +39,8 @@ const char kUsage[] =
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli savelist F\n"
+    "       kestrova-cli remove-excess BASE TARGET [--pattern P] [--recursive] [--simulate]\n"
+    "                    [--log FILE] [--yes]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -61,6 +64,15 @@ const char kUsage[] =
     "       the disk size: give --disk-size again while files are left to carry\n"
     "       onto a folder; a list that is all carried is read back without it.\n"
     "savelist prints a saved list: its two folders, then each file with its splits.\n"
+    "remove-excess deletes from TARGET every file matching P (default *.*) that is\n"
+    "       byte for byte the same as the file of the same name in BASE (with\n"
+    "       --recursive, in the same subfolder too), after one question (--yes:\n"
+    "       without it), and writes in TARGET \"Excess files and folders from base\n"
+    "       to remove.bat\", which deletes the BASE files and folders that have no\n"
+    "       counterpart in TARGET from the folder it is run in (meant for a copy of\n"
+    "       BASE). --simulate deletes nothing; --log writes what was done to each\n"
+    "       pair. One folder under two names, or one inside the other with\n"
+    "       --recursive, is refused.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -357,5 +369,6 @@ int main(int argc, char** argv) {
   if (command == "join") return JoinCommand(args);
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
+  if (command == "remove-excess") return RemoveExcessCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or remove-excess; see --help)");
 }

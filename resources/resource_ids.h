@@ -300,3 +300,31 @@
 #define IDC_SL_TOGGLE_SAFE 1572
 #define IDC_SL_KILL 1573
 #define IDC_LD_CLOSE 2  // IDCANCEL: "&Close", the close box and Esc
+
+// ---- Excess Files Remover (144) ----
+#define IDC_ER_BASE_GROUP 2300
+#define IDC_ER_BASE 2301
+#define IDC_ER_BROWSE_BASE 2302
+#define IDC_ER_TARGET_GROUP 2303
+#define IDC_ER_TARGET 2304
+#define IDC_ER_BROWSE_TARGET 2305
+#define IDC_ER_RECURSIVE 2306
+#define IDC_ER_SAVE_LOG 2307
+#define IDC_ER_LOG_FILE 2308
+#define IDC_ER_LOG_PATH 2309
+#define IDC_ER_SIMULATION 2310
+#define IDC_ER_COUNT_GROUP 2311
+#define IDC_ER_BASE_LABEL 2312
+#define IDC_ER_BASE_COUNT 2313
+#define IDC_ER_TARGET_LABEL 2314
+#define IDC_ER_TARGET_COUNT 2315
+#define IDC_ER_REMOVED_LABEL 2316
+#define IDC_ER_REMOVED 2317
+#define IDC_ER_TOTAL_LABEL 2318
+#define IDC_ER_TOTAL_PROGRESS 2319
+#define IDC_ER_FILE_LABEL 2320
+#define IDC_ER_FILE_PROGRESS 2321
+#define IDC_ER_STATUS 2322
+#define IDC_ER_DO_IT 2323
+#define IDC_ER_ABOUT 2324
+#define IDC_ER_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (and pause during a run)

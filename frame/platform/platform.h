@@ -42,6 +42,7 @@ enum Attribute : uint32_t {
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
+  kAttrReparsePoint = 0x400,  // a junction or a symbolic link
   kAttrInvalid = 0xFFFFFFFF,
 };
 
@@ -130,6 +131,17 @@ bool CreateFolder(const std::string& path);  // false with 183 when it exists
 bool PathExists(const std::string& path);
 int64_t SizeOfPath(const std::string& path);  // size of a file, -1 when missing
 
+// What names one file or folder, whatever path reaches it (another drive
+// letter, a short name, "..", a link): its volume and its number there.
+struct ObjectId {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const ObjectId&) const = default;
+};
+// The id of the file or folder path names (a link is followed). False with
+// the code in LastError() when nothing there can be opened.
+bool ObjectIdOf(const std::string& path, ObjectId* id);
+
 // ---- Directory listing --------------------------------------------------------
 
 struct FindEntry {
@@ -174,6 +186,7 @@ enum ShellFlags : uint32_t {
   kShellNoConfirmation = 2,  // answer every question with yes
   kShellFilesOnly = 4,       // wildcards match files only, keep folders
   kShellNoConfirmMkdir = 8,  // make missing target folders without asking
+  kShellNoErrorBox = 16,     // report a failure by the result only, never in a box
 };
 
 // Copies, moves, deletes or renames like the shell does. from may hold a

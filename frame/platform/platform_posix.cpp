@@ -374,7 +374,8 @@ uint32_t CopyOneFile(const std::string& from, const std::string& to) {
 }
 
 uint32_t DeleteTree(const std::string& windowsPath) {
-  if (!IsFolder(windowsPath)) {
+  // A link to a folder goes itself, as the shell deletes a junction.
+  if (!IsFolder(windowsPath) || (GetAttributes(windowsPath) & kAttrReparsePoint)) {
     if (!DeleteOneFile(windowsPath)) return LastError();
     return 0;
   }
@@ -696,8 +697,20 @@ uint32_t GetAttributes(const std::string& path) {
   std::string host;
   struct stat st;
   if (!ToHost(path, &host)) return Fail(kErrPathNotFound), kAttrInvalid;
-  if (stat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), kAttrInvalid;
-  return AttributesOf(st);
+  if (lstat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), kAttrInvalid;
+  const bool link = S_ISLNK(st.st_mode);
+  if (link && stat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), kAttrInvalid;
+  return AttributesOf(st) | (link ? uint32_t{kAttrReparsePoint} : 0u);
+}
+
+bool ObjectIdOf(const std::string& path, ObjectId* id) {
+  std::string host;
+  struct stat st;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  if (stat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), false;
+  id->volume = static_cast<uint64_t>(st.st_dev);
+  id->index = static_cast<uint64_t>(st.st_ino);
+  return true;
 }
 
 bool SetAttributes(const std::string& path, uint32_t attributes) {
@@ -765,8 +778,12 @@ FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
     if (dotEntry && wp.parts.empty()) continue;  // a drive root has no "." and ".."
     if (!MatchesPattern(name, mask)) continue;
     struct stat st;
-    if (stat(JoinHost(host, name).c_str(), &st) != 0) continue;
+    const std::string entryHost = JoinHost(host, name);
+    if (lstat(entryHost.c_str(), &st) != 0) continue;
+    const bool link = S_ISLNK(st.st_mode);
+    if (link && stat(entryHost.c_str(), &st) != 0) continue;
     listing.entries.push_back(EntryOf(name, st));
+    if (link) listing.entries.back().attributes |= kAttrReparsePoint;
   }
   closedir(dir);
   if (listing.entries.empty()) return Fail(kErrFileNotFound), kNoFind;

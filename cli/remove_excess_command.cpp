@@ -1,0 +1,98 @@
+#include "cli/remove_excess_command.h"
+
+#include "cli/host_path.h"
+#include "cli/option_argument.h"
+#include "cli/terminal_person.h"
+#include "frame/ask.h"
+#include "frame/job_control.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "remover/excess_removal.h"
+
+namespace kst {
+
+namespace {
+
+enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
+
+std::string Number(int64_t n) { return std::to_string(static_cast<long long>(n)); }
+
+struct RemoveOptions {
+  std::vector<std::string> folders;
+  std::string pattern = "*.*", log;
+  bool recursive = false, simulate = false, yes = false;
+};
+
+bool ParseRemoveOptions(const std::vector<std::string>& args, RemoveOptions* o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string option = args[i], value;
+    const bool joined = SplitJoinedOption(&option, &value);
+    std::string* into = option == "--pattern" ? &o->pattern : option == "--log" ? &o->log : nullptr;
+    if (into) {
+      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
+      *into = joined ? value : args[++i];
+    } else if (!joined && option == "--recursive") {
+      o->recursive = true;
+    } else if (!joined && option == "--simulate") {
+      o->simulate = true;
+    } else if (!joined && option == "--yes") {
+      o->yes = true;
+    } else if (option.size() > 1 && option[0] == '-') {
+      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
+    } else {
+      o->folders.push_back(args[i]);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int RemoveExcessCommand(const std::vector<std::string>& args) {
+  RemoveOptions o;
+  if (!ParseRemoveOptions(args, &o)) return kExitError;
+  if (o.folders.size() != 2) return Line(kExitError, "remove-excess needs BASE and TARGET (see --help)");
+  if (o.pattern.empty()) return Line(kExitError, "--pattern needs a pattern such as *.txt");
+
+  RemoverInput input;
+  input.base = ProgramPath(o.folders[0]);
+  input.target = ProgramPath(o.folders[1]);
+  input.pattern = o.pattern;
+  input.recurse = o.recursive;
+  input.simulate = o.simulate;
+  input.log = !o.log.empty();
+  if (input.log) input.logPath = ProgramPath(o.log);
+  input.silent = true;
+
+  AnswerOnTerminal(o.yes);
+  if (RefuseRemoverInput(input)) return Line(kExitRefused, "nothing was read, deleted or written");
+  if (!o.simulate) {
+    const std::string question = "Delete from " + ShownPath(input.target) +
+                                 " every file that is byte for byte the same as its namesake in " +
+                                 ShownPath(input.base) + "?";
+    if (AskUser(kAskYesNo, nullptr, Trimmed(GetText(816)), question, 0, 0) != kAnswerYes)
+      return Line(kExitRefused, "nothing was deleted");
+  }
+
+  JobControl job;
+  job.running = true;
+  job.keepGoing = true;
+  const RemoverResult result = RunExcessRemoval(input, job);
+  if (result.outcome == RemoverOutcome::Refused) return kExitRefused;
+  const RemoverCounts& c = result.counts;
+  Line(0, std::string(o.simulate ? "would remove " : "removed ") + Number(c.removed) + " of " +
+              Number(c.insideTarget) + " files in " + ShownPath(input.target) + "; " +
+              Number(c.unmatched) + " of " + Number(c.insideBase) +
+              " Base files have no counterpart there, listed in " + ShownPath(result.batchPath) +
+              (result.logWritten ? "; log in " + ShownPath(input.logPath) : ""));
+  if (result.outcome != RemoverOutcome::Done) return Line(kExitError, "the run stopped before its end");
+  return kExitOk;
+}
+
+}  // namespace kst

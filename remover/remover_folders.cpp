@@ -1,0 +1,126 @@
+#include "remover/remover_folders.h"
+
+#include <vector>
+
+#include "frame/ask.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "frame/typed_path.h"
+#include "remover/remover_texts.h"
+
+namespace kst {
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  const uint32_t a = plat::GetAttributes(path);
+  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
+}
+
+// The folder and every folder above it, innermost first, as text.
+std::vector<std::string> FolderAndParents(const std::string& folder) {
+  std::vector<std::string> chain;
+  std::string path = folder;
+  while (!path.empty()) {
+    chain.push_back(path);
+    const size_t k = path.find_last_of('\\');
+    if (k == std::string::npos || path.size() <= 3) break;
+    path = k == 2 ? path.substr(0, 3) : path.substr(0, k);
+  }
+  return chain;
+}
+
+bool SameObject(const std::string& a, const std::string& b) {
+  plat::ObjectId x, y;
+  return plat::ObjectIdOf(a, &x) && plat::ObjectIdOf(b, &y) && x == y;
+}
+
+// True when inner is outer or lies somewhere below it.
+bool WithinFolder(const std::string& inner, const std::string& outer) {
+  plat::ObjectId target;
+  if (!plat::ObjectIdOf(outer, &target)) return false;
+  for (const std::string& folder : FolderAndParents(inner)) {
+    plat::ObjectId id;
+    if (plat::ObjectIdOf(folder, &id) && id == target) return true;
+  }
+  return false;
+}
+
+FolderRefusal CheckPair(const std::string& base, const std::string& target, bool recurse) {
+  if (SameObject(base, target)) return FolderRefusal::Same;
+  if (recurse && (WithinFolder(base, target) || WithinFolder(target, base)))
+    return FolderRefusal::Nested;
+  return FolderRefusal::None;
+}
+
+}  // namespace
+
+std::string PlainFolder(const std::string& text) {
+  std::string path = TypedPath(Trimmed(text));
+  if (path.size() < 2 || path[1] != ':') {
+    while (path.size() > 1 && path.back() == '\\') path.pop_back();
+    return path;
+  }
+  std::vector<std::string> parts;
+  size_t i = 2;
+  while (i < path.size()) {
+    while (i < path.size() && path[i] == '\\') ++i;
+    size_t j = path.find('\\', i);
+    if (j == std::string::npos) j = path.size();
+    const std::string part = path.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j;
+  }
+  std::string plain = path.substr(0, 2);
+  if (parts.empty()) return plain + "\\";
+  for (const std::string& part : parts) plain += "\\" + part;
+  return plain;
+}
+
+std::string FolderWithSlash(const std::string& folder) {
+  return !folder.empty() && folder.back() == '\\' ? folder : folder + "\\";
+}
+
+FolderRefusal CheckRemoverFolders(const std::string& base, const std::string& target, bool recurse) {
+  const std::string b = PlainFolder(base), t = PlainFolder(target);
+  if (b.empty() || t.empty()) return FolderRefusal::Blank;
+  if (!IsFolder(b) || !IsFolder(t)) return FolderRefusal::Missing;
+  return CheckPair(b, t, recurse);
+}
+
+FolderRefusal CheckFolderChoice(const std::string& base, const std::string& target, bool recurse) {
+  const std::string b = PlainFolder(base), t = PlainFolder(target);
+  if (b.empty() || t.empty() || !IsFolder(b) || !IsFolder(t)) return FolderRefusal::None;
+  return CheckPair(b, t, recurse);
+}
+
+bool IsInRemoverFolders(const std::string& path, const std::string& base,
+                        const std::string& target, bool recurse) {
+  const std::string file = PlainFolder(path);
+  const size_t k = file.find_last_of('\\');
+  if (k == std::string::npos) return false;
+  const std::string folder = k == 2 ? file.substr(0, 3) : file.substr(0, k);
+  for (const std::string& side : {PlainFolder(base), PlainFolder(target)}) {
+    if (side.empty()) continue;
+    if (recurse ? WithinFolder(folder, side) : SameObject(folder, side)) return true;
+  }
+  return false;
+}
+
+bool TellFolderRefusal(FolderRefusal refusal, void* owner, int boxRecord, int ownerRecord) {
+  if (refusal == FolderRefusal::None) return false;
+  PlayAlert();
+  int heading = kTextSameFolderHeading, message = kTextSameFolder;
+  if (refusal == FolderRefusal::Blank || refusal == FolderRefusal::Missing)
+    heading = kTextNoFoldersHeading, message = kTextNoFolders;
+  if (refusal == FolderRefusal::Nested) message = kTextNestedFolders;
+  AskUser(kAskOk, owner, GetText(heading), GetText(message), boxRecord, ownerRecord);
+  return true;
+}
+
+}  // namespace kst

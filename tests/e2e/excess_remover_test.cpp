@@ -1,0 +1,191 @@
+// The Excess Files Remover as a person uses it: both folders dropped, a
+// simulation that leaves every file, the real run that leaves exactly the
+// new and changed files, the batch it wrote run in a copy of the Base
+// folder, and the refusal of the Base folder as the target under another
+// drive letter and under its short name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "tests/e2e/command_center_steps.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+using cc_steps::AnswerQuestion;
+using cc_steps::Session;
+using Tree = std::map<std::string, std::string>;  // relative path -> bytes
+
+const char kTitle[] = "Excess Files Remover";
+const char kBatch[] = "Excess files and folders from base to remove.bat";
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+            wrote == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char block[65536];
+  DWORD got = 0;
+  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void MakeTree(const std::string& root, const Tree& tree) {
+  CreateDirectoryA(root.c_str(), nullptr);
+  for (const auto& [path, bytes] : tree) {
+    for (size_t k = path.find('\\'); k != std::string::npos; k = path.find('\\', k + 1))
+      CreateDirectoryA((root + "\\" + path.substr(0, k)).c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(root + "\\" + path, bytes)) << path;
+  }
+}
+
+void ReadInto(const std::string& root, const std::string& relative, Tree& tree) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((root + "\\" + relative + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ReadInto(root, relative + name + "\\", tree);
+    else
+      tree[relative + name] = ReadBytes(root + "\\" + relative + name);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
+Tree ReadTree(const std::string& root) {
+  Tree tree;
+  ReadInto(root, "", tree);
+  return tree;
+}
+
+// The same folder through drive Z:, which Wine maps to the host's "/".
+std::string OnDriveZ(const std::string& path) {
+  using UnixName = char* (*)(const WCHAR*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return "";
+  std::wstring wide(path.begin(), path.end());
+  char* name = unixName(wide.c_str());
+  if (!name) return "";
+  std::string z = std::string("Z:") + name;
+  HeapFree(GetProcessHeap(), 0, name);
+  for (char& c : z)
+    if (c == '/') c = '\\';
+  return z;
+}
+
+// Names the batch must write with every "%" doubled, and the decoys a
+// single "%" would make it delete instead.
+const Tree kBase = {
+    {"same.txt", "hello"},  {"changed.txt", "old"},      {"a%X%b.txt", "1"},  {"ab.txt", "decoy"},
+    {"50% off 25%.txt", "2"}, {"50.txt", "decoy"},       {"R&D ^x (1)!.txt", "3"},
+    {"gone\\in.txt", "4"},  {"deep\\copy.bin", std::string(700000, 'k')},
+};
+const Tree kTarget = {
+    {"same.txt", "hello"}, {"changed.txt", "new"}, {"ab.txt", "decoy"}, {"50.txt", "decoy"},
+    {"deep\\copy.bin", std::string(700000, 'k')},  {"new.txt", "mine"},
+};
+
+struct ExcessRemoverWindow : ::testing::Test {
+  void SetUp() override {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    session = std::make_unique<Session>(e2e::FreshFolder(name));
+    ASSERT_TRUE(session->center);
+    dialog = session->Open(IDC_CC_EXCESS_REMOVER, kTitle);
+    ASSERT_TRUE(dialog);
+  }
+  void TearDown() override {
+    if (session && session->center) session->ExitWithYes();
+  }
+  std::string Text(int id) { return e2e::GetText(e2e::Control(dialog, id)); }
+  // Drops path on a group and waits for the field to show shown.
+  bool Drop(int group, const std::string& path, int field, const std::string& shown) {
+    return e2e::DropFiles(session->program, dialog, group, {path}) &&
+           e2e::WaitUntil([&] { return Text(field) == shown; }, 5000, "dropped folder");
+  }
+  // "&Do It", then waits for the run's end.
+  bool DoIt() {
+    e2e::Click(e2e::Control(dialog, IDC_ER_DO_IT));
+    return e2e::WaitUntil(
+        [&] { return Text(IDC_ER_STATUS) == "Excess Files Removal done!" && Text(IDC_ER_DO_IT) == "&Do It"; },
+        20000, "removal");
+  }
+  std::unique_ptr<Session> session;
+  HWND dialog = nullptr;
+};
+
+TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderOtherNames) {
+  // The Base folder on C:, so that Z: reaches it under another letter.
+  const std::string root = "C:\\kst_remover_" + std::to_string(GetTickCount());
+  CreateDirectoryA(root.c_str(), nullptr);
+  const std::string base = root + "\\Base Folder Long", target = session->folder + "\\target";
+  MakeTree(base, kBase);
+  MakeTree(target, kTarget);
+
+  ASSERT_TRUE(Drop(IDC_ER_BASE_GROUP, base, IDC_ER_BASE, base));
+  // A dropped file stands for its folder.
+  ASSERT_TRUE(Drop(IDC_ER_TARGET_GROUP, target + "\\new.txt", IDC_ER_TARGET, target));
+  EXPECT_EQ(Text(IDC_ER_BASE_COUNT), "9");
+  EXPECT_EQ(Text(IDC_ER_TARGET_COUNT), "6");
+  EXPECT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_ER_RECURSIVE)));
+
+  // The Base folder offered as the target under other names: refused, and
+  // the target chosen before stays.
+  const std::string z = OnDriveZ(base);
+  char shortName[MAX_PATH] = "";
+  GetShortPathNameA(base.c_str(), shortName, sizeof shortName);
+  for (const std::string& other : {z, std::string(shortName)}) {
+    SCOPED_TRACE(other);
+    ASSERT_FALSE(other.empty());
+    ASSERT_NE(other, base);
+    ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {other}));
+    std::string message;
+    EXPECT_TRUE(AnswerQuestion("Don't Even think about THAT...", IDOK, &message));
+    EXPECT_EQ(message, "You won't make me delete this folder! I don't do dirty work.");
+    EXPECT_EQ(Text(IDC_ER_TARGET), target);
+  }
+
+  // A simulation deletes nothing but counts what it would delete.
+  e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
+  ASSERT_TRUE(DoIt());
+  EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
+  Tree withBatch = kTarget;
+  withBatch[kBatch] = ReadBytes(target + "\\" + kBatch);
+  EXPECT_EQ(ReadTree(target), withBatch);
+
+  e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
+  ASSERT_TRUE(DoIt());
+  EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
+  EXPECT_EQ(ReadTree(target), (Tree{{"changed.txt", "new"}, {"new.txt", "mine"}, {kBatch, withBatch[kBatch]}}));
+  EXPECT_EQ(ReadTree(base), kBase);
+
+  // The batch, run in a copy of the Base folder: No changes nothing; Yes
+  // deletes exactly the files and folders without a counterpart.
+  const std::string copy = session->folder + "\\copy";
+  MakeTree(copy, kBase);
+  ASSERT_TRUE(e2e::RunBatch(copy, target + "\\" + kBatch, "N\r\n", 60000));
+  EXPECT_EQ(ReadTree(copy), kBase);
+  ASSERT_TRUE(e2e::RunBatch(copy, target + "\\" + kBatch, "Y\r\n", 60000));
+  EXPECT_EQ(ReadTree(copy), (Tree{{"same.txt", "hello"}, {"changed.txt", "old"}, {"ab.txt", "decoy"},
+                                  {"50.txt", "decoy"}, {"deep\\copy.bin", std::string(700000, 'k')}}));
+  EXPECT_EQ(GetFileAttributesA((copy + "\\gone").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// kestrova-cli remove-excess run as a user would run it.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frame/platform/emulation.h"
+#include "tests/remover/remover_test_support.h"
+
+namespace {
+
+using removertest::MakeTree;
+using removertest::ReadTree;
+using removertest::Tree;
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// Runs the cli in the scratch folder with input on stdin; its exit status.
+int RunCli(const std::string& folder, const std::string& arguments, const std::string& input) {
+  const std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  const std::string command = "cd " + Quote(plat::EmuHostPath(folder)) + " && printf '%s' " + Quote(input) +
+                              " | " + Quote(cli) + " remove-excess " + arguments + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// In order; each case sees what the ones before it left.
+TEST(KestrovaCliRemoveExcess, EachCaseGivesItsExitCodeAndLeavesTheTreeItShould) {
+  removertest::RemoverScene s;
+  const Tree base = {{"a.txt", "a"}, {"sub\\b.txt", "b"}, {"only.txt", "o"}};
+  const Tree target = {{"a.txt", "a"}, {"sub\\b.txt", "b"}, {"new.txt", "n"}};
+  ASSERT_TRUE(MakeTree(s.base, base) && MakeTree(s.target, target));
+  Tree batchOnly = target;
+  batchOnly[kst::kRemoverBatchName] = "";
+  struct Case {
+    std::string arguments, input;
+    int exit;
+    Tree left;  // the target afterwards, batch content aside
+  } cases[] = {
+      {"base", "", 2, target},
+      {"base target --colour", "", 2, target},
+      {"base base/", "", 1, target},
+      {"base missing", "", 1, target},
+      {"base . --recursive", "", 1, target},
+      {"base target --log base/x.log", "", 1, target},
+      {"base target", "n\n", 1, target},
+      {"base target --recursive --simulate --log log.txt", "", 0, batchOnly},
+      {"base target --pattern '*.txt' --yes", "", 0,
+       {{"sub\\b.txt", "b"}, {"new.txt", "n"}, {kst::kRemoverBatchName, ""}}},
+      {"base target --recursive", "y\n", 0, {{"sub\\", ""}, {"new.txt", "n"}, {kst::kRemoverBatchName, ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(RunCli(s.scratch.path, c.arguments, c.input), c.exit);
+    Tree left = ReadTree(s.target);
+    if (left.count(kst::kRemoverBatchName)) left[kst::kRemoverBatchName] = "";
+    EXPECT_EQ(left, c.left);
+    EXPECT_EQ(ReadTree(s.base), base);
+  }
+  EXPECT_NE(testenv::ReadFile(s.scratch.Path("log.txt")).find("Inside Target: 3"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// What the remover tests share: trees of files made from a table and read
+// back whole, and a run with the built-in texts and a scripted person.
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/language_files.h"
+#include "frame/platform/platform.h"
+#include "remover/excess_removal.h"
+#include "remover/remover_batch.h"
+#include "tests/split/split_test_support.h"
+#include "tests/support/test_env.h"
+
+namespace removertest {
+
+// Relative path -> bytes; a path ending with a backslash is a folder.
+using Tree = std::map<std::string, std::string>;
+
+inline bool MakeTree(const std::string& root, const Tree& tree) {
+  for (const auto& [path, bytes] : tree) {
+    std::string folder = root;
+    size_t start = 0;
+    for (size_t k; (k = path.find('\\', start)) != std::string::npos; start = k + 1) {
+      folder += "\\" + path.substr(start, k - start);
+      if (!plat::PathExists(folder) && !plat::CreateFolder(folder)) return false;
+    }
+    if (path.back() != '\\' && !testenv::WriteFile(root + "\\" + path, bytes)) return false;
+  }
+  return true;
+}
+
+// Every file and every empty folder below root, as MakeTree takes them.
+inline void ReadInto(const std::string& root, const std::string& relative, Tree& tree) {
+  plat::FindEntry e;
+  plat::FindHandle h = plat::FindFirst(root + "\\" + relative + "*.*", &e);
+  bool empty = true;
+  if (h != plat::kNoFind) {
+    do {
+      if (e.name == "." || e.name == "..") continue;
+      empty = false;
+      if (e.attributes & plat::kAttrDirectory)
+        ReadInto(root, relative + e.name + "\\", tree);
+      else
+        tree[relative + e.name] = testenv::ReadFile(root + "\\" + relative + e.name);
+    } while (plat::FindNext(h, &e));
+    plat::FindClose(h);
+  }
+  if (empty && !relative.empty()) tree[relative] = "";
+}
+inline Tree ReadTree(const std::string& root) {
+  Tree tree;
+  ReadInto(root, "", tree);
+  return tree;
+}
+
+// The lines of a text, sorted: the order the file system lists a folder in
+// is its own on Windows, name order in the emulation.
+inline std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t k; (k = text.find("\r\n", start)) != std::string::npos; start = k + 2)
+    lines.push_back(text.substr(start, k - start));
+  lines.push_back(text.substr(start));
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Byte for byte in the emulation; line for line where the order is the
+// file system's.
+inline void ExpectSameText(const std::string& got, const std::string& want) {
+#ifdef _WIN32
+  EXPECT_EQ(SortedLines(got), SortedLines(want));
+#else
+  EXPECT_EQ(got, want);
+#endif
+}
+
+// A Base folder and a target folder in a scratch folder, and a run on them.
+struct RemoverScene {
+  RemoverScene() {
+    kst::LoadBuiltInTexts();
+    plat::CreateFolder(base);
+    plat::CreateFolder(target);
+    input.base = base;
+    input.target = target;
+  }
+  kst::RemoverResult Run() { return kst::RunExcessRemoval(input, running.job); }
+  std::string Batch() const { return testenv::ReadFile(target + "\\" + kst::kRemoverBatchName); }
+  testenv::ScratchFolder scratch;
+  std::string base = scratch.Path("base"), target = scratch.Path("target");
+  kst::RemoverInput input;
+  splittest::RunningJob running;
+};
+
+}  // namespace removertest

@@ -115,6 +115,7 @@ TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderO
   EXPECT_EQ(Text(IDC_ER_BASE_COUNT), "9");
   EXPECT_EQ(Text(IDC_ER_TARGET_COUNT), "6");
   EXPECT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_ER_RECURSIVE)));
+  cc_steps::Shot(dialog, "excess-remover-chosen");
 
   // The Base folder offered as the target under other names: refused, and
   // the target chosen before stays.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,54 +26,23 @@ using Tree = std::map<std::string, std::string>;  // relative path -> bytes
 const char kTitle[] = "Excess Files Remover";
 const char kBatch[] = "Excess files and folders from base to remove.bat";
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char block[65536];
-  DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
-  CloseHandle(file);
-  return bytes;
-}
+namespace fs = std::filesystem;
 
 void MakeTree(const std::string& root, const Tree& tree) {
-  CreateDirectoryA(root.c_str(), nullptr);
   for (const auto& [path, bytes] : tree) {
-    for (size_t k = path.find('\\'); k != std::string::npos; k = path.find('\\', k + 1))
-      CreateDirectoryA((root + "\\" + path.substr(0, k)).c_str(), nullptr);
-    ASSERT_TRUE(WriteBytes(root + "\\" + path, bytes)) << path;
+    const fs::path file = fs::path(root) / path;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
   }
-}
-
-void ReadInto(const std::string& root, const std::string& relative, Tree& tree) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((root + "\\" + relative + "*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      ReadInto(root, relative + name + "\\", tree);
-    else
-      tree[relative + name] = ReadBytes(root + "\\" + relative + name);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
 }
 
 Tree ReadTree(const std::string& root) {
   Tree tree;
-  ReadInto(root, "", tree);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_directory()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    tree[fs::relative(entry.path(), root).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
   return tree;
 }
 
@@ -134,7 +105,6 @@ struct ExcessRemoverWindow : ::testing::Test {
 TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderOtherNames) {
   // The Base folder on C:, so that Z: reaches it under another letter.
   const std::string root = "C:\\kst_remover_" + std::to_string(GetTickCount());
-  CreateDirectoryA(root.c_str(), nullptr);
   const std::string base = root + "\\Base Folder Long", target = session->folder + "\\target";
   MakeTree(base, kBase);
   MakeTree(target, kTarget);
@@ -145,6 +115,7 @@ TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderO
   EXPECT_EQ(Text(IDC_ER_BASE_COUNT), "9");
   EXPECT_EQ(Text(IDC_ER_TARGET_COUNT), "6");
   EXPECT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_ER_RECURSIVE)));
+  cc_steps::Shot(dialog, "excess-remover-chosen");
 
   // The Base folder offered as the target under other names: refused, and
   // the target chosen before stays.
@@ -167,7 +138,7 @@ TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderO
   ASSERT_TRUE(DoIt());
   EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
   Tree withBatch = kTarget;
-  withBatch[kBatch] = ReadBytes(target + "\\" + kBatch);
+  withBatch[kBatch] = ReadTree(target)[kBatch];
   EXPECT_EQ(ReadTree(target), withBatch);
 
   e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));

@@ -34,46 +34,34 @@ inline bool MakeTree(const std::string& root, const Tree& tree) {
 }
 
 // Every file and every empty folder below root, as MakeTree takes them.
-inline void ReadInto(const std::string& root, const std::string& relative, Tree& tree) {
+inline Tree ReadTree(const std::string& root, const std::string& relative = "", Tree tree = {}) {
   plat::FindEntry e;
   plat::FindHandle h = plat::FindFirst(root + "\\" + relative + "*.*", &e);
-  bool empty = true;
-  if (h != plat::kNoFind) {
-    do {
-      if (e.name == "." || e.name == "..") continue;
-      empty = false;
-      if (e.attributes & plat::kAttrDirectory)
-        ReadInto(root, relative + e.name + "\\", tree);
-      else
-        tree[relative + e.name] = testenv::ReadFile(root + "\\" + relative + e.name);
-    } while (plat::FindNext(h, &e));
-    plat::FindClose(h);
+  if (!relative.empty()) tree[relative] = "";  // dropped again below when not empty
+  for (bool more = h != plat::kNoFind; more; more = plat::FindNext(h, &e)) {
+    if (e.name == "." || e.name == "..") continue;
+    tree.erase(relative);
+    if (e.attributes & plat::kAttrDirectory)
+      tree = ReadTree(root, relative + e.name + "\\", std::move(tree));
+    else
+      tree[relative + e.name] = testenv::ReadFile(root + "\\" + relative + e.name);
   }
-  if (empty && !relative.empty()) tree[relative] = "";
-}
-inline Tree ReadTree(const std::string& root) {
-  Tree tree;
-  ReadInto(root, "", tree);
+  if (h != plat::kNoFind) plat::FindClose(h);
   return tree;
 }
 
-// The lines of a text, sorted: the order the file system lists a folder in
-// is its own on Windows, name order in the emulation.
-inline std::vector<std::string> SortedLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t k; (k = text.find("\r\n", start)) != std::string::npos; start = k + 2)
-    lines.push_back(text.substr(start, k - start));
-  lines.push_back(text.substr(start));
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-// Byte for byte in the emulation; line for line where the order is the
-// file system's.
+// Byte for byte in the emulation, which lists folders in name order; line
+// for line under Windows, which lists them in its own order.
 inline void ExpectSameText(const std::string& got, const std::string& want) {
 #ifdef _WIN32
-  EXPECT_EQ(SortedLines(got), SortedLines(want));
+  auto lines = [](const std::string& text) {
+    std::vector<std::string> all;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) all.push_back(line);
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  EXPECT_EQ(lines(got), lines(want));
 #else
   EXPECT_EQ(got, want);
 #endif

@@ -104,8 +104,9 @@ int main(int argc, char** argv) {
     if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" +
                std::to_string(kDisks) + "/"))
       return std::fprintf(stderr, "backup_bench: the stack is not as expected\n"), 1;
-    inTurn([&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); }, &verifyOursCpu[round - 1])); },
-           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); }, &verifyTheirsCpu[round - 1])); });
+    double* cpu[] = {&verifyOursCpu[round - 1], &verifyTheirsCpu[round - 1]};
+    inTurn([&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); }, cpu[0])); },
+           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); }, cpu[1])); });
     Shell(tidy);
     std::fprintf(stderr, "round %d of %d: backup %.3f/%.3f s, verify %.3f/%.3f s\n", round, kRounds,
                  backupOurs.back(), backupTheirs.back(), verifyOurs.back(), verifyTheirs.back());

@@ -128,7 +128,8 @@ TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
   EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664}));
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2).size())}}));
+  const std::string batch = kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2);
+  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(batch.size())}}));
   EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
   EXPECT_TRUE(sc.TemporaryEmpty());
 }

@@ -9,6 +9,7 @@
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/size_argument.h"
+#include "cli/test_disk_command.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
@@ -38,6 +39,7 @@ const char kUsage[] =
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli savelist F\n"
+    "       kestrova-cli test-disk DRIVE [--disk-size N[unit]] [--new-disk-command CMD]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -59,6 +61,11 @@ const char kUsage[] =
     "       F2 by turns; --load resumes from a saved list (its folders are\n"
     "       taken unless --to or --temp is given; give --disk-size again).\n"
     "savelist prints a saved list: its two folders, then each file with its splits.\n"
+    "test-disk fills two disks in DRIVE (a removable drive) with pseudo-random data,\n"
+    "       asks for each again and reads it back: exit 0 when both read back equal,\n"
+    "       1 when flaws were found. A disk to test must be empty. --disk-size lets\n"
+    "       a folder on any drive stand for a disk of N bytes (a fixed disk's free\n"
+    "       space is never filled). CMD swaps the disks as for backup.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -355,5 +362,6 @@ int main(int argc, char** argv) {
   if (command == "join") return JoinCommand(args);
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
+  if (command == "test-disk") return TestDiskCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or test-disk; see --help)");
 }

@@ -1,0 +1,113 @@
+// The random buffer and the test file written from it, checked against
+// bytes built here from the floats the source was made to give.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "disktest/random_data.h"
+#include "frame/platform/platform.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using kst::RandomBits;
+
+// A source counting up from first, in steps of 0x100: the k-th float is
+// then exactly (first >> 8) + k over 2^24.
+RandomBits Counter(uint32_t first = 0x100) {
+  auto next = std::make_shared<uint32_t>(first);
+  return [next] {
+    const uint32_t value = *next;
+    *next += 0x100;
+    return value;
+  };
+}
+
+// The little-endian bytes of the float (n / 2^24).
+std::string FloatBytes(uint32_t n) {
+  const float f = static_cast<float>(n) / 16777216.0f;
+  uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  std::string out;
+  for (int i = 0; i < 4; ++i) out += static_cast<char>(bits >> (8 * i));
+  return out;
+}
+
+// What a buffer of size bytes holds when the source counts from 1.
+std::string ExpectedBuffer(uint32_t size) {
+  std::string out;
+  for (uint32_t g = 0; g < (size - 1) / 4; ++g) out += FloatBytes(g + 1);
+  return out + std::string(size - out.size(), '\0');
+}
+
+TEST(RandomUnit, StaysBelowOneAndCoversTheRange) {
+  const struct {
+    uint32_t bits;
+    float value;
+  } cases[] = {{0, 0.0f}, {0xFF, 0.0f}, {0x80000000u, 0.5f}, {0xFFFFFFFFu, 1.0f - 1.0f / 16777216.0f}};
+  for (const auto& c : cases) EXPECT_EQ(kst::RandomUnit(c.bits), c.value) << std::hex << c.bits;
+  EXPECT_LT(kst::RandomUnit(0xFFFFFFFFu), 1.0f);
+}
+
+TEST(FillRandomBuffer, FloatsFromTheFirstByteAndOneToFourZerosAtTheEnd) {
+  for (uint32_t size : {1u, 4u, 5u, 6u, 8u, 9u, 2047u, 2048u, 2049u}) {
+    std::string buffer(size, '\x55');
+    kst::FillRandomBuffer(buffer.data(), size, Counter());
+    EXPECT_EQ(buffer, ExpectedBuffer(size)) << "size " << size;
+  }
+}
+
+struct WriteRandomFileTest : ::testing::Test {
+  WriteRandomFileTest() {
+    job.running = true;
+    job.keepGoing = true;
+  }
+  kst::WriteOutcome Write(int64_t size, uint32_t buffSize, kst::ProgressSink* bar = nullptr) {
+    return kst::WriteRandomFile(path, size, buffSize, Counter(), job, bar, -1);
+  }
+  testenv::ScratchFolder scratch;
+  std::string path = scratch.Path("KST1.tmp");
+  kst::JobControl job;
+};
+
+TEST_F(WriteRandomFileTest, OneBufferRepeatedAndCutAtTheSize) {
+  const uint32_t b = 6;
+  for (int64_t size : {1, 5, 6, 7, 12, 13, 6 * 3 + 4}) {
+    ASSERT_TRUE(testenv::WriteFile(path, std::string(40, 'x')));  // an older, longer file goes
+    ASSERT_EQ(Write(size, b), kst::WriteOutcome::Written) << size;
+    std::string expected;
+    while (static_cast<int64_t>(expected.size()) < size) expected += ExpectedBuffer(b);
+    expected.resize(static_cast<size_t>(size));
+    EXPECT_EQ(testenv::ReadFile(path), expected) << "size " << size;
+  }
+}
+
+TEST_F(WriteRandomFileTest, TheFloppysSizeTakesTwoFullBlocksAndATail) {
+  std::vector<int> positions;
+  int range = -1;
+  kst::ProgressSink bar{[&](int r) { range = r; }, [&](int p) { positions.push_back(p); }};
+  ASSERT_EQ(Write(1457664, 512000, &bar), kst::WriteOutcome::Written);
+  EXPECT_EQ(plat::SizeOfPath(path), 1457664);
+  EXPECT_EQ(range, 3);
+  EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));
+  const std::string bytes = testenv::ReadFile(path);
+  EXPECT_EQ(bytes.substr(512000, 512000), bytes.substr(0, 512000));
+  EXPECT_EQ(bytes.substr(1024000), bytes.substr(0, 433664));
+}
+
+TEST_F(WriteRandomFileTest, AnAbortStopsBeforeTheFirstBlock) {
+  job.keepGoing = false;
+  EXPECT_EQ(Write(3000, 1000), kst::WriteOutcome::Aborted);
+  EXPECT_EQ(plat::SizeOfPath(path), 0);
+}
+
+TEST(SeededRandomBits, TwoRunsDrawOtherNumbers) {
+  RandomBits a = kst::SeededRandomBits(), b = kst::SeededRandomBits();
+  std::vector<uint32_t> first, second;
+  for (int i = 0; i < 8; ++i) first.push_back(a()), second.push_back(b());
+  EXPECT_NE(first, second);
+}
+
+}  // namespace

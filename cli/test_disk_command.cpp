@@ -32,7 +32,9 @@ bool ParseTestDiskOptions(const std::vector<std::string>& args, TestDiskOptions*
   for (size_t i = 0; i < args.size(); ++i) {
     std::string option = args[i], value;
     const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--disk-size" ? &o->diskSize : option == "--new-disk-command" ? &o->command : nullptr;
+    std::string* into = option == "--disk-size"          ? &o->diskSize
+                        : option == "--new-disk-command" ? &o->command
+                                                         : nullptr;
     if (into) {
       if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
       *into = joined ? value : args[++i];
@@ -58,8 +60,9 @@ std::string StartProblem(const DiskTestSettings& settings) {
   if (root.empty() || WithOneBackslash(settings.drive) != root)
     return settings.drive + ": not a drive; a folder stands for a disk only with --disk-size N";
   if (plat::DriveType(root) != plat::kDriveRemovable)
-    return settings.drive + ": not a removable drive; a fixed disk's free space is never filled "
-                            "(a folder stands for a disk of N bytes with --disk-size N)";
+    return settings.drive +
+           ": not a removable drive; a fixed disk's free space is never filled "
+           "(a folder stands for a disk of N bytes with --disk-size N)";
   return "";
 }
 
@@ -72,8 +75,8 @@ int TestDiskCommand(const std::vector<std::string>& args) {
   settings.drive = ProgramPath(o.drives[0]);
   if (settings.drive.size() == 2 && settings.drive[1] == ':') settings.drive += '\\';
   if (!o.diskSize.empty() && !ParseSize(o.diskSize, &settings.diskSize))
-    return Line(kExitError,
-                "not a disk size: " + o.diskSize + " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
+    return Line(kExitError, "not a disk size: " + o.diskSize +
+                                " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
   settings.temporary = plat::TempFolder();
   settings.silent = true;
   const std::string problem = StartProblem(settings);
@@ -81,8 +84,8 @@ int TestDiskCommand(const std::vector<std::string>& args) {
 
   // The messages of the run, each on one line; no question is asked.
   SetAskHandler([](const AskRequest& request) {
-    plat::WriteStandardError("kestrova-cli: " + Trimmed(request.heading) + ": " + ShownMessage(request.message) +
-                             "\n");
+    plat::WriteStandardError("kestrova-cli: " + Trimmed(request.heading) + ": " +
+                             ShownMessage(request.message) + "\n");
     return static_cast<int>(request.style == kAskOk ? kAnswerOk : kAnswerNo);
   });
   TerminalDisks disks;
@@ -99,7 +102,9 @@ int TestDiskCommand(const std::vector<std::string>& args) {
                     (busy.files == 1 ? " file" : " files") + "; a disk to test must be empty: stopped";
     return PromptAnswer::Closed;
   };
-  run.person.status = [](const std::string& text) { plat::WriteStandardError("kestrova-cli: " + text + "\n"); };
+  run.person.status = [](const std::string& text) {
+    plat::WriteStandardError("kestrova-cli: " + text + "\n");
+  };
   JobControl job;
   job.running = true;
   job.keepGoing = true;
@@ -125,7 +130,8 @@ int TestDiskCommand(const std::vector<std::string>& args) {
     case DiskTestOutcome::Stopped:
       break;
   }
-  return Line(kExitError, disks.stopped.empty() ? std::string("the test stopped before its end") : disks.stopped);
+  return Line(kExitError,
+              disks.stopped.empty() ? std::string("the test stopped before its end") : disks.stopped);
 }
 
 }  // namespace kst

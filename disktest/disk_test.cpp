@@ -31,9 +31,9 @@ struct TestDisk {
 struct Test {
   explicit Test(DiskTestRun& r) : run(r) {}
   DiskTestRun& run;
-  std::string root;            // "A:\", or the folder with its backslash
+  std::string root;  // "A:\", or the folder with its backslash
   bool folderDisk = false;
-  bool autoErase = false;      // the prompts' box: off at every Go, this run's own
+  bool autoErase = false;         // the prompts' box: off at every Go, this run's own
   std::vector<std::string> made;  // temporary files this run made, to delete at its end
   std::string t[2], d[2], r[2];   // written, on the disk, read back
 };
@@ -111,7 +111,9 @@ PromptAnswer Ask(const F& prompt, A&&... args) {
   return prompt ? prompt(std::forward<A>(args)...) : PromptAnswer::Closed;
 }
 
-std::string DriveShown(const Test& s) { return s.root.size() > 3 ? s.root.substr(0, s.root.size() - 1) : s.root.substr(0, 2); }
+std::string DriveShown(const Test& s) {
+  return s.root.size() > 3 ? s.root.substr(0, s.root.size() - 1) : s.root.substr(0, 2);
+}
 
 // Asks for disk k (0 or 1) until an empty disk with room is in the drive,
 // erasing it first when the person ticked Auto Erase. The first disk,
@@ -149,7 +151,8 @@ bool WaitForTestDisk(Test& s, int k, TestDisk* disk) {
         ask = false;  // read the disk again and decide anew
         continue;
       }
-      const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, s.root + "*.*", "", ShellFlags(s));
+      const uint32_t code =
+          plat::ShellFileOperation(plat::ShellOp::Delete, s.root + "*.*", "", ShellFlags(s));
       if (code != 0) {
         Tell(s, 1117, plat::ErrorText(code));
         continue;
@@ -268,7 +271,8 @@ bool Steps(Test& s, DiskTestResult* result) {
 }  // namespace
 
 std::string TestRoot(const DiskTestSettings& settings) {
-  return settings.diskSize > 0 ? WithOneBackslash(Trimmed(settings.drive)) : DriveRoot(Trimmed(settings.drive));
+  return settings.diskSize > 0 ? WithOneBackslash(Trimmed(settings.drive))
+                               : DriveRoot(Trimmed(settings.drive));
 }
 
 DiskTestResult RunDiskTest(DiskTestRun& run) {

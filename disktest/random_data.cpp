@@ -58,8 +58,7 @@ struct WriteFile {
 }  // namespace
 
 WriteOutcome WriteRandomFile(const std::string& path, int64_t size, uint32_t buffSize,
-                             const RandomBits& random, JobControl& job, ProgressSink* progress,
-                             int clock) {
+                             const RandomBits& random, JobControl& job, ProgressSink* progress, int clock) {
   if (size < 0 || buffSize == 0) return WriteOutcome::WriteFailed;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
   if (!buffer) return WriteOutcome::NoMemory;
@@ -88,7 +87,7 @@ WriteOutcome WriteRandomFile(const std::string& path, int64_t size, uint32_t buf
       progress->setPosition(static_cast<int>(block / scale.step));
   }
   return plat::FileClose(std::exchange(file.handle, plat::kNoFile)) ? WriteOutcome::Written
-                                                                     : WriteOutcome::WriteFailed;
+                                                                    : WriteOutcome::WriteFailed;
 }
 
 }  // namespace kst

@@ -32,7 +32,6 @@ enum class WriteOutcome { Written, NoMemory, OpenFailed, WriteFailed, Aborted };
 // every block (waiting there while paused); the bar moves once a block,
 // its range scaled to at most 65535; clock (a ClockId, -1 none) grows.
 WriteOutcome WriteRandomFile(const std::string& path, int64_t size, uint32_t buffSize,
-                             const RandomBits& random, JobControl& job, ProgressSink* progress,
-                             int clock);
+                             const RandomBits& random, JobControl& job, ProgressSink* progress, int clock);
 
 }  // namespace kst

@@ -59,55 +59,22 @@ TEST(FillRandomBuffer, FloatsFromTheFirstByteAndOneToFourZerosAtTheEnd) {
   }
 }
 
-struct WriteRandomFileTest : ::testing::Test {
-  WriteRandomFileTest() {
-    job.running = true;
-    job.keepGoing = true;
-  }
-  kst::WriteOutcome Write(int64_t size, uint32_t buffSize, kst::ProgressSink* bar = nullptr) {
-    return kst::WriteRandomFile(path, size, buffSize, Counter(), job, bar, -1);
-  }
+TEST(WriteRandomFile, OneBufferRepeatedAndCutAtTheSize) {
   testenv::ScratchFolder scratch;
-  std::string path = scratch.Path("KST1.tmp");
+  const std::string path = scratch.Path("KST1.tmp");
   kst::JobControl job;
-};
-
-TEST_F(WriteRandomFileTest, OneBufferRepeatedAndCutAtTheSize) {
+  job.keepGoing = true;
   const uint32_t b = 6;
   for (int64_t size : {1, 5, 6, 7, 12, 13, 6 * 3 + 4}) {
     ASSERT_TRUE(testenv::WriteFile(path, std::string(40, 'x')));  // an older, longer file goes
-    ASSERT_EQ(Write(size, b), kst::WriteOutcome::Written) << size;
+    ASSERT_EQ(kst::WriteRandomFile(path, size, b, Counter(), job, nullptr, -1), kst::WriteOutcome::Written);
     std::string expected;
     while (static_cast<int64_t>(expected.size()) < size) expected += ExpectedBuffer(b);
     expected.resize(static_cast<size_t>(size));
     EXPECT_EQ(testenv::ReadFile(path), expected) << "size " << size;
   }
-}
-
-TEST_F(WriteRandomFileTest, TheFloppysSizeTakesTwoFullBlocksAndATail) {
-  std::vector<int> positions;
-  int range = -1;
-  kst::ProgressSink bar{[&](int r) { range = r; }, [&](int p) { positions.push_back(p); }};
-  ASSERT_EQ(Write(1457664, 512000, &bar), kst::WriteOutcome::Written);
-  EXPECT_EQ(plat::SizeOfPath(path), 1457664);
-  EXPECT_EQ(range, 3);
-  EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));
-  const std::string bytes = testenv::ReadFile(path);
-  EXPECT_EQ(bytes.substr(512000, 512000), bytes.substr(0, 512000));
-  EXPECT_EQ(bytes.substr(1024000), bytes.substr(0, 433664));
-}
-
-TEST_F(WriteRandomFileTest, AnAbortStopsBeforeTheFirstBlock) {
   job.keepGoing = false;
-  EXPECT_EQ(Write(3000, 1000), kst::WriteOutcome::Aborted);
-  EXPECT_EQ(plat::SizeOfPath(path), 0);
-}
-
-TEST(SeededRandomBits, TwoRunsDrawOtherNumbers) {
-  RandomBits a = kst::SeededRandomBits(), b = kst::SeededRandomBits();
-  std::vector<uint32_t> first, second;
-  for (int i = 0; i < 8; ++i) first.push_back(a()), second.push_back(b());
-  EXPECT_NE(first, second);
+  EXPECT_EQ(kst::WriteRandomFile(path, 3000, b, Counter(), job, nullptr, -1), kst::WriteOutcome::Aborted);
 }
 
 }  // namespace

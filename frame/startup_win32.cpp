@@ -17,6 +17,7 @@
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
+#include "disktest/test_disks_dialog.h"
 #include "split/file_splitting_dialog.h"
 
 namespace kst {
@@ -103,6 +104,7 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallTestDisks();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

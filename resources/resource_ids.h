@@ -300,3 +300,16 @@
 #define IDC_SL_TOGGLE_SAFE 1572
 #define IDC_SL_KILL 1573
 #define IDC_LD_CLOSE 2  // IDCANCEL: "&Close", the close box and Esc
+
+// ---- Test Disks (117) ----
+#define IDC_TD_TEMP_LABEL 2400
+#define IDC_TD_TEMP 2401
+#define IDC_TD_CREATE 2402
+#define IDC_TD_BROWSE 2403
+#define IDC_TD_DRIVE_LABEL 2404
+#define IDC_TD_DRIVE 2405
+#define IDC_TD_PROGRESS 2406
+#define IDC_TD_STATUS 2407
+#define IDC_TD_GO 2408
+#define IDC_TD_ABOUT 2409
+#define IDC_TD_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"

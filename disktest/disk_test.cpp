@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backup/run_settings.h"
@@ -210,10 +211,11 @@ bool FillDisk(Test& s, int k, DiskTestResult* result) {
   }
   if (!Going(s)) return false;
   Status(s, Txt(kCopying[k]));
+  const bool there = plat::PathExists(s.d[k]);
   const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, s.t[k], s.d[k], ShellFlags(s));
   if (code != 0) {
-    // The disk had nothing of that name: what is there now is this run's.
-    plat::DeleteOneFile(s.d[k]);
+    // What the failed copy left is this run's; a file that was there before is not.
+    if (!there) plat::DeleteOneFile(s.d[k]);
     Tell(s, kTextCopyToDiskFailed, plat::ErrorText(code));
     return false;
   }

@@ -19,8 +19,12 @@ namespace {
 
 using Args = const std::vector<std::string>&;
 
-// One prompt at a time: the Second thread asks them one after the other.
-DialogState g_prompt;
+// One prompt at a time per record: each Second thread asks its prompts one
+// after the other, on a record of its own.
+DialogState& PromptState(int record) {
+  static DialogState states[kRecordCount + 1];
+  return states[record >= 1 && record <= kRecordCount ? record : 0];
+}
 
 // The CD sizes the CD size prompt offers; the first is the default.
 const int64_t kCdSizes[] = {681574400, 734003200, 765460480, 838860800, 912261120};
@@ -50,7 +54,7 @@ void AttachCommon(DialogState& state) {
 // texts. The answer; Closed when the template is missing.
 template <typename Fill>
 PromptAnswer RunPrompt(int templateId, int record, int ownerRecord, DialogTexts texts, Fill fill) {
-  DialogState& state = g_prompt;
+  DialogState& state = PromptState(record);
   if (!DialogInit(templateId, state)) {
     ShowDialogNotFound();
     return PromptAnswer::Closed;
@@ -198,8 +202,9 @@ PromptAnswer CdSize(int record, int ownerRecord, int64_t* cdSize) {
 
 }  // namespace
 
-void CloseOpenPrompt() {
-  if (g_prompt.window.load()) DialogExit(g_prompt, ValueOf(PromptAnswer::Closed));
+void CloseOpenPrompt(int record) {
+  DialogState& prompt = PromptState(record);
+  if (prompt.window.load()) DialogExit(prompt, ValueOf(PromptAnswer::Closed));
 }
 
 BackupPerson DiskPromptPerson(int record, int ownerRecord) {

@@ -1,4 +1,5 @@
-// The disk prompts of Split &/Or Copy as modal dialogs on the Second thread:
+// The disk prompts of Split &/Or Copy (and of Test Disks) as modal dialogs
+// on the Second thread:
 // a new disk (115), a disk that is not empty (116), a CD's files ready to
 // be burned (168) and the CD size (169).
 #pragma once
@@ -11,8 +12,8 @@ namespace kst {
 // ownerRecord. Its reports (figures, status, temporaryChosen) are left empty.
 BackupPerson DiskPromptPerson(int record, int ownerRecord);
 
-// Closes the prompt that is open, if any, as its close box does: the run
+// Closes the prompt open on record, if any, as its close box does: the run
 // stops. For an abort confirmed in the main window while a prompt waits.
-void CloseOpenPrompt();
+void CloseOpenPrompt(int record);
 
 }  // namespace kst

@@ -524,7 +524,7 @@ void OnHide(DialogState& state, int, int, Args) {
   }
   if (!AskToAbort(job, state.window.load(), 33, kMainBoxRecord, kRecord)) return;
   // A prompt waiting for a disk would hold the run until it is answered.
-  CloseOpenPrompt();
+  CloseOpenPrompt(kPromptRecord);
 }
 
 void OnAbout(DialogState&, int, int, Args) {

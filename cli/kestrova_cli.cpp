@@ -10,6 +10,7 @@
 #include "cli/option_argument.h"
 #include "cli/remove_excess_command.h"
 #include "cli/size_argument.h"
+#include "cli/test_disk_command.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
@@ -41,6 +42,7 @@ const char kUsage[] =
     "       kestrova-cli savelist F\n"
     "       kestrova-cli remove-excess BASE TARGET [--pattern P] [--recursive] [--simulate]\n"
     "                    [--log FILE] [--yes]\n"
+    "       kestrova-cli test-disk DRIVE [--disk-size N[unit]] [--new-disk-command CMD]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -73,6 +75,11 @@ const char kUsage[] =
     "       BASE). --simulate deletes nothing; --log writes what was done to each\n"
     "       pair. One folder under two names, or one inside the other with\n"
     "       --recursive, is refused.\n"
+    "test-disk fills two disks in DRIVE (a removable drive) with pseudo-random data,\n"
+    "       asks for each again and reads it back: exit 0 when both read back equal,\n"
+    "       1 when flaws were found. A disk to test must be empty. --disk-size lets\n"
+    "       a folder on any drive stand for a disk of N bytes (a fixed disk's free\n"
+    "       space is never filled). CMD swaps the disks as for backup.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -371,4 +378,6 @@ int main(int argc, char** argv) {
   if (command == "savelist") return SaveListCommand(args);
   if (command == "remove-excess") return RemoveExcessCommand(args);
   return Error("unknown command: " + command + " (split, join, backup, savelist or remove-excess; see --help)");
+  if (command == "test-disk") return TestDiskCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or test-disk; see --help)");
 }

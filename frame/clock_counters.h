@@ -25,6 +25,7 @@ enum ClockId {
   kClockExcessRemover,
   kClockData2Wav,
   kClockWav2Data,
+  kClockTestDisks,
   kClockCount,
 };
 

@@ -18,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
 #include "remover/excess_remover_dialog.h"
+#include "disktest/test_disks_dialog.h"
 #include "split/file_splitting_dialog.h"
 
 namespace kst {
@@ -105,6 +106,7 @@ int RunKestrova() {
   InstallFileSplitting();
   InstallSplitOrCopy();
   InstallExcessRemover();
+  InstallTestDisks();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

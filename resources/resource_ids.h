@@ -328,3 +328,15 @@
 #define IDC_ER_DO_IT 2323
 #define IDC_ER_ABOUT 2324
 #define IDC_ER_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (and pause during a run)
+// ---- Test Disks (117) ----
+#define IDC_TD_TEMP_LABEL 2400
+#define IDC_TD_TEMP 2401
+#define IDC_TD_CREATE 2402
+#define IDC_TD_BROWSE 2403
+#define IDC_TD_DRIVE_LABEL 2404
+#define IDC_TD_DRIVE 2405
+#define IDC_TD_PROGRESS 2406
+#define IDC_TD_STATUS 2407
+#define IDC_TD_GO 2408
+#define IDC_TD_ABOUT 2409
+#define IDC_TD_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"

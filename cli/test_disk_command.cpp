@@ -1,0 +1,137 @@
+#include "cli/test_disk_command.h"
+
+#include "backup/run_settings.h"
+#include "cli/backup_terminal.h"
+#include "cli/host_path.h"
+#include "cli/option_argument.h"
+#include "cli/size_argument.h"
+#include "disktest/disk_test.h"
+#include "frame/ask.h"
+#include "frame/job_control.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+namespace {
+
+enum { kExitOk = 0, kExitFlaws = 1, kExitError = 2 };
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
+
+struct TestDiskOptions {
+  std::vector<std::string> drives;
+  std::string diskSize, command;
+};
+
+bool ParseTestDiskOptions(const std::vector<std::string>& args, TestDiskOptions* o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string option = args[i], value;
+    const bool joined = SplitJoinedOption(&option, &value);
+    std::string* into = option == "--disk-size"          ? &o->diskSize
+                        : option == "--new-disk-command" ? &o->command
+                                                         : nullptr;
+    if (into) {
+      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
+      *into = joined ? value : args[++i];
+    } else if (option.size() > 1 && option[0] == '-') {
+      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
+    } else {
+      o->drives.push_back(args[i]);
+    }
+  }
+  if (o->drives.size() == 1) return true;
+  return Line(0, "give exactly one drive or folder to test (see --help)"), false;
+}
+
+// Why the test cannot start, as one line; "" when it can.
+std::string StartProblem(const DiskTestSettings& settings) {
+  const std::string root = TestRoot(settings);
+  if (settings.diskSize > 0) {
+    const uint32_t attributes = plat::GetAttributes(root);
+    if (attributes == plat::kAttrInvalid || !(attributes & plat::kAttrDirectory))
+      return ShownPath(settings.drive) + ": no such folder";
+    return "";
+  }
+  if (root.empty() || WithOneBackslash(settings.drive) != root)
+    return settings.drive + ": not a drive; a folder stands for a disk only with --disk-size N";
+  if (plat::DriveType(root) != plat::kDriveRemovable)
+    return settings.drive +
+           ": not a removable drive; a fixed disk's free space is never filled "
+           "(a folder stands for a disk of N bytes with --disk-size N)";
+  return "";
+}
+
+}  // namespace
+
+int TestDiskCommand(const std::vector<std::string>& args) {
+  TestDiskOptions o;
+  if (!ParseTestDiskOptions(args, &o)) return kExitError;
+  DiskTestSettings settings;
+  settings.drive = ProgramPath(o.drives[0]);
+  if (settings.drive.size() == 2 && settings.drive[1] == ':') settings.drive += '\\';
+  if (!o.diskSize.empty() && !ParseSize(o.diskSize, &settings.diskSize))
+    return Line(kExitError, "not a disk size: " + o.diskSize +
+                                " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
+  settings.temporary = plat::TempFolder();
+  settings.silent = true;
+  const std::string problem = StartProblem(settings);
+  if (!problem.empty()) return Line(kExitError, problem);
+
+  // The messages of the run, each on one line; no question is asked.
+  SetAskHandler([](const AskRequest& request) {
+    plat::WriteStandardError("kestrova-cli: " + Trimmed(request.heading) + ": " +
+                             ShownMessage(request.message) + "\n");
+    return static_cast<int>(request.style == kAskOk ? kAnswerOk : kAnswerNo);
+  });
+  TerminalDisks disks;
+  disks.command = o.command;
+  disks.folder = o.drives[0];
+  const BackupPerson terminal = TerminalBackupPerson(&disks);
+  DiskTestRun run;
+  run.settings = settings;
+  run.person.insertDisk = terminal.insertDisk;
+  // Nothing is erased from the terminal: a disk that holds files is refused.
+  run.person.diskNotEmpty = [&disks](const NotEmptyPrompt& busy, bool* autoErase) {
+    *autoErase = false;
+    disks.stopped = disks.folder + " holds " + std::to_string(busy.files) +
+                    (busy.files == 1 ? " file" : " files") + "; a disk to test must be empty: stopped";
+    return PromptAnswer::Closed;
+  };
+  run.person.status = [](const std::string& text) {
+    plat::WriteStandardError("kestrova-cli: " + text + "\n");
+  };
+  JobControl job;
+  job.running = true;
+  job.keepGoing = true;
+  run.job = &job;
+  const DiskTestResult result = RunDiskTest(run);
+
+  switch (result.outcome) {
+    case DiskTestOutcome::NoFlaws:
+      return Line(kExitOk, "both disks read back equal (" + std::to_string(result.sizes[0]) + " and " +
+                               std::to_string(result.sizes[1]) + " bytes)");
+    case DiskTestOutcome::Flaws: {
+      std::string line = "flaws found:";
+      for (int k = 0; k < 2; ++k) {
+        const CompareResult& c = result.compared[k];
+        line += " disk " + std::to_string(k + 1) +
+                (c.outcome == CompareOutcome::Equal       ? std::string(" read back equal")
+                 : c.outcome == CompareOutcome::Different ? " differs at byte " + std::to_string(c.position)
+                                                          : std::string(" could not be read back whole"));
+        line += k == 0 ? ";" : "";
+      }
+      return Line(kExitFlaws, line);
+    }
+    case DiskTestOutcome::Stopped:
+      break;
+  }
+  return Line(kExitError,
+              disks.stopped.empty() ? std::string("the test stopped before its end") : disks.stopped);
+}
+
+}  // namespace kst

@@ -10,6 +10,7 @@
 #include "cli/option_argument.h"
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
+#include "cli/wav_commands.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
 #include "frame/job_control.h"
@@ -38,6 +39,8 @@ const char kUsage[] =
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli savelist F\n"
+    "       kestrova-cli data2wav FILE [WAV] [--yes]\n"
+    "       kestrova-cli wav2data WAV [FOLDER] [--yes]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -59,6 +62,11 @@ const char kUsage[] =
     "       F2 by turns; --load resumes from a saved list (its folders are\n"
     "       taken unless --to or --temp is given; give --disk-size again).\n"
     "savelist prints a saved list: its two folders, then each file with its splits.\n"
+    "data2wav wraps FILE in a .wav audio file (default FILE.WAV; a name without\n"
+    "       .WAV gets it appended) with a sum for every 2048-byte block.\n"
+    "wav2data restores the file a .wav carries into FOLDER (default: the .wav's\n"
+    "       folder) with its name, times and attributes, and lists the blocks\n"
+    "       whose sums do not match in NAME.TXT; exit 1 when there are any.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -355,5 +363,7 @@ int main(int argc, char** argv) {
   if (command == "join") return JoinCommand(args);
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
+  if (command == "data2wav") return Data2WavCommand(args);
+  if (command == "wav2data") return Wav2DataCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist, data2wav or wav2data; see --help)");
 }

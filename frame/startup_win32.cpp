@@ -18,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
 #include "split/file_splitting_dialog.h"
+#include "wav/data2wav_dialog.h"
 
 namespace kst {
 
@@ -103,6 +104,7 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallData2Wav();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

@@ -17,6 +17,7 @@ namespace kst {
 namespace {
 
 constexpr size_t kLongestPath = 259;
+constexpr size_t kLongestName = 255;  // one name in a folder
 
 // Where the stream of blocks and sums stands, across buffers.
 struct BlockReader {
@@ -77,7 +78,8 @@ WavFault CheckTarget(const Wav2DataInput& input, const std::string& wav, const W
   const std::string folder = Trimmed(input.folder);
   result->outputPath = JoinPath(folder, head.record.name);
   result->reportPath = result->outputPath + ".TXT";
-  if (result->reportPath.size() > kLongestPath) return WavFault::PathTooLong;
+  if (result->reportPath.size() > kLongestPath || head.record.name.size() + 4 > kLongestName)
+    return WavFault::PathTooLong;
   if (SameText(result->outputPath, wav) || SameText(result->reportPath, wav)) return WavFault::SameFile;
   const uint32_t attributes = plat::GetAttributes(folder.size() == 2 ? folder + "\\" : folder);
   if (folder.empty() || attributes == plat::kAttrInvalid || !(attributes & plat::kAttrDirectory))

@@ -23,7 +23,7 @@ struct Wav2DataInput {
 // One extraction. Everything the head says is checked before any
 // question is asked or any file made: a .wav that is not one, a damaged
 // record, an impossible size, a stored name that is no plain file name,
-// a path of more than 259 characters, or a restored file or report that
+// a path of more than 259 characters (or a report name of more than 255), or a restored file or report that
 // would be the .wav itself. An existing file or report is replaced only
 // after the replace question. A damaged block is written as read and
 // listed in the report; sum bytes missing at the file's end count as 0

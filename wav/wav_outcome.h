@@ -19,7 +19,7 @@ enum class WavFault {
   BadRecord,       // the record's length is not 328, or the file ends inside it
   BadSize,         // the stored size is 0 or above 2^63 - 1
   BadName,         // the stored name is no plain file name
-  PathTooLong,     // folder\name.TXT longer than 259 characters
+  PathTooLong,     // folder\name.TXT longer than 259 characters, or name.TXT than 255
   NoFolder,        // the target folder does not exist
   Declined,        // the person would not replace an existing file
   NoMemory,

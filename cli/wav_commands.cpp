@@ -65,8 +65,12 @@ int Data2WavCommand(const std::vector<std::string>& args) {
     return kExitError;
   Data2WavInput input;
   input.source = ProgramPath(names[0]);
-  // The target name rule applies to the file's name, never to its folders.
-  const std::string target = ProgramPath(names.size() > 1 ? names[1] : names[0]);
+  // The target name rule applies to the file's name, never to its folders;
+  // a folder given as the target gets FILE's name there.
+  std::string target = ProgramPath(names.size() > 1 ? names[1] : names[0]);
+  const uint32_t attributes = plat::GetAttributes(target);
+  if (names.size() > 1 && attributes != plat::kAttrInvalid && (attributes & plat::kAttrDirectory))
+    target = JoinPath(target, FileNameOf(input.source));
   const size_t slash = target.find_last_of('\\');
   input.target = target.substr(0, slash + 1) + WavTargetName(target.substr(slash + 1));
   input.buffSize = kBuffSizeDefault;

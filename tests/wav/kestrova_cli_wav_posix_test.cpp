@@ -48,6 +48,7 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
       {"data2wav f.bin", "", 0, "wrapped 10000 bytes in " + host + "/f.bin.WAV (10435 bytes)"},
       {"data2wav f.bin", "n\n", 1, "was not replaced"},
       {"data2wav f.bin copy", "", 0, host + "/copy.WAV"},
+      {"data2wav f.bin out", "", 0, host + "/out/f.bin.WAV"},
       {"data2wav s.wav s.wav", "", 2, "the same file"},
       {"data2wav e.bin", "", 2, "it is empty"},
       {"data2wav", "", 2, "give one file"},

@@ -31,20 +31,6 @@ TEST(WavFormat, SizesEstimatesAndTheTargetNameRule) {
   for (const Name& n : names) EXPECT_EQ(kst::WavTargetName(n.typed), n.target) << n.typed;
 }
 
-TEST(WavFormat, BlockSumTakesLittleEndianWordsAndZeroFillsTheLastAndWrapsAround) {
-  const std::string words = wavtest::Little(0xFFFFFFFFFFFFFFFFull, 8) + wavtest::Little(2, 8) + "\x01\x02\x03";
-  const auto* bytes = reinterpret_cast<const unsigned char*>(words.data());
-  EXPECT_EQ(kst::SumOfBlock(bytes, words.size()), 1ull + 0x030201);
-  // Fed in pieces that cut words anywhere, the sum is the same.
-  const std::string block = PatternBytes(2048, 5);
-  const auto* b = reinterpret_cast<const unsigned char*>(block.data());
-  for (size_t piece : {1u, 3u, 7u, 8u, 13u, 2047u}) {
-    kst::BlockSum sum;
-    for (size_t at = 0; at < block.size(); at += piece) sum.Add(b + at, std::min(piece, block.size() - at));
-    EXPECT_EQ(sum.Finish(), wavtest::SlowSum(block)) << piece;
-  }
-}
-
 TEST(WavFormat, ReportLinesAre48BytesWithTheFoundSumFirst) {
   EXPECT_EQ(kst::ReportFirstLine("Block Num  - X. Block Size:   "), "2048       Block Num  - X. Block Size:\r\n");
   EXPECT_EQ(kst::ReportLine(7, 0x0123456789ABCDEFull, 0xFEDCBA9876543210ull),

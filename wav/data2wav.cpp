@@ -72,8 +72,7 @@ WavResult RunData2Wav(const Data2WavInput& input, JobControl& job, ProgressSink*
     size_t o = 0;
     for (uint32_t i = 0; i < n;) {
       const uint32_t take = static_cast<uint32_t>(blockLeft < n - i ? blockLeft : n - i);
-      std::memcpy(out.get() + o, in.get() + i, take);
-      sum.Add(in.get() + i, take);
+      sum.AddCopy(out.get() + o, in.get() + i, take);
       o += take;
       i += take;
       blockLeft -= take;

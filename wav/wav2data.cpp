@@ -53,8 +53,7 @@ struct BlockReader {
     for (size_t i = 0; i < n;) {
       if (blockLeft > 0) {
         const size_t take = static_cast<size_t>(blockLeft < n - i ? blockLeft : n - i);
-        std::memcpy(out + o, in + i, take);
-        sum.Add(in + i, take);
+        sum.AddCopy(out + o, in + i, take);
         o += take;
         i += take;
         blockLeft -= take;

@@ -115,6 +115,24 @@ void BlockSum::Add(const unsigned char* bytes, size_t count) {
   for (; count > 0; --count) word |= static_cast<uint64_t>(*bytes++) << (8 * filled++);
 }
 
+void BlockSum::AddCopy(unsigned char* to, const unsigned char* from, size_t count) {
+  size_t head = filled == 0 ? 0 : (8 - filled < count ? 8 - filled : count);
+  std::memcpy(to, from, head);
+  Add(from, head);
+  uint64_t total = sum;
+  size_t i = head;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, from + i, 8);
+    std::memcpy(to + i, &w, 8);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    total += w;
+  }
+  sum = total;
+  std::memcpy(to + i, from + i, count - i);
+  Add(from + i, count - i);
+}
+
 uint64_t BlockSum::Finish() {
   const uint64_t result = sum + word;  // the partial word, zero-filled
   sum = word = 0;

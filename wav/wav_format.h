@@ -67,6 +67,8 @@ struct BlockSum {
   unsigned filled = 0;
 
   void Add(const unsigned char* bytes, size_t count);
+  // Adds count bytes and copies them to `to` in the same pass.
+  void AddCopy(unsigned char* to, const unsigned char* from, size_t count);
   uint64_t Finish();  // the block's sum; starts the next block
 };
 uint64_t SumOfBlock(const unsigned char* bytes, size_t count);

@@ -12,6 +12,7 @@
 #include "cli/size_argument.h"
 #include "cli/test_disk_command.h"
 #include "cli/terminal_person.h"
+#include "cli/wav_commands.h"
 #include "frame/ask.h"
 #include "frame/folders.h"
 #include "frame/job_control.h"
@@ -43,6 +44,8 @@ const char kUsage[] =
     "       kestrova-cli remove-excess BASE TARGET [--pattern P] [--recursive] [--simulate]\n"
     "                    [--log FILE] [--yes]\n"
     "       kestrova-cli test-disk DRIVE [--disk-size N[unit]] [--new-disk-command CMD]\n"
+    "       kestrova-cli data2wav FILE [WAV] [--yes]\n"
+    "       kestrova-cli wav2data WAV [FOLDER] [--yes]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -80,6 +83,12 @@ const char kUsage[] =
     "       1 when flaws were found. A disk to test must be empty. --disk-size lets\n"
     "       a folder on any drive stand for a disk of N bytes (a fixed disk's free\n"
     "       space is never filled). CMD swaps the disks as for backup.\n"
+    "data2wav wraps FILE in a .wav audio file (default FILE.WAV; a name without\n"
+    "       .WAV gets it appended, a folder gets FILE's name) with a sum for\n"
+    "       every 2048-byte block.\n"
+    "wav2data restores the file a .wav carries into FOLDER (default: the .wav's\n"
+    "       folder) with its name, times and attributes, and lists the blocks\n"
+    "       whose sums do not match in NAME.TXT; exit 1 when there are any.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -380,4 +389,7 @@ int main(int argc, char** argv) {
   return Error("unknown command: " + command + " (split, join, backup, savelist or remove-excess; see --help)");
   if (command == "test-disk") return TestDiskCommand(args);
   return Error("unknown command: " + command + " (split, join, backup, savelist or test-disk; see --help)");
+  if (command == "data2wav") return Data2WavCommand(args);
+  if (command == "wav2data") return Wav2DataCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist, data2wav or wav2data; see --help)");
 }

@@ -20,6 +20,7 @@
 #include "remover/excess_remover_dialog.h"
 #include "disktest/test_disks_dialog.h"
 #include "split/file_splitting_dialog.h"
+#include "wav/data2wav_dialog.h"
 
 namespace kst {
 
@@ -107,6 +108,7 @@ int RunKestrova() {
   InstallSplitOrCopy();
   InstallExcessRemover();
   InstallTestDisks();
+  InstallData2Wav();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

@@ -1,0 +1,102 @@
+#include "cli/wav_commands.h"
+
+#include "cli/host_path.h"
+#include "cli/terminal_person.h"
+#include "frame/folders.h"
+#include "frame/job_control.h"
+#include "frame/platform/platform.h"
+#include "frame/settings.h"
+#include "wav/data2wav.h"
+#include "wav/wav2data.h"
+
+namespace kst {
+
+namespace {
+
+enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
+
+std::string Count(uint64_t n) { return std::to_string(static_cast<unsigned long long>(n)); }
+
+// The paths and the one or two names a command takes, and --yes.
+bool ParseWavArgs(const std::vector<std::string>& args, const char* what,
+                  std::vector<std::string>* names, bool* yes) {
+  for (const std::string& a : args) {
+    if (a == "--yes") *yes = true;
+    else if (a.size() > 1 && a[0] == '-') return Line(0, "unknown option: " + a + " (see --help)"), false;
+    else names->push_back(a);
+  }
+  if (names->empty() || names->size() > 2)
+    return Line(0, std::string("give ") + what + " (see --help)"), false;
+  return true;
+}
+
+// A run's failure as one line: the window's words, with the paths as the
+// terminal knows them and the system's reason where a call failed.
+int FailureLine(WavResult result) {
+  if (result.fault == WavFault::Declined)
+    return Line(kExitRefused, ShownPath(result.failedPath) + " was not replaced; nothing was written");
+  result.failedPath = ShownPath(result.failedPath);
+  std::string line = WavFaultText(result);
+  if (result.fault == WavFault::OpenFailed || result.fault == WavFault::ReadFailed ||
+      result.fault == WavFault::WriteFailed)
+    line += " (" + result.failedPath + ")";
+  if (result.error != plat::kErrNone && result.error != plat::kErrAlreadyExists)
+    line += ": " + plat::ErrorText(result.error);
+  return Line(kExitError, line);
+}
+
+JobControl& RunningJob() {
+  static JobControl job;
+  job.running = job.keepGoing = true;
+  return job;
+}
+
+}  // namespace
+
+int Data2WavCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> names;
+  bool yes = false;
+  if (!ParseWavArgs(args, "one file to wrap, and the .wav to make if you like", &names, &yes))
+    return kExitError;
+  Data2WavInput input;
+  input.source = ProgramPath(names[0]);
+  // The target name rule applies to the file's name, never to its folders;
+  // a folder given as the target gets FILE's name there.
+  std::string target = ProgramPath(names.size() > 1 ? names[1] : names[0]);
+  const uint32_t attributes = plat::GetAttributes(target);
+  if (names.size() > 1 && attributes != plat::kAttrInvalid && (attributes & plat::kAttrDirectory))
+    target = JoinPath(target, FileNameOf(input.source));
+  const size_t slash = target.find_last_of('\\');
+  input.target = target.substr(0, slash + 1) + WavTargetName(target.substr(slash + 1));
+  input.buffSize = kBuffSizeDefault;
+  AnswerOnTerminal(yes);
+  const WavResult result = RunData2Wav(input, RunningJob());
+  if (!result.ok()) return FailureLine(result);
+  return Line(kExitOk, "wrapped " + Count(result.size) + " bytes in " + ShownPath(result.outputPath) +
+                           " (" + Count(WavFileSize(result.size)) + " bytes)");
+}
+
+int Wav2DataCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> names;
+  bool yes = false;
+  if (!ParseWavArgs(args, "one .wav, and the folder to restore into if you like", &names, &yes))
+    return kExitError;
+  Wav2DataInput input;
+  input.wav = ProgramPath(names[0]);
+  input.folder = names.size() > 1 ? ProgramPath(names[1]) : FolderOf(input.wav);
+  input.buffSize = kBuffSizeDefault;
+  AnswerOnTerminal(yes);
+  WavResult result = RunWav2Data(input, RunningJob());
+  if (!result.ok()) return FailureLine(result);
+  const std::string restored = "restored " + ShownPath(result.outputPath) + " (" + Count(result.size) + " bytes)";
+  if (result.badBlocks == 0) return Line(kExitOk, restored + "; every block's sum matched");
+  result.reportPath = ShownPath(result.reportPath);
+  return Line(kExitRefused, restored + "; " + BadBlocksText(result));
+}
+
+}  // namespace kst

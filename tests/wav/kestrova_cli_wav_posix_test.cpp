@@ -1,0 +1,99 @@
+// kestrova-cli's data2wav and wav2data run as a user would run them.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "frame/platform/emulation.h"
+#include "tests/support/test_env.h"
+#include "tests/wav/wav_test_support.h"
+
+namespace {
+
+using testenv::PatternBytes;
+using testenv::ReadFile;
+using testenv::WriteFile;
+
+struct WavCliTest : ::testing::Test {
+  void SetUp() override { ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built"; }
+  int Run(const std::string& arguments, const std::string& input = "") {
+    const std::string command = "cd '" + host + "' && printf '%s' '" + input + "' | '" + cli + "' " +
+                                arguments + " 2>&1";
+    FILE* out = popen(command.c_str(), "r");
+    said.clear();
+    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
+    const int status = pclose(out);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  testenv::ScratchFolder scratch;
+  std::string host = plat::EmuHostPath(scratch.path), said;
+};
+
+// In order: each case meets what the ones before it left.
+TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
+  const std::string bytes = PatternBytes(10000, 3);
+  ASSERT_TRUE(WriteFile(scratch.Path("f.bin"), bytes) && WriteFile(scratch.Path("e.bin"), ""));
+  ASSERT_TRUE(WriteFile(scratch.Path("junk.wav"), std::string(500, 'j')) && WriteFile(scratch.Path("s.wav"), "s"));
+  ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
+  struct Case {
+    std::string arguments, input;
+    int exit;
+    std::string says;
+  } cases[] = {
+      {"data2wav f.bin", "", 0, "wrapped 10000 bytes in " + host + "/f.bin.WAV (10435 bytes)"},
+      {"data2wav f.bin", "n\n", 1, "was not replaced"},
+      {"data2wav f.bin copy", "", 0, host + "/copy.WAV"},
+      {"data2wav f.bin out", "", 0, host + "/out/f.bin.WAV"},
+      {"data2wav s.wav s.wav", "", 2, "the same file"},
+      {"data2wav e.bin", "", 2, "it is empty"},
+      {"data2wav", "", 2, "give one file"},
+      {"wav2data f.bin.WAV out", "", 0, "every block's sum matched"},
+      {"wav2data f.bin.WAV out", "y\n", 0, "restored " + host + "/out/f.bin (10000 bytes)"},
+      {"wav2data junk.wav out", "", 2, "not a file made by Data2Wav"},
+      {"wav2data none.wav out", "", 2, "none.wav"},
+      {"wav2data f.bin.WAV --force", "", 2, "unknown option"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.arguments, c.input), c.exit) << c.arguments << "\n" << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << "\n" << said;
+  }
+  EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin")), bytes);
+  // Audio tools read it as 16-bit stereo at 44100 Hz (a tool that is not
+  // installed is left out).
+  const struct {
+    const char *tool, *command;
+    std::vector<std::string> says;
+  } readers[] = {
+      {"python3", "python3 -c 'import wave; w = wave.open(\"f.bin.WAV\"); "
+                  "print(w.getnchannels(), w.getsampwidth(), w.getframerate())'", {"2 2 44100"}},
+      {"sox", "sox --i f.bin.WAV", {"Channels       : 2", "Sample Rate    : 44100", "Precision      : 16-bit"}},
+  };
+  for (const auto& reader : readers) {
+    if (std::system((std::string("command -v ") + reader.tool + " >/dev/null").c_str()) != 0) continue;
+    FILE* out = popen(("cd '" + host + "' && " + reader.command).c_str(), "r");
+    std::string heard;
+    for (int c; (c = fgetc(out)) != EOF;) heard += static_cast<char>(c);
+    pclose(out);
+    for (const std::string& line : reader.says)
+      EXPECT_NE(heard.find(line), std::string::npos) << reader.tool << ": " << heard;
+  }
+  // The same blocks and sums (the heads differ in the source's access time).
+  EXPECT_TRUE(ReadFile(scratch.Path("copy.WAV")).substr(395) == ReadFile(scratch.Path("f.bin.WAV")).substr(395));
+
+  // A damaged block: the file comes back, the block is listed, exit 1.
+  std::string wav = ReadFile(scratch.Path("f.bin.WAV"));
+  wav[395 + 2056 + 7] ^= 1;
+  ASSERT_TRUE(WriteFile(scratch.Path("f.bin.WAV"), wav));
+  EXPECT_EQ(Run("wav2data f.bin.WAV out --yes"), 1) << said;
+  EXPECT_NE(said.find("1 block(s) came back damaged! They are listed in " + host + "/out/f.bin.TXT"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin.TXT")).size(), 75u + 48u);
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+// What the .wav tests share: the texts the wav code shows, a container
+// built here byte by byte without the program's code, and runs of both
+// directions with a job that may go on.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frame/file_info.h"
+#include "frame/folders.h"
+#include "frame/language_files.h"
+#include "frame/text_numbers.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "tests/split/split_test_support.h"
+#include "wav/data2wav.h"
+#include "wav/wav2data.h"
+
+namespace wavtest {
+
+inline void UseWavTexts() {
+  kst::LoadBuiltInTexts();
+  splittest::UseSplitTexts();
+  kst::SetText(382, "Pay Attention!");
+  kst::SetText(1100, "Sorry, but ...");
+  kst::SetText(1101, "... But I didn't manage to create the desired file. Sorry :(");
+  kst::SetText(1103, "Block Num  - _CRC64 Original_ - ___CRC64 Found___. Block Size:");
+}
+
+inline std::string Little(uint64_t value, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return s;
+}
+
+// A block's sum one byte at a time: byte i of the block weighs 2^(8 (i mod 8)).
+inline uint64_t SlowSum(const std::string& block) {
+  uint64_t sum = 0;
+  for (size_t i = 0; i < block.size(); ++i)
+    sum += static_cast<uint64_t>(static_cast<unsigned char>(block[i])) << (8 * (i % 8));
+  return sum;
+}
+
+struct Entry {
+  uint32_t attributes = 0;
+  uint64_t creation = 0, access = 0, write = 0;
+  std::string name;
+};
+
+// The whole .wav for data, built from the layout alone.
+inline std::string BuildWav(const std::string& data, const Entry& e) {
+  const uint64_t s = data.size(), n = (s + 2047) / 2048, t = 395 + s + 8 * n;
+  std::string wav = "RIFF" + Little(t - 8, 4) + "WAVEfmt " + Little(16, 4) + Little(1, 2) + Little(2, 2) +
+                    Little(44100, 4) + Little(176400, 4) + Little(4, 2) + Little(16, 2) + "data" +
+                    Little(t - 46, 4) + Little(0, 2) + "KestrovaldineWav2Data";
+  std::string name = e.name;
+  name.resize(260, '\0');
+  wav += Little(328, 4) + Little(0, 4) + Little(e.attributes, 4) + Little(e.creation, 8) +
+         Little(e.access, 8) + Little(e.write, 8) + Little(s >> 32, 4) + Little(s & 0xFFFFFFFF, 4) +
+         std::string(8, '\0') + name + std::string(16, '\0');
+  for (uint64_t at = 0; at < s; at += 2048) {
+    const std::string block = data.substr(at, 2048);
+    wav += block + Little(SlowSum(block), 8);
+  }
+  return wav;
+}
+
+inline Entry EntryOf(const std::string& path) {
+  kst::FileInfo info;
+  kst::ListingHandle h = kst::kListingStart;
+  kst::GetFileInfo(path, &info, &h, true);
+  return Entry{info.attributes, info.creationTime, info.accessTime, info.writeTime, info.name};
+}
+
+// The names in a folder, sorted as listed.
+inline std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  plat::FindEntry e;
+  plat::FindHandle h = plat::FindFirst(folder + "\\*.*", &e);
+  if (h == plat::kNoFind) return names;
+  do
+    if (e.name != "." && e.name != "..") names.push_back(e.name);
+  while (plat::FindNext(h, &e));
+  plat::FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+inline kst::WavResult Wrap(const std::string& source, const std::string& target, uint32_t buffSize,
+                           kst::ProgressSink* bar = nullptr) {
+  splittest::RunningJob running;
+  kst::Data2WavInput input;
+  input.source = source;
+  input.target = target;
+  input.buffSize = buffSize;
+  return kst::RunData2Wav(input, running.job, bar);
+}
+
+inline kst::WavResult Unwrap(const std::string& wav, const std::string& folder, uint32_t buffSize) {
+  splittest::RunningJob running;
+  kst::Wav2DataInput input;
+  input.wav = wav;
+  input.folder = folder;
+  input.buffSize = buffSize;
+  return kst::RunWav2Data(input, running.job);
+}
+
+}  // namespace wavtest

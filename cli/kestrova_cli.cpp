@@ -8,6 +8,7 @@
 #include "cli/backup_command.h"
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
+#include "cli/ps_command.h"
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
@@ -38,6 +39,7 @@ const char kUsage[] =
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli savelist F\n"
+    "       kestrova-cli ps [--threads] [--windows]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -59,6 +61,9 @@ const char kUsage[] =
     "       F2 by turns; --load resumes from a saved list (its folders are\n"
     "       taken unless --to or --temp is given; give --disk-size again).\n"
     "savelist prints a saved list: its two folders, then each file with its splits.\n"
+    "ps     lists the running programs as The Program Master does (ID -- parent --\n"
+    "       program -- priority -- threads -- windows -- path), each program's\n"
+    "       threads and windows below it with --threads and --windows.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -355,5 +360,6 @@ int main(int argc, char** argv) {
   if (command == "join") return JoinCommand(args);
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
+  if (command == "ps") return PsCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or ps; see --help)");
 }

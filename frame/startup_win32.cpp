@@ -18,6 +18,8 @@
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
 #include "split/file_splitting_dialog.h"
+#include "systools/format_interface_dialog.h"
+#include "systools/program_master_dialog.h"
 
 namespace kst {
 
@@ -103,6 +105,8 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallProgramMaster();
+  InstallFormatInterface();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

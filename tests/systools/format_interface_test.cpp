@@ -10,21 +10,19 @@
 namespace kst {
 namespace {
 
+// Drives A:, B: and E: removable, C: fixed; the format call answers `answer`.
 struct FakeDrives {
   std::map<char, uint32_t> types = {{'A', plat::kDriveRemovable}, {'B', plat::kDriveRemovable},
                                     {'C', plat::kDriveFixed}, {'E', plat::kDriveRemovable}};
   uint32_t answer = 0;
   std::vector<int> formatted;
-  std::vector<std::string> boxes;  // title: text
+  std::vector<std::string> boxes;  // "title: text"
   std::vector<bool> flags;         // the formatting hook, in order
   std::function<void()> duringFormat;
 
   FormatSystem System() {
     FormatSystem s;
-    s.driveType = [this](const std::string& root) {
-      auto t = types.find(root[0]);
-      return t == types.end() ? uint32_t{1} : t->second;
-    };
+    s.driveType = [this](const std::string& root) { return types.count(root[0]) ? types[root[0]] : 1u; };
     s.format = [this](int number) {
       formatted.push_back(number);
       if (duringFormat) duringFormat();
@@ -42,10 +40,7 @@ class FormatInterfaceRuns : public ::testing::Test {
  protected:
   void SetUp() override {
     LoadBuiltInTexts();
-    SetAskHandler([this](const AskRequest& r) {
-      asked.push_back(r.heading);
-      return askAnswer;
-    });
+    SetAskHandler([this](const AskRequest& r) { return asked.push_back(r.heading), askAnswer; });
     LoadDrives(fi, {"A:\\", "B:\\", "E:\\"});
   }
   void TearDown() override { SetAskHandler(nullptr); }
@@ -76,8 +71,7 @@ TEST_F(FormatInterfaceRuns, EveryAnswerOfTheFormat) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeDrives fresh;
-    drives = fresh;
+    drives = FakeDrives{};
     drives.answer = c.answer;
     ASSERT_TRUE(ChooseDrive(fi, drives.System(), c.drive));
     EXPECT_EQ(FormatSelected(fi, drives.System()), c.outcome);

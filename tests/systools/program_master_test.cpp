@@ -9,40 +9,25 @@
 namespace kst {
 namespace {
 
-// A system of a few programs that the tests change between calls.
+// A system of four programs, changed by the tests between the calls.
 struct FakeSystem {
   std::vector<ProcessRecord> programs;
   bool listWorks = true;
-  std::map<uint32_t, uint32_t> classGiven;  // asked class -> class the system keeps
+  std::map<uint32_t, uint32_t> classKept;  // asked class -> the class the system keeps
   std::vector<uint32_t> terminated;
   std::vector<uint64_t> closed;
-  int lists = 0;
 
   ProcessSource Source() {
     ProcessSource s;
-    s.list = [this](bool, std::vector<ProcessRecord>* list) {
-      ++lists;
-      if (!listWorks) return false;
-      *list = programs;
-      return true;
-    };
+    s.list = [this](bool, std::vector<ProcessRecord>* list) { return listWorks && (*list = programs, true); };
     s.creationTime = [this](uint32_t id) -> uint64_t {
       for (const ProcessRecord& p : programs)
         if (p.processId == id) return p.creationTime;
       return 0;
     };
-    s.setPriority = [this](uint32_t id, uint32_t cls) -> uint32_t {
-      auto kept = classGiven.find(cls);
-      return kept == classGiven.end() ? cls : kept->second;
-    };
-    s.terminate = [this](uint32_t id) {
-      terminated.push_back(id);
-      return true;
-    };
-    s.postClose = [this](uint64_t window, uint32_t) {
-      closed.push_back(window);
-      return true;
-    };
+    s.setPriority = [this](uint32_t, uint32_t cls) { return classKept.count(cls) ? classKept[cls] : cls; };
+    s.terminate = [this](uint32_t id) { return terminated.push_back(id), true; };
+    s.postClose = [this](uint64_t window, uint32_t) { return closed.push_back(window), true; };
     return s;
   }
 };
@@ -61,13 +46,13 @@ class ProgramMasterActions : public ::testing::Test {
  protected:
   void SetUp() override {
     LoadBuiltInTexts();
+    system = FakeSystem{};
     system.programs = {Program(4, "System.exe", 1), Program(600, "csrss.exe", 2), Program(1000, "Kestrova.exe", 3),
                        Program(1200, "notepad.exe", 4, {{0x51, 7, "Untitled"}, {0x52, 7, "Find"}})};
+    pm = ProgramMaster{};
     pm.ownId = 1000;
-    SetAskHandler([this](const AskRequest& r) {
-      asked.push_back(r.heading);
-      return answer;
-    });
+    asked.clear();
+    SetAskHandler([this](const AskRequest& r) { return asked.push_back(r.heading), answer; });
     ASSERT_TRUE(RefreshList(pm, system.Source()));
   }
   void TearDown() override { SetAskHandler(nullptr); }
@@ -89,29 +74,26 @@ TEST_F(ProgramMasterActions, EndDecisions) {
     bool friendly;
     int answer;
     ActionResult result;
-    std::vector<std::string> asked;
+    const char* asked;  // the box's heading, "" none
     size_t terminated, closed;
   } cases[] = {
-      {"own, unfriendly", 1000, false, kAnswerYes, ActionResult::Refused, {"WHAT..."}, 0, 0},
-      {"own, friendly", 1000, true, kAnswerYes, ActionResult::Refused, {"WHAT..."}, 0, 0},
-      {"system id", 4, false, kAnswerYes, ActionResult::Refused, {"WHAT..."}, 0, 0},
-      {"csrss", 600, false, kAnswerYes, ActionResult::Refused, {"WHAT..."}, 0, 0},
-      {"unfriendly, No", 1200, false, kAnswerNo, ActionResult::Declined, {"End it at once?..."}, 0, 0},
-      {"unfriendly, Yes", 1200, false, kAnswerYes, ActionResult::Done, {"End it at once?..."}, 1, 0},
-      {"friendly closes each window", 1200, true, kAnswerNo, ActionResult::Done, {}, 0, 2},
+      {"own, unfriendly", 1000, false, kAnswerYes, ActionResult::Refused, "WHAT...", 0, 0},
+      {"own, friendly", 1000, true, kAnswerYes, ActionResult::Refused, "WHAT...", 0, 0},
+      {"system id", 4, false, kAnswerYes, ActionResult::Refused, "WHAT...", 0, 0},
+      {"csrss", 600, false, kAnswerYes, ActionResult::Refused, "WHAT...", 0, 0},
+      {"unfriendly, No", 1200, false, kAnswerNo, ActionResult::Declined, "End it at once?...", 0, 0},
+      {"unfriendly, Yes", 1200, false, kAnswerYes, ActionResult::Done, "End it at once?...", 1, 0},
+      {"friendly closes each window", 1200, true, kAnswerNo, ActionResult::Done, "", 0, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
-    system.terminated.clear();
-    system.closed.clear();
     answer = c.answer;
     Select(c.id);
     EXPECT_EQ(EndSelected(pm, system.Source(), c.friendly), c.result);
-    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(asked, *c.asked ? std::vector<std::string>{c.asked} : std::vector<std::string>{});
     EXPECT_EQ(system.terminated.size(), c.terminated);
     EXPECT_EQ(system.closed.size(), c.closed);
-    asked.clear();
   }
 }
 
@@ -130,11 +112,11 @@ TEST_F(ProgramMasterActions, AReusedIdIsNotActedOn) {
 }
 
 TEST_F(ProgramMasterActions, PriorityTakesTheClassReadBack) {
-  system.classGiven[kRealTimeClass] = kHighClass;  // without the right, real time becomes high
+  system.classKept[kRealTimeClass] = kHighClass;  // without the right, real time becomes high
+  system.classKept[kIdleClass] = 0;               // the process could not be opened
   Select(1200);
   EXPECT_EQ(ChangePriority(pm, system.Source(), kRealTimeClass), ActionResult::Done);
   EXPECT_EQ(pm.list[pm.selected].priorityClass, kHighClass);
-  system.classGiven[kIdleClass] = 0;  // could not be opened
   EXPECT_EQ(ChangePriority(pm, system.Source(), kIdleClass), ActionResult::Failed);
   EXPECT_EQ(pm.list[pm.selected].priorityClass, kHighClass);
   pm.selected = -1;
@@ -146,7 +128,7 @@ TEST_F(ProgramMasterActions, AFailedRefreshKeepsTheOldList) {
   Select(1200);
   system.listWorks = false;
   EXPECT_FALSE(RefreshList(pm, system.Source()));
-  EXPECT_EQ(pm.list.size(), 4u);
+  ASSERT_EQ(pm.list.size(), 4u);
   EXPECT_EQ(pm.list[pm.selected].processId, 1200u);
   system.listWorks = true;
   system.programs.erase(system.programs.begin());

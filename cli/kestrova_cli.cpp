@@ -9,6 +9,7 @@
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/remove_excess_command.h"
+#include "cli/ps_command.h"
 #include "cli/size_argument.h"
 #include "cli/test_disk_command.h"
 #include "cli/terminal_person.h"
@@ -46,6 +47,7 @@ const char kUsage[] =
     "       kestrova-cli test-disk DRIVE [--disk-size N[unit]] [--new-disk-command CMD]\n"
     "       kestrova-cli data2wav FILE [WAV] [--yes]\n"
     "       kestrova-cli wav2data WAV [FOLDER] [--yes]\n"
+    "       kestrova-cli ps [--threads] [--windows]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -89,6 +91,9 @@ const char kUsage[] =
     "wav2data restores the file a .wav carries into FOLDER (default: the .wav's\n"
     "       folder) with its name, times and attributes, and lists the blocks\n"
     "       whose sums do not match in NAME.TXT; exit 1 when there are any.\n"
+    "ps     lists the running programs as The Program Master does (ID -- parent --\n"
+    "       program -- priority -- threads -- windows -- path), each program's\n"
+    "       threads and windows below it with --threads and --windows.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -392,4 +397,6 @@ int main(int argc, char** argv) {
   if (command == "data2wav") return Data2WavCommand(args);
   if (command == "wav2data") return Wav2DataCommand(args);
   return Error("unknown command: " + command + " (split, join, backup, savelist, data2wav or wav2data; see --help)");
+  if (command == "ps") return PsCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or ps; see --help)");
 }

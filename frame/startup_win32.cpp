@@ -21,6 +21,8 @@
 #include "disktest/test_disks_dialog.h"
 #include "split/file_splitting_dialog.h"
 #include "wav/data2wav_dialog.h"
+#include "systools/format_interface_dialog.h"
+#include "systools/program_master_dialog.h"
 
 namespace kst {
 
@@ -109,6 +111,8 @@ int RunKestrova() {
   InstallExcessRemover();
   InstallTestDisks();
   InstallData2Wav();
+  InstallProgramMaster();
+  InstallFormatInterface();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

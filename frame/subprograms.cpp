@@ -108,6 +108,12 @@ void MainLoop(int slotNumber, Subprogram& s, int id) {
     s.job.paused = false;
     plat::ParkSelf(slot.park);
     if (g_process.exiting.load()) ParkForever(slot);
+    if (s.mayOpen && !s.mayOpen(s)) {
+      s.job.shown = false;
+      SlotHooks h = Hooks();
+      if (h.dialogClosed) h.dialogClosed(id);
+      continue;
+    }
     if (!DialogInit(s.templateId, s.state)) {
       SlotHooks h = Hooks();
       if (h.missingTemplate) h.missingTemplate();

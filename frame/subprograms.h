@@ -57,6 +57,9 @@ struct Subprogram {
   JobControl job;      // shared by the dialog and the Second thread
   JobControl extraJob; // the joining thread (Copy &/Or Join) or Third (Data2Wav)
 
+  // Runs before the window is made: false leaves it closed (the Command
+  // Center's toggle goes off again). Empty: the window always opens.
+  std::function<bool(Subprogram& self)> mayOpen;
   // Installed by the subprogram's dialog module: attach routines and set
   // the initial values after ApplyTexts; the Second (and extra) thread's
   // job; put the controls back into their idle state after a job.

@@ -379,3 +379,33 @@
 #define IDC_DW_W2D_PROGRESS 2542
 #define IDC_DW_HIDE 2543
 #define IDC_DW_ABOUT 2544
+// ---- The Program Master (163) ----
+#define IDC_PM_REFRESH 2600
+#define IDC_PM_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
+#define IDC_PM_ABOUT 2601
+#define IDC_PM_LIST_LABEL 2602
+#define IDC_PM_LIST 2603
+#define IDC_PM_COUNT 2604
+#define IDC_PM_PRIORITY_GROUP 2605
+#define IDC_PM_IDLE 2606
+#define IDC_PM_NORMAL 2607
+#define IDC_PM_HIGH 2608
+#define IDC_PM_REAL_TIME 2609
+#define IDC_PM_END_LABEL 2610
+#define IDC_PM_FRIENDLY 2611
+#define IDC_PM_UNFRIENDLY 2612
+#define IDC_PM_THREADS_LABEL 2613
+#define IDC_PM_THREADS 2614
+#define IDC_PM_WINDOWS_LABEL 2615
+#define IDC_PM_WINDOWS 2616
+#define IDC_PM_GET_LABEL 2617
+#define IDC_PM_GET_WINDOWS 2618
+#define IDC_PM_VERSION 2619
+
+// ---- Format Interface (127) ----
+#define IDC_FI_DRIVE_LABEL 2650
+#define IDC_FI_DRIVES 2651
+#define IDC_FI_FORMAT 2652
+#define IDC_FI_VIEW 2653
+#define IDC_FI_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
+#define IDC_FI_ABOUT 2654

@@ -1,0 +1,48 @@
+// kestrova-cli ps as a user runs it: this test listed, with each of its
+// threads when asked for, and an unknown option refused.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "systools/process_list.h"
+
+namespace {
+
+TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
+  const std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  const std::string line = "\n" + kst::Hex8(static_cast<uint32_t>(getpid())) + " -- ";
+  const struct {
+    const char* arguments;
+    int status;
+    bool threadLines;
+  } runs[] = {{"ps", 0, false}, {"ps --threads --windows", 0, true}, {"ps --all", 2, false}};
+  std::thread second([&] {  // this test's second thread, while the cli runs
+    for (const auto& run : runs) {
+      size_t ours = 0;  // this process's threads now
+      for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ours += task.exists();
+      FILE* out = popen((cli + " " + run.arguments + " </dev/null 2>&1").c_str(), "r");
+      std::string said;
+      for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
+      int status = pclose(out);
+      EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, run.status) << said;
+      if (run.status != 0) {
+        EXPECT_EQ(said, "kestrova-cli: unknown option: --all (ps takes --threads and --windows)\n");
+        continue;
+      }
+      size_t at = said.find(line);
+      ASSERT_NE(at, std::string::npos) << "this test is not listed";
+      size_t threads = 0;
+      for (size_t end = said.find('\n', at + 1); end != std::string::npos && said.compare(end + 1, 4, "    ") == 0;
+           end = said.find('\n', end + 1))
+        ++threads;
+      EXPECT_EQ(threads, run.threadLines ? ours : 0) << run.arguments;
+    }
+  });
+  second.join();
+}
+
+}  // namespace

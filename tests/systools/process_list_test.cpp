@@ -1,0 +1,83 @@
+#include "systools/process_list.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/language_files.h"
+
+namespace kst {
+namespace {
+
+class ProcessLines : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadBuiltInTexts(); }
+};
+
+TEST_F(ProcessLines, NameClassesAndDeltas) {
+  const struct {
+    uint32_t priorityClass;
+    const char* name;
+  } classes[] = {{64, "IDLE"}, {32, "NORMAL"}, {128, "HIGH"}, {256, "REAL TIME"},
+                 {0, "Unknown"}, {0x4000, "Unknown"}, {0x8000, "Unknown"}};
+  for (const auto& c : classes) EXPECT_EQ(PriorityClassName(c.priorityClass), c.name) << c.priorityClass;
+
+  const struct {
+    int32_t delta;
+    const char* name;
+  } deltas[] = {{-15, "(IDLE)"}, {-2, "(LOWEST)"}, {-1, "(HIGH)"}, {0, "(NORMAL)"},  {1, "(ABOVE_NORMAL)"},
+                {2, "(HIGHEST)"}, {15, "(TIME CRITICAL)"}, {3, ""}, {-16, ""}, {31, ""}};
+  for (const auto& d : deltas) EXPECT_EQ(DeltaName(d.delta), d.name) << d.delta;
+}
+
+TEST_F(ProcessLines, ShowRecordsAsListed) {
+  ProcessRecord r;
+  r.processId = 0x1A2B;
+  r.ownerId = 0;
+  r.name = "notepad.exe";
+  r.priorityClass = 128;
+  r.threads = {{0x30, 0}, {0x31, 3}};
+  r.windows = {{0xABCDEF01, 0x30, "Untitled - Notepad"}};
+  r.path = "C:\\windows\\notepad.exe";
+  const struct {
+    std::string got, want;
+  } lines[] = {
+      {ProcessLine(r), "00001A2B -- 00000000 -- notepad.exe -- HIGH -- 2 -- 1 -- C:\\windows\\notepad.exe"},
+      {ThreadLine(r.threads[0], nullptr), "00000030 -- (NORMAL)"},
+      {ThreadLine(r.threads[1], nullptr), "00000031 -- "},
+      {ThreadLine(r.threads[0], [](uint32_t id) { return id == 0x30 ? std::string("FileSplit Main") : ""; }),
+       "00000030 -- (NORMAL) -- FileSplit Main"},
+      {WindowLine(r.windows[0]), "00000030 -- ABCDEF01 -- Untitled - Notepad"},
+      {Hex8(0xFFFFFFFE), "FFFFFFFE"},
+  };
+  for (const auto& l : lines) EXPECT_EQ(l.got, l.want);
+}
+
+TEST_F(ProcessLines, PerfInstancesBecomeRecords) {
+  std::vector<PerfInstance> instances = {
+      {u"Idle", 0}, {u"System", 4}, {u"", 0}, {u"caf\u00e9", 77}, {std::u16string(258, u'x'), 9}, {u"_Total", 0}};
+  std::vector<ProcessRecord> records = RecordsFromPerf(instances, NarrowAscii);
+  ASSERT_EQ(records.size(), 4u);  // neither the first nor the total
+  EXPECT_EQ(records[0].name, "System.exe");
+  EXPECT_EQ(records[0].processId, 4u);
+  EXPECT_EQ(records[1].name, "unknown.exe");
+  EXPECT_EQ(records[1].processId, kZeroProcessId);
+  EXPECT_EQ(records[2].name, "caf?.exe");
+  EXPECT_EQ(records[3].name.size(), 258u);  // no room for ".exe"
+  EXPECT_EQ(records[3].path, "");
+  EXPECT_TRUE(RecordsFromPerf({{u"Idle", 0}, {u"_Total", 0}}, NarrowAscii).empty());
+  EXPECT_TRUE(RecordsFromPerf({{u"Idle", 0}}, NarrowAscii).empty());
+}
+
+TEST_F(ProcessLines, ProtectedProcesses) {
+  const struct {
+    uint32_t id;
+    const char* name;
+    bool protectedOne;
+  } cases[] = {{0, "whatever.exe", true},   {4, "x", true},          {kZeroProcessId, "x", true},
+               {500, "CSRSS.EXE", true},    {501, "winlogon", true}, {502, "C:\\WINDOWS\\system32\\lsass.exe", true},
+               {503, "services.exe", true}, {504, "smss.exe", true}, {505, "wininit.exe", true},
+               {506, "notepad.exe", false}, {507, "csrss2.exe", false}, {508, "", false}};
+  for (const auto& c : cases) EXPECT_EQ(IsProtectedProcess(c.id, c.name), c.protectedOne) << c.name;
+}
+
+}  // namespace
+}  // namespace kst

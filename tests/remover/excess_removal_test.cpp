@@ -187,4 +187,28 @@ TEST(ExcessRemoval, ABatchThatCannotBeCreatedStopsTheRunBeforeAnyDelete) {
   EXPECT_EQ(testenv::ReadFile(s.target + "\\a.txt"), "a");
 }
 
+// An abort ends the walk before the next pair: what was deleted stays
+// deleted, the rest is untouched, and the log still gets its totals.
+TEST(ExcessRemoval, AnAbortStopsBeforeTheNextPairAndTheLogGetsItsTotals) {
+  RemoverScene s;
+  ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"b.txt", "b"}}));
+  ASSERT_TRUE(MakeTree(s.target, {{"a.txt", "a"}, {"b.txt", "b"}}));
+  splittest::ScriptedPerson person;
+  s.input.log = true;
+  s.input.logPath = s.scratch.Path("log.txt");
+  kst::RemoverReport report;
+  report.counts = [&](const kst::RemoverCounts& c) {
+    if (c.processed == 1) s.running.job.keepGoing = false;
+  };
+  const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+  EXPECT_EQ(result.outcome, kst::RemoverOutcome::Stopped);
+  EXPECT_TRUE(result.logWritten);
+  const Tree left = ReadTree(s.target);  // the first of the two listed is gone
+  ASSERT_EQ(left.size(), 2u);
+  const std::string kept = left.count("a.txt") ? "a.txt" : "b.txt";
+  const std::string log = testenv::ReadFile(s.input.logPath);
+  EXPECT_EQ(log.find(kept), std::string::npos);
+  EXPECT_NE(log.find("Removed: 1"), std::string::npos);
+}
+
 }  // namespace

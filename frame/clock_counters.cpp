@@ -19,7 +19,7 @@ void ClockAdd(ClockCounters& clock, int64_t bytes) {
 }
 
 int64_t ClockTakeInterval(ClockCounters& clock) {
-  return clock.interval.exchange(1, std::memory_order_relaxed);
+  return clock.interval.exchange(0, std::memory_order_relaxed);
 }
 
 namespace {

@@ -72,8 +72,10 @@ void ClockRoundAll() {
 }
 
 void RunClockSystem() {
+  // A quarter-second round notices a run's start and end soon; a figure
+  // still covers at least a second, and a text changes at most once a second.
   for (;;) {
-    plat::SleepMs(1000);
+    plat::SleepMs(kClockRoundMs);
     ClockRoundAll();
   }
 }

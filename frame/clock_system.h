@@ -1,4 +1,4 @@
-// The Clocking System: once a second it refreshes, for every job that
+// The Clocking System: every second it refreshes, for every job that
 // runs in an open window, the time-and-speed field from the job's clock
 // counters, and the watch-time field of the windows that show one. It runs
 // on its own slot and touches the windows only through the views hooked
@@ -52,7 +52,9 @@ void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
 // Every hooked record once, with the platform's tick and time.
 void ClockRoundAll();
 
-// The Clocking System's slot: a round every second, for ever.
+constexpr uint32_t kClockRoundMs = 250;
+
+// The Clocking System's slot: a round every kClockRoundMs, for ever.
 [[noreturn]] void RunClockSystem();
 
 }  // namespace kst

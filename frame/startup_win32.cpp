@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "frame/ask_dialog.h"
+#include "frame/clock_system.h"
+#include "frame/clock_windows.h"
 #include "frame/colours.h"
 #include "frame/command_center_dialog.h"
 #include "frame/dialog_win32.h"
@@ -17,6 +19,7 @@
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
+#include "pastimes/pastimes_dialogs.h"
 #include "split/file_splitting_dialog.h"
 
 namespace kst {
@@ -47,10 +50,7 @@ void ShowStartUpProgress(int step) {
 }
 
 // The Clocking System's slot: a refresh once a second.
-void ClockLoop() {
-  for (;;) Sleep(1000);
-}
-
+void ClockLoop() { RunClockSystem(); }
 
 // Exit steps 4 and 5: close every open dialog, wait for them at most ten
 // seconds, write the settings when saving at exit is on.
@@ -103,9 +103,12 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallTargetPractice();
+  InstallHorseRacing();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);
+  InstallClockSystem();
   ShowStartUpProgress(3);
   RebuildBrushes();
   if (!PrepareCommandCenter()) {

@@ -92,7 +92,9 @@ TEST(ClockFigures, OffsetFromATypedWatchTime) {
   for (const auto& c : cases) {
     int64_t offset = 12345;
     EXPECT_EQ(WatchOffset(c.typed, now, &offset), c.ok) << c.typed;
-    if (c.ok) EXPECT_EQ(offset, c.offset) << c.typed;
+    if (c.ok) {
+      EXPECT_EQ(offset, c.offset) << c.typed;
+    }
   }
   EXPECT_EQ(OffsetText(0), "0");
   EXPECT_EQ(OffsetText(3725), "+1h02m05");

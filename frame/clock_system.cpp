@@ -51,6 +51,10 @@ void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
     track.markMs = tickMs;
     ClockTakeInterval(counters);
   }
+  if (track.active && Holds(view.paused, false)) {
+    track.markMs = tickMs;
+    ClockTakeInterval(counters);
+  }
   if (!open || Holds(view.minimized, false)) return;
   Show(view.showWatch, &track.watchShown, WatchTime(now, offset));
   if (!track.active || tickMs - track.markMs < 1000) return;

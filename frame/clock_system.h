@@ -20,6 +20,7 @@ struct ClockView {
   std::function<bool()> open;       // the window exists
   std::function<bool()> running;    // its job runs
   std::function<bool()> minimized;  // nothing is computed or shown then
+  std::function<bool()> paused;     // the figure holds; the interval starts again
   std::function<void(const std::string& text)> showFigure;  // the time-and-speed field
   std::function<void(const std::string& text)> showWatch;   // the watch-time field
 };

@@ -44,6 +44,7 @@ void HookClockWindow(ClockId clock, int subprogram, int figureField, bool extraJ
   ClockView view;
   view.open = [s] { return s->state.window.load() != nullptr; };
   view.running = [s, extraJob] { return (extraJob ? s->extraJob : s->job).running.load(); };
+  view.paused = [s, extraJob] { return (extraJob ? s->extraJob : s->job).paused.load(); };
   view.minimized = [s] {
     HWND window = WindowOf(s->state);
     return window && IsIconic(window);

@@ -346,6 +346,7 @@
 #define IDC_HR_PERCENT 2780
 #define IDC_HR_RACE 2781
 #define IDC_HR_ABOUT 2782
+#define IDC_HR_NUMBER1 2783  // the tracks' numbers 2783..2786
 #define IDC_HR_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (Abort during a race)
 
 // ---- the games' About box (105) ----

@@ -128,6 +128,7 @@ TEST_F(Pastimes, TargetPracticeCountsShotsAndGuesses) {
   char percent[16];
   snprintf(percent, sizeof percent, "%d.00", hits * 10);
   EXPECT_EQ(Text(dialog, IDC_TP_PERCENT), percent);
+  cc_steps::Shot(dialog, "target-practice");
 }
 
 TEST_F(Pastimes, HorseRacingRunsOneRaceWithTheLatchedPick) {
@@ -159,6 +160,30 @@ TEST_F(Pastimes, HorseRacingRunsOneRaceWithTheLatchedPick) {
   EXPECT_EQ(Text(dialog, IDC_HR_HITS), hit ? "1" : "0");
   EXPECT_EQ(Text(dialog, IDC_HR_PERCENT), hit ? "100.00" : "0.00");
   EXPECT_TRUE(IsWindowEnabled(e2e::Control(dialog, IDC_HR_LENGTH)));
+  cc_steps::Shot(dialog, "horse-racing");
+}
+
+TEST_F(Pastimes, YourWatchKeepsTheOffsetTypedInTheSettings) {
+  const std::string folder = e2e::FreshFolder(TestName());
+  Begin(folder);
+  session->RootsOn();
+  HWND dialog = session->Open(IDC_CC_SPLIT_OR_COPY, "Split &/Or Copy - Backing Up where Others won't!");
+  ASSERT_TRUE(dialog);
+  // "DD:HH:MM:SS" of the computer; the watch is an hour ahead.
+  const std::string computer = Text(dialog, IDC_SC_COMPUTER_CLOCK);
+  ASSERT_EQ(computer.size(), 11u) << computer;
+  const int hour = std::stoi(computer.substr(3, 2));
+  char watch[16];
+  snprintf(watch, sizeof watch, "%02d:%s", (hour + 1) % 24, computer.substr(6).c_str());
+  e2e::SetText(e2e::Control(dialog, IDC_SC_WATCH), watch);
+  e2e::Click(e2e::Control(dialog, IDC_SC_ADJUST));
+  const std::string difference = Text(dialog, IDC_SC_WATCH_DIFFERENCE);
+  EXPECT_TRUE(difference == "+1h00m00" || difference == "+59m59") << difference;  // a second may pass
+  cc_steps::Shot(dialog, "split-or-copy-watch");
+  session->ExitWithYes();
+  const std::string kept = cc_steps::ValueOf(cc_steps::ReadLines(folder + "\\Kestrova.INI"), "YWT");
+  EXPECT_TRUE(kept.find("3600") != std::string::npos || kept.find("3599") != std::string::npos) << kept;
+  session.reset();
 }
 
 }  // namespace

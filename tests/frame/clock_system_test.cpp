@@ -15,7 +15,7 @@ using namespace kst;
 namespace {
 
 struct FakeWindow {
-  bool open = true, running = false, minimized = false;
+  bool open = true, running = false, minimized = false, paused = false;
   std::vector<std::string> figures, watches;  // every text written, in order
 };
 
@@ -24,6 +24,7 @@ ClockTrack TrackOf(FakeWindow& w) {
   track.view.open = [&w] { return w.open; };
   track.view.running = [&w] { return w.running; };
   track.view.minimized = [&w] { return w.minimized; };
+  track.view.paused = [&w] { return w.paused; };
   track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
   track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
   return track;
@@ -116,6 +117,20 @@ TEST_F(ClockRounds, ANewRunStartsItsIntervalWhenSeen) {
   ClockAdd(counters, 500000);
   Round(22);
   EXPECT_EQ(w.figures.back(), "1s  500 kB/s");  // one second, not 21
+}
+
+TEST_F(ClockRounds, APauseHoldsTheFigureAndItsTimeDoesNotCount) {
+  w.running = true;
+  Round(0);
+  ClockAdd(counters, 2000000);
+  Round(1);
+  w.paused = true;
+  for (int s = 2; s <= 9; ++s) Round(s);
+  EXPECT_EQ(w.figures.size(), 1u);
+  w.paused = false;
+  ClockAdd(counters, 1000000);
+  Round(10);
+  EXPECT_EQ(w.figures.back(), "7s  1000 kB/s");  // one second, not nine
 }
 
 TEST_F(ClockRounds, AClosedWindowGetsNothing) {

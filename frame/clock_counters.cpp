@@ -10,7 +10,6 @@ ClockCounters& Clock(ClockId id) {
 void ClockStart(ClockCounters& clock, int64_t total) {
   clock.total.store(total, std::memory_order_relaxed);
   clock.done.store(0, std::memory_order_relaxed);
-  clock.interval.store(0, std::memory_order_relaxed);
 }
 
 void ClockAdd(ClockCounters& clock, int64_t bytes) {

@@ -30,7 +30,8 @@ enum ClockId {
 
 ClockCounters& Clock(ClockId id);
 
-// A new job or item of total bytes: done and interval start from 0.
+// A new job or item of total bytes: done starts from 0. The interval goes
+// on: it measures the flow of bytes, which a new item does not break.
 void ClockStart(ClockCounters& clock, int64_t total);
 // Adds bytes to done and interval.
 void ClockAdd(ClockCounters& clock, int64_t bytes);

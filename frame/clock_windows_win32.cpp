@@ -69,8 +69,10 @@ void HookClockWindow(ClockId clock, int subprogram, int figureField, bool extraJ
 
 void AttachWatchControls(DialogState& state, const WatchControls& watch) {
   DialogSetCallback(state, watch.adjust, [watch](DialogState& st, int, int, const std::vector<std::string>&) {
-    int64_t offset = 0;
-    if (WatchOffset(DialogGet(st, watch.watch), plat::Now(), &offset)) TakeOffset(st, watch, offset);
+    // A text that is no time of day gives way to the watch time as it was.
+    int64_t offset = WatchOffsetNow();
+    WatchOffset(DialogGet(st, watch.watch), plat::Now(), &offset);
+    TakeOffset(st, watch, offset);
   });
   DialogSetCallback(state, watch.reset, [watch](DialogState& st, int, int, const std::vector<std::string>&) {
     TakeOffset(st, watch, 0);

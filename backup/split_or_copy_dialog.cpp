@@ -19,6 +19,8 @@
 #include "backup/transport_list_dialog.h"
 #include "frame/about_this_dialog.h"
 #include "frame/ask.h"
+#include "frame/clock_system.h"
+#include "frame/clock_windows.h"
 #include "frame/dialog.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/remembered_list.h"
@@ -143,7 +145,16 @@ DialogTexts TextsOf(Phase phase) {
                          {IDC_SC_TOTAL_PROGRESS, 0, 629},
                          {IDC_SC_SPLIT_PROGRESS_LABEL, 129, 0},
                          {IDC_SC_SPLIT_PROGRESS, 0, 630},
-                         {IDC_SC_STATUS, 0, 631},
+                         {IDC_SC_STATUS, 0, 0},
+                         {IDC_SC_TIME_SPEED, 0, 631},
+                         {IDC_SC_WATCH_GROUP, 130, 0},
+                         {IDC_SC_COMPUTER_LABEL, 131, 0},
+                         {IDC_SC_COMPUTER_CLOCK, 0, 633},
+                         {IDC_SC_WATCH_LABEL, 132, 0},
+                         {IDC_SC_WATCH, 0, 632},
+                         {IDC_SC_WATCH_DIFFERENCE, 0, 634},
+                         {IDC_SC_ADJUST, 133, 635},
+                         {IDC_SC_RESET, 134, 636},
                          {IDC_SC_GO, go, goTip},
                          {IDC_SC_HIDE, hide, hideTip},
                          {IDC_SC_ABOUT, 102, 605},
@@ -201,8 +212,8 @@ void ShowList(DialogState& state) {
 }
 
 void ShowFigures(DialogState& state, const BackupFigures& f) {
-  DialogSet(state, IDC_SC_START, TimeOfDay(f.startTime));
-  DialogSet(state, IDC_SC_ETA, TimeOfDay(f.eta));
+  DialogSet(state, IDC_SC_START, TimeOfDay(f.startTime + WatchOffsetNow()));
+  DialogSet(state, IDC_SC_ETA, TimeOfDay(f.eta + WatchOffsetNow()));
   DialogSet(state, IDC_SC_LEFT, FormatDuration(f.timeLeft));
   DialogSet(state, IDC_SC_DONE, Number(f.disksDone));
   DialogSet(state, IDC_SC_DLEFT, Number(f.disksLeft));
@@ -597,6 +608,7 @@ void SetUp(Subprogram& self) {
   DialogSet(state, IDC_SC_SAVE_NAME2, files.names[1]);
   DialogSetRange(state, IDC_SC_TOTAL_PROGRESS, 0, 1000);
   DialogSet(state, IDC_SC_STATUS, "");
+  AttachWatchControls(state, SplitOrCopyWatch());
   ShowPhase(state, Phase::Idle);
   Lock(state, false);
   ShowSizes(state);

@@ -10,7 +10,6 @@ ClockCounters& Clock(ClockId id) {
 void ClockStart(ClockCounters& clock, int64_t total) {
   clock.total.store(total, std::memory_order_relaxed);
   clock.done.store(0, std::memory_order_relaxed);
-  clock.interval.store(0, std::memory_order_relaxed);
 }
 
 void ClockAdd(ClockCounters& clock, int64_t bytes) {
@@ -19,7 +18,7 @@ void ClockAdd(ClockCounters& clock, int64_t bytes) {
 }
 
 int64_t ClockTakeInterval(ClockCounters& clock) {
-  return clock.interval.exchange(1, std::memory_order_relaxed);
+  return clock.interval.exchange(0, std::memory_order_relaxed);
 }
 
 namespace {

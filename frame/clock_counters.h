@@ -13,7 +13,7 @@ namespace kst {
 struct ClockCounters {
   std::atomic<int64_t> total{0};     // size of the whole job, or of the current item
   std::atomic<int64_t> done{0};      // bytes done so far
-  std::atomic<int64_t> interval{0};  // bytes since the last speed figure (the clock sets it to 1)
+  std::atomic<int64_t> interval{0};  // bytes since the last speed figure (the clock takes them)
 };
 
 // One record per subprogram that moves bytes.
@@ -31,11 +31,12 @@ enum ClockId {
 
 ClockCounters& Clock(ClockId id);
 
-// A new job or item of total bytes: done and interval start from 0.
+// A new job or item of total bytes: done starts from 0. The interval goes
+// on: it measures the flow of bytes, which a new item does not break.
 void ClockStart(ClockCounters& clock, int64_t total);
 // Adds bytes to done and interval.
 void ClockAdd(ClockCounters& clock, int64_t bytes);
-// The bytes of the interval that ends now; the next one starts from 1.
+// The bytes of the interval that ends now; the next one starts from 0.
 int64_t ClockTakeInterval(ClockCounters& clock);
 
 // The accounting selector of the split writer: which counters a buffer

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "frame/ask_dialog.h"
+#include "frame/clock_system.h"
+#include "frame/clock_windows.h"
 #include "frame/colours.h"
 #include "frame/command_center_dialog.h"
 #include "frame/dialog_win32.h"
@@ -19,6 +21,7 @@
 #include "backup/split_or_copy_dialog.h"
 #include "remover/excess_remover_dialog.h"
 #include "disktest/test_disks_dialog.h"
+#include "pastimes/pastimes_dialogs.h"
 #include "split/file_splitting_dialog.h"
 #include "wav/data2wav_dialog.h"
 #include "systools/format_interface_dialog.h"
@@ -52,10 +55,7 @@ void ShowStartUpProgress(int step) {
 }
 
 // The Clocking System's slot: a refresh once a second.
-void ClockLoop() {
-  for (;;) Sleep(1000);
-}
-
+void ClockLoop() { RunClockSystem(); }
 
 // Exit steps 4 and 5: close every open dialog, wait for them at most ten
 // seconds, write the settings when saving at exit is on.
@@ -113,9 +113,12 @@ int RunKestrova() {
   InstallData2Wav();
   InstallProgramMaster();
   InstallFormatInterface();
+  InstallTargetPractice();
+  InstallHorseRacing();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);
+  InstallClockSystem();
   ShowStartUpProgress(3);
   RebuildBrushes();
   if (!PrepareCommandCenter()) {

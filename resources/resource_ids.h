@@ -409,3 +409,54 @@
 #define IDC_FI_VIEW 2653
 #define IDC_FI_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
 #define IDC_FI_ABOUT 2654
+// ---- Clocking System: the fields it writes on Split &/Or Copy (111) ----
+#define IDC_SC_TIME_SPEED 2700
+#define IDC_SC_WATCH_GROUP 2701
+#define IDC_SC_COMPUTER_LABEL 2702
+#define IDC_SC_COMPUTER_CLOCK 2703
+#define IDC_SC_WATCH_LABEL 2704
+#define IDC_SC_WATCH 2705
+#define IDC_SC_WATCH_DIFFERENCE 2706
+#define IDC_SC_ADJUST 2707
+#define IDC_SC_RESET 2708
+
+// ---- Intuitive Target Practice (104) ----
+#define IDC_TP_STYLE_ACCURACY 2720
+#define IDC_TP_STYLE_INTUITIVE 2721
+#define IDC_TP_VALUE_LABEL 2722
+#define IDC_TP_VALUE 2723
+#define IDC_TP_CUPS_GROUP 2724
+#define IDC_TP_CUP1 2725  // cups 1..10: 2725..2734
+#define IDC_TP_STATS_GROUP 2735
+#define IDC_TP_HITS_LABEL 2736
+#define IDC_TP_HITS 2737
+#define IDC_TP_SHOTS_LABEL 2738
+#define IDC_TP_SHOTS 2739
+#define IDC_TP_PERCENT_LABEL 2740
+#define IDC_TP_PERCENT 2741
+#define IDC_TP_TARGET_LABEL 2742
+#define IDC_TP_TARGET 2743
+#define IDC_TP_ABOUT 2744
+#define IDC_TP_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
+
+// ---- Intuitive Horse Racing (140) ----
+#define IDC_HR_LENGTH_LABEL 2760
+#define IDC_HR_LENGTH 2761
+#define IDC_HR_PICK1 2762  // horses 1..4: 2762..2765
+#define IDC_HR_TRACKS_GROUP 2766
+#define IDC_HR_TRACK1 2767  // 2767..2770
+#define IDC_HR_WIN1 2771    // winner marks 2771..2774
+#define IDC_HR_RACES_LABEL 2775
+#define IDC_HR_RACES 2776
+#define IDC_HR_HITS_LABEL 2777
+#define IDC_HR_HITS 2778
+#define IDC_HR_PERCENT_LABEL 2779
+#define IDC_HR_PERCENT 2780
+#define IDC_HR_RACE 2781
+#define IDC_HR_ABOUT 2782
+#define IDC_HR_NUMBER1 2783  // the tracks' numbers 2783..2786
+#define IDC_HR_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (Abort during a race)
+
+// ---- the games' About box (105) ----
+#define IDC_GA_TEXT 2790
+#define IDC_GA_OK 1  // IDOK

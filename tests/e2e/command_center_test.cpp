@@ -133,7 +133,7 @@ TEST(CommandCenter, SoundColouringAndOnTopAreWrittenAtExitAndShownAgain) {
 TEST(CommandCenter, ASubprogramWithoutItsDialogSaysBigWhoopsAndItsToggleStaysOn) {
   Session s(e2e::FreshFolder("cc-whoops"));
   ASSERT_TRUE(s.center);
-  HWND toggle = e2e::Control(s.center, IDC_CC_HORSE_RACING);
+  HWND toggle = e2e::Control(s.center, IDC_CC_FORMAT);
   e2e::Click(toggle);
   EXPECT_TRUE(e2e::IsChecked(toggle));
   HWND box = e2e::WaitWindow("Big Whoops");

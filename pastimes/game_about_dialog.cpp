@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/dialog.h"
+#include "frame/dialog_win32.h"
+#include "frame/texts.h"
+#include "pastimes/pastimes_dialogs.h"
+#include "resources/resource_ids.h"
+
+namespace kst {
+
+namespace {
+
+// One state per record, bound for good: the Command Center looks at a
+// subprogram's child records from its own thread at any time.
+DialogState& StateOfRecord(int record) {
+  static DialogState states[kRecordCount + 1];
+  return states[record >= 1 && record <= kRecordCount ? record : 0];
+}
+
+// The help pages are stored with a NUL after them: the field gets the text only.
+std::string HelpPage(int id) {
+  std::string page = FullText(id);
+  size_t nul = page.find('\0');
+  return nul == std::string::npos ? page : page.substr(0, nul);
+}
+
+}  // namespace
+
+void RunGameAbout(int record, int ownerRecord, int titleText, int okText, int helpPage) {
+  DialogState& state = StateOfRecord(record);
+  if (state.templateId != -1) {
+    BringWindowToFront(state.window.load());
+    return;
+  }
+  if (!DialogInit(IDD_GAME_ABOUT, state)) {
+    ShowDialogNotFound();
+    return;
+  }
+  BindRecord(record, state);
+  DressLikeOwner(record, ownerRecord);
+  SetRecordTexts(record, DialogTexts{titleText, {{IDC_GA_OK, okText, 0}}});
+  DialogPrepare(record);
+  ApplyTexts(record);
+  DialogSet(state, IDC_GA_TEXT, HelpPage(helpPage));
+  DialogSetCallback(state, IDC_GA_OK,
+                    [](DialogState& s, int, int, const std::vector<std::string>&) { DialogExit(s); });
+  DialogRunModal(state, record);
+  DialogUninit(state);
+  DialogRelease(record);
+}
+
+}  // namespace kst

@@ -1,0 +1,234 @@
+#include "restore/join_main_file.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/platform/emulation.h"
+#include "restore/join_queue.h"
+#include "restore/restore_texts.h"
+#include "tests/restore/restore_test_support.h"
+
+namespace {
+
+using kst::AddSource;
+using kst::JoinOutcome;
+using restoretest::Add;
+
+struct JoinBench {
+  JoinBench() {
+    file = restoretest::MakeSplits(dir.path, "big.bin", 3500, 1000, 11);
+    for (const std::string& p : file.splits) Add(list, p, AddSource::Copied, {false, false});
+    Add(list, file.batch, AddSource::Copied, {false, false});
+    id = list.records[0].id;
+    job.keepGoing = true;
+    context.list = &list;
+    context.job = &job;
+    context.progress = &bar;
+    context.buffSize = 4096;
+  }
+  ~JoinBench() { plat::EmuClearFaults(); }
+  JoinOutcome Join(bool del) { return kst::JoinMainFile(context, {id, del, false}); }
+  std::string Target() const { return dir.Path("big.bin"); }
+  bool Exists(const std::string& path) const { return plat::PathExists(path); }
+
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  restoretest::SplitFile file;
+  kst::RestoreList list;
+  int id = 0;
+  kst::JobControl job;
+  kst::ProgressSink bar;
+  kst::JoinContext context;
+};
+
+// A join that fails or is stopped can be joined again once the fault is
+// gone, and gives the exact file; nothing is lost in between.
+TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
+  enum Fault { DiskFullOnSecondAppend, HalfWritten, ShortRead, MissingSplit3, Abort };
+  struct Case {
+    const char* what;
+    Fault fault;
+    bool del;
+    JoinOutcome outcome;
+    int64_t firstSplitAfter;  // with delete on: what split 1 holds after the rollback
+  } cases[] = {
+      {"full disk, delete on", DiskFullOnSecondAppend, true, JoinOutcome::Failed, 2000},
+      {"full disk, delete off", DiskFullOnSecondAppend, false, JoinOutcome::Failed, 1000},
+      {"half of split 3 written, delete on", HalfWritten, true, JoinOutcome::Failed, 2000},
+      {"half of split 2 written, delete off", HalfWritten, false, JoinOutcome::Failed, 1000},
+      {"short read, delete on", ShortRead, true, JoinOutcome::Failed, 2000},
+      {"short read, delete off", ShortRead, false, JoinOutcome::Failed, 1000},
+      {"split 3 missing, delete on", MissingSplit3, true, JoinOutcome::Failed, 2000},
+      {"split 3 missing, delete off", MissingSplit3, false, JoinOutcome::Failed, 1000},
+      {"abort, delete on", Abort, true, JoinOutcome::Stopped, 2000},
+      {"abort, delete off", Abort, false, JoinOutcome::Stopped, 1000},
+  };
+  for (const Case& c : cases) {
+    JoinBench b;
+    const std::string split3 = b.file.splits[2];
+    switch (c.fault) {
+      case DiskFullOnSecondAppend:
+        plat::EmuInjectFault(plat::Fault::DiskFull, 1, "big.bin");
+        break;
+      case HalfWritten:
+        plat::EmuInjectFault(plat::Fault::ShortWrite, 1, "big.bin");
+        break;
+      case ShortRead:
+        plat::EmuInjectFault(plat::Fault::ShortRead, 0, "big.bin.003");
+        break;
+      case MissingSplit3:
+        plat::DeleteOneFile(split3);
+        break;
+      case Abort:
+        b.bar.setPosition = [&b](int position) {
+          if (position == 2) kst::AbortJob(b.job);
+        };
+        break;
+    }
+    EXPECT_EQ(b.Join(c.del), c.outcome) << c.what;
+    plat::EmuClearFaults();
+    kst::RestoreRecord r = restoretest::Record(b.list, b.id);
+    EXPECT_FALSE(r.joined) << c.what;
+    EXPECT_FALSE(r.busy) << c.what;
+    EXPECT_FALSE(b.Exists(b.Target())) << c.what;
+    EXPECT_EQ(plat::SizeOfPath(b.file.splits[0]), c.firstSplitAfter) << c.what;
+    EXPECT_EQ(b.Exists(b.file.splits[1]), !c.del) << c.what;
+    EXPECT_EQ(b.person.Under(993), c.fault == Abort ? 0 : 1) << c.what;
+
+    // The fault cleared: the next join gives the file.
+    if (c.fault == MissingSplit3) testenv::WriteFile(split3, b.file.bytes.substr(2000, 1000));
+    b.bar.setPosition = nullptr;
+    b.job.keepGoing = true;
+    EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
+    EXPECT_EQ(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
+    for (const std::string& split : b.file.splits) EXPECT_EQ(b.Exists(split), !c.del) << c.what << split;
+    EXPECT_EQ(b.Exists(b.file.batch), !c.del) << c.what;
+    r = restoretest::Record(b.list, b.id);
+    EXPECT_TRUE(r.joined) << c.what;
+    EXPECT_EQ(kst::Totals(b.list).fileCount, 1) << c.what;
+  }
+}
+
+TEST(JoinMainFile, AJoinedSplitThatComesAgainIsNotAppendedTwice) {
+  JoinBench b;
+  ASSERT_EQ(b.Join(true), JoinOutcome::Joined);
+  testenv::WriteFile(b.file.splits[1], b.file.bytes.substr(1000, 1000));
+  EXPECT_FALSE(Add(b.list, b.file.splits[1], AddSource::Copied).joinNow);
+  EXPECT_EQ(b.Join(true), JoinOutcome::NotJoinable);
+  EXPECT_EQ(plat::SizeOfPath(b.Target()), 3500);
+}
+
+TEST(JoinMainFile, AnUnsafeOrDeclinedTargetAsksForAnotherName) {
+  JoinBench b;
+  plat::CreateFolder(b.dir.Path("folder"));
+  testenv::WriteFile(b.dir.Path("full.bin"), "data");
+  testenv::WriteFile(b.dir.Path("empty.bin"), "");
+  std::vector<std::string> names = {b.file.splits[1], b.file.batch, b.dir.Path("folder"), b.dir.Path("full.bin"),
+                                    b.dir.Path("empty.bin")};
+  std::vector<std::string> proposed;
+  b.context.autoName = false;
+  b.context.nameTarget = [&](const std::string& p, std::string* chosen) {
+    proposed.push_back(p);
+    if (proposed.size() > names.size()) return false;
+    *chosen = names[proposed.size() - 1];
+    return true;
+  };
+  EXPECT_EQ(b.Join(false), JoinOutcome::Joined);
+  EXPECT_EQ(proposed.size(), 5u);
+  EXPECT_EQ(proposed[0], b.Target());
+  EXPECT_EQ(b.person.Under(993), 3);  // two splits' names and a folder refused
+  EXPECT_EQ(b.person.Under(322), 1);  // the full file: No
+  EXPECT_EQ(testenv::ReadFile(b.dir.Path("full.bin")), "data");
+  EXPECT_EQ(testenv::ReadFile(b.dir.Path("empty.bin")), b.file.bytes);
+  EXPECT_EQ(testenv::ReadFile(b.file.splits[1]), b.file.bytes.substr(1000, 1000));
+  EXPECT_EQ(restoretest::Record(b.list, b.id).name, b.dir.Path("empty.bin"));
+
+  JoinBench cancelled;
+  cancelled.context.autoName = false;
+  cancelled.context.nameTarget = [](const std::string&, std::string*) { return false; };
+  EXPECT_EQ(cancelled.Join(true), JoinOutcome::Cancelled);
+  EXPECT_TRUE(cancelled.Exists(cancelled.file.splits[0]));
+  EXPECT_FALSE(restoretest::Record(cancelled.list, cancelled.id).busy);
+}
+
+// Splits read from the disk are appended to split 1 before the rest come,
+// and the disk's files are never deleted.
+TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
+  restoretest::Person person;
+  testenv::ScratchFolder dest, disk;
+  const restoretest::SplitFile f = restoretest::MakeSplits(disk.path, "v.bin", 3000, 1000, 13);
+  kst::RestoreList list;
+  kst::JobControl job;
+  job.keepGoing = true;
+  kst::JoinContext c;
+  c.list = &list;
+  c.job = &job;
+  const std::string dest1 = dest.Path("v.bin.001"), dest2 = dest.Path("v.bin.002"), dest3 = dest.Path("v.bin.003");
+  testenv::WriteFile(dest1, f.bytes.substr(0, 1000));
+  Add(list, dest1, AddSource::Copied);
+  ASSERT_TRUE(kst::CanAppendInPlace(list, dest2));
+  const kst::AddResult two =
+      kst::AddToRestoreList(list, {f.splits[1], dest2, 1000, AddSource::InPlace}, {}, kst::MessageOwner{});
+  ASSERT_TRUE(two.joinNow);
+  EXPECT_EQ(kst::JoinMainFile(c, {two.recordId, true, false}), JoinOutcome::Partial);
+  EXPECT_EQ(plat::SizeOfPath(dest1), 2000);
+  EXPECT_TRUE(plat::PathExists(f.splits[1]));
+  EXPECT_FALSE(restoretest::Record(list, two.recordId).joined);
+
+  testenv::WriteFile(dest3, f.bytes.substr(2000));
+  Add(list, dest3, AddSource::Copied);
+  std::string batch;
+  kst::WriteJoinBatch(dest.path, dest.Path("v.bin"), 3, &batch);
+  const kst::AddResult last = Add(list, batch, AddSource::Copied);
+  ASSERT_TRUE(last.joinNow);
+  EXPECT_EQ(kst::JoinMainFile(c, {last.recordId, true, false}), JoinOutcome::Joined);
+  EXPECT_EQ(testenv::ReadFile(dest.Path("v.bin")), f.bytes);
+  EXPECT_FALSE(plat::PathExists(dest1));
+  EXPECT_FALSE(plat::PathExists(dest3));
+  EXPECT_FALSE(plat::PathExists(batch));
+  for (const std::string& p : f.splits) EXPECT_TRUE(plat::PathExists(p)) << p;
+}
+
+TEST(JoinQueue, JoinsInOrderOfRequestAndPassesOverJoinedAndBusyRecords) {
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  kst::RestoreList list;
+  std::vector<int> ids;
+  for (const char* name : {"a", "b", "c", "d"}) {
+    const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, name, 50, 20, 17);
+    for (const std::string& p : f.splits) Add(list, p, AddSource::Copied, {false, false});
+    ids.push_back(kst::FindMainFile(list, dir.Path(name)));
+  }
+  testenv::WriteFile(dir.Path("e.001"), "e");
+  Add(list, dir.Path("e.001"), AddSource::Copied);
+  testenv::WriteFile(dir.Path("e.003"), "e");
+  Add(list, dir.Path("e.003"), AddSource::Copied);
+  const int e = kst::FindMainFile(list, dir.Path("e"));
+  list.records[1].busy = true;  // b
+  kst::JoinQueue queue;
+  const kst::MessageOwner owner;
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[0], true, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[1], false, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));  // once in the queue
+  EXPECT_FALSE(kst::RequestJoinFromList(queue, list, {e, false, false}, owner));  // split 2 missing
+  EXPECT_EQ(person.Under(317), 1);
+  kst::JobControl job;
+  job.keepGoing = true;
+  kst::JoinContext c;
+  c.list = &list;
+  c.job = &job;
+  // The batchless sets are joined because the person asked for them.
+  EXPECT_EQ(kst::RunQueuedJoins(queue, c), 2);
+  EXPECT_TRUE(queue.waiting.empty());
+  EXPECT_TRUE(restoretest::Record(list, ids[0]).joined);
+  EXPECT_TRUE(restoretest::Record(list, ids[2]).joined);
+  EXPECT_FALSE(restoretest::Record(list, ids[1]).joined);
+  EXPECT_FALSE(restoretest::Record(list, ids[3]).joined);
+  EXPECT_FALSE(plat::PathExists(dir.Path("a.001")));  // its own delete flag
+  EXPECT_TRUE(plat::PathExists(dir.Path("c.001")));
+  // A joined record asked for again is passed over.
+  kst::RequestJoin(queue, {ids[2], false, true});
+  EXPECT_EQ(kst::RunQueuedJoins(queue, c), 0);
+}
+
+}  // namespace

@@ -119,9 +119,7 @@ TEST(RestoreList, AddsOfEveryKind) {
   ASSERT_EQ(list.records.size(), 2u);
   EXPECT_FALSE(list.records[1].joined);
   EXPECT_EQ(kst::Totals(list).grandTotal, 8);
-  // Split 000 has no slot: a plain file.
-  EXPECT_TRUE(Add(list, dir.Path("y.000"), AddSource::Copied).added);
-  EXPECT_TRUE(list.records[2].slots.empty());
+  EXPECT_TRUE(Add(list, dir.Path("y.000"), AddSource::Copied).added);  // no slot 0: a plain file
   // The list is full for new main files, not for the splits of listed ones.
   testenv::WriteFile(dir.Path("z.001"), "z");
   const kst::AddResult full = Add(list, dir.Path("z.001"), AddSource::Copied);
@@ -148,10 +146,6 @@ TEST(RestoreList, RecordsKeepTheirIdsAndABusyOneStays) {
   EXPECT_EQ(kst::FindMainFile(list, dir.Path("b")), b);
   EXPECT_EQ(kst::FindMainFile(list, dir.Path("C")), c);
   EXPECT_EQ(Record(list, c).name, dir.Path("c"));
-  // No to the question keeps a record that is not joined.
-  person.answers[310] = kst::kAnswerNo;
-  EXPECT_FALSE(kst::RemoveRecord(list, b, kst::MessageOwner{}));
-  EXPECT_EQ(list.records.size(), 2u);
 }
 
 TEST(RestoreList, WhatAFileArrivingMeets) {
@@ -170,9 +164,6 @@ TEST(RestoreList, WhatAFileArrivingMeets) {
                {"x.002", 4, kst::Arrival::Appended}, {"x.003", 4, kst::Arrival::New},
                {"y.001", 4, kst::Arrival::New}, {"x", 4, kst::Arrival::New}};
   for (const Case& c : cases) EXPECT_EQ(kst::ArrivalOf(list, dir.Path(c.name), c.size), c.arrival) << c.name;
-  EXPECT_FALSE(kst::CanAppendInPlace(list, dir.Path("x.002")));  // appended already
-  EXPECT_TRUE(kst::CanAppendInPlace(list, dir.Path("x.003")));
-  EXPECT_FALSE(kst::CanAppendInPlace(list, dir.Path("x.001")));
   // An appended split that comes again is not taken back.
   testenv::WriteFile(dir.Path("x.002"), "bbbb");
   EXPECT_FALSE(Add(list, dir.Path("x.002"), AddSource::Copied).added);

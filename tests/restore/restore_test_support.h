@@ -13,6 +13,8 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/job_control.h"
+#include "restore/join_main_file.h"
 #include "restore/restore_list.h"
 #include "split/join_batch.h"
 #include "tests/support/test_env.h"
@@ -75,5 +77,33 @@ inline kst::RestoreRecord Record(kst::RestoreList& list, int id) {
   kst::FindRecord(list, id, &r);
   return r;
 }
+
+// One file of four splits and its batch in a folder, listed, and a join
+// context for it.
+struct JoinBench {
+  JoinBench() {
+    file = MakeSplits(dir.path, "big.bin", 3500, 1000, 11);
+    for (const std::string& p : file.splits) Add(list, p, kst::AddSource::Copied, {false, false});
+    Add(list, file.batch, kst::AddSource::Copied, {false, false});
+    id = list.records[0].id;
+    job.keepGoing = true;
+    context.list = &list;
+    context.job = &job;
+    context.progress = &bar;
+    context.buffSize = 4096;
+  }
+  kst::JoinOutcome Join(bool del) { return kst::JoinMainFile(context, {id, del, false}); }
+  std::string Target() const { return dir.Path("big.bin"); }
+  bool Exists(const std::string& path) const { return plat::PathExists(path); }
+
+  Person person;
+  testenv::ScratchFolder dir;
+  SplitFile file;
+  kst::RestoreList list;
+  int id = 0;
+  kst::JobControl job;
+  kst::ProgressSink bar;
+  kst::JoinContext context;
+};
 
 }  // namespace restoretest

@@ -45,8 +45,30 @@ void TellFull(int capacity, const MessageOwner& owner) {
   Ask(kAskOk, 304, Text(305) + " " + std::to_string(capacity), owner);
 }
 
+// The record named base, or a new one; nullptr when the list is full (told,
+// with the lock released).
+RestoreRecord* RecordFor(RestoreList& list, const std::string& base, std::unique_lock<std::mutex>& lock,
+                         const MessageOwner& owner, AddResult* result) {
+  if (RestoreRecord* r = ByName(list, base)) return r;
+  if (RestoreRecord* r = NewRecord(list, base)) return r;
+  const int capacity = list.capacity;
+  lock.unlock();
+  TellFull(capacity, owner);
+  result->full = true;
+  return nullptr;
+}
+
 void Grow(RestoreRecord& r, int count) {
   if (static_cast<int>(r.slots.size()) < count) r.slots.resize(static_cast<size_t>(count));
+}
+
+// Every split is there but the batch names fewer: the person is told once
+// why the file is not joined by itself.
+bool TakeStaleNotice(RestoreRecord& r, const AutoJoinOptions& options) {
+  if (!options.autoJoin || r.staleTold || !BatchDisagrees(r) || PresentCount(r) != static_cast<int>(r.slots.size()))
+    return false;
+  r.staleTold = true;
+  return true;
 }
 
 // Whether the add leaves the record ready for a join, and with which flag.
@@ -70,16 +92,8 @@ AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& 
                    const MessageOwner& owner) {
   AddResult result;
   std::unique_lock<std::mutex> lock(list.mutex);
-  RestoreRecord* r = ByName(list, listedAs);
-  if (r && (r->busy || !r->slots.empty())) return result;  // a file of splits keeps its splits
-  if (!r) r = NewRecord(list, listedAs);
-  if (!r) {
-    const int capacity = list.capacity;
-    lock.unlock();
-    TellFull(capacity, owner);
-    result.full = true;
-    return result;
-  }
+  RestoreRecord* r = RecordFor(list, listedAs, lock, owner, &result);
+  if (!r || r->busy || !r->slots.empty()) return result;  // a file of splits keeps its splits
   r->plainSize = file.size;
   r->joined = true;
   result.added = true;
@@ -91,15 +105,8 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
                    const AutoJoinOptions& options, const MessageOwner& owner) {
   AddResult result;
   std::unique_lock<std::mutex> lock(list.mutex);
-  RestoreRecord* r = ByName(list, base);
-  if (!r) r = NewRecord(list, base);
-  if (!r) {
-    const int capacity = list.capacity;
-    lock.unlock();
-    TellFull(capacity, owner);
-    result.full = true;
-    return result;
-  }
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r) return result;
   if (r->busy) return result;
   if (r->slots.empty() && r->joined) {  // a whole plain file of that name gets splits
     r->joined = false;
@@ -115,9 +122,7 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
   result.added = true;
   result.recordId = r->id;
   DecideJoin(*r, file, options, &result);
-  const bool tell = options.autoJoin && BatchDisagrees(*r) && !r->staleTold &&
-                    PresentCount(*r) == static_cast<int>(r->slots.size());
-  if (tell) r->staleTold = true;
+  const bool tell = TakeStaleNotice(*r, options);
   const std::string name = r->name;
   lock.unlock();
   if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
@@ -135,15 +140,8 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   }
   AddResult result;
   std::unique_lock<std::mutex> lock(list.mutex);
-  RestoreRecord* r = ByName(list, base);
-  if (!r) r = NewRecord(list, base);
-  if (!r) {
-    const int capacity = list.capacity;
-    lock.unlock();
-    TellFull(capacity, owner);
-    result.full = true;
-    return result;
-  }
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r) return result;
   if (r->busy) return result;
   if (r->slots.empty() && r->joined) {
     r->joined = false;
@@ -156,9 +154,7 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   result.added = true;
   result.recordId = r->id;
   DecideJoin(*r, file, options, &result);
-  const bool tell = options.autoJoin && BatchDisagrees(*r) && !r->staleTold &&
-                    PresentCount(*r) == static_cast<int>(r->slots.size());
-  if (tell) r->staleTold = true;
+  const bool tell = TakeStaleNotice(*r, options);
   const std::string name = r->name;
   lock.unlock();
   if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/backup_command.h"
+#include "cli/restore_command.h"
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/remove_excess_command.h"
@@ -48,6 +49,9 @@ const char kUsage[] =
     "       kestrova-cli data2wav FILE [WAV] [--yes]\n"
     "       kestrova-cli wav2data WAV [FOLDER] [--yes]\n"
     "       kestrova-cli ps [--threads] [--windows]\n"
+    "       kestrova-cli restore ORIGIN... --to DIR [--no-join] [--keep-splits]\n"
+    "                    [--new-disk-command CMD] [--yes]\n"
+    "       kestrova-cli scan FOLDER...\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -94,6 +98,16 @@ const char kUsage[] =
     "ps     lists the running programs as The Program Master does (ID -- parent --\n"
     "       program -- priority -- threads -- windows -- path), each program's\n"
     "       threads and windows below it with --threads and --windows.\n"
+    "restore copies the files of each ORIGIN folder, one folder a disk, into DIR\n"
+    "       and joins every file whose splits and join batch are all there,\n"
+    "       deleting its splits and batch (--keep-splits keeps them; --no-join\n"
+    "       joins nothing). With CMD one ORIGIN folder is refilled by CMD before\n"
+    "       each disk (KESTROVA_PROMPT=restore-disk, KESTROVA_DISK=k); CMD exits\n"
+    "       non-zero when no disk is left. Prints each file and whether it was\n"
+    "       joined; exit 1 when a file stays unjoined.\n"
+    "scan   prints the restore list the FOLDERs would make: each main file, its\n"
+    "       splits present and missing, its batch count, joinable or not (exit 1\n"
+    "       when a file is not joinable).\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -399,4 +413,7 @@ int main(int argc, char** argv) {
   return Error("unknown command: " + command + " (split, join, backup, savelist, data2wav or wav2data; see --help)");
   if (command == "ps") return PsCommand(args);
   return Error("unknown command: " + command + " (split, join, backup, savelist or ps; see --help)");
+  if (command == "restore") return RestoreCommand(args);
+  if (command == "scan") return ScanCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist, restore or scan; see --help)");
 }

@@ -111,6 +111,8 @@ bool CopyThroughBuffer(FileHandle from, FileHandle to, uint64_t size, void* buff
 bool FileSeek(FileHandle h, int64_t offset);
 // Size in bytes, -1 on failure.
 int64_t FileSize(FileHandle h);
+// Makes the current position the file's end (cuts it short or grows it).
+bool FileSetEnd(FileHandle h);
 bool FileClose(FileHandle h);
 
 // File times as platform file times (100 ns units since 1601-01-01 UTC).

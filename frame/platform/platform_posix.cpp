@@ -659,6 +659,15 @@ int64_t FileSize(FileHandle h) {
   return static_cast<int64_t>(st.st_size);
 }
 
+bool FileSetEnd(FileHandle h) {
+  OpenFile f;
+  if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), false;
+  const off_t at = lseek(f.fd, 0, SEEK_CUR);
+  if (at < 0 || ftruncate(f.fd, at) != 0) return Fail(ErrnoToCode(errno)), false;
+  t_lastError = 0;
+  return true;
+}
+
 bool FileClose(FileHandle h) {
   OpenFile f;
   {

@@ -125,6 +125,8 @@ int64_t FileSize(FileHandle h) {
   return (static_cast<int64_t>(high) << 32) | low;
 }
 
+bool FileSetEnd(FileHandle h) { return SetEndOfFile(reinterpret_cast<HANDLE>(h)) != 0; }
+
 bool FileClose(FileHandle h) { return CloseHandle(reinterpret_cast<HANDLE>(h)) != 0; }
 
 bool FileGetTimes(FileHandle h, FileTimes* times) {

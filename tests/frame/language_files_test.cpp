@@ -268,7 +268,7 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   std::string file = dir.Path("KSTVDE.LNG");
   std::string german =
       "Translator=Anna\r\nLanguage=Deutsch\r\n0001={Hilfe}\r\n0051={Alle Dateien (*.*)}\r\n"
-      "0759={Sprachdateien}\r\n0792={Bildschirmschoner}\r\n1075={Wellen}\r\n1150={Nur hier}\r\n";
+      "0759={Sprachdateien}\r\n0792={Bildschirmschoner}\r\n1075={Wellen}\r\n1399={Nur hier}\r\n";
   ASSERT_TRUE(testenv::WriteFile(file, german));
   ASSERT_TRUE(testenv::WriteFile(dir.Path("kstvfr.lng"), "0010={y}\r\nlanguage=Francais\r\n"));
   ASSERT_TRUE(testenv::WriteFile(dir.Path("KSTVDE.TXT"), german));
@@ -304,7 +304,7 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   // keep the file's.
   ASSERT_TRUE(ChooseLanguage(1));
   EXPECT_EQ(LanguageSetting(), std::string(kLanguageFieldWidth, ' '));
-  EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{{1150, "Nur hier"}}));
+  EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{{1399, "Nur hier"}}));
   EXPECT_EQ(list[0].name, "Internal Language - English");
   EXPECT_EQ(list[0].path, "");
 

@@ -1,0 +1,198 @@
+#include "cli/restore_command.h"
+
+#include <cstdio>
+
+#include "cli/backup_terminal.h"
+#include "cli/host_path.h"
+#include "cli/option_argument.h"
+#include "cli/terminal_person.h"
+#include "frame/ask.h"
+#include "frame/file_info.h"
+#include "frame/folders.h"
+#include "frame/job_control.h"
+#include "frame/platform/platform.h"
+#include "frame/settings.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "restore/restore_list.h"
+#include "restore/restore_worker.h"
+
+namespace kst {
+
+namespace {
+
+enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
+
+struct RestoreOptions {
+  std::vector<std::string> origins;
+  std::string to, command;
+  bool noJoin = false, keepSplits = false, yes = false;
+};
+
+bool ParseRestoreOptions(const std::vector<std::string>& args, RestoreOptions* o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string option = args[i], value;
+    const bool joined = SplitJoinedOption(&option, &value);
+    std::string* into = option == "--to" ? &o->to : option == "--new-disk-command" ? &o->command : nullptr;
+    if (into) {
+      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
+      *into = joined ? value : args[++i];
+    } else if (!joined && option == "--no-join") {
+      o->noJoin = true;
+    } else if (!joined && option == "--keep-splits") {
+      o->keepSplits = true;
+    } else if (!joined && option == "--yes") {
+      o->yes = true;
+    } else if (option.size() > 1 && option[0] == '-') {
+      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
+    } else {
+      o->origins.push_back(args[i]);
+    }
+  }
+  return true;
+}
+
+// The program's boxes as single lines; questions answered on the terminal.
+void AnswerRestoreQuestions(bool yes) {
+  SetAskHandler([yes](const AskRequest& request) {
+    AskRequest shown = request;
+    shown.message = ShownMessage(request.message);
+    plat::WriteStandardError("kestrova-cli: ");
+    return AskOnTerminal(shown, yes);
+  });
+}
+
+// "1-3, 5": the split numbers of slots in state.
+std::string Numbers(const RestoreRecord& r, bool present) {
+  std::string text;
+  const int n = static_cast<int>(r.slots.size());
+  for (int k = 1; k <= n; ++k) {
+    const auto in = [&](int j) { return j <= n && (r.slots[j - 1].state != SlotState::Missing) == present; };
+    if (!in(k)) continue;
+    int last = k;
+    while (in(last + 1)) ++last;
+    text += (text.empty() ? "" : ", ") + std::to_string(k) + (last > k ? "-" + std::to_string(last) : "");
+    k = last;
+  }
+  return text.empty() ? "none" : text;
+}
+
+// One line per main file; true when every file is whole or can be joined.
+bool PrintRecords(RestoreList& list, const std::string& prefix, bool joinedWord) {
+  std::string out;
+  bool allGood = true;
+  std::lock_guard<std::mutex> lock(list.mutex);
+  for (const RestoreRecord& r : list.records) {
+    const std::string name = r.name.rfind(prefix, 0) == 0 ? r.name.substr(prefix.size()) : ShownPath(r.name);
+    if (r.slots.empty() || r.joined) {
+      out += name + " -- " + std::to_string(TotalSize(r)) + " bytes -- " + (joinedWord && !r.slots.empty() ? "joined" : "whole") + "\n";
+      continue;
+    }
+    const bool ok = IsComplete(r);
+    allGood = allGood && ok;
+    out += name + " -- " + std::to_string(TotalSize(r)) + " bytes -- splits present " + Numbers(r, true) +
+           " -- missing " + Numbers(r, false) + " -- batch " +
+           (r.batchName.empty() ? std::string("none") : std::to_string(r.batchCount) + " splits") + " -- " +
+           (ok ? (joinedWord ? "not joined" : "joinable") : "not joinable") + "\n";
+    if (joinedWord) allGood = false;
+  }
+  std::fputs(out.c_str(), stdout);
+  return allGood;
+}
+
+}  // namespace
+
+int RestoreCommand(const std::vector<std::string>& args) {
+  RestoreOptions o;
+  if (!ParseRestoreOptions(args, &o)) return kExitError;
+  if (o.origins.empty()) return Line(kExitError, "give the origin folders (see --help)");
+  if (o.to.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
+  if (!o.command.empty() && o.origins.size() != 1)
+    return Line(kExitError, "--new-disk-command refills one origin folder: give exactly one");
+  AnswerRestoreQuestions(o.yes);
+
+  RestoreList list;
+  list.capacity = kListSizesMax;
+  JobControl job;
+  job.running = true;
+  job.keepGoing = true;
+  RestoreRun run;
+  run.settings.anyOriginDrive = true;
+  run.settings.destination = OneBackslash(ProgramPath(o.to));
+  if (!MakeFolderPath(run.settings.destination)) return Line(kExitError, o.to + ": cannot be made a folder");
+  run.settings.autoJoin = !o.noJoin;
+  run.settings.autoJoinDelete = !o.keepSplits;
+  run.list = &list;
+  run.job = &job;
+  std::string stopped;
+  int fed = 0;
+  int64_t disks = 0, files = 0;
+  for (const std::string& origin : o.origins) {
+    run.settings.origin = ProgramPath(origin);
+    if (o.command.empty() && plat::GetAttributes(run.settings.origin) == plat::kAttrInvalid)
+      return Line(kExitError, origin + ": no such folder");
+    // Each origin folder is one disk: it is taken once, and asked for again
+    // only when nothing on it was new.
+    int asked = 0;
+    run.person.insertDisk = [&](const RestoreDiskPrompt&, bool*) {
+      if (o.command.empty()) return ++asked == 1 ? DiskAnswer::Go : DiskAnswer::Closed;
+      const int status = RunDiskCommand(o.command, "restore-disk", ++fed);
+      if (status == 0) return DiskAnswer::Go;
+      if (status < 0) stopped = "the new-disk command could not be run or was killed";
+      return DiskAnswer::Closed;
+    };
+    if (const RestoreRefusal refusal = CheckRestoreAtGo(run.settings)) {
+      std::string line = Trimmed(GetText(refusal.heading)) + ": " + Trimmed(GetText(refusal.message));
+      return Line(kExitRefused, refusal.detail.empty() ? line : line + " " + ShownPath(refusal.detail));
+    }
+    const RestoreResult result = RunRestore(run);
+    disks += result.figures.disksDone;
+    files += result.filesTaken;
+    if (result.outcome == RestoreOutcome::Failed) return Line(kExitError, "the run stopped before its end");
+    if (result.outcome == RestoreOutcome::Aborted) return Line(kExitError, "stopped");
+    if (result.outcome == RestoreOutcome::Refused) return kExitRefused;
+  }
+  if (!stopped.empty()) return Line(kExitError, stopped);
+  const bool allJoined = PrintRecords(list, run.settings.destination, true);
+  const std::string line = "took " + std::to_string(files) + " files from " + std::to_string(disks) +
+                           (disks == 1 ? " disk" : " disks") + " into " + ShownPath(run.settings.destination);
+  if (!allJoined && !o.noJoin) return Line(kExitRefused, line + "; not every file could be joined");
+  return Line(kExitOk, line);
+}
+
+int ScanCommand(const std::vector<std::string>& args) {
+  if (args.empty()) return Line(kExitError, "give the folders to scan (see --help)");
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-') return Line(kExitError, "unknown option: " + a + " (see --help)");
+  // Nothing is asked: an incompatible batch is said and left off the list.
+  SetAskHandler([](const AskRequest& request) {
+    plat::WriteStandardError("kestrova-cli: " + request.heading + ": " + ShownMessage(request.message) + "\n");
+    return static_cast<int>(request.style == kAskOk ? kAnswerOk : kAnswerNo);
+  });
+  RestoreList list;
+  list.capacity = kListSizesMax;
+  // Files are listed as they would lie in one destination: by their path
+  // below the folder given, whichever folder they are in.
+  const std::string prefix = "?:\\";
+  for (const std::string& typed : args) {
+    const std::string folder = ProgramPath(typed);
+    const uint32_t attributes = plat::GetAttributes(folder);
+    if (attributes == plat::kAttrInvalid || !(attributes & plat::kAttrDirectory))
+      return Line(kExitError, typed + ": no such folder");
+    const std::string root = folder.back() == '\\' ? folder : folder + "\\";
+    WalkFolder(root, "*.*", true, [&](const std::string& in, const FileInfo& info) {
+      const std::string path = in + info.name;
+      AddToRestoreList(list, {path, prefix + path.substr(root.size()), info.size, AddSource::Copied},
+                       {false, false}, MessageOwner{});
+      return true;
+    });
+  }
+  return PrintRecords(list, prefix, false) ? kExitOk : kExitRefused;
+}
+
+}  // namespace kst

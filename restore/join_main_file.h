@@ -1,0 +1,54 @@
+// The join of one record of the restore list: its splits appended in
+// number order into the target through one buffer, each split's size
+// checked against the size it was listed with, and, with delete on, split 1
+// renamed to be the target and each other split deleted once appended, so
+// that the disk needs room for one extra split at a time. A join that fails
+// or is stopped leaves everything as it can be joined again: with delete
+// on, the target is cut back to the end of the last whole split and renamed
+// back to split 1; with delete off, the part-joined target is deleted.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "frame/job_control.h"
+#include "restore/restore_list.h"
+#include "split/split_writer.h"
+
+namespace kst {
+
+struct JoinRequest {
+  int recordId = 0;
+  bool deleteSplits = false;
+  bool byPerson = false;  // "Join All As...": a batch is not needed
+};
+
+// Asks for the join target (the save-file dialog "Select File for the join
+// target"), proposing a path; false when the person cancelled.
+using TargetNamer = std::function<bool(const std::string& proposed, std::string* chosen)>;
+
+struct JoinContext {
+  RestoreList* list = nullptr;
+  JobControl* job = nullptr;      // the keep-going flag the join reads
+  ProgressSink* progress = nullptr;
+  uint32_t buffSize = kBuffSizeDefault;
+  bool autoName = true;           // "RAutoName": the target is the record's name
+  bool silent = false;            // "Silent progress" for the shell's operations
+  TargetNamer nameTarget;         // empty: a declined name abandons the join
+  MessageOwner owner;
+};
+
+enum class JoinOutcome {
+  Joined,       // the record is whole
+  Partial,      // splits read in place appended; split 1 holds them, more to come
+  NotJoinable,  // missing splits, already joined, or no record
+  Busy,         // another join runs on the record
+  Cancelled,    // the person gave no target: nothing changed
+  Stopped,      // keep-going cleared: rolled back
+  Failed,       // told to the person: rolled back
+};
+
+JoinOutcome JoinMainFile(JoinContext& context, const JoinRequest& request);
+
+}  // namespace kst

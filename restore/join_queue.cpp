@@ -1,0 +1,56 @@
+#include "restore/join_queue.h"
+
+#include "frame/ask.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+
+namespace kst {
+
+void RequestJoin(JoinQueue& queue, const JoinRequest& request) {
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  for (JoinRequest& waiting : queue.waiting)
+    if (waiting.recordId == request.recordId) {
+      waiting = request;
+      return;
+    }
+  queue.waiting.push_back(request);
+}
+
+bool RequestJoinFromList(JoinQueue& queue, RestoreList& list, const JoinRequest& request,
+                         const MessageOwner& owner) {
+  RestoreRecord r;
+  if (!FindRecord(list, request.recordId, &r) || r.joined) return false;
+  if (r.slots.empty() || PresentCount(r) != static_cast<int>(r.slots.size())) {
+    PlayAlert();
+    AskUser(kAskOk, owner.window, Trimmed(GetText(317)), Trimmed(GetText(318)), owner.boxRecord,
+            owner.ownerRecord);
+    return false;
+  }
+  JoinRequest byPerson = request;
+  byPerson.byPerson = true;
+  RequestJoin(queue, byPerson);
+  return true;
+}
+
+bool TakeJoin(JoinQueue& queue, RestoreList& list, JoinRequest* request) {
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(queue.mutex);
+      if (queue.waiting.empty()) return false;
+      *request = queue.waiting.front();
+      queue.waiting.pop_front();
+    }
+    RestoreRecord r;
+    if (FindRecord(list, request->recordId, &r) && !r.joined && !r.busy) return true;
+  }
+}
+
+int RunQueuedJoins(JoinQueue& queue, JoinContext& context) {
+  int joined = 0;
+  JoinRequest request;
+  while (CheckPoint(*context.job) && TakeJoin(queue, *context.list, &request))
+    joined += JoinMainFile(context, request) == JoinOutcome::Joined ? 1 : 0;
+  return joined;
+}
+
+}  // namespace kst

@@ -1,0 +1,323 @@
+#include "restore/restore_list.h"
+
+#include <algorithm>
+
+#include "frame/ask.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "restore/restore_names.h"
+#include "restore/restore_texts.h"
+
+namespace kst {
+
+namespace {
+
+std::string Text(int id) { return Trimmed(GetText(id)); }
+
+int Ask(int style, int heading, const std::string& message, const MessageOwner& owner) {
+  return AskUser(style, owner.window, Text(heading), message, owner.boxRecord, owner.ownerRecord);
+}
+
+RestoreRecord* ById(RestoreList& list, int id) {
+  for (RestoreRecord& r : list.records)
+    if (r.id == id) return &r;
+  return nullptr;
+}
+
+RestoreRecord* ByName(RestoreList& list, const std::string& base) {
+  for (RestoreRecord& r : list.records)
+    if (r.name.size() == base.size() && SameText(r.name, base)) return &r;
+  return nullptr;
+}
+
+// A new record named base, or nullptr (with the message) when the list is full.
+RestoreRecord* NewRecord(RestoreList& list, const std::string& base) {
+  if (static_cast<int>(list.records.size()) >= list.capacity) return nullptr;
+  RestoreRecord r;
+  r.id = list.nextId++;
+  r.name = base;
+  list.records.push_back(std::move(r));
+  return &list.records.back();
+}
+
+void TellFull(int capacity, const MessageOwner& owner) {
+  PlayAlert();
+  Ask(kAskOk, 304, Text(305) + " " + std::to_string(capacity), owner);
+}
+
+// The record named base, or a new one; nullptr when the list is full (told,
+// with the lock released).
+RestoreRecord* RecordFor(RestoreList& list, const std::string& base, std::unique_lock<std::mutex>& lock,
+                         const MessageOwner& owner, AddResult* result) {
+  if (RestoreRecord* r = ByName(list, base)) return r;
+  if (RestoreRecord* r = NewRecord(list, base)) return r;
+  const int capacity = list.capacity;
+  lock.unlock();
+  TellFull(capacity, owner);
+  result->full = true;
+  return nullptr;
+}
+
+void Grow(RestoreRecord& r, int count) {
+  if (static_cast<int>(r.slots.size()) < count) r.slots.resize(static_cast<size_t>(count));
+}
+
+// Every split is there but the batch names fewer: the person is told once
+// why the file is not joined by itself.
+bool TakeStaleNotice(RestoreRecord& r, const AutoJoinOptions& options) {
+  if (!options.autoJoin || r.staleTold || !BatchDisagrees(r) || PresentCount(r) != static_cast<int>(r.slots.size()))
+    return false;
+  r.staleTold = true;
+  return true;
+}
+
+// Whether the add leaves the record ready for a join, and with which flag.
+void DecideJoin(const RestoreRecord& r, const AddedFile& file, const AutoJoinOptions& options,
+                AddResult* result) {
+  if (r.joined || r.busy || r.slots.empty()) return;
+  if (file.source == AddSource::InPlace) {
+    result->joinNow = true;  // CanAppendInPlace said so before the add
+    result->deleteSplits = true;
+    return;
+  }
+  if (options.autoJoin && IsComplete(r)) {
+    result->joinNow = true;
+    result->deleteSplits = options.deleteSplits;
+  }
+}
+
+// Lists a plain, whole file (a copied file that is neither split nor batch,
+// or a batch the person chose to keep as a file).
+AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& listedAs,
+                   const MessageOwner& owner) {
+  AddResult result;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  RestoreRecord* r = RecordFor(list, listedAs, lock, owner, &result);
+  if (!r || r->busy || !r->slots.empty()) return result;  // a file of splits keeps its splits
+  r->plainSize = file.size;
+  r->joined = true;
+  result.added = true;
+  result.recordId = r->id;
+  return result;
+}
+
+AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& base, int number,
+                   const AutoJoinOptions& options, const MessageOwner& owner) {
+  AddResult result;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r) return result;
+  if (r->busy) return result;
+  if (r->slots.empty() && r->joined) {  // a whole plain file of that name gets splits
+    r->joined = false;
+    r->plainSize = 0;
+  }
+  Grow(*r, number);
+  RestoreSlot& slot = r->slots[static_cast<size_t>(number - 1)];
+  if (slot.state == SlotState::Appended) return result;
+  slot.state = SlotState::Present;
+  slot.path = file.path;
+  slot.size = file.size;
+  slot.inPlace = file.source == AddSource::InPlace;
+  result.added = true;
+  result.recordId = r->id;
+  DecideJoin(*r, file, options, &result);
+  const bool tell = TakeStaleNotice(*r, options);
+  const std::string name = r->name;
+  lock.unlock();
+  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
+  return result;
+}
+
+AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& base,
+                   const AutoJoinOptions& options, const MessageOwner& owner) {
+  int count = 0;
+  if (!ReadJoinBatch(file.path, &count)) {
+    PlayAlert();
+    const int answer = Ask(kAskYesNo, 306, Text(307) + " " + file.path + Text(308), owner);
+    if (answer != kAnswerYes) return AddResult();
+    return AddPlain(list, file, file.listedAs.empty() ? file.path : file.listedAs, owner);
+  }
+  AddResult result;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r) return result;
+  if (r->busy) return result;
+  if (r->slots.empty() && r->joined) {
+    r->joined = false;
+    r->plainSize = 0;
+  }
+  r->batchName = file.path;
+  r->batchSize = file.size;
+  r->batchCount = count;
+  Grow(*r, count);
+  result.added = true;
+  result.recordId = r->id;
+  DecideJoin(*r, file, options, &result);
+  const bool tell = TakeStaleNotice(*r, options);
+  const std::string name = r->name;
+  lock.unlock();
+  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
+  return result;
+}
+
+// The record and split number that destinationPath names; nullptr when it
+// is no split or no record holds that slot.
+RestoreSlot* SlotAt(RestoreList& list, const std::string& destinationPath, RestoreRecord** record,
+                    int* number) {
+  std::string base;
+  if (!SplitNameParts(destinationPath, &base, number) || *number < 1) return nullptr;
+  *record = ByName(list, base);
+  if (!*record || static_cast<int>((*record)->slots.size()) < *number) return nullptr;
+  return &(*record)->slots[static_cast<size_t>(*number - 1)];
+}
+
+}  // namespace
+
+int PresentCount(const RestoreRecord& r) {
+  return static_cast<int>(std::count_if(r.slots.begin(), r.slots.end(),
+                                        [](const RestoreSlot& s) { return s.state != SlotState::Missing; }));
+}
+
+int64_t TotalSize(const RestoreRecord& r) {
+  if (r.slots.empty()) return r.plainSize;
+  int64_t total = 0;
+  for (const RestoreSlot& s : r.slots)
+    if (s.state != SlotState::Missing) total += s.size;
+  return total;
+}
+
+bool BatchDisagrees(const RestoreRecord& r) {
+  return !r.batchName.empty() && static_cast<int>(r.slots.size()) != r.batchCount;
+}
+
+bool IsComplete(const RestoreRecord& r) {
+  return !r.batchName.empty() && !BatchDisagrees(r) && !r.slots.empty() &&
+         PresentCount(r) == static_cast<int>(r.slots.size());
+}
+
+RestoreTotals Totals(RestoreList& list) {
+  RestoreTotals totals;
+  std::lock_guard<std::mutex> lock(list.mutex);
+  for (const RestoreRecord& r : list.records) {
+    totals.grandTotal += TotalSize(r);
+    if (r.joined) {
+      totals.fileCount += 1;
+    } else {
+      for (const RestoreSlot& s : r.slots) totals.fileCount += s.state == SlotState::Present ? 1 : 0;
+    }
+  }
+  return totals;
+}
+
+AddResult AddToRestoreList(RestoreList& list, const AddedFile& file, const AutoJoinOptions& options,
+                           const MessageOwner& owner) {
+  const std::string listedAs = Trimmed(file.listedAs.empty() ? file.path : file.listedAs);
+  std::string base;
+  int number = 0;
+  if (SplitNameParts(listedAs, &base, &number) && number >= 1)
+    return AddSplit(list, file, base, number, options, owner);
+  if (file.source != AddSource::InPlace && BatchNameBase(listedAs, &base))
+    return AddBatch(list, file, base, options, owner);
+  // A plain file, or a split numbered 000 (it has no slot).
+  if (file.source == AddSource::User) return AddResult();
+  return AddPlain(list, file, listedAs, owner);
+}
+
+Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t size) {
+  std::lock_guard<std::mutex> lock(list.mutex);
+  RestoreRecord* r = nullptr;
+  int number = 0;
+  RestoreSlot* slot = SlotAt(list, destinationPath, &r, &number);
+  if (!slot) return r && r->busy ? Arrival::Busy : Arrival::New;
+  if (r->busy) return Arrival::Busy;
+  switch (slot->state) {
+    case SlotState::Missing: return Arrival::New;
+    case SlotState::Appended: return Arrival::Appended;
+    case SlotState::Present: return slot->size == size ? Arrival::Refeed : Arrival::Different;
+  }
+  return Arrival::New;
+}
+
+bool CanAppendInPlace(RestoreList& list, const std::string& destinationPath) {
+  std::string base;
+  int number = 0;
+  if (!SplitNameParts(destinationPath, &base, &number) || number < 2) return false;
+  std::lock_guard<std::mutex> lock(list.mutex);
+  const RestoreRecord* r = ByName(list, base);
+  if (!r || r->busy || r->joined || static_cast<int>(r->slots.size()) < number - 1) return false;
+  if (r->slots[0].state != SlotState::Present || r->slots[0].inPlace) return false;
+  for (int k = 2; k < number; ++k)
+    if (r->slots[static_cast<size_t>(k - 1)].state == SlotState::Missing) return false;
+  return static_cast<int>(r->slots.size()) < number ||
+         r->slots[static_cast<size_t>(number - 1)].state == SlotState::Missing;
+}
+
+void ForgetInPlace(RestoreList& list, const std::string& destinationPath) {
+  std::lock_guard<std::mutex> lock(list.mutex);
+  RestoreRecord* r = nullptr;
+  int number = 0;
+  RestoreSlot* slot = SlotAt(list, destinationPath, &r, &number);
+  if (slot && slot->state == SlotState::Present && slot->inPlace) *slot = RestoreSlot();
+}
+
+bool FindRecord(RestoreList& list, int id, RestoreRecord* record) {
+  std::lock_guard<std::mutex> lock(list.mutex);
+  const RestoreRecord* r = ById(list, id);
+  if (r) *record = *r;
+  return r != nullptr;
+}
+
+int FindMainFile(RestoreList& list, const std::string& base) {
+  std::lock_guard<std::mutex> lock(list.mutex);
+  const RestoreRecord* r = ByName(list, Trimmed(base));
+  return r ? r->id : 0;
+}
+
+bool RemoveRecord(RestoreList& list, int id, const MessageOwner& owner) {
+  RestoreRecord r;
+  if (!FindRecord(list, id, &r)) return false;
+  if (r.busy) {
+    TellRestore(304, kTextBeingJoined, r.name, owner);
+    return false;
+  }
+  if (!r.joined && Ask(kAskYesNo, 310, Text(311) + " " + r.name + Text(312), owner) != kAnswerYes)
+    return false;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  const auto it = std::find_if(list.records.begin(), list.records.end(),
+                               [id](const RestoreRecord& x) { return x.id == id; });
+  if (it == list.records.end()) return false;
+  if (it->busy) {  // a join started while the question was open
+    lock.unlock();
+    TellRestore(304, kTextBeingJoined, r.name, owner);
+    return false;
+  }
+  list.records.erase(it);
+  return true;
+}
+
+std::string RecordRow(const RestoreRecord& r) {
+  return r.name + " -- " + std::to_string(TotalSize(r)) + " -- " + std::to_string(r.slots.size()) + " -- " +
+         Text(r.batchName.empty() ? 316 : 315) + " -- " + Text(r.joined ? 313 : 314);
+}
+
+std::vector<std::string> RecordRows(RestoreList& list) {
+  std::vector<std::string> rows;
+  std::lock_guard<std::mutex> lock(list.mutex);
+  for (const RestoreRecord& r : list.records) rows.push_back(RecordRow(r));
+  return rows;
+}
+
+std::vector<std::string> SlotRows(const RestoreRecord& r) {
+  std::vector<std::string> rows;
+  for (const RestoreSlot& s : r.slots)
+    rows.push_back((s.state == SlotState::Missing ? Text(293) : s.path) + " -- " + std::to_string(s.size));
+  return rows;
+}
+
+void TellRestore(int heading, int message, const std::string& detail, const MessageOwner& owner) {
+  PlayAlert();
+  Ask(kAskOk, heading, detail.empty() ? Text(message) : Text(message) + " " + detail, owner);
+}
+
+}  // namespace kst

@@ -1,0 +1,77 @@
+#include "restore/restore_names.h"
+
+#include <memory>
+#include <new>
+
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "split/owned_file.h"
+
+namespace kst {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The character before the dot of a four-character ending exists and is
+// not the folder separator.
+bool EndingStartsInsideName(const std::string& name) {
+  return name.size() > 4 && name[name.size() - 5] != '\\';
+}
+
+}  // namespace
+
+bool SplitNameParts(const std::string& name, std::string* base, int* number) {
+  const std::string trimmed = Trimmed(name);
+  const size_t n = trimmed.size();
+  if (!EndingStartsInsideName(trimmed) || trimmed[n - 4] != '.' || !IsDigit(trimmed[n - 3]) ||
+      !IsDigit(trimmed[n - 2]) || !IsDigit(trimmed[n - 1]))
+    return false;
+  if (base) *base = trimmed.substr(0, n - 4);
+  if (number) *number = (trimmed[n - 3] - '0') * 100 + (trimmed[n - 2] - '0') * 10 + (trimmed[n - 1] - '0');
+  return true;
+}
+
+bool BatchNameBase(const std::string& name, std::string* base) {
+  const std::string trimmed = Trimmed(name);
+  const size_t n = trimmed.size();
+  if (!EndingStartsInsideName(trimmed) || trimmed[n - 4] != '.' || !SameText(trimmed.substr(n - 3), "BAT"))
+    return false;
+  if (base) *base = trimmed.substr(0, n - 4);
+  return true;
+}
+
+int SplitCountInBatchText(const char* text, size_t size) {
+  int count = 0;
+  size_t start = 0;
+  for (size_t i = 0; i + 1 < size; ++i) {
+    if (text[i] != '\r' || text[i + 1] != '\n') continue;
+    const char* line = text + start;
+    const size_t length = i - start;
+    start = i + 2;
+    if (length < 5 || line[0] != 'd' || line[1] != 'e' || line[2] != 'l' || line[3] != ' ') continue;
+    size_t from = line[4] == '"' ? 5 : 4, to = from;
+    while (to < length && line[to] != '"') ++to;
+    int number = 0;
+    if (SplitNameParts(std::string(line + from, to - from), nullptr, &number) && number > count)
+      count = number;
+  }
+  return count;
+}
+
+bool ReadJoinBatch(const std::string& path, int* splitCount) {
+  *splitCount = 0;
+  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  if (!plat::OpenSucceeded(file.handle)) return false;
+  const int64_t size = plat::FileSize(file.handle);
+  if (size <= 0 || size > kLargestJoinBatch) return false;
+  std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(size)]);
+  if (!text) return false;
+  uint32_t done = 0;
+  if (!plat::FileRead(file.handle, text.get(), static_cast<uint32_t>(size), &done) || done != size)
+    return false;
+  *splitCount = SplitCountInBatchText(text.get(), static_cast<size_t>(size));
+  return *splitCount > 0;
+}
+
+}  // namespace kst

@@ -1,0 +1,22 @@
+// The texts of Copy &/Or Join that the text table adds, in one table.
+#pragma once
+
+namespace kst {
+
+enum RestoreText {
+  kTextStaleHeading = 1150,
+  kTextStaleBatch = 1151,
+  kTextBeingJoined = 1152,
+  kTextUnsafeTarget = 1153,
+  kTextCannotReadSplit = 1154,
+  kTextCannotWriteTarget = 1155,
+  kTextCannotRename = 1156,
+  kTextJoinedWrongSize = 1157,
+  kTextOtherFileHeading = 1158,
+  kTextOtherFile = 1159,
+  kTextNoFolders = 1160,
+  kTextFoldersOverlap = 1161,
+  kTextCannotOpenTarget = 1162,
+};
+
+}  // namespace kst

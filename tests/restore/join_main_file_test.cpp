@@ -1,0 +1,119 @@
+#include "restore/join_main_file.h"
+
+#include <gtest/gtest.h>
+
+#include "restore/join_queue.h"
+#include "restore/restore_texts.h"
+#include "tests/restore/restore_test_support.h"
+
+namespace {
+
+using kst::AddSource;
+using kst::JoinOutcome;
+using restoretest::Add;
+
+TEST(JoinMainFile, AnUnsafeOrDeclinedTargetAsksForAnotherName) {
+  restoretest::JoinBench b;
+  plat::CreateFolder(b.dir.Path("folder"));
+  testenv::WriteFile(b.dir.Path("full.bin"), "data");
+  testenv::WriteFile(b.dir.Path("empty.bin"), "");
+  std::vector<std::string> names = {b.file.splits[1], b.file.batch, b.dir.Path("folder"), b.dir.Path("full.bin"),
+                                    b.dir.Path("empty.bin")};
+  std::vector<std::string> proposed;
+  b.context.autoName = false;
+  b.context.nameTarget = [&](const std::string& p, std::string* chosen) {
+    proposed.push_back(p);
+    if (proposed.size() > names.size()) return false;
+    *chosen = names[proposed.size() - 1];
+    return true;
+  };
+  EXPECT_EQ(b.Join(false), JoinOutcome::Joined);
+  EXPECT_EQ(proposed.size(), 5u);
+  EXPECT_EQ(proposed[0], b.Target());
+  EXPECT_EQ(b.person.Under(993), 3);  // two splits' names and a folder refused
+  EXPECT_EQ(b.person.Under(322), 1);  // the full file: No
+  EXPECT_EQ(testenv::ReadFile(b.dir.Path("full.bin")), "data");
+  EXPECT_EQ(testenv::ReadFile(b.dir.Path("empty.bin")), b.file.bytes);
+  EXPECT_EQ(testenv::ReadFile(b.file.splits[1]), b.file.bytes.substr(1000, 1000));
+  EXPECT_EQ(restoretest::Record(b.list, b.id).name, b.dir.Path("empty.bin"));
+
+}
+
+// Splits read from the disk are appended to split 1 before the rest come,
+// and the disk's files are never deleted.
+TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
+  restoretest::Person person;
+  testenv::ScratchFolder dest, disk;
+  const restoretest::SplitFile f = restoretest::MakeSplits(disk.path, "v.bin", 3000, 1000, 13);
+  kst::RestoreList list;
+  kst::JobControl job;
+  job.keepGoing = true;
+  kst::JoinContext c;
+  c.list = &list;
+  c.job = &job;
+  const std::string dest1 = dest.Path("v.bin.001"), dest2 = dest.Path("v.bin.002"), dest3 = dest.Path("v.bin.003");
+  testenv::WriteFile(dest1, f.bytes.substr(0, 1000));
+  Add(list, dest1, AddSource::Copied);
+  ASSERT_TRUE(kst::CanAppendInPlace(list, dest2));
+  const kst::AddResult two =
+      kst::AddToRestoreList(list, {f.splits[1], dest2, 1000, AddSource::InPlace}, {}, kst::MessageOwner{});
+  ASSERT_TRUE(two.joinNow);
+  EXPECT_EQ(kst::JoinMainFile(c, {two.recordId, true, false}), JoinOutcome::Partial);
+  EXPECT_EQ(plat::SizeOfPath(dest1), 2000);
+  EXPECT_TRUE(plat::PathExists(f.splits[1]));
+  EXPECT_FALSE(restoretest::Record(list, two.recordId).joined);
+
+  testenv::WriteFile(dest3, f.bytes.substr(2000));
+  Add(list, dest3, AddSource::Copied);
+  std::string batch;
+  kst::WriteJoinBatch(dest.path, dest.Path("v.bin"), 3, &batch);
+  const kst::AddResult last = Add(list, batch, AddSource::Copied);
+  ASSERT_TRUE(last.joinNow);
+  EXPECT_EQ(kst::JoinMainFile(c, {last.recordId, true, false}), JoinOutcome::Joined);
+  EXPECT_EQ(testenv::ReadFile(dest.Path("v.bin")), f.bytes);
+  EXPECT_FALSE(plat::PathExists(dest1));
+  EXPECT_FALSE(plat::PathExists(dest3));
+  EXPECT_FALSE(plat::PathExists(batch));
+  for (const std::string& p : f.splits) EXPECT_TRUE(plat::PathExists(p)) << p;
+}
+
+TEST(JoinQueue, JoinsInOrderOfRequestAndPassesOverJoinedAndBusyRecords) {
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  kst::RestoreList list;
+  std::vector<int> ids;
+  for (const char* name : {"a", "b", "c", "d"}) {
+    const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, name, 50, 20, 17);
+    for (const std::string& p : f.splits) Add(list, p, AddSource::Copied, {false, false});
+    ids.push_back(kst::FindMainFile(list, dir.Path(name)));
+  }
+  plat::DeleteOneFile(dir.Path("d.002"));
+  list.records[3].slots[1] = kst::RestoreSlot();
+  list.records[1].busy = true;  // b
+  kst::JoinQueue queue;
+  const kst::MessageOwner owner;
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[0], true, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[1], false, false}, owner));
+  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));  // once in the queue
+  EXPECT_FALSE(kst::RequestJoinFromList(queue, list, {ids[3], false, false}, owner));  // split 2 missing
+  EXPECT_EQ(person.Under(317), 1);
+  kst::JobControl job;
+  job.keepGoing = true;
+  kst::JoinContext c;
+  c.list = &list;
+  c.job = &job;
+  // The batchless sets are joined because the person asked for them.
+  EXPECT_EQ(kst::RunQueuedJoins(queue, c), 2);
+  EXPECT_TRUE(restoretest::Record(list, ids[0]).joined);
+  EXPECT_TRUE(restoretest::Record(list, ids[2]).joined);
+  EXPECT_FALSE(restoretest::Record(list, ids[1]).joined);
+  EXPECT_FALSE(restoretest::Record(list, ids[3]).joined);
+  EXPECT_FALSE(plat::PathExists(dir.Path("a.001")));  // its own delete flag
+  EXPECT_TRUE(plat::PathExists(dir.Path("c.001")));
+  // A joined record asked for again is passed over.
+  kst::RequestJoin(queue, {ids[2], false, true});
+  EXPECT_EQ(kst::RunQueuedJoins(queue, c), 0);
+}
+
+}  // namespace

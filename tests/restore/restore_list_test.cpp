@@ -1,0 +1,175 @@
+#include "restore/restore_list.h"
+
+#include <gtest/gtest.h>
+
+#include "restore/restore_texts.h"
+#include "tests/restore/restore_test_support.h"
+
+namespace {
+
+using kst::AddSource;
+using restoretest::Add;
+using restoretest::Record;
+
+// Splits and batch of one file fed in several orders: the join is asked
+// for exactly when the last piece arrives, never before.
+TEST(RestoreList, AFileIsReadyForItsJoinOnlyWhenItsLastPieceArrives) {
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "data.zip", 2500, 1000, 3);
+  const std::string b = f.batch, s1 = f.splits[0], s2 = f.splits[1], s3 = f.splits[2];
+  const std::vector<std::vector<std::string>> orders = {
+      {b, s1, s2, s3}, {s3, s1, b, s2}, {s2, s3, s1, b}, {s1, s1, s2, b, s3}};
+  for (const auto& order : orders) {
+    kst::RestoreList list;
+    for (size_t i = 0; i < order.size(); ++i) {
+      const kst::AddResult r = Add(list, order[i], AddSource::Copied);
+      EXPECT_TRUE(r.added);
+      EXPECT_EQ(r.joinNow, i + 1 == order.size()) << i;
+    }
+    ASSERT_EQ(list.records.size(), 1u);
+    const kst::RestoreRecord r = list.records[0];
+    EXPECT_EQ(r.name, dir.Path("data.zip"));
+    EXPECT_EQ(kst::PresentCount(r), 3);
+    EXPECT_EQ(kst::TotalSize(r), 2500);
+    EXPECT_EQ(kst::Totals(list).fileCount, 3);
+    EXPECT_EQ(kst::RecordRow(r), dir.Path("data.zip") + " -- 2500 -- 3 -- Batch -- Not Joined");
+  }
+  EXPECT_TRUE(person.boxes.empty());
+}
+
+// What each option and list state make of the add that completes a file.
+TEST(RestoreList, JoinRequestsFollowTheOptionsAndTheBatchCount) {
+  struct Case {
+    const char* what;
+    kst::AutoJoinOptions options;
+    int batchCount;  // the batch beside three splits
+    bool joinNow, deleteSplits;
+    int staleBoxes;
+  } cases[] = {
+      {"auto join and delete", {true, true}, 3, true, true, 0},
+      {"auto join, keep splits", {true, false}, 3, true, false, 0},
+      {"no auto join", {false, true}, 3, false, false, 0},
+      // The leftovers of an older, longer set beside a newer batch.
+      {"batch names fewer splits", {true, true}, 2, false, false, 1},
+  };
+  for (const Case& c : cases) {
+    restoretest::Person person;
+    testenv::ScratchFolder dir;
+    const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "x", 300, 100, 5, false);
+    std::string batch;
+    kst::WriteJoinBatch(dir.path, dir.Path("x"), c.batchCount, &batch);
+    kst::RestoreList list;
+    Add(list, batch, AddSource::Copied, c.options);
+    Add(list, f.splits[0], AddSource::Copied, c.options);
+    Add(list, f.splits[2], AddSource::Copied, c.options);
+    const kst::AddResult r = Add(list, f.splits[1], AddSource::Copied, c.options);
+    EXPECT_EQ(r.joinNow, c.joinNow) << c.what;
+    EXPECT_EQ(r.deleteSplits, c.deleteSplits) << c.what;
+    EXPECT_EQ(person.Under(kst::kTextStaleHeading), c.staleBoxes) << c.what;
+    EXPECT_EQ(kst::IsComplete(list.records[0]), c.batchCount == 3) << c.what;
+  }
+}
+
+TEST(RestoreList, AnIncompatibleBatchNeverTakesTheSplitsOfItsRecord) {
+  testenv::ScratchFolder dir;
+  const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "x", 200, 100, 7, false);
+  testenv::WriteFile(dir.Path("x.BAT"), "@ECHO OFF\r\necho hello\r\n");
+  struct Case {
+    int answer;
+    size_t records;
+    int fileCount;
+  } cases[] = {{kst::kAnswerYes, 2, 3}, {kst::kAnswerNo, 1, 2}};
+  for (const Case& c : cases) {
+    restoretest::Person person;
+    person.answers[306] = c.answer;
+    kst::RestoreList list;
+    Add(list, f.splits[0], AddSource::Copied);
+    Add(list, f.splits[1], AddSource::Copied);
+    const kst::AddResult r = Add(list, dir.Path("x.BAT"), AddSource::Copied);
+    EXPECT_EQ(person.Under(306), 1);
+    EXPECT_EQ(r.added, c.answer == kst::kAnswerYes);
+    ASSERT_EQ(list.records.size(), c.records);
+    EXPECT_EQ(kst::PresentCount(list.records[0]), 2);
+    EXPECT_TRUE(list.records[0].batchName.empty());
+    EXPECT_EQ(kst::Totals(list).fileCount, c.fileCount);
+    if (c.records == 2) {
+      EXPECT_EQ(list.records[1].name, dir.Path("x.BAT"));
+      EXPECT_TRUE(list.records[1].joined);
+    }
+  }
+}
+
+TEST(RestoreList, AddsOfEveryKind) {
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  testenv::WriteFile(dir.Path("plain.txt"), "12345");
+  testenv::WriteFile(dir.Path("x"), "whole");
+  testenv::WriteFile(dir.Path("x.001"), "abc");
+  testenv::WriteFile(dir.Path("y.000"), "zero");
+  kst::RestoreList list;
+  list.capacity = 3;
+  EXPECT_FALSE(Add(list, dir.Path("plain.txt"), AddSource::User).added);  // the person adds splits and batches only
+  EXPECT_TRUE(Add(list, dir.Path("plain.txt"), AddSource::Copied).added);
+  EXPECT_TRUE(Add(list, dir.Path("x"), AddSource::Copied).added);
+  EXPECT_EQ(kst::Totals(list).fileCount, 2);
+  EXPECT_EQ(kst::Totals(list).grandTotal, 10);
+  // A split of a listed whole file makes it a file of splits again.
+  EXPECT_TRUE(Add(list, dir.Path("x.001"), AddSource::User).added);
+  ASSERT_EQ(list.records.size(), 2u);
+  EXPECT_FALSE(list.records[1].joined);
+  EXPECT_EQ(kst::Totals(list).grandTotal, 8);
+  EXPECT_TRUE(Add(list, dir.Path("y.000"), AddSource::Copied).added);  // no slot 0: a plain file
+  // The list is full for new main files, not for the splits of listed ones.
+  testenv::WriteFile(dir.Path("z.001"), "z");
+  const kst::AddResult full = Add(list, dir.Path("z.001"), AddSource::Copied);
+  EXPECT_TRUE(full.full);
+  EXPECT_EQ(person.Under(304), 1);
+  testenv::WriteFile(dir.Path("x.002"), "de");
+  EXPECT_TRUE(Add(list, dir.Path("x.002"), AddSource::Copied).added);
+}
+
+TEST(RestoreList, RecordsKeepTheirIdsAndABusyOneStays) {
+  restoretest::Person person;
+  person.answers[310] = kst::kAnswerYes;
+  testenv::ScratchFolder dir;
+  kst::RestoreList list;
+  for (const char* name : {"a.001", "b.001", "c.001"}) {
+    testenv::WriteFile(dir.Path(name), "s");
+    Add(list, dir.Path(name), AddSource::User);
+  }
+  const int a = list.records[0].id, b = list.records[1].id, c = list.records[2].id;
+  list.records[2].busy = true;
+  EXPECT_FALSE(kst::RemoveRecord(list, c, kst::MessageOwner{}));
+  EXPECT_EQ(person.Under(304), 1);
+  EXPECT_TRUE(kst::RemoveRecord(list, a, kst::MessageOwner{}));
+  EXPECT_EQ(kst::FindMainFile(list, dir.Path("b")), b);
+  EXPECT_EQ(kst::FindMainFile(list, dir.Path("C")), c);
+  EXPECT_EQ(Record(list, c).name, dir.Path("c"));
+}
+
+TEST(RestoreList, WhatAFileArrivingMeets) {
+  restoretest::Person person;
+  testenv::ScratchFolder dir;
+  testenv::WriteFile(dir.Path("x.001"), "aaaa");
+  kst::RestoreList list;
+  Add(list, dir.Path("x.001"), AddSource::Copied);
+  list.records[0].slots.resize(3);
+  list.records[0].slots[1] = {kst::SlotState::Appended, dir.Path("x.002"), 4, false};
+  struct Case {
+    const char* name;
+    int64_t size;
+    kst::Arrival arrival;
+  } cases[] = {{"x.001", 4, kst::Arrival::Refeed}, {"x.001", 5, kst::Arrival::Different},
+               {"x.002", 4, kst::Arrival::Appended}, {"x.003", 4, kst::Arrival::New},
+               {"y.001", 4, kst::Arrival::New}, {"x", 4, kst::Arrival::New}};
+  for (const Case& c : cases) EXPECT_EQ(kst::ArrivalOf(list, dir.Path(c.name), c.size), c.arrival) << c.name;
+  // An appended split that comes again is not taken back.
+  testenv::WriteFile(dir.Path("x.002"), "bbbb");
+  EXPECT_FALSE(Add(list, dir.Path("x.002"), AddSource::Copied).added);
+  EXPECT_EQ(list.records[0].slots[1].state, kst::SlotState::Appended);
+  list.records[0].busy = true;
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.003"), 4), kst::Arrival::Busy);
+}
+
+}  // namespace

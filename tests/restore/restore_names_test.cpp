@@ -1,0 +1,112 @@
+#include "restore/restore_names.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/language_files.h"
+#include "split/join_batch.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+TEST(RestoreNames, SplitAndBatchNamesAreRecognisedByTheirEnding) {
+  struct Case {
+    const char* name;
+    bool split;
+    const char* base;
+    int number;
+    bool batch;
+  } cases[] = {
+      {"C:\\in\\data.zip.001", true, "C:\\in\\data.zip", 1, false},
+      {"C:\\in\\my file.tar.gz.010", true, "C:\\in\\my file.tar.gz", 10, false},
+      {"x.001.002", true, "x.001", 2, false},  // a redone split of split 1
+      {"x.BAT.001", true, "x.BAT", 1, false},
+      {"DATA.ZIP.999  ", true, "DATA.ZIP", 999, false},  // trailing blanks are no part of a name
+      {"x.000", true, "x", 0, false},
+      {"data.zip.1", false, "", 0, false},
+      {"data.zip.0a1", false, "", 0, false},
+      {"data.zip.0001", false, "", 0, false},
+      {".001", false, "", 0, false},
+      {"C:\\dir\\.001", false, "", 0, false},
+      {"001", false, "", 0, false},
+      {"C:\\dir\\DATA.ZIP.BAT", false, "C:\\dir\\DATA.ZIP", 0, true},
+      {"data.zip.bat", false, "data.zip", 0, true},
+      {"C:\\dir\\.BAT", false, "", 0, false},
+      {".BAT", false, "", 0, false},
+      {"x.BATS", false, "", 0, false},
+  };
+  for (const Case& c : cases) {
+    std::string base;
+    int number = -1;
+    EXPECT_EQ(kst::SplitNameParts(c.name, &base, &number), c.split) << c.name;
+    if (c.split) {
+      EXPECT_EQ(base, c.base) << c.name;
+      EXPECT_EQ(number, c.number) << c.name;
+    }
+    EXPECT_EQ(kst::BatchNameBase(c.name, &base), c.batch) << c.name;
+    if (c.batch) {
+      EXPECT_EQ(base, c.base) << c.name;
+    }
+  }
+}
+
+TEST(RestoreNames, EveryBatchTheWriterMakesGivesItsCount) {
+  kst::LoadBuiltInTexts();
+  const std::string n100(100, 'n');
+  struct Case {
+    std::string source;
+    int count;
+  } cases[] = {{"C:\\movie.avi", 1}, {"C:\\movie.avi", 3}, {"C:\\movie.avi", 30},
+               {"C:\\movie.avi", 999}, {"C:\\" + n100, 7}, {"C:\\100%.bin", 12}, {"C:\\a b.c", 2}};
+  for (const Case& c : cases) {
+    const std::string text = kst::JoinBatchText(c.source, c.count);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(kst::SplitCountInBatchText(text.data(), text.size()), c.count) << c.source << " " << c.count;
+  }
+}
+
+TEST(RestoreNames, DamagedAndHostileBatchesGiveNoCountOrOnlyASplitNumber) {
+  struct Case {
+    const char* what;
+    std::string text;
+    int count;
+  } cases[] = {
+      {"empty", "", 0},
+      {"no del line", "@ECHO OFF\r\ncopy /b \"x.001\" \"x\"\r\n:END", 0},
+      {"upper-case DEL", "DEL \"x.001\"\r\nDEL \"x.002\"\r\n", 0},
+      {"last line without CR LF", "del \"x.001\"\r\ndel \"x.002\"", 1},
+      {"a bare LF ends no line", "del \"x.004\"\ndel \"x.001\"\r\n", 4},
+      {"unquoted names", "del x.003\r\ndel x.002\r\n", 3},
+      {"split 000 only", "del \"x.000\"\r\n", 0},
+      {"not a split", "del \"x.bin\"\r\ndel \"x.BAT\"\r\n", 0},
+      // A path in a line is only a name: the count is all the reader takes.
+      {"path outside", "del \"..\\..\\Windows\\system.005\"\r\ndel \"C:\\boot.ini\"\r\n", 5},
+      {"no closing quote", "del \"x.012\r\n", 12},
+      {"NUL bytes", std::string("del \"x.0\0\01\"\r\ndel \"y.002\"\r\n", 27), 2},
+      {"CR at the very end", "del \"x.009\"\r", 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(kst::SplitCountInBatchText(c.text.data(), c.text.size()), c.count) << c.what;
+}
+
+TEST(RestoreNames, TheReaderRefusesMissingEmptyAndOversizedFiles) {
+  testenv::ScratchFolder dir;
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("good.BAT"), "del \"good.003\"\r\n:END"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("empty.BAT"), ""));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("big.BAT"), "del \"big.001\"\r\n"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("big.BAT"), "x", kst::kLargestJoinBatch));  // one byte over the cap
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("atcap.BAT"), "del \"atcap.002\"\r\n"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("atcap.BAT"), "x", kst::kLargestJoinBatch - 1));
+  struct Case {
+    const char* name;
+    bool ok;
+    int count;
+  } cases[] = {{"good.BAT", true, 3}, {"empty.BAT", false, 0}, {"missing.BAT", false, 0},
+               {"big.BAT", false, 0}, {"atcap.BAT", true, 2}};
+  for (const Case& c : cases) {
+    int count = -1;
+    EXPECT_EQ(kst::ReadJoinBatch(dir.Path(c.name), &count), c.ok) << c.name;
+    EXPECT_EQ(count, c.count) << c.name;
+  }
+}
+
+}  // namespace

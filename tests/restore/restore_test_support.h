@@ -1,0 +1,109 @@
+// What the restore tests share: a person who answers the program's boxes
+// from a script and remembers them, and files and splits made in a scratch
+// folder.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "frame/ask.h"
+#include "frame/language_files.h"
+#include "frame/platform/platform.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "frame/job_control.h"
+#include "restore/join_main_file.h"
+#include "restore/restore_list.h"
+#include "split/join_batch.h"
+#include "tests/support/test_env.h"
+
+namespace restoretest {
+
+// Answers Yes/No boxes by their heading's text id (No when not scripted).
+struct Person {
+  Person() {
+    kst::LoadBuiltInTexts();
+    kst::SetAskHandler([this](const kst::AskRequest& r) {
+      boxes.push_back(r);
+      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
+      for (const auto& [id, answer] : answers)
+        if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
+      return static_cast<int>(kst::kAnswerNo);
+    });
+  }
+  ~Person() { kst::SetAskHandler(nullptr); }
+  Person(const Person&) = delete;
+  // How many boxes were shown under the heading of text id.
+  int Under(int heading) const {
+    int n = 0;
+    for (const kst::AskRequest& b : boxes) n += b.heading == kst::Trimmed(kst::GetText(heading)) ? 1 : 0;
+    return n;
+  }
+  std::map<int, int> answers;  // heading id -> answer
+  std::vector<kst::AskRequest> boxes;
+};
+
+// A file cut into splits of piece bytes in folder, with its join batch.
+struct SplitFile {
+  std::string name, bytes;
+  std::vector<std::string> splits;  // full paths
+  std::string batch;
+};
+
+inline SplitFile MakeSplits(const std::string& folder, const std::string& name, size_t size, size_t piece,
+                            uint32_t seed, bool batch = true) {
+  SplitFile f;
+  f.name = name;
+  f.bytes = testenv::PatternBytes(size, seed);
+  for (size_t at = 0, k = 1; at < size; at += piece, ++k) {
+    char ext[8];
+    std::snprintf(ext, sizeof ext, ".%03zu", k);
+    f.splits.push_back(folder + "\\" + name + ext);
+    testenv::WriteFile(f.splits.back(), f.bytes.substr(at, piece));
+  }
+  if (batch) kst::WriteJoinBatch(folder, folder + "\\" + name, static_cast<int>(f.splits.size()), &f.batch);
+  return f;
+}
+
+inline kst::AddResult Add(kst::RestoreList& list, const std::string& path, kst::AddSource source,
+                          kst::AutoJoinOptions options = {}) {
+  return kst::AddToRestoreList(list, {path, "", plat::SizeOfPath(path), source}, options, kst::MessageOwner{});
+}
+
+inline kst::RestoreRecord Record(kst::RestoreList& list, int id) {
+  kst::RestoreRecord r;
+  kst::FindRecord(list, id, &r);
+  return r;
+}
+
+// One file of four splits and its batch in a folder, listed, and a join
+// context for it.
+struct JoinBench {
+  JoinBench() {
+    file = MakeSplits(dir.path, "big.bin", 3500, 1000, 11);
+    for (const std::string& p : file.splits) Add(list, p, kst::AddSource::Copied, {false, false});
+    Add(list, file.batch, kst::AddSource::Copied, {false, false});
+    id = list.records[0].id;
+    job.keepGoing = true;
+    context.list = &list;
+    context.job = &job;
+    context.progress = &bar;
+    context.buffSize = 4096;
+  }
+  kst::JoinOutcome Join(bool del) { return kst::JoinMainFile(context, {id, del, false}); }
+  std::string Target() const { return dir.Path("big.bin"); }
+  bool Exists(const std::string& path) const { return plat::PathExists(path); }
+
+  Person person;
+  testenv::ScratchFolder dir;
+  SplitFile file;
+  kst::RestoreList list;
+  int id = 0;
+  kst::JobControl job;
+  kst::ProgressSink bar;
+  kst::JoinContext context;
+};
+
+}  // namespace restoretest

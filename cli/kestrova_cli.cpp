@@ -405,15 +405,13 @@ int main(int argc, char** argv) {
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
   if (command == "remove-excess") return RemoveExcessCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup, savelist or remove-excess; see --help)");
   if (command == "test-disk") return TestDiskCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup, savelist or test-disk; see --help)");
   if (command == "data2wav") return Data2WavCommand(args);
   if (command == "wav2data") return Wav2DataCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup, savelist, data2wav or wav2data; see --help)");
   if (command == "ps") return PsCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup, savelist or ps; see --help)");
   if (command == "restore") return RestoreCommand(args);
   if (command == "scan") return ScanCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup, savelist, restore or scan; see --help)");
+  return Error("unknown command: " + command +
+               " (split, join, backup, savelist, restore, scan, compare, remove-excess, test-disk,"
+               " data2wav, wav2data or ps; see --help)");
 }

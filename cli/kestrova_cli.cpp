@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/backup_command.h"
+#include "cli/compare_command.h"
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/size_argument.h"
@@ -38,6 +39,8 @@ const char kUsage[] =
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli savelist F\n"
+    "       kestrova-cli compare ORIGINAL CLONE [--pattern P] [--clone-pattern Q] [--recursive]\n"
+    "                    [--info FILE]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -59,6 +62,14 @@ const char kUsage[] =
     "       F2 by turns; --load resumes from a saved list (its folders are\n"
     "       taken unless --to or --temp is given; give --disk-size again).\n"
     "savelist prints a saved list: its two folders, then each file with its splits.\n"
+    "compare compares every file of ORIGINAL (a file, or a folder's files matching P,\n"
+    "       default *.*; --recursive: its subfolders too) with the file of the same\n"
+    "       name below CLONE (matching Q, default P); two named files are compared\n"
+    "       whatever their names. Each pair that is not equal, and each original\n"
+    "       without a match, is listed on stdout; --info FILE writes the detailed\n"
+    "       information file as the File(s) Comparing window does. Exit 0 when\n"
+    "       everything is equal, 1 when anything differs or is unmatched, 2 when a\n"
+    "       file cannot be read or found.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -355,5 +366,6 @@ int main(int argc, char** argv) {
   if (command == "join") return JoinCommand(args);
   if (command == "backup") return BackupCommand(args);
   if (command == "savelist") return SaveListCommand(args);
-  return Error("unknown command: " + command + " (split, join, backup or savelist; see --help)");
+  if (command == "compare") return CompareCommand(args);
+  return Error("unknown command: " + command + " (split, join, backup, savelist or compare; see --help)");
 }

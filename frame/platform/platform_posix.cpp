@@ -767,6 +767,9 @@ FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
     struct stat st;
     if (stat(JoinHost(host, name).c_str(), &st) != 0) continue;
     listing.entries.push_back(EntryOf(name, st));
+    struct stat link;
+    if (lstat(JoinHost(host, name).c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+      listing.entries.back().attributes |= kAttrReparsePoint;
   }
   closedir(dir);
   if (listing.entries.empty()) return Fail(kErrFileNotFound), kNoFind;

@@ -57,14 +57,22 @@ struct BlockBar {
 
 }  // namespace
 
+uint32_t BlockSize(int32_t buffSize) {
+  return static_cast<uint32_t>(buffSize > 0 ? buffSize : kBuffSizeDefault);
+}
+
 CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, ProgressSink* progress) {
   if (request.count < 0 || request.firstStart < 1 || request.secondStart < 1)
     return Outcome(CompareOutcome::Error);
-  const uint32_t blockSize =
-      static_cast<uint32_t>(request.buffSize > 0 ? request.buffSize : kBuffSizeDefault);
-  std::unique_ptr<char[]> first(new (std::nothrow) char[blockSize]);
-  std::unique_ptr<char[]> second(new (std::nothrow) char[blockSize]);
-  if (!first || !second) return Outcome(CompareOutcome::Error);
+  const uint32_t blockSize = BlockSize(request.buffSize);
+  std::unique_ptr<char[]> owned;
+  char* first = request.buffers;
+  if (!first) {
+    owned.reset(new (std::nothrow) char[2 * static_cast<size_t>(blockSize)]);
+    first = owned.get();
+  }
+  if (!first) return Outcome(CompareOutcome::Error);
+  char* second = first + blockSize;
 
   ReadFile a(request.firstPath);
   if (!a.ok) return Outcome(CompareOutcome::Error);
@@ -88,14 +96,14 @@ CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, Prog
     }
     const int64_t offset = (k - 1) * blockSize;
     const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(blockSize, request.count - offset));
-    if (!a.Read(first.get(), n) || !b.Read(second.get(), n)) {
+    if (!a.Read(first, n) || !b.Read(second, n)) {
       result = Outcome(CompareOutcome::Error);
       break;
     }
     // The whole block at once; the byte only once it says they differ.
-    if (std::memcmp(first.get(), second.get(), n) != 0) {
-      const char* at = std::mismatch(first.get(), first.get() + n, second.get()).first;
-      result = Outcome(CompareOutcome::Different, offset + (at - first.get()) + 1);
+    if (std::memcmp(first, second, n) != 0) {
+      const char* at = std::mismatch(first, first + n, second).first;
+      result = Outcome(CompareOutcome::Different, offset + (at - first) + 1);
       break;
     }
     bar.Move(k);

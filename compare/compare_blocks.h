@@ -26,7 +26,13 @@ struct CompareRequest {
   int64_t count = 0;        // bytes to compare
   int32_t buffSize = kBuffSizeDefault;  // the BuffSize setting; 512000 when not above 0
   int clock = -1;           // the ClockId whose counters grow per block, -1 for none
+  // Two blocks of BlockSize(buffSize) bytes, one after the other, that a
+  // caller comparing many files lends; null to take them for this call.
+  char* buffers = nullptr;
 };
+
+// The block size buffSize stands for: 512000 when it is not above 0.
+uint32_t BlockSize(int32_t buffSize);
 
 struct CompareResult {
   CompareOutcome outcome = CompareOutcome::Error;

@@ -1,6 +1,8 @@
 #include "compare/file_comparing.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "compare/compare_blocks.h"
@@ -69,11 +71,9 @@ Match FindMatch(const std::string& cloneFolder, const std::string& name, const s
   if (NormalPath(path) == info) return match;  // the run's own information file
   // Only a plain file is a counterpart: a folder of that name is not. The
   // name is looked up directly, never by listing the folder again.
-  if (!IsPlainFile(path)) return match;
-  match.found = true;
+  match.size = plat::SizeOfPath(path);  // -1 for a folder or nothing
+  match.found = match.size >= 0;
   match.path = path;
-  match.size = plat::SizeOfPath(path);
-  if (match.size < 0) match.found = false;
   return match;
 }
 
@@ -88,6 +88,7 @@ struct Run {
   InfoFile file;
   ComparingResult result;
   ProgressScale scale;
+  std::unique_ptr<char[]> buffers;  // the two blocks every pair is read through
 
   void Tell(int heading, int message) {
     if (!input.messages) return;
@@ -150,7 +151,7 @@ struct Run {
       bool equal = true;
       if (count > 0) {
         CompareRequest request{pair.originalPath, pair.clonePath, 1, 1, count, input.buffSize,
-                               kClockComparing};
+                               kClockComparing, buffers.get()};
         const CompareResult compared = CompareBlocks(request, job, screen.fileBar);
         if (compared.outcome == CompareOutcome::Aborted) return false;
         equal = compared.outcome == CompareOutcome::Equal;
@@ -183,6 +184,7 @@ struct Run {
     single = SingleFiles(original, clone);
     if (input.saveInfo) info = NormalPath(TypedPath(input.infoPath));
     Count();
+    buffers.reset(new (std::nothrow) char[2 * static_cast<size_t>(BlockSize(input.buffSize))]);
     ClockStart(Clock(kClockComparing), result.originalBytes);
     scale = ScaleProgress(result.originalFiles);
     if (screen.totalBar && screen.totalBar->setRange) screen.totalBar->setRange(scale.range);
@@ -311,7 +313,7 @@ ComparingResult RunComparing(const ComparingInput& input, JobControl& job, const
     refused.end = ComparingEnd::Refused;
     return refused;
   }
-  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}};
+  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}, {}};
   run.Go();
   return run.result;
 }

@@ -17,6 +17,7 @@
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
+#include "compare/file_comparing_dialog.h"
 #include "split/file_splitting_dialog.h"
 
 namespace kst {
@@ -103,6 +104,7 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallFileComparing();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

@@ -42,7 +42,7 @@ enum Attribute : uint32_t {
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
-  kAttrReparsePoint = 0x400,  // a junction or symbolic link (the emulation: a symbolic link)
+  kAttrReparsePoint = 0x400,  // a junction or symbolic link (the emulation: a linked folder)
   kAttrInvalid = 0xFFFFFFFF,
 };
 

@@ -767,8 +767,8 @@ FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
     struct stat st;
     if (stat(JoinHost(host, name).c_str(), &st) != 0) continue;
     listing.entries.push_back(EntryOf(name, st));
-    struct stat link;
-    if (lstat(JoinHost(host, name).c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+    struct stat link;  // only a folder's link matters to a walk
+    if (S_ISDIR(st.st_mode) && lstat(JoinHost(host, name).c_str(), &link) == 0 && S_ISLNK(link.st_mode))
       listing.entries.back().attributes |= kAttrReparsePoint;
   }
   closedir(dir);

@@ -89,6 +89,12 @@ struct Run {
   ComparingResult result;
   ProgressScale scale;
   std::unique_ptr<char[]> buffers;  // the two blocks every pair is read through
+  struct Listed {
+    size_t folder;  // index into folders
+    plat::FindEntry entry;
+  };
+  std::vector<std::string> folders;
+  std::vector<Listed> files;
 
   void Tell(int heading, int message) {
     if (!input.messages) return;
@@ -105,9 +111,14 @@ struct Run {
                     });
   }
 
-  void Count() {
-    Walk([&](const std::string&, const plat::FindEntry& entry) {
+  // Lists the original files once: the run counts them, then compares
+  // them in the same order, so that the counts and the bar agree with what
+  // is compared and no folder is read twice.
+  void List() {
+    Walk([&](const std::string& folder, const plat::FindEntry& entry) {
       if (!job.keepGoing) return false;
+      if (folders.empty() || folders.back() != folder) folders.push_back(folder);
+      files.push_back({folders.size() - 1, entry});
       ++result.originalFiles;
       result.originalBytes += static_cast<int64_t>(entry.size);
       return true;
@@ -183,7 +194,7 @@ struct Run {
     clone = SplitComparePath(input.clone);
     single = SingleFiles(original, clone);
     if (input.saveInfo) info = NormalPath(TypedPath(input.infoPath));
-    Count();
+    List();
     buffers.reset(new (std::nothrow) char[2 * static_cast<size_t>(BlockSize(input.buffSize))]);
     ClockStart(Clock(kClockComparing), result.originalBytes);
     scale = ScaleProgress(result.originalFiles);
@@ -196,10 +207,8 @@ struct Run {
       Tell(436, 437);
       return;
     }
-    if (job.keepGoing && result.originalFiles > 0)
-      Walk([&](const std::string& folder, const plat::FindEntry& entry) {
-        return CheckPoint(job) && Compare(folder, entry);
-      });
+    for (const Listed& listed : files)
+      if (!CheckPoint(job) || !Compare(folders[listed.folder], listed.entry)) break;
     if (result.end == ComparingEnd::Done && !job.keepGoing) result.end = ComparingEnd::Aborted;
     if (file.IsOpen() && result.end != ComparingEnd::InfoWriteFailed) {
       if (file.Write(InfoTotals(result.counts))) {
@@ -313,7 +322,7 @@ ComparingResult RunComparing(const ComparingInput& input, JobControl& job, const
     refused.end = ComparingEnd::Refused;
     return refused;
   }
-  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}, {}};
+  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}, {}, {}, {}};
   run.Go();
   return run.result;
 }

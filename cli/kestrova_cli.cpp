@@ -7,6 +7,7 @@
 
 #include "cli/backup_command.h"
 #include "cli/restore_command.h"
+#include "cli/compare_command.h"
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/remove_excess_command.h"
@@ -52,6 +53,8 @@ const char kUsage[] =
     "       kestrova-cli restore ORIGIN... --to DIR [--no-join] [--keep-splits]\n"
     "                    [--new-disk-command CMD] [--yes]\n"
     "       kestrova-cli scan FOLDER...\n"
+    "       kestrova-cli compare ORIGINAL CLONE [--pattern P] [--clone-pattern Q] [--recursive]\n"
+    "                    [--info FILE]\n"
     "\n"
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
@@ -108,6 +111,14 @@ const char kUsage[] =
     "scan   prints the restore list the FOLDERs would make: each main file, its\n"
     "       splits present and missing, its batch count, joinable or not (exit 1\n"
     "       when a file is not joinable).\n"
+    "compare compares every file of ORIGINAL (a file, or a folder's files matching P,\n"
+    "       default *.*; --recursive: its subfolders too) with the file of the same\n"
+    "       name below CLONE (matching Q, default P); two named files are compared\n"
+    "       whatever their names. Each pair that is not equal, and each original\n"
+    "       without a match, is listed on stdout; --info FILE writes the detailed\n"
+    "       information file as the File(s) Comparing window does. Exit 0 when\n"
+    "       everything is equal, 1 when anything differs or is unmatched, 2 when a\n"
+    "       file cannot be read or found.\n"
     "\n"
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
@@ -411,6 +422,7 @@ int main(int argc, char** argv) {
   if (command == "ps") return PsCommand(args);
   if (command == "restore") return RestoreCommand(args);
   if (command == "scan") return ScanCommand(args);
+  if (command == "compare") return CompareCommand(args);
   return Error("unknown command: " + command +
                " (split, join, backup, savelist, restore, scan, compare, remove-excess, test-disk,"
                " data2wav, wav2data or ps; see --help)");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "frame/job_control.h"
@@ -18,6 +19,8 @@ enum class CompareOutcome {
   Aborted,    // keep-going was cleared before the range was done
 };
 
+struct BlockBuffers;
+
 struct CompareRequest {
   std::string firstPath;
   std::string secondPath;
@@ -26,6 +29,22 @@ struct CompareRequest {
   int64_t count = 0;        // bytes to compare
   int32_t buffSize = kBuffSizeDefault;  // the BuffSize setting; 512000 when not above 0
   int clock = -1;           // the ClockId whose counters grow per block, -1 for none
+  // The two blocks a caller comparing many files lends (made for the same
+  // buffSize); null to take them for this call.
+  const BlockBuffers* buffers = nullptr;
+};
+
+// The block size buffSize stands for: 512000 when it is not above 0.
+uint32_t BlockSize(int32_t buffSize);
+
+// The two block buffers, each starting on a page: the system copies file
+// bytes into a page-aligned buffer markedly faster (a fifth less time on
+// page-cache-resident files). first is null when memory ran out.
+struct BlockBuffers {
+  explicit BlockBuffers(int32_t buffSize);
+  std::unique_ptr<char[]> memory;
+  char* first = nullptr;
+  char* second = nullptr;
 };
 
 struct CompareResult {

@@ -22,6 +22,7 @@
 #include "remover/excess_remover_dialog.h"
 #include "disktest/test_disks_dialog.h"
 #include "pastimes/pastimes_dialogs.h"
+#include "compare/file_comparing_dialog.h"
 #include "split/file_splitting_dialog.h"
 #include "wav/data2wav_dialog.h"
 #include "systools/format_interface_dialog.h"
@@ -115,6 +116,7 @@ int RunKestrova() {
   InstallFormatInterface();
   InstallTargetPractice();
   InstallHorseRacing();
+  InstallFileComparing();
 
   Settings& settings = AppSettings();
   LoadProgramState(settings, ShowStartUpProgress);

@@ -1,0 +1,231 @@
+// File(s) Comparing runs on emulated drives with a scripted person: a small
+// tree whose information file is compared byte for byte, the matching
+// rules, the refusals, links, read and write faults, and the end question.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "compare/file_comparing.h"
+#include "frame/clock_counters.h"
+#include "frame/language_files.h"
+#include "frame/platform/emulation.h"
+#include "frame/text_numbers.h"
+#include "tests/split/split_test_support.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using kst::ComparingEnd;
+using kst::CompareRefusal;
+using testenv::PatternBytes;
+using testenv::WriteFile;
+
+// A tree with every kind of pair: equal, different content, different
+// size, empty, unmatched, a folder where a file is expected, nested.
+struct CompareTree : ::testing::Test {
+  void SetUp() override {
+    kst::LoadBuiltInTexts();
+    const std::string content = PatternBytes(2500, 7);
+    std::string changed = content;
+    changed[1000] ^= 1;  // the first byte of the second 1000-byte block
+    const std::pair<std::string, std::string> pairs[] = {
+        {"a_equal.txt", "hello world"}, {"c_size.txt", "abc"},   {"d_empty.txt", ""},
+        {"e_halfempty.txt", ""},        {"f_alone.txt", "solo"}, {"g_dir.txt", ""},
+        {".hidden", "x"},               {"sub\\n_equal.txt", "nested"},
+        {"sub\\deep\\m_diff.txt", "abcd"}, {"sub2\\s.txt", "s"}};
+    for (const char* folder : {"orig", "orig\\sub", "orig\\sub\\deep", "orig\\sub2", "clone", "clone\\sub",
+                               "clone\\sub\\deep", "clone\\g_dir.txt"})
+      ASSERT_TRUE(plat::CreateFolder(W(folder)));
+    for (const auto& [name, bytes] : pairs) ASSERT_TRUE(WriteFile(W("orig\\" + name), bytes));
+    ASSERT_TRUE(WriteFile(W("orig\\b_content.bin"), content));
+    const std::pair<std::string, std::string> clones[] = {
+        {"a_equal.txt", "hello world"}, {"b_content.bin", changed}, {"c_size.txt", "abcdef"},
+        {"d_empty.txt", ""},            {"e_halfempty.txt", "x"},   {".hidden", "y"},
+        {"sub\\n_equal.txt", "nested"}, {"sub\\deep\\m_diff.txt", "abXd"}};
+    for (const auto& [name, bytes] : clones) ASSERT_TRUE(WriteFile(W("clone\\" + name), bytes));
+    input.original = W("orig");
+    input.clone = W("clone");
+    input.recursive = true;
+    input.saveInfo = true;
+    input.infoPath = W("info.txt");
+    input.buffSize = 1000;
+  }
+  std::string W(const std::string& name) const { return scratch.Path(name); }
+  kst::ComparingResult Run() {
+    splittest::RunningJob running;
+    return kst::RunComparing(input, running.job);
+  }
+  // The entry of a matched pair, as the information file holds it.
+  std::string Entry(const std::string& name, int64_t a, int64_t b, const std::string& lines) const {
+    return "Comparing '" + W("orig\\" + name) + "' and '" + W("clone\\" + name) + "'\r\nThe size of each file are: " +
+           std::to_string(a) + " vs " + std::to_string(b) + "\r\n" + lines + "\r\n";
+  }
+  std::string Unmatched(const std::string& name) const {
+    return "Unable to find match for '" + W("orig\\" + name) + "'\r\n\r\n";
+  }
+  testenv::ScratchFolder scratch;
+  kst::ComparingInput input;
+};
+
+TEST_F(CompareTree, InformationFileHoldsEveryPairAndTheTotals) {
+  const kst::ComparingResult result = Run();
+  ASSERT_EQ(result.end, ComparingEnd::Done);
+  const std::string expected =
+      Entry("a_equal.txt", 11, 11, "- They are Equal!... At least in content!\r\n") +
+      Entry("b_content.bin", 2500, 2500, "- They have different content, starting at position 1001\r\n") +
+      Entry("c_size.txt", 3, 6, "- They have different sizes\r\n- Equal, as far as the shortest goes!\r\n") +
+      Entry("d_empty.txt", 0, 0, "- At least one of them is 0 in file size!!\r\n") +
+      Entry("e_halfempty.txt", 0, 1, "- They have different sizes\r\n- At least one of them is 0 in file size!!\r\n") +
+      Unmatched("f_alone.txt") + Unmatched("g_dir.txt") +
+      Entry("sub\\deep\\m_diff.txt", 4, 4, "- They have different content, starting at position 3\r\n") +
+      Entry("sub\\n_equal.txt", 6, 6, "- They are Equal!... At least in content!\r\n") + Unmatched("sub2\\s.txt") +
+      "Total Number of files that were:\r\nCompared: 7          \r\nUnMatched: 3          \r\n"
+      "Different Contents: 2          \r\nDifferent Sizes: 2";
+  EXPECT_EQ(testenv::ReadFile(W("info.txt")), expected);
+  EXPECT_TRUE(result.totalsWritten);
+  EXPECT_EQ(result.counts.processed, 10);
+  EXPECT_EQ(result.originalFiles, 10);
+  EXPECT_EQ(kst::Clock(kst::kClockComparing).total.load(), 2500 + 11 + 3 + 4 + 6 + 4 + 1);
+}
+
+TEST_F(CompareTree, ShowOptionsLeaveOutOnlyEqualAndUnmatchedPairs) {
+  input.showCompared = false;
+  input.showUnmatched = false;
+  input.recursive = false;
+  Run();
+  const std::string text = testenv::ReadFile(W("info.txt"));
+  EXPECT_EQ(text.find("a_equal.txt"), std::string::npos);
+  EXPECT_EQ(text.find("Unable to find match"), std::string::npos);
+  EXPECT_NE(text.find("d_empty.txt"), std::string::npos);  // empty files are always told
+  EXPECT_EQ(text.find("sub\\"), std::string::npos);
+  EXPECT_NE(text.find("Compared: 5 "), std::string::npos);
+}
+
+// Refused before anything is read or written: the information file is not
+// made and the files stay as they were.
+TEST_F(CompareTree, RefusalsTouchNothing) {
+  const std::string o = W("orig");
+  struct Case {
+    std::string original, clone, info;
+    bool recursive;
+    CompareRefusal refusal;
+  } cases[] = {
+      {"", W("clone"), W("info.txt"), true, CompareRefusal::BlankOriginal},
+      {o, "   ", W("info.txt"), true, CompareRefusal::BlankClone},
+      {W("nope"), W("clone"), W("info.txt"), true, CompareRefusal::MissingOriginal},
+      {o + "\\f_alone.txt", W("clone\\f_alone.txt"), W("info.txt"), true, CompareRefusal::MissingClone},
+      {o, o + "\\", W("info.txt"), true, CompareRefusal::SamePath},
+      {o, kst::UpperCase(o), W("info.txt"), true, CompareRefusal::SamePath},
+      {o, W("clone\\..\\orig"), W("info.txt"), true, CompareRefusal::SamePath},
+      {o + "\\a_equal.txt", o + "\\A_EQUAL.TXT", W("info.txt"), true, CompareRefusal::SamePath},
+      {o, W("clone"), " ", true, CompareRefusal::BlankInfo},
+      {o, W("clone"), W("clone"), true, CompareRefusal::BlankInfo},
+      {o, W("clone"), o + "\\a_equal.txt", false, CompareRefusal::InfoIsCompared},
+      {o, W("clone"), W("clone\\sub\\n_equal.txt"), true, CompareRefusal::InfoIsCompared},
+      {o + "\\a_equal.txt", W("clone\\c_size.txt"), W("clone\\c_size.txt"), false, CompareRefusal::InfoIsCompared},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.original + " | " + c.clone + " | " + c.info);
+    input.original = c.original;
+    input.clone = c.clone;
+    input.infoPath = c.info;
+    input.recursive = c.recursive;
+    splittest::ScriptedPerson person;
+    const kst::ComparingResult result = Run();
+    EXPECT_EQ(result.end, ComparingEnd::Refused);
+    EXPECT_EQ(result.refusal, c.refusal);
+    EXPECT_FALSE(plat::PathExists(W("info.txt")));
+    EXPECT_EQ(testenv::ReadFile(o + "\\a_equal.txt"), "hello world");
+    EXPECT_EQ(testenv::ReadFile(W("clone\\c_size.txt")), "abcdef");
+    EXPECT_TRUE(person.asked.empty());  // the window tells, through TellRefusal
+  }
+  // A new information file inside a compared folder is made, and left out.
+  input = kst::ComparingInput{o, W("clone"), true, true, o + "\\new_info.txt"};
+  const kst::ComparingResult result = Run();
+  EXPECT_EQ(result.end, ComparingEnd::Done);
+  EXPECT_EQ(result.originalFiles, 10);
+  EXPECT_EQ(testenv::ReadFile(o + "\\new_info.txt").find("new_info"), std::string::npos);
+}
+
+// A linked folder in the original tree leads elsewhere: it is not entered.
+TEST_F(CompareTree, LinkedFoldersAreNotEntered) {
+  ASSERT_TRUE(plat::CreateFolder(W("elsewhere")) && WriteFile(W("elsewhere\\far.txt"), "far"));
+  ASSERT_EQ(symlink(plat::EmuHostPath(W("elsewhere")).c_str(), plat::EmuHostPath(W("orig\\link")).c_str()), 0);
+  ASSERT_EQ(symlink(plat::EmuHostPath(W("orig")).c_str(), plat::EmuHostPath(W("orig\\sub\\loop")).c_str()), 0);
+  const kst::ComparingResult result = Run();
+  EXPECT_EQ(result.end, ComparingEnd::Done);
+  EXPECT_EQ(result.originalFiles, 10);
+  EXPECT_EQ(testenv::ReadFile(W("info.txt")).find("far.txt"), std::string::npos);
+}
+
+// A file that cannot be read in full is "unavailable", never compared from
+// stale bytes; a failing information file stops the run without the
+// closing question.
+TEST_F(CompareTree, ReadAndWriteFaults) {
+  input.recursive = false;
+  for (plat::Fault fault : {plat::Fault::ShortRead, plat::Fault::OpenFails}) {
+    plat::EmuInjectFault(fault, 0, "clone\\a_equal.txt");
+    const kst::ComparingResult result = Run();
+    plat::EmuClearFaults();
+    EXPECT_EQ(result.counts.differentContents, 2);
+    EXPECT_NE(testenv::ReadFile(W("info.txt")).find(Entry("a_equal.txt", 11, 11,
+                  "- At least one of them was unavailable for reading!\r\n")), std::string::npos);
+  }
+  splittest::ScriptedPerson person({kst::kAnswerYes});
+  plat::EmuInjectFault(plat::Fault::DiskFull, 1, "info.txt");
+  const kst::ComparingResult failed = Run();
+  plat::EmuClearFaults();
+  EXPECT_EQ(failed.end, ComparingEnd::InfoWriteFailed);
+  EXPECT_FALSE(failed.totalsWritten);
+  EXPECT_EQ(failed.counts.processed, 1);  // the second entry would not go in
+  ASSERT_EQ(person.asked.size(), 1u);
+  EXPECT_EQ(person.asked[0].message, "Unable to save information to file! Aborting!!!");
+  EXPECT_FALSE(kst::TellRunEnd(input, failed, nullptr));
+  EXPECT_EQ(person.asked.size(), 1u);
+}
+
+// The closing words: the question about the file once its totals are in,
+// otherwise a word about differences, and silence when all is equal.
+TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
+  struct Case {
+    bool saveInfo;
+    std::string original, clone;
+    const char* heading;  // nullptr: nothing asked
+    bool open;
+  } cases[] = {
+      {true, W("orig"), W("clone"), "Information Saved to file...", true},
+      {false, W("orig"), W("clone"), "There were issues...", false},
+      {false, W("orig\\a_equal.txt"), W("clone\\a_equal.txt"), nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.original);
+    input.saveInfo = c.saveInfo;
+    input.original = c.original;
+    input.clone = c.clone;
+    splittest::ScriptedPerson person({kst::kAnswerYes});
+    const kst::ComparingResult result = Run();
+    EXPECT_EQ(kst::TellRunEnd(input, result, nullptr), c.open);
+    ASSERT_EQ(person.asked.size(), c.heading ? 1u : 0u);
+    if (c.heading) {
+      EXPECT_EQ(person.asked[0].heading, c.heading);
+    }
+  }
+}
+
+// Abort after the first pair: that pair is counted, the totals still go in.
+TEST_F(CompareTree, AbortStopsAfterThePairInHand) {
+  splittest::RunningJob running;
+  splittest::RecordedBar total;
+  kst::ComparingScreen screen;
+  screen.totalBar = &total.sink;
+  screen.pair = [&running](const kst::PairOutcome&) { running.job.keepGoing = false; };
+  const kst::ComparingResult result = kst::RunComparing(input, running.job, screen);
+  EXPECT_EQ(result.end, ComparingEnd::Aborted);
+  EXPECT_EQ(result.counts.processed, 1);
+  EXPECT_EQ(total.ranges, std::vector<int>{10});
+  EXPECT_EQ(total.positions.back(), 1);
+  const std::string text = testenv::ReadFile(W("info.txt"));
+  EXPECT_NE(text.find("Compared: 1 "), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// kestrova-cli compare run as a user would run it: exit codes, the lines
+// it says and the information file it writes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frame/platform/emulation.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+struct CompareCli : ::testing::Test {
+  void SetUp() override {
+    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
+    for (const char* folder : {"o", "c", "d"}) ASSERT_TRUE(plat::CreateFolder(scratch.Path(folder)));
+    const char* files[][2] = {{"o\\a.txt", "x"}, {"o\\b.txt", "yy"}, {"c\\a.txt", "x"},
+                              {"c\\b.txt", "yy"}, {"d\\a.txt", "x"},  {"d\\b.txt", "yz"}};
+    for (const auto& f : files) ASSERT_TRUE(testenv::WriteFile(scratch.Path(f[0]), f[1]));
+  }
+  int Run(const std::string& arguments) {
+    const std::string command = "cd " + Quote(host) + " && " + Quote(cli) + " compare " + arguments + " 2>&1";
+    FILE* out = popen(command.c_str(), "r");
+    said.clear();
+    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
+    const int status = pclose(out);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  testenv::ScratchFolder scratch;
+  std::string host = plat::EmuHostPath(scratch.path), said;
+};
+
+TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
+  const struct {
+    const char* arguments;
+    int exit;
+    const char* says;
+  } cases[] = {
+      {"o c", 0, "compared 2, unmatched 0, different contents 0, different sizes 0"},
+      {"o d", 1, "differ: "},
+      {"o d --pattern a.txt", 0, "compared 1,"},
+      {"o/a.txt c/a.txt", 0, "compared 1,"},
+      {"o/b.txt d/a.txt", 1, "different contents 1, different sizes 1"},
+      {"o nope", 2, "nope: no such file or folder"},
+      {"o o/", 1, "the same files"},
+      {"o c --bogus", 2, "unknown option: --bogus"},
+      {"o", 2, "give the original and the clone"},
+      {"o/a.txt c --pattern a.txt", 2, "--pattern goes with a folder"},
+      {"o c --info c/a.txt --pattern '*.*'", 1, "is one of the files compared"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Run(c.arguments), c.exit) << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+  }
+  EXPECT_EQ(testenv::ReadFile(scratch.Path("c\\a.txt")), "x");
+}
+
+TEST_F(CompareCli, InformationFileAsTheWindowWritesIt) {
+  EXPECT_EQ(Run("o d --info info.txt"), 1) << said;
+  const std::string o = plat::EmuWindowsPath(host + "/o") + "\\", d = plat::EmuWindowsPath(host + "/d") + "\\";
+  EXPECT_EQ(testenv::ReadFile(scratch.Path("info.txt")),
+            "Comparing '" + o + "a.txt' and '" + d + "a.txt'\r\nThe size of each file are: 1 vs 1\r\n"
+            "- They are Equal!... At least in content!\r\n\r\n"
+            "Comparing '" + o + "b.txt' and '" + d + "b.txt'\r\nThe size of each file are: 2 vs 2\r\n"
+            "- They have different content, starting at position 2\r\n\r\n"
+            "Total Number of files that were:\r\nCompared: 2          \r\nUnMatched: 0          \r\n"
+            "Different Contents: 1          \r\nDifferent Sizes: 0");
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "frame/clock_counters.h"
 #include "frame/platform/platform.h"
@@ -40,16 +41,6 @@ struct ReadFile {
 
 CompareResult Outcome(CompareOutcome outcome, int64_t position = -2) { return {outcome, position}; }
 
-BlockBuffers::BlockBuffers(int32_t buffSize) {
-  constexpr size_t kPage = 4096;
-  const size_t stride = (BlockSize(buffSize) + kPage - 1) / kPage * kPage;
-  memory.reset(new (std::nothrow) char[2 * stride + kPage]);
-  if (!memory) return;
-  const uintptr_t at = reinterpret_cast<uintptr_t>(memory.get());
-  first = memory.get() + ((kPage - at % kPage) % kPage);
-  second = first + stride;
-}
-
 // The bar moves once every step blocks so that its range stays within 65535.
 struct BlockBar {
   ProgressSink* sink = nullptr;
@@ -68,6 +59,16 @@ struct BlockBar {
 
 }  // namespace
 
+BlockBuffers::BlockBuffers(int32_t buffSize) {
+  constexpr size_t kPage = 4096;
+  const size_t stride = (BlockSize(buffSize) + kPage - 1) / kPage * kPage;
+  memory.reset(new (std::nothrow) char[2 * stride + kPage]);
+  if (!memory) return;
+  const uintptr_t at = reinterpret_cast<uintptr_t>(memory.get());
+  first = memory.get() + ((kPage - at % kPage) % kPage);
+  second = first + stride;
+}
+
 uint32_t BlockSize(int32_t buffSize) {
   return static_cast<uint32_t>(buffSize > 0 ? buffSize : kBuffSizeDefault);
 }
@@ -76,13 +77,10 @@ CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, Prog
   if (request.count < 0 || request.firstStart < 1 || request.secondStart < 1)
     return Outcome(CompareOutcome::Error);
   const uint32_t blockSize = BlockSize(request.buffSize);
-  std::unique_ptr<BlockBuffers> owned;
+  std::optional<BlockBuffers> owned;
   const BlockBuffers* buffers = request.buffers;
-  if (!buffers) {
-    owned.reset(new (std::nothrow) BlockBuffers(request.buffSize));
-    buffers = owned.get();
-  }
-  if (!buffers || !buffers->first) return Outcome(CompareOutcome::Error);
+  if (!buffers) buffers = &owned.emplace(request.buffSize);
+  if (!buffers->first) return Outcome(CompareOutcome::Error);
   char* const first = buffers->first;
   char* const second = buffers->second;
 

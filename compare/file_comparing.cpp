@@ -272,6 +272,11 @@ CompareRefusal CheckComparing(const ComparingInput& input) {
   if (SideMissing(clone)) return CompareRefusal::MissingClone;
   if (NormalPath(original.folder + original.pattern) == NormalPath(clone.folder + clone.pattern))
     return CompareRefusal::SamePath;
+  // One file or folder under two names: another drive letter, a short name, a link.
+  if (SingleFiles(original, clone) ? plat::SameObject(original.folder + original.pattern, clone.folder + clone.pattern)
+                                   : UpperCase(original.pattern) == UpperCase(clone.pattern) &&
+                                         plat::SameObject(original.folder, clone.folder))
+    return CompareRefusal::SamePath;
   if (!input.saveInfo) return CompareRefusal::None;
   const std::string infoPath = Trimmed(TypedPath(input.infoPath));
   if (infoPath.empty() || infoPath.back() == '\\' || IsFolder(infoPath)) return CompareRefusal::BlankInfo;

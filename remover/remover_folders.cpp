@@ -31,11 +31,6 @@ std::vector<std::string> FolderAndParents(const std::string& folder) {
   return chain;
 }
 
-bool SameObject(const std::string& a, const std::string& b) {
-  plat::ObjectId x, y;
-  return plat::ObjectIdOf(a, &x) && plat::ObjectIdOf(b, &y) && x == y;
-}
-
 // True when inner is outer or lies somewhere below it.
 bool WithinFolder(const std::string& inner, const std::string& outer) {
   plat::ObjectId target;
@@ -48,7 +43,7 @@ bool WithinFolder(const std::string& inner, const std::string& outer) {
 }
 
 FolderRefusal CheckPair(const std::string& base, const std::string& target, bool recurse) {
-  if (SameObject(base, target)) return FolderRefusal::Same;
+  if (plat::SameObject(base, target)) return FolderRefusal::Same;
   if (recurse && (WithinFolder(base, target) || WithinFolder(target, base)))
     return FolderRefusal::Nested;
   return FolderRefusal::None;
@@ -107,7 +102,7 @@ bool IsInRemoverFolders(const std::string& path, const std::string& base,
   const std::string folder = k == 2 ? file.substr(0, 3) : file.substr(0, k);
   for (const std::string& side : {PlainFolder(base), PlainFolder(target)}) {
     if (side.empty()) continue;
-    if (recurse ? WithinFolder(folder, side) : SameObject(folder, side)) return true;
+    if (recurse ? WithinFolder(folder, side) : plat::SameObject(folder, side)) return true;
   }
   return false;
 }

@@ -143,6 +143,9 @@ struct ObjectId {
 // The id of the file or folder path names (a link is followed). False with
 // the code in LastError() when nothing there can be opened.
 bool ObjectIdOf(const std::string& path, ObjectId* id);
+// True when both paths name one file or folder (another drive letter, a
+// short name, a link); false when either cannot be opened.
+bool SameObject(const std::string& a, const std::string& b);
 
 // ---- Directory listing --------------------------------------------------------
 

@@ -27,6 +27,11 @@ bool MatchFrom(const char* n, const char* p) {
 
 }  // namespace
 
+bool SameObject(const std::string& a, const std::string& b) {
+  ObjectId x, y;
+  return ObjectIdOf(a, &x) && ObjectIdOf(b, &y) && x == y;
+}
+
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
   if (MatchFrom(name.c_str(), pattern.c_str())) return true;

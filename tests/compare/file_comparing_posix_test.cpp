@@ -118,12 +118,15 @@ TEST_F(CompareTree, RefusalsTouchNothing) {
       {o, kst::UpperCase(o), W("info.txt"), true, CompareRefusal::SamePath},
       {o, W("clone\\..\\orig"), W("info.txt"), true, CompareRefusal::SamePath},
       {o + "\\a_equal.txt", o + "\\A_EQUAL.TXT", W("info.txt"), true, CompareRefusal::SamePath},
+      {o, "R:\\", W("info.txt"), true, CompareRefusal::SamePath},  // R: is the original folder
+      {o + "\\a_equal.txt", "R:\\a_equal.txt", W("info.txt"), true, CompareRefusal::SamePath},
       {o, W("clone"), " ", true, CompareRefusal::BlankInfo},
       {o, W("clone"), W("clone"), true, CompareRefusal::BlankInfo},
       {o, W("clone"), o + "\\a_equal.txt", false, CompareRefusal::InfoIsCompared},
       {o, W("clone"), W("clone\\sub\\n_equal.txt"), true, CompareRefusal::InfoIsCompared},
       {o + "\\a_equal.txt", W("clone\\c_size.txt"), W("clone\\c_size.txt"), false, CompareRefusal::InfoIsCompared},
   };
+  plat::EmuMapDrive('R', plat::EmulatedDrive{plat::EmuHostPath(o)});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.original + " | " + c.clone + " | " + c.info);
     input.original = c.original;
@@ -139,6 +142,7 @@ TEST_F(CompareTree, RefusalsTouchNothing) {
     EXPECT_EQ(testenv::ReadFile(W("clone\\c_size.txt")), "abcdef");
     EXPECT_TRUE(person.asked.empty());  // the window tells, through TellRefusal
   }
+  plat::EmuUnmapDrive('R');
   // A new information file inside a compared folder is made, and left out.
   input = kst::ComparingInput{o, W("clone"), true, true, o + "\\new_info.txt"};
   const kst::ComparingResult result = Run();

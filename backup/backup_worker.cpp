@@ -6,6 +6,7 @@
 #include "backup/backup_texts.h"
 #include "backup/verification.h"
 #include "frame/ask.h"
+#include "frame/clock_counters.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -83,10 +84,11 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
   r.first = CarriedOf(e) + 1;
   r.last = std::min(r.first + room - 1, e.size);
   r.buffSize = static_cast<uint32_t>(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
-  r.accounting = kAccountItem;
+  r.clock = kClockSplitCopy;
   r.owner = s.run.owner;
   r.replaceAgreed = true;  // the disk was accepted as it is; the temporary folder is the run's own
   const int64_t bytes = r.last - r.first + 1;
+  ClockStart(Clock(kClockSplitCopy), bytes);  // every split is an item of its own
   const std::string target = WritePath(s, name + "." + SplitNumber(k));
   SplitFailure why = SplitFailure::None;
   if (bytes > s.run.settings.maxSizeToCopy) {

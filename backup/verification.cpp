@@ -139,8 +139,9 @@ bool RedoSplit(RunState& s, size_t file, size_t split) {
   r.last = r.first + e.splits[split].size - 1;
   r.splitPath = SplitName(s.run.settings.temporary, SplitBaseName(r.sourcePath), static_cast<int>(split) + 1);
   r.buffSize = static_cast<uint32_t>(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
-  r.accounting = kAccountItem;
+  r.clock = kClockSplitCopy;
   r.owner = s.run.owner;
+  ClockStart(Clock(kClockSplitCopy), r.last - r.first + 1);  // the split cut again is an item of its own
   if (!WriteSplit(r, *s.run.job, s.run.progress)) {
     plat::DeleteOneFile(r.splitPath);
     Tell(s, 247, 248);

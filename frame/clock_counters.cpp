@@ -21,22 +21,8 @@ int64_t ClockTakeInterval(ClockCounters& clock) {
   return clock.interval.exchange(0, std::memory_order_relaxed);
 }
 
-namespace {
-
-ClockCounters* CountersOf(int accounting) {
-  if (accounting == kAccountJob) return &Clock(kClockFileSplitting);
-  if (accounting == kAccountItem) return &Clock(kClockSplitCopy);
-  return nullptr;
-}
-
-}  // namespace
-
-void AccountStart(int accounting, int64_t size) {
-  if (accounting == kAccountItem) ClockStart(Clock(kClockSplitCopy), size);
-}
-
-void AccountAdd(int accounting, int64_t bytes) {
-  if (ClockCounters* clock = CountersOf(accounting)) ClockAdd(*clock, bytes);
+ClockCounters* ClockOf(int id) {
+  return id >= 0 && id < kClockCount ? &Clock(static_cast<ClockId>(id)) : nullptr;
 }
 
 }  // namespace kst

@@ -39,15 +39,8 @@ void ClockAdd(ClockCounters& clock, int64_t bytes);
 // The bytes of the interval that ends now; the next one starts from 0.
 int64_t ClockTakeInterval(ClockCounters& clock);
 
-// The accounting selector of the split writer: which counters a buffer
-// written feeds. 1 is File Splitting's job pair (done and interval); 3 is
-// the item pair of Split &/Or Copy (its split's size, done and interval).
-// Any other value feeds nothing.
-enum Accounting { kAccountNone = 0, kAccountJob = 1, kAccountItem = 3 };
-
-// At the start of an item: with kAccountItem the item's size becomes size
-// and its done counters 0; other selectors leave everything as it is.
-void AccountStart(int accounting, int64_t size);
-void AccountAdd(int accounting, int64_t bytes);
+// The counters of a ClockId a worker was handed, or nullptr for -1 (no
+// clock) or any value that names no record.
+ClockCounters* ClockOf(int id);
 
 }  // namespace kst

@@ -10,6 +10,7 @@
 
 #include "frame/about_this_dialog.h"
 #include "frame/ask.h"
+#include "frame/clock_windows.h"
 #include "frame/dialog.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
@@ -85,6 +86,7 @@ DialogTexts TextsOf(Phase phase) {
                          {IDC_ER_REMOVED, 0, 846},
                          {IDC_ER_TOTAL_LABEL, 868, 0},
                          {IDC_ER_FILE_LABEL, 869, 0},
+                         {IDC_ER_TIME_SPEED, 0, 957},
                          {IDC_ER_DO_IT, go, goTip},
                          {IDC_ER_HIDE, hide, hideTip},
                          {IDC_ER_ABOUT, 827, 848},
@@ -331,6 +333,7 @@ void InstallExcessRemover() {
   self.setUp = SetUp;
   self.work = Work;
   self.idle = Idle;
+  HookClockWindow(kClockExcessRemover, kExcessRemover, IDC_ER_TIME_SPEED);
 }
 
 }  // namespace kst

@@ -328,6 +328,7 @@
 #define IDC_ER_DO_IT 2323
 #define IDC_ER_ABOUT 2324
 #define IDC_ER_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (and pause during a run)
+#define IDC_ER_TIME_SPEED 2325
 // ---- Test Disks (117) ----
 #define IDC_TD_TEMP_LABEL 2400
 #define IDC_TD_TEMP 2401
@@ -379,6 +380,8 @@
 #define IDC_DW_W2D_PROGRESS 2542
 #define IDC_DW_HIDE 2543
 #define IDC_DW_ABOUT 2544
+#define IDC_DW_D2W_TIME_SPEED 2545
+#define IDC_DW_W2D_TIME_SPEED 2546
 // ---- The Program Master (163) ----
 #define IDC_PM_REFRESH 2600
 #define IDC_PM_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"

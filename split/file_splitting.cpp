@@ -145,7 +145,7 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     request.last = last;
     request.splitPath = result.splits[static_cast<size_t>(k - 1)];
     request.buffSize = input.buffSize;
-    request.accounting = kAccountJob;
+    request.clock = kClockFileSplitting;
     request.owner = owner;
     request.replaceAgreed = true;  // asked above, or nothing was there
     if (!CheckPoint(job)) break;

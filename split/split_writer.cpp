@@ -114,9 +114,9 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
 
   const int64_t chunks = (length + buffSize - 1) / buffSize;
   const uint32_t lastChunk = static_cast<uint32_t>(length - (chunks - 1) * buffSize);
+  ClockCounters* clock = ClockOf(request.clock);
   ChunkProgress bar{progress};
   bar.Start(chunks);
-  AccountStart(request.accounting, length);
 
   SplitFailure why = SplitFailure::None;
   uint32_t error = 0;
@@ -137,7 +137,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
       break;
     }
     bar.Move(i);
-    AccountAdd(request.accounting, n);
+    if (clock) ClockAdd(*clock, n);
   }
 
   buffer.reset();

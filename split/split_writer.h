@@ -50,7 +50,7 @@ struct SplitRequest {
   int64_t first = 1;  // 1-based, inclusive
   int64_t last = 0;
   uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
-  int accounting = kAccountNone;  // see frame/clock_counters.h
+  int clock = -1;  // the ClockId whose counters grow per buffer, -1 for none
   MessageOwner owner;
   // The caller asked the person already (for a whole set at once) and was
   // told to replace: an existing split is emptied without a question.
@@ -66,8 +66,9 @@ bool AskReplace(const std::string& path, const MessageOwner& owner, bool startOv
 // replacing an existing split (Yes empties it first) unless the request
 // says replacing was agreed. Reads keep-going
 // before every buffer (waiting there while paused), moves progress once per
-// buffer with a range of at most 65535, and feeds the clock counters the
-// accounting selector names. True only when every byte was read and
+// buffer with a range of at most 65535, and adds each buffer to the clock
+// counters the request names (the caller starts them: it knows whether a
+// split is an item of its own or a piece of a larger job). True only when every byte was read and
 // written; a split that failed part-way stays on disk as far as it got.
 // On false, plat::LastError() holds the code of the system call that
 // failed (0 when none did: refused, stopped, or the source ended early).

@@ -11,6 +11,7 @@
 #include "frame/about_this_dialog.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
+#include "frame/clock_windows.h"
 #include "frame/dialog.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
@@ -98,6 +99,8 @@ DialogTexts Texts() {
                          {IDC_DW_GO_W2D, 1052, 1063},
                          {IDC_DW_PAUSE_W2D, 89, 1087},
                          {IDC_DW_PROGRESS_GROUP, 1065, 1099},
+                         {IDC_DW_D2W_TIME_SPEED, 0, 1326},
+                         {IDC_DW_W2D_TIME_SPEED, 0, 1327},
                          {IDC_DW_HIDE, 1050, 1060},
                          {IDC_DW_ABOUT, 1051, 1074},
                      }};
@@ -450,6 +453,9 @@ void InstallData2Wav() {
   self.work = Convert;
   self.extraWork = Extract;
   self.idle = ConvertIdle;
+  // The conversion runs on the Second thread, the extraction on the extra one.
+  HookClockWindow(kClockData2Wav, kData2Wav, IDC_DW_D2W_TIME_SPEED);
+  HookClockWindow(kClockWav2Data, kData2Wav, IDC_DW_W2D_TIME_SPEED, true);
 }
 
 }  // namespace kst

@@ -1,6 +1,6 @@
 // The Clocking System and the two games as a person meets them: a File
-// Splitting run shows its time left and speed and loses them at Abort; a
-// few shots of Intuitive Target Practice and one race of Intuitive Horse
+// Splitting run and an Excess Files Remover run show their time left and
+// speed and lose them at Abort; a few shots of Intuitive Target Practice and one race of Intuitive Horse
 // Racing, played by clicking, give the counts the rules give.
 #include <windows.h>
 #include <commctrl.h>
@@ -44,6 +44,17 @@ bool IsFigure(const std::string& text) {
          text.find_first_of("0123456789") == 0;
 }
 
+// A large sparse file of size bytes.
+bool MakeSparse(const std::string& path, int64_t size) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  const bool made = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return made;
+}
+
 TEST_F(Pastimes, ASplittingRunShowsItsSpeedAndLosesItAtAbort) {
   const std::string folder = e2e::FreshFolder(TestName());
   // A small buffer makes a long run of a large sparse file.
@@ -52,12 +63,7 @@ TEST_F(Pastimes, ASplittingRunShowsItsSpeedAndLosesItAtAbort) {
   HWND dialog = session->Open(IDC_CC_FILE_SPLITTING, "File Splitting");
   ASSERT_TRUE(dialog);
   const std::string file = folder + "\\long.bin";
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  LARGE_INTEGER size;
-  size.QuadPart = int64_t{4} << 30;
-  ASSERT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-  CloseHandle(h);
+  ASSERT_TRUE(MakeSparse(file, int64_t{4} << 30));
   for (const char* tail : {"", ".001", ".002", ".003", ".004", ".BAT"}) scratch.push_back(file + tail);
 
   HWND combo = e2e::Control(dialog, IDC_FS_FILE);
@@ -87,6 +93,42 @@ TEST_F(Pastimes, ASplittingRunShowsItsSpeedAndLosesItAtAbort) {
   ASSERT_TRUE(AnswerQuestion("Unknown problem!", IDOK, nullptr));
   const DWORD stopped = GetTickCount();
   EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_FS_TIME_SPEED).empty(); }, 2000, "speed-emptied"));
+  printf("emptied %lu ms after the run ended\n", GetTickCount() - stopped);
+}
+
+TEST_F(Pastimes, ARemoverRunShowsItsSpeedAndLosesItAtAbort) {
+  const std::string folder = e2e::FreshFolder(TestName());
+  // A small buffer makes a long comparison of two large sparse files; a
+  // simulation deletes nothing. (A settings file is read from 101 bytes on.)
+  cc_steps::WriteLines(folder + "\\Kestrova.INI",
+                       {"BuffSize=16384", "ESave=0", "ESSimulation=1", "Padding=" + std::string(100, '.')});
+  Begin(folder);
+  HWND dialog = session->Open(IDC_CC_EXCESS_REMOVER, "Excess Files Remover");
+  ASSERT_TRUE(dialog);
+  const std::string base = folder + "\\base", target = folder + "\\target";
+  ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr) && CreateDirectoryA(target.c_str(), nullptr));
+  for (const std::string& file : {base + "\\big.bin", target + "\\big.bin"}) {
+    ASSERT_TRUE(MakeSparse(file, int64_t{4} << 30));
+    scratch.push_back(file);
+  }
+  scratch.push_back(target + "\\Excess files and folders from base to remove.bat");
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_ER_BASE_GROUP, {base}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_ER_BASE) == base; }, 5000, "base dropped"));
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {target}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_ER_TARGET) == target; }, 5000, "target dropped"));
+  EXPECT_EQ(Text(dialog, IDC_ER_TIME_SPEED), "");
+
+  const DWORD start = GetTickCount();
+  e2e::Click(e2e::Control(dialog, IDC_ER_DO_IT));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return IsFigure(Text(dialog, IDC_ER_TIME_SPEED)); }, 3000, "speed-shown"))
+      << "shown: " << Text(dialog, IDC_ER_TIME_SPEED);
+  printf("first figure after %lu ms: %s\n", GetTickCount() - start, Text(dialog, IDC_ER_TIME_SPEED).c_str());
+
+  e2e::PostClick(e2e::Control(dialog, IDC_ER_DO_IT));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_ER_DO_IT) == "&Do It"; }, 5000, "run ended"));
+  const DWORD stopped = GetTickCount();
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_ER_TIME_SPEED).empty(); }, 2000, "speed-emptied"));
   printf("emptied %lu ms after the run ended\n", GetTickCount() - stopped);
 }
 

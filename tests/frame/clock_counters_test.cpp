@@ -18,31 +18,4 @@ TEST(ClockCounters, StartAddAndTakeTheInterval) {
   EXPECT_EQ(c.done.load(), 2010);
 }
 
-// The job selector feeds File Splitting's whole job and never resets its
-// total; the item selector restarts Split &/Or Copy's counters per split.
-TEST(ClockCounters, AccountingSelectsThePair) {
-  ClockCounters& job = Clock(kClockFileSplitting);
-  ClockCounters& item = Clock(kClockSplitCopy);
-  ClockStart(job, 100);
-  ClockStart(item, 100);
-  ClockTakeInterval(item);
-  ClockAdd(item, 50);
-  AccountStart(kAccountJob, 7);
-  AccountAdd(kAccountJob, 40);
-  EXPECT_EQ(job.total.load(), 100);
-  EXPECT_EQ(job.done.load(), 40);
-  EXPECT_EQ(item.done.load(), 50);
-
-  AccountStart(kAccountItem, 70);
-  AccountAdd(kAccountItem, 30);
-  EXPECT_EQ(item.total.load(), 70);
-  EXPECT_EQ(item.done.load(), 30);
-  EXPECT_EQ(item.interval.load(), 80);  // the flow goes on across items
-
-  AccountAdd(kAccountNone, 5);
-  AccountAdd(2, 5);
-  EXPECT_EQ(job.done.load(), 40);
-  EXPECT_EQ(item.done.load(), 30);
-}
-
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/clock_counters.h"
 #include "frame/text_numbers.h"
 #include "remover/remover_batch.h"
 #include "tests/remover/remover_test_support.h"
@@ -97,6 +98,33 @@ TEST(ExcessRemoval, DeletesOnlyProvenCopiesAndWritesTheLogAndBatchExactly) {
     EXPECT_EQ(ReadTree(s.base), kBase);
     removertest::ExpectSameText(s.Batch(), kExpectedBatch);
     if (c.log) removertest::ExpectSameText(testenv::ReadFile(s.input.logPath), ExpectedLog(s));
+  }
+}
+
+// The clock's total is every Base byte, and a finished run has done them
+// all, the files passed over too (so the time left ends at 0); only the
+// bytes compared count for the speed.
+TEST(ExcessRemoval, AFinishedRunHasDoneEveryBaseByteOnItsClock) {
+  const int64_t baseBytes = 6 + 1 + 1 + 1 + 5 + 3 + 2 * 1300000;  // ".hidden" is left out
+  struct Case {
+    const char* name;
+    Tree target;
+    int64_t compared;  // -1: some, but fewer than the Base bytes
+  } cases[] = {{"every kind of pair", kTarget, -1}, {"no counterparts", {}, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoverScene s;
+    ASSERT_TRUE(MakeTree(s.base, kBase) && MakeTree(s.target, c.target));
+    s.input.simulate = true;
+    kst::ClockCounters& clock = kst::Clock(kst::kClockExcessRemover);
+    kst::ClockStart(clock, 0);
+    kst::ClockTakeInterval(clock);
+    ASSERT_EQ(s.Run().outcome, kst::RemoverOutcome::Done);
+    EXPECT_EQ(clock.total.load(), baseBytes);
+    EXPECT_EQ(clock.done.load(), baseBytes);
+    const int64_t compared = kst::ClockTakeInterval(clock);
+    if (c.compared >= 0) EXPECT_EQ(compared, c.compared);
+    else EXPECT_TRUE(compared > 1300000 && compared < baseBytes) << compared;
   }
 }
 

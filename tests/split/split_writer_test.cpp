@@ -33,6 +33,7 @@ struct SplitWriterTest : ::testing::Test {
     r.last = last;
     r.buffSize = buffSize;
     r.replaceAgreed = replaceAgreed;
+    r.clock = clock;
     return kst::WriteSplit(r, running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -41,6 +42,7 @@ struct SplitWriterTest : ::testing::Test {
   splittest::RunningJob running;
   SplitFailure why = SplitFailure::None;
   bool replaceAgreed = false;
+  int clock = -1;
 };
 
 TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
@@ -68,6 +70,37 @@ TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times)
     EXPECT_EQ(bar.positions.back(), 0);
   }
   EXPECT_EQ(ReadFile(source), bytes);
+}
+
+// The named record grows by every buffer written and keeps the total its
+// caller set; no other record moves, and -1 or a value that names no
+// record feeds none.
+TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
+  struct Case {
+    int clock;
+    int64_t first, last;
+    int64_t done;  // what the File Splitting record holds after the write
+  } cases[] = {{kst::kClockFileSplitting, 1, 10000, 10000},
+               {kst::kClockFileSplitting, 5001, 7000, 2000},
+               {kst::kClockSplitCopy, 1, 10000, 0},
+               {-1, 1, 10000, 0},
+               {kst::kClockCount, 1, 10000, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clock);
+    kst::ClockCounters& splitting = kst::Clock(kst::kClockFileSplitting);
+    kst::ClockCounters& copying = kst::Clock(kst::kClockSplitCopy);
+    for (kst::ClockCounters* k : {&splitting, &copying}) {
+      kst::ClockStart(*k, 123456);
+      kst::ClockTakeInterval(*k);
+    }
+    plat::DeleteOneFile(split);
+    clock = c.clock;
+    ASSERT_TRUE(Write(c.first, c.last, 3000));
+    EXPECT_EQ(splitting.done.load(), c.done);
+    EXPECT_EQ(splitting.interval.load(), c.done);
+    EXPECT_EQ(copying.done.load(), c.clock == kst::kClockSplitCopy ? 10000 : 0);
+    for (kst::ClockCounters* k : {&splitting, &copying}) EXPECT_EQ(k->total.load(), 123456);
+  }
 }
 
 TEST_F(SplitWriterTest, RefusesWhatItCannotCopy) {

@@ -19,6 +19,7 @@
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
+#include "restore/copy_or_join_dialog.h"
 #include "remover/excess_remover_dialog.h"
 #include "disktest/test_disks_dialog.h"
 #include "pastimes/pastimes_dialogs.h"
@@ -108,6 +109,7 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallCopyOrJoin();
   InstallExcessRemover();
   InstallTestDisks();
   InstallData2Wav();

@@ -61,6 +61,7 @@ void ClockLoop() { RunClockSystem(); }
 // Exit steps 4 and 5: close every open dialog, wait for them at most ten
 // seconds, write the settings when saving at exit is on.
 void CloseEverything() {
+  StopJoiningForExit();
   for (int n = 1; n <= kRecordCount; ++n) {
     DialogState* state = Record(n).state;
     if (state && state->templateId != -1 && state->window.load()) DialogExit(*state);

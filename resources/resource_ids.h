@@ -516,3 +516,13 @@
 #define IDC_JS_CONFIRMED 2165
 #define IDC_JS_JOIN 2166
 #define IDC_JS_CLOSE 2  // IDCANCEL: the close box and Esc act as "&Close"
+// ---- Copy &/Or Join's file selection (121) ----
+#define IDD_SELECT_FILES 121
+#define IDC_SF_LIST_LABEL 2170
+#define IDC_SF_LIST 2171
+#define IDC_SF_COUNT_LABEL 2172
+#define IDC_SF_COUNT 2173
+#define IDC_SF_TOTAL 2174
+#define IDC_SF_COPY_ALL 2175
+#define IDC_SF_COPY 1  // IDOK
+#define IDC_SF_ABORT 2  // IDCANCEL: the close box and Esc act as "&Abort"

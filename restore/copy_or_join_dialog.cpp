@@ -33,6 +33,7 @@
 #include "restore/join_splits_dialog.h"
 #include "restore/restore_list.h"
 #include "restore/restore_worker.h"
+#include "restore/select_files_dialog.h"
 #include "split/file_splitting_form.h"
 
 namespace kst {
@@ -51,8 +52,10 @@ constexpr int kSecondBoxRecord = 27;
 constexpr int kJoinBoxRecord = 28;
 // The choice of "A&dd Splits" comes back in one buffer of this size.
 constexpr DWORD kAddBufferSize = 66820;
-// How long leaving the window waits for a stopped join to roll back.
+// How long leaving the window, or the program, waits for a stopped join
+// to roll back.
 constexpr int kRollbackWaitMs = 30000;
+constexpr int kExitWaitMs = 8000;
 
 using Args = const std::vector<std::string>&;
 
@@ -486,19 +489,22 @@ void OnGo(DialogState& state, int, int, Args) {
 
 void ClosePrompt();
 
+// A join stopped here rolls back before the window goes: its splits must
+// be whole again under their names.
+void StopJoining(int waitMs) {
+  JobControl& join = Self().extraJob;
+  if (!join.running.load()) return;
+  AbortJob(join);
+  for (int waited = 0; join.running.load() && waited < waitMs; waited += 20)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 void OnHide(DialogState& state, int, int, Args) {
   if (g_runActive) {
     if (AskToAbort(Self().job, state.window.load(), 33, kMainBoxRecord, kRecord)) ClosePrompt();
     return;
   }
-  // A join stopped here rolls back before the window goes: its splits
-  // must be whole again under their names.
-  JobControl& join = Self().extraJob;
-  if (join.running.load()) {
-    AbortJob(join);
-    for (int waited = 0; join.running.load() && waited < kRollbackWaitMs; waited += 20)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  StopJoining(kRollbackWaitMs);
   DialogExit(state);
 }
 
@@ -607,6 +613,9 @@ void Work(Subprogram& self) {
   run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
   run.progress = &bar;
   run.person.insertDisk = InsertDisk;
+  run.person.selectFiles = [](std::vector<OriginFile>* files) {
+    return RunSelectFiles(files, kPromptRecord, kRecord);
+  };
   run.person.nameTarget = NameTarget;
   run.person.figures = [&state](const RestoreFigures& f) { ShowFigures(state, f); };
   run.person.listChanged = [&state] { ShowList(state); };
@@ -627,6 +636,8 @@ void Idle(Subprogram& self) {
 }
 
 }  // namespace
+
+void StopJoiningForExit() { StopJoining(kExitWaitMs); }
 
 void InstallCopyOrJoin() {
   SetRecordTexts(kRecord, TextsOf(Phase::Idle, Phase::Idle));

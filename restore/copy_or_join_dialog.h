@@ -10,4 +10,8 @@ namespace kst {
 // at start, before the window can be shown.
 void InstallCopyOrJoin();
 
+// At program exit: stops a running join and waits, for a bounded time, for
+// it to leave its splits whole again.
+void StopJoiningForExit();
+
 }  // namespace kst

@@ -197,3 +197,46 @@ TEST_F(CopyOrJoinWindow, ASetOfSplitsDroppedOnTheListIsJoined) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
+  if (GetDriveTypeA(kDrive) != DRIVE_REMOVABLE) GTEST_SKIP() << "skipped: A: is not a removable drive here";
+  const std::string stack = session->folder + "\\disks";
+  ASSERT_TRUE(CreateDirectoryA(stack.c_str(), nullptr));
+  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\before"), 0) << "A: starts empty";
+  ASSERT_TRUE(WriteBytes(std::string(kDrive) + "keep.txt", Pattern(100, 4)));
+  ASSERT_TRUE(WriteBytes(std::string(kDrive) + "leave.txt", Pattern(200, 5)));
+  e2e::Click(e2e::Control(dialog, IDC_CJ_COPY_ALL));
+  ASSERT_FALSE(e2e::IsChecked(e2e::Control(dialog, IDC_CJ_COPY_ALL)));
+  TypePath(dialog, IDC_CJ_DEST, destination);
+  TypePath(dialog, IDC_CJ_ORIGIN, kDrive);
+  e2e::Click(e2e::Control(dialog, IDC_CJ_GO));
+
+  HWND prompt = e2e::WaitWindow(kPromptTitle, 30000);
+  ASSERT_TRUE(prompt);
+  EXPECT_FALSE(e2e::IsChecked(e2e::Control(prompt, IDC_ND_ERASE))) << "the prompt's Copy All box follows the window";
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+  HWND select = e2e::WaitWindow("Select the files You want to copy to the Destination Folder", 30000);
+  ASSERT_TRUE(select);
+  HWND list = e2e::Control(select, IDC_SF_LIST);
+  ASSERT_EQ(e2e::ListCount(list), 2);
+  EXPECT_EQ(Text(select, IDC_SF_COUNT), "2");
+  EXPECT_EQ(Text(select, IDC_SF_TOTAL), "300");
+  const int keep = e2e::ListText(list, 0).find("keep.txt") != std::string::npos ? 0 : 1;
+  SendMessageA(list, LB_SETSEL, TRUE, keep);
+  e2e::PostClick(e2e::Control(select, IDC_SF_COPY));
+  ASSERT_TRUE(e2e::WaitGone(select));
+
+  prompt = e2e::WaitWindow(kPromptTitle, 30000);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_ABORT));
+  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_GO) == "Feed &Me"; }, 30000, "copy-or-join-idle"));
+  EXPECT_TRUE(FileExists(destination + "\\keep.txt"));
+  EXPECT_FALSE(FileExists(destination + "\\leave.txt")) << "a file left unpicked was copied";
+  EXPECT_TRUE(FileExists(std::string(kDrive) + "leave.txt")) << "nothing is deleted on the disk";
+  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\after"), 0);
+}
+
+}  // namespace

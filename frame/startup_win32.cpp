@@ -19,6 +19,7 @@
 #include "frame/texts.h"
 #include "resources/resource_ids.h"
 #include "backup/split_or_copy_dialog.h"
+#include "restore/copy_or_join_dialog.h"
 #include "remover/excess_remover_dialog.h"
 #include "disktest/test_disks_dialog.h"
 #include "pastimes/pastimes_dialogs.h"
@@ -61,6 +62,7 @@ void ClockLoop() { RunClockSystem(); }
 // Exit steps 4 and 5: close every open dialog, wait for them at most ten
 // seconds, write the settings when saving at exit is on.
 void CloseEverything() {
+  StopJoiningForExit();
   for (int n = 1; n <= kRecordCount; ++n) {
     DialogState* state = Record(n).state;
     if (state && state->templateId != -1 && state->window.load()) DialogExit(*state);
@@ -109,6 +111,7 @@ int RunKestrova() {
   }
   InstallFileSplitting();
   InstallSplitOrCopy();
+  InstallCopyOrJoin();
   InstallExcessRemover();
   InstallTestDisks();
   InstallData2Wav();

@@ -505,3 +505,69 @@
 #define IDC_FC_PAUSE 2238
 #define IDC_FC_ABOUT 2239
 #define IDC_FC_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
+
+// ---- Copy &/Or Join (119), its split list (102) ----
+#define IDD_JOIN_SPLITS 102
+#define IDC_CJ_LIST_LABEL 2100
+#define IDC_CJ_LIST 2101
+#define IDC_CJ_GO 2102  // "Feed &Me", then the run's pause button
+#define IDC_CJ_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide" (the run's Abort)
+#define IDC_CJ_ABOUT 2104
+#define IDC_CJ_ADD 2105  // "A&dd Splits", then the join's pause button
+#define IDC_CJ_REMOVE 2106
+#define IDC_CJ_VIEW 2107  // "View Split &List", then the join's Abort
+#define IDC_CJ_DEST_GROUP 2108
+#define IDC_CJ_DEST 2109
+#define IDC_CJ_CREATE 2110
+#define IDC_CJ_DEST_BROWSE 2111
+#define IDC_CJ_ORIGIN_GROUP 2112
+#define IDC_CJ_ORIGIN 2113
+#define IDC_CJ_ORIGIN_BROWSE 2114
+#define IDC_CJ_DISKS_LABEL 2115
+#define IDC_CJ_DISKS 2116
+#define IDC_CJ_AUTO_JOIN 2117
+#define IDC_CJ_AUTO_DELETE 2118
+#define IDC_CJ_COPY_ALL 2119
+#define IDC_CJ_KEEP 2120
+#define IDC_CJ_DELETE_ORIGIN 2121
+#define IDC_CJ_AUTO_NAME 2122
+#define IDC_CJ_TOTAL_LABEL 2123
+#define IDC_CJ_TOTAL 2124
+#define IDC_CJ_FILES_LABEL 2125
+#define IDC_CJ_FILES 2126
+#define IDC_CJ_STATUS_GROUP 2127
+#define IDC_CJ_START_LABEL 2128
+#define IDC_CJ_START 2129
+#define IDC_CJ_ETA_LABEL 2130
+#define IDC_CJ_ETA 2131
+#define IDC_CJ_LEFT_LABEL 2132
+#define IDC_CJ_LEFT 2133
+#define IDC_CJ_DONE_LABEL 2134
+#define IDC_CJ_DONE 2135
+#define IDC_CJ_DLEFT_LABEL 2136
+#define IDC_CJ_DLEFT 2137
+#define IDC_CJ_SIZE_LABEL 2138
+#define IDC_CJ_SIZE 2139
+#define IDC_CJ_COPY_PROGRESS_LABEL 2140
+#define IDC_CJ_COPY_PROGRESS 2141
+#define IDC_CJ_JOIN_PROGRESS_LABEL 2142
+#define IDC_CJ_JOIN_PROGRESS 2143
+#define IDC_CJ_TIME_SPEED 2144
+#define IDC_JS_LIST_LABEL 2160
+#define IDC_JS_LIST 2161
+#define IDC_JS_TOTAL_LABEL 2162
+#define IDC_JS_TOTAL 2163
+#define IDC_JS_DELETE 2164
+#define IDC_JS_CONFIRMED 2165
+#define IDC_JS_JOIN 2166
+#define IDC_JS_CLOSE 2  // IDCANCEL: the close box and Esc act as "&Close"
+// ---- Copy &/Or Join's file selection (121) ----
+#define IDD_SELECT_FILES 121
+#define IDC_SF_LIST_LABEL 2170
+#define IDC_SF_LIST 2171
+#define IDC_SF_COUNT_LABEL 2172
+#define IDC_SF_COUNT 2173
+#define IDC_SF_TOTAL 2174
+#define IDC_SF_COPY_ALL 2175
+#define IDC_SF_COPY 1  // IDOK
+#define IDC_SF_ABORT 2  // IDCANCEL: the close box and Esc act as "&Abort"

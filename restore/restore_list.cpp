@@ -229,7 +229,18 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
   RestoreRecord* r = nullptr;
   int number = 0;
   RestoreSlot* slot = SlotAt(list, destinationPath, &r, &number);
-  if (!slot) return r && r->busy ? Arrival::Busy : Arrival::New;
+  if (!slot) {
+    // The batch of a split set joined already: its record needs it no more.
+    std::string base;
+    if (!r && BatchNameBase(destinationPath, &base)) {
+      const RestoreRecord* joined = ByName(list, base);
+      if (joined && joined->joined && !joined->slots.empty()) return Arrival::Appended;
+    }
+    // A whole file listed already with this size comes again.
+    const RestoreRecord* plain = r ? nullptr : ByName(list, destinationPath);
+    if (plain && plain->slots.empty() && plain->plainSize == size) return Arrival::Refeed;
+    return r && r->busy ? Arrival::Busy : Arrival::New;
+  }
   if (r->busy) return Arrival::Busy;
   switch (slot->state) {
     case SlotState::Missing: return Arrival::New;

@@ -107,7 +107,8 @@ bool TakeFile(RunState& s, OriginFile& f) {
   const RestoreSettings& o = s.run.settings;
   const std::string target = o.destination + (o.keepStructure ? f.relative : FileNameOf(f.path));
   if (ReadInPlace(s, f, target)) return s.run.job->keepGoing;
-  switch (ArrivalOf(*s.run.list, target, f.size)) {
+  const Arrival arrival = ArrivalOf(*s.run.list, target, f.size);
+  switch (arrival) {
     case Arrival::Appended:  // joined already: nothing to take
       f.done = true;
       return true;
@@ -133,7 +134,9 @@ bool TakeFile(RunState& s, OriginFile& f) {
   plat::SetAttributes(target, plat::kAttrNormal);  // a CD's copies come read-only
   ClockAdd(Clock(kClockCopyJoin), f.size);
   f.done = true;
-  ++s.taken;
+  // A split listed already, fed again, is copied over itself: the disk
+  // brought nothing new and is not counted.
+  if (arrival != Arrival::Refeed) ++s.taken;
   s.figures.totalSize += f.size;
   const AddResult added =
       AddToRestoreList(*s.run.list, {target, "", f.size, AddSource::Copied}, JoinOptions(o), s.run.owner);

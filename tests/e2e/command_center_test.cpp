@@ -130,25 +130,4 @@ TEST(CommandCenter, SoundColouringAndOnTopAreWrittenAtExitAndShownAgain) {
   again.ExitWithYes();
 }
 
-TEST(CommandCenter, ASubprogramWithoutItsDialogSaysBigWhoopsAndItsToggleStaysOn) {
-  Session s(e2e::FreshFolder("cc-whoops"));
-  ASSERT_TRUE(s.center);
-  HWND toggle = e2e::Control(s.center, IDC_CC_FORMAT);
-  e2e::Click(toggle);
-  EXPECT_TRUE(e2e::IsChecked(toggle));
-  HWND box = e2e::WaitWindow("Big Whoops");
-  ASSERT_NE(box, nullptr);
-  // Shown to the person. Whether it also takes the foreground is up to the
-  // window manager: under a bare X server Wine gives it sometimes, not always.
-  EXPECT_TRUE(IsWindowVisible(box));
-  Shot(box, "big-whoops");
-  std::string message;
-  ASSERT_TRUE(e2e::AnswerBox("Big Whoops", IDOK, 5000, &message));
-  EXPECT_EQ(message, "Error: dialog not found");
-  EXPECT_TRUE(e2e::IsChecked(toggle));
-  e2e::Click(toggle);  // switching off finds no dialog to close
-  EXPECT_FALSE(e2e::IsChecked(toggle));
-  s.ExitWithYes();
-}
-
 }  // namespace

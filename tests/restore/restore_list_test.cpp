@@ -168,6 +168,17 @@ TEST(RestoreList, WhatAFileArrivingMeets) {
   testenv::WriteFile(dir.Path("x.002"), "bbbb");
   EXPECT_FALSE(Add(list, dir.Path("x.002"), AddSource::Copied).added);
   EXPECT_EQ(list.records[0].slots[1].state, kst::SlotState::Appended);
+  // Once the set is joined, its batch fed again has nothing to join.
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.BAT"), 40), kst::Arrival::New);
+  list.records[0].joined = true;
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.BAT"), 40), kst::Arrival::Appended);
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("y.BAT"), 40), kst::Arrival::New);
+  // A whole file fed again with its size is a re-feed.
+  testenv::WriteFile(dir.Path("plain.txt"), "pp");
+  Add(list, dir.Path("plain.txt"), AddSource::Copied);
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("plain.txt"), 2), kst::Arrival::Refeed);
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("plain.txt"), 3), kst::Arrival::New);
+  list.records[0].joined = false;
   list.records[0].busy = true;
   EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.003"), 4), kst::Arrival::Busy);
 }

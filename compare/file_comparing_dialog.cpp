@@ -12,6 +12,7 @@
 #include "frame/about_this_dialog.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
+#include "frame/clock_windows.h"
 #include "frame/dialog.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
@@ -102,6 +103,7 @@ DialogTexts TextsOf(Phase phase, int infoButton) {
                          {IDC_FC_FILE_LABEL, 402, 748},
                          {IDC_FC_TOTAL_LABEL, 403, 749},
                          {IDC_FC_STATUS, 0, 750},
+                         {IDC_FC_TIME_SPEED, 0, 957},
                          {IDC_FC_COMPARE, compare, compareTip},
                          {IDC_FC_PAUSE, pause, pauseTip},
                          {IDC_FC_HIDE, 391, 727},
@@ -431,6 +433,7 @@ void InstallFileComparing() {
   self.setUp = SetUp;
   self.work = Work;
   self.idle = Idle;
+  HookClockWindow(kClockComparing, kComparing, IDC_FC_TIME_SPEED);
 }
 
 }  // namespace kst

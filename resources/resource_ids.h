@@ -504,6 +504,7 @@
 #define IDC_FC_COMPARE 2237
 #define IDC_FC_PAUSE 2238
 #define IDC_FC_ABOUT 2239
+#define IDC_FC_TIME_SPEED 2240
 #define IDC_FC_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
 
 // ---- Copy &/Or Join (119), its split list (102) ----

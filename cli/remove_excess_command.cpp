@@ -14,13 +14,6 @@ namespace kst {
 
 namespace {
 
-enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
-
 std::string Number(int64_t n) { return std::to_string(static_cast<long long>(n)); }
 
 struct RemoveOptions {
@@ -30,26 +23,15 @@ struct RemoveOptions {
 };
 
 bool ParseRemoveOptions(const std::vector<std::string>& args, RemoveOptions* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--pattern" ? &o->pattern : option == "--log" ? &o->log : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
-      *into = joined ? value : args[++i];
-    } else if (!joined && option == "--recursive") {
-      o->recursive = true;
-    } else if (!joined && option == "--simulate") {
-      o->simulate = true;
-    } else if (!joined && option == "--yes") {
-      o->yes = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
-    } else {
-      o->folders.push_back(args[i]);
-    }
-  }
-  return true;
+  const std::string problem = ReadOptions(args,
+                                          {{"--pattern", nullptr, &o->pattern},
+                                           {"--log", nullptr, &o->log},
+                                           {"--recursive", &o->recursive},
+                                           {"--simulate", &o->simulate},
+                                           {"--yes", &o->yes}},
+                                          &o->folders);
+  if (!problem.empty()) Line(0, problem);
+  return problem.empty();
 }
 
 }  // namespace

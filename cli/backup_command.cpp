@@ -29,26 +29,6 @@ struct BackupOptions {
   bool noBatch = false, verify = false, yes = false;
 };
 
-// "--to DIR" and "--to=DIR" alike; false (with a line said) on an unknown
-// option or a missing value.
-bool ParseBackupOptions(const std::vector<std::string>& args, BackupOptions* o) {
-  const std::string problem =
-      ReadOptions(args,
-                  {{"--to", nullptr, &o->to},
-                   {"--disk-size", nullptr, &o->diskSize},
-                   {"--margin", nullptr, &o->margin},
-                   {"--temp", nullptr, &o->temp},
-                   {"--load", nullptr, &o->load},
-                   {"--new-disk-command", nullptr, &o->command},
-                   {"--save-lists", nullptr, nullptr, &o->saveLists, 2, "two file names"},
-                   {"--no-batch", &o->noBatch},
-                   {"--verify", &o->verify},
-                   {"--yes", &o->yes}},
-                  &o->files);
-  if (!problem.empty()) Line(0, problem);
-  return problem.empty();
-}
-
 // The program's messages and questions at the terminal: the verification
 // question is answered by --verify, the rest as split and join answer them.
 void AnswerBackupQuestions(bool verify, bool yes) {
@@ -134,7 +114,20 @@ std::string GoProblem(const RunSettings& settings, TransportList& list) {
 
 int BackupCommand(const std::vector<std::string>& args) {
   BackupOptions o;
-  if (!ParseBackupOptions(args, &o)) return kExitError;
+  const std::string problem =
+      ReadOptions(args,
+                  {{"--to", nullptr, &o.to},
+                   {"--disk-size", nullptr, &o.diskSize},
+                   {"--margin", nullptr, &o.margin},
+                   {"--temp", nullptr, &o.temp},
+                   {"--load", nullptr, &o.load},
+                   {"--new-disk-command", nullptr, &o.command},
+                   {"--save-lists", nullptr, nullptr, &o.saveLists, 2, "two file names"},
+                   {"--no-batch", &o.noBatch},
+                   {"--verify", &o.verify},
+                   {"--yes", &o.yes}},
+                  &o.files);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.files.empty() && o.load.empty())
     return Line(kExitError, "give the files to carry, or --load F (see --help)");
 
@@ -156,8 +149,8 @@ int BackupCommand(const std::vector<std::string>& args) {
   TransportList list;
   if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
   AnswerBackupQuestions(o.verify, o.yes);
-  const std::string problem = AddFiles(list, o.files);
-  if (!problem.empty()) return Line(kExitError, problem);
+  const std::string unlisted = AddFiles(list, o.files);
+  if (!unlisted.empty()) return Line(kExitError, unlisted);
 
   const ListImage loaded = Snapshot(list);
   settings.destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);

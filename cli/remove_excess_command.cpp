@@ -5,7 +5,6 @@
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
 #include "frame/job_control.h"
-#include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "remover/excess_removal.h"
@@ -22,23 +21,18 @@ struct RemoveOptions {
   bool recursive = false, simulate = false, yes = false;
 };
 
-bool ParseRemoveOptions(const std::vector<std::string>& args, RemoveOptions* o) {
-  const std::string problem = ReadOptions(args,
-                                          {{"--pattern", nullptr, &o->pattern},
-                                           {"--log", nullptr, &o->log},
-                                           {"--recursive", &o->recursive},
-                                           {"--simulate", &o->simulate},
-                                           {"--yes", &o->yes}},
-                                          &o->folders);
-  if (!problem.empty()) Line(0, problem);
-  return problem.empty();
-}
-
 }  // namespace
 
 int RemoveExcessCommand(const std::vector<std::string>& args) {
   RemoveOptions o;
-  if (!ParseRemoveOptions(args, &o)) return kExitError;
+  const std::string problem = ReadOptions(args,
+                                          {{"--pattern", nullptr, &o.pattern},
+                                           {"--log", nullptr, &o.log},
+                                           {"--recursive", &o.recursive},
+                                           {"--simulate", &o.simulate},
+                                           {"--yes", &o.yes}},
+                                          &o.folders);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.folders.size() != 2) return Line(kExitError, "remove-excess needs BASE and TARGET (see --help)");
   if (o.pattern.empty()) return Line(kExitError, "--pattern needs a pattern such as *.txt");
 

@@ -27,18 +27,6 @@ struct RestoreOptions {
   bool noJoin = false, keepSplits = false, yes = false;
 };
 
-bool ParseRestoreOptions(const std::vector<std::string>& args, RestoreOptions* o) {
-  const std::string problem = ReadOptions(args,
-                                          {{"--to", nullptr, &o->to},
-                                           {"--new-disk-command", nullptr, &o->command},
-                                           {"--no-join", &o->noJoin},
-                                           {"--keep-splits", &o->keepSplits},
-                                           {"--yes", &o->yes}},
-                                          &o->origins);
-  if (!problem.empty()) Line(0, problem);
-  return problem.empty();
-}
-
 // "1-3, 5": the split numbers of slots in state.
 std::string Numbers(const RestoreRecord& r, bool present) {
   std::string text;
@@ -81,7 +69,14 @@ bool PrintRecords(RestoreList& list, const std::string& prefix, bool joinedWord)
 
 int RestoreCommand(const std::vector<std::string>& args) {
   RestoreOptions o;
-  if (!ParseRestoreOptions(args, &o)) return kExitError;
+  const std::string problem = ReadOptions(args,
+                                          {{"--to", nullptr, &o.to},
+                                           {"--new-disk-command", nullptr, &o.command},
+                                           {"--no-join", &o.noJoin},
+                                           {"--keep-splits", &o.keepSplits},
+                                           {"--yes", &o.yes}},
+                                          &o.origins);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.origins.empty()) return Line(kExitError, "give the origin folders (see --help)");
   if (o.to.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
   if (!o.command.empty() && o.origins.size() != 1)

@@ -23,9 +23,8 @@ std::string ReadOptions(const std::vector<std::string>& args, const std::vector<
       *record->value = joined ? value : args[++i];
     } else {
       if (i + record->count >= args.size()) return name + " needs " + record->needs + " (see --help)";
-      record->values->assign(args.begin() + static_cast<long>(i) + 1,
-                             args.begin() + static_cast<long>(i + record->count) + 1);
-      i += record->count;
+      record->values->clear();
+      for (size_t k = 0; k < record->count; ++k) record->values->push_back(args[++i]);
     }
   }
   return "";

@@ -22,13 +22,6 @@ namespace kst {
 
 namespace {
 
-enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
-
 struct BackupOptions {
   std::vector<std::string> files;
   std::string to, diskSize, margin, temp, load, command;
@@ -36,56 +29,18 @@ struct BackupOptions {
   bool noBatch = false, verify = false, yes = false;
 };
 
-// "--to DIR" and "--to=DIR" alike; false (with a line said) on an unknown
-// option or a missing value.
-bool ParseBackupOptions(const std::vector<std::string>& args, BackupOptions* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--to"                 ? &o->to
-                        : option == "--disk-size"        ? &o->diskSize
-                        : option == "--margin"           ? &o->margin
-                        : option == "--temp"             ? &o->temp
-                        : option == "--load"             ? &o->load
-                        : option == "--new-disk-command" ? &o->command
-                                                         : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
-      *into = joined ? value : args[++i];
-    } else if (!joined && option == "--save-lists") {
-      if (i + 2 >= args.size()) return Line(0, "--save-lists needs two file names (see --help)"), false;
-      o->saveLists = {args[i + 1], args[i + 2]};
-      i += 2;
-    } else if (!joined && option == "--no-batch") {
-      o->noBatch = true;
-    } else if (!joined && option == "--verify") {
-      o->verify = true;
-    } else if (!joined && option == "--yes") {
-      o->yes = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
-    } else {
-      o->files.push_back(args[i]);
-    }
-  }
-  return true;
-}
-
 // The program's messages and questions at the terminal: the verification
 // question is answered by --verify, the rest as split and join answer them.
 void AnswerBackupQuestions(bool verify, bool yes) {
   const std::string verifyHeading = Trimmed(GetText(221));
   SetAskHandler([=](const AskRequest& request) {
-    AskRequest shown = request;
-    shown.message = ShownMessage(request.message);
     if (Trimmed(request.heading) == verifyHeading) {
       plat::WriteStandardError("kestrova-cli: " + request.heading + ": " +
                                GetText(222).substr(0, GetText(222).find('\r')) +
                                (verify ? " yes\n" : " no\n"));
       return static_cast<int>(verify ? kAnswerYes : kAnswerNo);
     }
-    plat::WriteStandardError("kestrova-cli: ");
-    return AskOnTerminal(shown, yes);
+    return AskOnOneLine(request, yes);
   });
 }
 
@@ -159,7 +114,20 @@ std::string GoProblem(const RunSettings& settings, TransportList& list) {
 
 int BackupCommand(const std::vector<std::string>& args) {
   BackupOptions o;
-  if (!ParseBackupOptions(args, &o)) return kExitError;
+  const std::string problem =
+      ReadOptions(args,
+                  {{"--to", nullptr, &o.to},
+                   {"--disk-size", nullptr, &o.diskSize},
+                   {"--margin", nullptr, &o.margin},
+                   {"--temp", nullptr, &o.temp},
+                   {"--load", nullptr, &o.load},
+                   {"--new-disk-command", nullptr, &o.command},
+                   {"--save-lists", nullptr, nullptr, &o.saveLists, 2, "two file names"},
+                   {"--no-batch", &o.noBatch},
+                   {"--verify", &o.verify},
+                   {"--yes", &o.yes}},
+                  &o.files);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.files.empty() && o.load.empty())
     return Line(kExitError, "give the files to carry, or --load F (see --help)");
 
@@ -181,8 +149,8 @@ int BackupCommand(const std::vector<std::string>& args) {
   TransportList list;
   if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
   AnswerBackupQuestions(o.verify, o.yes);
-  const std::string problem = AddFiles(list, o.files);
-  if (!problem.empty()) return Line(kExitError, problem);
+  const std::string unlisted = AddFiles(list, o.files);
+  if (!unlisted.empty()) return Line(kExitError, unlisted);
 
   const ListImage loaded = Snapshot(list);
   settings.destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);

@@ -10,15 +10,14 @@
 #endif
 
 #include "cli/host_path.h"
+#include "cli/terminal_person.h"
 #include "frame/platform/platform.h"
 
 namespace kst {
 
 namespace {
 
-void Say(const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-}
+void Say(const std::string& line) { Line(kExitOk, line); }
 
 // One line from the terminal; false at the end of input.
 bool ReadLine(std::string* line) {

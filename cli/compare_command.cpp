@@ -4,6 +4,7 @@
 
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
+#include "cli/terminal_person.h"
 #include "compare/file_comparing.h"
 #include "frame/job_control.h"
 #include "frame/platform/platform.h"
@@ -14,11 +15,6 @@ namespace {
 
 enum ExitCode { kExitEqual = 0, kExitDifferent = 1, kExitTrouble = 2 };
 
-int Say(const std::string& line, int code) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
-
 struct CompareOptions {
   std::vector<std::string> paths;
   std::string pattern, clonePattern, info;
@@ -26,25 +22,14 @@ struct CompareOptions {
 };
 
 bool ParseCompareOptions(const std::vector<std::string>& args, CompareOptions* options) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--pattern"         ? &options->pattern
-                        : option == "--clone-pattern" ? &options->clonePattern
-                        : option == "--info"          ? &options->info
-                                                      : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Say(option + " needs a value (see --help)", 0), false;
-      *into = joined ? value : args[++i];
-    } else if (!joined && option == "--recursive") {
-      options->recursive = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Say("unknown option: " + args[i] + " (see --help)", 0), false;
-    } else {
-      options->paths.push_back(args[i]);
-    }
-  }
-  if (options->paths.size() != 2) return Say("give the original and the clone (see --help)", 0), false;
+  const std::string problem = ReadOptions(args,
+                                          {{"--pattern", nullptr, &options->pattern},
+                                           {"--clone-pattern", nullptr, &options->clonePattern},
+                                           {"--info", nullptr, &options->info},
+                                           {"--recursive", &options->recursive}},
+                                          &options->paths);
+  if (!problem.empty()) return Line(0, problem), false;
+  if (options->paths.size() != 2) return Line(0, "give the original and the clone (see --help)"), false;
   return true;
 }
 
@@ -97,10 +82,10 @@ int CompareCommand(const std::vector<std::string>& args) {
   if (!ParseCompareOptions(args, &options)) return kExitTrouble;
   ComparingInput input;
   if (!SidePath(options.paths[0], options.pattern, &input.original))
-    return Say("--pattern goes with a folder: " + options.paths[0] + " is not one", kExitTrouble);
+    return Line(kExitTrouble, "--pattern goes with a folder: " + options.paths[0] + " is not one");
   const std::string clonePattern = options.clonePattern.empty() ? options.pattern : options.clonePattern;
   if (!SidePath(options.paths[1], clonePattern, &input.clone) && !options.clonePattern.empty())
-    return Say("--clone-pattern goes with a folder: " + options.paths[1] + " is not one", kExitTrouble);
+    return Line(kExitTrouble, "--clone-pattern goes with a folder: " + options.paths[1] + " is not one");
   input.recursive = options.recursive;
   input.saveInfo = !options.info.empty();
   if (input.saveInfo) input.infoPath = ProgramPath(options.info);
@@ -118,23 +103,22 @@ int CompareCommand(const std::vector<std::string>& args) {
     case ComparingEnd::Refused: {
       const bool missing = result.refusal == CompareRefusal::MissingOriginal ||
                            result.refusal == CompareRefusal::MissingClone;
-      return Say(Refusal(result.refusal, options), missing ? kExitTrouble : kExitDifferent);
+      return Line(missing ? kExitTrouble : kExitDifferent, Refusal(result.refusal, options));
     }
     case ComparingEnd::InfoOpenFailed:
-      return Say("could not create " + ShownPath(input.infoPath) + ": nothing was compared", kExitTrouble);
+      return Line(kExitTrouble, "could not create " + ShownPath(input.infoPath) + ": nothing was compared");
     case ComparingEnd::InfoWriteFailed:
-      return Say("could not write " + ShownPath(input.infoPath) + ": the comparison stopped", kExitTrouble);
-    case ComparingEnd::Aborted: return Say("the comparison stopped before its end", kExitTrouble);
+      return Line(kExitTrouble, "could not write " + ShownPath(input.infoPath) + ": the comparison stopped");
+    case ComparingEnd::Aborted: return Line(kExitTrouble, "the comparison stopped before its end");
     case ComparingEnd::Done: break;
   }
   const ComparingCounts& c = result.counts;
-  Say("compared " + std::to_string(c.compared) + ", unmatched " + std::to_string(c.unmatched) +
-          ", different contents " + std::to_string(c.differentContents) + ", different sizes " +
-          std::to_string(c.differentSizes) +
-          (input.saveInfo ? "; details in " + ShownPath(input.infoPath) : std::string()),
-      0);
+  Line(0, "compared " + std::to_string(c.compared) + ", unmatched " + std::to_string(c.unmatched) +
+              ", different contents " + std::to_string(c.differentContents) + ", different sizes " +
+              std::to_string(c.differentSizes) +
+              (input.saveInfo ? "; details in " + ShownPath(input.infoPath) : std::string()));
   if (unreadable) return kExitTrouble;
-  if (c.compared == 0 && c.unmatched == 0) return Say("no original file found", kExitDifferent);
+  if (c.compared == 0 && c.unmatched == 0) return Line(kExitDifferent, "no original file found");
   return c.unmatched || c.differentContents || c.differentSizes ? kExitDifferent : kExitEqual;
 }
 

@@ -33,8 +33,6 @@ namespace {
 
 using namespace kst;
 
-enum ExitCode { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
 constexpr uint32_t kBuffSize = kBuffSizeDefault;  // the cli reads no settings file
 
 const char kUsage[] =
@@ -123,17 +121,9 @@ const char kUsage[] =
     "exit status: 0 done, 1 refused (nothing to do, a No to a question, or a\n"
     "             verification that found differences), 2 error\n";
 
-int Error(const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return kExitError;
-}
-
-int Refused(const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return kExitRefused;
-}
-
-void Say(const std::string& line) { plat::WriteStandardError("kestrova-cli: " + line + "\n"); }
+int Error(const std::string& line) { return Line(kExitError, line); }
+int Refused(const std::string& line) { return Line(kExitRefused, line); }
+void Say(const std::string& line) { Line(kExitOk, line); }
 
 std::string Number(int64_t value) { return std::to_string(static_cast<long long>(value)); }
 
@@ -184,32 +174,16 @@ struct Options {
 // Reads the arguments after the command ("--size 5" and "--size=5" alike);
 // false (with a line said) on an unknown option or a missing value.
 bool ParseOptions(const std::vector<std::string>& args, bool split, Options* options) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = nullptr;
-    if (split && option == "--size") into = &options->size;
-    if (split && option == "--folder") into = &options->folder;
-    if (into) {
-      if (!joined && i + 1 < args.size()) value = args[++i];
-      else if (!joined) {
-        Error(option + " needs a value (see --help)");
-        return false;
-      }
-      *into = value;
-    } else if (!joined && split && option == "--no-batch") {
-      options->noBatch = true;
-    } else if (!joined && option == "--yes") {
-      options->yes = true;
-    } else if (!joined && !split && option == "--delete") {
-      options->remove = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      Error("unknown option: " + args[i] + " (see --help)");
-      return false;
-    } else {
-      options->paths.push_back(args[i]);
-    }
+  std::vector<OptionRecord> records = {{"--yes", &options->yes}};
+  if (split) {
+    records.insert(records.end(), {{"--size", nullptr, &options->size},
+                                   {"--folder", nullptr, &options->folder},
+                                   {"--no-batch", &options->noBatch}});
+  } else {
+    records.push_back({"--delete", &options->remove});
   }
+  const std::string problem = ReadOptions(args, records, &options->paths);
+  if (!problem.empty()) return Error(problem), false;
   if (options->paths.size() != 1) {
     Error(std::string("give exactly one ") + (split ? "file to split" : "batch or split") +
           " (see --help)");

@@ -5,7 +5,6 @@
 #include "cli/terminal_person.h"
 #include "frame/ask.h"
 #include "frame/job_control.h"
-#include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "remover/excess_removal.h"
@@ -13,13 +12,6 @@
 namespace kst {
 
 namespace {
-
-enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
 
 std::string Number(int64_t n) { return std::to_string(static_cast<long long>(n)); }
 
@@ -29,34 +21,18 @@ struct RemoveOptions {
   bool recursive = false, simulate = false, yes = false;
 };
 
-bool ParseRemoveOptions(const std::vector<std::string>& args, RemoveOptions* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--pattern" ? &o->pattern : option == "--log" ? &o->log : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
-      *into = joined ? value : args[++i];
-    } else if (!joined && option == "--recursive") {
-      o->recursive = true;
-    } else if (!joined && option == "--simulate") {
-      o->simulate = true;
-    } else if (!joined && option == "--yes") {
-      o->yes = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
-    } else {
-      o->folders.push_back(args[i]);
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 int RemoveExcessCommand(const std::vector<std::string>& args) {
   RemoveOptions o;
-  if (!ParseRemoveOptions(args, &o)) return kExitError;
+  const std::string problem = ReadOptions(args,
+                                          {{"--pattern", nullptr, &o.pattern},
+                                           {"--log", nullptr, &o.log},
+                                           {"--recursive", &o.recursive},
+                                           {"--simulate", &o.simulate},
+                                           {"--yes", &o.yes}},
+                                          &o.folders);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.folders.size() != 2) return Line(kExitError, "remove-excess needs BASE and TARGET (see --help)");
   if (o.pattern.empty()) return Line(kExitError, "--pattern needs a pattern such as *.txt");
 

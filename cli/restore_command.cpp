@@ -21,51 +21,11 @@ namespace kst {
 
 namespace {
 
-enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
-
 struct RestoreOptions {
   std::vector<std::string> origins;
   std::string to, command;
   bool noJoin = false, keepSplits = false, yes = false;
 };
-
-bool ParseRestoreOptions(const std::vector<std::string>& args, RestoreOptions* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--to" ? &o->to : option == "--new-disk-command" ? &o->command : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
-      *into = joined ? value : args[++i];
-    } else if (!joined && option == "--no-join") {
-      o->noJoin = true;
-    } else if (!joined && option == "--keep-splits") {
-      o->keepSplits = true;
-    } else if (!joined && option == "--yes") {
-      o->yes = true;
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
-    } else {
-      o->origins.push_back(args[i]);
-    }
-  }
-  return true;
-}
-
-// The program's boxes as single lines; questions answered on the terminal.
-void AnswerRestoreQuestions(bool yes) {
-  SetAskHandler([yes](const AskRequest& request) {
-    AskRequest shown = request;
-    shown.message = ShownMessage(request.message);
-    plat::WriteStandardError("kestrova-cli: ");
-    return AskOnTerminal(shown, yes);
-  });
-}
 
 // "1-3, 5": the split numbers of slots in state.
 std::string Numbers(const RestoreRecord& r, bool present) {
@@ -109,12 +69,19 @@ bool PrintRecords(RestoreList& list, const std::string& prefix, bool joinedWord)
 
 int RestoreCommand(const std::vector<std::string>& args) {
   RestoreOptions o;
-  if (!ParseRestoreOptions(args, &o)) return kExitError;
+  const std::string problem = ReadOptions(args,
+                                          {{"--to", nullptr, &o.to},
+                                           {"--new-disk-command", nullptr, &o.command},
+                                           {"--no-join", &o.noJoin},
+                                           {"--keep-splits", &o.keepSplits},
+                                           {"--yes", &o.yes}},
+                                          &o.origins);
+  if (!problem.empty()) return Line(kExitError, problem);
   if (o.origins.empty()) return Line(kExitError, "give the origin folders (see --help)");
   if (o.to.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
   if (!o.command.empty() && o.origins.size() != 1)
     return Line(kExitError, "--new-disk-command refills one origin folder: give exactly one");
-  AnswerRestoreQuestions(o.yes);
+  SetAskHandler([&o](const AskRequest& request) { return AskOnOneLine(request, o.yes); });
 
   RestoreList list;
   list.capacity = kListSizesMax;
@@ -167,8 +134,9 @@ int RestoreCommand(const std::vector<std::string>& args) {
 
 int ScanCommand(const std::vector<std::string>& args) {
   if (args.empty()) return Line(kExitError, "give the folders to scan (see --help)");
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-') return Line(kExitError, "unknown option: " + a + " (see --help)");
+  std::vector<std::string> folders;
+  const std::string problem = ReadOptions(args, {}, &folders);
+  if (!problem.empty()) return Line(kExitError, problem);
   // Nothing is asked: an incompatible batch is said and left off the list.
   SetAskHandler([](const AskRequest& request) {
     plat::WriteStandardError("kestrova-cli: " + request.heading + ": " + ShownMessage(request.message) + "\n");

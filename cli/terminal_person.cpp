@@ -4,8 +4,10 @@
 #include <iostream>
 #include <string>
 
+#include "cli/backup_terminal.h"
 #include "cli/host_path.h"
 #include "frame/ask.h"
+#include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 
@@ -25,6 +27,11 @@ std::string Shown(const std::string& message) {
 }
 
 }  // namespace
+
+int Line(int code, const std::string& line) {
+  plat::WriteStandardError("kestrova-cli: " + line + "\n");
+  return code;
+}
 
 int AskOnTerminal(const AskRequest& request, bool yesToAll) {
   std::fprintf(stderr, "%s: %s", request.heading.c_str(), Shown(request.message).c_str());
@@ -49,6 +56,13 @@ int AskOnTerminal(const AskRequest& request, bool yesToAll) {
 
 void AnswerOnTerminal(bool yesToAll) {
   SetAskHandler([yesToAll](const AskRequest& request) { return AskOnTerminal(request, yesToAll); });
+}
+
+int AskOnOneLine(const AskRequest& request, bool yesToAll) {
+  AskRequest shown = request;
+  shown.message = ShownMessage(request.message);
+  plat::WriteStandardError("kestrova-cli: ");
+  return AskOnTerminal(shown, yesToAll);
 }
 
 }  // namespace kst

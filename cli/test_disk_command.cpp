@@ -5,6 +5,7 @@
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/size_argument.h"
+#include "cli/terminal_person.h"
 #include "disktest/disk_test.h"
 #include "frame/ask.h"
 #include "frame/job_control.h"
@@ -16,12 +17,7 @@ namespace kst {
 
 namespace {
 
-enum { kExitOk = 0, kExitFlaws = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
+constexpr int kExitFlaws = kExitRefused;
 
 struct TestDiskOptions {
   std::vector<std::string> drives;
@@ -29,21 +25,9 @@ struct TestDiskOptions {
 };
 
 bool ParseTestDiskOptions(const std::vector<std::string>& args, TestDiskOptions* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i], value;
-    const bool joined = SplitJoinedOption(&option, &value);
-    std::string* into = option == "--disk-size"          ? &o->diskSize
-                        : option == "--new-disk-command" ? &o->command
-                                                         : nullptr;
-    if (into) {
-      if (!joined && i + 1 >= args.size()) return Line(0, option + " needs a value (see --help)"), false;
-      *into = joined ? value : args[++i];
-    } else if (option.size() > 1 && option[0] == '-') {
-      return Line(0, "unknown option: " + args[i] + " (see --help)"), false;
-    } else {
-      o->drives.push_back(args[i]);
-    }
-  }
+  const std::string problem = ReadOptions(
+      args, {{"--disk-size", nullptr, &o->diskSize}, {"--new-disk-command", nullptr, &o->command}}, &o->drives);
+  if (!problem.empty()) return Line(0, problem), false;
   if (o->drives.size() == 1) return true;
   return Line(0, "give exactly one drive or folder to test (see --help)"), false;
 }

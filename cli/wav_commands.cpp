@@ -1,6 +1,7 @@
 #include "cli/wav_commands.h"
 
 #include "cli/host_path.h"
+#include "cli/option_argument.h"
 #include "cli/terminal_person.h"
 #include "frame/folders.h"
 #include "frame/job_control.h"
@@ -13,23 +14,13 @@ namespace kst {
 
 namespace {
 
-enum { kExitOk = 0, kExitRefused = 1, kExitError = 2 };
-
-int Line(int code, const std::string& line) {
-  plat::WriteStandardError("kestrova-cli: " + line + "\n");
-  return code;
-}
-
 std::string Count(uint64_t n) { return std::to_string(static_cast<unsigned long long>(n)); }
 
 // The paths and the one or two names a command takes, and --yes.
 bool ParseWavArgs(const std::vector<std::string>& args, const char* what,
                   std::vector<std::string>* names, bool* yes) {
-  for (const std::string& a : args) {
-    if (a == "--yes") *yes = true;
-    else if (a.size() > 1 && a[0] == '-') return Line(0, "unknown option: " + a + " (see --help)"), false;
-    else names->push_back(a);
-  }
+  const std::string problem = ReadOptions(args, {{"--yes", yes}}, names);
+  if (!problem.empty()) return Line(0, problem), false;
   if (names->empty() || names->size() > 2)
     return Line(0, std::string("give ") + what + " (see --help)"), false;
   return true;

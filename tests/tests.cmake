@@ -23,6 +23,8 @@ target_precompile_headers(kestrova_tests PRIVATE <gtest/gtest.h> <string> <vecto
 # GCC 12 at -O2 warns wrongly about string concatenations in test expressions.
 target_compile_options(kestrova_tests PRIVATE -Wno-array-bounds -Wno-stringop-overflow)
 target_link_libraries(kestrova_tests PRIVATE kestrova_core ${gtest_libs})
+# The cli is a program, not a library: its option reader is tested as a source.
+target_sources(kestrova_tests PRIVATE ${CMAKE_SOURCE_DIR}/cli/option_argument.cpp)
 # Tests read their data files from the source tree.
 target_compile_definitions(kestrova_tests PRIVATE KESTROVA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 if(WIN32)

@@ -24,6 +24,7 @@
 #include "frame/dialog.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/remembered_list.h"
+#include "frame/run_buttons.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
@@ -71,7 +72,7 @@ std::atomic<bool> g_runActive{false};
 // A list dialog is open on the Main thread (About This shares a record).
 bool g_listOpen = false;
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 // The controls locked while a run goes on.
 const int kEditing[] = {IDC_SC_ADD,        IDC_SC_REMOVE,     IDC_SC_UP,         IDC_SC_DOWN,
@@ -161,15 +162,11 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase);
-  for (const ControlTexts& t : texts.controls) {
-    if (t.controlId != IDC_SC_GO && t.controlId != IDC_SC_HIDE) continue;
-    DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-    DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
-  }
-  SetRecordTexts(kRecord, std::move(texts));
-}
+const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+                          .go = IDC_SC_GO, .hide = IDC_SC_HIDE,
+                          .abortQuestion = 33, .textsOf = TextsOf};
+
+void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 std::string Number(int64_t value) { return std::to_string(value); }
 
@@ -516,26 +513,11 @@ void StartRun(DialogState& state) {
   StartWork(kSplitOrCopy);
 }
 
-void OnGo(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
-    StartRun(state);
-    return;
-  }
-  if (!job.running) return;  // the run is ending
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
-  DialogFlush(state);
-}
+void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
 
 void OnHide(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
-    DialogExit(state);
-    return;
-  }
-  if (!AskToAbort(job, state.window.load(), 33, kMainBoxRecord, kRecord)) return;
   // A prompt waiting for a disk would hold the run until it is answered.
-  CloseOpenPrompt(kPromptRecord);
+  if (PressHide(state, kButtons, Self().job, g_runActive)) CloseOpenPrompt(kPromptRecord);
 }
 
 void OnAbout(DialogState&, int, int, Args) {

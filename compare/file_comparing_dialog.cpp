@@ -17,6 +17,7 @@
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
 #include "frame/remembered_list.h"
+#include "frame/run_buttons.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
@@ -42,7 +43,7 @@ ComparingInput g_input;
 // From Compare until the controls are back in their idle state.
 std::atomic<bool> g_runActive{false};
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 const int kEditing[] = {IDC_FC_ORIGINAL,      IDC_FC_ORIGINAL_FILE, IDC_FC_ORIGINAL_FOLDER, IDC_FC_CLONE,
                         IDC_FC_CLONE_FILE,    IDC_FC_CLONE_FOLDER,  IDC_FC_RECURSIVE,       IDC_FC_SAVE,
@@ -111,17 +112,18 @@ DialogTexts TextsOf(Phase phase, int infoButton) {
                      }};
 }
 
-// Relabels the buttons that change with the phase and the information file.
+DialogTexts PhaseTexts(Phase phase) { return TextsOf(phase, InfoButtonText(AppSettings().csFile)); }
+
+// Compare is Abort during a run; Pause has a button of its own, and the
+// information file's button changes with the file.
+const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+                          .go = IDC_FC_COMPARE, .hide = IDC_FC_HIDE,
+                          .relabelled = {IDC_FC_PAUSE, IDC_FC_INFO_BROWSE},
+                          .abortQuestion = 36, .textsOf = PhaseTexts};
+
 void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase, InfoButtonText(AppSettings().csFile));
-  for (const ControlTexts& t : texts.controls) {
-    if (t.controlId != IDC_FC_COMPARE && t.controlId != IDC_FC_PAUSE && t.controlId != IDC_FC_INFO_BROWSE)
-      continue;
-    DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-    DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
-  }
+  ShowRunPhase(state, kButtons, phase);
   DialogSetEnabled(state, IDC_FC_PAUSE, phase != Phase::Idle);
-  SetRecordTexts(kRecord, std::move(texts));
 }
 
 void ShowStatus(DialogState& state, int text) { DialogSet(state, IDC_FC_STATUS, Trimmed(GetText(text))); }
@@ -319,27 +321,17 @@ void StartRun(DialogState& state) {
 }
 
 void OnCompare(DialogState& state, int, int, Args) {
-  if (!g_runActive) {
+  if (g_runActive)
+    AbortRun(state, kButtons, Self().job);
+  else
     StartRun(state);
-    return;
-  }
-  if (Self().job.running) AskToAbort(Self().job, state.window.load(), 36, kMainBoxRecord, kRecord);
 }
 
 void OnPause(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive || !job.running) return;
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
-  DialogFlush(state);
+  if (g_runActive) PauseOrContinue(state, kButtons, Self().job);
 }
 
-void OnHide(DialogState& state, int, int, Args) {
-  if (g_runActive) {
-    if (Self().job.running) AskToAbort(Self().job, state.window.load(), 36, kMainBoxRecord, kRecord);
-    return;
-  }
-  DialogExit(state);
-}
+void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_runActive); }
 
 void OnAbout(DialogState&, int, int, Args) {
   RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{415, 416, 417, 6});

@@ -15,6 +15,7 @@
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
 #include "frame/platform/platform.h"
+#include "frame/run_buttons.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
@@ -40,7 +41,7 @@ DiskTestSettings g_run;
 // From Go until the controls are back in their idle state.
 std::atomic<bool> g_runActive{false};
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 const int kEditing[] = {IDC_TD_TEMP, IDC_TD_BROWSE, IDC_TD_DRIVE};
 
@@ -66,15 +67,11 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase);
-  for (const ControlTexts& t : texts.controls) {
-    if (t.controlId != IDC_TD_GO && t.controlId != IDC_TD_HIDE) continue;
-    DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-    DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
-  }
-  SetRecordTexts(kRecord, std::move(texts));
-}
+const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+                          .go = IDC_TD_GO, .hide = IDC_TD_HIDE,
+                          .abortQuestion = 35, .textsOf = TextsOf};
+
+void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 // A folder that exists on a fixed or RAM drive.
 bool ValidTemporary(const std::string& folder) {
@@ -146,23 +143,10 @@ void StartRun(DialogState& state) {
   StartWork(kTestDisks);
 }
 
-void OnGo(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
-    StartRun(state);
-    return;
-  }
-  if (!job.running) return;  // the run is ending
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
-  DialogFlush(state);
-}
+void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
 
 void OnHide(DialogState& state, int, int, Args) {
-  if (!g_runActive) {
-    DialogExit(state);
-    return;
-  }
-  if (!AskToAbort(Self().job, state.window.load(), 35, kMainBoxRecord, kRecord)) return;
+  if (!PressHide(state, kButtons, Self().job, g_runActive)) return;
   DialogSet(state, IDC_TD_STATUS, Trimmed(GetText(363)));
   DialogFlush(state);
   // A prompt waiting for a disk would hold the run until it is answered.

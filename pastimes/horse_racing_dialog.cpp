@@ -11,6 +11,7 @@
 
 #include "frame/dialog.h"
 #include "frame/platform/platform.h"
+#include "frame/run_buttons.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -35,7 +36,7 @@ Dice g_dice;
 int g_pick = 1;                         // the pick of the radio buttons
 std::atomic<bool> g_raceActive{false};  // from Race until the controls are idle again
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 Subprogram& Self() { return GetSubprogram(kHorseRacing); }
 
@@ -64,12 +65,10 @@ DialogTexts TextsOf(Phase phase) {
   return texts;
 }
 
-void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase);
-  for (const ControlTexts& t : texts.controls)
-    if (t.controlId == IDC_HR_RACE) DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-  SetRecordTexts(kRecord, std::move(texts));
-}
+// Race is Go; during a race Hide aborts it, without a question.
+const RunButtons kButtons{.record = kRecord, .go = IDC_HR_RACE, .hide = IDC_HR_HIDE, .textsOf = TextsOf};
+
+void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 void ShowTracks(DialogState& state) {
   for (int h = 0; h < kHorses; ++h) {
@@ -118,29 +117,17 @@ void OnPick(DialogState& state, int id, int, Args) {
   for (int h = 0; h < kHorses; ++h) DialogSetValue(state, IDC_HR_PICK1 + h, h + 1 == g_pick);
 }
 
-void OnRace(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_raceActive) {
-    g_raceActive = true;
-    Lock(state, true);
-    ShowPhase(state, Phase::Running);
-    DialogFlush(state);
-    StartWork(kHorseRacing);
-    return;
-  }
-  if (!job.running) return;  // the race is ending
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
+void StartRace(DialogState& state) {
+  g_raceActive = true;
+  Lock(state, true);
+  ShowPhase(state, Phase::Running);
   DialogFlush(state);
+  StartWork(kHorseRacing);
 }
 
-// During a race Hide aborts it, without a question.
-void OnHide(DialogState& state, int, int, Args) {
-  if (g_raceActive) {
-    AbortJob(Self().job);
-    return;
-  }
-  DialogExit(state);
-}
+void OnRace(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_raceActive, StartRace); }
+
+void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_raceActive); }
 
 void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord, 494, 493, 9); }
 

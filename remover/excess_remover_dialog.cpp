@@ -15,6 +15,7 @@
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
 #include "frame/platform/platform.h"
+#include "frame/run_buttons.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
@@ -43,7 +44,7 @@ std::string g_base, g_target;
 RemoverInput g_input;
 std::atomic<bool> g_runActive{false};
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 const int kEditing[] = {IDC_ER_BROWSE_BASE, IDC_ER_BROWSE_TARGET, IDC_ER_RECURSIVE,
                         IDC_ER_SAVE_LOG,    IDC_ER_LOG_FILE,      IDC_ER_SIMULATION,
@@ -93,17 +94,14 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-// Relabels the buttons whose text changes with the phase or the log file.
-void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase);
-  for (const ControlTexts& t : texts.controls) {
-    if (t.controlId != IDC_ER_DO_IT && t.controlId != IDC_ER_HIDE && t.controlId != IDC_ER_LOG_FILE)
-      continue;
-    DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-    DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
-  }
-  SetRecordTexts(kRecord, std::move(texts));
-}
+// "&Do It" is Abort during a run and "&Hide" its pause button; the log
+// file's button changes with the file.
+const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+                          .go = IDC_ER_DO_IT, .hide = IDC_ER_HIDE,
+                          .relabelled = {IDC_ER_LOG_FILE},
+                          .abortQuestion = kTextAbortQuestion, .textsOf = TextsOf};
+
+void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 void Lock(DialogState& state, bool locked) {
   for (int id : kEditing) DialogSetEnabled(state, id, !locked);
@@ -239,23 +237,18 @@ void StartRun(DialogState& state) {
 
 // "&Do It", or "Abort" during a run.
 void OnDoIt(DialogState& state, int, int, Args) {
-  if (!g_runActive) {
+  if (g_runActive)
+    AbortRun(state, kButtons, Self().job);
+  else
     StartRun(state);
-    return;
-  }
-  AskToAbort(Self().job, state.window.load(), kTextAbortQuestion, kMainBoxRecord, kRecord);
 }
 
 // "&Hide", or the pause button during a run.
 void OnHide(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
+  if (g_runActive)
+    PauseOrContinue(state, kButtons, Self().job);
+  else
     DialogExit(state);
-    return;
-  }
-  if (!job.running) return;  // the run is ending
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
-  DialogFlush(state);
 }
 
 void OnAbout(DialogState&, int, int, Args) {

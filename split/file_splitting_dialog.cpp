@@ -15,6 +15,7 @@
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
 #include "frame/remembered_list.h"
+#include "frame/run_buttons.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
 #include "frame/text_numbers.h"
@@ -44,7 +45,7 @@ FileSplittingInput g_input;
 // running flag goes off a moment before that.
 std::atomic<bool> g_runActive{false};
 
-enum class Phase { Idle, Running, Paused };
+using Phase = RunPhase;
 
 // The editing controls, locked while a run goes on.
 const int kEditing[] = {IDC_FS_JOIN_BATCH, IDC_FS_SAME,          IDC_FS_SIZE,   IDC_FS_UNIT,
@@ -93,16 +94,11 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-// Relabels Go and Hide for the phase.
-void ShowPhase(DialogState& state, Phase phase) {
-  DialogTexts texts = TextsOf(phase);
-  for (const ControlTexts& t : texts.controls) {
-    if (t.controlId != IDC_FS_GO && t.controlId != IDC_FS_HIDE) continue;
-    DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
-    DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
-  }
-  SetRecordTexts(kRecord, std::move(texts));
-}
+const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+                          .go = IDC_FS_GO, .hide = IDC_FS_HIDE,
+                          .abortQuestion = 32, .textsOf = TextsOf};
+
+void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 // Shows the form's figures and what they allow. The size field is left
 // alone while the person types in it.
@@ -290,25 +286,9 @@ void StartRun(DialogState& state) {
   StartWork(kFileSplitting);
 }
 
-void OnGo(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
-    StartRun(state);
-    return;
-  }
-  if (!job.running) return;  // the run is ending
-  ShowPhase(state, TogglePause(job) ? Phase::Paused : Phase::Running);
-  DialogFlush(state);
-}
+void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
 
-void OnHide(DialogState& state, int, int, Args) {
-  JobControl& job = Self().job;
-  if (!g_runActive) {
-    DialogExit(state);
-    return;
-  }
-  AskToAbort(job, state.window.load(), 32, kMainBoxRecord, kRecord);
-}
+void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_runActive); }
 
 void OnAbout(DialogState&, int, int, Args) {
   RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{91, 92, 93, 2});

@@ -15,8 +15,8 @@ namespace {
 constexpr int kGo = 10, kHide = 11, kPause = 12, kField = 13;
 constexpr int kRecord = 3, kBox = 22, kQuestion = 32;
 
-// A window whose Hide is Abort without a tooltip during a run, with a
-// button of its own for Pause and a field whose content is no label.
+// A window whose Abort has no tooltip, with a button of its own for Pause
+// and a field whose content is no label.
 DialogTexts TextsOf(RunPhase phase) {
   const bool idle = phase == RunPhase::Idle, paused = phase == RunPhase::Paused;
   return DialogTexts{87,
@@ -26,8 +26,7 @@ DialogTexts TextsOf(RunPhase phase) {
                       {kField, 0, 577}}};
 }
 
-class RunButtonsPress : public ::testing::Test {
- protected:
+struct RunButtonsPress : ::testing::Test {
   void SetUp() override {
     LoadBuiltInTexts();
     RegisterTemplate(9002, {{kGo, ControlType::Button, "&Go"},
@@ -60,13 +59,8 @@ class RunButtonsPress : public ::testing::Test {
   }
   static std::string Text(int id) { return Trimmed(GetText(id)); }
 
-  RunButtons buttons{.record = kRecord,
-                     .boxRecord = kBox,
-                     .go = kGo,
-                     .hide = kHide,
-                     .relabelled = {kPause},
-                     .abortQuestion = kQuestion,
-                     .textsOf = TextsOf};
+  RunButtons buttons{.record = kRecord, .boxRecord = kBox, .go = kGo, .hide = kHide,
+                     .relabelled = {kPause}, .abortQuestion = kQuestion, .textsOf = TextsOf};
   DialogState state;
   int exits = 0;
   int answer = kAnswerYes;
@@ -76,85 +70,60 @@ class RunButtonsPress : public ::testing::Test {
 }  // namespace
 
 // Go starts when no run is active, pauses and releases a working run, and
-// is ignored while the run ends; the labels follow the phase.
-TEST_F(RunButtonsPress, GoStartsPausesReleasesOrWaitsForTheEnd) {
+// is ignored while the run ends; Hide leaves an idle window, asks before it
+// aborts a working run (or aborts at once when the window has no question)
+// and asks nothing of a run that is ending. The labels follow the phase, and
+// so do the record's texts, from which a language change relabels them.
+TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
   struct Case {
     const char* what;
-    bool active, running, paused;
-    int starts;
-    bool pausedAfter;
-    int goLabel, hideLabel, pauseLabel;  // 0: as the template has it
+    bool go, active, running, paused;
+    int question, answer;
+    int starts, exits, questions;
+    bool aborted, pausedAfter;
+    int label;  // Go's and Pause's label text after the press; 0: as the window opened
   };
   const Case cases[] = {
-      {"idle", false, false, false, 1, false, 0, 0, 0},
-      {"working", true, true, false, 0, true, 90, 88, 90},
-      {"paused", true, true, true, 0, false, 89, 88, 89},
-      {"ending", true, false, false, 0, false, 0, 0, 0},
+      {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0},
+      {"go working", true, true, true, false, kQuestion, kAnswerYes, 0, 0, 0, false, true, 90},
+      {"go paused", true, true, true, true, kQuestion, kAnswerYes, 0, 0, 0, false, false, 89},
+      {"go ending", true, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0},
+      {"hide idle", false, false, false, false, kQuestion, kAnswerYes, 0, 1, 0, false, false, 0},
+      {"hide yes", false, true, true, false, kQuestion, kAnswerYes, 0, 0, 1, true, false, 0},
+      {"hide no", false, true, true, false, kQuestion, kAnswerNo, 0, 0, 1, false, false, 0},
+      {"hide ending", false, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0},
+      {"hide, no question", false, true, true, false, 0, kAnswerNo, 0, 0, 0, true, false, 0},
   };
   for (const Case& c : cases) {
     Open();
+    SetRecordTexts(kRecord, TextsOf(RunPhase::Idle));
     JobControl job;
     job.running = c.running;
     job.paused = c.paused;
-    int starts = 0;
-    PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });
-    EXPECT_EQ(starts, c.starts) << c.what;
-    EXPECT_EQ(job.paused.load(), c.pausedAfter) << c.what;
-    EXPECT_EQ(Label(kGo), c.goLabel ? Text(c.goLabel) : "&Go") << c.what;
-    EXPECT_EQ(Label(kHide), c.hideLabel ? Text(c.hideLabel) : "&Hide") << c.what;
-    EXPECT_EQ(Label(kPause), c.pauseLabel ? Text(c.pauseLabel) : "&Pause") << c.what;
-    EXPECT_EQ(Label(kField), "C:\\film.avi") << c.what;
-    // Abort has no tooltip of its own: Hide's would say the wrong thing.
-    EXPECT_EQ(Tooltip(kHide), c.hideLabel ? "" : "Closes the window") << c.what;
-    EXPECT_EQ(exits, 0) << c.what;
-  }
-}
-
-// Hide leaves an idle window, asks before it aborts a working run (or
-// aborts at once when the window has no question), and asks nothing of a
-// run that is ending.
-TEST_F(RunButtonsPress, HideLeavesOrAbortsAfterTheQuestion) {
-  struct Case {
-    const char* what;
-    bool active, running;
-    int question, answer;
-    int exits, questions;
-    bool aborted;
-  };
-  const Case cases[] = {
-      {"idle", false, false, kQuestion, kAnswerYes, 1, 0, false},
-      {"yes", true, true, kQuestion, kAnswerYes, 0, 1, true},
-      {"no", true, true, kQuestion, kAnswerNo, 0, 1, false},
-      {"ending", true, false, kQuestion, kAnswerYes, 0, 0, false},
-      {"no question", true, true, 0, kAnswerNo, 0, 0, true},
-  };
-  for (const Case& c : cases) {
-    Open();
-    JobControl job;
-    job.running = c.running;
     job.keepGoing = true;
     buttons.abortQuestion = c.question;
     answer = c.answer;
-    EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted) << c.what;
-    EXPECT_EQ(!job.keepGoing.load(), c.aborted) << c.what;
+    int starts = 0;
+    if (c.go)
+      PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });
+    else
+      EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted) << c.what;
+    EXPECT_EQ(starts, c.starts) << c.what;
     EXPECT_EQ(exits, c.exits) << c.what;
+    EXPECT_EQ(!job.keepGoing.load(), c.aborted) << c.what;
+    EXPECT_EQ(job.paused.load(), c.pausedAfter) << c.what;
     ASSERT_EQ(asked.size(), size_t(c.questions)) << c.what;
     if (c.questions) {
       EXPECT_EQ(Trimmed(asked[0].message), Text(kQuestion)) << c.what;
       EXPECT_EQ(asked[0].boxRecord, kBox) << c.what;
       EXPECT_EQ(asked[0].ownerRecord, kRecord) << c.what;
     }
+    EXPECT_EQ(Label(kGo), c.label ? Text(c.label) : "&Go") << c.what;
+    EXPECT_EQ(Label(kPause), c.label ? Text(c.label) : "&Pause") << c.what;
+    EXPECT_EQ(Label(kHide), c.label ? Text(88) : "&Hide") << c.what;
+    EXPECT_EQ(Label(kField), "C:\\film.avi") << c.what;
+    // Abort has no tooltip of its own: Hide's would say the wrong thing.
+    EXPECT_EQ(Tooltip(kHide), c.label ? "" : "Closes the window") << c.what;
+    EXPECT_EQ(RecordTexts(kRecord)->controls[0].labelText, c.label ? c.label : 79) << c.what;
   }
-}
-
-// A language change relabels the window from its record's texts: they
-// must be the phase's, not the idle ones.
-TEST_F(RunButtonsPress, TheRecordKeepsThePhasesTexts) {
-  Open();
-  ShowRunPhase(state, buttons, RunPhase::Paused);
-  const DialogTexts* texts = RecordTexts(kRecord);
-  ASSERT_NE(texts, nullptr);
-  ASSERT_EQ(texts->controls.size(), 4u);
-  EXPECT_EQ(texts->controls[0].labelText, 90);
-  EXPECT_EQ(texts->controls[1].labelText, 88);
 }

@@ -110,6 +110,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
   const Arrival arrival = ArrivalOf(*s.run.list, target, f.size);
   switch (arrival) {
     case Arrival::Appended:  // joined already: nothing to take
+    case Arrival::Known:     // its batch, listed already
       f.done = true;
       return true;
     case Arrival::Busy:

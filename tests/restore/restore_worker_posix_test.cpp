@@ -85,6 +85,7 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     bool deleteOrigin;   // answered Yes after every disk
   } cases[] = {
       {"3, 1, 2 and 2 again", {3, 1, 2, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
+      {"disk 3 with the batch fed twice before the join", {3, 3, 1, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
       {"every disk fed again once joined", {3, 1, 2, 3, 1, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
       {"big splits read in place, 1, 2, 3", {1, 2, 3}, 500000, 3, true, false},
       {"big splits read in place, 1, 3, 2", {1, 3, 2}, 500000, 3, true, false},

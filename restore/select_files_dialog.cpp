@@ -38,7 +38,13 @@ void SelectAll(DialogState& state) {
   if (HWND box = ListOf(state)) PostMessageA(box, LB_SETSEL, TRUE, -1);
 }
 
-// The origin's files, their count and total; "C&opy" wants something to copy.
+// "C&opy" wants something to copy, or Copy All.
+void EnableCopy(DialogState& state) {
+  DialogSetEnabled(state, IDC_SF_COPY, !g_files->empty() || DialogGetValue(state, IDC_SF_COPY_ALL) != 0);
+  DialogFlush(state);
+}
+
+// The origin's files, their count and total.
 void ShowFiles(DialogState& state) {
   std::vector<std::string> rows;
   int64_t total = 0;
@@ -51,9 +57,8 @@ void ShowFiles(DialogState& state) {
   DialogSet(state, IDC_SF_COUNT, std::to_string(g_files->size()));
   DialogSet(state, IDC_SF_TOTAL, std::to_string(total));
   DialogSet(state, IDC_SF_ORIGIN, *g_origin);
-  DialogSetEnabled(state, IDC_SF_COPY, !g_files->empty() || DialogGetValue(state, IDC_SF_COPY_ALL) != 0);
-  DialogFlush(state);
-  if (AppSettings().rCopyAll) SelectAll(state);
+  EnableCopy(state);
+  if (DialogGetValue(state, IDC_SF_COPY_ALL) != 0) SelectAll(state);
 }
 
 void Relist(DialogState& state) {
@@ -107,7 +112,8 @@ bool RunSelectFiles(std::string* origin, std::vector<OriginFile>* files, int rec
   DialogSetCallback(state, IDC_SF_COPY_ALL, [](DialogState& s, int id, int, Args) {
     const bool all = DialogGetValue(s, id) != 0;
     AppSettings().rCopyAll = all;
-    ShowFiles(s);
+    if (all) SelectAll(s);
+    EnableCopy(s);
   });
   DialogSetCallback(state, IDC_SF_BROWSE, OnBrowse);
   DialogSetCallback(state, IDC_SF_REFRESH, [](DialogState& s, int, int, Args) { Relist(s); });

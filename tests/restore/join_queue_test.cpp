@@ -8,15 +8,9 @@
 
 namespace {
 
-// A list of n records that can all be joined (TakeJoin only looks at the
-// joined and busy marks).
+// n records that can all be joined (TakeJoin only looks at their marks).
 void Fill(kst::RestoreList& list, int n) {
-  for (int id = 1; id <= n; ++id) {
-    kst::RestoreRecord r;
-    r.id = id;
-    r.name = "C:\\r\\f" + std::to_string(id);
-    list.records.push_back(r);
-  }
+  for (int id = 1; id <= n; ++id) list.records.push_back(kst::RestoreRecord{id, "C:\\r\\f" + std::to_string(id)});
 }
 
 // The hand-over between the window, which starts the joining thread when a

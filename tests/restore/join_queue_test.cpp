@@ -10,7 +10,10 @@ namespace {
 
 // n records that can all be joined (TakeJoin only looks at their marks).
 void Fill(kst::RestoreList& list, int n) {
-  for (int id = 1; id <= n; ++id) list.records.push_back(kst::RestoreRecord{id, "C:\\r\\f" + std::to_string(id)});
+  for (int id = 1; id <= n; ++id) {
+    list.records.emplace_back();
+    list.records.back().id = id;
+  }
 }
 
 // The hand-over between the window, which starts the joining thread when a

@@ -572,3 +572,18 @@
 #define IDC_SF_COPY_ALL 2175
 #define IDC_SF_COPY 1  // IDOK
 #define IDC_SF_ABORT 2  // IDCANCEL: the close box and Esc act as "&Abort"
+// ---- Copy &/Or Join (119): its "&Your Watch" group and speed label; the
+// file selection's (121) origin, Browse and Refresh ----
+#define IDC_SF_ORIGIN_LABEL 2180
+#define IDC_SF_ORIGIN 2181
+#define IDC_SF_BROWSE 2182
+#define IDC_SF_REFRESH 2183
+#define IDC_CJ_WATCH_GROUP 2184
+#define IDC_CJ_COMPUTER_LABEL 2185
+#define IDC_CJ_COMPUTER_CLOCK 2186
+#define IDC_CJ_WATCH_LABEL 2187
+#define IDC_CJ_WATCH 2188
+#define IDC_CJ_WATCH_DIFFERENCE 2189
+#define IDC_CJ_ADJUST 2190
+#define IDC_CJ_RESET 2191
+#define IDC_CJ_SPEED_LABEL 2192

@@ -32,6 +32,7 @@
 #include "restore/join_queue.h"
 #include "restore/join_splits_dialog.h"
 #include "restore/restore_list.h"
+#include "restore/restore_texts.h"
 #include "restore/restore_worker.h"
 #include "restore/select_files_dialog.h"
 #include "split/file_splitting_form.h"
@@ -74,10 +75,20 @@ JoinQueue& Queue() {
 RestoreSettings g_settings;
 RestoreSettings g_run;
 std::atomic<bool> g_runActive{false};
-std::atomic<bool> g_joinActive{false};
 bool g_childOpen = false;
 
 enum class Phase { Idle, Running, Paused };
+
+// What the buttons show: the run's phase and the join's. The window, the
+// restore worker and the joining thread switch them; one lock keeps each
+// switch and the texts it shows together, so that the buttons always
+// belong to the jobs that run.
+struct Phases {
+  std::mutex mutex;
+  Phase run = Phase::Idle;
+  Phase join = Phase::Idle;
+};
+Phases g_phases;
 
 const int kEditing[] = {IDC_CJ_DEST,     IDC_CJ_CREATE,     IDC_CJ_DEST_BROWSE, IDC_CJ_ORIGIN,
                         IDC_CJ_ORIGIN_BROWSE, IDC_CJ_DISKS, IDC_CJ_AUTO_JOIN,   IDC_CJ_AUTO_DELETE,
@@ -122,23 +133,37 @@ DialogTexts TextsOf(Phase run, Phase join) {
                          {IDC_CJ_AUTO_NAME, 811, 812},
                          {IDC_CJ_STATUS_GROUP, 275, 0},
                          {IDC_CJ_START_LABEL, 276, 0},
+                         {IDC_CJ_ETA_LABEL, 277, 0},
                          {IDC_CJ_LEFT_LABEL, 278, 0},
                          {IDC_CJ_DONE_LABEL, 279, 0},
                          {IDC_CJ_DLEFT_LABEL, 280, 0},
                          {IDC_CJ_SIZE_LABEL, 281, 0},
                          {IDC_CJ_COPY_PROGRESS_LABEL, 283, 0},
                          {IDC_CJ_JOIN_PROGRESS_LABEL, 282, 0},
+                         {IDC_CJ_SPEED_LABEL, kTextSpeedLabel, 0},
+                         {IDC_CJ_TIME_SPEED, 0, 631},
+                         {IDC_CJ_WATCH_GROUP, 274, 0},
+                         {IDC_CJ_COMPUTER_LABEL, 131, 0},
+                         {IDC_CJ_COMPUTER_CLOCK, 0, 633},
+                         {IDC_CJ_WATCH_LABEL, 132, 0},
+                         {IDC_CJ_WATCH, 0, 632},
+                         {IDC_CJ_WATCH_DIFFERENCE, 0, 634},
+                         {IDC_CJ_ADJUST, 133, 635},
+                         {IDC_CJ_RESET, 134, 636},
                          {IDC_CJ_GO, go, goTip},
                          {IDC_CJ_HIDE, hide, hideTip},
                          {IDC_CJ_ABOUT, 257, 696},
                      }};
 }
 
-Phase g_runPhase = Phase::Idle, g_joinPhase = Phase::Idle;
+WatchControls Watch() {
+  return WatchControls{IDC_CJ_COMPUTER_CLOCK, IDC_CJ_WATCH, IDC_CJ_WATCH_DIFFERENCE, IDC_CJ_ADJUST, IDC_CJ_RESET};
+}
 
-// The buttons that change with the run and the join take their texts.
-void ShowPhases(DialogState& state) {
-  DialogTexts texts = TextsOf(g_runPhase, g_joinPhase);
+// The buttons that change with the run and the join take their texts;
+// drops are taken only while no join runs. The caller holds the lock.
+void ShowPhasesLocked(DialogState& state) {
+  DialogTexts texts = TextsOf(g_phases.run, g_phases.join);
   for (const ControlTexts& t : texts.controls) {
     if (t.controlId != IDC_CJ_GO && t.controlId != IDC_CJ_HIDE && t.controlId != IDC_CJ_ADD &&
         t.controlId != IDC_CJ_VIEW)
@@ -147,6 +172,28 @@ void ShowPhases(DialogState& state) {
     DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
   }
   SetRecordTexts(kRecord, std::move(texts));
+  DialogFlush(state);
+  if (HWND window = WindowOf(state)) DragAcceptFiles(window, g_phases.join == Phase::Idle);
+}
+
+void ShowRunPhase(DialogState& state, Phase run) {
+  std::lock_guard<std::mutex> lock(g_phases.mutex);
+  g_phases.run = run;
+  ShowPhasesLocked(state);
+}
+
+// Go pressed during a run: pauses or releases the worker.
+void PauseRun(DialogState& state) {
+  std::lock_guard<std::mutex> lock(g_phases.mutex);
+  if (g_phases.run == Phase::Idle) return;  // the run has just ended
+  g_phases.run = TogglePause(Self().job) ? Phase::Paused : Phase::Running;
+  ShowPhasesLocked(state);
+}
+
+// Whether "A&dd Splits" and "View Split &List" are the join's buttons now.
+bool JoinShown() {
+  std::lock_guard<std::mutex> lock(g_phases.mutex);
+  return g_phases.join != Phase::Idle;
 }
 
 std::string Number(int64_t value) { return std::to_string(value); }
@@ -201,19 +248,14 @@ std::vector<int> SelectedIds(DialogState& state) {
 
 // ---- the joining thread -------------------------------------------------------
 
-// Wakes the joining thread when something waits for it; a thread that runs
-// already takes the queue as it comes.
+// Starts the joining thread when something waits and no joiner is active;
+// an active one takes the queue as it comes (the queue decides under its
+// own lock, so a thread that is stopping never leaves a request behind).
 void WakeJoining(DialogState& state) {
-  {
-    std::lock_guard<std::mutex> lock(Queue().mutex);
-    if (Queue().waiting.empty()) return;
-  }
-  if (Self().extraJob.running.load()) return;
-  g_joinActive = true;
-  g_joinPhase = Phase::Running;
-  ShowPhases(state);
-  DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
+  std::lock_guard<std::mutex> lock(g_phases.mutex);
+  if (!ClaimJoiner(Queue())) return;
+  g_phases.join = Phase::Running;
+  ShowPhasesLocked(state);
   StartExtraWork(kCopyOrJoin);
 }
 
@@ -245,22 +287,25 @@ void JoinWork(Subprogram& self) {
   context.silent = AppSettings().silentP;
   context.nameTarget = NameTarget;
   context.owner = MessageOwner{state.window.load(), kJoinBoxRecord, kRecord};
+  {
+    // A start asked for while this thread was still ending its last turn
+    // finds the slot's flags cleared behind it: the claim stands.
+    std::lock_guard<std::mutex> lock(g_phases.mutex);
+    self.extraJob.running = true;
+    self.extraJob.keepGoing = true;
+    if (g_phases.join == Phase::Paused && !self.extraJob.paused.load()) PauseJob(self.extraJob);
+  }
   for (;;) {
     RunQueuedJoins(Queue(), context);
-    if (!self.extraJob.keepGoing.load()) break;
-    std::lock_guard<std::mutex> lock(Queue().mutex);
-    if (Queue().waiting.empty()) break;
+    DialogSetValue(state, IDC_CJ_JOIN_PROGRESS, 0);
+    ShowList(state);
+    std::lock_guard<std::mutex> lock(g_phases.mutex);
+    if (ReleaseJoiner(Queue(), !self.extraJob.keepGoing.load())) {
+      g_phases.join = Phase::Idle;
+      ShowPhasesLocked(state);
+      return;
+    }
   }
-  if (!self.extraJob.keepGoing.load()) {
-    std::lock_guard<std::mutex> lock(Queue().mutex);
-    Queue().waiting.clear();
-  }
-  g_joinPhase = Phase::Idle;
-  ShowPhases(state);
-  DialogSetValue(state, IDC_CJ_JOIN_PROGRESS, 0);
-  ShowList(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, TRUE);
-  g_joinActive = false;
 }
 
 // ---- adding by hand -------------------------------------------------------------
@@ -282,13 +327,13 @@ void Add(DialogState& state, const std::vector<std::string>& paths) {
 }
 
 void OnAdd(DialogState& state, int, int, Args) {
-  JobControl& join = Self().extraJob;
-  if (g_joinActive) {  // the join's pause button
-    if (!join.running.load()) return;
-    g_joinPhase = TogglePause(join) ? Phase::Paused : Phase::Running;
-    ShowPhases(state);
-    DialogFlush(state);
-    return;
+  {
+    std::lock_guard<std::mutex> lock(g_phases.mutex);
+    if (g_phases.join != Phase::Idle) {  // the join's pause button
+      g_phases.join = TogglePause(Self().extraJob) ? Phase::Paused : Phase::Running;
+      ShowPhasesLocked(state);
+      return;
+    }
   }
   const std::string title = Trimmed(GetText(290));
   std::vector<char> names(kAddBufferSize, '\0');
@@ -316,8 +361,33 @@ void OnAdd(DialogState& state, int, int, Args) {
   Add(state, paths);
 }
 
+void TakeFolder(DialogState& state, bool origin, const std::string& folder);
+
+// Whether the drop being handled (the cursor where the shell posted it)
+// landed on the group of control id.
+bool DroppedOn(DialogState& state, int id) {
+  HWND group = GetDlgItem(WindowOf(state), id);
+  RECT area;
+  const DWORD at = GetMessagePos();
+  const POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  return group && GetWindowRect(group, &area) && PtInRect(&area, point);
+}
+
+// A dropped folder, or the folder of a dropped file.
+std::string FolderOfDrop(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return "";
+  return OneBackslash((attributes & FILE_ATTRIBUTE_DIRECTORY) ? path : FolderOf(path));
+}
+
 void OnDrop(DialogState& state, int, int notification, Args dropped) {
-  if (notification != kDropped || g_joinActive) return;
+  if (notification != kDropped || JoinShown() || dropped.empty()) return;
+  for (int group : {IDC_CJ_DEST_GROUP, IDC_CJ_ORIGIN_GROUP}) {
+    if (!DroppedOn(state, group)) continue;
+    const std::string folder = FolderOfDrop(dropped.front());
+    if (!folder.empty()) TakeFolder(state, group == IDC_CJ_ORIGIN_GROUP, folder);
+    return;
+  }
   Add(state, dropped);
 }
 
@@ -327,7 +397,7 @@ void OnRemove(DialogState& state, int, int, Args) {
 }
 
 void OnView(DialogState& state, int, int, Args) {
-  if (g_joinActive) {  // the join's Abort
+  if (JoinShown()) {  // the join's Abort
     AskToAbort(Self().extraJob, state.window.load(), 34, kMainBoxRecord, kRecord);
     return;
   }
@@ -369,11 +439,10 @@ void OnFolderDrop(DialogState& state, int id, const std::string& folder) {
   OnFolder(state, id, kTextChanged, {});
 }
 
-void OnBrowse(DialogState& state, int id, int, Args) {
+// A folder browsed for or dropped: the origin must be on a removable disk
+// or a CD, the destination on a fixed disk or a RAM disk.
+void TakeFolder(DialogState& state, bool origin, const std::string& folder) {
   if (g_runActive) return;
-  const bool origin = id == IDC_CJ_ORIGIN_BROWSE;
-  const std::string folder = BrowseForFolder(state.window.load(), GetText(origin ? 284 : 287));
-  if (folder.empty()) return;
   const UINT type = GetDriveTypeA(DriveRoot(folder).c_str());
   const bool fits = origin ? (type == DRIVE_REMOVABLE || type == DRIVE_CDROM)
                            : (type == DRIVE_FIXED || type == DRIVE_RAMDISK);
@@ -384,6 +453,13 @@ void OnBrowse(DialogState& state, int id, int, Args) {
     return;
   }
   OnFolderDrop(state, origin ? IDC_CJ_ORIGIN : IDC_CJ_DEST, OneBackslash(folder));
+}
+
+void OnBrowse(DialogState& state, int id, int, Args) {
+  if (g_runActive) return;
+  const bool origin = id == IDC_CJ_ORIGIN_BROWSE;
+  const std::string folder = BrowseForFolder(state.window.load(), GetText(origin ? 284 : 287));
+  if (!folder.empty()) TakeFolder(state, origin, folder);
 }
 
 void OnCreate(DialogState& state, int, int, Args) {
@@ -467,8 +543,7 @@ void StartRun(DialogState& state) {
   ShowPath(state, IDC_CJ_ORIGIN, kept.rOrigFolderList, run.origin);
   g_run = run;
   g_runActive = true;
-  g_runPhase = Phase::Running;
-  ShowPhases(state);
+  ShowRunPhase(state, Phase::Running);
   EnableOptions(state, true);
   DialogSetValue(state, IDC_CJ_COPY_PROGRESS, 0);
   DialogFlush(state);
@@ -482,9 +557,7 @@ void OnGo(DialogState& state, int, int, Args) {
     return;
   }
   if (!job.running) return;
-  g_runPhase = TogglePause(job) ? Phase::Paused : Phase::Running;
-  ShowPhases(state);
-  DialogFlush(state);
+  PauseRun(state);
 }
 
 void ClosePrompt();
@@ -594,9 +667,11 @@ void SetUp(Subprogram& self) {
   ShowPath(state, IDC_CJ_ORIGIN, settings.rOrigFolderList, g_settings.origin);
   DialogSet(state, IDC_CJ_DISKS, Number(g_settings.disksToRead));
   ShowOptions(state);
-  g_runPhase = g_runActive ? g_runPhase : Phase::Idle;
-  g_joinPhase = g_joinActive ? g_joinPhase : Phase::Idle;
-  ShowPhases(state);
+  AttachWatchControls(state, Watch());
+  {
+    std::lock_guard<std::mutex> lock(g_phases.mutex);
+    ShowPhasesLocked(state);
+  }
   EnableOptions(state, g_runActive);
   ShowList(state);
 }
@@ -613,8 +688,8 @@ void Work(Subprogram& self) {
   run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
   run.progress = &bar;
   run.person.insertDisk = InsertDisk;
-  run.person.selectFiles = [](std::vector<OriginFile>* files) {
-    return RunSelectFiles(files, kPromptRecord, kRecord);
+  run.person.selectFiles = [](std::string* origin, std::vector<OriginFile>* files) {
+    return RunSelectFiles(origin, files, kPromptRecord, kRecord, kSecondBoxRecord);
   };
   run.person.nameTarget = NameTarget;
   run.person.figures = [&state](const RestoreFigures& f) { ShowFigures(state, f); };
@@ -625,8 +700,7 @@ void Work(Subprogram& self) {
 // Copy &/Or Join Second, after the run: the controls back to idle.
 void Idle(Subprogram& self) {
   DialogState& state = self.state;
-  g_runPhase = Phase::Idle;
-  ShowPhases(state);
+  ShowRunPhase(state, Phase::Idle);
   EnableOptions(state, false);
   ShowOptions(state);
   DialogSetValue(state, IDC_CJ_COPY_PROGRESS, 0);
@@ -646,7 +720,7 @@ void InstallCopyOrJoin() {
   self.work = Work;
   self.extraWork = JoinWork;
   self.idle = Idle;
-  HookClockWindow(kClockCopyJoin, kCopyOrJoin, IDC_CJ_TIME_SPEED);
+  HookClockWindow(kClockCopyJoin, kCopyOrJoin, IDC_CJ_TIME_SPEED, false, Watch());
 }
 
 }  // namespace kst

@@ -45,6 +45,21 @@ bool TakeJoin(JoinQueue& queue, RestoreList& list, JoinRequest* request) {
   }
 }
 
+bool ClaimJoiner(JoinQueue& queue) {
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  if (queue.waiting.empty() || queue.joinerActive) return false;
+  queue.joinerActive = true;
+  return true;
+}
+
+bool ReleaseJoiner(JoinQueue& queue, bool dropWaiting) {
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  if (dropWaiting) queue.waiting.clear();
+  if (!queue.waiting.empty()) return false;
+  queue.joinerActive = false;
+  return true;
+}
+
 int RunQueuedJoins(JoinQueue& queue, JoinContext& context) {
   int joined = 0;
   JoinRequest request;

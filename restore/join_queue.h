@@ -15,6 +15,10 @@ namespace kst {
 struct JoinQueue {
   std::mutex mutex;
   std::deque<JoinRequest> waiting;
+  // A joining thread was started and takes the queue as it comes. It is
+  // cleared under the lock at the moment the thread finds the queue empty,
+  // so a request either reaches a thread that still looks, or starts one.
+  bool joinerActive = false;
 };
 
 // Queues a join of the record (once: a second request for a record that
@@ -26,6 +30,14 @@ bool RequestJoinFromList(JoinQueue& queue, RestoreList& list, const JoinRequest&
                          const MessageOwner& owner);
 // The next request whose record can be joined now; false when none is left.
 bool TakeJoin(JoinQueue& queue, RestoreList& list, JoinRequest* request);
+// True when the caller is to start the joining thread: something waits
+// and no joiner is active (it is marked active now).
+bool ClaimJoiner(JoinQueue& queue);
+// The joining thread's last look before it stops: true, and no longer
+// active, when nothing waits (with dropWaiting, the joins were aborted and
+// the waiting ones are dropped first); false when a request came in since
+// it took the last one, which it is to take now.
+bool ReleaseJoiner(JoinQueue& queue, bool dropWaiting);
 // The joining thread's loop: runs the queued joins one after another until
 // the queue is empty or keep-going is cleared. Returns the records joined.
 int RunQueuedJoins(JoinQueue& queue, JoinContext& context);

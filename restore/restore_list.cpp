@@ -233,8 +233,12 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
     // The batch of a split set joined already: its record needs it no more.
     std::string base;
     if (!r && BatchNameBase(destinationPath, &base)) {
-      const RestoreRecord* joined = ByName(list, base);
-      if (joined && joined->joined && !joined->slots.empty()) return Arrival::Appended;
+      const RestoreRecord* owner = ByName(list, base);
+      if (owner && owner->joined && !owner->slots.empty()) return Arrival::Appended;
+      // The same batch again: neither copied nor counted a second time.
+      if (owner && owner->batchSize == size && owner->batchName.size() == destinationPath.size() &&
+          SameText(owner->batchName, destinationPath))
+        return Arrival::Known;
     }
     // A whole file listed already with this size comes again.
     const RestoreRecord* plain = r ? nullptr : ByName(list, destinationPath);

@@ -98,6 +98,7 @@ enum class Arrival {
   New,        // nothing listed there yet (or not a split)
   Refeed,     // the same split again, of the same size
   Appended,   // its split was appended already: leave it
+  Known,      // the batch its record took already, not yet joined: nothing new
   Different,  // a listed split of another size: ask first
   Busy,       // its record is being joined
 };

@@ -17,6 +17,7 @@ enum RestoreText {
   kTextNoFolders = 1160,
   kTextFoldersOverlap = 1161,
   kTextCannotOpenTarget = 1162,
+  kTextSpeedLabel = 1163,
 };
 
 }  // namespace kst

@@ -110,6 +110,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
   const Arrival arrival = ArrivalOf(*s.run.list, target, f.size);
   switch (arrival) {
     case Arrival::Appended:  // joined already: nothing to take
+    case Arrival::Known:     // its batch, listed already
       f.done = true;
       return true;
     case Arrival::Busy:
@@ -146,20 +147,6 @@ bool TakeFile(RunState& s, OriginFile& f) {
     return false;
   }
   return JoinOnWorker(s, added);
-}
-
-// The disk's files below the origin folder, in the order they are listed.
-std::vector<OriginFile> OriginFiles(const std::string& origin) {
-  std::vector<OriginFile> files;
-  WalkFolder(origin, "*.*", true, [&](const std::string& folder, const FileInfo& info) {
-    OriginFile f;
-    f.path = folder + info.name;
-    f.relative = f.path.substr(origin.size());
-    f.size = info.size;
-    files.push_back(std::move(f));
-    return true;
-  });
-  return files;
 }
 
 // Offers to delete the disk's files when every one of them was taken, and
@@ -222,7 +209,38 @@ bool NextDisk(RunState& s, int disk) {
   }
 }
 
+// The person's file selection; an origin chosen there is checked as at
+// Go and read from then on. False when the run ends.
+bool SelectFiles(RunState& s, std::vector<OriginFile>* files) {
+  RestoreRun& run = s.run;
+  RestoreSettings moved = run.settings;
+  if (!run.person.selectFiles(&moved.origin, files)) return false;
+  moved.origin = OneBackslash(moved.origin);
+  if (moved.origin == run.settings.origin) return true;
+  if (const RestoreRefusal refusal = CheckRestoreAtGo(moved)) {
+    PlayAlert();
+    Ask(run, kAskOk, refusal.heading,
+        refusal.detail.empty() ? Text(refusal.message) : Text(refusal.message) + " " + refusal.detail);
+    return false;
+  }
+  run.settings.origin = moved.origin;
+  return true;
+}
+
 }  // namespace
+
+std::vector<OriginFile> ListOriginFiles(const std::string& origin) {
+  std::vector<OriginFile> files;
+  WalkFolder(origin, "*.*", true, [&](const std::string& folder, const FileInfo& info) {
+    OriginFile f;
+    f.path = folder + info.name;
+    f.relative = f.path.substr(origin.size());
+    f.size = info.size;
+    files.push_back(std::move(f));
+    return true;
+  });
+  return files;
+}
 
 std::string OneBackslash(const std::string& folder) {
   std::string path = Trimmed(folder);
@@ -261,14 +279,14 @@ RestoreResult RunRestore(RestoreRun run) {
   ShowFigures(s);
   result.outcome = RestoreOutcome::Done;
   for (int disk = 1; NextDisk(s, disk); ++disk) {
-    std::vector<OriginFile> files = OriginFiles(run.settings.origin);
+    std::vector<OriginFile> files = ListOriginFiles(run.settings.origin);
     if (files.empty()) {
       PlayAlert();
       Ask(run, kAskOk, 337, Text(338));
       --disk;
       continue;
     }
-    if (!run.settings.copyAll && run.person.selectFiles && !run.person.selectFiles(&files)) {
+    if (!run.settings.copyAll && run.person.selectFiles && !SelectFiles(s, &files)) {
       result.outcome = RestoreOutcome::Aborted;
       break;
     }

@@ -66,8 +66,10 @@ struct RestoreFigures {
 struct RestorePerson {
   // The disk prompt; copyAll carries the box "Copy All files ..." in and out.
   std::function<DiskAnswer(const RestoreDiskPrompt&, bool* copyAll)> insertDisk;
-  // The file selection: the person ticks files; false aborts the run.
-  std::function<bool(std::vector<OriginFile>* files)> selectFiles;
+  // The file selection: the person ticks files; false aborts the run. The
+  // person may list the origin again, or choose another origin folder,
+  // which the rest of the run then reads.
+  std::function<bool(std::string* origin, std::vector<OriginFile>* files)> selectFiles;
   TargetNamer nameTarget;
   std::function<void(const RestoreFigures&)> figures;
   std::function<void()> listChanged;
@@ -94,6 +96,10 @@ struct RestoreRun {
   MessageOwner owner;
   ProgressSink* progress = nullptr;  // "Copy/Join"
 };
+
+// The files below the origin folder, at any depth, in the order they are
+// listed.
+std::vector<OriginFile> ListOriginFiles(const std::string& origin);
 
 // The folder with exactly one trailing backslash; blank stays blank.
 std::string OneBackslash(const std::string& folder);

@@ -4,8 +4,11 @@
 
 #include <string>
 
+#include "backup/run_settings.h"
+#include "frame/ask.h"
 #include "frame/dialog.h"
 #include "frame/dialog_win32.h"
+#include "frame/file_dialogs_win32.h"
 #include "frame/settings.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -19,6 +22,8 @@ using Args = const std::vector<std::string>&;
 
 DialogState g_state;
 std::vector<OriginFile>* g_files = nullptr;
+std::string* g_origin = nullptr;
+int g_record = 0, g_boxRecord = 0;
 
 HWND ListOf(DialogState& state) { return GetDlgItem(static_cast<HWND>(state.window.load()), IDC_SF_LIST); }
 
@@ -33,42 +38,85 @@ void SelectAll(DialogState& state) {
   if (HWND box = ListOf(state)) PostMessageA(box, LB_SETSEL, TRUE, -1);
 }
 
+// "C&opy" wants something to copy, or Copy All.
+void EnableCopy(DialogState& state) {
+  DialogSetEnabled(state, IDC_SF_COPY, !g_files->empty() || DialogGetValue(state, IDC_SF_COPY_ALL) != 0);
+  DialogFlush(state);
+}
+
+// The origin's files, their count and total.
+void ShowFiles(DialogState& state) {
+  std::vector<std::string> rows;
+  int64_t total = 0;
+  for (const OriginFile& f : *g_files) {
+    rows.push_back(f.path + " -- " + std::to_string(f.size));
+    total += f.size;
+  }
+  if (rows.empty()) rows.push_back(Trimmed(GetText(352)));
+  DialogSetItems(state, IDC_SF_LIST, rows);
+  DialogSet(state, IDC_SF_COUNT, std::to_string(g_files->size()));
+  DialogSet(state, IDC_SF_TOTAL, std::to_string(total));
+  DialogSet(state, IDC_SF_ORIGIN, *g_origin);
+  EnableCopy(state);
+  if (DialogGetValue(state, IDC_SF_COPY_ALL) != 0) SelectAll(state);
+}
+
+void Relist(DialogState& state) {
+  *g_files = ListOriginFiles(*g_origin);
+  ShowFiles(state);
+}
+
+// Another origin: a folder on a removable disk or a CD, as the window's
+// own "Bro&wse" takes it.
+void OnBrowse(DialogState& state, int, int, Args) {
+  const std::string folder = BrowseForFolder(state.window.load(), GetText(351));
+  if (folder.empty()) return;
+  const UINT type = GetDriveTypeA(DriveRoot(folder).c_str());
+  if (type != DRIVE_REMOVABLE && type != DRIVE_CDROM) {
+    PlayAlert();
+    AskUser(kAskOk, state.window.load(), GetText(285), GetText(286), g_boxRecord, g_record);
+    return;
+  }
+  *g_origin = OneBackslash(folder);
+  Relist(state);
+}
+
 }  // namespace
 
-bool RunSelectFiles(std::vector<OriginFile>* files, int record, int ownerRecord) {
+bool RunSelectFiles(std::string* origin, std::vector<OriginFile>* files, int record, int ownerRecord,
+                    int boxRecord) {
   DialogState& state = g_state;
   if (!DialogInit(IDD_SELECT_FILES, state)) {
     ShowDialogNotFound();
     return false;
   }
   g_files = files;
+  g_origin = origin;
+  g_record = record;
+  g_boxRecord = boxRecord;
   BindRecord(record, state);
   DressLikeOwner(record, ownerRecord);
   SetRecordTexts(record, DialogTexts{336,
                                      {{IDC_SF_LIST_LABEL, 332, 0},
                                       {IDC_SF_COUNT_LABEL, 333, 0},
                                       {IDC_SF_COPY_ALL, 269, 708},
+                                      {IDC_SF_ORIGIN_LABEL, 334, 0},
+                                      {IDC_SF_BROWSE, 335, 0},
                                       {IDC_SF_COPY, 329, 719},
+                                      {IDC_SF_REFRESH, 331, 0},
                                       {IDC_SF_ABORT, 330, 720}}});
   DialogPrepare(record);
   ApplyTexts(record);
-  std::vector<std::string> rows;
-  int64_t total = 0;
-  for (const OriginFile& f : *files) {
-    rows.push_back(f.path + " -- " + std::to_string(f.size));
-    total += f.size;
-  }
-  if (rows.empty()) rows.push_back(Trimmed(GetText(352)));
-  DialogSetItems(state, IDC_SF_LIST, rows);
-  DialogSet(state, IDC_SF_COUNT, std::to_string(files->size()));
-  DialogSet(state, IDC_SF_TOTAL, std::to_string(total));
   DialogSetValue(state, IDC_SF_COPY_ALL, 0);
-  DialogSetEnabled(state, IDC_SF_COPY, !files->empty());
+  ShowFiles(state);
   DialogSetCallback(state, IDC_SF_COPY_ALL, [](DialogState& s, int id, int, Args) {
     const bool all = DialogGetValue(s, id) != 0;
     AppSettings().rCopyAll = all;
     if (all) SelectAll(s);
+    EnableCopy(s);
   });
+  DialogSetCallback(state, IDC_SF_BROWSE, OnBrowse);
+  DialogSetCallback(state, IDC_SF_REFRESH, [](DialogState& s, int, int, Args) { Relist(s); });
   DialogSetCallback(state, IDC_SF_COPY, [](DialogState& s, int, int, Args) {
     TakePicks(s);
     DialogExit(s, 100);
@@ -78,6 +126,7 @@ bool RunSelectFiles(std::vector<OriginFile>* files, int record, int ownerRecord)
   DialogUninit(state);
   DialogRelease(record);
   g_files = nullptr;
+  g_origin = nullptr;
   return value == 100;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "frame/platform/emulation.h"
 #include "restore/restore_texts.h"
@@ -85,6 +86,7 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     bool deleteOrigin;   // answered Yes after every disk
   } cases[] = {
       {"3, 1, 2 and 2 again", {3, 1, 2, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
+      {"disk 3 with the batch fed twice before the join", {3, 3, 1, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
       {"every disk fed again once joined", {3, 1, 2, 3, 1, 2}, kst::kMaxSizeToCopyDefault, 3, false, false},
       {"big splits read in place, 1, 2, 3", {1, 2, 3}, 500000, 3, true, false},
       {"big splits read in place, 1, 3, 2", {1, 3, 2}, 500000, 3, true, false},
@@ -144,6 +146,58 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
     EXPECT_EQ(kst::CheckRestoreAtGo(s).message, c.message) << c.what;
   }
   testenv::ReleaseFloppy();
+}
+
+// The file selection may list another origin folder; the run then copies
+// from there, once that folder passes the checks of Go.
+TEST(RestoreWorker, TheSelectionCanTurnToAnotherOrigin) {
+  struct Case {
+    const char* what;
+    std::string origin;  // "" = keep A:\ .
+    kst::RestoreOutcome outcome;
+    std::set<std::string> copied;
+    int refusals;
+  } cases[] = {
+      {"the origin kept", "", kst::RestoreOutcome::Done, {"one.txt", "sub/two.txt"}, 0},
+      {"a sub-folder of the disk", "A:\\sub", kst::RestoreOutcome::Done, {"two.txt"}, 0},
+      {"the destination itself", "dest", kst::RestoreOutcome::Aborted, {}, 1},
+  };
+  for (const Case& c : cases) {
+    restoretest::Person person;
+    testenv::PrepareFloppy();
+    testenv::ScratchFolder dir;
+    plat::CreateFolder(dir.Path("dest"));
+    plat::CreateFolder("A:\\sub");
+    testenv::WriteFile("A:\\one.txt", "one");
+    testenv::WriteFile("A:\\sub\\two.txt", "two");
+    kst::RestoreList list;
+    kst::JobControl job;
+    job.keepGoing = true;
+    kst::RestoreRun run;
+    run.settings.origin = "A:\\";
+    run.settings.destination = dir.Path("dest");
+    run.settings.copyAll = false;
+    run.settings.disksToRead = 1;
+    run.list = &list;
+    run.job = &job;
+    run.person.insertDisk = [](const kst::RestoreDiskPrompt&, bool*) { return kst::DiskAnswer::Go; };
+    run.person.selectFiles = [&](std::string* origin, std::vector<kst::OriginFile>* files) {
+      if (!c.origin.empty()) {
+        *origin = c.origin == "dest" ? dir.Path("dest") : c.origin;
+        *files = kst::ListOriginFiles(kst::OneBackslash(*origin));
+      }
+      return true;
+    };
+    const kst::RestoreResult r = kst::RunRestore(run);
+    EXPECT_EQ(r.outcome, c.outcome) << c.what;
+    std::set<std::string> copied;
+    const fs::path dest = plat::EmuHostPath(dir.Path("dest"));
+    for (const auto& e : fs::recursive_directory_iterator(dest))
+      if (e.is_regular_file()) copied.insert(fs::relative(e.path(), dest).generic_string());
+    EXPECT_EQ(copied, c.copied) << c.what;
+    EXPECT_EQ(person.Under(285), c.refusals) << c.what;
+    testenv::ReleaseFloppy();
+  }
 }
 
 }  // namespace

@@ -273,6 +273,10 @@ struct OpenFile {
   std::string hostPath;
   uint32_t access = 0;
   uint32_t share = 0;
+  // The size seen at open, for a file opened for reading that shares no
+  // writing: while it is open nothing may write to it, so its size holds.
+  // -1 for every other open file.
+  int64_t heldSize = -1;
 };
 
 std::mutex g_filesMutex;
@@ -474,6 +478,32 @@ std::string ErrorText(uint32_t code) {
 
 // ---- files ----------------------------------------------------------------------------
 
+namespace {
+
+// The code a failed open reports, worked out from the path once the open
+// has failed (so a successful open never looks the path up): a missing
+// file in an existing folder is 2, a missing folder 3, a folder or a
+// read-only file asked for writing 5, another file that is there 80.
+uint32_t OpenFailure(const std::string& host, int error, uint32_t access, bool creating) {
+  struct stat st;
+  if (error == EEXIST) {
+    if (stat(host.c_str(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || ((access & kWrite) && !(st.st_mode & S_IWUSR))))
+      return kErrAccessDenied;
+    return kErrFileExists;
+  }
+  if (error != ENOENT) return ErrnoToCode(error);
+  if (creating) return kErrPathNotFound;  // the file would be made: its folder is missing
+  const std::string folder = host.substr(0, host.find_last_of('/') + 1);
+  return stat(folder.c_str(), &st) == 0 ? kErrFileNotFound : kErrPathNotFound;
+}
+
+}  // namespace
+
+// Opens first and then looks at what it opened, so that a successful open
+// costs one look-up of the path: a folder, or anything else that is not a
+// plain file, is refused as CreateFile refuses a folder. Truncation waits
+// until every check has passed, so a refused open never cuts a file short.
 FileHandle FileOpen(const std::string& path, uint32_t access, Disposition disposition,
                     uint32_t share, bool /*sequential*/) {
   std::string host;
@@ -486,46 +516,45 @@ FileHandle FileOpen(const std::string& path, uint32_t access, Disposition dispos
     Fail(kErrAccessDenied);
     return kNoFile;
   }
-  struct stat st;
-  bool existed = stat(host.c_str(), &st) == 0;
-  if (existed && S_ISDIR(st.st_mode)) {
-    Fail(kErrAccessDenied);
-    return kNoFile;
-  }
-  if (existed && (access & kWrite) && !(st.st_mode & S_IWUSR)) {
-    Fail(kErrAccessDenied);  // read-only file
-    return kNoFile;
-  }
-  int flags = 0;
-  switch (disposition) {
-    case Disposition::OpenAlways: flags = O_CREAT; break;
-    case Disposition::CreateAlways: flags = O_CREAT | O_TRUNC; break;
-    case Disposition::OpenExisting: flags = 0; break;
-    case Disposition::TruncateExisting: flags = O_TRUNC; break;
-    case Disposition::CreateNew: flags = O_CREAT | O_EXCL; break;
-  }
-  if (!existed && (disposition == Disposition::OpenExisting ||
-                   disposition == Disposition::TruncateExisting)) {
-    struct stat parent;
-    std::string folder = host.substr(0, host.find_last_of('/') + 1);
-    Fail(stat(folder.c_str(), &parent) == 0 ? kErrFileNotFound : kErrPathNotFound);
-    return kNoFile;
-  }
-  if (existed && disposition == Disposition::CreateNew) {
-    Fail(kErrFileExists);
-    return kNoFile;
-  }
-  if (!ShareAllows(host, access, share)) {
-    Fail(kErrSharingViolation);
-    return kNoFile;
-  }
+  const bool truncate =
+      disposition == Disposition::CreateAlways || disposition == Disposition::TruncateExisting;
+  const bool creates = disposition == Disposition::OpenAlways ||
+                       disposition == Disposition::CreateAlways ||
+                       disposition == Disposition::CreateNew;
   int mode = (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if ((flags & O_TRUNC) && mode == O_RDONLY) mode = O_RDWR;
-  int fd = open(host.c_str(), mode | flags | O_CLOEXEC, 0666);
+  if (truncate && mode == O_RDONLY) mode = O_RDWR;
+  // Without O_NONBLOCK opening a pipe would wait for its other end; a
+  // plain file reads and writes the same with it.
+  const int flags = mode | O_CLOEXEC | O_NONBLOCK;
+  bool existed = false;
+  int fd = -1;
+  // An open-always finds the file, or makes it when it is not there (and
+  // looks again should another make it in between).
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (disposition != Disposition::CreateNew) {
+      fd = open(host.c_str(), flags);
+      existed = fd >= 0;
+      if (fd >= 0 || errno != ENOENT || !creates) break;
+    }
+    fd = open(host.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0 || errno != EEXIST || disposition == Disposition::CreateNew) break;
+  }
   if (fd < 0) {
-    uint32_t code = ErrnoToCode(errno);
-    if (code == kErrFileNotFound && !existed) code = kErrPathNotFound;
-    Fail(code);
+    Fail(OpenFailure(host, errno, access, creates));
+    return kNoFile;
+  }
+  struct stat st;
+  uint32_t refused = kErrNone;
+  if (fstat(fd, &st) != 0) refused = ErrnoToCode(errno);
+  else if (!S_ISREG(st.st_mode)) refused = kErrAccessDenied;
+  else if (existed && ((access & kWrite) || truncate) && !(st.st_mode & S_IWUSR))
+    refused = kErrAccessDenied;  // a read-only file
+  else if (!ShareAllows(host, access, share)) refused = kErrSharingViolation;
+  else if (truncate && existed && ftruncate(fd, 0) != 0) refused = ErrnoToCode(errno);
+  if (refused != kErrNone) {
+    close(fd);
+    if (!existed) unlink(host.c_str());
+    Fail(refused);
     return kNoFile;
   }
   OpenFile f;
@@ -535,6 +564,7 @@ FileHandle FileOpen(const std::string& path, uint32_t access, Disposition dispos
   f.hostPath = host;
   f.access = access;
   f.share = share;
+  if (!(access & kWrite) && !(share & kShareWrite)) f.heldSize = static_cast<int64_t>(st.st_size);
   FileHandle h;
   {
     std::lock_guard<std::mutex> lock(g_filesMutex);
@@ -655,6 +685,7 @@ int64_t FileSize(FileHandle h) {
   OpenFile f;
   struct stat st;
   if (!GetOpenFile(h, &f)) return Fail(kErrInvalidHandle), -1;
+  if (f.heldSize >= 0) return f.heldSize;
   if (fstat(f.fd, &st) != 0) return Fail(ErrnoToCode(errno)), -1;
   return static_cast<int64_t>(st.st_size);
 }

@@ -125,6 +125,48 @@ TEST(PlatformFiles, SharingDecidesWhoMayOpen) {
   FileClose(writer);
 }
 
+// A folder never opens as a file, a read-only file never opens for
+// writing, and a refused open leaves the file's bytes as they were (a
+// create-always truncates only once it may open the file at all).
+TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
+  ScratchFolder dir;
+  const std::string folder = dir.Path("sub"), locked = dir.Path("locked.bin"), held = dir.Path("held.bin");
+  ASSERT_TRUE(CreateFolder(folder));
+  ASSERT_TRUE(testenv::WriteFile(locked, "kept") && SetAttributes(locked, kAttrReadOnly));
+  ASSERT_TRUE(testenv::WriteFile(held, "kept"));
+  FileHandle reader = FileOpen(held, kRead, Disposition::OpenExisting, kShareRead);
+  ASSERT_NE(reader, kNoFile);
+  struct Case {
+    std::string path;
+    uint32_t access;
+    Disposition disposition;
+    uint32_t error;
+  } cases[] = {
+      {folder, kRead, Disposition::OpenExisting, kErrAccessDenied},
+      {folder, kWrite, Disposition::OpenExisting, kErrAccessDenied},
+      {folder, kRead, Disposition::OpenAlways, kErrAccessDenied},
+      {folder, kWrite, Disposition::CreateAlways, kErrAccessDenied},
+      {locked, kWrite, Disposition::OpenExisting, kErrAccessDenied},
+      {locked, kWrite, Disposition::CreateAlways, kErrAccessDenied},
+      {locked, kReadWrite, Disposition::TruncateExisting, kErrAccessDenied},
+      {held, kWrite, Disposition::CreateAlways, kErrSharingViolation},
+      {held, kWrite, Disposition::TruncateExisting, kErrSharingViolation},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " " + std::to_string(c.access) + " " + std::to_string(static_cast<int>(c.disposition)));
+    EXPECT_EQ(FileOpen(c.path, c.access, c.disposition, kShareRead), kNoFile);
+    EXPECT_EQ(LastError(), c.error);
+  }
+  FileClose(reader);
+  EXPECT_TRUE(GetAttributes(folder) & kAttrDirectory);
+  EXPECT_EQ(testenv::ReadFile(held), "kept");
+  EXPECT_EQ(testenv::ReadFile(locked), "kept");
+  FileHandle h = FileOpen(locked, kRead, Disposition::OpenExisting);  // reading it is fine
+  EXPECT_NE(h, kNoFile);
+  FileClose(h);
+  ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
+}
+
 TEST(PlatformFiles, SeeksBeyondFourGigabytesInASparseFile) {
   ScratchFolder dir;
   std::string file = dir.Path("big.bin");

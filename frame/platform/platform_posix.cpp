@@ -826,11 +826,11 @@ FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
     bool dotEntry = name == "." || name == "..";
     if (dotEntry && wp.parts.empty()) continue;  // a drive root has no "." and ".."
     if (!MatchesPattern(name, mask)) continue;
+    // Looked up in the folder already open, not again from the root.
     struct stat st;
-    const std::string entryHost = JoinHost(host, name);
-    if (lstat(entryHost.c_str(), &st) != 0) continue;
+    if (fstatat(dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     const bool link = S_ISLNK(st.st_mode);
-    if (link && stat(entryHost.c_str(), &st) != 0) continue;
+    if (link && fstatat(dirfd(dir), name.c_str(), &st, 0) != 0) continue;
     listing.entries.push_back(EntryOf(name, st));
     if (link) listing.entries.back().attributes |= kAttrReparsePoint;
   }

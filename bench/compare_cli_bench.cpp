@@ -43,17 +43,19 @@ bool MakeTree(const fs::path& root) {
 
 // Rounds alternating which tool goes first.
 void Race(const char* what, const std::string& ours, const char* tool, const std::string& theirs) {
-  std::vector<double> a, b;
+  std::vector<double> a, b, aCpu, bCpu;
   for (int round = 1; round <= kRounds; ++round) {
-    auto run = [&](const std::string& command, std::vector<double>& into) {
-      into.push_back(Seconds("compare_cli_bench", [&] { return Shell(command + " >/dev/null"); }));
+    auto run = [&](const std::string& command, std::vector<double>& into, std::vector<double>& cpu) {
+      cpu.push_back(0);
+      into.push_back(Seconds("compare_cli_bench", [&] { return Shell(command + " >/dev/null"); }, &cpu.back()));
     };
-    if (round % 2) run(ours, a), run(theirs, b);
-    else run(theirs, b), run(ours, a);
+    if (round % 2) run(ours, a, aCpu), run(theirs, b, bCpu);
+    else run(theirs, b, bCpu), run(ours, a, aCpu);
     std::fprintf(stderr, "%s round %d of %d: kestrova %.3f s, %s %.3f s\n", what, round, kRounds, a.back(), tool,
                  b.back());
   }
   Report(what, tool, a, b);
+  ReportProcessor(what, tool, aCpu, bCpu);
 }
 
 }  // namespace

@@ -14,30 +14,14 @@ namespace kst {
 
 namespace {
 
-// A file handle that closes itself on every way out.
-struct ReadFile {
-  explicit ReadFile(const std::string& path)
-      : handle(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead,
-                              true)) {
-    ok = plat::OpenSucceeded(handle);
-  }
-  ~ReadFile() {
-    if (handle != plat::kNoFile) plat::FileClose(handle);
-  }
-  ReadFile(const ReadFile&) = delete;
-  ReadFile& operator=(const ReadFile&) = delete;
+// Moves to the 1-based position start; position 1 needs no seek.
+bool StartAt(plat::FileHandle h, int64_t start) { return start == 1 || plat::FileSeek(h, start - 1); }
 
-  // Moves to the 1-based position start; position 1 needs no seek.
-  bool StartAt(int64_t start) { return start == 1 || plat::FileSeek(handle, start - 1); }
-  // Exactly size bytes, or false: a short read is a failure.
-  bool Read(char* buffer, uint32_t size) {
-    uint32_t done = 0;
-    return plat::FileRead(handle, buffer, size, &done) && done == size;
-  }
-
-  plat::FileHandle handle;
-  bool ok = false;
-};
+// Exactly size bytes, or false: a short read is a failure.
+bool ReadBlock(plat::FileHandle h, char* buffer, uint32_t size) {
+  uint32_t done = 0;
+  return plat::FileRead(h, buffer, size, &done) && done == size;
+}
 
 CompareResult Outcome(CompareOutcome outcome, int64_t position = -2) { return {outcome, position}; }
 
@@ -57,6 +41,10 @@ struct BlockBar {
   }
 };
 
+bool ValidRequest(const CompareRequest& request) {
+  return request.count >= 0 && request.firstStart >= 1 && request.secondStart >= 1;
+}
+
 }  // namespace
 
 BlockBuffers::BlockBuffers(int32_t buffSize) {
@@ -69,13 +57,31 @@ BlockBuffers::BlockBuffers(int32_t buffSize) {
   second = first + stride;
 }
 
+ComparedFile::ComparedFile(const std::string& path)
+    : handle(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead, true)) {
+  ok = plat::OpenSucceeded(handle);
+}
+
+ComparedFile::~ComparedFile() {
+  if (handle != plat::kNoFile) plat::FileClose(handle);
+}
+
 uint32_t BlockSize(int32_t buffSize) {
   return static_cast<uint32_t>(buffSize > 0 ? buffSize : kBuffSizeDefault);
 }
 
 CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, ProgressSink* progress) {
-  if (request.count < 0 || request.firstStart < 1 || request.secondStart < 1)
-    return Outcome(CompareOutcome::Error);
+  if (!ValidRequest(request)) return Outcome(CompareOutcome::Error);
+  const ComparedFile a(request.firstPath);
+  if (!a.ok) return Outcome(CompareOutcome::Error);
+  const ComparedFile b(request.secondPath);
+  if (!b.ok) return Outcome(CompareOutcome::Error);
+  return CompareOpenFiles(a.handle, b.handle, request, job, progress);
+}
+
+CompareResult CompareOpenFiles(plat::FileHandle firstFile, plat::FileHandle secondFile,
+                               const CompareRequest& request, JobControl& job, ProgressSink* progress) {
+  if (!ValidRequest(request)) return Outcome(CompareOutcome::Error);
   const uint32_t blockSize = BlockSize(request.buffSize);
   std::optional<BlockBuffers> owned;
   const BlockBuffers* buffers = request.buffers;
@@ -83,12 +89,7 @@ CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, Prog
   if (!buffers->first) return Outcome(CompareOutcome::Error);
   char* const first = buffers->first;
   char* const second = buffers->second;
-
-  ReadFile a(request.firstPath);
-  if (!a.ok) return Outcome(CompareOutcome::Error);
-  ReadFile b(request.secondPath);
-  if (!b.ok) return Outcome(CompareOutcome::Error);
-  if (!a.StartAt(request.firstStart) || !b.StartAt(request.secondStart))
+  if (!StartAt(firstFile, request.firstStart) || !StartAt(secondFile, request.secondStart))
     return Outcome(CompareOutcome::Error);
 
   const int64_t blocks = (request.count + blockSize - 1) / blockSize;
@@ -106,7 +107,7 @@ CompareResult CompareBlocks(const CompareRequest& request, JobControl& job, Prog
     }
     const int64_t offset = (k - 1) * blockSize;
     const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(blockSize, request.count - offset));
-    if (!a.Read(first, n) || !b.Read(second, n)) {
+    if (!ReadBlock(firstFile, first, n) || !ReadBlock(secondFile, second, n)) {
       result = Outcome(CompareOutcome::Error);
       break;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frame/job_control.h"
+#include "frame/platform/platform.h"
 #include "frame/settings.h"
 
 namespace kst {
@@ -62,5 +63,24 @@ struct CompareResult {
 // once both files open.
 CompareResult CompareBlocks(const CompareRequest& request, JobControl& job,
                             ProgressSink* progress = nullptr);
+
+// A file open for comparing: reading, sharing reading, sequential. It
+// closes itself on every way out.
+struct ComparedFile {
+  explicit ComparedFile(const std::string& path);
+  ~ComparedFile();
+  ComparedFile(const ComparedFile&) = delete;
+  ComparedFile& operator=(const ComparedFile&) = delete;
+
+  plat::FileHandle handle = plat::kNoFile;
+  bool ok = false;  // open
+};
+
+// The same over two files the caller has open for reading and closes
+// itself (request's paths are not used): a caller that needs a file's size
+// before comparing takes it from the handle it compares through.
+CompareResult CompareOpenFiles(plat::FileHandle first, plat::FileHandle second,
+                               const CompareRequest& request, JobControl& job,
+                               ProgressSink* progress = nullptr);
 
 }  // namespace kst

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "compare/compare_blocks.h"
@@ -56,25 +57,31 @@ bool SideMissing(const ComparePath& side) {
   return !HasWildcard(side.pattern) && !IsPlainFile(side.folder + side.pattern);
 }
 
-// The cloned file that corresponds to an original, looked up directly.
+// The cloned file that corresponds to an original, looked up directly
+// (never by listing its folder again).
 struct Match {
   bool found = false;
   std::string path;
   int64_t size = 0;
+  std::optional<ComparedFile> file;  // open when found and it would open
 };
 
-Match FindMatch(const std::string& cloneFolder, const std::string& name, const std::string& clonePattern,
-                const std::string& info) {
-  Match match;
-  if (!plat::MatchesPattern(name, clonePattern)) return match;
-  const std::string path = cloneFolder + name;
-  if (NormalPath(path) == info) return match;  // the run's own information file
-  // Only a plain file is a counterpart: a folder of that name is not. The
-  // name is looked up directly, never by listing the folder again.
-  match.size = plat::SizeOfPath(path);  // -1 for a folder or nothing
-  match.found = match.size >= 0;
-  match.path = path;
-  return match;
+// Opening the counterpart is its look-up: its size comes from the open
+// file. Only a name that will not open is looked up again, to tell a file
+// that cannot be read (compared, and reported unavailable) from a folder
+// or nothing at all (unmatched).
+void FindMatch(const std::string& cloneFolder, const std::string& name, const std::string& clonePattern,
+               const std::string& info, Match* match) {
+  if (!plat::MatchesPattern(name, clonePattern)) return;
+  match->path = cloneFolder + name;
+  if (!info.empty() && NormalPath(match->path) == info) return;  // the run's own information file
+  match->file.emplace(match->path);
+  match->size = match->file->ok ? plat::FileSize(match->file->handle) : -1;
+  if (match->size < 0) {
+    match->file.reset();
+    match->size = plat::SizeOfPath(match->path);  // -1 for a folder or nothing
+  }
+  match->found = match->size >= 0;
 }
 
 // The state of one run.
@@ -139,16 +146,24 @@ struct Run {
     return true;
   }
 
+  // The pair's bytes, through the counterpart already open; one that
+  // would not open is unavailable, as is an original that will not.
+  CompareResult CompareMatch(const CompareRequest& request, const Match& match) {
+    if (!match.file) return {CompareOutcome::Error, -2};
+    const ComparedFile originalFile(request.firstPath);
+    if (!originalFile.ok) return {CompareOutcome::Error, -2};
+    return CompareOpenFiles(originalFile.handle, match.file->handle, request, job, screen.fileBar);
+  }
+
   // Compares one original with its counterpart; false when the run stops.
   bool Compare(const std::string& folder, const plat::FindEntry& entry) {
     ComparingCounts& counts = result.counts;
     PairOutcome pair;
     pair.originalPath = folder + entry.name;
     pair.originalSize = static_cast<int64_t>(entry.size);
-    const Match match =
-        single ? FindMatch(clone.folder, clone.pattern, clone.pattern, info)
-               : FindMatch(clone.folder + folder.substr(original.folder.size()), entry.name,
-                           clone.pattern, info);
+    Match match;
+    if (single) FindMatch(clone.folder, clone.pattern, clone.pattern, info, &match);
+    else FindMatch(clone.folder + folder.substr(original.folder.size()), entry.name, clone.pattern, info, &match);
     if (!match.found) {
       pair.unmatched = true;
       ++counts.unmatched;
@@ -163,7 +178,7 @@ struct Run {
       if (count > 0) {
         CompareRequest request{pair.originalPath, pair.clonePath, 1, 1, count, input.buffSize,
                                kClockComparing, buffers.get()};
-        const CompareResult compared = CompareBlocks(request, job, screen.fileBar);
+        const CompareResult compared = CompareMatch(request, match);
         if (compared.outcome == CompareOutcome::Aborted) return false;
         equal = compared.outcome == CompareOutcome::Equal;
         pair.position = compared.position;

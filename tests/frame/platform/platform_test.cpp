@@ -125,6 +125,61 @@ TEST(PlatformFiles, SharingDecidesWhoMayOpen) {
   FileClose(writer);
 }
 
+// A folder never opens as a file, a read-only file never opens for
+// writing, and a refused open leaves the file's bytes as they were (a
+// create-always truncates only once it may open the file at all). Each
+// case has a file of its own. Wine, run as root here, refuses a write to a
+// read-only file once and then answers later opens of it with codes of
+// its own: those rows hold the emulation to what Windows does.
+TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
+  ScratchFolder dir;
+  const std::string folder = dir.Path("sub");
+  ASSERT_TRUE(CreateFolder(folder));
+  enum What { Folder, ReadOnly, HeldByReader };
+  struct Case {
+    What what;
+    uint32_t access;
+    Disposition disposition;
+    uint32_t error;
+  } cases[] = {
+      {Folder, kRead, Disposition::OpenExisting, kErrAccessDenied},
+      {Folder, kWrite, Disposition::OpenExisting, kErrAccessDenied},
+      {Folder, kRead, Disposition::OpenAlways, kErrAccessDenied},
+      {Folder, kWrite, Disposition::CreateAlways, kErrAccessDenied},
+      {ReadOnly, kWrite, Disposition::OpenExisting, kErrAccessDenied},
+      {ReadOnly, kWrite, Disposition::CreateAlways, kErrAccessDenied},
+      {ReadOnly, kReadWrite, Disposition::TruncateExisting, kErrAccessDenied},
+      {HeldByReader, kWrite, Disposition::CreateAlways, kErrSharingViolation},
+      {HeldByReader, kWrite, Disposition::TruncateExisting, kErrSharingViolation},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+#ifdef _WIN32
+    if (c.what == ReadOnly) continue;
+#endif
+    const std::string file = dir.Path("f" + std::to_string(++n) + ".bin");
+    const std::string path = c.what == Folder ? folder : file;
+    SCOPED_TRACE(path + " access " + std::to_string(c.access) + " disposition " +
+                 std::to_string(static_cast<int>(c.disposition)));
+    ASSERT_TRUE(testenv::WriteFile(file, "kept"));
+    if (c.what == ReadOnly) ASSERT_TRUE(SetAttributes(file, kAttrReadOnly));
+    const FileHandle reader =
+        c.what == HeldByReader ? FileOpen(file, kRead, Disposition::OpenExisting, kShareRead) : kNoFile;
+    EXPECT_EQ(FileOpen(path, c.access, c.disposition, kShareRead), kNoFile);
+    EXPECT_EQ(LastError(), c.error);
+    if (reader != kNoFile) FileClose(reader);
+    EXPECT_TRUE(GetAttributes(folder) & kAttrDirectory);
+    EXPECT_EQ(testenv::ReadFile(file), "kept");
+    ASSERT_TRUE(SetAttributes(file, kAttrNormal));
+  }
+  const std::string locked = dir.Path("locked.bin");  // reading a read-only file is fine
+  ASSERT_TRUE(testenv::WriteFile(locked, "kept") && SetAttributes(locked, kAttrReadOnly));
+  FileHandle h = FileOpen(locked, kRead, Disposition::OpenExisting);
+  EXPECT_NE(h, kNoFile) << LastError();
+  FileClose(h);
+  ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
+}
+
 TEST(PlatformFiles, SeeksBeyondFourGigabytesInASparseFile) {
   ScratchFolder dir;
   std::string file = dir.Path("big.bin");

@@ -7,7 +7,6 @@
 #include "backup/save_list.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
-#include "tests/backup/backup_test_support.h"
 
 namespace {
 

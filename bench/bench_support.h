@@ -3,12 +3,15 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -86,6 +89,67 @@ inline void ReportProcessor(const char* what, const char* tool, const std::vecto
                             const std::vector<double>& theirs) {
   const double a = Median(ours), b = Median(theirs);
   std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  processor time ratio %.2f\n", what, a, tool, b, a / b);
+}
+
+// Which of two steps goes first alternates by round: memory a guest touches
+// for the first time costs more, and the one that writes first meets more of it.
+inline void InTurn(int round, const std::function<void()>& a, const std::function<void()>& b) {
+  if (round % 2) {
+    a();
+    b();
+  } else {
+    b();
+    a();
+  }
+}
+
+// A stack of 100 MB folder disks for kestrova-cli backup and restore: the
+// folder disk/ is the drive, stack/k holds disk k once it is out.
+constexpr int64_t kDiskBytes = 100 << 20;
+constexpr int kDisks = static_cast<int>((kFileBytes + kDiskBytes - 1) / kDiskBytes);
+
+// New disk k: the folder holds disk k-1, which goes onto the stack. Verify
+// disk k: the disk in the folder goes back to its place (the last one, at
+// the first, to the end of the stack) and disk k comes in.
+inline const char kSwapper[] =
+    "#!/bin/sh\n"
+    "set -e\n"
+    "k=$KESTROVA_DISK\n"
+    "if [ \"$KESTROVA_PROMPT\" = new-disk ]; then\n"
+    "  [ \"$k\" -gt 1 ] || exit 0\n"
+    "  mkdir stack/$((k-1)); mv disk/* stack/$((k-1))/\n"
+    "else\n"
+    "  if [ -n \"$(ls disk)\" ]; then\n"
+    "    if [ \"$k\" = 1 ]; then to=$(($(ls stack | wc -l)+1)); else to=$((k-1)); fi\n"
+    "    mkdir -p stack/$to; mv disk/* stack/$to/\n"
+    "  fi\n"
+    "  mv stack/$k/* disk/\n"
+    "fi\n";
+
+struct DiskStackBench {
+  std::filesystem::path root;  // holds big.bin, swap.sh and the folders
+  std::string cli;             // kestrova-cli, quoted
+  std::string in;              // "cd root && "
+};
+
+// Reads FOLDER from the command line, makes a folder of its own there with
+// the 1 GB big.bin, swap.sh and the folders named, and finds kestrova-cli
+// beside the bench folder. False (after saying why) when any of it fails.
+inline bool PrepareDiskStack(const char* bench, int argc, char** argv, const std::vector<const char*>& folders,
+                             DiskStackBench* b) {
+  namespace fs = std::filesystem;
+  if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
+  const std::string cli = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
+  if (access(cli.c_str(), X_OK) != 0) return std::fprintf(stderr, "%s: %s is not built\n", bench, cli.c_str()), false;
+  b->root = fs::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
+  for (const char* folder : folders) fs::create_directories(b->root / folder);
+  const std::string file = (b->root / "big.bin").string();
+  if (!MakeFile(file)) return std::fprintf(stderr, "%s: cannot write %s\n", bench, file.c_str()), false;
+  std::ofstream(b->root / "swap.sh") << kSwapper;
+  fs::permissions(b->root / "swap.sh", fs::perms::owner_all);
+  b->cli = Quote(cli);
+  b->in = "cd " + Quote(b->root.string()) + " && ";
+  return true;
 }
 
 }  // namespace bench

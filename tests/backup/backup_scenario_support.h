@@ -1,15 +1,20 @@
-// Whole Split &/Or Copy runs on the emulated floppy in A:: a stack of
-// disks kept in host folders (a full disk's files are moved out of A: to
-// the stack when the run asks for a new one, and moved back in when the
-// verification asks for one), a person who answers every prompt and box
-// from a script, and the run's folders and source files.
+// What the backup tests share: a person who answers from a script, save
+// list bytes built field by field apart from the program's own writer, a
+// pair of save files, and whole Split &/Or Copy runs on the emulated floppy
+// in A:: a stack of disks kept in host folders (a full disk's files are
+// moved out of A: to the stack when the run asks for a new one, and moved
+// back in when the verification asks for one), a person who answers every
+// prompt and box from a script, and the run's folders and source files.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backup/backup_worker.h"
@@ -21,9 +26,56 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "tests/support/scripted_person.h"
 #include "tests/support/test_env.h"
 
 namespace backuptest {
+
+// The shared scripted person, over the built-in texts.
+struct ScriptedPerson : testenv::ScriptedPerson {
+  explicit ScriptedPerson(std::vector<int> answers = {}) : testenv::ScriptedPerson(std::move(answers)) {
+    kst::LoadBuiltInTexts();
+  }
+};
+
+// Little-endian integers and blank-padded 260-character texts.
+struct Bytes {
+  std::string data;
+  Bytes& Int(uint64_t value, int count) {
+    for (int i = 0; i < count; ++i) data += static_cast<char>(value >> (8 * i));
+    return *this;
+  }
+  Bytes& Text(const std::string& text) {
+    data += text + std::string(260 - text.size(), ' ');
+    return *this;
+  }
+  Bytes& Header(int files, uint32_t length, const std::string& dest, const std::string& temp) {
+    return Int(files, 1).Int(length, 4).Text(dest).Text(temp);
+  }
+  // Sizes and counts go in as their two's complement, negative ones too.
+  Bytes& File(const std::string& path, int64_t size, int32_t splits, int copied, int busy, int temp) {
+    return Text(path).Int(static_cast<uint64_t>(size), 8).Int(static_cast<uint32_t>(splits), 4)
+        .Int(copied, 1).Int(busy, 1).Int(temp, 1);
+  }
+  Bytes& Split(const std::string& path, int64_t size, int safe, int copied) {
+    return Text(path).Int(static_cast<uint64_t>(size), 8).Int(safe, 1).Int(copied, 1);
+  }
+};
+
+// Two save files in a scratch folder; every start and end of a save is noted.
+struct SaveFilesTest : ::testing::Test {
+  SaveFilesTest() {
+    files.names[0] = scratch.Path("first.lst");
+    files.names[1] = scratch.Path("second.lst");
+    files.onSaving = [this](bool saving) { savingCalls.push_back(saving); };
+  }
+  kst::MessageOwner owner;
+  testenv::ScratchFolder scratch;
+  kst::TransportList list;
+  kst::SaveListFiles files;
+  std::vector<bool> savingCalls;
+};
+
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size

@@ -7,7 +7,6 @@
 #include "backup/save_list.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
-#include "tests/backup/backup_test_support.h"
 
 namespace {
 
@@ -281,7 +280,6 @@ TEST(BackupWorker, FiguresCountDisksAndTime) {
     EXPECT_EQ((std::vector<int64_t>{f.disksLeft, f.timeLeft, f.eta}), (std::vector<int64_t>{c.disksLeft, c.timeLeft, c.eta}))
         << c.done;
   }
-  EXPECT_EQ(kst::NumberOfDisks(3000000, 1457664, 0), 3);
   EXPECT_EQ(kst::NumberOfDisks(2 * 1457664, 1457664, 0), 2);
   EXPECT_EQ(kst::NumberOfDisks(1, 100, 100), -1);
   EXPECT_EQ(kst::WithOneBackslash("A:\\backup"), "A:\\backup\\");

@@ -1,19 +1,16 @@
 // kestrova-cli backup and savelist run as a user would run them: files onto
 // a stack of folders standing for disks, a command swapping the disks.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "backup/save_list.h"
 #include "frame/language_files.h"
-#include "frame/platform/emulation.h"
+#include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "split/join_batch.h"
-#include "tests/support/test_env.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
@@ -21,10 +18,6 @@ using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
 namespace fs = std::filesystem;
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
 
 // The disk swapper a user would write: for a new disk k the folder holds
 // disk k-1, which goes onto the stack; for the verification the last disk
@@ -43,25 +36,14 @@ const char kSwapper[] =
     " dd of=\"$(ls disk/*.0* | head -1)\" bs=1 seek=1000 conv=notrunc 2>/dev/null; fi ;;\n"
     "esac\n";
 
-struct CliBackupTest : ::testing::Test {
+struct CliBackupTest : testenv::CliTest {
   void SetUp() override {
+    CliTest::SetUp();
     kst::LoadBuiltInTexts();
-    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
     ASSERT_TRUE(WriteFile(Win("swap.sh"), kSwapper));
     fs::permissions(host + "/swap.sh", fs::perms::owner_all);
     for (const char* folder : {"src", "stack", "tmp", "disk"}) ASSERT_TRUE(plat::CreateFolder(Win(folder)));
   }
-  // Runs the cli in the scratch folder with nothing on stdin; keeps what it
-  // said (stdout and stderr) and returns its exit status.
-  int Run(const std::string& arguments) {
-    FILE* out = popen(
-        ("cd " + Quote(host) + " && " + Quote(cli) + " " + arguments + " </dev/null 2>&1").c_str(), "r");
-    said.clear();
-    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-    const int status = pclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Win(const std::string& name) const { return scratch.Path(name); }
   // The path the cli knows a scratch file by.
   std::string CliPath(const std::string& relative) const {
     std::string path = "Z:" + fs::canonical(host).string() + "/" + relative;
@@ -69,9 +51,6 @@ struct CliBackupTest : ::testing::Test {
     return path;
   }
   static std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
-  std::string cli = fs::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  testenv::ScratchFolder scratch;
-  std::string host = plat::EmuHostPath(scratch.path), said;
 };
 
 // Three files onto folders of a floppy's size: the first already holds

@@ -8,7 +8,7 @@
 
 #include "backup/save_list.h"
 #include "frame/platform/emulation.h"
-#include "tests/backup/backup_test_support.h"
+#include "tests/backup/backup_scenario_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "backup/save_list.h"
 #include "frame/platform/platform.h"
-#include "tests/backup/backup_test_support.h"
+#include "tests/backup/backup_scenario_support.h"
 
 namespace {
 

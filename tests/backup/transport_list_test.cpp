@@ -4,7 +4,7 @@
 
 #include "backup/list_checks.h"
 #include "backup/transport_list.h"
-#include "tests/backup/backup_test_support.h"
+#include "tests/backup/backup_scenario_support.h"
 
 namespace {
 

@@ -25,14 +25,3 @@ TEST(Colours, ThePickerListsEveryDialogOnce) {
   EXPECT_EQ(entries, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   EXPECT_EQ(RecordOfColourEntry(ColourEntryOfPickerPosition(9)), 39);  // The Program Master
 }
-
-// The settings file keeps text background, text, dialog background.
-TEST(Colours, SettingsFormKeepsEachColourInItsPlace) {
-  Colours c{Rgb(1, 2, 3), Rgb(4, 5, 6), Rgb(7, 8, 9)};
-  SavedColors saved = SavedFromColours(c);
-  EXPECT_EQ(saved, (SavedColors{{7, 8, 9}, {4, 5, 6}, {1, 2, 3}}));
-  Colours back = ColoursFromSaved(saved);
-  EXPECT_EQ(back.background, c.background);
-  EXPECT_EQ(back.text, c.text);
-  EXPECT_EQ(back.textBackground, c.textBackground);
-}

@@ -1,57 +1,30 @@
 // kestrova-cli run as a user would run it: split a file, join it again.
 #include <sys/statvfs.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
 #include "split/join_batch.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
+using testenv::CliTest;
 using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-struct CliTest : ::testing::Test {
-  void SetUp() override {
-    splittest::UseSplitTexts();
-    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
-  }
-  // Runs the cli in the scratch folder with input on stdin; returns its
-  // exit status and keeps what it said.
-  // shell, when given, runs first (limits for the cli).
-  int Run(const std::string& arguments, const std::string& input = "", const std::string& shell = "") {
-    const std::string command = "cd " + Quote(host) + " && " + shell + " printf '%s' " + Quote(input) + " | " +
-                                Quote(cli) + " " + arguments + " 2>&1";
-    FILE* out = popen(command.c_str(), "r");
-    said.clear();
-    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-    const int status = pclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Win(const std::string& name) const { return scratch.Path(name); }
-  // Built beside the tests.
-  std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  testenv::ScratchFolder scratch;
-  std::string host = plat::EmuHostPath(scratch.path), said;
-};
+const auto Quote = testenv::ShellQuote;
 
 // Exit 0 done, 1 refused (nothing to do, or a No), 2 whatever cannot be
 // done as asked; each with the line that says why. In order: later cases
 // meet what earlier ones left.
 TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
+  splittest::UseSplitTexts();
   const std::string bytes = PatternBytes(5000, 33), other = PatternBytes(7000, 34);
   const std::string floppyAndOne = PatternBytes(1457665, 32);
   ASSERT_TRUE(WriteFile(Win("f.bin"), bytes) && WriteFile(Win("small.bin"), "tiny"));

@@ -5,12 +5,12 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "frame/ask.h"
 #include "frame/job_control.h"
 #include "frame/texts.h"
+#include "tests/support/scripted_person.h"
 
 namespace splittest {
 
@@ -27,21 +27,7 @@ inline void UseSplitTexts() {
   for (int u = 0; u < 7; ++u) kst::SetText(1029 + u, units[u]);
 }
 
-// Yes/No from the script (No once it runs out), OK to OK boxes.
-struct ScriptedPerson {
-  explicit ScriptedPerson(std::vector<int> yesNo = {}) : answers(std::move(yesNo)) {
-    kst::SetAskHandler([this](const kst::AskRequest& r) {
-      asked.push_back(r);
-      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
-      return next < answers.size() ? answers[next++] : static_cast<int>(kst::kAnswerNo);
-    });
-  }
-  ~ScriptedPerson() { kst::SetAskHandler(nullptr); }
-  ScriptedPerson(const ScriptedPerson&) = delete;
-  std::vector<int> answers;
-  size_t next = 0;
-  std::vector<kst::AskRequest> asked;
-};
+using ScriptedPerson = testenv::ScriptedPerson;
 
 // onMove, when set, runs after each move.
 struct RecordedBar {

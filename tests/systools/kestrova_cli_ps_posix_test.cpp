@@ -1,19 +1,18 @@
 // kestrova-cli ps as a user runs it: this test listed, with each of its
 // threads when asked for, and an unknown option refused.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <thread>
 
 #include "systools/process_list.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
 TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
-  const std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
+  const std::string cli = testenv::CliProgram();
   const std::string line = "\n" + kst::Hex8(static_cast<uint32_t>(getpid())) + " -- ";
   const struct {
     const char* arguments;
@@ -24,11 +23,8 @@ TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
     for (const auto& run : runs) {
       size_t ours = 0;  // this process's threads now
       for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ours += task.exists();
-      FILE* out = popen((cli + " " + run.arguments + " </dev/null 2>&1").c_str(), "r");
       std::string said;
-      for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-      int status = pclose(out);
-      EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, run.status) << said;
+      EXPECT_EQ(testenv::RunCommand(cli + " " + run.arguments + " </dev/null", &said), run.status) << said;
       if (run.status != 0) {
         EXPECT_EQ(said, "kestrova-cli: unknown option: --all (ps takes --threads and --windows)\n");
         continue;

@@ -46,7 +46,6 @@ TEST_F(ProcessLines, ShowRecordsAsListed) {
       {ThreadLine(r.threads[0], [](uint32_t id) { return id == 0x30 ? std::string("FileSplit Main") : ""; }),
        "00000030 -- (NORMAL) -- FileSplit Main"},
       {WindowLine(r.windows[0]), "00000030 -- ABCDEF01 -- Untitled - Notepad"},
-      {Hex8(0xFFFFFFFE), "FFFFFFFE"},
   };
   for (const auto& l : lines) EXPECT_EQ(l.got, l.want);
 }

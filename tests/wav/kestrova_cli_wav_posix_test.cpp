@@ -1,38 +1,17 @@
 // kestrova-cli's data2wav and wav2data run as a user would run them.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
-#include "frame/platform/emulation.h"
-#include "tests/support/test_env.h"
-#include "tests/wav/wav_test_support.h"
+#include "frame/platform/platform.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
 using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
-
-struct WavCliTest : ::testing::Test {
-  void SetUp() override { ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built"; }
-  int Run(const std::string& arguments, const std::string& input = "") {
-    const std::string command = "cd '" + host + "' && printf '%s' '" + input + "' | '" + cli + "' " +
-                                arguments + " 2>&1";
-    FILE* out = popen(command.c_str(), "r");
-    said.clear();
-    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-    const int status = pclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  testenv::ScratchFolder scratch;
-  std::string host = plat::EmuHostPath(scratch.path), said;
-};
+using WavCliTest = testenv::CliTest;
 
 // In order: each case meets what the ones before it left.
 TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
@@ -75,10 +54,8 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   };
   for (const auto& reader : readers) {
     if (std::system((std::string("command -v ") + reader.tool + " >/dev/null").c_str()) != 0) continue;
-    FILE* out = popen(("cd '" + host + "' && " + reader.command).c_str(), "r");
     std::string heard;
-    for (int c; (c = fgetc(out)) != EOF;) heard += static_cast<char>(c);
-    pclose(out);
+    testenv::RunCommand("cd '" + host + "' && " + reader.command, &heard);
     for (const std::string& line : reader.says)
       EXPECT_NE(heard.find(line), std::string::npos) << reader.tool << ": " << heard;
   }

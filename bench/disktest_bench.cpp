@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
   const uint32_t buffSize = kst::kBuffSizeDefault;
 
   std::vector<double> writePass, dd, readPass, cmp;
+  // Processor seconds of each step as well: on a busy machine they vary far less.
+  std::vector<double> writeCpu(kRounds), ddCpu(kRounds), readCpu(kRounds), cmpCpu(kRounds);
   for (int round = 1; round <= kRounds; ++round) {
     // Each pass starts as in a test: the files it makes are not there yet.
     for (const std::string& host : {hostT, hostD, hostR, hostDd}) fs::remove(host);
@@ -56,17 +58,18 @@ int main(int argc, char** argv) {
       const std::unique_ptr<char[]> buffer = kst::MakeRandomBuffer(buffSize, random);
       return buffer && kst::WriteTestFiles(buffer.get(), buffSize, t, d, kFileBytes, job, nullptr, -1).outcome ==
                            kst::WriteOutcome::Written;
-    }));
+    }, &writeCpu[round - 1]));
     dd.push_back(Seconds("disktest_bench", [&] {
       return Shell("dd if=" + Quote(hostT) + " of=" + Quote(hostDd) + " bs=512000 status=none");
-    }));
+    }, &ddCpu[round - 1]));
     fs::remove(hostDd);
     readPass.push_back(Seconds("disktest_bench", [&] {
       const kst::ReadBackResult back =
           kst::ReadBackAndCompare(d, r, t, kFileBytes, static_cast<int32_t>(buffSize), job, nullptr, -1);
       return back.diskRead && back.compared.outcome == kst::CompareOutcome::Equal;
-    }));
-    cmp.push_back(Seconds("disktest_bench", [&] { return Shell("cmp " + Quote(hostD) + " " + Quote(hostT)); }));
+    }, &readCpu[round - 1]));
+    cmp.push_back(Seconds(
+        "disktest_bench", [&] { return Shell("cmp " + Quote(hostD) + " " + Quote(hostT)); }, &cmpCpu[round - 1]));
     std::fprintf(stderr, "round %d of %d: write %.3f s (dd %.3f s); read %.3f s (cmp %.3f s)\n", round, kRounds,
                  writePass.back(), dd.back(), readPass.back(), cmp.back());
   }
@@ -75,5 +78,7 @@ int main(int argc, char** argv) {
               argv[1]);
   Report("write", "dd", writePass, dd);
   Report("read", "cmp", readPass, cmp);
+  ReportProcessor("write", "dd", writeCpu, ddCpu);
+  ReportProcessor("read", "cmp", readCpu, cmpCpu);
   return 0;
 }

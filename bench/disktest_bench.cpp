@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     job.keepGoing = true;
     writePass.push_back(Seconds("disktest_bench", [&] {
       const std::unique_ptr<char[]> buffer = kst::MakeRandomBuffer(buffSize, random);
-      return buffer && kst::WriteTestFiles(buffer.get(), buffSize, t, d, kFileBytes, job, nullptr, -1).outcome ==
-                           kst::WriteOutcome::Written;
+      return buffer && kst::WriteTestFiles(buffer.get(), buffSize, t, d, kFileBytes, job, nullptr, -1)
+                               .outcome == kst::WriteOutcome::Written;
     }, &writeCpu[round - 1]));
     dd.push_back(Seconds("disktest_bench", [&] {
       return Shell("dd if=" + Quote(hostT) + " of=" + Quote(hostDd) + " bs=512000 status=none");
@@ -69,9 +69,10 @@ int main(int argc, char** argv) {
       return back.diskRead && back.compared.outcome == kst::CompareOutcome::Equal;
     }, &readCpu[round - 1]));
     cmp.push_back(Seconds(
-        "disktest_bench", [&] { return Shell("cmp " + Quote(hostD) + " " + Quote(hostT)); }, &cmpCpu[round - 1]));
-    std::fprintf(stderr, "round %d of %d: write %.3f s (dd %.3f s); read %.3f s (cmp %.3f s)\n", round, kRounds,
-                 writePass.back(), dd.back(), readPass.back(), cmp.back());
+        "disktest_bench", [&] { return Shell("cmp " + Quote(hostD) + " " + Quote(hostT)); },
+        &cmpCpu[round - 1]));
+    std::fprintf(stderr, "round %d of %d: write %.3f s (dd %.3f s); read %.3f s (cmp %.3f s)\n", round,
+                 kRounds, writePass.back(), dd.back(), readPass.back(), cmp.back());
   }
   fs::remove_all(root);
   std::printf("a 1 GB emulated disk, BuffSize %u, median of %d, in %s\n", buffSize, kRounds,

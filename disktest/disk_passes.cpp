@@ -145,7 +145,8 @@ ReadBackResult ReadBackAndCompare(const std::string& disk, const std::string& ba
   // A disk file longer than what was written is no copy of it either.
   if (result.compared.outcome == CompareOutcome::Equal && plat::FileSize(d.handle) != size)
     result = ReadBack(true, CompareOutcome::Error);
-  if (!r.Close() && result.compared.outcome == CompareOutcome::Equal) result = ReadBack(true, CompareOutcome::Error);
+  if (!r.Close() && result.compared.outcome == CompareOutcome::Equal)
+    result = ReadBack(true, CompareOutcome::Error);
   return result;
 }
 

@@ -193,7 +193,8 @@ bool MakeNames(Test& s) {
 
 void CannotUseTestFile(Test& s) {
   PlayAlert();
-  AskUser(kAskOk, s.run.owner.window, GetText(50), GetText(49), s.run.owner.boxRecord, s.run.owner.ownerRecord);
+  AskUser(kAskOk, s.run.owner.window, GetText(50), GetText(49), s.run.owner.boxRecord,
+          s.run.owner.ownerRecord);
 }
 
 // Disk k: asked for, then its random data made and written, block by block,
@@ -221,7 +222,8 @@ bool FillDisk(Test& s, int k, DiskTestResult* result) {
   // What the pass left on the disk is this run's; a file that was there before is not.
   if (!there) plat::DeleteOneFile(s.d[k]);
   if (written.outcome == WriteOutcome::TestFileFailed) CannotUseTestFile(s);
-  if (written.outcome == WriteOutcome::DiskFailed) Tell(s, kTextCopyToDiskFailed, plat::ErrorText(written.error));
+  if (written.outcome == WriteOutcome::DiskFailed)
+    Tell(s, kTextCopyToDiskFailed, plat::ErrorText(written.error));
   return false;
 }
 

@@ -1,37 +1,28 @@
 // Test Disks' two passes over a 1 GB emulated disk, timed against the
-// system's tools moving the same bytes in the same run. The write pass
-// (the random test file made in the temporary folder, then copied onto
-// the disk) against dd copying that file onto the disk; the read-back
-// pass (the disk's file copied into the temporary folder, then compared
-// with the test file) against cmp reading the disk's file and the test
-// file. The lines "make" and "compare" time the first step of each pass
-// alone: the copies through the temporary folder are the passes' extra.
+// system's tools moving the same bytes in the same run: the write pass
+// (the random buffer made and written to the test file in the temporary
+// folder and to the disk) against dd copying the test file onto the disk;
+// the read-back pass (the disk's file copied into the temporary folder and
+// compared with the test file as it comes) against cmp reading the disk's
+// file and the test file.
 // Usage: disktest_bench FOLDER (a host folder with 4 GB free).
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "compare/compare_blocks.h"
+#include "disktest/disk_passes.h"
 #include "disktest/random_data.h"
 #include "frame/job_control.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
 #include "frame/settings.h"
 
-namespace {
-
 using namespace bench;
-
-bool Copy(const std::string& from, const std::string& to) {
-  return plat::ShellFileOperation(plat::ShellOp::Copy, from, to,
-                                  plat::kShellSilent | plat::kShellNoConfirmation) == 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -50,53 +41,45 @@ int main(int argc, char** argv) {
   const std::string t = plat::EmuWindowsPath((root / "tmp" / "KST1.tmp").string());
   const std::string r = plat::EmuWindowsPath((root / "tmp" / "KST2.tmp").string());
   const std::string d = "T:\\KST1.tmp";
-  const std::string hostT = plat::EmuHostPath(t), hostD = plat::EmuHostPath(d);
+  const std::string hostT = plat::EmuHostPath(t), hostD = plat::EmuHostPath(d), hostR = plat::EmuHostPath(r);
   const std::string hostDd = (root / "disk" / "dd.bin").string();
   const kst::RandomBits random = kst::SeededRandomBits();
+  const uint32_t buffSize = kst::kBuffSizeDefault;
 
-  // Each pass in its two steps, so that what the copies cost shows apart.
-  std::vector<double> make, copyOut, copyBack, compare, dd, cmp;
+  std::vector<double> writePass, dd, readPass, cmp;
+  // Processor seconds of each step as well: on a busy machine they vary far less.
+  std::vector<double> writeCpu(kRounds), ddCpu(kRounds), readCpu(kRounds), cmpCpu(kRounds);
   for (int round = 1; round <= kRounds; ++round) {
+    // Each pass starts as in a test: the files it makes are not there yet.
+    for (const std::string& host : {hostT, hostD, hostR, hostDd}) fs::remove(host);
     kst::JobControl job;
     job.keepGoing = true;
-    make.push_back(Seconds("disktest_bench", [&] {
-      return kst::WriteRandomFile(t, kFileBytes, kst::kBuffSizeDefault, random, job, nullptr, -1) ==
-             kst::WriteOutcome::Written;
-    }));
-    copyOut.push_back(Seconds("disktest_bench", [&] { return Copy(t, d); }));
-    copyBack.push_back(Seconds("disktest_bench", [&] { return Copy(d, r); }));
-    compare.push_back(Seconds("disktest_bench", [&] {
-      kst::CompareRequest request;
-      request.firstPath = t;
-      request.secondPath = r;
-      request.count = kFileBytes;
-      return kst::CompareBlocks(request, job).outcome == kst::CompareOutcome::Equal;
-    }));
-    fs::remove(hostD);
+    writePass.push_back(Seconds("disktest_bench", [&] {
+      const std::unique_ptr<char[]> buffer = kst::MakeRandomBuffer(buffSize, random);
+      return buffer && kst::WriteTestFiles(buffer.get(), buffSize, t, d, kFileBytes, job, nullptr, -1)
+                               .outcome == kst::WriteOutcome::Written;
+    }, &writeCpu[round - 1]));
     dd.push_back(Seconds("disktest_bench", [&] {
       return Shell("dd if=" + Quote(hostT) + " of=" + Quote(hostDd) + " bs=512000 status=none");
-    }));
-    cmp.push_back(
-        Seconds("disktest_bench", [&] { return Shell("cmp " + Quote(hostDd) + " " + Quote(hostT)); }));
+    }, &ddCpu[round - 1]));
     fs::remove(hostDd);
-    fs::remove(plat::EmuHostPath(r));
-    std::fprintf(stderr,
-                 "round %d of %d: make %.3f s, copy out %.3f s (dd %.3f s); copy back %.3f s, compare %.3f s "
-                 "(cmp %.3f s)\n",
-                 round, kRounds, make.back(), copyOut.back(), dd.back(), copyBack.back(), compare.back(),
-                 cmp.back());
-  }
-  std::vector<double> writePass, readPass;
-  for (int i = 0; i < kRounds; ++i) {
-    writePass.push_back(make[i] + copyOut[i]);
-    readPass.push_back(copyBack[i] + compare[i]);
+    readPass.push_back(Seconds("disktest_bench", [&] {
+      const kst::ReadBackResult back =
+          kst::ReadBackAndCompare(d, r, t, kFileBytes, static_cast<int32_t>(buffSize), job, nullptr, -1);
+      return back.diskRead && back.compared.outcome == kst::CompareOutcome::Equal;
+    }, &readCpu[round - 1]));
+    cmp.push_back(Seconds(
+        "disktest_bench", [&] { return Shell("cmp " + Quote(hostD) + " " + Quote(hostT)); },
+        &cmpCpu[round - 1]));
+    std::fprintf(stderr, "round %d of %d: write %.3f s (dd %.3f s); read %.3f s (cmp %.3f s)\n", round,
+                 kRounds, writePass.back(), dd.back(), readPass.back(), cmp.back());
   }
   fs::remove_all(root);
-  std::printf("a 1 GB emulated disk, BuffSize %d, median of %d, in %s\n", kst::kBuffSizeDefault, kRounds,
+  std::printf("a 1 GB emulated disk, BuffSize %u, median of %d, in %s\n", buffSize, kRounds,
               argv[1]);
   Report("write", "dd", writePass, dd);
-  Report("make", "dd", make, dd);
   Report("read", "cmp", readPass, cmp);
-  Report("compare", "cmp", compare, cmp);
+  ReportProcessor("write", "dd", writeCpu, ddCpu);
+  ReportProcessor("read", "cmp", readCpu, cmpCpu);
   return 0;
 }

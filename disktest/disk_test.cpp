@@ -1,11 +1,13 @@
 #include "disktest/disk_test.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "backup/run_settings.h"
+#include "disktest/disk_passes.h"
 #include "disktest/disk_test_texts.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
@@ -189,8 +191,14 @@ bool MakeNames(Test& s) {
   return true;
 }
 
-// Disk k: asked for, its test file made as large as its free space and
-// copied onto it.
+void CannotUseTestFile(Test& s) {
+  PlayAlert();
+  AskUser(kAskOk, s.run.owner.window, GetText(50), GetText(49), s.run.owner.boxRecord,
+          s.run.owner.ownerRecord);
+}
+
+// Disk k: asked for, then its random data made and written, block by block,
+// to its test file and onto the disk, as much as the disk has free.
 bool FillDisk(Test& s, int k, DiskTestResult* result) {
   static const int kWaiting[] = {368, 371}, kCreating[] = {369, 372}, kCopying[] = {370, 373};
   Status(s, Txt(kWaiting[k]));
@@ -199,32 +207,30 @@ bool FillDisk(Test& s, int k, DiskTestResult* result) {
   if (!Going(s)) return false;
   Status(s, Txt(kCreating[k]));
   result->sizes[k] = disk.free;
-  const WriteOutcome written =
-      WriteRandomFile(s.t[k], disk.free, static_cast<uint32_t>(s.run.settings.buffSize), s.run.random,
-                      *s.run.job, s.run.progress, kClockTestDisks);
-  if (written == WriteOutcome::Aborted) return false;
-  if (written != WriteOutcome::Written) {
-    PlayAlert();
-    AskUser(kAskOk, s.run.owner.window, GetText(50), GetText(49), s.run.owner.boxRecord,
-            s.run.owner.ownerRecord);
+  const uint32_t buffSize = static_cast<uint32_t>(s.run.settings.buffSize);
+  const std::unique_ptr<char[]> buffer = MakeRandomBuffer(buffSize, s.run.random);
+  if (!buffer) {
+    CannotUseTestFile(s);
     return false;
   }
   if (!Going(s)) return false;
   Status(s, Txt(kCopying[k]));
   const bool there = plat::PathExists(s.d[k]);
-  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, s.t[k], s.d[k], ShellFlags(s));
-  if (code != 0) {
-    // What the failed copy left is this run's; a file that was there before is not.
-    if (!there) plat::DeleteOneFile(s.d[k]);
-    Tell(s, kTextCopyToDiskFailed, plat::ErrorText(code));
-    return false;
-  }
-  return true;
+  const WriteResult written = WriteTestFiles(buffer.get(), buffSize, s.t[k], s.d[k], disk.free, *s.run.job,
+                                             s.run.progress, kClockTestDisks);
+  if (written.outcome == WriteOutcome::Written) return true;
+  // What the pass left on the disk is this run's; a file that was there before is not.
+  if (!there) plat::DeleteOneFile(s.d[k]);
+  if (written.outcome == WriteOutcome::TestFileFailed) CannotUseTestFile(s);
+  if (written.outcome == WriteOutcome::DiskFailed)
+    Tell(s, kTextCopyToDiskFailed, plat::ErrorText(written.error));
+  return false;
 }
 
-// Disk k asked for again and its test file read back into the temporary
-// folder, then deleted from the disk.
-bool ReadBack(Test& s, int k) {
+// Disk k asked for again, its test file copied back into the temporary
+// folder and compared with what was written as it comes, then deleted from
+// the disk. A file that cannot be read is asked for again.
+bool ReadBack(Test& s, int k, DiskTestResult* result) {
   DiskPrompt prompt;
   prompt.verifying = true;
   prompt.eraseShown = false;
@@ -238,36 +244,29 @@ bool ReadBack(Test& s, int k) {
     if (next == Next::Again) continue;
     Status(s, Txt(k == 0 ? 378 : 379));
     // A file of another size is read as it is: the comparison finds it short or long.
-    if (!plat::PathExists(s.d[k])) continue;
-    if (plat::ShellFileOperation(plat::ShellOp::Copy, s.d[k], s.r[k], ShellFlags(s)) != 0) continue;
+    const ReadBackResult back = ReadBackAndCompare(s.d[k], s.r[k], s.t[k], result->sizes[k],
+                                                   s.run.settings.buffSize, *s.run.job, s.run.progress,
+                                                   kClockTestDisks);
+    if (!back.diskRead) continue;
+    result->compared[k] = back.compared;
+    if (back.compared.outcome == CompareOutcome::Aborted) return false;
     plat::DeleteOneFile(s.d[k]);
     return true;
   }
 }
 
-bool Compare(Test& s, int k, DiskTestResult* result) {
-  Status(s, Txt(k == 0 ? 380 : 381));
-  CompareRequest request;
-  request.firstPath = s.t[k];
-  request.secondPath = s.r[k];
-  request.count = result->sizes[k];
-  request.buffSize = s.run.settings.buffSize;
-  request.clock = kClockTestDisks;
-  result->compared[k] = CompareBlocks(request, *s.run.job, s.run.progress);
-  // A read-back file longer than what was written is no copy of it either.
-  if (result->compared[k].outcome == CompareOutcome::Equal && plat::SizeOfPath(s.r[k]) != request.count)
-    result->compared[k] = CompareResult{CompareOutcome::Error, -2};
-  return result->compared[k].outcome != CompareOutcome::Aborted;
-}
-
 // The steps up to the comparison; false when the run stopped on the way.
+// Each disk is compared while it is read back; the status line then names
+// the checks in the order of the disks.
 bool Steps(Test& s, DiskTestResult* result) {
   Status(s, Txt(367));
   if (!MakeNames(s)) return false;
   if (!FillDisk(s, 0, result) || !Going(s) || !FillDisk(s, 1, result) || !Going(s)) return false;
   Status(s, Txt(374));
-  if (!ReadBack(s, 0) || !Going(s) || !ReadBack(s, 1) || !Going(s)) return false;
-  return Compare(s, 0, result) && Going(s) && Compare(s, 1, result);
+  if (!ReadBack(s, 0, result) || !Going(s) || !ReadBack(s, 1, result) || !Going(s)) return false;
+  Status(s, Txt(380));
+  Status(s, Txt(381));
+  return true;
 }
 
 }  // namespace

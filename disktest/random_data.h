@@ -1,12 +1,11 @@
 // The test data of Test Disks: one buffer of pseudo-random single-precision
-// floats, written over and over until a test file has the disk's size.
+// floats, written over and over until a test file has the disk's size
+// (disk_passes.h writes it).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
-
-#include "frame/job_control.h"
 
 namespace kst {
 
@@ -23,15 +22,5 @@ float RandomUnit(uint32_t bits);
 // bytes, each a fresh RandomUnit as its little-endian bit pattern; the
 // last 1 to 4 bytes are zeros.
 void FillRandomBuffer(char* buffer, uint32_t size, const RandomBits& random);
-
-enum class WriteOutcome { Written, NoMemory, OpenFailed, WriteFailed, Aborted };
-
-// Writes size bytes to path (made, or emptied when present): one random
-// buffer of buffSize bytes, size / buffSize times, then its first
-// size % buffSize bytes. A short write fails. Keep-going is read before
-// every block (waiting there while paused); the bar moves once a block,
-// its range scaled to at most 65535; clock (a ClockId, -1 none) grows.
-WriteOutcome WriteRandomFile(const std::string& path, int64_t size, uint32_t buffSize,
-                             const RandomBits& random, JobControl& job, ProgressSink* progress, int clock);
 
 }  // namespace kst

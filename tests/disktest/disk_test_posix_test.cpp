@@ -136,10 +136,10 @@ TEST_F(DiskTestRunTest, ABadReadBackIsAFlawNeverAPass) {
          };
        },
        kst::CompareOutcome::Different},
-      {"a short read",
+      {"a short read from disk 1",
        [](DiskTestRunTest& t) {
          t.onStatus = [](const std::string& s) {
-           if (s == Txt(380)) plat::EmuInjectFault(plat::Fault::ShortRead, 0, "KST");
+           if (s == Txt(378)) plat::EmuInjectFault(plat::Fault::ShortRead, 1, "A:\\KST");
          };
        },
        kst::CompareOutcome::Error},
@@ -161,6 +161,32 @@ TEST_F(DiskTestRunTest, ABadReadBackIsAFlawNeverAPass) {
     onPrompt = nullptr;
     onStatus = nullptr;
     Swap(1);
+  }
+}
+
+TEST_F(DiskTestRunTest, AFailedWriteEndsTheTestWithNothingLeftOnTheDisk) {
+  const struct {
+    const char* what;
+    plat::Fault fault;
+    const char* path;
+    int told;
+  } cases[] = {
+      {"disk 1 fills up halfway", plat::Fault::DiskFull, "A:\\KST", kst::kTextCopyToDiskFailed},
+      {"disk 1 takes half a block", plat::Fault::ShortWrite, "A:\\KST", kst::kTextCopyToDiskFailed},
+      {"the test file cannot grow", plat::Fault::DiskFull, "tmp\\KST", 49},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    prompts.clear();
+    plat::EmuInjectFault(c.fault, 7, c.path);
+    EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
+    EXPECT_TRUE(Told(c.told));
+    EXPECT_EQ(prompts.size(), 1u);  // disk 2 and the read-back are never asked for
+    EXPECT_EQ(statuses.back(), kst::kFlawsFound);
+    EXPECT_TRUE(Names(floppy).empty());
+    EXPECT_TRUE(Names(temp).empty());
+    plat::EmuClearFaults();
   }
 }
 

@@ -1,4 +1,4 @@
-// The random buffer and the test file written from it, checked against
+// The random buffer and the test files written from it, checked against
 // bytes built here from the floats the source was made to give.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "disktest/disk_passes.h"
 #include "disktest/random_data.h"
 #include "frame/platform/platform.h"
 #include "tests/support/test_env.h"
@@ -59,22 +60,27 @@ TEST(FillRandomBuffer, FloatsFromTheFirstByteAndOneToFourZerosAtTheEnd) {
   }
 }
 
-TEST(WriteRandomFile, OneBufferRepeatedAndCutAtTheSize) {
+TEST(WriteTestFiles, OneBufferRepeatedAndCutAtTheSizeInBothFiles) {
   testenv::ScratchFolder scratch;
-  const std::string path = scratch.Path("KST1.tmp");
+  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp");
   kst::JobControl job;
   job.keepGoing = true;
   const uint32_t b = 6;
+  const std::string buffer = ExpectedBuffer(b);
   for (int64_t size : {1, 5, 6, 7, 12, 13, 6 * 3 + 4}) {
-    ASSERT_TRUE(testenv::WriteFile(path, std::string(40, 'x')));  // an older, longer file goes
-    ASSERT_EQ(kst::WriteRandomFile(path, size, b, Counter(), job, nullptr, -1), kst::WriteOutcome::Written);
+    for (const std::string& path : {test, disk})  // an older, longer file goes
+      ASSERT_TRUE(testenv::WriteFile(path, std::string(40, 'x')));
+    ASSERT_EQ(kst::WriteTestFiles(buffer.data(), b, test, disk, size, job, nullptr, -1).outcome,
+              kst::WriteOutcome::Written);
     std::string expected;
-    while (static_cast<int64_t>(expected.size()) < size) expected += ExpectedBuffer(b);
+    while (static_cast<int64_t>(expected.size()) < size) expected += buffer;
     expected.resize(static_cast<size_t>(size));
-    EXPECT_EQ(testenv::ReadFile(path), expected) << "size " << size;
+    EXPECT_EQ(testenv::ReadFile(test), expected) << "size " << size;
+    EXPECT_EQ(testenv::ReadFile(disk), expected) << "size " << size;
   }
   job.keepGoing = false;
-  EXPECT_EQ(kst::WriteRandomFile(path, 3000, b, Counter(), job, nullptr, -1), kst::WriteOutcome::Aborted);
+  EXPECT_EQ(kst::WriteTestFiles(buffer.data(), b, test, disk, 3000, job, nullptr, -1).outcome,
+            kst::WriteOutcome::Aborted);
 }
 
 }  // namespace

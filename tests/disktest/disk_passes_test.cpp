@@ -1,0 +1,99 @@
+// The read-back pass: the disk's file copied into the temporary folder and
+// compared with the test file in the same loop, against CompareBlocks of
+// the test file and the copy.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "compare/compare_blocks.h"
+#include "disktest/disk_passes.h"
+#include "frame/job_control.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using kst::CompareOutcome;
+
+std::string Bytes(size_t size) {
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(i * 7 + i / 251);
+  return s;
+}
+
+TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
+  testenv::ScratchFolder scratch;
+  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp"),
+                    back = scratch.Path("KST2.tmp");
+  constexpr int32_t kBuff = 1000;
+  const int64_t size = 2500;
+  const std::string written = Bytes(size);
+  struct Case {
+    const char* what;
+    std::string onDisk;
+    std::vector<size_t> changed;  // 0-based offsets changed on the disk
+    CompareOutcome outcome;
+    int64_t position;
+  } cases[] = {
+      {"the same bytes", written, {}, CompareOutcome::Equal, -1},
+      {"the first byte", written, {0, 1700}, CompareOutcome::Different, 1},
+      {"the last of a block", written, {999}, CompareOutcome::Different, 1000},
+      {"the first of the next", written, {1000, 2000}, CompareOutcome::Different, 1001},
+      {"the last byte", written, {2499}, CompareOutcome::Different, 2500},
+      {"a byte short", written.substr(0, 2499), {}, CompareOutcome::Error, -2},
+      {"short after a difference", written.substr(0, 2100), {1500}, CompareOutcome::Different, 1501},
+      {"a byte long", written + "x", {}, CompareOutcome::Error, -2},
+      {"empty", "", {}, CompareOutcome::Error, -2},
+  };
+  kst::JobControl job;
+  job.keepGoing = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string onDisk = c.onDisk;
+    for (size_t at : c.changed) onDisk[at] = static_cast<char>(onDisk[at] ^ 0x21);
+    ASSERT_TRUE(testenv::WriteFile(test, written) && testenv::WriteFile(disk, onDisk));
+    ASSERT_TRUE(testenv::WriteFile(back, std::string(4000, 'o')));  // an older, longer file goes
+    const kst::ReadBackResult r = kst::ReadBackAndCompare(disk, back, test, size, kBuff, job, nullptr, -1);
+    EXPECT_TRUE(r.diskRead);
+    EXPECT_EQ(r.compared.outcome, c.outcome);
+    EXPECT_EQ(r.compared.position, c.position);
+    // The copy holds what the disk gave up to where the pass stopped, so that
+    // the comparison of the two files in the temporary folder agrees.
+    const std::string copied = testenv::ReadFile(back);
+    const size_t upTo = c.outcome == CompareOutcome::Equal ? onDisk.size() : copied.size();
+    EXPECT_EQ(copied, onDisk.substr(0, upTo));
+    if (c.outcome == CompareOutcome::Different) {
+      const kst::CompareResult blocks = kst::CompareBlocks({test, back, 1, 1, size, kBuff}, job);
+      EXPECT_EQ(blocks.position, c.position);
+    }
+  }
+}
+
+TEST(ReadBackAndCompare, AMissingDiskFileIsAskedForAgainAndAnAbortNeverPasses) {
+  testenv::ScratchFolder scratch;
+  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp");
+  const std::string written = Bytes(3000);
+  ASSERT_TRUE(testenv::WriteFile(test, written) && testenv::WriteFile(disk, written));
+  kst::JobControl job;
+  job.keepGoing = true;
+  const struct {
+    const char* what;
+    std::string disk, back;
+    bool going, diskRead;
+    CompareOutcome outcome;
+  } cases[] = {
+      {"no file on the disk", scratch.Path("gone.tmp"), scratch.Path("KST2.tmp"), true, false,
+       CompareOutcome::Error},
+      {"no folder for the copy", disk, scratch.Path("gone\\KST2.tmp"), true, true, CompareOutcome::Error},
+      {"aborted", disk, scratch.Path("KST2.tmp"), false, true, CompareOutcome::Aborted},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    job.keepGoing = c.going;
+    const kst::ReadBackResult r = kst::ReadBackAndCompare(c.disk, c.back, test, 3000, 1000, job, nullptr, -1);
+    EXPECT_EQ(r.diskRead, c.diskRead);
+    EXPECT_EQ(r.compared.outcome, c.outcome);
+  }
+}
+
+}  // namespace

@@ -110,8 +110,7 @@ struct CopyOrJoinWindow : ::testing::Test {
 };
 
 TEST_F(CopyOrJoinWindow, ThreeFilesBackedUpOntoFloppiesComeBackWholeFromTheDisksFedInAnotherOrder) {
-  if (!getenv("KESTROVA_A_CAPACITY"))
-    GTEST_SKIP() << "skipped: no floppy-sized file system is mounted on A: here, so no backup spans disks";
+  if (const std::string why = e2e::WhyNoFloppy(); !why.empty()) GTEST_SKIP() << why;
   e2e::DiskStack stack;
   ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\disks", &stack)) << "A: starts empty";
 

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "resources/resource_ids.h"
 #include "tests/e2e/driver.h"
 
 namespace e2e {
+
+std::string WhyNoFloppy() {
+  return getenv("KESTROVA_A_CAPACITY") ? "" : "skipped: no floppy-sized file system is mounted on A: here";
+}
 
 HWND QuestionShown(const std::string& heading) {
   struct Search {

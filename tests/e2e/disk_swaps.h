@@ -12,6 +12,10 @@
 
 namespace e2e {
 
+// Why the disks cannot fill up here (no floppy-sized file system is mounted
+// on A:), or nothing when they can.
+std::string WhyNoFloppy();
+
 // A visible box of the program's whose heading is heading, without waiting.
 HWND QuestionShown(const std::string& heading);
 // The disk prompt when it is on the screen, without waiting.

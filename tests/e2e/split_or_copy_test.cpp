@@ -71,8 +71,7 @@ struct SplitOrCopyWindow : ::testing::Test {
 };
 
 TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPieceAndTheBatchJoinsTheBigOne) {
-  if (!getenv("KESTROVA_A_CAPACITY"))
-    GTEST_SKIP() << "skipped: no floppy-sized file system is mounted on A: here, so no disk fills up";
+  if (const std::string why = e2e::WhyNoFloppy(); !why.empty()) GTEST_SKIP() << why;
   e2e::DiskStack stack;
   ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\stack", &stack)) << "A: starts empty";
 

@@ -194,7 +194,8 @@ struct LargeSplits {
   }
 };
 
-const LargeSplits& MakeLargeSplits() {
+// The splits, made when they are not there as made (and make is true).
+const LargeSplits& MakeLargeSplits(bool make = true) {
   static LargeSplits made;
   if (made.folder.empty()) {
     char temp[MAX_PATH + 1] = {};
@@ -206,7 +207,7 @@ const LargeSplits& MakeLargeSplits() {
     made.second = made.target + ".002";
     made.batch = made.target + ".BAT";
   }
-  if (!made.Made()) {
+  if (make && !made.Made()) {
     CreateDirectoryA(made.folder.c_str(), nullptr);
     CreateDirectoryA((made.folder + "\\source").c_str(), nullptr);
     DeleteFileA(made.target.c_str());
@@ -223,6 +224,14 @@ const LargeSplits& MakeLargeSplits() {
 struct StoppedJoin : CopyOrJoinWindow, ::testing::WithParamInterface<bool> {
   // A settings file counts from 101 bytes on: Copy &/Or Join's options at
   // their defaults fill it out.
+  // 400 MB is not left behind in the temporary space.
+  static void TearDownTestSuite() {
+    const LargeSplits& made = MakeLargeSplits(false);
+    for (const std::string& file : {made.source, made.first, made.second, made.batch, made.target})
+      DeleteFileA(file.c_str());
+    RemoveDirectoryA((made.folder + "\\source").c_str());
+    RemoveDirectoryA(made.folder.c_str());
+  }
   void SetUp() override {
     Start({"BuffSize=16", "RAutoJoin=-1", "RAutoName=-1", "RCopyAll=-1", "RKeepStruct=-1", "RDeleteEnd= 0",
            "MaxSizeToCopy=10485760"});

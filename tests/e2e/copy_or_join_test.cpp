@@ -1,19 +1,25 @@
-// Copy &/Or Join as a person uses it: the splits of two files cut by
-// kestrova-cli and carried on the floppy A:, fed back in another order
-// (one disk twice), every row "Joined" and every file back byte for byte;
-// and a set of splits with its batch dropped on the list and joined.
+// Copy &/Or Join as a person uses it: three files backed up onto the floppy
+// A: by Split &/Or Copy, fed back in another order (one disk twice), every
+// row "Joined" and every file back byte for byte with nothing else left in
+// the destination; the splits of a 200 MB file dropped on the list, the join
+// paused, unpaused and aborted, and split 1 found whole again; and a disk
+// of which only the picked files are copied.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
+#include "tests/e2e/disk_swaps.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
@@ -21,40 +27,37 @@ using cc_steps::AnswerQuestion;
 using cc_steps::FileExists;
 using cc_steps::Session;
 using cc_steps::Shot;
+using e2e::FileSize;
+using e2e::Pattern;
+using e2e::ReadBytes;
+using e2e::TypeInCombo;
+using e2e::WriteBytes;
 
 const char kTitle[] = "Copy &/Or Join - Restoring where Others won't!";
+const char kBackupTitle[] = "Split &/Or Copy - Backing Up where Others won't!";
 const char kPromptTitle[] = "New Disk Please!";
+const char kAbortHeading[] = "Abort Action - The Big Question...";
 const char kDrive[] = "A:\\";
 
-std::string Pattern(int64_t size, unsigned seed) {
-  std::string bytes(static_cast<size_t>(size), '\0');
-  uint32_t x = seed * 2654435761u + 7;
-  for (char& c : bytes) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 16);
+std::string Text(HWND dialog, int id) { return e2e::ItemText(dialog, id); }
+std::vector<std::string> Rows(HWND dialog) { return e2e::ListRows(dialog, IDC_CJ_LIST); }
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Every row, in any order, is one of files (name and size) and ends "Joined".
+bool AllJoined(HWND dialog, const std::string& folder, const std::map<std::string, std::string>& files) {
+  std::vector<std::string> rows = Rows(dialog);
+  if (rows.size() != files.size()) return false;
+  for (const auto& [name, bytes] : files) {
+    const std::string head = folder + "\\" + name + " -- " + std::to_string(bytes.size()) + " -- ";
+    if (std::none_of(rows.begin(), rows.end(), [&](const std::string& row) {
+          return row.rfind(head, 0) == 0 && EndsWith(row, " -- Joined");
+        }))
+      return false;
   }
-  return bytes;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char block[65536];
-  DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
-  CloseHandle(file);
-  return bytes;
+  return true;
 }
 
 // Cuts file into pieces of size bytes, with its batch, into folder, as
@@ -76,40 +79,29 @@ bool Split(const std::string& file, int64_t size, const std::string& folder) {
   return code == 0;
 }
 
-std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
-
-void TypePath(HWND dialog, int comboId, const std::string& text) {
-  HWND combo = e2e::Control(dialog, comboId);
-  e2e::SetText(combo, text);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-std::vector<std::string> Rows(HWND dialog) {
-  HWND list = e2e::Control(dialog, IDC_CJ_LIST);
-  std::vector<std::string> rows;
-  for (int i = 0; i < e2e::ListCount(list); ++i) rows.push_back(e2e::ListText(list, i));
-  return rows;
-}
-
-bool AllJoined(HWND dialog, size_t count) {
-  std::vector<std::string> rows = Rows(dialog);
-  if (rows.size() != count) return false;
-  for (const std::string& row : rows)
-    if (row.size() < 10 || row.compare(row.size() - 10, 10, " -- Joined") != 0) return false;
-  return true;
-}
-
 struct CopyOrJoinWindow : ::testing::Test {
-  void SetUp() override {
-    session = std::make_unique<Session>(e2e::FreshFolder(test()));
+  void SetUp() override { Start({}); }
+  // Starts Kestrova in a fresh folder whose settings file holds settings.
+  void Start(const std::vector<std::string>& settings) {
+    const std::string folder = e2e::FreshFolder(test());
+    if (!settings.empty()) cc_steps::WriteLines(folder + "\\Kestrova.INI", settings);
+    session = std::make_unique<Session>(folder);
     ASSERT_TRUE(session->center);
-    dialog = session->Open(IDC_CC_COPY_OR_JOIN, kTitle);
-    ASSERT_TRUE(dialog);
     destination = session->folder + "\\back";
-    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
   }
   void TearDown() override {
     if (session && session->center) session->ExitWithYes();
+  }
+  void OpenWindow() {
+    dialog = session->Open(IDC_CC_COPY_OR_JOIN, kTitle);
+    ASSERT_TRUE(dialog);
+  }
+  bool WaitIdle() {
+    return e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_GO) == "Feed &Me"; }, 30000, "copy-or-join-idle");
+  }
+  // "A&dd Splits" is the join's pause button while a join runs.
+  bool JoinButtonSays(const std::string& label, DWORD ms = 10000) {
+    return e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_ADD) == label; }, ms, "join-button");
   }
   static std::string test() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
   std::unique_ptr<Session> session;
@@ -117,100 +109,189 @@ struct CopyOrJoinWindow : ::testing::Test {
   std::string destination;
 };
 
-TEST_F(CopyOrJoinWindow, FeedsTheDisksBackInAnotherOrderAndEveryFileComesBackWhole) {
-  if (GetDriveTypeA(kDrive) != DRIVE_REMOVABLE) GTEST_SKIP() << "skipped: A: is not a removable drive here";
-  const std::string stack = session->folder + "\\disks";
-  ASSERT_TRUE(CreateDirectoryA(stack.c_str(), nullptr));
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\before"), 0) << "A: starts empty";
-  // Two files, each cut into pieces that fit a floppy; the disks hold:
-  // 1: big.bin.001, 2: big.bin.002 and small.txt's set, 3: big.bin.003 and its batch.
-  const std::string big = Pattern(3000000, 1), small = Pattern(5000, 2);
-  const std::string cut = session->folder + "\\cut";
-  ASSERT_TRUE(CreateDirectoryA(cut.c_str(), nullptr));
-  ASSERT_TRUE(WriteBytes(session->folder + "\\big.bin", big));
-  ASSERT_TRUE(WriteBytes(session->folder + "\\small.txt", small));
-  ASSERT_TRUE(Split(session->folder + "\\big.bin", 1400000, cut));
-  ASSERT_TRUE(Split(session->folder + "\\small.txt", 3000, cut));
-  const std::vector<std::vector<std::string>> disks = {
-      {"big.bin.001"}, {"big.bin.002", "small.txt.001", "small.txt.002", "small.txt.BAT"}, {"big.bin.003", "big.bin.BAT"}};
-  for (size_t d = 0; d < disks.size(); ++d) {
-    const std::string folder = stack + "\\" + std::to_string(d + 1);
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    for (const std::string& name : disks[d])
-      ASSERT_TRUE(CopyFileA((cut + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
-  }
+TEST_F(CopyOrJoinWindow, ThreeFilesBackedUpOntoFloppiesComeBackWholeFromTheDisksFedInAnotherOrder) {
+  if (const std::string why = e2e::WhyNoFloppy(); !why.empty()) GTEST_SKIP() << why;
+  e2e::DiskStack stack;
+  ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\disks", &stack)) << "A: starts empty";
 
-  TypePath(dialog, IDC_CJ_DEST, destination);
-  TypePath(dialog, IDC_CJ_ORIGIN, kDrive);
+  // The backup, in this order: two files too big for what is left of a
+  // disk, so both are cut, and a small one.
+  const std::map<std::string, std::string> files = {
+      {"archive.zip", Pattern(2000000, 1)}, {"letters.doc", Pattern(1200000, 2)}, {"notes.txt", Pattern(5000, 3)}};
+  std::vector<std::string> paths;
+  for (const auto& [name, bytes] : files) {
+    paths.push_back(session->folder + "\\" + name);
+    ASSERT_TRUE(WriteBytes(paths.back(), bytes));
+  }
+  HWND backup = session->Open(IDC_CC_SPLIT_OR_COPY, kBackupTitle);
+  ASSERT_TRUE(backup);
+  ASSERT_TRUE(e2e::DropFiles(session->program, backup, IDC_SC_LIST, paths));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ListRows(backup, IDC_SC_LIST).size() == 3; }, 5000, "backup-rows"));
+  const std::string temporary = session->folder + "\\tmp";
+  ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
+  TypeInCombo(backup, IDC_SC_DEST, kDrive);
+  TypeInCombo(backup, IDC_SC_TEMP, temporary);
+  e2e::Click(e2e::Control(backup, IDC_SC_GO));
+  const int disks = e2e::FillDisks(stack, "A Very Verifying Question... :)", 6);
+  ASSERT_EQ(disks, 3);
+  ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDCANCEL));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(backup, IDC_SC_GO) == "&Go"; }, 30000, "backup-idle"));
+  std::vector<std::vector<std::string>> carried;
+  size_t batches = 0;
+  for (int k = 1; k <= disks; ++k) {
+    carried.push_back(e2e::NamesIn(stack.Disk(k)));
+    batches += std::count_if(carried.back().begin(), carried.back().end(),
+                             [](const std::string& name) { return EndsWith(name, ".BAT"); });
+  }
+  ASSERT_EQ(batches, 2u) << "both big files were cut";
+
+  // The restore into a new folder, made with Create.
+  OpenWindow();
+  TypeInCombo(dialog, IDC_CJ_DEST, destination);
+  e2e::Click(e2e::Control(dialog, IDC_CJ_CREATE));
+  ASSERT_EQ(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  TypeInCombo(dialog, IDC_CJ_ORIGIN, kDrive);
   Shot(dialog, "copy-or-join-ready");
   e2e::Click(e2e::Control(dialog, IDC_CJ_GO));
 
   // Disk 3 first, then 1, then 2 twice: the second feed of 2 brings nothing new.
-  const int order[] = {3, 1, 2, 2};
-  int inDrive = 0;
-  for (int fed = 0; fed <= 4; ++fed) {
-    HWND prompt = e2e::WaitWindow(kPromptTitle, 60000);
-    ASSERT_TRUE(prompt) << "prompt " << fed + 1;
+  const int fed = e2e::FeedDisks(stack, {3, 1, 2, 2}, "Big Whoops... Not My Fault!", [&](HWND prompt, int) {
     EXPECT_EQ(Text(prompt, IDC_ND_TEXT), "Insert another disk in drive A:, so that the copying may continue!");
-    if (fed == 0) {
-      EXPECT_EQ(Text(dialog, IDC_CJ_GO), "&Pause");
-      EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_CJ_DEST))) << "the folders are locked while it runs";
-    }
-    if (inDrive) ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\" + std::to_string(inDrive)), 0);
-    if (fed == 4) {  // no disk is left: the person stops
-      e2e::PostClick(e2e::Control(prompt, IDC_PR_ABORT));
-      ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
-      break;
-    }
-    inDrive = order[fed];
-    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\" + std::to_string(inDrive), kDrive), 0);
-    e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
-    ASSERT_TRUE(e2e::WaitGone(prompt));
-  }
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_GO) == "Feed &Me"; }, 30000, "copy-or-join-idle"));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return AllJoined(dialog, 2); }, 30000, "copy-or-join-joined"))
-      << Rows(dialog).size();
+    EXPECT_EQ(Text(dialog, IDC_CJ_GO), "&Pause");
+    EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_CJ_DEST))) << "the folders are locked while it runs";
+  });
+  ASSERT_EQ(fed, 4);
+  // No disk is left: the person stops at the next prompt.
+  HWND prompt = e2e::WaitWindow(kPromptTitle, 60000);
+  ASSERT_TRUE(prompt);
+  ASSERT_GE(stack.TakeOut(2), 0);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_ABORT));
+  ASSERT_TRUE(AnswerQuestion(kAbortHeading, IDYES));
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_TRUE(e2e::WaitUntil([&] { return AllJoined(dialog, destination, files); }, 30000, "copy-or-join-joined"))
+      << testing::PrintToString(Rows(dialog));
   Shot(dialog, "copy-or-join-joined");
   EXPECT_EQ(Text(dialog, IDC_CJ_DONE), "3") << "the disk fed twice counts once";
-  EXPECT_TRUE(ReadBytes(destination + "\\big.bin") == big) << "big.bin differs from its source";
-  EXPECT_TRUE(ReadBytes(destination + "\\small.txt") == small) << "small.txt differs from its source";
-  for (const char* left : {"big.bin.001", "big.bin.002", "big.bin.003", "big.bin.BAT", "small.txt.001",
-                           "small.txt.BAT"})
-    EXPECT_FALSE(FileExists(destination + "\\" + left)) << left << " was left behind";
-  EXPECT_TRUE(FileExists(stack + "\\3\\big.bin.003")) << "nothing is deleted on the disk";
+
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : files) {
+    names.push_back(name);
+    EXPECT_TRUE(ReadBytes(destination + "\\" + name) == bytes) << name << " differs from its source";
+  }
+  EXPECT_EQ(e2e::NamesIn(destination), names) << "only the files are left in the destination";
+  for (int k = 1; k <= disks; ++k)
+    EXPECT_EQ(e2e::NamesIn(stack.Disk(k)), carried[static_cast<size_t>(k - 1)]) << "nothing is taken off disk " << k;
 }
 
-TEST_F(CopyOrJoinWindow, ASetOfSplitsDroppedOnTheListIsJoined) {
-  const std::string data = Pattern(2500000, 3);
-  ASSERT_TRUE(WriteBytes(session->folder + "\\photo.raw", data));
-  ASSERT_TRUE(Split(session->folder + "\\photo.raw", 1000000, destination));
-  std::vector<std::string> paths;
-  for (const char* name : {"photo.raw.BAT", "photo.raw.003", "photo.raw.001", "photo.raw.002"})
-    paths.push_back(destination + "\\" + name);
-  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_CJ_LIST, paths));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return AllJoined(dialog, 1); }, 30000, "copy-or-join-dropped"))
-      << (Rows(dialog).empty() ? "no rows" : Rows(dialog)[0]);
-  EXPECT_EQ(Rows(dialog)[0], destination + "\\photo.raw -- 2500000 -- 3 -- No Batch -- Joined");
-  EXPECT_EQ(Text(dialog, IDC_CJ_ADD), "A&dd Splits") << "the join's pause button is back to adding";
-  EXPECT_TRUE(ReadBytes(destination + "\\photo.raw") == data) << "the joined file differs from its source";
-  EXPECT_FALSE(FileExists(destination + "\\photo.raw.002"));
+// The splits of a 200 MB file and their batch, made once in the temporary
+// space of drive C: and left as they were made by every case below.
+struct LargeSplits {
+  std::string folder, source, first, second, batch, target;
+  static constexpr int64_t kSize = 200000000, kSplit = 100000000;
+  bool Made() const {
+    return FileSize(source) == kSize && FileSize(first) == kSplit && FileSize(second) == kSize - kSplit &&
+           FileSize(batch) > 0 && FileSize(target) < 0;
+  }
+};
+
+// The splits, made when they are not there as made (and make is true).
+const LargeSplits& MakeLargeSplits(bool make = true) {
+  static LargeSplits made;
+  if (made.folder.empty()) {
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temp, temp);
+    made.folder = std::string(temp) + "kestrova_large_join";
+    made.target = made.folder + "\\film.raw";
+    made.source = made.folder + "\\source\\film.raw";
+    made.first = made.target + ".001";
+    made.second = made.target + ".002";
+    made.batch = made.target + ".BAT";
+  }
+  if (make && !made.Made()) {
+    CreateDirectoryA(made.folder.c_str(), nullptr);
+    CreateDirectoryA((made.folder + "\\source").c_str(), nullptr);
+    DeleteFileA(made.target.c_str());
+    if (!e2e::WriteLargeFile(made.source, LargeSplits::kSize, 9) ||
+        !Split(made.source, LargeSplits::kSplit, made.folder))
+      ADD_FAILURE() << "the 200 MB file's splits could not be made in " << made.folder;
+  }
+  return made;
 }
 
-}  // namespace
+// Delete after append off, then on. At full speed the join of 200 MB takes
+// a fraction of a second; in blocks of 16 bytes it takes long enough for a
+// person's clicks to land while it runs, however loaded the machine.
+struct StoppedJoin : CopyOrJoinWindow, ::testing::WithParamInterface<bool> {
+  // A settings file counts from 101 bytes on: Copy &/Or Join's options at
+  // their defaults fill it out.
+  // 400 MB is not left behind in the temporary space.
+  static void TearDownTestSuite() {
+    const LargeSplits& made = MakeLargeSplits(false);
+    for (const std::string& file : {made.source, made.first, made.second, made.batch, made.target})
+      DeleteFileA(file.c_str());
+    RemoveDirectoryA((made.folder + "\\source").c_str());
+    RemoveDirectoryA(made.folder.c_str());
+  }
+  void SetUp() override {
+    Start({"BuffSize=16", "RAutoJoin=-1", "RAutoName=-1", "RCopyAll=-1", "RKeepStruct=-1", "RDeleteEnd= 0",
+           "MaxSizeToCopy=10485760"});
+  }
+};
 
-namespace {
+TEST_P(StoppedJoin, APausedJoinHoldsStillAndAnAbortedOneLeavesSplitOneWhole) {
+  const bool deleteAfterAppend = GetParam();
+  const LargeSplits& splits = MakeLargeSplits();
+  ASSERT_TRUE(splits.Made());
+  OpenWindow();
+  HWND autoDelete = e2e::Control(dialog, IDC_CJ_AUTO_DELETE);
+  if (e2e::IsChecked(autoDelete) != deleteAfterAppend) e2e::Click(autoDelete);
+  ASSERT_EQ(e2e::IsChecked(autoDelete), deleteAfterAppend);
+
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_CJ_LIST, {splits.batch, splits.second, splits.first}));
+  ASSERT_TRUE(JoinButtonSays("&Pause"));
+  e2e::Click(e2e::Control(dialog, IDC_CJ_ADD));
+  ASSERT_TRUE(JoinButtonSays("Un&pause"));
+  EXPECT_EQ(Text(dialog, IDC_CJ_VIEW), "Abort");
+  auto size = [&] { return FileSize(splits.target); };
+  ASSERT_GE(e2e::StopsAfter(GetTickCount(), size, 500, 10000, "paused-join"), 0) << "the target kept growing";
+  const int64_t held = size();
+  ASSERT_LT(held, LargeSplits::kSize) << "the join ended before it was paused";
+  Shot(dialog, "copy-or-join-join-paused");
+
+  // Unpaused, it goes on; then it is aborted with Yes.
+  e2e::Click(e2e::Control(dialog, IDC_CJ_ADD));
+  ASSERT_TRUE(JoinButtonSays("&Pause"));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return size() != held; }, 10000, "unpaused-join"));
+  e2e::PostClick(e2e::Control(dialog, IDC_CJ_VIEW));
+  std::string question;
+  ASSERT_TRUE(AnswerQuestion(kAbortHeading, IDYES, &question));
+  EXPECT_EQ(question, "Do you want to terminate the joinning process?");
+  ASSERT_TRUE(JoinButtonSays("A&dd Splits", 60000)) << "the join did not end";
+
+  ASSERT_EQ(Rows(dialog).size(), 1u);
+  EXPECT_TRUE(EndsWith(Rows(dialog)[0], " -- Not Joined")) << Rows(dialog)[0];
+  EXPECT_LT(FileSize(splits.target), 0) << "the part-joined target is gone";
+  EXPECT_TRUE(e2e::SameBytes(splits.first, splits.source, LargeSplits::kSplit))
+      << "split 1 is not whole: " << FileSize(splits.first) << " bytes";
+  EXPECT_EQ(FileSize(splits.second), LargeSplits::kSize - LargeSplits::kSplit) << "split 2 is kept";
+  EXPECT_GT(FileSize(splits.batch), 0) << "the batch is kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(DeleteAfterAppend, StoppedJoin, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& on) { return on.param ? "On" : "Off"; });
 
 TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
   if (GetDriveTypeA(kDrive) != DRIVE_REMOVABLE) GTEST_SKIP() << "skipped: A: is not a removable drive here";
-  const std::string stack = session->folder + "\\disks";
-  ASSERT_TRUE(CreateDirectoryA(stack.c_str(), nullptr));
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\before"), 0) << "A: starts empty";
+  e2e::DiskStack stack;
+  ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\disks", &stack)) << "A: starts empty";
+  ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+  OpenWindow();
   ASSERT_TRUE(WriteBytes(std::string(kDrive) + "keep.txt", Pattern(100, 4)));
   ASSERT_TRUE(WriteBytes(std::string(kDrive) + "leave.txt", Pattern(200, 5)));
   e2e::Click(e2e::Control(dialog, IDC_CJ_COPY_ALL));
   ASSERT_FALSE(e2e::IsChecked(e2e::Control(dialog, IDC_CJ_COPY_ALL)));
-  TypePath(dialog, IDC_CJ_DEST, destination);
-  TypePath(dialog, IDC_CJ_ORIGIN, kDrive);
+  TypeInCombo(dialog, IDC_CJ_DEST, destination);
+  TypeInCombo(dialog, IDC_CJ_ORIGIN, kDrive);
   e2e::Click(e2e::Control(dialog, IDC_CJ_GO));
 
   HWND prompt = e2e::WaitWindow(kPromptTitle, 30000);
@@ -231,12 +312,12 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
   prompt = e2e::WaitWindow(kPromptTitle, 30000);
   ASSERT_TRUE(prompt);
   e2e::PostClick(e2e::Control(prompt, IDC_PR_ABORT));
-  ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_GO) == "Feed &Me"; }, 30000, "copy-or-join-idle"));
+  ASSERT_TRUE(AnswerQuestion(kAbortHeading, IDYES));
+  ASSERT_TRUE(WaitIdle());
   EXPECT_TRUE(FileExists(destination + "\\keep.txt"));
   EXPECT_FALSE(FileExists(destination + "\\leave.txt")) << "a file left unpicked was copied";
   EXPECT_TRUE(FileExists(std::string(kDrive) + "leave.txt")) << "nothing is deleted on the disk";
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\after"), 0);
+  ASSERT_GE(stack.TakeOut(1), 0);
 }
 
 }  // namespace

@@ -168,6 +168,21 @@ int ProgressPos(HWND progressBar) {
   return static_cast<int>(SendMessageA(progressBar, PBM_GETPOS, 0, 0));
 }
 
+std::string ItemText(HWND dialog, int id) { return GetText(Control(dialog, id)); }
+
+void TypeInCombo(HWND dialog, int id, const std::string& text) {
+  HWND combo = Control(dialog, id);
+  SetText(combo, text);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+std::vector<std::string> ListRows(HWND dialog, int id) {
+  HWND list = Control(dialog, id);
+  std::vector<std::string> rows;
+  for (int i = 0; i < ListCount(list); ++i) rows.push_back(ListText(list, i));
+  return rows;
+}
+
 bool AnswerBox(const std::string& title, int button, DWORD ms, std::string* message) {
   HWND box = WaitWindow(title, ms);
   if (!box) return false;

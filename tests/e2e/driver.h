@@ -51,6 +51,12 @@ void SelectCombo(HWND dialog, int id, int index);
 int ListCount(HWND listBox);
 std::string ListText(HWND listBox, int index);  // wide read: Wine writes UTF-16 here
 int ProgressPos(HWND progressBar);
+// The text of the dialog's control id.
+std::string ItemText(HWND dialog, int id);
+// Types text into the edit of combo box id and tells the dialog, as typing does.
+void TypeInCombo(HWND dialog, int id, const std::string& text);
+// Every row of the dialog's list box id.
+std::vector<std::string> ListRows(HWND dialog, int id);
 
 // Finds the message box titled title within ms and presses its button
 // (IDYES, IDNO, IDOK, IDCANCEL); its message text is returned in *message.

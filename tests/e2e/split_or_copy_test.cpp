@@ -15,7 +15,9 @@
 
 #include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
+#include "tests/e2e/disk_swaps.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
@@ -23,90 +25,18 @@ using cc_steps::AnswerQuestion;
 using cc_steps::FileExists;
 using cc_steps::Session;
 using cc_steps::Shot;
+using e2e::Pattern;
+using e2e::QuestionShown;
+using e2e::ReadBytes;
+using e2e::TypeInCombo;
+using e2e::WriteBytes;
 
 const char kTitle[] = "Split &/Or Copy - Backing Up where Others won't!";
 const char kPromptTitle[] = "New Disk Please!";
 const char kDrive[] = "A:\\";
 
-// A file of size bytes whose bytes differ from their neighbours'.
-std::string Pattern(int64_t size, unsigned seed) {
-  std::string bytes(static_cast<size_t>(size), '\0');
-  uint32_t x = seed * 2654435761u + 1;
-  for (char& c : bytes) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 16);
-  }
-  return bytes;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char block[65536];
-  DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
-
-void TypePath(HWND dialog, int comboId, const std::string& text) {
-  HWND combo = e2e::Control(dialog, comboId);
-  e2e::SetText(combo, text);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-std::vector<std::string> Rows(HWND dialog) {
-  HWND list = e2e::Control(dialog, IDC_SC_LIST);
-  std::vector<std::string> rows;
-  for (int i = 0; i < e2e::ListCount(list); ++i) rows.push_back(e2e::ListText(list, i));
-  return rows;
-}
-
-// A visible box of the program's whose heading is heading, without waiting.
-HWND QuestionShown(const std::string& heading) {
-  struct Search {
-    const std::string* heading;
-    HWND found;
-  } search{&heading, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        HWND label = GetDlgItem(window, IDC_ASK_HEADING);
-        if (!IsWindowVisible(window) || !label || e2e::GetText(label) != *s->heading) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND PromptShown() {
-  HWND prompt = FindWindowA("#32770", kPromptTitle);
-  return prompt && IsWindowVisible(prompt) ? prompt : nullptr;
-}
-
-// Waits for the disk prompt or the box headed heading; the prompt when it came first.
-bool WaitPromptOr(const std::string& heading, HWND* prompt, DWORD ms = 60000) {
-  return e2e::WaitUntil(
-      [&] {
-        *prompt = PromptShown();
-        return *prompt || QuestionShown(heading);
-      },
-      ms, "split-or-copy-prompt");
-}
+std::string Text(HWND dialog, int id) { return e2e::ItemText(dialog, id); }
+std::vector<std::string> Rows(HWND dialog) { return e2e::ListRows(dialog, IDC_SC_LIST); }
 
 bool WaitIdle(HWND dialog, DWORD ms = 30000) {
   return e2e::WaitUntil([&] { return Text(dialog, IDC_SC_GO) == "&Go"; }, ms, "split-or-copy-idle");
@@ -141,11 +71,9 @@ struct SplitOrCopyWindow : ::testing::Test {
 };
 
 TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPieceAndTheBatchJoinsTheBigOne) {
-  if (!getenv("KESTROVA_A_CAPACITY"))
-    GTEST_SKIP() << "skipped: no floppy-sized file system is mounted on A: here, so no disk fills up";
-  const std::string stack = session->folder + "\\stack";
-  ASSERT_TRUE(CreateDirectoryA(stack.c_str(), nullptr));
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\before"), 0) << "A: starts empty";
+  if (const std::string why = e2e::WhyNoFloppy(); !why.empty()) GTEST_SKIP() << why;
+  e2e::DiskStack stack;
+  ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\stack", &stack)) << "A: starts empty";
 
   const std::string big = Pattern(3000000, 1), small = Pattern(1000, 2);
   AddFiles({{"big.bin", big}, {"small.txt", small}});
@@ -156,39 +84,26 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
   EXPECT_EQ(Text(dialog, IDC_SC_TOTAL), "3001000");
   EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "3") << "1457664-byte disks without a margin";
 
-  TypePath(dialog, IDC_SC_DEST, kDrive);
-  TypePath(dialog, IDC_SC_TEMP, temporary);
+  TypeInCombo(dialog, IDC_SC_DEST, kDrive);
+  TypeInCombo(dialog, IDC_SC_TEMP, temporary);
   Shot(dialog, "split-or-copy-ready");
   e2e::Click(e2e::Control(dialog, IDC_SC_GO));
 
   // A fresh disk at every prompt: the full one goes onto the stack.
-  int disks = 0;
-  HWND prompt = nullptr;
-  for (;;) {
-    ASSERT_TRUE(WaitPromptOr("A Very Verifying Question... :)", &prompt));
-    if (!prompt) break;
-    ASSERT_LT(disks, 6) << "far more disks than the files need";
+  const int disks = e2e::FillDisks(stack, "A Very Verifying Question... :)", 6, [&](HWND prompt, int disk) {
     EXPECT_EQ(Text(prompt, IDC_ND_TEXT), "Insert new disk in drive A:, so that the copying may continue!");
-    if (disks == 0) {
-      EXPECT_EQ(Text(dialog, IDC_SC_GO), "&Pause");
-      EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD))) << "the list is locked while it runs";
-      Shot(prompt, "split-or-copy-new-disk");
-    }
-    int moved = e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(disks + 1));
-    ASSERT_GE(moved, 0);
-    if (moved > 0) ++disks;
-    e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
-    ASSERT_TRUE(e2e::WaitGone(prompt));
-  }
-  // The last disk is still in the drive.
-  ASSERT_GT(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(++disks)), 0);
-  EXPECT_EQ(disks, 3);
+    if (disk > 1) return;
+    EXPECT_EQ(Text(dialog, IDC_SC_GO), "&Pause");
+    EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_SC_ADD))) << "the list is locked while it runs";
+    Shot(prompt, "split-or-copy-new-disk");
+  });
+  ASSERT_EQ(disks, 3);
   ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDYES));
 
   // A byte of the middle piece goes bad on its disk: the 1000th of big.bin.002.
-  const std::string bad = stack + "\\disk2\\big.bin.002";
+  const std::string bad = stack.Disk(2) + "\\big.bin.002";
   // The pieces fill the disks, so where the second begins is the first's size.
-  const size_t offset = ReadBytes(stack + "\\disk1\\big.bin.001").size();
+  const size_t offset = ReadBytes(stack.Disk(1) + "\\big.bin.001").size();
   std::string piece = ReadBytes(bad);
   ASSERT_GT(piece.size(), 999u);
   ASSERT_TRUE(piece == big.substr(offset, piece.size()));
@@ -197,23 +112,12 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
 
   // The verification asks for the stack back; it is fed in another order,
   // the bad disk last, whose piece the comparison then finds wanting.
-  const int order[] = {3, 1, 2};
-  int fed = 0;
-  for (;;) {
-    ASSERT_TRUE(WaitPromptOr("Verifying Does Pay off, doesn't it!", &prompt));
-    if (!prompt) break;
-    ASSERT_LT(fed, disks) << "the verification asked for more disks than were filled";
+  const std::vector<int> order = {3, 1, 2};
+  const int fed = e2e::FeedDisks(stack, order, "Verifying Does Pay off, doesn't it!", [&](HWND prompt, int) {
     EXPECT_EQ(Text(prompt, IDC_ND_TEXT).rfind("Insert a disk from your stack of disks", 0), 0u);
     EXPECT_FALSE(IsWindowVisible(e2e::Control(prompt, IDC_ND_ERASE))) << "no erasing while verifying";
-    if (fed > 0) {
-      ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(order[fed - 1])), 0);
-    }
-    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(order[fed++]), kDrive), 0);
-    e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
-    ASSERT_TRUE(e2e::WaitGone(prompt));
-    if (fed == disks) break;
-  }
-  EXPECT_EQ(fed, disks);
+  });
+  ASSERT_EQ(fed, disks) << "the verification asked for fewer disks than were filled";
   std::string message;
   ASSERT_TRUE(AnswerQuestion("Do Over this file/split!! :(", IDOK, &message));
   EXPECT_EQ(message, "At position 1000 of the file A:\\big.bin.002, isn't equal to the file in the removable disk!");
@@ -227,7 +131,7 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
             "allow the remaining temporary splits to be copied without hassle!");
   ASSERT_TRUE(AnswerQuestion("Asking you...", IDNO)) << "keep the verified files listed";
   ASSERT_TRUE(WaitIdle(dialog));
-  ASSERT_GE(e2e::MoveDiskFiles(kDrive, stack + "\\disk" + std::to_string(order[fed - 1])), 0);
+  ASSERT_GE(stack.TakeOut(order.back()), 0);
 
   // The bad piece is cut again from the source into the temporary folder
   // and listed for the next run; a new temporary folder is chosen for it.
@@ -282,7 +186,7 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
   // again with nothing but the batch.
   const std::string gathered = session->folder + "\\gathered";
   for (int k = 1; k <= disks; ++k)
-    ASSERT_GT(e2e::MoveDiskFiles(stack + "\\disk" + std::to_string(k), gathered), 0);
+    ASSERT_GT(e2e::MoveDiskFiles(stack.Disk(k), gathered), 0);
   EXPECT_EQ(ReadBytes(gathered + "\\small.txt"), small) << "a file that fits goes whole, unnumbered";
   ASSERT_TRUE(FileExists(gathered + "\\big.bin.BAT"));
   ASSERT_TRUE(CopyFileA(redone.c_str(), (gathered + "\\big.bin.002").c_str(), FALSE));
@@ -294,8 +198,8 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
 
 TEST_F(SplitOrCopyWindow, LoadIsRefusedWhileARunGoesAndAClosedPromptOrAnAbortEndsIt) {
   AddFiles({{"data.bin", Pattern(5000, 4)}});
-  TypePath(dialog, IDC_SC_DEST, kDrive);
-  TypePath(dialog, IDC_SC_TEMP, temporary);
+  TypeInCombo(dialog, IDC_SC_DEST, kDrive);
+  TypeInCombo(dialog, IDC_SC_TEMP, temporary);
   e2e::Click(e2e::Control(dialog, IDC_SC_GO));
   HWND prompt = e2e::WaitWindow(kPromptTitle);
   ASSERT_TRUE(prompt);
@@ -332,8 +236,8 @@ TEST_F(SplitOrCopyWindow, ADiskThatIsNotEmptyIsShownAndKeptWhenThePersonAborts) 
   const std::string stray = std::string(kDrive) + "stray.txt";
   ASSERT_TRUE(WriteBytes(stray, Pattern(4096, 5)));
   AddFiles({{"data.bin", Pattern(5000, 6)}});
-  TypePath(dialog, IDC_SC_DEST, kDrive);
-  TypePath(dialog, IDC_SC_TEMP, temporary);
+  TypeInCombo(dialog, IDC_SC_DEST, kDrive);
+  TypeInCombo(dialog, IDC_SC_TEMP, temporary);
   e2e::Click(e2e::Control(dialog, IDC_SC_GO));
   HWND prompt = e2e::WaitWindow(kPromptTitle);
   ASSERT_TRUE(prompt);
@@ -361,8 +265,8 @@ TEST_F(SplitOrCopyWindow, AutoEraseEmptiesTheDiskAndCarriesIntoTheDestinationFol
   ASSERT_TRUE(WriteBytes(stray, Pattern(4096, 7)));
   const std::string data = Pattern(5000, 8);
   AddFiles({{"data.bin", data}});
-  TypePath(dialog, IDC_SC_DEST, "A:\\backup");
-  TypePath(dialog, IDC_SC_TEMP, temporary);
+  TypeInCombo(dialog, IDC_SC_DEST, "A:\\backup");
+  TypeInCombo(dialog, IDC_SC_TEMP, temporary);
   e2e::Click(e2e::Control(dialog, IDC_SC_AUTO_ERASE));
   ASSERT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_SC_AUTO_ERASE)));
   e2e::Click(e2e::Control(dialog, IDC_SC_GO));
@@ -422,8 +326,8 @@ TEST_F(SplitOrCopyWindow, RefusesAFixedDestinationABigMarginAFileOfTheTemporaryF
   AddFiles({{"data.bin", Pattern(2700000, 3)}});
   EXPECT_EQ(Text(dialog, IDC_SC_DISKS), "2");
   const std::string destination = session->folder + "\\dest";
-  TypePath(dialog, IDC_SC_DEST, destination);
-  TypePath(dialog, IDC_SC_TEMP, temporary);
+  TypeInCombo(dialog, IDC_SC_DEST, destination);
+  TypeInCombo(dialog, IDC_SC_TEMP, temporary);
   e2e::PostClick(e2e::Control(dialog, IDC_SC_GO));
   std::string message;
   ASSERT_TRUE(AnswerQuestion("No way Mac!!!", IDOK, &message));

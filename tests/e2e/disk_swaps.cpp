@@ -1,0 +1,118 @@
+#include "tests/e2e/disk_swaps.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "resources/resource_ids.h"
+#include "tests/e2e/driver.h"
+
+namespace e2e {
+
+std::string WhyNoFloppy() {
+  return getenv("KESTROVA_A_CAPACITY") ? "" : "skipped: no floppy-sized file system is mounted on A: here";
+}
+
+HWND QuestionShown(const std::string& heading) {
+  struct Search {
+    const std::string* heading;
+    HWND found;
+  } search{&heading, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        HWND label = GetDlgItem(window, IDC_ASK_HEADING);
+        if (!IsWindowVisible(window) || !label || GetText(label) != *s->heading) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND PromptShown() {
+  HWND prompt = FindWindowA("#32770", "New Disk Please!");
+  return prompt && IsWindowVisible(prompt) ? prompt : nullptr;
+}
+
+bool WaitPromptOr(const std::string& heading, HWND* prompt, DWORD ms) {
+  return WaitUntil(
+      [&] {
+        *prompt = PromptShown();
+        return *prompt || QuestionShown(heading);
+      },
+      ms, "disk-prompt");
+}
+
+std::string DiskStack::Disk(int number) const { return folder + "\\disk" + std::to_string(number); }
+
+int DiskStack::TakeOut(int number) const { return MoveDiskFiles("A:\\", Disk(number)); }
+
+int DiskStack::PutIn(int number) const { return MoveDiskFiles(Disk(number), "A:\\"); }
+
+bool StackBesideDriveA(const std::string& folder, DiskStack* stack) {
+  stack->folder = folder;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return MoveDiskFiles("A:\\", folder + "\\before") >= 0;
+}
+
+namespace {
+
+// Answers the prompt with Go and waits for it to go.
+bool Go(HWND prompt) {
+  PostClick(Control(prompt, IDC_PR_GO));
+  return WaitGone(prompt);
+}
+
+}  // namespace
+
+int FillDisks(const DiskStack& stack, const std::string& until, int most, const OnPrompt& onPrompt) {
+  int disks = 0;
+  for (;;) {
+    HWND prompt = nullptr;
+    if (!WaitPromptOr(until, &prompt)) {
+      ADD_FAILURE() << "neither a disk prompt nor \"" << until << "\" after disk " << disks;
+      return -1;
+    }
+    if (!prompt) break;
+    if (disks >= most) {
+      ADD_FAILURE() << "more than " << most << " disks asked for";
+      return -1;
+    }
+    if (onPrompt) onPrompt(prompt, disks + 1);
+    const int moved = stack.TakeOut(disks + 1);
+    if (moved < 0) return -1;
+    if (moved > 0) ++disks;  // the first prompt finds the drive empty
+    if (!Go(prompt)) return -1;
+  }
+  // The last disk is still in the drive.
+  if (stack.TakeOut(++disks) <= 0) {
+    ADD_FAILURE() << "the last disk is empty";
+    return -1;
+  }
+  return disks;
+}
+
+int FeedDisks(const DiskStack& stack, const std::vector<int>& order, const std::string& until,
+              const OnPrompt& onPrompt) {
+  int fed = 0;
+  for (int disk : order) {
+    HWND prompt = nullptr;
+    if (!WaitPromptOr(until, &prompt)) {
+      ADD_FAILURE() << "neither a disk prompt nor \"" << until << "\" after " << fed << " disks fed";
+      return -1;
+    }
+    if (!prompt) break;
+    if (onPrompt) onPrompt(prompt, disk);
+    if (fed > 0 && stack.TakeOut(order[static_cast<size_t>(fed - 1)]) < 0) return -1;
+    if (stack.PutIn(disk) <= 0) {
+      ADD_FAILURE() << "disk " << disk << " is not on the stack";
+      return -1;
+    }
+    ++fed;
+    if (!Go(prompt)) return -1;
+  }
+  return fed;
+}
+
+}  // namespace e2e

@@ -172,8 +172,11 @@ void ShowPhasesLocked(DialogState& state) {
     DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
   }
   SetRecordTexts(kRecord, std::move(texts));
+  // The window stays a drop target: OnDrop ignores drops while a join runs.
+  // Switching DragAcceptFiles here would send the window a style change from
+  // the joining thread while it holds the lock the window's thread may be
+  // waiting for.
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, g_phases.join == Phase::Idle);
 }
 
 void ShowRunPhase(DialogState& state, Phase run) {

@@ -11,11 +11,15 @@
 #include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
 using cc_steps::AnswerQuestion;
 using cc_steps::Session;
+using e2e::Pattern;
+using e2e::ReadBytes;
+using e2e::WriteBytes;
 
 std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
 
@@ -24,34 +28,6 @@ void TypePath(HWND dialog, int comboId, const std::string& text) {
   HWND combo = e2e::Control(dialog, comboId);
   e2e::SetText(combo, text);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-                  wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
-  DWORD got = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(file);
-  bytes.resize(got);
-  return bytes;
-}
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  unsigned x = seed;
-  for (char& c : bytes) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
-  return bytes;
 }
 
 struct Data2WavWindow : ::testing::Test {

@@ -11,31 +11,12 @@
 #include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
 using cc_steps::AnswerQuestion;
 using cc_steps::Session;
-
-bool Write(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-                  wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::string Read(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
-  DWORD got = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(file);
-  return bytes.substr(0, got);
-}
 
 std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
 
@@ -52,7 +33,7 @@ struct FileComparingWindow : ::testing::Test {
                               {"\\orig\\b.txt", "one"},       {"\\clone\\b.txt", "two"},
                               {"\\orig\\c.txt", "alone"},     {"\\orig\\sub\\d.txt", "deeper"},
                               {"\\clone\\sub\\d.txt", "deeper"}};
-    for (const auto& file : files) ASSERT_TRUE(Write(f + file[0], file[1]));
+    for (const auto& file : files) ASSERT_TRUE(e2e::WriteBytes(f + file[0], file[1]));
   }
   void TearDown() override {
     if (session && session->center) session->ExitWithYes();
@@ -108,7 +89,7 @@ TEST_F(FileComparingWindow, ComparesTwoFoldersAndWritesTheInformationFile) {
   const std::string totals =
       "Total Number of files that were:\r\nCompared: 3          \r\nUnMatched: 1          \r\n"
       "Different Contents: 1          \r\nDifferent Sizes: 0";
-  const std::string text = Read(info);
+  const std::string text = e2e::ReadBytes(info);
   size_t length = totals.size();
   for (const std::string& entry : entries) {
     EXPECT_NE(text.find(entry), std::string::npos) << entry;

@@ -16,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
@@ -27,27 +28,6 @@ using cc_steps::Shot;
 constexpr int64_t kFloppy = 1457664;
 constexpr int64_t kBig = 200 * 1024 * 1024;
 
-// A file of size bytes whose every 4-byte word differs from its neighbours.
-bool WritePattern(const std::string& path, int64_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<uint32_t> block(1 << 18);
-  bool ok = true;
-  for (int64_t done = 0; ok && done < size;) {
-    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint32_t>(done / 4 + i) * 2654435761u;
-    DWORD want = static_cast<DWORD>(std::min<int64_t>(size - done, block.size() * 4)), wrote = 0;
-    ok = WriteFile(file, block.data(), want, &wrote, nullptr) && wrote == want;
-    done += wrote;
-  }
-  CloseHandle(file);
-  return ok;
-}
-
-int64_t SizeOf(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 std::string SplitPath(const std::string& file, int k) {
   char number[8];
@@ -143,7 +123,7 @@ struct FileSplittingWindow : ::testing::Test {
   // A 200 MB file, and its splits, removed after the test.
   std::string BigFile(int splits) {
     std::string path = session->folder + "\\big.bin";
-    EXPECT_TRUE(WritePattern(path, kBig));
+    EXPECT_TRUE(e2e::WriteLargeFile(path, kBig, 1));
     bigFiles.push_back(path);
     for (int k = 1; k <= splits; ++k) bigFiles.push_back(SplitPath(path, k));
     bigFiles.push_back(path + ".BAT");
@@ -156,7 +136,7 @@ struct FileSplittingWindow : ::testing::Test {
 
 TEST_F(FileSplittingWindow, SplitsThreeMillionBytesIntoThreeFloppySplitsAndTheBatch) {
   std::string file = session->folder + "\\movie.avi";
-  ASSERT_TRUE(WritePattern(file, 3000000));
+  ASSERT_TRUE(e2e::WriteLargeFile(file, 3000000, 1));
   EXPECT_EQ(Text(dialog, IDC_FS_TOTAL), "No File");
   EXPECT_FALSE(IsWindowEnabled(e2e::Control(dialog, IDC_FS_GO)));
 
@@ -174,9 +154,9 @@ TEST_F(FileSplittingWindow, SplitsThreeMillionBytesIntoThreeFloppySplitsAndTheBa
 
   e2e::Click(e2e::Control(dialog, IDC_FS_GO));
   ASSERT_TRUE(WaitIdle(dialog));
-  EXPECT_EQ(SizeOf(SplitPath(file, 1)), kFloppy);
-  EXPECT_EQ(SizeOf(SplitPath(file, 2)), kFloppy);
-  EXPECT_EQ(SizeOf(SplitPath(file, 3)), 84672);
+  EXPECT_EQ(e2e::FileSize(SplitPath(file, 1)), kFloppy);
+  EXPECT_EQ(e2e::FileSize(SplitPath(file, 2)), kFloppy);
+  EXPECT_EQ(e2e::FileSize(SplitPath(file, 3)), 84672);
   EXPECT_FALSE(FileExists(SplitPath(file, 4)));
   EXPECT_TRUE(FileExists(file + ".BAT"));
   EXPECT_EQ(BarPos(dialog, IDC_FS_ALL_PROGRESS), 0);
@@ -188,7 +168,7 @@ TEST_F(FileSplittingWindow, SplitsThreeMillionBytesIntoThreeFloppySplitsAndTheBa
 
 TEST_F(FileSplittingWindow, MakesTheFolderTypedAndSplitsIntoItInTheUnitChosen) {
   std::string file = session->folder + "\\data.bin";
-  ASSERT_TRUE(WritePattern(file, 5000000));
+  ASSERT_TRUE(e2e::WriteLargeFile(file, 5000000, 1));
   e2e::Click(e2e::Control(dialog, IDC_FS_SAME));
   TypePath(dialog, IDC_FS_FILE, file);
   std::string folder = session->folder + "\\made\\here";
@@ -214,14 +194,14 @@ TEST_F(FileSplittingWindow, MakesTheFolderTypedAndSplitsIntoItInTheUnitChosen) {
 
   e2e::Click(e2e::Control(dialog, IDC_FS_GO));
   ASSERT_TRUE(WaitIdle(dialog));
-  EXPECT_EQ(SizeOf(folder + "\\data.bin.001"), 2097152);
-  EXPECT_EQ(SizeOf(folder + "\\data.bin.003"), 5000000 - 2 * 2097152);
+  EXPECT_EQ(e2e::FileSize(folder + "\\data.bin.001"), 2097152);
+  EXPECT_EQ(e2e::FileSize(folder + "\\data.bin.003"), 5000000 - 2 * 2097152);
   EXPECT_FALSE(FileExists(folder + "\\data.bin.BAT")) << "\"&Do Join Batch\" was off";
 }
 
 TEST_F(FileSplittingWindow, DropsOnTheFolderGroupChooseTheFolderAndElsewhereTheFile) {
   std::string file = session->folder + "\\dropped.bin";
-  ASSERT_TRUE(WritePattern(file, 3000000));
+  ASSERT_TRUE(e2e::WriteLargeFile(file, 3000000, 1));
   std::string out = session->folder + "\\out";
   ASSERT_TRUE(CreateDirectoryA(out.c_str(), nullptr));
 
@@ -237,7 +217,7 @@ TEST_F(FileSplittingWindow, DropsOnTheFolderGroupChooseTheFolderAndElsewhereTheF
 
   e2e::Click(e2e::Control(dialog, IDC_FS_GO));
   ASSERT_TRUE(WaitIdle(dialog));
-  EXPECT_EQ(SizeOf(out + "\\dropped.bin.003"), 84672);
+  EXPECT_EQ(e2e::FileSize(out + "\\dropped.bin.003"), 84672);
 }
 
 // A long run: a large sparse file cut into large splits through a small
@@ -271,7 +251,7 @@ struct FileSplittingLongRun : FileSplittingWindow {
   // The bytes in every split so far, and the highest split that exists.
   int64_t Written(const std::string& file) {
     int64_t bytes = 0;
-    for (int k = 1; k <= kSplits; ++k) bytes += std::max<int64_t>(SizeOf(SplitPath(file, k)), 0);
+    for (int k = 1; k <= kSplits; ++k) bytes += std::max<int64_t>(e2e::FileSize(SplitPath(file, k)), 0);
     return bytes;
   }
   int LastSplit(const std::string& file) {
@@ -386,12 +366,12 @@ TEST_F(FileSplittingWindow, AbortInsideASplitTakesBackTheCompletedSplits) {
   ASSERT_TRUE(WaitIdle(dialog));
 
   for (int k = 1; k <= completed; ++k) EXPECT_FALSE(FileExists(SplitPath(file, k))) << k;
-  int64_t partial = SizeOf(SplitPath(file, completed + 1));
+  int64_t partial = e2e::FileSize(SplitPath(file, completed + 1));
   EXPECT_GT(partial, 0) << "the split being written is left as far as it got";
   EXPECT_LT(partial, 64 * 1024 * 1024);
   EXPECT_FALSE(FileExists(SplitPath(file, completed + 2)));
   EXPECT_FALSE(FileExists(file + ".BAT"));
-  EXPECT_EQ(SizeOf(file), kBig);
+  EXPECT_EQ(e2e::FileSize(file), kBig);
 }
 
 TEST_F(FileSplittingWindow, AboutThisShowsTheHelpPage) {
@@ -409,7 +389,7 @@ TEST_F(FileSplittingWindow, AboutThisShowsTheHelpPage) {
 
 TEST_F(FileSplittingWindow, HideClosesTheWindowAndTheSettingsKeepItsChoices) {
   std::string file = session->folder + "\\kept.bin";
-  ASSERT_TRUE(WritePattern(file, 3000000));
+  ASSERT_TRUE(e2e::WriteLargeFile(file, 3000000, 1));
   TypePath(dialog, IDC_FS_FILE, file);
   e2e::Click(e2e::Control(dialog, IDC_FS_JOIN_BATCH));
   e2e::Click(e2e::Control(dialog, IDC_FS_GO));

@@ -2,8 +2,8 @@
 // A: by Split &/Or Copy, fed back in another order (one disk twice), every
 // row "Joined" and every file back byte for byte with nothing else left in
 // the destination; the splits of a 200 MB file dropped on the list, the join
-// paused, unpaused and aborted, and split 1 found whole again; and a disk
-// of which only the picked files are copied.
+// paused, unpaused and aborted, and split 1 found whole again; and a disk,
+// dropped on the origin box, of which only the picked files are copied.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -290,8 +290,12 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
   ASSERT_TRUE(WriteBytes(std::string(kDrive) + "leave.txt", Pattern(200, 5)));
   e2e::Click(e2e::Control(dialog, IDC_CJ_COPY_ALL));
   ASSERT_FALSE(e2e::IsChecked(e2e::Control(dialog, IDC_CJ_COPY_ALL)));
-  TypeInCombo(dialog, IDC_CJ_DEST, destination);
-  TypeInCombo(dialog, IDC_CJ_ORIGIN, kDrive);
+  // The folders dropped on their boxes: a folder as it is, a file for its folder.
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_CJ_DEST_GROUP, {destination}));
+  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_CJ_ORIGIN_GROUP, {std::string(kDrive) + "keep.txt"}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_CJ_ORIGIN) == kDrive; }, 5000, "copy-or-join-drops"));
+  EXPECT_EQ(Text(dialog, IDC_CJ_DEST).rfind(destination, 0), 0u) << Text(dialog, IDC_CJ_DEST);
+  EXPECT_TRUE(Rows(dialog).empty()) << "a drop on a folder box adds nothing to the list";
   e2e::Click(e2e::Control(dialog, IDC_CJ_GO));
 
   HWND prompt = e2e::WaitWindow(kPromptTitle, 30000);

@@ -5,6 +5,27 @@
 
 namespace kst {
 
+void StartTurn(JobControl& job) {
+  std::lock_guard<std::mutex> lock(job.mutex);
+  job.paused = false;
+  job.keepGoing = true;
+  job.running = true;
+  ++job.starts;
+}
+
+uint64_t TurnNumber(JobControl& job) {
+  std::lock_guard<std::mutex> lock(job.mutex);
+  return job.starts;
+}
+
+void EndTurn(JobControl& job, uint64_t turn) {
+  std::lock_guard<std::mutex> lock(job.mutex);
+  if (job.starts != turn) return;
+  job.running = false;
+  job.keepGoing = false;
+  job.paused = false;
+}
+
 bool CheckPoint(JobControl& job) {
   if (job.paused.load()) {
     if (job.onHold) job.onHold();

@@ -20,10 +20,19 @@ struct JobControl {
   std::atomic<bool> inQuestion{false};  // a question must be answered first
   std::mutex mutex;
   std::condition_variable unpaused;
+  uint64_t starts = 0;  // under mutex: one more for every start of a turn
   // Run by the worker when it stops at a check point to wait while paused:
   // its screen updates are paced, so the last ones may still be held.
   std::function<void()> onHold;
 };
+
+// A turn of the worker: StartTurn sets the flags for it (before the worker
+// is woken) and tells the start apart from those before it; EndTurn, after
+// the work returns, clears the flags unless another start came in while the
+// turn was ending, whose flags (and an abort or pause given to it) stand.
+void StartTurn(JobControl& job);
+uint64_t TurnNumber(JobControl& job);
+void EndTurn(JobControl& job, uint64_t turn);
 
 // A worker's check point: waits while the job is paused, then tells
 // whether the work may go on.

@@ -138,13 +138,13 @@ void WorkLoop(int slotNumber, Subprogram& s, int role) {
   JobControl& job = role == 0 ? s.job : s.extraJob;
   auto& work = role == 0 ? s.work : s.extraWork;
   for (;;) {
-    job.running = false;
-    job.keepGoing = false;
-    job.paused = false;
     plat::ParkSelf(slot.park);
     if (g_process.exiting.load()) ParkForever(slot);
+    // A start asked for while the last turn was ending woke the park
+    // already; its flags are left as it set them.
+    const uint64_t turn = TurnNumber(job);
     if (work) work(s);
-    job.running = false;
+    EndTurn(job, turn);
     if (role == 0 && s.idle && !g_process.exiting.load()) s.idle(s);
   }
 }
@@ -210,18 +210,14 @@ void ShowSubprogram(int id) {
 void StartWork(int id) {
   Subprogram& s = GetSubprogram(id);
   if (!s.workSlots[0]) return;
-  s.job.paused = false;
-  s.job.keepGoing = true;
-  s.job.running = true;
+  StartTurn(s.job);
   plat::Wake(Slot(s.workSlots[0]).park);
 }
 
 void StartExtraWork(int id) {
   Subprogram& s = GetSubprogram(id);
   if (!s.workSlots[1]) return;
-  s.extraJob.paused = false;
-  s.extraJob.keepGoing = true;
-  s.extraJob.running = true;
+  StartTurn(s.extraJob);
   plat::Wake(Slot(s.workSlots[1]).park);
 }
 

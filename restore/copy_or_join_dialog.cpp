@@ -291,11 +291,8 @@ void JoinWork(Subprogram& self) {
   context.nameTarget = NameTarget;
   context.owner = MessageOwner{state.window.load(), kJoinBoxRecord, kRecord};
   {
-    // A start asked for while this thread was still ending its last turn
-    // finds the slot's flags cleared behind it: the claim stands.
+    // A pause shown for the join stands for this turn too.
     std::lock_guard<std::mutex> lock(g_phases.mutex);
-    self.extraJob.running = true;
-    self.extraJob.keepGoing = true;
     if (g_phases.join == Phase::Paused && !self.extraJob.paused.load()) PauseJob(self.extraJob);
   }
   for (;;) {

@@ -172,6 +172,29 @@ TEST_F(Subprograms, CopyOrJoinAsksAboutTheJoiningWhenOnlyItRuns) {
   s.extraWork = nullptr;
 }
 
+// A start asked for in the instant a turn ends (its work has let go of what
+// it guards, the slot has not taken the turn back yet) gets a turn of its
+// own, and an abort given to that start stands.
+TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
+  Subprogram& s = GetSubprogram(kCopyOrJoin);
+  std::atomic<int> turns{0};
+  std::atomic<bool> running{false}, aborted{false};
+  s.extraWork = [&](Subprogram& self) {
+    if (++turns == 1) {
+      StartExtraWork(kCopyOrJoin);
+      AbortJob(self.extraJob);
+      return;
+    }
+    running = self.extraJob.running.load();
+    aborted = !self.extraJob.keepGoing.load();
+  };
+  StartExtraWork(kCopyOrJoin);
+  ASSERT_TRUE(WaitFor([&] { return turns.load() == 2 && !s.extraJob.running.load(); }));
+  EXPECT_TRUE(running) << "the second start's flags were cleared behind it";
+  EXPECT_TRUE(aborted) << "the abort given to the second start was lost";
+  s.extraWork = nullptr;
+}
+
 TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   int before = g_fake.missingTemplates;
   ShowSubprogram(kTestDisks);  // no template registered for it

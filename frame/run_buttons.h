@@ -22,7 +22,7 @@ struct RunButtons {
   int go = 0;         // the control that starts a run
   int hide = 0;       // the control that leaves the window
   // Further controls whose texts change with the phase or the window's state.
-  std::vector<int> relabelled;
+  std::vector<int> relabelled = {};
   // The abort question's text; 0: the run stops at once, without a question.
   int abortQuestion = 0;
   DialogTexts (*textsOf)(RunPhase phase) = nullptr;  // the window's texts in a phase

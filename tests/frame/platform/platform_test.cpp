@@ -162,7 +162,9 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
     SCOPED_TRACE(path + " access " + std::to_string(c.access) + " disposition " +
                  std::to_string(static_cast<int>(c.disposition)));
     ASSERT_TRUE(testenv::WriteFile(file, "kept"));
-    if (c.what == ReadOnly) ASSERT_TRUE(SetAttributes(file, kAttrReadOnly));
+    if (c.what == ReadOnly) {
+      ASSERT_TRUE(SetAttributes(file, kAttrReadOnly));
+    }
     const FileHandle reader =
         c.what == HeldByReader ? FileOpen(file, kRead, Disposition::OpenExisting, kShareRead) : kNoFile;
     EXPECT_EQ(FileOpen(path, c.access, c.disposition, kShareRead), kNoFile);

@@ -20,19 +20,6 @@ PromptAnswer Ask(const F& prompt, A&&... args) {
   return prompt ? prompt(std::forward<A>(args)...) : PromptAnswer::Closed;
 }
 
-// Files and folders in the drive's root.
-int64_t CountFiles(const std::string& root) {
-  int64_t count = 0;
-  plat::FindEntry e;
-  plat::FindHandle h = plat::FindFirst(root + "*.*", &e);
-  if (h == plat::kNoFind) return 0;
-  do {
-    if (e.name != "." && e.name != "..") ++count;
-  } while (plat::FindNext(h, &e));
-  plat::FindClose(h);
-  return count;
-}
-
 // Something is on the disk (in the folder, for a folder disk).
 bool HoldsFiles(const RunState& s, const DiskInDrive& disk) {
   if (s.run.settings.folderDisk) return disk.usedBytes > 0;
@@ -101,7 +88,7 @@ bool AcceptDisk(RunState& s) {
     const bool folderDisk = s.run.settings.folderDisk;
     const std::string where = folderDisk ? WithOneBackslash(s.run.settings.destination) : root;
     while (ready && HoldsFiles(s, disk) && !s.autoErase) {
-      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountFiles(where), !folderDisk};
+      NotEmptyPrompt busy{prompt.drive, disk.freeBytes, disk.totalBytes, CountEntries(where), !folderDisk};
       const PromptAnswer answer = Ask(s.run.person.diskNotEmpty, busy, &s.autoErase);
       if (answer == PromptAnswer::Go && !s.autoErase) break;
       if (Decide(s, answer) == Next::Stop) return false;

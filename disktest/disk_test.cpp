@@ -59,18 +59,6 @@ uint32_t ShellFlags(const Test& s) {
   return (s.run.settings.silent ? plat::kShellSilent : 0u) | plat::kShellNoConfirmation;
 }
 
-int64_t CountEntries(const std::string& root) {
-  int64_t count = 0;
-  plat::FindEntry e;
-  plat::FindHandle h = plat::FindFirst(root + "*.*", &e);
-  if (h == plat::kNoFind) return 0;
-  do {
-    if (e.name != "." && e.name != "..") ++count;
-  } while (plat::FindNext(h, &e));
-  plat::FindClose(h);
-  return count;
-}
-
 // The drive's type and space, in 64 bits. False (told to the person) when
 // the drive is not removable or its space cannot be read.
 bool ReadTestDisk(Test& s, TestDisk* disk) {

@@ -83,4 +83,16 @@ std::vector<std::string> ListRemovableDrives() {
   return roots;
 }
 
+int64_t CountEntries(const std::string& folder) {
+  int64_t count = 0;
+  plat::FindEntry e;
+  plat::FindHandle h = plat::FindFirst(folder + "*.*", &e);
+  if (h == plat::kNoFind) return 0;
+  do {
+    if (e.name != "." && e.name != "..") ++count;
+  } while (plat::FindNext(h, &e));
+  plat::FindClose(h);
+  return count;
+}
+
 }  // namespace kst

@@ -2,6 +2,7 @@
 // with its missing parents, and the removable drives of the machine.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // The roots ("A:\") of the drives A to Z whose type is removable, in
 // letter order.
 std::vector<std::string> ListRemovableDrives();
+
+// The files and folders at the top of folder (which ends with a
+// backslash, a drive root for instance); 0 when it cannot be listed.
+int64_t CountEntries(const std::string& folder);
 
 }  // namespace kst

@@ -7,18 +7,6 @@
 
 namespace kst {
 
-namespace {
-
-// The help page is stored with a NUL after it, for the platform: the
-// field gets the text only.
-std::string HelpPage(int id) {
-  std::string page = FullText(id);
-  size_t nul = page.find('\0');
-  return nul == std::string::npos ? page : page.substr(0, nul);
-}
-
-}  // namespace
-
 void RunAboutDialog() {
   DialogTexts texts{41, {{IDC_ABOUT_OK, 42, 0}}};
   RunFromCommandCenter(IDD_ABOUT_KESTROVA, texts, [](DialogState& state) {

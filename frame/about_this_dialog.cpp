@@ -13,8 +13,6 @@
 
 namespace kst {
 
-namespace {
-
 // One state per record, bound for good: the Command Center looks at a
 // subprogram's child records from its own thread at any time, so the
 // record must never point at a state that has gone.
@@ -23,13 +21,7 @@ DialogState& StateOfRecord(int record) {
   return states[record >= 1 && record <= kRecordCount ? record : 0];
 }
 
-// The help pages are stored with a NUL after them: the field gets the text only.
-std::string HelpPage(int id) {
-  std::string page = FullText(id);
-  size_t nul = page.find('\0');
-  return nul == std::string::npos ? page : page.substr(0, nul);
-}
-
+namespace {
 
 void OnOk(DialogState& state, int, int, const std::vector<std::string>&) { DialogExit(state); }
 

@@ -3,6 +3,8 @@
 // button with a label of its own.
 #pragma once
 
+#include "frame/dialog.h"
+
 namespace kst {
 
 struct AboutThisTexts {
@@ -11,6 +13,11 @@ struct AboutThisTexts {
   int okButton = 0;  // the OK button's label
   int helpPage = 0;  // the help page (1 to 9) shown in the field
 };
+
+// The state of a child dialog's record, one per record and bound for good:
+// the Command Center looks at a subprogram's child records from its own
+// thread at any time, so a record never points at a state that has gone.
+DialogState& StateOfRecord(int record);
 
 // Runs the dialog modally on the calling thread through dialog record
 // record, with the icon and colours of ownerRecord; returns when it closes.

@@ -54,4 +54,10 @@ void ClearTexts() {
   for (std::string& entry : Table()) std::string().swap(entry);
 }
 
+std::string HelpPage(int id) {
+  std::string page = FullText(id);
+  const size_t nul = page.find('\0');
+  return nul == std::string::npos ? page : page.substr(0, nul);
+}
+
 }  // namespace kst

@@ -22,6 +22,8 @@ std::string GetText(int id, bool terminate = false);
 // The whole text of id without padding ("" when there is none). The help
 // pages (ids 1 to 9) end with their stored NUL.
 std::string FullText(int id);
+// A help page (id 1 to 9) as a field shows it: without its stored NUL.
+std::string HelpPage(int id);
 // Replaces (or with append, extends) the text of id; a result shorter
 // than 1 character is stored as 1 blank. Ids outside 1..1400 are ignored.
 void SetText(int id, const char* characters, size_t length, bool append = false);

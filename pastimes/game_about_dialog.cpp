@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/about_this_dialog.h"
 #include "frame/dialog.h"
 #include "frame/dialog_win32.h"
 #include "frame/texts.h"
@@ -10,24 +11,6 @@
 #include "resources/resource_ids.h"
 
 namespace kst {
-
-namespace {
-
-// One state per record, bound for good: the Command Center looks at a
-// subprogram's child records from its own thread at any time.
-DialogState& StateOfRecord(int record) {
-  static DialogState states[kRecordCount + 1];
-  return states[record >= 1 && record <= kRecordCount ? record : 0];
-}
-
-// The help pages are stored with a NUL after them: the field gets the text only.
-std::string HelpPage(int id) {
-  std::string page = FullText(id);
-  size_t nul = page.find('\0');
-  return nul == std::string::npos ? page : page.substr(0, nul);
-}
-
-}  // namespace
 
 void RunGameAbout(int record, int ownerRecord, int titleText, int okText, int helpPage) {
   DialogState& state = StateOfRecord(record);

@@ -310,6 +310,7 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
   EXPECT_EQ(Text(select, IDC_SF_TOTAL), "300");
   const int keep = e2e::ListText(list, 0).find("keep.txt") != std::string::npos ? 0 : 1;
   SendMessageA(list, LB_SETSEL, TRUE, keep);
+  Shot(select, "copy-or-join-select-files");
   e2e::PostClick(e2e::Control(select, IDC_SF_COPY));
   ASSERT_TRUE(e2e::WaitGone(select));
 

@@ -95,4 +95,38 @@ int64_t CountEntries(const std::string& folder) {
   return count;
 }
 
+namespace {
+
+// The path and every folder above it, innermost first, as text.
+std::vector<std::string> PathAndParents(std::string path) {
+  std::vector<std::string> chain;
+  while (!path.empty() && path.back() == '\\' && path.size() > 3) path.pop_back();
+  while (!path.empty()) {
+    chain.push_back(path);
+    const size_t k = path.find_last_of('\\');
+    if (k == std::string::npos || path.size() <= 3) break;
+    path = k == 2 ? path.substr(0, 3) : path.substr(0, k);
+  }
+  return chain;
+}
+
+bool AnyIs(const std::vector<std::string>& paths, const plat::ObjectId& target) {
+  for (const std::string& p : paths) {
+    plat::ObjectId id;
+    if (plat::ObjectIdOf(p, &id) && id == target) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsWithinFolder(const std::string& inner, const std::string& outer) {
+  plat::ObjectId target;
+  if (!plat::ObjectIdOf(outer, &target)) return false;
+  if (AnyIs(PathAndParents(inner), target)) return true;
+  // A link on the way: the folders above the object itself.
+  std::string final;
+  return plat::FinalPath(inner, &final) && AnyIs(PathAndParents(final), target);
+}
+
 }  // namespace kst

@@ -24,6 +24,12 @@ std::string FolderOf(const std::string& path);
 // folder + "\" + name, without doubling a backslash that folder ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// True when inner is the folder outer or lies somewhere below it, decided
+// by object: every folder above inner, as written and as the system
+// resolves it (links, junctions, another drive letter), is compared with
+// outer's id. False when outer cannot be opened.
+bool IsWithinFolder(const std::string& inner, const std::string& outer);
+
 // The roots ("A:\") of the drives A to Z whose type is removable, in
 // letter order.
 std::vector<std::string> ListRemovableDrives();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "frame/ask.h"
+#include "frame/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -18,33 +19,9 @@ bool IsFolder(const std::string& path) {
   return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
 }
 
-// The folder and every folder above it, innermost first, as text.
-std::vector<std::string> FolderAndParents(const std::string& folder) {
-  std::vector<std::string> chain;
-  std::string path = folder;
-  while (!path.empty()) {
-    chain.push_back(path);
-    const size_t k = path.find_last_of('\\');
-    if (k == std::string::npos || path.size() <= 3) break;
-    path = k == 2 ? path.substr(0, 3) : path.substr(0, k);
-  }
-  return chain;
-}
-
-// True when inner is outer or lies somewhere below it.
-bool WithinFolder(const std::string& inner, const std::string& outer) {
-  plat::ObjectId target;
-  if (!plat::ObjectIdOf(outer, &target)) return false;
-  for (const std::string& folder : FolderAndParents(inner)) {
-    plat::ObjectId id;
-    if (plat::ObjectIdOf(folder, &id) && id == target) return true;
-  }
-  return false;
-}
-
 FolderRefusal CheckPair(const std::string& base, const std::string& target, bool recurse) {
   if (plat::SameObject(base, target)) return FolderRefusal::Same;
-  if (recurse && (WithinFolder(base, target) || WithinFolder(target, base)))
+  if (recurse && (IsWithinFolder(base, target) || IsWithinFolder(target, base)))
     return FolderRefusal::Nested;
   return FolderRefusal::None;
 }
@@ -102,7 +79,7 @@ bool IsInRemoverFolders(const std::string& path, const std::string& base,
   const std::string folder = k == 2 ? file.substr(0, 3) : file.substr(0, k);
   for (const std::string& side : {PlainFolder(base), PlainFolder(target)}) {
     if (side.empty()) continue;
-    if (recurse ? WithinFolder(folder, side) : plat::SameObject(folder, side)) return true;
+    if (recurse ? IsWithinFolder(folder, side) : plat::SameObject(folder, side)) return true;
   }
   return false;
 }

@@ -131,6 +131,9 @@ bool DeleteOneFile(const std::string& path);
 bool RemoveFolder(const std::string& path);  // an empty folder
 bool CreateFolder(const std::string& path);  // false with 183 when it exists
 bool PathExists(const std::string& path);
+// Gives the file from the name to (in the same folder or on the same
+// volume). Never replaces: false with 183 (or 80) when to exists.
+bool RenameFile(const std::string& from, const std::string& to);
 int64_t SizeOfPath(const std::string& path);  // size of a file, -1 when missing
 
 // What names one file or folder, whatever path reaches it (another drive
@@ -146,6 +149,10 @@ bool ObjectIdOf(const std::string& path, ObjectId* id);
 // True when both paths name one file or folder (another drive letter, a
 // short name, a link); false when either cannot be opened.
 bool SameObject(const std::string& a, const std::string& b);
+// The path of what path names with every link, junction and ".." followed
+// to the object itself (in the emulation a path on Z:). False when it
+// cannot be opened or the system cannot tell.
+bool FinalPath(const std::string& path, std::string* final);
 
 // ---- Directory listing --------------------------------------------------------
 

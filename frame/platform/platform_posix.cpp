@@ -762,6 +762,16 @@ bool ObjectIdOf(const std::string& path, ObjectId* id) {
   return true;
 }
 
+bool FinalPath(const std::string& path, std::string* final) {
+  std::string host;
+  if (!ToHost(path, &host)) return Fail(kErrPathNotFound), false;
+  char* real = realpath(host.c_str(), nullptr);
+  if (!real) return Fail(ErrnoToCode(errno)), false;
+  *final = EmuWindowsPath(real);
+  free(real);
+  return true;
+}
+
 bool SetAttributes(const std::string& path, uint32_t attributes) {
   std::string host;
   struct stat st;
@@ -780,6 +790,26 @@ bool DeleteOneFile(const std::string& path) {
   if (lstat(host.c_str(), &st) != 0) return Fail(ErrnoToCode(errno)), false;
   if (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)) return Fail(kErrAccessDenied), false;
   if (unlink(host.c_str()) != 0) return Fail(ErrnoToCode(errno)), false;
+  return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  std::string a, b;
+  if (!ToHost(from, &a) || !ToHost(to, &b)) return Fail(kErrPathNotFound), false;
+  // A hard link is made only where the name is free; then the old name goes.
+  if (link(a.c_str(), b.c_str()) != 0) {
+    if (errno == EEXIST) return Fail(kErrAlreadyExists), false;
+    if (errno != EPERM && errno != EOPNOTSUPP) return Fail(ErrnoToCode(errno)), false;
+    // A file system without hard links: rename after a last look.
+    if (PathExists(to)) return Fail(kErrAlreadyExists), false;
+    if (rename(a.c_str(), b.c_str()) != 0) return Fail(ErrnoToCode(errno)), false;
+    return true;
+  }
+  if (unlink(a.c_str()) != 0) {
+    const int e = errno;
+    unlink(b.c_str());
+    return Fail(ErrnoToCode(e)), false;
+  }
   return true;
 }
 

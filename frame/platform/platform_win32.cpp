@@ -160,6 +160,10 @@ bool CreateFolder(const std::string& path) {
   return CreateDirectoryA(Trimmed(path).c_str(), nullptr) != 0;
 }
 bool PathExists(const std::string& path) { return GetAttributes(path) != kAttrInvalid; }
+bool RenameFile(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails with 183 on a taken name.
+  return MoveFileExA(Trimmed(from).c_str(), Trimmed(to).c_str(), 0) != 0;
+}
 
 bool ObjectIdOf(const std::string& path, ObjectId* id) {
   // Backup semantics open folders too; no access right is needed to ask.
@@ -192,6 +196,35 @@ bool ObjectIdOf(const std::string& path, ObjectId* id) {
   CloseHandle(h);
   SetLastError(code);
   return ok;
+}
+
+bool FinalPath(const std::string& path, std::string* final) {
+  // Windows Vista and later name the object behind a handle; older
+  // systems have no such call, and the text of the full path is all there is.
+  using FinalName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const auto finalName = reinterpret_cast<FinalName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!finalName) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+  }
+  HANDLE h = CreateFileA(Trimmed(path).c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> name(32768);
+  const DWORD n = finalName(h, name.data(), static_cast<DWORD>(name.size()), 0);
+  const DWORD code = GetLastError();
+  CloseHandle(h);
+  if (n == 0 || n >= name.size()) {
+    SetLastError(code);
+    return false;
+  }
+  std::string text(name.data(), n);
+  if (text.rfind("\\\\?\\UNC\\", 0) == 0) text = "\\\\" + text.substr(8);
+  else if (text.rfind("\\\\?\\", 0) == 0) text = text.substr(4);
+  *final = text;
+  return true;
 }
 
 int64_t SizeOfPath(const std::string& path) {

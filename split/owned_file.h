@@ -14,9 +14,12 @@ struct OwnedFile {
   OwnedFile& operator=(const OwnedFile&) = delete;
 
   bool IsOpen() const { return handle != plat::kNoFile; }
-  void Close() {
-    if (IsOpen()) plat::FileClose(handle);
+  // False when the system reports a failure on closing: a write it had
+  // deferred did not reach the file, so a written file is not whole.
+  bool Close() {
+    const bool ok = !IsOpen() || plat::FileClose(handle);
     handle = plat::kNoFile;
+    return ok;
   }
 
   plat::FileHandle handle = plat::kNoFile;

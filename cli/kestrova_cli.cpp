@@ -59,7 +59,10 @@ const char kUsage[] =
     "       would be needed) in DIR (default: FILE's folder) and writes NAME.BAT,\n"
     "       which joins them again with the system's copy command. When any of\n"
     "       these files exists already you are asked once; No leaves all of them\n"
-    "       as they are (--yes: replace without asking).\n"
+    "       as they are (--yes: replace without asking). Each split is written\n"
+    "       as NAME.001.~ks and named when whole; the next split of FILE removes\n"
+    "       such leftovers of a run that was killed. A name that is FILE itself\n"
+    "       (a link) and a name Windows cannot hold are refused (exit 1).\n"
     "join   rebuilds NAME from its splits, in number order, as NAME.BAT would;\n"
     "       --delete then removes the splits and the batch.\n"
     "backup puts the files onto a stack of disks in DIR's drive, cutting them into\n"
@@ -209,17 +212,17 @@ std::string FileProblem(const std::string& typed, const std::string& path, bool*
   const uint32_t attributes = plat::GetAttributes(path);
   if (attributes == plat::kAttrInvalid) return typed + ": no such file";
   if (attributes & (plat::kAttrDirectory | plat::kAttrVolume)) return typed + ": a folder, not a file";
+  *refused = true;
   const NameFault fault = CheckWindowsName(TypedName(typed));
   if (fault != NameFault::None)
     return Visible(TypedName(typed)) + ": " + NameFaultWords(fault) +
            "; Windows cannot hold such a name, so no split or join batch is made of it";
-  *refused = true;
   if (plat::SizeOfPath(path) == 0) return typed + " is empty (0 bytes): nothing to split";
   return "";
 }
 
-// What a failed run left, said exactly: the completed splits are deleted,
-// the split being written stays as far as it got.
+// What a failed run left, said exactly: the completed splits are deleted;
+// the split being written never stood under its name.
 std::string FailureLine(const std::string& typed, const FileSplittingResult& result) {
   const std::string failed = ShownPath(result.failedPath);
   const std::string why = Because(result.error);
@@ -241,10 +244,8 @@ std::string FailureLine(const std::string& typed, const FileSplittingResult& res
     line += "; deleted the " + std::to_string(result.completed) +
             (result.completed == 1 ? " split" : " splits") +
             (batchFailed ? " of this run" : " written before it");
-  const bool halfLeft =
-      result.failure == SplitFailure::ShortRead || result.failure == SplitFailure::ShortWrite;
-  if (halfLeft) line += "; " + failed + " is left as far as it was written";
-  if (result.completed == 0 && !halfLeft) line += "; nothing was written";
+  else
+    line += "; nothing was written";
   return line;
 }
 
@@ -307,7 +308,11 @@ int SplitCommand(const std::vector<std::string>& args) {
     }
     case SplitOutcome::Declined:
       return Refused(ShownPath(result.failedPath) + " was not replaced; nothing was written");
-    case SplitOutcome::Failed: return Error(FailureLine(typed, result));
+    case SplitOutcome::Failed:
+      if (result.failure == SplitFailure::IsSource)
+        return Refused(ShownPath(result.failedPath) + " is " + typed +
+                       " itself (a link or another name of it); nothing was written");
+      return Error(FailureLine(typed, result));
     case SplitOutcome::Stopped:
     case SplitOutcome::NotStarted: break;
   }

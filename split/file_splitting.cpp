@@ -1,6 +1,7 @@
 #include "split/file_splitting.h"
 
 #include "frame/clock_counters.h"
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -36,15 +37,28 @@ namespace {
 // File Splitting's own texts beyond the original table.
 constexpr int kTextBadName = 1360;     // the heading of a refused name
 constexpr int kTextBadNameWhy = 1361;  // why, before the name
+constexpr int kTextAborted = 1362;     // the heading after an abort
+constexpr int kTextAbortedWhat = 1363; // what an aborted run left
+constexpr int kTextIsSource = 1364;    // the heading of a name that is the source
+constexpr int kTextIsSourceWhy = 1365; // why, before the name
 
 void SetBar(ProgressSink* bar, int position) {
   if (bar && bar->setPosition) bar->setPosition(position);
 }
 
-void ReportFailure(const FileSplittingInput& input) {
+void Tell(const FileSplittingInput& input, int heading, const std::string& message) {
   if (!input.messages) return;
   PlayAlert();
-  AskUser(kAskOk, nullptr, GetText(97), GetText(98), input.boxRecord, input.ownerRecord);
+  AskUser(kAskOk, nullptr, GetText(heading), message, input.boxRecord, input.ownerRecord);
+}
+
+// The failed file and, where a system call failed, the system's reason.
+void ReportFailure(const FileSplittingInput& input, const FileSplittingResult& result) {
+  std::string message = Trimmed(GetText(98));
+  if (!result.failedPath.empty()) message += "\n" + Trimmed(result.failedPath);
+  if (result.error != plat::kErrNone && result.error != plat::kErrAlreadyExists)
+    message += ": " + plat::ErrorText(result.error);
+  Tell(input, 97, message);
 }
 
 // A join batch is read in the interpreter's code page: a file whose name
@@ -81,6 +95,16 @@ std::string FirstExisting(const std::vector<std::string>& splits, const std::str
   return !batch.empty() && plat::PathExists(batch) ? batch : std::string();
 }
 
+// The first name of the set that reaches the source itself (a link to
+// it, another name of it, a folder that is a link to the source's own),
+// "" when none does.
+std::string NameOfSource(const std::string& source, const std::vector<std::string>& splits,
+                         const std::string& batch) {
+  for (const std::string& split : splits)
+    if (plat::SameObject(split, source)) return split;
+  return !batch.empty() && plat::SameObject(batch, source) ? batch : std::string();
+}
+
 void DeleteSplits(const FileSplittingResult& result) {
   for (int k = 0; k < result.completed; ++k)
     plat::ShellFileOperation(plat::ShellOp::Delete, result.splits[static_cast<size_t>(k)], "",
@@ -107,7 +131,7 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     result.failure = SplitFailure::SourceOpen;
     result.error = plat::LastError();
     result.failedPath = input.file;
-    ReportFailure(input);
+    ReportFailure(input, result);
     return result;
   }
   if (result.plan.count < 2 || result.plan.count > kMostSplits) return result;
@@ -120,17 +144,30 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
 
   const SplitPlan& plan = result.plan;
   for (int k = 1; k <= plan.count; ++k) result.splits.push_back(SplitName(input.folder, name, k));
+  const std::string batchPath = input.joinBatch ? JoinBatchPath(input.folder, input.file) : "";
+  // Decided by object before anything is written: replacing a name that is
+  // the source would take the source away.
+  const std::string source = NameOfSource(input.file, result.splits, batchPath);
+  if (!source.empty()) {
+    result.outcome = SplitOutcome::Failed;
+    result.failure = SplitFailure::IsSource;
+    result.failedPath = source;
+    Tell(input, kTextIsSource, Trimmed(GetText(kTextIsSourceWhy)) + " " + source);
+    return result;
+  }
   // One question for the whole set: a No half-way through would leave
   // neither the old set nor the new one whole.
   MessageOwner owner{nullptr, input.boxRecord, input.ownerRecord};
-  const std::string existing =
-      FirstExisting(result.splits, input.joinBatch ? JoinBatchPath(input.folder, input.file) : "");
+  const std::string existing = FirstExisting(result.splits, batchPath);
   if (!existing.empty() && !AskReplace(existing, owner, input.messages)) {
     result.outcome = SplitOutcome::Declined;
     result.failure = SplitFailure::Refused;
     result.failedPath = existing;
     return result;
   }
+  // Partials of this file's splits and batch are left only by a run that
+  // was killed.
+  RemovePartialLeftovers(input.folder, name + ".???");
 
   ClockStart(Clock(kClockFileSplitting), file.size);
   if (splitsBar && splitsBar->setRange) splitsBar->setRange(plan.count);
@@ -148,9 +185,13 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     request.clock = kClockFileSplitting;
     request.owner = owner;
     request.replaceAgreed = true;  // asked above, or nothing was there
-    if (!CheckPoint(job)) break;
-    if (!WriteSplit(request, job, splitBar, &result.failure)) {
+    SplitFailure why = SplitFailure::None;
+    if (!WriteSplit(request, job, splitBar, &why)) {
+      // Stopped inside a split: the writer took the split back, as an abort
+      // between two splits leaves none begun.
+      if (why == SplitFailure::Stopped) break;
       ok = false;
+      result.failure = why;
       result.error = plat::LastError();
       result.failedPath = request.splitPath;
       break;
@@ -160,23 +201,28 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
   }
 
   if (ok && result.completed < plan.count) {
+    // Aborted: the splits written whole stay, without a batch to join them
+    // as if they were all.
     result.outcome = SplitOutcome::Stopped;
-  } else if (ok && input.joinBatch) {
-    std::string batchPath;
-    ok = WriteJoinBatch(input.folder, input.file, plan.count, &batchPath);
-    if (ok) {
-      result.batchPath = batchPath;
-    } else {
-      result.error = plat::LastError();
-      result.failedPath = batchPath;
+    result.failure = SplitFailure::Stopped;
+    if (!g_process.exiting) Tell(input, kTextAborted, GetText(kTextAbortedWhat));
+  } else {
+    if (ok && input.joinBatch) {
+      std::string written;
+      ok = WriteJoinBatch(input.folder, input.file, plan.count, &written, true);
+      if (ok) {
+        result.batchPath = written;
+      } else {
+        result.error = plat::LastError();
+        result.failedPath = written;
+      }
     }
-  }
-  if (result.outcome != SplitOutcome::Stopped) {
     result.outcome = ok ? SplitOutcome::Done : SplitOutcome::Failed;
     // A batch that failed leaves nothing behind (WriteJoinBatch takes back a
-    // half-written one), so only the splits of this run are deleted.
+    // half-written one), nor does a split that failed: only the splits of
+    // this run are deleted.
     if (!ok) {
-      ReportFailure(input);
+      ReportFailure(input, result);
       DeleteSplits(result);
     }
   }

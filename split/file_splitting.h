@@ -1,6 +1,8 @@
 // The File Splitting run, as the FileSplit Second thread does it: cuts the
 // file into its splits, writes the join batch beside them, and on failure
-// tells the user and takes back the splits this run completed.
+// tells the user and takes back the splits this run completed. Every split
+// and the batch wear their partial names until whole, so that a stop, a
+// failure or a kill never leaves a short one under its real name.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +43,7 @@ struct FileSplittingInput {
 enum class SplitOutcome {
   Done,            // every split (and the batch, when asked) written
   Failed,          // told ("Unknown problem!", or the refused name); completed splits deleted
-  Stopped,         // keep-going cleared between two splits: what was written stays
+  Stopped,         // aborted: the splits written whole stay, the one begun is gone, no batch; told
   NotStarted,      // the file fits one split, or would need more than 999
   Declined,        // the person would not replace the files there: nothing written
 };
@@ -58,12 +60,15 @@ struct FileSplittingResult {
 };
 
 // One run. Before anything is written, the split names of the set and its
-// batch (when one is to be written) are looked for; if any exists, the
+// batch (when one is to be written) are looked for: one that is the source
+// by object (a link, another name of it) is refused; if any exists, the
 // person is asked once, naming the first: No leaves every file as it was,
 // Yes replaces them all without another question. A file name Windows
-// cannot hold is refused before that. splitsBar moves over the splits (range N), splitBar inside the
-// current split; either may be null. Feeds File Splitting's clock counters
-// (total = the file's size).
+// cannot hold is refused before that. Then the partials a killed run of
+// this file left in the folder are removed. An abort is told (unless the
+// program is exiting), not taken for a failure. splitsBar moves over the
+// splits (range N), splitBar inside the current split; either may be null.
+// Feeds File Splitting's clock counters (total = the file's size).
 FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl& job,
                                      ProgressSink* splitsBar = nullptr,
                                      ProgressSink* splitBar = nullptr);

@@ -1,8 +1,10 @@
 #include "split/join_batch.h"
 
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/typed_path.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
 
@@ -62,6 +64,9 @@ std::string JoinBatchPath(const std::string& folder, const std::string& sourcePa
 bool NameInBatch(const std::string& name, std::string* written) {
   std::string oem;
   written->clear();
+  // A quote would close the quoted name and let the rest of the name run
+  // as commands; the other characters Windows refuses cannot be joined to.
+  if (CheckWindowsName(name) != NameFault::None) return false;
   if (!plat::OemName(name, &oem)) return false;
   for (char c : oem) {
     if (c == '%') *written += '%';
@@ -85,19 +90,31 @@ std::string JoinBatchText(const std::string& sourcePath, int count) {
 }
 
 bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, int count,
-                    std::string* batchPath) {
+                    std::string* batchPath, bool replaceAgreed) {
   *batchPath = JoinBatchPath(folder, sourcePath);
+  plat::SetLastErrorCode(plat::kErrNone);
   if (count < 1 || count > 999) return false;  // split names would repeat
   const std::string text = JoinBatchText(sourcePath, count);
-  if (text.empty()) return false;
-  OwnedFile batch(plat::FileOpen(*batchPath, plat::kWrite, plat::Disposition::CreateAlways,
-                                 plat::kShareNone));
+  if (text.empty()) return plat::SetLastErrorCode(plat::kErrInvalidName), false;
+  const bool replacing = plat::PathExists(*batchPath);
+  if (replacing && !replaceAgreed) return plat::SetLastErrorCode(plat::kErrAlreadyExists), false;
+  const std::string partial = PartialNameOf(*batchPath);
+  plat::DeleteOneFile(partial);  // a leftover of a batch that was stopped
+  OwnedFile batch(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
   if (!plat::OpenSucceeded(batch.handle)) return false;
   uint32_t done = 0;
-  bool written = plat::FileWrite(batch.handle, text.data(), static_cast<uint32_t>(text.size()), &done) &&
-                 done == text.size();
-  batch.Close();
-  if (!written) plat::DeleteOneFile(*batchPath);
+  bool written = plat::FileWrite(batch.handle, text.data(), static_cast<uint32_t>(text.size()), &done);
+  uint32_t error = written ? plat::kErrNone : plat::LastError();
+  if (written && done != text.size()) written = false, error = plat::kErrDiskFull;
+  // A close that fails lost a write the system had deferred.
+  if (!batch.Close() && written) written = false, error = plat::LastError();
+  // The old batch goes only for a whole new one.
+  if (written && replacing && !plat::DeleteOneFile(*batchPath)) written = false, error = plat::LastError();
+  if (written && !CommitPartial(partial, *batchPath)) written = false, error = plat::LastError();
+  if (!written) {
+    plat::DeleteOneFile(partial);
+    plat::SetLastErrorCode(error);
+  }
   return written;
 }
 

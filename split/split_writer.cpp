@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "split/owned_file.h"
@@ -94,33 +95,35 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
     return Fail(SplitFailure::SourceOpen, failure, plat::LastError());
   if (!CheckPoint(job)) return Fail(SplitFailure::Stopped, failure);
 
-  if (plat::PathExists(request.splitPath)) {
-    if (!request.replaceAgreed && !AskReplace(request.splitPath, request.owner))
-      return Fail(SplitFailure::Refused, failure);
-    // Writing over an old split that could not be emptied would leave its
-    // tail behind a shorter new one.
-    OwnedFile emptied(plat::FileOpen(request.splitPath, plat::kWrite,
-                                     plat::Disposition::TruncateExisting, plat::kShareNone));
-    if (!plat::OpenSucceeded(emptied.handle))
-      return Fail(SplitFailure::SplitOpen, failure, plat::LastError());
-  }
-  OwnedFile split(plat::FileOpen(request.splitPath, plat::kWrite, plat::Disposition::OpenAlways,
-                                 plat::kShareNone));
+  // A split name that reaches the source (a link, another name of it) is
+  // the person's mistake to see, not an old split to replace.
+  if (plat::SameObject(request.splitPath, request.sourcePath)) return Fail(SplitFailure::IsSource, failure);
+  const bool replacing = plat::PathExists(request.splitPath);
+  if (replacing && !request.replaceAgreed && !AskReplace(request.splitPath, request.owner))
+    return Fail(SplitFailure::Refused, failure);
+  // The split wears its partial name until it is whole. A partial left by
+  // a run that was stopped is this writer's own; a new file is made, never
+  // one opened through a name that is there.
+  const std::string partial = PartialNameOf(request.splitPath);
+  plat::DeleteOneFile(partial);
+  OwnedFile split(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
   if (!plat::OpenSucceeded(split.handle))
     return Fail(SplitFailure::SplitOpen, failure, plat::LastError());
 
-  if (request.first != 1 && !plat::FileSeek(source.handle, request.first - 1))
-    return Fail(SplitFailure::ShortRead, failure, plat::LastError());
+  SplitFailure why = SplitFailure::None;
+  uint32_t error = 0;
+  if (request.first != 1 && !plat::FileSeek(source.handle, request.first - 1)) {
+    why = SplitFailure::ShortRead;
+    error = plat::LastError();
+  }
 
   const int64_t chunks = (length + buffSize - 1) / buffSize;
   const uint32_t lastChunk = static_cast<uint32_t>(length - (chunks - 1) * buffSize);
   ClockCounters* clock = ClockOf(request.clock);
   ChunkProgress bar{progress};
-  bar.Start(chunks);
+  if (why == SplitFailure::None) bar.Start(chunks);
 
-  SplitFailure why = SplitFailure::None;
-  uint32_t error = 0;
-  for (int64_t i = 1; i <= chunks; ++i) {
+  for (int64_t i = 1; why == SplitFailure::None && i <= chunks; ++i) {
     const uint32_t n = i == chunks ? lastChunk : buffSize;
     if (!CheckPoint(job)) {
       why = SplitFailure::Stopped;
@@ -142,9 +145,30 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
 
   buffer.reset();
   source.Close();
-  split.Close();
+  // A close that fails lost a write the system had deferred.
+  if (!split.Close() && why == SplitFailure::None) {
+    why = SplitFailure::ShortWrite;
+    error = plat::LastError();
+  }
   bar.Move(0);
-  if (why != SplitFailure::None) return Fail(why, failure, error);
+  if (why == SplitFailure::None && plat::SizeOfPath(partial) != length) {
+    why = SplitFailure::ShortWrite;
+    error = plat::kErrDiskFull;
+  }
+  // Replacing goes by name, once the new split is whole: the old one (or a
+  // link under its name) goes, never the file a link leads to.
+  if (why == SplitFailure::None && replacing && !plat::DeleteOneFile(request.splitPath)) {
+    why = SplitFailure::SplitOpen;
+    error = plat::LastError();
+  }
+  if (why == SplitFailure::None && !CommitPartial(partial, request.splitPath)) {
+    why = SplitFailure::SplitOpen;
+    error = plat::LastError();
+  }
+  if (why != SplitFailure::None) {
+    plat::DeleteOneFile(partial);
+    return Fail(why, failure, error);
+  }
   return true;
 }
 

@@ -36,7 +36,8 @@ enum class SplitFailure {
   NoMemory,     // the buffer could not be had
   SourceOpen,   // the source is missing or cannot be opened
   Refused,      // the split exists and the user would not replace it
-  SplitOpen,    // the split cannot be created
+  SplitOpen,    // the split cannot be created, or the old one not removed, or the whole one not named
+  IsSource,     // the split's name reaches the source itself (a link, another name)
   Stopped,      // keep-going was cleared
   ShortRead,    // the source ended early or a read failed
   ShortWrite,   // a write failed or wrote less (disk full)
@@ -62,14 +63,18 @@ struct SplitRequest {
 // the person is told to start over somewhere else.
 bool AskReplace(const std::string& path, const MessageOwner& owner, bool startOver = true);
 
-// Writes positions first..last of the source into the split. Asks before
-// replacing an existing split (Yes empties it first) unless the request
-// says replacing was agreed. Reads keep-going
-// before every buffer (waiting there while paused), moves progress once per
-// buffer with a range of at most 65535, and adds each buffer to the clock
-// counters the request names (the caller starts them: it knows whether a
-// split is an item of its own or a piece of a larger job). True only when every byte was read and
-// written; a split that failed part-way stays on disk as far as it got.
+// Writes positions first..last of the source into the split. Refuses a
+// split name that is the source by object. Asks before replacing an
+// existing split unless the request says replacing was agreed; on Yes the
+// old one goes only when the new one is whole. The split is written under
+// its partial name (PartialNameOf) and takes its real name only when closed
+// whole with its length: a failed or stopped split is deleted, and only a
+// kill leaves its partial, which the next write of that split removes.
+// Reads keep-going before every buffer (waiting there while paused), moves
+// progress once per buffer with a range of at most 65535, and adds each
+// buffer to the clock counters the request names (the caller starts them:
+// it knows whether a split is an item of its own or a piece of a larger
+// job). True only when every byte was read and written.
 // On false, plat::LastError() holds the code of the system call that
 // failed (0 when none did: refused, stopped, or the source ended early).
 bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress = nullptr,

@@ -66,12 +66,16 @@ TEST(JoinBatch, GuardLinesCopyLinesAndNamesAsWritten) {
   splittest::UseSplitTexts();
 }
 
-TEST(JoinBatch, WrittenBesideTheSplitsInPlaceOfAnOldOne) {
+TEST(JoinBatch, WrittenBesideTheSplitsInPlaceOfAnOldOneOnlyWhenAgreed) {
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;
   std::string path;
   ASSERT_TRUE(kst::WriteJoinBatch(scratch.path, "C:\\films\\movie.avi", 30, &path));
-  ASSERT_TRUE(kst::WriteJoinBatch(scratch.path + "\\", "C:\\films\\movie.avi", 2, &path));
+  // A batch that is there is replaced only when the person agreed.
+  EXPECT_FALSE(kst::WriteJoinBatch(scratch.path, "C:\\films\\movie.avi", 2, &path));
+  EXPECT_EQ(plat::LastError(), plat::kErrAlreadyExists);
+  EXPECT_EQ(testenv::ReadFile(path), JoinBatchText("movie.avi", 30));
+  ASSERT_TRUE(kst::WriteJoinBatch(scratch.path + "\\", "C:\\films\\movie.avi", 2, &path, true));
   EXPECT_EQ(path, scratch.Path("movie.avi.BAT"));
   EXPECT_EQ(testenv::ReadFile(path), JoinBatchText("movie.avi", 2));  // no tail of the longer one
   // Split numbers have three digits: 0 and 1000 splits get no batch.

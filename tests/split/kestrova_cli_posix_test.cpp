@@ -1,5 +1,6 @@
 // kestrova-cli run as a user would run it: split a file, join it again.
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,13 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   hostFile("bad\n\"x.bin", bytes);
   hostFile("F.BIN", other);  // another file whose name differs in case only, split before
   ASSERT_EQ(Run("split F.BIN --size 3000"), 0) << said;
-  for (const char* folder : {"out", "out2", "out3", "out3\\f.bin.002", "out4", "out5"})
+  for (const char* folder : {"out", "out2", "out3", "out3\\f.bin.002", "out4", "out5", "out6", "out7"})
     ASSERT_TRUE(plat::CreateFolder(Win(folder)));
+  const std::string quoted = "a\" & echo INJECTED & \".bin";
+  hostFile(quoted, bytes);
+  ASSERT_EQ(symlink((host + "/f.bin").c_str(), (host + "/out6/f.bin.002").c_str()), 0);
+  for (const char* left : {"f.bin.001.~ks", "f.bin.BAT.~ks", "g.bin.001.~ks"})
+    ASSERT_TRUE(WriteFile(Win(std::string("out7\\") + left), "short"));
   const std::string fileTooLarge = "trap '' XFSZ; ulimit -f 1;";  // a file of at most 512 bytes
   // Sets of 2000-byte splits spoiled beside an older file: split 2 a byte
   // short, or missing.
@@ -73,14 +79,19 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
       {"join m.bin.001 --yes", "", 2, host + "/m.bin.002 is missing; the batch names 3 splits"},
       // Exact host names: no other case, no trimmed blank, nothing Windows cannot hold.
       {"split 'f.bin '", "", 2, "f.bin : no such file"},
-      {"split 'g.bin '", "", 2, "g.bin : a blank at the end of the name; Windows cannot hold such a name"},
-      {"split bad*x.bin", "", 2, "bad\\n\"x.bin: a control character in the name"},
+      {"split 'g.bin '", "", 1, "g.bin : a blank at the end of the name; Windows cannot hold such a name"},
+      {"split bad*x.bin", "", 1, "bad\\n\"x.bin: a control character in the name"},
+      {"split " + Quote(quoted), "", 1, quoted + ": one of \" < > | * ? : in the name"},
+      // A split name that is the file itself, through a link: refused before a byte is written.
+      {"split f.bin --size 2000 --folder out6 --yes", "", 1, host + "/out6/f.bin.002 is f.bin itself"},
+      // The leftovers of a killed run go; another file's stay.
+      {"split f.bin --size 2000 --folder out7", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out7"},
       {"split f.bin --size=2000 --folder=out", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out"},
       {"split f.bin --size 1.5kB --folder out5 --no-batch", "", 0, "4 splits of 1536 bytes (the last 392)"},
       // By default a floppy's size, beside the file (a host path with a blank).
       {"split " + Quote(host + "/a b.bin"), "", 0, "2 splits of 1457664 bytes (the last 1) in " + host},
       // One question for a set that is there: No keeps it, Yes replaces it.
-      {"split f.bin --size 2000B --folder out", "n\n", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
+      {"split f.bin --size 2000B --folder out", "", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
       {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0,
        "Error: File " + host + "/out/f.bin.001 already exists! Replace?"},
       {"split f.bin --size 1 --folder=out2 --no-batch", "", 0, "the split size was raised from 1 to 6 bytes, so that at most 999 splits are needed"},
@@ -88,7 +99,7 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
       {"split f.bin --size 2000 --folder out3 --yes", "", 2,
        "could not create " + host + "/out3/f.bin.002: Permission denied; deleted the 1 split written before it"},
       {"split f.bin --size 2000 --folder out4", "", 2,
-       "could not write " + host + "/out4/f.bin.001: File too large; " + host + "/out4/f.bin.001 is left as far as it was written",
+       "could not write " + host + "/out4/f.bin.001: File too large; nothing was written",
        fileTooLarge},
   };
   for (const Case& c : cases) {
@@ -110,7 +121,13 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_EQ(ReadFile(Win("out\\f.bin.BAT")), kst::JoinBatchText("f.bin", 3));
   EXPECT_EQ(plat::SizeOfPath(Win("out2\\f.bin.834")), 2);
   EXPECT_FALSE(plat::PathExists(Win("out3\\f.bin.001")));
-  EXPECT_EQ(ReadFile(Win("out4\\f.bin.001")), bytes.substr(0, 512));
+  EXPECT_FALSE(plat::PathExists(Win("out4\\f.bin.001")));
+  EXPECT_FALSE(plat::PathExists(Win("out4\\f.bin.001.~ks")));
+  EXPECT_FALSE(plat::PathExists(Win("out6\\f.bin.001")));
+  EXPECT_FALSE(std::filesystem::exists(host + "/" + quoted + ".001"));
+  EXPECT_EQ(ReadFile(Win("out7\\f.bin.001")) + ReadFile(Win("out7\\f.bin.002")) + ReadFile(Win("out7\\f.bin.003")), bytes);
+  EXPECT_FALSE(plat::PathExists(Win("out7\\f.bin.001.~ks")) || plat::PathExists(Win("out7\\f.bin.BAT.~ks")));
+  EXPECT_EQ(ReadFile(Win("out7\\g.bin.001.~ks")), "short");
   EXPECT_EQ(ReadFile(Win("out5\\f.bin.004")), bytes.substr(3 * 1536));
   EXPECT_EQ(ReadFile(Win("a b.bin.002")), floppyAndOne.substr(1457664));
 

@@ -1,9 +1,18 @@
-// Splitting and joining when the disk lets them down: short reads and
-// writes, a full disk, files that will not open (injected by the emulation).
+// Splitting and joining when the disk lets them down (short reads and
+// writes, a full disk, files that will not open, injected by the
+// emulation), when a run is stopped, and when names lead back to the source.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "frame/partial_files.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
+#include "split/file_splitting.h"
 #include "split/join_batch.h"
 #include "split/join_splits.h"
 #include "split/split_writer.h"
@@ -39,7 +48,7 @@ struct SplitFaultTest : ::testing::Test {
   kst::SplitFailure why = kst::SplitFailure::None;
 };
 
-TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCode) {
+TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCodeAndLeavesNoPartOfIt) {
   // A short write that reports success (the disk had no room for the
   // rest), a full disk, a short read (the source ended early: no call
   // failed), and opens that fail.
@@ -49,35 +58,155 @@ TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCode) {
     const char* where;
     kst::SplitFailure why;
     uint32_t code;  // plat::LastError() after the call
-    size_t left;    // the bytes the split holds afterwards (-1: no split)
-  } cases[] = {{Fault::ShortWrite, 2, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull, 2500},
-               {Fault::DiskFull, 0, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull, 0},
-               {Fault::ShortRead, 1, "data.bin", kst::SplitFailure::ShortRead, plat::kErrNone, 1500},
-               {Fault::OpenFails, 0, "data.bin", kst::SplitFailure::SourceOpen, plat::kErrAccessDenied, size_t(-1)},
-               {Fault::OpenFails, 0, ".001", kst::SplitFailure::SplitOpen, plat::kErrAccessDenied, size_t(-1)}};
+  } cases[] = {{Fault::ShortWrite, 2, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull},
+               {Fault::DiskFull, 0, ".001", kst::SplitFailure::ShortWrite, plat::kErrDiskFull},
+               {Fault::ShortRead, 1, "data.bin", kst::SplitFailure::ShortRead, plat::kErrNone},
+               {Fault::OpenFails, 0, "data.bin", kst::SplitFailure::SourceOpen, plat::kErrAccessDenied},
+               {Fault::OpenFails, 0, ".001", kst::SplitFailure::SplitOpen, plat::kErrAccessDenied}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.where + std::to_string(c.left));
-    plat::DeleteOneFile(Split(1));
+    SCOPED_TRACE(c.where + std::to_string(c.skip));
     plat::EmuInjectFault(c.fault, c.skip, c.where);
     EXPECT_FALSE(WriteFirstSplit());
     EXPECT_EQ(why, c.why);
     EXPECT_EQ(plat::LastError(), c.code);
-    EXPECT_EQ(plat::PathExists(Split(1)), c.left != size_t(-1));
-    if (c.left != size_t(-1)) {
-      EXPECT_EQ(ReadFile(Split(1)), bytes.substr(0, c.left));
-    }
+    EXPECT_FALSE(plat::PathExists(Split(1)));
+    EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(Split(1))));
   }
 }
 
-TEST_F(SplitFaultTest, ReplacedSplitThatCannotBeEmptiedIsNotWrittenOver) {
-  // Writing over it would leave its old tail behind the new bytes.
+TEST_F(SplitFaultTest, ReplacedSplitStaysUntilTheNewOneIsWholeAndTheSourceIsNeverOne) {
   const std::string old = PatternBytes(9000, 4);
   ASSERT_TRUE(WriteFile(Split(1), old));
   splittest::ScriptedPerson person({kst::kAnswerYes});
-  plat::EmuInjectFault(Fault::OpenFails, 0, ".001");
+  plat::EmuInjectFault(Fault::ShortWrite, 1, ".001");
   EXPECT_FALSE(WriteFirstSplit());
-  EXPECT_EQ(why, kst::SplitFailure::SplitOpen);
+  EXPECT_EQ(why, kst::SplitFailure::ShortWrite);
   EXPECT_EQ(ReadFile(Split(1)), old);
+  // A split name that is the source (a hard link) is refused before a byte
+  // is written, though replacing was agreed.
+  ASSERT_TRUE(plat::DeleteOneFile(Split(1)));
+  ASSERT_EQ(link(plat::EmuHostPath(file).c_str(), plat::EmuHostPath(Split(1)).c_str()), 0);
+  EXPECT_FALSE(WriteFirstSplit());
+  EXPECT_EQ(why, kst::SplitFailure::IsSource);
+  EXPECT_EQ(ReadFile(file), bytes);
+}
+
+// File Splitting of 3,000,000 bytes into floppy splits (15 buffers each,
+// the last split one) stopped part-way, failing, meeting names that are
+// taken, leftovers of a killed run, links back to the source, or a name
+// that would break out of the batch's quotes. Whatever happens the source
+// stays whole, no name holds a short split, and no partial is left.
+TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
+  using kst::SplitOutcome;
+  using Failure = kst::SplitFailure;
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // what is made (or armed) before the run
+    int stopAfter;                 // keep-going cleared after this many buffers, 0: never
+    std::vector<int> answers;
+    SplitOutcome outcome;
+    Failure failure;
+    int whole;        // splits 1..whole stand whole afterwards, the others not at all
+    bool batch;
+    std::string told; // the heading of the last box ("" none)
+    std::vector<std::string> kept = {};  // the user's files, untouched
+    std::string link = "";               // a name that is the source, left so
+    std::string file = "";               // the file to split ("": data.bin)
+  };
+  testenv::ScratchFolder dir;
+  const std::string out = dir.Path("out"), source = dir.Path("data.bin");
+  const std::string hostOut = plat::EmuHostPath(out), hostSource = plat::EmuHostPath(source);
+  auto split = [&](int k) { return kst::SplitName(out, "data.bin", k); };
+  auto host = [](const std::string& path) { return plat::EmuHostPath(path); };
+  auto user = [](const std::string& path) { ASSERT_TRUE(WriteFile(path, "the user's " + path)); };
+  auto symlinkTo = [&](const std::string& path) { ASSERT_EQ(symlink(hostSource.c_str(), host(path).c_str()), 0); };
+  auto hardLinkTo = [&](const std::string& path) { ASSERT_EQ(link(hostSource.c_str(), host(path).c_str()), 0); };
+  const std::string quoted = "a\" & echo INJECTED & \".bin", other = out + "\\other.bin.001.~ks";
+  const std::string batch = out + "\\data.bin.BAT";
+  Case cases[] = {
+      {"stopped inside split 2", [] {}, 20, {}, SplitOutcome::Stopped, Failure::Stopped, 1, false,
+       "File Splitting Aborted!"},
+      {"stopped after split 1's last buffer", [] {}, 15, {}, SplitOutcome::Stopped, Failure::Stopped, 1, false,
+       "File Splitting Aborted!"},
+      {"stopped after split 2", [] {}, 30, {}, SplitOutcome::Stopped, Failure::Stopped, 2, false,
+       "File Splitting Aborted!"},
+      {"disk full in split 2", [] { plat::EmuInjectFault(Fault::DiskFull, 3, ".002"); }, 0, {},
+       SplitOutcome::Failed, Failure::ShortWrite, 0, false, "Unknown problem!"},
+      {"batch cut short", [] { plat::EmuInjectFault(Fault::ShortWrite, 0, ".BAT"); }, 0, {},
+       SplitOutcome::Failed, Failure::None, 0, false, "Unknown problem!"},
+      {"leftovers of a killed run, another file's kept",
+       [&] {
+         for (const char* name : {"data.bin.002.~ks", "data.bin.007.~ks", "data.bin.BAT.~ks"})
+           ASSERT_TRUE(WriteFile(out + "\\" + name, "short"));
+         user(other);
+       },
+       0, {}, SplitOutcome::Done, Failure::None, 3, true, "", {other}},
+      {"a partial name that is a link to the source", [&] { symlinkTo(kst::PartialNameOf(split(1))); }, 0, {},
+       SplitOutcome::Done, Failure::None, 3, true, ""},
+      {"the user's file under split 2's name, No", [&] { user(split(2)); }, 0, {kst::kAnswerNo},
+       SplitOutcome::Declined, Failure::Refused, 0, false, "File Exists! And Ya ain't gonna replace!", {split(2)}},
+      {"the user's file under split 2's name, Yes", [&] { user(split(2)); }, 0, {kst::kAnswerYes},
+       SplitOutcome::Done, Failure::None, 3, true, "File Exists!"},
+      {"split 1 a symbolic link to the source", [&] { symlinkTo(split(1)); }, 0, {kst::kAnswerYes},
+       SplitOutcome::Failed, Failure::IsSource, 0, false, "Same File!", {}, split(1)},
+      {"split 3 a hard link to the source", [&] { hardLinkTo(split(3)); }, 0, {kst::kAnswerYes},
+       SplitOutcome::Failed, Failure::IsSource, 0, false, "Same File!", {}, split(3)},
+      {"the batch a link to the source", [&] { symlinkTo(batch); }, 0, {kst::kAnswerYes},
+       SplitOutcome::Failed, Failure::IsSource, 0, false, "Same File!", {}, batch},
+      {"the folder a link to the source's, split 2 the source there",
+       [&] {
+         ASSERT_TRUE(plat::RemoveFolder(out));
+         ASSERT_EQ(symlink(host(dir.path).c_str(), hostOut.c_str()), 0);
+         hardLinkTo(dir.Path("data.bin.002"));
+       },
+       0, {kst::kAnswerYes}, SplitOutcome::Failed, Failure::IsSource, 0, false, "Same File!", {}, split(2)},
+      {"a quote in the name", [&] { ASSERT_TRUE(WriteFile(dir.Path(quoted), bytes)); }, 0, {},
+       SplitOutcome::Failed, Failure::BadName, 0, false, "Bad File Name!", {}, "", dir.Path(quoted)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(hostOut);
+    for (int k = 1; k <= 3; ++k) std::filesystem::remove(host(dir.Path("data.bin.00" + std::to_string(k))));
+    ASSERT_TRUE(WriteFile(source, bytes) && plat::CreateFolder(out));
+    c.before();
+    kst::FileSplittingInput input{c.file.empty() ? source : c.file, out};
+    input.buffSize = 100000;
+    splittest::RunningJob job;
+    splittest::RecordedBar splitBar;
+    int buffers = 0;
+    splitBar.onMove = [&](int position) {
+      if (position > 0 && ++buffers == c.stopAfter) job.job.keepGoing = false;
+    };
+    splittest::ScriptedPerson person(c.answers);
+    const kst::FileSplittingResult result = kst::RunFileSplitting(input, job.job, nullptr, &splitBar.sink);
+    plat::EmuClearFaults();
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.failure, c.failure);
+    EXPECT_EQ(ReadFile(source), bytes);
+    EXPECT_EQ(person.asked.empty() ? "" : person.asked.back().heading, c.told);
+    for (int k = 1; k <= 3; ++k) {
+      if (std::count(c.kept.begin(), c.kept.end(), split(k)) || c.link == split(k)) continue;
+      const size_t at = static_cast<size_t>(k - 1) * 1457664;
+      EXPECT_EQ(ReadFile(split(k)), k <= c.whole ? bytes.substr(at, k < 3 ? 1457664 : std::string::npos) : "") << k;
+      EXPECT_EQ(plat::PathExists(split(k)), k <= c.whole) << k;
+    }
+    if (c.link != batch) {
+      EXPECT_EQ(ReadFile(batch), c.batch ? kst::JoinBatchText(source, 3) : "");
+    }
+    EXPECT_TRUE(c.link.empty() || plat::SameObject(c.link, source));
+    for (const std::string& kept : c.kept) EXPECT_EQ(ReadFile(kept), "the user's " + kept);
+    for (const auto& entry : std::filesystem::directory_iterator(hostOut)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_FALSE(kst::IsPartialName(name) && name.rfind("data.bin.", 0) == 0) << name;
+      EXPECT_EQ(name.find("INJECTED"), std::string::npos) << name;
+    }
+  }
+  // The batch writer refuses such a name for every caller.
+  std::string path;
+  EXPECT_EQ(kst::JoinBatchText(quoted, 2), "");
+  EXPECT_FALSE(kst::WriteJoinBatch(out, dir.Path(quoted), 2, &path));
+  EXPECT_EQ(plat::LastError(), plat::kErrInvalidName);
+  EXPECT_FALSE(plat::PathExists(path));
 }
 
 TEST_F(SplitFaultTest, BatchWrittenShortIsTakenBack) {
@@ -85,7 +214,9 @@ TEST_F(SplitFaultTest, BatchWrittenShortIsTakenBack) {
   plat::EmuInjectFault(Fault::ShortWrite, 0, ".BAT");
   std::string path;
   EXPECT_FALSE(kst::WriteJoinBatch(scratch.path, file, 3, &path));
+  EXPECT_EQ(plat::LastError(), plat::kErrDiskFull);
   EXPECT_FALSE(plat::PathExists(path));
+  EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(path)));
 }
 
 TEST_F(SplitFaultTest, JoinWrittenShortRemovesItsTargetAndKeepsTheSplits) {

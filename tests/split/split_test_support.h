@@ -23,6 +23,10 @@ inline void UseSplitTexts() {
   kst::SetText(97, "Unknown problem!");
   kst::SetText(98, "Unknown problem with File for splitting");
   kst::SetText(309, "YN \"Delete Splits and Batch?\"");
+  kst::SetText(1362, "File Splitting Aborted!");
+  kst::SetText(1363, "The file splitting was aborted.");
+  kst::SetText(1364, "Same File!");
+  kst::SetText(1365, "This name is the file to split itself:");
   const char* units[] = {"B", "kB", "MB", "GB", "TB", "PB", "EB"};
   for (int u = 0; u < 7; ++u) kst::SetText(1029 + u, units[u]);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -134,17 +135,21 @@ TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   EXPECT_EQ(person.asked.size(), 2u);
 }
 
-TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplit) {
+TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplitAndTakesItBack) {
   splittest::RecordedBar bar;
   bar.onMove = [&](int position) {
-    if (position == 2) running.job.keepGoing = false;
+    if (position == 2) {
+      EXPECT_EQ(plat::SizeOfPath(kst::PartialNameOf(split)), 2000);  // under its partial name
+      EXPECT_FALSE(plat::PathExists(split));
+      running.job.keepGoing = false;
+    }
   };
   EXPECT_FALSE(Write(1, 10000, 1000, &bar.sink));
   EXPECT_EQ(why, SplitFailure::Stopped);
-  EXPECT_EQ(ReadFile(split), bytes.substr(0, 2000));
+  EXPECT_FALSE(plat::PathExists(split));
+  EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(split)));
   EXPECT_EQ(bar.positions.back(), 0);
   // Cleared before the start, nothing is created.
-  ASSERT_TRUE(plat::DeleteOneFile(split));
   EXPECT_FALSE(Write(1, 5000));
   EXPECT_FALSE(plat::PathExists(split));
 }

@@ -248,16 +248,19 @@ struct FileSplittingLongRun : FileSplittingWindow {
     bigFiles.push_back(path + ".BAT");
     return path;
   }
-  // The bytes in every split so far, and the highest split that exists.
+  // The bytes in every split so far, whole or still under its partial
+  // name, and the highest split begun.
   int64_t Written(const std::string& file) {
     int64_t bytes = 0;
-    for (int k = 1; k <= kSplits; ++k) bytes += std::max<int64_t>(e2e::FileSize(SplitPath(file, k)), 0);
+    for (int k = 1; k <= kSplits; ++k)
+      for (const std::string& name : {SplitPath(file, k), SplitPath(file, k) + ".~ks"})
+        bytes += std::max<int64_t>(e2e::FileSize(name), 0);
     return bytes;
   }
   int LastSplit(const std::string& file) {
     int last = 0;
     for (int k = 1; k <= kSplits; ++k)
-      if (FileExists(SplitPath(file, k))) last = k;
+      if (FileExists(SplitPath(file, k)) || FileExists(SplitPath(file, k) + ".~ks")) last = k;
     return last;
   }
   // Milliseconds from start until the label of Go reads label (-1: never).
@@ -326,13 +329,17 @@ TEST_F(FileSplittingLongRun, PauseUnpauseAndAbortTakeEffectWithin300ms) {
   ExpectWithin(e2e::StopsAfter(start, written, 250, 5000, "aborted"), "Abort stopped the worker");
   EXPECT_LT(LastSplit(file), last + 1) << "no split begun after the Yes";
   EXPECT_LT(last, kSplits) << "the run was long enough to abort";
-  ASSERT_TRUE(AnswerQuestion("Unknown problem!", IDOK));
+  ASSERT_TRUE(AnswerQuestion("File Splitting Aborted!", IDOK));
   ASSERT_TRUE(WaitIdle(dialog));
+  EXPECT_FALSE(FileExists(SplitPath(file, last)) || FileExists(SplitPath(file, last) + ".~ks"))
+      << "the split being written is taken back";
   EXPECT_FALSE(FileExists(SplitPath(file, last + 1)));
   EXPECT_FALSE(FileExists(file + ".BAT"));
 }
 
-TEST_F(FileSplittingWindow, AbortInsideASplitTakesBackTheCompletedSplits) {
+// Aborted inside a split: the splits written whole stay, the one being
+// written leaves nothing under any name, and the window says it was aborted.
+TEST_F(FileSplittingWindow, AbortInsideASplitKeepsOnlyTheWholeSplitsAndSaysSo) {
   std::string file = BigFile(4);
   TypePath(dialog, IDC_FS_FILE, file);
   e2e::SetText(e2e::Control(dialog, IDC_FS_SIZE), "64");
@@ -361,17 +368,18 @@ TEST_F(FileSplittingWindow, AbortInsideASplitTakesBackTheCompletedSplits) {
   ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES, &question));
   EXPECT_EQ(question, "Do you want to terminate the file splitting process?");
   std::string message;
-  ASSERT_TRUE(AnswerQuestion("Unknown problem!", IDOK, &message));
-  EXPECT_EQ(message, "Unknown problem with File for splitting");
+  ASSERT_TRUE(AnswerQuestion("File Splitting Aborted!", IDOK, &message));
+  EXPECT_EQ(message, "The file splitting was aborted. The splits written in full are kept; the split being "
+                     "written is gone, and no join batch was written.");
   ASSERT_TRUE(WaitIdle(dialog));
 
-  for (int k = 1; k <= completed; ++k) EXPECT_FALSE(FileExists(SplitPath(file, k))) << k;
-  int64_t partial = e2e::FileSize(SplitPath(file, completed + 1));
-  EXPECT_GT(partial, 0) << "the split being written is left as far as it got";
-  EXPECT_LT(partial, 64 * 1024 * 1024);
+  for (int k = 1; k <= completed; ++k) EXPECT_EQ(e2e::FileSize(SplitPath(file, k)), 64 * 1024 * 1024) << k;
+  EXPECT_FALSE(FileExists(SplitPath(file, completed + 1)));
+  EXPECT_FALSE(FileExists(SplitPath(file, completed + 1) + ".~ks")) << "no partial is left";
   EXPECT_FALSE(FileExists(SplitPath(file, completed + 2)));
   EXPECT_FALSE(FileExists(file + ".BAT"));
   EXPECT_EQ(e2e::FileSize(file), kBig);
+  EXPECT_TRUE(IsWindowEnabled(e2e::Control(dialog, IDC_FS_FILE))) << "the window is ready for the next run";
 }
 
 TEST_F(FileSplittingWindow, AboutThisShowsTheHelpPage) {

@@ -248,7 +248,20 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
       {"1000 splits", [](auto& s, auto&) { s.diskSize = 3000; }, 1119, 1113},
       {"999 splits", [](auto& s, auto&) { s.diskSize = 3004; }, 0, 0},
       {"long path", [](auto& s, auto&) { s.destination = "A:\\" + std::string(250, 'd'); }, 1119, 1110},
+      // One folder, two names: a link decides nothing.
+      {"disk folder: the sources' folder through a link",
+       [&](auto& s, auto&) { s.folderDisk = true, s.destination = sc.scratch.Path("srclink"); }, 1119, 1109},
+      {"disk folder: the temporary folder through a link", [&](auto& s, auto&) {
+         s.folderDisk = true, s.destination = sc.scratch.Path("disk"), s.temporary = sc.scratch.Path("disklink");
+       }, 156, 1108},
+      {"temporary: the floppy through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("alink"); }, 156, 1108},
+      {"temporary: the sources' folder through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("srclink"); },
+       165, 166},
   };
+  plat::CreateFolder(sc.scratch.Path("disk"));
+  for (const auto& [link, target] : {std::pair{"srclink", sc.scratch.Path("src")}, std::pair{"disklink", sc.scratch.Path("disk")},
+                                     std::pair{"alink", std::string("A:\\")}})
+    fs::create_directory_symlink(plat::EmuHostPath(target), fs::path(plat::EmuHostPath(sc.scratch.Path("src"))).parent_path() / link);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     kst::RunSettings s = sc.settings;

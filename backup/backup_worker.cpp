@@ -84,8 +84,8 @@ Step CopyFailed(RunState& s, const CopyResult& r, const CopyOrder& o, bool fromT
     case CopyFault::Source:
       Tell(s, 11, fromTemporary ? kTextTemporaryFault : kTextSourceUnreadable, Reason(o.from, r.error));
       return Step::Fail;
-    case CopyFault::Target:
-      if (!toTemporary) return DiskWriteFailed(s, o.to, r.error);
+    case CopyFault::Target:  // a CD's files are gathered in the temporary folder
+      if (!toTemporary && !IsCdFolderRun(s.run.settings)) return DiskWriteFailed(s, o.to, r.error);
       Tell(s, 11, kTextTemporaryFault, Reason(PartialNameOf(o.to), r.error));
       return Step::Fail;
   }

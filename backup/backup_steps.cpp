@@ -4,9 +4,12 @@
 
 #include "backup/backup_texts.h"
 #include "frame/ask.h"
+#include "frame/clock_counters.h"
 #include "frame/folders.h"
+#include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/owned_file.h"
 
 namespace kst {
 
@@ -108,9 +111,10 @@ bool AcceptDisk(RunState& s) {
     }
     const std::string folder = WithOneBackslash(s.run.settings.destination);
     if (folder != root && !MakeFolderPath(folder)) {
-      Tell(s, 230, kTextNoDestinationFolder, folder);
+      Tell(s, 230, kTextNoDestinationFolder, folder + ": " + plat::ErrorText(plat::LastError()));
       continue;
     }
+    RemoveLeftovers(s, folder);
     disk.present = true;
     s.disk = disk;
     return true;
@@ -133,6 +137,7 @@ bool StartCd(RunState& s) {
   }
   s.cdBudget = size;
   s.cdReady = 0;
+  s.beforeCd = Snapshot(*s.run.list).entries;
   s.disk = DiskInDrive{};
   s.disk.present = true;
   return true;
@@ -148,7 +153,7 @@ std::string Txt(int id) { return Trimmed(GetText(id)); }
 
 void Tell(const RunState& s, int heading, int message, const std::string& detail) {
   std::string text = Txt(message);
-  if (!detail.empty()) text += " " + detail;
+  if (!detail.empty()) text += (detail[0] == '\r' ? "" : " ") + detail;
   PlayAlert();
   AskUser(kAskOk, s.run.owner.window, GetText(heading), text, s.run.owner.boxRecord,
           s.run.owner.ownerRecord);
@@ -236,6 +241,7 @@ bool CloseDisk(RunState& s) {
 
 void Carried(RunState& s, int64_t bytes) {
   s.disk.holdsRunFiles = true;
+  s.carried += bytes;
   {
     std::lock_guard<std::mutex> lock(s.run.list->mutex);
     s.run.list->totalDone += bytes;
@@ -251,6 +257,107 @@ std::string MakeKstFolder(const std::string& folder) {
   // The unique file's name becomes the folder's.
   if (!plat::DeleteOneFile(name) || !plat::CreateFolder(name)) return "";
   return WithOneBackslash(name);
+}
+
+namespace {
+
+bool DiskFullCode(uint32_t error) {
+  return error == plat::kErrDiskFull || error == plat::kErrHandleDiskFull || error == plat::kErrFileTooLarge;
+}
+
+constexpr uint32_t kErrHandleEof = 38;  // the file ended before the bytes asked for
+
+FileStamp StampOfHandle(plat::FileHandle h) {
+  FileStamp stamp;
+  plat::FileTimes times;
+  stamp.size = plat::FileSize(h);
+  if (plat::FileGetTimes(h, &times)) stamp.written = times.write;
+  return stamp;
+}
+
+// Moves bytes from one open file to the other through the run's buffer.
+CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t bytes) {
+  if (s.buffer.empty()) s.buffer.resize(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
+  const uint32_t size = static_cast<uint32_t>(s.buffer.size());
+  ClockCounters& clock = Clock(kClockSplitCopy);
+  ClockStart(clock, bytes);  // every copy is an item of its own
+  const ProgressScale scale = ScaleProgress((bytes + size - 1) / size);
+  ProgressSink* bar = s.run.progress;
+  if (bar && bar->setRange) bar->setRange(scale.range);
+  CopyResult r;
+  int64_t done = 0;
+  for (int64_t chunk = 1; done < bytes; ++chunk) {
+    if (!CheckPoint(*s.run.job)) {
+      r.fault = CopyFault::Stopped;
+      break;
+    }
+    const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(size, bytes - done));
+    uint64_t got = 0, put = 0;
+    const bool copied = plat::FileCopy(from, to, n, s.buffer.data(), size, &got, &put);
+    if (!copied || got != n || put != n) {
+      const uint32_t error = copied ? 0 : plat::LastError();
+      // The whole buffer read, or a full disk: the target's side let it down.
+      if (got == n || DiskFullCode(error))
+        r = CopyResult{CopyFault::Target, error ? error : static_cast<uint32_t>(plat::kErrDiskFull)};
+      else
+        r = CopyResult{CopyFault::Source, error ? error : kErrHandleEof};
+      break;
+    }
+    done += n;
+    ClockAdd(clock, n);
+    if (bar && bar->setPosition) bar->setPosition(static_cast<int>(chunk / scale.step));
+  }
+  if (bar && bar->setPosition) bar->setPosition(0);
+  return r;
+}
+
+}  // namespace
+
+FileStamp StampOf(const std::string& path) {
+  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting,
+                                plat::kShareRead | plat::kShareWrite));
+  return plat::OpenSucceeded(file.handle) ? StampOfHandle(file.handle) : FileStamp{};
+}
+
+CopyResult CopyPart(RunState& s, const CopyOrder& o) {
+  const std::string partial = PartialNameOf(o.to);
+  const bool replacing = o.commit && plat::PathExists(o.to);
+  // A file of that name was there before this copy: the run did not put it there.
+  if (replacing && !AskReplace(o.to, s.run.owner, false)) return CopyResult{CopyFault::Kept};
+  // A partial copy is the program's own leftover.
+  if (plat::PathExists(partial) && !plat::DeleteOneFile(partial))
+    return CopyResult{CopyFault::Target, plat::LastError()};
+  OwnedFile source(plat::FileOpen(o.from, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  if (!plat::OpenSucceeded(source.handle)) return CopyResult{CopyFault::Source, plat::LastError()};
+  if (o.offset > 0 && !plat::FileSeek(source.handle, o.offset))
+    return CopyResult{CopyFault::Source, plat::LastError()};
+  OwnedFile target(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
+  if (!plat::OpenSucceeded(target.handle)) return CopyResult{CopyFault::Target, plat::LastError()};
+  CopyResult r = Pour(s, source.handle, target.handle, o.bytes);
+  if (r.fault == CopyFault::None && o.carriedFile && !(StampOfHandle(source.handle) == s.fileStamp))
+    r.fault = CopyFault::Changed;
+  source.Close();
+  if (!target.Close() && r.fault == CopyFault::None) r = CopyResult{CopyFault::Target, plat::LastError()};
+  if (r.fault == CopyFault::None && plat::SizeOfPath(partial) != o.bytes)
+    r = CopyResult{CopyFault::Target, plat::kErrDiskFull};
+  if (r.fault == CopyFault::None && o.commit) {
+    // The old file goes only now that its replacement is whole.
+    if (replacing && plat::PathExists(o.to) && !plat::DeleteOneFile(o.to))
+      r = CopyResult{CopyFault::Target, plat::LastError()};
+    else if (!CommitPartial(partial, o.to))
+      r = CopyResult{CopyFault::Target, plat::LastError()};
+  }
+  if (r.fault != CopyFault::None) plat::DeleteOneFile(partial);
+  return r;
+}
+
+void RemoveLeftovers(RunState& s, const std::string& folder) {
+  const ListImage image = Snapshot(*s.run.list);
+  for (const FileEntry& e : image.entries) {
+    const std::string name = SplitBaseName(e.path);
+    RemovePartialLeftovers(folder, name);
+    RemovePartialLeftovers(folder, name + ".*");
+  }
 }
 
 bool CopyChecked(const RunState& s, const std::string& from, const std::string& to) {

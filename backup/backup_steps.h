@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "backup/backup_worker.h"
 #include "frame/platform/platform.h"
@@ -20,6 +21,14 @@ struct DiskInDrive {
   int64_t usedBytes = 0;  // a folder disk: the bytes in its folder
 };
 
+// The size and last write time of a file: a file that changes while it is
+// carried shows another stamp.
+struct FileStamp {
+  int64_t size = -1;
+  uint64_t written = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 struct RunState {
   BackupRun run;
   DiskInDrive disk;
@@ -32,6 +41,41 @@ struct RunState {
   uint64_t startTick = 0;
   int64_t startTime = 0;    // seconds after midnight
   int64_t verifyDone = 0;   // bytes read back in this pass
+  int64_t carried = 0;      // bytes this run put onto disks (the list also counts earlier runs')
+  FileStamp fileStamp;      // the file being carried, as it was when its carrying began
+  std::vector<char> buffer;  // the run's one copy buffer
+  // CD folder variant: the list's entries as they were when the CD being
+  // gathered began; what was gathered since counts as carried only once
+  // the CD is burned.
+  std::vector<FileEntry> beforeCd;
+};
+
+// Who let a copy down.
+enum class CopyFault {
+  None,
+  Stopped,  // keep-going was cleared
+  Kept,     // the person keeps the file of the target's name that was there
+  Source,   // what was read: it could not be opened or read whole
+  Target,   // where it was written: not created, not written whole, not closed
+  Changed,  // the file being carried changed while it was read
+};
+
+struct CopyResult {
+  CopyFault fault = CopyFault::None;
+  uint32_t error = 0;  // the system's code for Source and Target
+};
+
+// One copy of the run: bytes of from, from offset on, into to.
+struct CopyOrder {
+  std::string from;
+  int64_t offset = 0;
+  int64_t bytes = 0;
+  std::string to;
+  // False for a working copy in the temporary folder: it keeps its
+  // partial name, which no user's file has, until it is deleted.
+  bool commit = true;
+  // from is the file being carried: it must still show the run's fileStamp.
+  bool carriedFile = false;
 };
 
 uint32_t ShellFlags(const RunState& s);
@@ -62,6 +106,18 @@ void Carried(RunState& s, int64_t bytes);
 // A new empty folder inside folder under a unique "KST" name, with one
 // trailing backslash; "" on failure.
 std::string MakeKstFolder(const std::string& folder);
+FileStamp StampOf(const std::string& path);
+// Copies through the run's buffer, reading keep-going before every buffer
+// and moving the speed counters and the bar as it goes. The copy is written
+// under the target's partial name and takes the real name when whole,
+// closed and of its size; on any failure the partial is deleted. A target
+// that exists already is replaced only when the person says Yes to the
+// replace question.
+CopyResult CopyPart(RunState& s, const CopyOrder& order);
+// Deletes the partial copies an earlier, stopped run of this list left in
+// folder (for each file of the list: its whole copy, splits and batch).
+void RemoveLeftovers(RunState& s, const std::string& folder);
+
 // Copies one file with the shell and checks that the target has the
 // source's size; on any failure the partial target is deleted.
 bool CopyChecked(const RunState& s, const std::string& from, const std::string& to);

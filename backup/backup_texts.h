@@ -21,6 +21,9 @@ enum BackupText {
   kTextTooManyForAutoSave = 1122,
   kTextNoDestination = 1123,
   kTextCdFolderNotDeleted = 1124,
+  kTextSourceUnreadable = 1127,
+  kTextTemporaryFault = 1128,
+  kTextChangedWhileCarried = 1129,
 };
 
 }  // namespace kst

@@ -7,6 +7,7 @@
 #include "backup/verification.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -50,26 +51,56 @@ std::string WritePath(const RunState& s, const std::string& name) {
   return (IsCdFolderRun(s.run.settings) ? s.cdFolder : s.run.settings.destination) + name;
 }
 
-// A write onto the disk failed: told, and the disk counts as full so that
-// the same bytes go onto the next one.
-Step DiskWriteFailed(RunState& s) {
-  Tell(s, 11, s.disk.holdsRunFiles ? 219 : 220);
+constexpr uint32_t kErrWriteProtect = 19;
+
+// "path: the system's words".
+std::string Reason(const std::string& path, uint32_t error) {
+  return "\r\n" + path + (error ? ": " + plat::ErrorText(error) : "");
+}
+
+// A write onto the disk failed: told with the system's reason, and the
+// disk counts as full so that the same bytes go onto the next one.
+Step DiskWriteFailed(RunState& s, const std::string& target, uint32_t error) {
+  const int message = error == kErrWriteProtect ? 232 : s.disk.holdsRunFiles ? 219 : 220;
+  Tell(s, 11, message, Reason(target, error));
   if (!CloseDisk(s)) return Step::Stop;
   return CheckPoint(*s.run.job) ? Step::Ok : Step::Stop;
 }
 
+// A copy let down, blamed on what let it down. Only the disk's own faults
+// ask for another disk: a source that cannot be read or a full temporary
+// folder would let the next disk down as well.
+Step CopyFailed(RunState& s, const CopyResult& r, const CopyOrder& o, bool fromTemporary, bool toTemporary) {
+  switch (r.fault) {
+    case CopyFault::None:
+      return Step::Ok;
+    case CopyFault::Stopped:
+      return Step::Stop;
+    case CopyFault::Kept:  // the disk counts as full: the piece goes onto the next one
+      return CloseDisk(s) ? Step::Ok : Step::Stop;
+    case CopyFault::Changed:
+      Tell(s, 11, kTextChangedWhileCarried, o.from);
+      return Step::Fail;
+    case CopyFault::Source:
+      Tell(s, 11, fromTemporary ? kTextTemporaryFault : kTextSourceUnreadable, Reason(o.from, r.error));
+      return Step::Fail;
+    case CopyFault::Target:  // a CD's files are gathered in the temporary folder
+      if (!toTemporary && !IsCdFolderRun(s.run.settings)) return DiskWriteFailed(s, o.to, r.error);
+      Tell(s, 11, kTextTemporaryFault, Reason(PartialNameOf(o.to), r.error));
+      return Step::Fail;
+  }
+  return Step::Fail;
+}
+
 Step CarryWhole(RunState& s, size_t i, const FileEntry& e) {
   const std::string name = SplitBaseName(e.path);
-  if (!CopyChecked(s, Trimmed(e.path), WritePath(s, name))) return DiskWriteFailed(s);
+  CopyOrder o{Trimmed(e.path), 0, e.size, WritePath(s, name)};
+  o.carriedFile = true;
+  const CopyResult r = CopyPart(s, o);
+  if (r.fault != CopyFault::None) return CopyFailed(s, r, o, false, false);
   RecordSplit(s, i, s.run.settings.destination + name, e.size);
   Carried(s, e.size);
   return Step::Ok;
-}
-
-Step SplitNotMade(RunState& s, SplitFailure why) {
-  if (why == SplitFailure::Stopped) return Step::Stop;
-  Tell(s, 990, 991);
-  return Step::Fail;
 }
 
 Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
@@ -79,38 +110,24 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
     Tell(s, kTextCannotGo, kTextTooManySplitsAtGo, source);
     return Step::Fail;
   }
-  SplitRequest r;
-  r.sourcePath = source;
-  r.first = CarriedOf(e) + 1;
-  r.last = std::min(r.first + room - 1, e.size);
-  r.buffSize = static_cast<uint32_t>(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
-  r.clock = kClockSplitCopy;
-  r.owner = s.run.owner;
-  r.replaceAgreed = true;  // the disk was accepted as it is; the temporary folder is the run's own
-  const int64_t bytes = r.last - r.first + 1;
-  ClockStart(Clock(kClockSplitCopy), bytes);  // every split is an item of its own
-  const std::string target = WritePath(s, name + "." + SplitNumber(k));
-  SplitFailure why = SplitFailure::None;
+  const int64_t first = CarriedOf(e);  // 0-based
+  const int64_t bytes = std::min(room, e.size - first);
+  CopyOrder o{source, first, bytes, WritePath(s, name + "." + SplitNumber(k))};
+  o.carriedFile = true;
   if (bytes > s.run.settings.maxSizeToCopy) {
-    r.splitPath = target;
-    const bool written = WriteSplit(r, *s.run.job, s.run.progress, &why);
-    if (!written || plat::SizeOfPath(target) != bytes) {
-      plat::DeleteOneFile(target);
-      // The disk let it down: the same bytes go onto the next disk.
-      if (written || why == SplitFailure::ShortWrite || why == SplitFailure::SplitOpen)
-        return DiskWriteFailed(s);
-      return SplitNotMade(s, why);
-    }
+    const CopyResult r = CopyPart(s, o);
+    if (r.fault != CopyFault::None) return CopyFailed(s, r, o, false, false);
   } else {
-    r.splitPath = SplitName(s.run.settings.temporary, name, k);
-    const bool written = WriteSplit(r, *s.run.job, s.run.progress, &why);
-    if (!written) {
-      plat::DeleteOneFile(r.splitPath);
-      return SplitNotMade(s, why);
-    }
-    const bool copied = CopyChecked(s, r.splitPath, target);
-    plat::DeleteOneFile(r.splitPath);
-    if (!copied) return DiskWriteFailed(s);
+    // Cut in the temporary folder first, then copied onto the disk.
+    CopyOrder cut = o;
+    cut.to = SplitName(s.run.settings.temporary, name, k);
+    cut.commit = false;
+    CopyResult r = CopyPart(s, cut);
+    if (r.fault != CopyFault::None) return CopyFailed(s, r, cut, false, true);
+    CopyOrder copy{PartialNameOf(cut.to), 0, bytes, o.to};
+    r = CopyPart(s, copy);
+    plat::DeleteOneFile(copy.from);
+    if (r.fault != CopyFault::None) return CopyFailed(s, r, copy, true, false);
   }
   RecordSplit(s, i, SplitName(s.run.settings.destination, name, k), bytes);
   Carried(s, bytes);
@@ -118,28 +135,36 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
 }
 
 // The join batch goes with the file's last split, or onto the next disk
-// when it does not fit there.
+// when it does not fit there. It is written in a folder of the run's own
+// making, so that no file of the person's in the temporary folder is
+// replaced or deleted.
 Step CarryBatch(RunState& s, const FileEntry& e) {
-  std::string batch;
-  if (!WriteJoinBatch(s.run.settings.temporary, Trimmed(e.path), static_cast<int>(e.splits.size()), &batch)) {
+  struct Gone {  // the batch and its folder go however this ends: a later run writes it again
+    std::string folder, batch;
+    ~Gone() {
+      if (!batch.empty()) plat::DeleteOneFile(batch);
+      if (!folder.empty()) plat::RemoveFolder(folder.substr(0, folder.size() - 1));
+    }
+  } gone{MakeKstFolder(s.run.settings.temporary), ""};
+  if (gone.folder.empty()) {
+    Tell(s, 11, kTextNoKstFolder, s.run.settings.temporary);
+    return Step::Fail;
+  }
+  if (!WriteJoinBatch(gone.folder, Trimmed(e.path), static_cast<int>(e.splits.size()), &gone.batch)) {
     Tell(s, 990, kTextBatchFailed, Trimmed(e.path));
     return Step::Fail;
   }
-  // The batch in the temporary folder goes however this ends: a later run
-  // writes it again.
-  struct Gone {
-    std::string path;
-    ~Gone() { plat::DeleteOneFile(path); }
-  } gone{batch};
-  const int64_t bytes = plat::SizeOfPath(batch);
+  const int64_t bytes = plat::SizeOfPath(gone.batch);
   for (;;) {
     if (!DiskWithRoom(s)) return Step::Stop;
     if (bytes > RoomLeft(s)) {
       if (!CloseDisk(s)) return Step::Stop;
       continue;
     }
-    if (CopyChecked(s, batch, WritePath(s, SplitBaseName(batch)))) break;
-    const Step step = DiskWriteFailed(s);
+    const CopyOrder o{gone.batch, 0, bytes, WritePath(s, SplitBaseName(gone.batch))};
+    const CopyResult r = CopyPart(s, o);
+    if (r.fault == CopyFault::None) break;
+    const Step step = CopyFailed(s, r, o, true, false);
     if (step != Step::Ok) return step;
   }
   s.disk.holdsRunFiles = true;
@@ -183,7 +208,12 @@ BackupOutcome CarryAll(RunState& s) {
     }
     if (e.copied) continue;
     if (!CheckPoint(*s.run.job)) return BackupOutcome::Aborted;
-    if (plat::SizeOfPath(Trimmed(e.path)) != e.size) {
+    s.fileStamp = StampOf(Trimmed(e.path));
+    if (s.fileStamp.size < 0 && plat::PathExists(Trimmed(e.path))) {
+      Tell(s, 11, kTextSourceUnreadable, Reason(Trimmed(e.path), plat::LastError()));
+      return BackupOutcome::Failed;
+    }
+    if (s.fileStamp.size != e.size) {
       Tell(s, kTextCannotGo, kTextSourceChanged, Trimmed(e.path));
       return BackupOutcome::Failed;
     }
@@ -249,6 +279,28 @@ void EndQuestions(RunState& s, BackupResult* result) {
   AfterStep(s);
 }
 
+// CD folder variant: what was gathered for a CD that was not burned is
+// not carried. The folder stays for the person, the list forgets it.
+void ForgetUnburned(RunState& s) {
+  if (!IsCdFolderRun(s.run.settings) || s.cdFolder.empty()) return;
+  {
+    std::lock_guard<std::mutex> lock(s.run.list->mutex);
+    std::vector<FileEntry>& entries = s.run.list->image.entries;
+    for (size_t i = 0; i < entries.size() && i < s.beforeCd.size(); ++i) {
+      FileEntry& e = entries[i];
+      const FileEntry& before = s.beforeCd[i];
+      if (!SameText(Trimmed(e.path), Trimmed(before.path)) || e.splits.size() < before.splits.size()) continue;
+      for (size_t k = before.splits.size(); k < e.splits.size(); ++k) {
+        s.run.list->totalDone -= e.splits[k].size;
+        s.carried -= e.splits[k].size;
+      }
+      e.splits.resize(before.splits.size());
+      e.copied = before.copied;
+    }
+  }
+  AfterStep(s);
+}
+
 int64_t SecondsOfDay() {
   const plat::LocalTime t = plat::Now();
   return t.hour * 3600 + t.minute * 60 + t.second;
@@ -281,11 +333,14 @@ BackupResult RunBackup(BackupRun run) {
   s.startTick = plat::TickCount();
   s.startTime = SecondsOfDay();
   AfterStep(s);
+  RemoveLeftovers(s, s.run.settings.temporary);
   result.outcome = CarryAll(s);
+  if (result.outcome != BackupOutcome::Done) ForgetUnburned(s);
   ClearBusyFlags(*s.run.list);
   if (result.outcome == BackupOutcome::Done) EndQuestions(s, &result);
   ClearBusyFlags(*s.run.list);
   result.figures = Figures(s);
+  result.carried = s.carried;
   if (s.run.person.figures) s.run.person.figures(result.figures);
   return result;
 }

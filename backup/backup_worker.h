@@ -27,6 +27,7 @@ struct BackupResult {
   BackupOutcome outcome = BackupOutcome::Refused;
   int64_t redo = 0;           // splits the verification found to carry again
   std::string newTemporary;   // the temporary folder chosen for them ("" when none)
+  int64_t carried = 0;        // bytes this run put onto disks
   BackupFigures figures;
 };
 

@@ -99,7 +99,10 @@ GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   if (folderDisk ? destType == plat::kDriveNoRoot || destType == plat::kDriveUnknown
                  : destType != plat::kDriveRemovable && destType != plat::kDriveCdRom)
     return Refusal(159, 160, dest);
-  if (folderDisk ? InFolder(temp, dest) : OnDrive(temp, destRoot))
+  // Decided by object too: a link or another drive letter may name the
+  // destination (a disk folder, or the drive whose disks are changed).
+  const std::string disk = folderDisk ? dest : destRoot;
+  if ((folderDisk ? InFolder(temp, dest) : OnDrive(temp, destRoot)) || IsWithinFolder(temp, disk))
     return Refusal(156, kTextTempOnDestination, temp);
   const uint32_t tempType = TypeOf(temp);
   if (tempType != plat::kDriveFixed && tempType != plat::kDriveRamDisk) return Refusal(156, 157, temp);
@@ -113,9 +116,9 @@ GoRefusal CheckAtGo(const RunSettings& settings, const ListImage& list) {
   for (const FileEntry& e : list.entries) {
     const std::string path = Trimmed(e.path);
     const std::string name = SplitBaseName(path);
-    if (folderDisk ? InFolder(path, dest) : OnDrive(path, destRoot))
+    if ((folderDisk ? InFolder(path, dest) : OnDrive(path, destRoot)) || IsWithinFolder(path, disk))
       return Refusal(kTextCannotGo, kTextFileOnDestination, path);
-    if (SameFolder(FolderOf(path), temp)) return Refusal(165, 166, path);
+    if (SameFolder(FolderOf(path), temp) || plat::SameObject(FolderOf(path), temp)) return Refusal(165, 166, path);
     if (!names.insert(UpperCase(name)).second) return Refusal(kTextCannotGo, kTextSameName, name);
     // The longest names the run makes: a split (or a split of a split) on
     // the disk and in the temporary folder.

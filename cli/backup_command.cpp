@@ -203,7 +203,7 @@ int BackupCommand(const std::vector<std::string>& args) {
   }
   const int64_t disksDone = result.figures.disksDone;
   std::string line = disksDone == 0 ? std::string("nothing was left to carry")
-                                    : "carried " + std::to_string(result.figures.totalDone) + " bytes onto " +
+                                    : "carried " + std::to_string(result.carried) + " bytes onto " +
                                           std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
   if (result.redo > 0)
     return Line(kExitRefused,

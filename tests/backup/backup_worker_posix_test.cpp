@@ -93,9 +93,11 @@ TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
   EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
   kst::ReplaceList(sc.list, kst::Snapshot(loaded));
   sc.onPrompt = nullptr;
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  const kst::BackupResult r = sc.Run();
+  ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
   EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
+  EXPECT_EQ(r.carried, 3000000 - 1457664);  // this run's bytes only
 }
 
 TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
@@ -188,6 +190,9 @@ TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
 }
 
 TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
+  // A CD the person did not burn (the run stopped at its prompt) carried nothing.
+  for (const bool burn : {true, false}) {
+  SCOPED_TRACE(burn);
   Scenario sc;
   const std::string big = sc.Source("big.bin", 3000000, 10);
   plat::CreateFolder(sc.scratch.Path("cd"));
@@ -208,10 +213,19 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
     for (const auto& e : fs::directory_iterator(plat::EmuHostPath(p.folder)))
       files[e.path().filename().string()] = static_cast<int64_t>(e.file_size());
     burned.push_back(files);
-    return kst::PromptAnswer::Go;
+    return burn ? kst::PromptAnswer::Go : kst::PromptAnswer::Closed;
   };
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+  const kst::BackupResult r = sc.Run();
   plat::EmuUnmapDrive('D');
+  if (!burn) {
+    EXPECT_EQ(r.outcome, kst::BackupOutcome::Aborted);
+    EXPECT_EQ(r.carried, 0);
+    const kst::FileEntry e = kst::Snapshot(sc.list).entries[0];
+    EXPECT_TRUE(e.splits.empty() && !e.copied);
+    EXPECT_EQ(burned.size(), 1u);
+    continue;
+  }
+  ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
   const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 2).size());
   ASSERT_EQ(ready.size(), 2u);
   EXPECT_EQ(ready[1].cd, 2);
@@ -221,6 +235,7 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
   EXPECT_TRUE(sc.prompts.empty());
   EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
   EXPECT_TRUE(sc.TemporaryEmpty());  // each CD's folder deleted
+  }
 }
 
 TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
@@ -248,7 +263,20 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
       {"1000 splits", [](auto& s, auto&) { s.diskSize = 3000; }, 1119, 1113},
       {"999 splits", [](auto& s, auto&) { s.diskSize = 3004; }, 0, 0},
       {"long path", [](auto& s, auto&) { s.destination = "A:\\" + std::string(250, 'd'); }, 1119, 1110},
+      // One folder, two names: a link decides nothing.
+      {"disk folder: the sources' folder through a link",
+       [&](auto& s, auto&) { s.folderDisk = true, s.destination = sc.scratch.Path("srclink"); }, 1119, 1109},
+      {"disk folder: the temporary folder through a link", [&](auto& s, auto&) {
+         s.folderDisk = true, s.destination = sc.scratch.Path("disk"), s.temporary = sc.scratch.Path("disklink");
+       }, 156, 1108},
+      {"temporary: the floppy through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("alink"); }, 156, 1108},
+      {"temporary: the sources' folder through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("srclink"); },
+       165, 166},
   };
+  plat::CreateFolder(sc.scratch.Path("disk"));
+  for (const auto& [link, target] : {std::pair{"srclink", sc.scratch.Path("src")}, std::pair{"disklink", sc.scratch.Path("disk")},
+                                     std::pair{"alink", std::string("A:\\")}})
+    fs::create_directory_symlink(plat::EmuHostPath(target), fs::path(plat::EmuHostPath(sc.scratch.Path("src"))).parent_path() / link);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     kst::RunSettings s = sc.settings;

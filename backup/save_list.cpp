@@ -1,6 +1,7 @@
 #include "backup/save_list.h"
 
 #include <cstring>
+#include <vector>
 
 #include "frame/ask.h"
 #include "frame/platform/platform.h"
@@ -18,6 +19,8 @@ enum ListText {
   kTextTooManySplitsToSave = 1105,
   kTextDamagedList = 1106,
   kTextListTooLong = 1107,
+  kTextSplitsAmiss = 1475,
+  kTextTemporaryNotOwn = 1476,
 };
 
 // The longest file a loadable list can be: 255 entries of 999 splits.
@@ -57,6 +60,70 @@ ListFault Refuse(ListFault fault, ListImage* image) {
   return fault;
 }
 
+// Split k is named after its file with the number k, or a single split is
+// the whole file under its own name; a copied file is made up of its splits.
+bool SplitsInOrder(const FileEntry& e) {
+  const std::string base = SplitBaseName(e.path);
+  int64_t sum = 0;
+  for (size_t k = 0; k < e.splits.size(); ++k) {
+    const SplitEntry& split = e.splits[k];
+    const std::string name = SplitBaseName(split.path);
+    const bool whole = e.splits.size() == 1 && split.size == e.size && SameText(name, base);
+    if (!whole && !SameText(name, base + "." + SplitNumber(static_cast<int>(k) + 1))) return false;
+    sum += split.size;
+  }
+  return !e.copied || sum == e.size;
+}
+
+// "name.001" to "name.999".
+bool IsSplitName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || name.size() - dot != 4) return false;
+  for (size_t i = dot + 1; i < name.size(); ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  return name.compare(dot + 1, 3, "000") != 0;
+}
+
+// The folder that holds path (trailing backslash ignored); "" at a root.
+std::string ParentOf(std::string path) {
+  path = Trimmed(path);
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  const size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash + 1 >= path.size()) return "";
+  return path.substr(0, slash == 2 ? 3 : slash);  // "C:\" keeps its backslash
+}
+
+// The folders the redos of a list may lie in: its temporary folder and,
+// while that is a folder a run made for the splits still to carry ("KST"
+// names), the folder it was made in.
+std::vector<std::string> RedoFolders(const std::string& temporary) {
+  std::vector<std::string> folders;
+  std::string folder = Trimmed(temporary);
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  while (!folder.empty()) {
+    folders.push_back(folder);
+    const std::string name = SplitBaseName(folder);
+    if (name.size() < 3 || !SameText(name.substr(0, 3), "KST")) break;
+    folder = ParentOf(folder);
+  }
+  return folders;
+}
+
+bool IsOwnRedo(const ListImage& image, const FileEntry& e) {
+  const std::string path = Trimmed(e.path);
+  if (!IsSplitName(SplitBaseName(path))) return false;
+  const uint32_t attributes = plat::GetAttributes(path);
+  if (attributes == plat::kAttrInvalid) return true;  // gone: nothing of it will be deleted
+  if (attributes & (plat::kAttrDirectory | plat::kAttrReparsePoint)) return false;
+  if (plat::SizeOfPath(path) != e.size) return false;
+  for (const FileEntry& listed : image.entries)
+    if (!listed.temporary && plat::SameObject(path, Trimmed(listed.path))) return false;
+  const std::string folder = ParentOf(path);
+  for (const std::string& redoFolder : RedoFolders(image.temporary))
+    if (plat::SameObject(folder, redoFolder)) return true;
+  return false;
+}
+
 }  // namespace
 
 ListFault EncodeList(const ListImage& image, std::string* bytes) {
@@ -89,7 +156,7 @@ ListFault EncodeList(const ListImage& image, std::string* bytes) {
   return ListFault::None;
 }
 
-ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image) {
+ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image, std::string* faulty) {
   *image = ListImage{};
   const size_t length = bytes.size();
   if (length < kListHeaderBytes) return ListFault::TooShort;
@@ -124,18 +191,31 @@ ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image
       left -= s.size;
       e.splits.push_back(std::move(s));
     }
+    if (!SplitsInOrder(e)) {
+      if (faulty) *faulty = Trimmed(e.path);
+      return Refuse(ListFault::SplitsAmiss, image);
+    }
     image->entries.push_back(std::move(e));
   }
   if (in.at != length) return Refuse(ListFault::RecordsShort, image);
   return ListFault::None;
 }
 
+ListFault TemporaryEntriesFault(const ListImage& image, std::string* faulty) {
+  for (const FileEntry& e : image.entries) {
+    if (!e.temporary || IsOwnRedo(image, e)) continue;
+    if (faulty) *faulty = Trimmed(e.path);
+    return ListFault::TemporaryNotOwn;
+  }
+  return ListFault::None;
+}
+
 namespace {
 
-void Tell(const MessageOwner& owner, int heading, int message) {
+void Tell(const MessageOwner& owner, int heading, int message, const std::string& detail = "") {
   PlayAlert();
-  AskUser(kAskOk, owner.window, GetText(heading), GetText(message), owner.boxRecord,
-          owner.ownerRecord);
+  const std::string text = detail.empty() ? GetText(message) : Trimmed(GetText(message)) + " " + detail;
+  AskUser(kAskOk, owner.window, GetText(heading), text, owner.boxRecord, owner.ownerRecord);
 }
 
 // Marks a save in progress until it goes out of scope, however the save ends.
@@ -210,6 +290,8 @@ int LoadMessage(ListFault fault) {
     case ListFault::TooShort: return 203;
     case ListFault::WrongLength: return 202;
     case ListFault::TooManyForList: return kTextListTooLong;
+    case ListFault::SplitsAmiss: return kTextSplitsAmiss;
+    case ListFault::TemporaryNotOwn: return kTextTemporaryNotOwn;
     default: return kTextDamagedList;
   }
 }
@@ -232,9 +314,12 @@ bool LoadList(TransportList& list, SaveListFiles& files, int k, bool runGoing,
     std::lock_guard<std::mutex> lock(list.mutex);
     capacity = list.capacity;
   }
-  if (why == 0) why = LoadMessage(DecodeList(bytes, capacity, &image));
+  std::string faulty;
+  if (why == 0) why = LoadMessage(DecodeList(bytes, capacity, &image, &faulty));
+  // A damaged temporary entry could name a file the run would delete.
+  if (why == 0) why = LoadMessage(TemporaryEntriesFault(image, &faulty));
   if (why != 0) {
-    Tell(owner, 199, why);
+    Tell(owner, 199, why, faulty);
     return false;
   }
   for (FileEntry& e : image.entries) e.busy = false;

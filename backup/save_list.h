@@ -44,13 +44,27 @@ enum class ListFault {
   RecordsShort,     // the records end before the stored length
   BadSplitCount,    // a split count outside 0..999
   BadSize,          // a negative size, or splits that add up to more than their file
+  SplitsAmiss,      // splits not named in their order, or a copied file they don't make up
+  TemporaryNotOwn,  // a temporary entry that is not a redo of the run (see TemporaryEntriesFault)
 };
 
 // The bytes of a save list file; TooManyEntries or TooManySplits when the
 // image cannot be written in this layout.
 ListFault EncodeList(const ListImage& image, std::string* bytes);
-// Reads a save list file's bytes. On any fault image is left empty.
-ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image);
+// Reads a save list file's bytes. On any fault image is left empty and,
+// when the fault lies in one file's record, faulty names that file.
+// Split k of a file is named after it with the number k, or after the file
+// alone when it was carried whole; the splits of a copied file add up to
+// its size (a dropped split would pass the verification unread).
+ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image,
+                     std::string* faulty = nullptr);
+// A temporary entry is a split the verification cut again into the
+// temporary folder, and the end of a run deletes it once it is safe. One
+// that exists must be named as a split, lie in the list's temporary folder
+// or in a folder it was made in (a "KST" folder's, decided by object), be
+// no link and no listed file, and have its recorded size. TemporaryNotOwn,
+// with faulty naming it, for the first that does not.
+ListFault TemporaryEntriesFault(const ListImage& image, std::string* faulty);
 
 // The two save list files and the state of their saves. Shared by the list
 // dialog (Save and Load) and the backup worker (automatic saves).
@@ -78,8 +92,9 @@ struct SaveListFiles {
 bool SaveList(TransportList& list, SaveListFiles& files, int k, const MessageOwner& owner);
 // Reads file k into the list. Refused while a run is going (the list stays
 // as it is); otherwise the list is emptied first and stays empty unless the
-// whole file is sound. The busy flags read back are cleared: no run is
-// going when a list is loaded. True when the list was loaded.
+// whole file is sound, its temporary entries included. The busy flags read
+// back are cleared: no run is going when a list is loaded. True when the
+// list was loaded.
 bool LoadList(TransportList& list, SaveListFiles& files, int k, bool runGoing,
               const MessageOwner& owner);
 

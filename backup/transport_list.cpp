@@ -151,8 +151,13 @@ int64_t SelectedTotal(TransportList& list, const std::vector<size_t>& rows) {
 
 void ToggleDone(TransportList& list, const std::vector<size_t>& rows) {
   Lock lock(list.mutex);
-  for (size_t i = 0; i < list.image.entries.size(); ++i)
-    if (Selected(rows, i)) list.image.entries[i].copied = !list.image.entries[i].copied;
+  for (size_t i = 0; i < list.image.entries.size(); ++i) {
+    FileEntry& e = list.image.entries[i];
+    if (!Selected(rows, i)) continue;
+    int64_t carried = 0;
+    for (const SplitEntry& s : e.splits) carried += s.size;
+    e.copied = !e.copied && carried == e.size;
+  }
 }
 
 void ToggleSplitCopied(TransportList& list, size_t file, const std::vector<size_t>& splits) {
@@ -166,8 +171,10 @@ void ToggleSplitSafe(TransportList& list, size_t file, const std::vector<size_t>
 void KillSplitsFrom(TransportList& list, size_t file, size_t first) {
   Lock lock(list.mutex);
   if (file >= list.image.entries.size()) return;
-  std::vector<SplitEntry>& splits = list.image.entries[file].splits;
-  if (first < splits.size()) splits.resize(first);
+  FileEntry& e = list.image.entries[file];
+  if (first >= e.splits.size()) return;
+  e.splits.resize(first);
+  e.copied = false;  // the splits taken off are carried again
 }
 
 std::vector<FileEntry> RemoveEntries(TransportList& list, const std::vector<size_t>& rows) {

@@ -92,10 +92,12 @@ std::vector<std::string> SplitRows(TransportList& list, size_t file);  // file i
 
 // The sum of the sizes of the selected rows.
 int64_t SelectedTotal(TransportList& list, const std::vector<size_t>& rows);
+// A file is marked done only when its splits make it up: the verification
+// would pass a file of bytes never carried.
 void ToggleDone(TransportList& list, const std::vector<size_t>& rows);
 void ToggleSplitCopied(TransportList& list, size_t file, const std::vector<size_t>& splits);
 void ToggleSplitSafe(TransportList& list, size_t file, const std::vector<size_t>& splits);
-// Removes split first and every split below it.
+// Removes split first and every split below it; the file is not done then.
 void KillSplitsFrom(TransportList& list, size_t file, size_t first);
 // Removes the selected entries and returns them, so that the caller can
 // delete the split files of temporary ones.

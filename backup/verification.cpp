@@ -4,6 +4,7 @@
 #include "compare/compare_blocks.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -11,6 +12,9 @@
 namespace kst {
 
 namespace {
+
+// The text of this file that the text table adds.
+constexpr int kTextRedoKept = 1477;
 
 int Ask(const RunState& s, int style, int heading, const std::string& message) {
   return AskUser(style, s.run.owner.window, GetText(heading), message, s.run.owner.boxRecord,
@@ -119,7 +123,7 @@ bool VerifyDisk(RunState& s) {
   return true;
 }
 
-bool RedoSplit(RunState& s, size_t file, size_t split) {
+RedoResult RedoSplit(RunState& s, size_t file, size_t split) {
   size_t capacity;
   FileEntry e;
   {
@@ -130,33 +134,51 @@ bool RedoSplit(RunState& s, size_t file, size_t split) {
   }
   if (e.size < 0) {
     Tell(s, 249, 250, std::to_string(capacity));
-    return false;
+    return RedoResult::Failed;
   }
   SplitRequest r;
   r.sourcePath = Trimmed(e.path);
   r.first = 1;
   for (size_t k = 0; k < split; ++k) r.first += e.splits[k].size;
   r.last = r.first + e.splits[split].size - 1;
-  r.splitPath = SplitName(s.run.settings.temporary, SplitBaseName(r.sourcePath), static_cast<int>(split) + 1);
+  const std::string target =
+      SplitName(s.run.settings.temporary, SplitBaseName(r.sourcePath), static_cast<int>(split) + 1);
+  // A file of the redo's name that the person keeps stays as it is.
+  const bool taken = plat::GetAttributes(target) != plat::kAttrInvalid;
+  if (taken && !AskReplace(target, s.run.owner, false)) {
+    Tell(s, 247, kTextRedoKept, target);
+    return RedoResult::Kept;
+  }
+  // Cut under its partial name (a leftover of a stopped run goes first),
+  // and given the real name only when whole.
+  r.splitPath = PartialNameOf(target);
+  plat::DeleteOneFile(r.splitPath);
+  r.replaceAgreed = true;
   r.buffSize = static_cast<uint32_t>(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
   r.clock = kClockSplitCopy;
   r.owner = s.run.owner;
-  ClockStart(Clock(kClockSplitCopy), r.last - r.first + 1);  // the split cut again is an item of its own
-  if (!WriteSplit(r, *s.run.job, s.run.progress)) {
+  const int64_t size = r.last - r.first + 1;
+  ClockStart(Clock(kClockSplitCopy), size);  // the split cut again is an item of its own
+  SplitFailure why = SplitFailure::None;
+  bool whole = WriteSplit(r, *s.run.job, s.run.progress, &why) && plat::SizeOfPath(r.splitPath) == size;
+  if (whole && taken) whole = plat::DeleteOneFile(target);
+  if (whole) whole = CommitPartial(r.splitPath, target);
+  if (!whole) {
+    const uint32_t error = plat::LastError();
     plat::DeleteOneFile(r.splitPath);
-    Tell(s, 247, 248);
+    if (why != SplitFailure::Stopped) Tell(s, 247, 248, error ? plat::ErrorText(error) : "");
     s.run.job->keepGoing = false;
-    return false;
+    return RedoResult::Failed;
   }
   FileEntry redo;
-  redo.path = Padded(r.splitPath, kListPathWidth);
-  redo.size = r.last - r.first + 1;
+  redo.path = Padded(target, kListPathWidth);
+  redo.size = size;
   redo.temporary = true;
   std::lock_guard<std::mutex> lock(s.run.list->mutex);
   s.run.list->image.entries[file].splits[split].redo = RedoState::Done;
   s.run.list->totalSize += redo.size;
   s.run.list->image.entries.push_back(std::move(redo));
-  return true;
+  return RedoResult::Done;
 }
 
 int64_t VerifySummary(RunState& s) {
@@ -182,7 +204,8 @@ int64_t VerifySummary(RunState& s) {
     for (size_t k = 0; going && k < e.splits.size(); ++k) {
       const SplitEntry& split = e.splits[k];
       if (split.redo != RedoState::Pending || !split.copied || split.safe) continue;
-      going = RedoSplit(s, i, k);
+      // One the person kept not safe still has to be redone.
+      going = RedoSplit(s, i, k) != RedoResult::Failed;
       if (going) ++count;
     }
   }

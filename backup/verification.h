@@ -19,12 +19,19 @@ VerifyOutcome VerifyAll(RunState& s, int64_t* redo);
 // Compares every split of the list that is on the disk in the drive now.
 // False when the pass must stop (aborted).
 bool VerifyDisk(RunState& s);
-// Cuts split (0-based) of file again into the temporary folder and lists
-// it as a temporary entry. False when it could not (told to the person,
-// keep-going cleared).
-bool RedoSplit(RunState& s, size_t file, size_t split);
-// Marks what must be carried again and tells how much; returns the count.
-// Stops at the first RedoSplit that fails.
+enum class RedoResult {
+  Done,    // cut again and listed as a temporary entry
+  Kept,    // a file of its name was there and the person kept it: not redone
+  Failed,  // could not be cut (told to the person, keep-going cleared)
+};
+
+// Cuts split (0-based) of file again into the temporary folder, under its
+// partial name until it is whole, and lists it as a temporary entry. A
+// file of its name there is replaced only after the person's Yes; on No it
+// stays, the person is told, and the split stays not safe.
+RedoResult RedoSplit(RunState& s, size_t file, size_t split);
+// Marks what must be carried again and tells how much (splits kept not
+// safe included); returns the count. Stops at the first RedoSplit that fails.
 int64_t VerifySummary(RunState& s);
 
 }  // namespace kst

@@ -177,6 +177,7 @@ int BackupCommand(const std::vector<std::string>& args) {
   TerminalDisks disks;
   disks.command = o.command;
   disks.folder = o.to.empty() ? ShownPath(settings.destination) : o.to;
+  disks.diskFolder = settings.destination;
   disks.yes = o.yes;
   JobControl job;
   job.running = true;
@@ -209,7 +210,8 @@ int BackupCommand(const std::vector<std::string>& args) {
     return Line(kExitRefused,
                 line + "; the verification found " + std::to_string(result.redo) +
                     " split(s) to carry again" +
-                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(result.newTemporary)) + saved);
+                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(CutAgainFolder(result.newTemporary))) +
+                    saved);
   if (o.verify) line += "; every split read back equal";
   return Line(kExitOk, line + saved);
 }

@@ -11,6 +11,7 @@
 
 #include "cli/host_path.h"
 #include "cli/terminal_person.h"
+#include "frame/folders.h"
 #include "frame/platform/platform.h"
 
 namespace kst {
@@ -41,22 +42,47 @@ PromptAnswer WaitForEnter(TerminalDisks* disks, const std::string& what) {
   return PromptAnswer::Go;
 }
 
+// What the disk folder holds (names, sizes, times), or why it cannot be listed.
+std::string Listing(const std::string& folder) {
+  plat::FindEntry entry;
+  const plat::FindHandle find = plat::FindFirst(JoinPath(folder, "*.*"), &entry);
+  if (find == plat::kNoFind) return "not listed: " + plat::ErrorText(plat::LastError());
+  std::string listing;
+  do {
+    listing += entry.name + "|" + std::to_string(entry.size) + "|" + std::to_string(entry.times.write) + "\n";
+  } while (plat::FindNext(find, &entry));
+  plat::FindClose(find);
+  return listing;
+}
+
+// An answer given: Go, unless it is the third in a row that left the disk
+// folder (and what the prompt says) as it was; then the run stops, saying why.
+PromptAnswer GoUnlessStuck(TerminalDisks* disks, PromptRepeats* repeats, const std::string& prompt,
+                           const std::string& why, const std::string& hint = "") {
+  if (!GivesUp(repeats, prompt + "\n" + Listing(disks->diskFolder))) return PromptAnswer::Go;
+  disks->stopped = why + " " + std::to_string(kSameAnswersAtMost) + " times in a row and nothing changed in " +
+                   disks->folder + hint + ": stopped";
+  return PromptAnswer::Closed;
+}
+
 PromptAnswer DiskChange(TerminalDisks* disks, const DiskPrompt& prompt) {
   const char* kind = prompt.verifying ? "verify-disk" : "new-disk";
   const std::string which = "disk " + std::to_string(prompt.disk);
-  if (disks->command.empty())
-    return WaitForEnter(disks, ShownMessage(prompt.message) + " (" + (prompt.verifying ? "verifying, " : "") +
-                                   which + " in " + disks->folder + ")");
-  const std::string now = std::string(kind) + " " + std::to_string(prompt.disk);
-  disks->repeats = now == disks->lastPrompt ? disks->repeats + 1 : 1;
-  disks->lastPrompt = now;
-  if (disks->repeats > kMostTriesPerDisk) {
-    disks->stopped = which + " was asked for " + std::to_string(kMostTriesPerDisk) +
-                     " times in a row and not taken (full, or not writable): stopped";
-    return PromptAnswer::Closed;
+  // Verifying, the disks asked for are counted, not named: what is still
+  // to read tells one answer from the next.
+  const std::string state = prompt.verifying ? "verify " + std::to_string(prompt.toGo) : "new " + which;
+  const std::string why =
+      prompt.verifying ? "a disk to verify (" + std::to_string(prompt.toGo) + " split(s) still unread) was asked for"
+                       : which + " was asked for";
+  const std::string hint = prompt.verifying ? "" : " (full, not writable or not there)";
+  if (disks->command.empty()) {
+    const PromptAnswer answer = WaitForEnter(disks, ShownMessage(prompt.message) + " (" +
+                                                        (prompt.verifying ? "verifying, " : "") + which + " in " +
+                                                        disks->folder + ")");
+    return answer == PromptAnswer::Go ? GoUnlessStuck(disks, &disks->diskAsked, state, why, hint) : answer;
   }
   const int status = RunDiskCommand(disks->command, kind, prompt.disk);
-  if (status == 0) return PromptAnswer::Go;
+  if (status == 0) return GoUnlessStuck(disks, &disks->diskAsked, state, why, hint);
   disks->stopped = "the new-disk command " +
                    (status < 0 ? std::string("could not be run or was killed")
                                : "exited with status " + std::to_string(status)) +
@@ -79,6 +105,13 @@ int RunDiskCommand(const std::string& command, const std::string& prompt, int di
   const int status = std::system(command.c_str());
   return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
+}
+
+std::string CutAgainFolder(const std::string& newTemporary) {
+  std::string folder = newTemporary;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  const size_t slash = folder.rfind('\\');
+  return slash == std::string::npos ? newTemporary : folder.substr(0, slash + 1);
 }
 
 std::string ShownMessage(const std::string& message) {
@@ -118,20 +151,26 @@ BackupPerson TerminalBackupPerson(TerminalDisks* disks) {
     *autoErase = false;
     const std::string what = disks->folder + " holds " + std::to_string(busy.files) +
                              (busy.files == 1 ? " file" : " files") + "; only the room left is used";
-    if (disks->yes || !disks->command.empty()) {
-      Say(what);
-      return PromptAnswer::Go;
-    }
-    return WaitForEnter(disks, what);
+    PromptAnswer answer = PromptAnswer::Go;
+    if (disks->yes || !disks->command.empty()) Say(what);
+    else answer = WaitForEnter(disks, what);
+    return answer == PromptAnswer::Go
+               ? GoUnlessStuck(disks, &disks->notEmpty, std::to_string(busy.freeBytes), disks->folder + " was found not empty")
+               : answer;
   };
   person.cdSize = [](int64_t*) { return PromptAnswer::Go; };
   person.filesReady = [disks](const FilesReadyPrompt& ready) {
-    return WaitForEnter(disks, "the files of CD " + std::to_string(ready.cd) + " (" +
-                                   std::to_string(ready.bytesReady) + " bytes) are ready in " +
-                                   ShownPath(ready.folder) + "; burn them");
+    const std::string what = "the files of CD " + std::to_string(ready.cd) + " (" +
+                             std::to_string(ready.bytesReady) + " bytes) are ready in " + ShownPath(ready.folder);
+    const PromptAnswer answer = WaitForEnter(disks, what + "; burn them");
+    return answer == PromptAnswer::Go ? GoUnlessStuck(disks, &disks->filesReady, what, what + "; this was answered")
+                                      : answer;
   };
+  // The splits cut again stay where they were cut, in the folder that
+  // holds the new one; the new one is for the next run's own.
   person.temporaryChosen = [](const std::string& folder) {
-    Say("the splits to carry again are in " + ShownPath(folder));
+    Say("the splits to carry again are in " + ShownPath(CutAgainFolder(folder)) +
+        "; the list's temporary folder is now " + ShownPath(folder));
   };
   return person;
 }

@@ -118,8 +118,13 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   EXPECT_NE(said.find(Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243)),
             std::string::npos)
       << said;
-  EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp/KST"),
+  // The split cut again lies in the temporary folder the run was given;
+  // the new KST folder inside it is the next run's.
+  EXPECT_NE(said.find("the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " +
+                      host + "/tmp/KST"),
             std::string::npos)
+      << said;
+  EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp\n"), std::string::npos)
       << said;
   EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
 }
@@ -144,16 +149,29 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   std::string openBytes;
   ASSERT_EQ(kst::EncodeList(open, &openBytes), kst::ListFault::None);
   ASSERT_TRUE(WriteFile(Win("open.lst"), openBytes));
+  // f.bin carried whole onto a disk that never comes back; the same with
+  // one byte changed (its temporary flag).
+  kst::ListImage done = open;
+  done.entries[0].copied = true;
+  done.entries[0].splits = {{CliPath("disk\\f.bin"), 5000}};
+  std::string doneBytes;
+  ASSERT_EQ(kst::EncodeList(done, &doneBytes), kst::ListFault::None);
+  ASSERT_TRUE(WriteFile(Win("done.lst"), doneBytes));
+  doneBytes[525 + 274] = 1;
+  ASSERT_TRUE(WriteFile(Win("flipped.lst"), doneBytes));
   ASSERT_TRUE(WriteFile(Win("fail.sh"), "#!/bin/sh\nexit 3\n"));
   ASSERT_TRUE(plat::CreateFolder(Win("full")) && WriteFile(Win("full\\other.bin"), std::string(10000, 'o')));
   ASSERT_TRUE(WriteFile(Win("notafolder"), "a file"));
   fs::permissions(host + "/fail.sh", fs::perms::owner_all);
 
   const std::string go = " --to disk --temp tmp --disk-size 10000";
+  const std::string neverCame = "a disk to verify (1 split(s) still unread) was asked for 3 times in a row and nothing"
+                                " changed in " + host + "/disk";
   struct Case {
     std::string arguments;
     int exit;
     std::string says;
+    std::string input = "";
   } cases[] = {
       {"backup src/f.bin --to disk --temp tmp", 1, Text(160) + " " + host + "/disk (--disk-size N"},
       {"backup src/f.bin" + go + " --margin 1001", 1, Text(1114)},
@@ -167,9 +185,16 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
        "the new-disk command exited with status 3 at the new-disk prompt for disk 1: stopped"},
       // A disk that never takes anything does not loop for ever.
       {"backup src/f.bin --to full --temp tmp --disk-size 10000 --new-disk-command true", 2,
-       "disk 1 was asked for 3 times in a row and not taken"},
+       "disk 1 was asked for 3 times in a row and nothing changed in full (full, not writable or not there): stopped"},
       {"backup src/f.bin --to notafolder --temp tmp --disk-size 10000 --new-disk-command true", 2,
-       "disk 1 was asked for 3 times in a row and not taken"},
+       "disk 1 was asked for 3 times in a row and nothing changed in notafolder"},
+      {"backup src/f.bin --to full --temp tmp --disk-size 10000", 2, "disk 1 was asked for 3 times", std::string(8, '\n')},
+      // Nor does the verification when the disk asked for never comes.
+      {"backup --load done.lst --verify --new-disk-command 'echo >>asked.log'", 2, neverCame},
+      {"backup --load done.lst --verify", 2, neverCame, "\n\n\n\n\n"},
+      // A damaged list is refused before the run could delete a source.
+      {"backup --load flipped.lst --verify --yes --new-disk-command true", 2,
+       "flipped.lst: " + Text(199) + ": " + Text(1476) + " " + host + "/src/f.bin"},
       {"backup src/absent.bin" + go, 2, "src/absent.bin: no such file"},
       {"backup src/f.bin" + go + " --margin -1", 2, "not a margin: -1"},
       {"backup src/f.bin --to disk --disk-size 0", 2, "not a disk size: 0"},
@@ -182,9 +207,11 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
       {"savelist absent.lst", 2, "absent.lst: " + Text(199) + ": " + Text(203)},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Run(c.arguments), c.exit) << c.arguments << ": " << said;
+    EXPECT_EQ(Run(c.arguments, c.input), c.exit) << c.arguments << ": " << said;
     EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
   }
+  EXPECT_EQ(ReadFile(Win("asked.log")), "\n\n\n");
+  EXPECT_TRUE(ReadFile(Win("src\\f.bin")) == PatternBytes(5000, 44));
   size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(host + "/disk")) files += entry.is_regular_file();
   EXPECT_EQ(files, 1u);

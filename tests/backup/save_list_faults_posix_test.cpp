@@ -1,9 +1,12 @@
 // Save list files when the disk lets them down (faults injected by the
 // emulation): the save says why, its mark is cleared, later saves do not
 // wait for ever, and the next automatic save does not write over the last
-// good file.
+// good file. And damaged lists whose temporary entries would have a run
+// delete a file it did not make.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "backup/save_list.h"
@@ -12,8 +15,10 @@
 
 namespace {
 
+using backuptest::Bytes;
 using plat::Fault;
 using testenv::ReadFile;
+using testenv::WriteFile;
 
 struct SaveListFaultTest : backuptest::SaveFilesTest {
   SaveListFaultTest() { kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000); }
@@ -64,6 +69,67 @@ TEST_F(SaveListFaultTest, FailedOpenOrShortReadOnLoadEmptiesTheList) {
     plat::EmuClearFaults();
     EXPECT_TRUE(person.Said(199, message));
     EXPECT_TRUE(list.image.entries.empty());
+  }
+}
+
+// A list saved after a verification found split 2 of big.bin different:
+// its redo lies in tmp, the list's temporary folder is the KST folder made
+// in tmp for the next run. One byte (or the redo's path) changed at a
+// time: a temporary entry that is not the run's own redo, or splits that
+// do not make up a copied file, refuse the list and touch no file.
+TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
+  auto at = [&](const std::string& name) { return scratch.Path(name); };
+  const std::string source = at("src\\big.bin"), redo = at("tmp\\big.bin.002"), kst = at("tmp\\KST1.tmp\\");
+  ASSERT_TRUE(plat::CreateFolder(at("src")) && plat::CreateFolder(at("tmp")) && plat::CreateFolder(kst));
+  for (const std::string& path : {redo, at("src\\big.bin.002"), kst + "big.bin.002"})
+    ASSERT_TRUE(WriteFile(path, std::string(1400, 'r')));
+  ASSERT_TRUE(WriteFile(source, testenv::PatternBytes(3000, 7)));
+  std::filesystem::create_symlink(plat::EmuHostPath(source), plat::EmuHostPath(at("tmp\\big.bin.001")));
+  const std::string sound = Bytes().Header(2, 1885, "A:\\", kst).File(source, 3000, 3, 1, 0, 0)
+                                .Split("A:\\big.bin.001", 1400, 1, 1).Split("A:\\big.bin.002", 1400, 0, 1)
+                                .Split("A:\\big.bin.003", 200, 1, 1).File(redo, 1400, 0, 0, 0, 1).data;
+  constexpr size_t kFile = 525, kSplit2 = 525 + 275 + 270, kRedo = 525 + 275 + 3 * 270;
+  struct Case {
+    const char* what;
+    size_t at;  // the byte changed
+    char value;
+    int message;  // 0: the list loads
+    std::string faulty, redoPath = "";  // the entry the refusal names; another path for the redo
+    int64_t redoSize = 1400;
+  } cases[] = {
+      {"the source's temporary flag", kFile + 274, 1, 1476, source},
+      {"the source's size", kFile + 260, '\xB9', 1475, source},
+      {"the source's name", kFile + source.size() - 6, 'o', 1475, at("src\\bog.bin")},
+      {"a split's size", kSplit2 + 260, 0x70, 1475, source},
+      {"a split's number", kSplit2 + 270 + 13, '4', 1475, source},
+      {"the redo's size", kRedo + 260, 0x79, 1476, redo},
+      {"the redo's name", kRedo + redo.size() - 1, 'x', 1476, at("tmp\\big.bin.00x")},
+      {"the list's temporary folder", 265 + kst.size() - 11, 'q', 1476, redo},
+      {"a redo that is the source", 0, 0, 1476, source, source, 3000},
+      {"a redo outside the temporary folder", 0, 0, 1476, at("src\\big.bin.002"), at("src\\big.bin.002")},
+      {"a redo that links to the source", 0, 0, 1476, at("tmp\\big.bin.001"), at("tmp\\big.bin.001"), 3000},
+      // Changes a run makes, or that put no file at risk.
+      {"the source's copied flag", kFile + 272, 0, 0, ""},
+      {"a split's safe flag", kSplit2 + 268, 1, 0, ""},
+      {"the redo's temporary flag", kRedo + 274, 0, 0, ""},
+      {"the destination", 5, 'B', 0, ""},
+      {"a redo in the temporary folder itself", 0, 0, 0, "", kst + "big.bin.002"},
+      {"a redo already gone", 0, 0, 0, "", at("tmp\\big.bin.003")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = sound;
+    if (c.at) bytes[c.at] = c.value;
+    if (!c.redoPath.empty())
+      bytes.replace(kRedo, 268, Bytes().Text(c.redoPath).Int(static_cast<uint64_t>(c.redoSize), 8).data);
+    ASSERT_TRUE(WriteFile(files.names[0], bytes));
+    const std::string before = ReadFile(source) + ReadFile(redo);
+    person.asked.clear();
+    EXPECT_EQ(kst::LoadList(list, files, 1, false, owner), c.message == 0);
+    const std::string said = c.message ? kst::Trimmed(kst::GetText(199)) + ": " +
+                                             kst::Trimmed(kst::GetText(c.message)) + " " + c.faulty : ": ";
+    EXPECT_EQ(person.asked.empty() ? ": " : person.asked[0].heading + ": " + person.asked[0].message, said);
+    EXPECT_EQ(ReadFile(source) + ReadFile(redo), before);
   }
 }
 

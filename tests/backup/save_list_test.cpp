@@ -16,18 +16,20 @@ using kst::ListFault;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
+std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
+
 struct SaveListTest : backuptest::SaveFilesTest {
   SaveListTest() { kst::SetFolders(list, "A:\\", "C:\\TEMP\\"); }
   // big.bin of 3000000 bytes in three splits.
   void AddBigFile() {
     ASSERT_TRUE(kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000));
     kst::FileEntry& e = list.image.entries.back();
-    e.busy = e.temporary = true;
+    e.busy = true;
     e.splits = {{"A:\\big.bin.001", 1457664, true, false},
                 {"A:\\big.bin.002", 1457664, false, true},
                 {"A:\\big.bin.003", 84672, true, true}};
   }
-  const std::string bigFile = Bytes().File("C:\\DATA\\big.bin", 3000000, 3, 0, 1, 1)
+  const std::string bigFile = Bytes().File("C:\\DATA\\big.bin", 3000000, 3, 0, 1, 0)
                                   .Split("A:\\big.bin.001", 1457664, 1, 0).Split("A:\\big.bin.002", 1457664, 0, 1)
                                   .Split("A:\\big.bin.003", 84672, 1, 1).data;
 };
@@ -64,10 +66,14 @@ TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
            records;
   };
   const std::string one = Bytes().File("C:\\y.bin", 50, 0, 0, 0, 0).data;
-  auto withSplits = [](int64_t size, int32_t count, std::vector<int64_t> sizes) {
+  // Splits named y.bin.001 on, or by the names given.
+  auto withSplits = [](int64_t size, int32_t count, std::vector<int64_t> sizes, int copied = 0,
+                       std::vector<std::string> names = {}) {
     Bytes b;
-    b.File("C:\\y.bin", size, count, 0, 0, 0);
-    for (int64_t s : sizes) b.Split("A:\\y.bin.001", s, 0, 0);
+    b.File("C:\\y.bin", size, count, copied, 0, 0);
+    for (size_t k = 0; k < sizes.size(); ++k)
+      b.Split("A:\\" + (k < names.size() ? names[k] : "y.bin." + kst::SplitNumber(static_cast<int>(k) + 1)),
+              sizes[k], 0, 0);
     return b.data;
   };
   struct Case {
@@ -90,6 +96,14 @@ TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
       {"negative split size", file(1, withSplits(50, 1, {-1})), ListFault::BadSize, 1106},
       {"splits larger than their file", file(1, withSplits(50, 2, {30, 21})), ListFault::BadSize, 1106},
       {"more entries than the list takes", file(4, one + one + one + one), ListFault::TooManyForList, 1107},
+      // Records that fit but cannot be a run's: the verification would
+      // pass bytes that were never carried.
+      {"copied, its last split dropped", file(1, withSplits(50, 2, {30, 10}, 1)), ListFault::SplitsAmiss, 1475},
+      {"copied, a middle split dropped", file(1, withSplits(50, 2, {30, 20}, 1, {"y.bin.001", "y.bin.003"})),
+       ListFault::SplitsAmiss, 1475},
+      {"copied without splits", file(1, withSplits(50, 0, {}, 1)), ListFault::SplitsAmiss, 1475},
+      {"carried whole, of another size", file(1, withSplits(50, 1, {30}, 0, {"y.bin"})), ListFault::SplitsAmiss,
+       1475},
   };
   list.capacity = 3;
   for (const Case& c : cases) {
@@ -109,10 +123,16 @@ TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
     EXPECT_FALSE(kst::LoadList(list, files, 1, false, owner));
     EXPECT_TRUE(list.image.entries.empty());
     EXPECT_EQ(list.totalSize, 0);
-    EXPECT_TRUE(person.Said(199, c.message));
+    const std::string detail = c.fault == ListFault::SplitsAmiss ? " C:\\y.bin" : "";
+    ASSERT_FALSE(person.asked.empty());
+    EXPECT_EQ(person.asked.back().heading + ": " + person.asked.back().message,
+              Text(199) + ": " + Text(c.message) + detail);
   }
-  // Sound files of the same frames load.
-  for (const std::string& sound : {file(3, one + one + one), file(1, withSplits(50, 2, {30, 20}))}) {
+  // Sound files of the same frames load: a file not carried whole yet, one
+  // carried in splits, one carried whole.
+  for (const std::string& sound :
+       {file(3, one + one + one), file(1, withSplits(50, 2, {30, 20}, 1)), file(1, withSplits(50, 1, {30})),
+        file(1, withSplits(50, 1, {50}, 1, {"y.bin"}))}) {
     ASSERT_TRUE(WriteFile(files.names[0], sound));
     EXPECT_TRUE(kst::LoadList(list, files, 1, false, owner));
     EXPECT_EQ(list.totalSize, 50 * static_cast<int64_t>(list.image.entries.size()));

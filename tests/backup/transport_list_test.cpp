@@ -84,10 +84,14 @@ TEST_F(TransportListTest, ListDialogOperations) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\4", "C:\\5", "C:\\2"}));
   EXPECT_EQ(list.totalSize, 104 + 105 + 102);
 
+  // Done only for a file its splits make up: C:\2 has none.
+  list.image.entries[0].splits = {{"A:\\4", 104}};
   kst::ToggleDone(list, {0, 2});
-  kst::ToggleDone(list, {2});
   EXPECT_TRUE(list.image.entries[0].copied && !list.image.entries[2].copied);
+  kst::ToggleDone(list, {0});
+  EXPECT_FALSE(list.image.entries[0].copied);
   list.image.entries[1].splits.resize(4);
+  list.image.entries[1].copied = true;
   kst::ToggleSplitSafe(list, 1, {0, 3});
   kst::ToggleSplitCopied(list, 1, {1});
   kst::KillSplitsFrom(list, 1, 3);
@@ -95,6 +99,7 @@ TEST_F(TransportListTest, ListDialogOperations) {
   std::string states;
   for (const kst::SplitEntry& s : list.image.entries[1].splits) states += std::string(s.safe ? "S" : "-") + (s.copied ? "C" : "-");
   EXPECT_EQ(states, "S--C--");
+  EXPECT_FALSE(list.image.entries[1].copied);  // its killed split is carried again
 
   list.image.entries[0].busy = list.image.entries[2].busy = true;
   kst::ClearBusyFlags(list);

@@ -129,22 +129,33 @@ TEST(Verification, FileCarriedWholeThatDiffersIsCarriedAgainNextRun) {
 
 TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRedoesTheRest) {
   // Splits 1 and 2 differ. A full list takes split 1's redo only; a redo
-  // that cannot be written ends the run with nothing listed. What is left
+  // that cannot be written ends the run with nothing listed; a file of
+  // split 1's redo name that the person keeps (No to Replace?) stays as it
+  // was and split 1 stays not safe while split 2 is redone. What is left
   // waits for its redo, in the list or through a save and a load that
   // leave the file as it was, and the next pass redoes it without reading
   // the disks again.
   struct Case {
     size_t capacity;
-    bool writeFails, reload;
+    bool writeFails, userFile, reload;
     int heading, message;
-    int64_t redo, redoLater;
+    std::string detail;  // after the message (the kept file's path is added)
+    int64_t redo;
+    size_t listed;  // temporary entries after the first run
+    int64_t redoLater;
+    int lastRedone;  // the split the last temporary entry holds
     kst::BackupOutcome outcome;
-  } cases[] = {{2, false, true, 249, 250, 1, 1, kst::BackupOutcome::Done},
-               {256, true, false, 247, 248, 0, 2, kst::BackupOutcome::Aborted}};
+  } cases[] = {
+      {2, false, false, true, 249, 250, " 2", 1, 1, 1, 2, kst::BackupOutcome::Done},
+      {256, true, false, false, 247, 248, " " + plat::ErrorText(plat::kErrAccessDenied), 0, 0, 2, 2,
+       kst::BackupOutcome::Aborted},
+      {256, false, true, true, 247, 1477, " ", 2, 1, 1, 1, kst::BackupOutcome::Done},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.heading);
     Scenario sc;
     sc.Source("big.bin", 3000000, 14);
+    const std::string mine = sc.scratch.Path("tmp\\big.bin.001");
     sc.list.capacity = c.capacity;
     sc.answers = {{221, kst::kAnswerYes}};
     sc.verifyOrder = {1, 2, 3};
@@ -152,6 +163,7 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRed
       if (p.verifying && p.disk == 1) {
         FlipByte(sc.stack + "/disk1/big.bin.001", 5);
         FlipByte(sc.stack + "/disk2/big.bin.002", 5);
+        if (c.userFile) testenv::WriteFile(mine, "mine");
       }
       if (p.verifying && p.disk == 3 && c.writeFails) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "tmp\\big.bin.001");
       return kst::PromptAnswer::Go;
@@ -160,11 +172,14 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRed
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.redo, c.redo);
     ASSERT_EQ(sc.BoxesUnder(c.heading).size(), 1u);
-    std::string message = sc.Text(c.message);
-    if (c.heading == 249) message += " 2";
-    EXPECT_EQ(sc.BoxesUnder(c.heading)[0].message, message);
-    EXPECT_EQ(kst::Snapshot(sc.list).entries.size(), static_cast<size_t>(1 + c.redo));
-    EXPECT_FALSE(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")));
+    EXPECT_EQ(sc.BoxesUnder(c.heading)[0].message, sc.Text(c.message) + c.detail + (c.userFile ? mine : ""));
+    EXPECT_EQ(kst::Snapshot(sc.list).entries.size(), 1 + c.listed);
+    EXPECT_EQ(plat::PathExists(sc.scratch.Path("tmp\\big.bin.002")), c.userFile);
+    if (c.userFile) {
+      EXPECT_EQ(testenv::ReadFile(mine), "mine");
+    }
+    EXPECT_TRUE(HostNames(plat::EmuHostPath(sc.scratch.Path("tmp"))).size() <= 2u + c.userFile)
+        << "no partial redo is left behind";
 
     if (c.reload) {
       sc.AutoSave();
@@ -187,10 +202,10 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRed
     EXPECT_EQ(later.redo, c.redoLater);
     EXPECT_TRUE(sc.BoxesUnder(240).empty());
     const kst::ListImage list = kst::Snapshot(sc.list);
-    ASSERT_EQ(list.entries.size(), static_cast<size_t>(1 + c.redo + c.redoLater));
-    EXPECT_EQ(kst::SplitBaseName(list.entries.back().path), "big.bin.002");
+    ASSERT_EQ(list.entries.size(), 1 + c.listed + c.redoLater);
+    EXPECT_EQ(kst::SplitBaseName(list.entries.back().path), "big.bin.00" + std::to_string(c.lastRedone));
     EXPECT_EQ(testenv::ReadFile(kst::Trimmed(list.entries.back().path)),
-              sc.sources["big.bin"].substr(1457664, 1457664));
+              sc.sources["big.bin"].substr(1457664 * (c.lastRedone - 1), 1457664));
   }
 }
 

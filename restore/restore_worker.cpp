@@ -151,10 +151,6 @@ bool ReadInPlace(RunState& s, OriginFile& f, const std::string& target) {
   return true;
 }
 
-// Tells that a file was not taken and why; the run goes on.
-void TellNotTaken(RunState& s, int message, const std::string& path) {
-  TellRestore(kTextNothingNewHeading, message, path, s.run.owner);
-}
 
 enum class Placed { Done, Same, Kept, Failed };
 
@@ -202,7 +198,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
       f.done = true;
       return true;
     case Arrival::Busy:
-      TellNotTaken(s, kTextNotTakenBusy, f.path);
+      TellRestore(348, kTextNotTakenBusy, f.path, s.run.owner);  // "Pay Attention!"; the run goes on
       return true;
     case Arrival::Different:
       PlayAlert();

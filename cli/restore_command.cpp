@@ -15,6 +15,7 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "restore/restore_list.h"
+#include "restore/restore_texts.h"
 #include "restore/restore_worker.h"
 
 namespace kst {
@@ -96,7 +97,14 @@ int RestoreCommand(const std::vector<std::string>& args) {
   run.settings.autoJoinDelete = !o.keepSplits;
   run.list = &list;
   run.job = &job;
+  // A file of the destination is replaced only on a yes (stdin closed: no).
+  run.person.replaceFile = [](const std::string& target) {
+    return AskUser(kAskYesNo, nullptr, Trimmed(GetText(kTextReplaceHeading)),
+                   Trimmed(GetText(kTextReplaceFile)) + " " + ShownPath(target), MessageOwner{}.boxRecord,
+                   MessageOwner{}.ownerRecord) == kAnswerYes;
+  };
   std::string stopped;
+  std::vector<std::string> kept;
   int fed = 0;
   int64_t disks = 0, files = 0;
   for (const std::string& origin : o.origins) {
@@ -120,14 +128,22 @@ int RestoreCommand(const std::vector<std::string>& args) {
     const RestoreResult result = RunRestore(run);
     disks += result.figures.disksDone;
     files += result.filesTaken;
+    kept.insert(kept.end(), result.kept.begin(), result.kept.end());
+    if (result.outcome == RestoreOutcome::GaveUp)
+      return Line(kExitError, "stopped: the same disk came three times in a row with nothing new on it");
     if (result.outcome == RestoreOutcome::Failed) return Line(kExitError, "the run stopped before its end");
     if (result.outcome == RestoreOutcome::Aborted) return Line(kExitError, "stopped");
     if (result.outcome == RestoreOutcome::Refused) return kExitRefused;
   }
   if (!stopped.empty()) return Line(kExitError, stopped);
   const bool allJoined = PrintRecords(list, run.settings.destination, true);
+  for (const std::string& path : kept)
+    std::printf("%s -- not taken: the file in the destination was kept\n",
+                path.substr(run.settings.destination.size()).c_str());
   const std::string line = "took " + std::to_string(files) + " files from " + std::to_string(disks) +
                            (disks == 1 ? " disk" : " disks") + " into " + ShownPath(run.settings.destination);
+  if (!kept.empty())
+    return Line(kExitRefused, line + "; " + std::to_string(kept.size()) + " kept in the destination, not taken");
   if (!allJoined && !o.noJoin) return Line(kExitRefused, line + "; not every file could be joined");
   return Line(kExitOk, line);
 }

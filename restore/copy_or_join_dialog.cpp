@@ -21,6 +21,7 @@
 #include "frame/dialog_win32.h"
 #include "frame/file_dialogs_win32.h"
 #include "frame/folders.h"
+#include "frame/platform/platform.h"
 #include "frame/remembered_list.h"
 #include "frame/settings.h"
 #include "frame/subprograms.h"
@@ -465,8 +466,11 @@ void OnBrowse(DialogState& state, int id, int, Args) {
 void OnCreate(DialogState& state, int, int, Args) {
   if (g_runActive || Trimmed(g_settings.destination).empty()) return;
   if (!MakeFolderPath(OneBackslash(g_settings.destination))) {
+    const uint32_t code = plat::LastError();
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(288), GetText(289), kMainBoxRecord, kRecord);
+    std::string message = Trimmed(GetText(289)) + " " + OneBackslash(g_settings.destination);
+    if (code != plat::kErrNone) message += " " + Trimmed(GetText(kTextSystemSays)) + " " + plat::ErrorText(code);
+    AskUser(kAskOk, state.window.load(), GetText(288), message, kMainBoxRecord, kRecord);
   }
 }
 

@@ -10,6 +10,8 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "frame/partial_files.h"
+#include "restore/restore_names.h"
 #include "restore/restore_texts.h"
 #include "split/owned_file.h"
 
@@ -43,12 +45,23 @@ void TellWrongSize(const JoinContext& c, const std::string& split) {
 // normal first.
 bool DeleteUsed(const JoinContext& c, const std::string& path) {
   plat::SetAttributes(path, plat::kAttrNormal);
-  return plat::ShellFileOperation(plat::ShellOp::Delete, path, "", ShellFlags(c)) == 0;
+  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, path, "", ShellFlags(c));
+  if (code != 0) plat::SetLastErrorCode(code);
+  return code == 0 && !plat::PathExists(path);
 }
 
+// Renames without replacing; told with the system's reason when it fails.
 bool Rename(const JoinContext& c, const std::string& from, const std::string& to) {
-  if (plat::ShellFileOperation(plat::ShellOp::Rename, from, to, ShellFlags(c)) == 0) return true;
-  TellFailure(c, kTextCannotRename, from + " -> " + to);
+  if (plat::RenameFile(from, to)) return true;
+  TellFailure(c, kTextCannotRename, from + " -> " + Because(to));
+  return false;
+}
+
+// Deletes a file the join used up or replaces; told with the system's
+// reason when it stays.
+bool DeleteTold(const JoinContext& c, const std::string& path) {
+  if (DeleteUsed(c, path)) return true;
+  TellFailure(c, kTextCannotDelete, Because(path));
   return false;
 }
 
@@ -91,6 +104,13 @@ void SetSlot(JoinContext& c, int id, size_t k, SlotState state) {
   std::lock_guard<std::mutex> lock(c.list->mutex);
   for (RestoreRecord& r : c.list->records)
     if (r.id == id && k < r.slots.size()) r.slots[k].state = state;
+}
+
+// Split 1 now lives under path (its grown name).
+void SetFirstPath(JoinContext& c, int id, const std::string& path) {
+  std::lock_guard<std::mutex> lock(c.list->mutex);
+  for (RestoreRecord& r : c.list->records)
+    if (r.id == id && !r.slots.empty()) r.slots[0].path = path;
 }
 
 // The bytes split 1 must hold: its own, and those of every split appended
@@ -174,6 +194,127 @@ bool StartJoin(JoinContext& c, const JoinRequest& request, RestoreRecord* copy, 
   return *why = JoinOutcome::NotJoinable, false;
 }
 
+
+// Opens the grown file for appending at bytes, cutting off whatever a write
+// that was cut off left behind them.
+bool OpenGrown(const JoinContext& c, const std::string& path, int64_t bytes, OwnedFile* out) {
+  out->handle = plat::FileOpen(path, plat::kReadWrite, plat::Disposition::OpenExisting, plat::kShareNone);
+  if (plat::OpenSucceeded(out->handle) && plat::FileSeek(out->handle, bytes) && plat::FileSetEnd(out->handle))
+    return true;
+  TellFailure(c, kTextCannotOpenTarget, Because(path));
+  out->Close();
+  return false;
+}
+
+// With delete on: split 1 takes its grown name, each split is appended to
+// it and deleted (never one read in place), and the name says after every
+// split how far it has grown; when the last split is in, it takes the
+// target's name. A stop or failure leaves the grown file as its name says.
+JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& request, const std::string& target,
+                     char* buffer) {
+  const int id = r.id;
+  std::string grown = r.slots[0].path, base;
+  int last = 1;
+  int64_t held = FirstSplitHolds(r);
+  for (size_t k = 1; k < r.slots.size(); ++k)
+    if (r.slots[k].state == SlotState::Appended) last = static_cast<int>(k) + 1;
+  int64_t ignored = 0;
+  int number = 0;
+  if (GrownNameParts(grown, &base, &number, &ignored)) {
+    if (plat::SizeOfPath(grown) < held) return TellWrongSize(c, grown), JoinOutcome::Failed;
+  } else {
+    if (!SplitNameParts(grown, &base, &number) || plat::SizeOfPath(grown) != held)
+      return TellWrongSize(c, grown), JoinOutcome::Failed;
+    const std::string named = GrownName(base, last, held);
+    plat::SetAttributes(grown, plat::kAttrNormal);
+    if (!Rename(c, grown, named)) return JoinOutcome::Failed;
+    grown = named;
+    SetFirstPath(c, id, grown);
+  }
+  ClockStart(Clock(kClockCopyJoin), TotalSize(r));
+  const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
+  if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
+  for (size_t k = 1; k < r.slots.size(); ++k) {
+    if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
+    const RestoreSlot& slot = r.slots[k];
+    if (slot.state == SlotState::Appended) continue;
+    if (slot.state == SlotState::Missing) break;  // a partial join ends before the first gap
+    OwnedFile out;
+    if (!OpenGrown(c, grown, held, &out)) return JoinOutcome::Failed;
+    bool stopped = false;
+    const bool ok = AppendSplit(c, slot, out.handle, buffer, &stopped);
+    if (!ok) plat::FileSeek(out.handle, held), plat::FileSetEnd(out.handle);
+    if (!out.Close() && ok) {
+      TellFailure(c, kTextCannotWriteTarget, Because(grown));
+      return JoinOutcome::Failed;
+    }
+    if (!ok) {
+      // A grown file that holds split 1 alone is split 1 again.
+      const std::string first = base + "." + SplitNumber(1);
+      if (last == 1 && plat::RenameFile(grown, first)) SetFirstPath(c, id, first);
+      return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
+    }
+    const std::string next = GrownName(base, static_cast<int>(k) + 1, held + slot.size);
+    if (!Rename(c, grown, next)) {
+      // The name says less than the file holds: cut it back to the name.
+      if (OpenGrown(c, grown, held, &out)) out.Close();
+      return JoinOutcome::Failed;
+    }
+    grown = next;
+    last = static_cast<int>(k) + 1;
+    held += slot.size;
+    r.slots[k].state = SlotState::Appended;
+    r.slots[0].path = grown;
+    SetFirstPath(c, id, grown);
+    SetSlot(c, id, k, SlotState::Appended);
+    if (!slot.inPlace) DeleteTold(c, slot.path);
+  }
+  if (c.progress && c.progress->setPosition) c.progress->setPosition(0);
+  if (!Whole(r, request)) return JoinOutcome::Partial;  // the rest has not come yet
+  if (plat::SizeOfPath(grown) != held || held != TotalSize(r)) {
+    TellFailure(c, kTextJoinedWrongSize, grown);
+    return JoinOutcome::Failed;
+  }
+  if (plat::PathExists(target) && !DeleteTold(c, target)) return JoinOutcome::Failed;
+  if (!Rename(c, grown, target)) return JoinOutcome::Failed;
+  if (!r.batchName.empty()) DeleteTold(c, r.batchName);
+  return JoinOutcome::Joined;
+}
+
+// With delete off: the splits are copied one after another into the
+// target's partial name, which takes the target's name when whole.
+JoinOutcome CopyJoin(JoinContext& c, const RestoreRecord& r, const std::string& target, char* buffer) {
+  const std::string partial = PartialNameOf(target);
+  if (plat::PathExists(partial)) plat::DeleteOneFile(partial);  // a leftover of a join that was cut off
+  OwnedFile out(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateAlways, plat::kShareNone));
+  if (!plat::OpenSucceeded(out.handle)) {
+    TellFailure(c, kTextCannotOpenTarget, Because(partial));
+    return JoinOutcome::Failed;
+  }
+  ClockStart(Clock(kClockCopyJoin), TotalSize(r));
+  const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
+  if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
+  bool ok = true, stopped = false;
+  for (size_t k = 0; ok && k < r.slots.size(); ++k) {
+    if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
+    ok = AppendSplit(c, r.slots[k], out.handle, buffer, &stopped);
+  }
+  if (c.progress && c.progress->setPosition) c.progress->setPosition(0);
+  if (!out.Close() && ok) {
+    TellFailure(c, kTextCannotWriteTarget, Because(partial));
+    ok = false;
+  }
+  if (ok && plat::SizeOfPath(partial) != TotalSize(r)) {
+    TellFailure(c, kTextJoinedWrongSize, partial);
+    ok = false;
+  }
+  if (ok && plat::PathExists(target)) ok = DeleteTold(c, target);
+  if (ok) ok = Rename(c, partial, target);
+  if (ok) return JoinOutcome::Joined;
+  plat::DeleteOneFile(partial);
+  return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
+}
+
 }  // namespace
 
 JoinOutcome JoinMainFile(JoinContext& c, const JoinRequest& request) {
@@ -181,103 +322,29 @@ JoinOutcome JoinMainFile(JoinContext& c, const JoinRequest& request) {
   JoinOutcome why = JoinOutcome::NotJoinable;
   if (c.buffSize == 0 || !StartJoin(c, request, &r, &why)) return why;
   const int id = r.id;
-  const bool del = request.deleteSplits;
+  // A split 1 that has grown already can only go on growing.
+  const bool del = request.deleteSplits || IsPartialName(r.slots[0].path);
   std::string target;
   if (!ChooseTarget(c, r, &target)) return EndJoin(c, id), JoinOutcome::Cancelled;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[c.buffSize]);
   if (!buffer) return EndJoin(c, id), JoinOutcome::Failed;
-
-  const std::string first = r.slots[0].path;
-  OwnedFile out;
-  if (del) {
-    if (plat::SizeOfPath(first) != FirstSplitHolds(r)) {
-      TellWrongSize(c, first);
-      return EndJoin(c, id), JoinOutcome::Failed;
-    }
-    if (plat::PathExists(target) && !DeleteUsed(c, target)) {
-      TellFailure(c, kTextCannotWriteTarget, Because(target));
-      return EndJoin(c, id), JoinOutcome::Failed;
-    }
-    plat::SetAttributes(first, plat::kAttrNormal);
-    if (!Rename(c, first, target)) return EndJoin(c, id), JoinOutcome::Failed;
-    out.handle = plat::FileOpen(target, plat::kReadWrite, plat::Disposition::OpenExisting, plat::kShareNone);
-    if (plat::OpenSucceeded(out.handle) && !plat::FileSeek(out.handle, plat::FileSize(out.handle))) out.Close();
-  } else {
-    out.handle = plat::FileOpen(target, plat::kWrite, plat::Disposition::CreateAlways, plat::kShareNone);
-  }
-  if (!plat::OpenSucceeded(out.handle)) {
-    TellFailure(c, kTextCannotOpenTarget, Because(target));
-    out.Close();
-    if (del) Rename(c, target, first);
-    return EndJoin(c, id), JoinOutcome::Failed;
-  }
-
-  ClockStart(Clock(kClockCopyJoin), TotalSize(r));
-  const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
-  if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
-  bool ok = true, stopped = false;
-  int64_t end = del ? FirstSplitHolds(r) : 0;  // the end of the last whole split in the target
-  for (size_t k = 0; ok && k < r.slots.size(); ++k) {
-    if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
-    const RestoreSlot& slot = r.slots[k];
-    if (del && (k == 0 || slot.state == SlotState::Appended)) continue;
-    if (slot.state == SlotState::Missing) break;  // a partial join ends before the first gap
-    ok = AppendSplit(c, slot, out.handle, buffer.get(), &stopped);
-    if (!ok) break;
-    end += slot.size;
+  const JoinOutcome outcome = del ? GrowJoin(c, r, request, target, buffer.get()) : CopyJoin(c, r, target, buffer.get());
+  std::lock_guard<std::mutex> lock(c.list->mutex);
+  for (RestoreRecord& x : c.list->records) {
+    if (x.id != id) continue;
+    x.busy = false;
+    if (outcome != JoinOutcome::Joined) continue;
+    x.name = target;
+    x.joined = true;
     if (del) {
-      if (!slot.inPlace) DeleteUsed(c, slot.path);
-      SetSlot(c, id, k, SlotState::Appended);
-      r.slots[k].state = SlotState::Appended;
+      for (RestoreSlot& s : x.slots)
+        if (s.state == SlotState::Present) s.state = SlotState::Appended;
+      x.slots[0].path = target;
+      x.batchName.clear();
+      x.batchSize = 0;
     }
   }
-  if (c.progress && c.progress->setPosition) c.progress->setPosition(0);
-
-  if (!ok) {
-    if (del) {
-      // Back to the state before this split: split 1 holds every whole
-      // split appended so far, and nothing of a half one.
-      plat::FileSeek(out.handle, end);
-      plat::FileSetEnd(out.handle);
-      out.Close();
-      Rename(c, target, first);
-    } else {
-      out.Close();
-      plat::DeleteOneFile(target);
-    }
-    EndJoin(c, id);
-    return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
-  }
-  out.Close();
-
-  const bool complete = Whole(r, request);
-  if (!complete) {  // the splits read in place so far live on in split 1
-    Rename(c, target, first);
-    EndJoin(c, id);
-    return JoinOutcome::Partial;
-  }
-  if (plat::SizeOfPath(target) != TotalSize(r)) {
-    TellFailure(c, kTextJoinedWrongSize, target);
-    EndJoin(c, id);
-    return JoinOutcome::Failed;
-  }
-  if (del && !r.batchName.empty()) DeleteUsed(c, r.batchName);
-  {
-    std::lock_guard<std::mutex> lock(c.list->mutex);
-    for (RestoreRecord& x : c.list->records) {
-      if (x.id != id) continue;
-      x.name = target;
-      x.joined = true;
-      x.busy = false;
-      if (del) {
-        for (RestoreSlot& s : x.slots)
-          if (s.state == SlotState::Present) s.state = SlotState::Appended;
-        x.batchName.clear();
-        x.batchSize = 0;
-      }
-    }
-  }
-  return JoinOutcome::Joined;
+  return outcome;
 }
 
 }  // namespace kst

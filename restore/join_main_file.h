@@ -1,11 +1,13 @@
 // The join of one record of the restore list: its splits appended in
-// number order into the target through one buffer, each split's size
-// checked against the size it was listed with, and, with delete on, split 1
-// renamed to be the target and each other split deleted once appended, so
-// that the disk needs room for one extra split at a time. A join that fails
-// or is stopped leaves everything as it can be joined again: with delete
-// on, the target is cut back to the end of the last whole split and renamed
-// back to split 1; with delete off, the part-joined target is deleted.
+// number order through one buffer, each split's size checked against the
+// size it was listed with. With delete on, split 1 takes a grown name that
+// says which splits and how many bytes it holds (GrownName), each other
+// split is appended and deleted, so that the disk needs room for one extra
+// split at a time, and the whole file takes the target's name last; a join
+// that fails or is stopped leaves the grown file as its name says (split 1
+// under its own name when nothing was appended), and the next join goes on
+// from it. With delete off, the file is written under the target's partial
+// name and renamed when whole; a failure deletes the partial.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame/ask.h"
+#include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "restore/restore_names.h"
@@ -74,7 +75,7 @@ bool TakeStaleNotice(RestoreRecord& r, const AutoJoinOptions& options) {
 // Whether the add leaves the record ready for a join, and with which flag.
 void DecideJoin(const RestoreRecord& r, const AddedFile& file, const AutoJoinOptions& options,
                 AddResult* result) {
-  if (r.joined || r.busy || r.slots.empty()) return;
+  if (r.joined || r.busy || r.slots.empty() || file.source == AddSource::Found) return;
   if (file.source == AddSource::InPlace) {
     result->joinNow = true;  // CanAppendInPlace said so before the add
     result->deleteSplits = true;
@@ -93,7 +94,16 @@ AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& 
   AddResult result;
   std::unique_lock<std::mutex> lock(list.mutex);
   RestoreRecord* r = RecordFor(list, listedAs, lock, owner, &result);
-  if (!r || r->busy || !r->slots.empty()) return result;  // a file of splits keeps its splits
+  if (!r || r->busy) return result;
+  if (!r->slots.empty()) {
+    // A file of splits keeps its splits, unless it was joined and a plain
+    // file the person let replace it took its place.
+    if (!r->joined || file.source != AddSource::Copied) return result;
+    r->slots.clear();
+    r->batchName.clear();
+    r->batchSize = 0;
+    r->batchCount = 0;
+  }
   r->plainSize = file.size;
   r->joined = true;
   result.added = true;
@@ -115,6 +125,10 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
   Grow(*r, number);
   RestoreSlot& slot = r->slots[static_cast<size_t>(number - 1)];
   if (slot.state == SlotState::Appended) return result;
+  // A split 1 that a join is growing, and a split the list knows already,
+  // are kept as they are.
+  if (slot.state == SlotState::Present && (IsPartialName(slot.path) || file.source == AddSource::Found))
+    return result;
   slot.state = SlotState::Present;
   slot.path = file.path;
   slot.size = file.size;
@@ -133,6 +147,7 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
                    const AutoJoinOptions& options, const MessageOwner& owner) {
   int count = 0;
   if (!ReadJoinBatch(file.path, &count)) {
+    if (file.source == AddSource::Found) return AddResult();
     PlayAlert();
     const int answer = Ask(kAskYesNo, 306, Text(307) + " " + file.path + Text(308), owner);
     if (answer != kAnswerYes) return AddResult();
@@ -170,6 +185,22 @@ RestoreSlot* SlotAt(RestoreList& list, const std::string& destinationPath, Resto
   *record = ByName(list, base);
   if (!*record || static_cast<int>((*record)->slots.size()) < *number) return nullptr;
   return &(*record)->slots[static_cast<size_t>(*number - 1)];
+}
+
+// A grown split 1 found in the destination: splits 1 to last are in it.
+AddResult AddGrown(RestoreList& list, const AddedFile& file, const std::string& base, int last,
+                   int64_t bytes, const MessageOwner& owner) {
+  AddResult result;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r || r->busy || r->joined) return result;
+  Grow(*r, last);
+  if (r->slots[0].state == SlotState::Present && IsPartialName(r->slots[0].path)) return result;
+  r->slots[0] = {SlotState::Present, file.path, bytes, false};
+  for (int k = 2; k <= last; ++k) r->slots[static_cast<size_t>(k - 1)] = {SlotState::Appended, "", 0, false};
+  result.added = true;
+  result.recordId = r->id;
+  return result;
 }
 
 }  // namespace
@@ -215,12 +246,17 @@ AddResult AddToRestoreList(RestoreList& list, const AddedFile& file, const AutoJ
   const std::string listedAs = Trimmed(file.listedAs.empty() ? file.path : file.listedAs);
   std::string base;
   int number = 0;
+  int64_t bytes = 0;
+  if (file.source == AddSource::Found && GrownNameParts(listedAs, &base, &number, &bytes))
+    return AddGrown(list, file, base, number, bytes, owner);
+  // A partial file is never a split, a batch or a file to restore.
+  if (IsPartialName(listedAs)) return AddResult();
   if (SplitNameParts(listedAs, &base, &number) && number >= 1)
     return AddSplit(list, file, base, number, options, owner);
   if (file.source != AddSource::InPlace && BatchNameBase(listedAs, &base))
     return AddBatch(list, file, base, options, owner);
   // A plain file, or a split numbered 000 (it has no slot).
-  if (file.source == AddSource::User) return AddResult();
+  if (file.source == AddSource::User || file.source == AddSource::Found) return AddResult();
   return AddPlain(list, file, listedAs, owner);
 }
 
@@ -249,7 +285,9 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
   switch (slot->state) {
     case SlotState::Missing: return Arrival::New;
     case SlotState::Appended: return Arrival::Appended;
-    case SlotState::Present: return slot->size == size ? Arrival::Refeed : Arrival::Different;
+    case SlotState::Present:
+      if (IsPartialName(slot->path)) return Arrival::Appended;  // split 1, growing by a join
+      return slot->size == size ? Arrival::Refeed : Arrival::Different;
   }
   return Arrival::New;
 }

@@ -20,7 +20,8 @@ enum class SlotState { Missing, Present, Appended };
 struct RestoreSlot {
   SlotState state = SlotState::Missing;
   std::string path;      // where the split is: the destination, or the disk when read in place
-  int64_t size = 0;      // the size it had when it was listed
+                         // (split 1 of a join under way: its grown name, see GrownName)
+  int64_t size = 0;      // the size it had when it was listed (a grown split 1: the bytes it holds)
   bool inPlace = false;  // on the origin disk: never deleted
 };
 
@@ -44,7 +45,10 @@ struct RestoreList {
   int nextId = 1;
 };
 
-enum class AddSource { User, Copied, InPlace };
+// Found: a split, batch or grown file already in the destination when a
+// run starts (left by an earlier run); it never starts a join by itself,
+// and a batch that cannot be read is passed over without a question.
+enum class AddSource { User, Copied, InPlace, Found };
 
 // A file that enters the list. listedAs is the path the file has, or would
 // have, in the destination: records are found by it, so a split read in

@@ -3,9 +3,11 @@
 #include <memory>
 #include <new>
 
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "split/owned_file.h"
+#include "split/split_writer.h"
 
 namespace kst {
 
@@ -20,6 +22,25 @@ bool EndingStartsInsideName(const std::string& name) {
 }
 
 }  // namespace
+
+std::string GrownName(const std::string& base, int last, int64_t bytes) {
+  return PartialNameOf(base + "." + SplitNumber(last) + "." + std::to_string(bytes));
+}
+
+bool GrownNameParts(const std::string& path, std::string* base, int* last, int64_t* bytes) {
+  if (!IsPartialName(path)) return false;
+  const std::string name = Trimmed(path).substr(0, Trimmed(path).size() - std::string(kPartialEnding).size());
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot + 1 >= name.size() || name.size() - dot > 19) return false;
+  int64_t value = 0;
+  for (size_t i = dot + 1; i < name.size(); ++i) {
+    if (!IsDigit(name[i])) return false;
+    value = value * 10 + (name[i] - '0');
+  }
+  if (!SplitNameParts(name.substr(0, dot), base, last) || *last < 1) return false;
+  *bytes = value;
+  return true;
+}
 
 bool SplitNameParts(const std::string& name, std::string* base, int* number) {
   const std::string trimmed = Trimmed(name);

@@ -20,6 +20,15 @@ bool SplitNameParts(const std::string& name, std::string* base, int* number);
 // the file's own name. *base gets the name without ".BAT".
 bool BatchNameBase(const std::string& name, std::string* base);
 
+// A file grown by a join from split 1 onward, not yet whole, is named for
+// the last split it holds and the bytes it holds, with the partial ending:
+// "big.bin.002.3000000.~ks" holds splits 1 and 2, 3000000 bytes; anything
+// behind those bytes is a write that was cut off. It is never taken for a
+// split or for the whole file, and a later join goes on from it.
+std::string GrownName(const std::string& base, int last, int64_t bytes);
+// The parts of a grown name; false when path is not one.
+bool GrownNameParts(const std::string& path, std::string* base, int* last, int64_t* bytes);
+
 // The split count a join batch gives: the highest split number among its
 // lines that start with "del " (each ended by CR LF; what follows the last
 // CR LF is not a line). The name runs from after "del " (and an opening

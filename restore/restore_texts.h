@@ -18,6 +18,13 @@ enum RestoreText {
   kTextFoldersOverlap = 1161,
   kTextCannotOpenTarget = 1162,
   kTextSpeedLabel = 1163,
+  kTextCannotDelete = 1164,
+  kTextNotTakenBusy = 1165,
+  kTextNothingNewHeading = 1166,
+  kTextNothingNew = 1167,
+  kTextReplaceHeading = 1168,
+  kTextReplaceFile = 1169,
+  kTextSystemSays = 1170,
 };
 
 }  // namespace kst

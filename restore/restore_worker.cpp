@@ -1,14 +1,20 @@
 #include "restore/restore_worker.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
 #include "frame/file_info.h"
 #include "frame/folders.h"
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
+#include "frame/prompt_repeats.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
+#include "split/owned_file.h"
 
 namespace kst {
 
@@ -29,17 +35,57 @@ bool IsFolder(const std::string& path) {
   return attributes != plat::kAttrInvalid && (attributes & plat::kAttrDirectory);
 }
 
-bool Inside(const std::string& path, const std::string& folder) {
-  return path.size() >= folder.size() && SameText(path.substr(0, folder.size()), folder);
-}
-
 struct RunState {
   RestoreRun& run;
   RestoreFigures figures;
   uint64_t startTick = 0;
   int64_t taken = 0;
   bool failed = false;
+  bool gaveUp = false;
+  std::vector<std::string> kept;
+  PromptRepeats repeats;  // disks that brought nothing, in a row
 };
+
+// The disk just fed brought nothing, and it looked as state says. True
+// (told) on the third time in a row with nothing changed: the run ends.
+bool NothingNewAgain(RunState& s, const std::string& state) {
+  if (!GivesUp(&s.repeats, state)) return false;
+  s.gaveUp = true;
+  TellRestore(kTextNothingNewHeading, kTextNothingNew, RootOf(s.run.settings.origin).substr(0, 2), s.run.owner);
+  return true;
+}
+
+// What a disk shows of itself: its files' names and sizes.
+std::string Listing(const std::vector<OriginFile>& files) {
+  std::string text;
+  for (const OriginFile& f : files) text += f.relative + "|" + std::to_string(f.size) + "\n";
+  return text;
+}
+
+// The system's words for code, after a blank ("" for no code).
+std::string SystemSays(uint32_t code) {
+  return code == plat::kErrNone ? std::string() : " " + Text(kTextSystemSays) + " " + plat::ErrorText(code);
+}
+
+// True when both files hold the same bytes.
+bool SameBytes(const std::string& a, const std::string& b) {
+  const int64_t size = plat::SizeOfPath(a);
+  if (size < 0 || size != plat::SizeOfPath(b)) return false;
+  OwnedFile fa(plat::FileOpen(a, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  OwnedFile fb(plat::FileOpen(b, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  if (!plat::OpenSucceeded(fa.handle) || !plat::OpenSucceeded(fb.handle)) return false;
+  constexpr uint32_t kBlock = 1 << 16;
+  std::vector<char> x(kBlock), y(kBlock);
+  for (int64_t left = size; left > 0;) {
+    const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(left, kBlock));
+    uint32_t ga = 0, gb = 0;
+    if (!plat::FileRead(fa.handle, x.data(), want, &ga) || !plat::FileRead(fb.handle, y.data(), want, &gb) ||
+        ga != want || gb != want || std::memcmp(x.data(), y.data(), want) != 0)
+      return false;
+    left -= want;
+  }
+  return true;
+}
 
 void ShowFigures(RunState& s) {
   const RestoreSettings& o = s.run.settings;
@@ -91,7 +137,10 @@ bool ReadInPlace(RunState& s, OriginFile& f, const std::string& target) {
   const AddResult added =
       AddToRestoreList(*s.run.list, {f.path, target, f.size, AddSource::InPlace}, JoinOptions(o), s.run.owner);
   if (!added.added) return false;
-  if (!JoinOnWorker(s, added)) return true;
+  if (!JoinOnWorker(s, added)) {
+    ForgetInPlace(*s.run.list, target);  // the list never points at the disk once it is gone
+    return true;
+  }
   if (ArrivalOf(*s.run.list, target, f.size) != Arrival::Appended) {
     ForgetInPlace(*s.run.list, target);  // not appended after all: copied below
     return false;
@@ -102,10 +151,45 @@ bool ReadInPlace(RunState& s, OriginFile& f, const std::string& target) {
   return true;
 }
 
+
+enum class Placed { Done, Same, Kept, Failed };
+
+// Gives the whole, checked copy at partial the name target. A file at
+// target that holds other bytes is replaced only when the person says so:
+// asked by the person's own question, or else by the shell's.
+Placed PlaceCopy(RunState& s, const std::string& partial, const std::string& target, bool agreed,
+                 uint32_t* code) {
+  if (CommitPartial(partial, target)) return Placed::Done;
+  *code = plat::LastError();
+  if (*code != plat::kErrAlreadyExists && *code != plat::kErrFileExists) return Placed::Failed;
+  Placed placed = Placed::Done;
+  if (SameBytes(partial, target)) {
+    placed = Placed::Same;
+  } else {
+    uint32_t flags = s.run.settings.silent ? plat::kShellSilent : 0u;
+    if (!agreed && s.run.person.replaceFile) {
+      agreed = s.run.person.replaceFile(target);
+      if (!agreed) placed = Placed::Kept;
+    }
+    if (agreed) flags |= plat::kShellNoConfirmation;
+    if (placed == Placed::Done) {
+      *code = plat::ShellFileOperation(plat::ShellOp::Copy, partial, target, flags);
+      if (*code == plat::kErrCancelled) placed = Placed::Kept;
+      else if (*code != 0) placed = Placed::Failed;
+    }
+  }
+  plat::DeleteOneFile(partial);
+  return placed;
+}
+
 // Copies one file into the destination and lists it. False when the run ends.
 bool TakeFile(RunState& s, OriginFile& f) {
   const RestoreSettings& o = s.run.settings;
   const std::string target = o.destination + (o.keepStructure ? f.relative : FileNameOf(f.path));
+  if (plat::SameObject(f.path, target)) {  // the disk's file is the destination's: nothing to copy
+    f.done = true;
+    return true;
+  }
   if (ReadInPlace(s, f, target)) return s.run.job->keepGoing;
   const Arrival arrival = ArrivalOf(*s.run.list, target, f.size);
   switch (arrival) {
@@ -114,6 +198,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
       f.done = true;
       return true;
     case Arrival::Busy:
+      TellRestore(348, kTextNotTakenBusy, f.path, s.run.owner);  // "Pay Attention!"; the run goes on
       return true;
     case Arrival::Different:
       PlayAlert();
@@ -125,19 +210,34 @@ bool TakeFile(RunState& s, OriginFile& f) {
       break;
   }
   if (o.keepStructure) MakeFolderPath(FolderOf(target));
-  const uint32_t flags = plat::kShellNoConfirmation | (o.silent ? plat::kShellSilent : 0u);
-  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, f.path, target, flags);
-  if (code != 0 || plat::SizeOfPath(target) != f.size) {
+  // The copy wears its partial name until it is whole and checked.
+  const std::string partial = PartialNameOf(target);
+  plat::SetAttributes(partial, plat::kAttrNormal);
+  plat::DeleteOneFile(partial);  // a leftover of a copy that was cut off
+  uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, f.path, partial,
+                                           plat::kShellNoConfirmation | (o.silent ? plat::kShellSilent : 0u));
+  Placed placed = Placed::Failed;
+  if (code == 0 && plat::SizeOfPath(partial) == f.size) {
+    plat::SetAttributes(partial, plat::kAttrNormal);  // a CD's copies come read-only
+    placed = PlaceCopy(s, partial, target, arrival == Arrival::Different, &code);
+  } else {
+    if (code == 0) code = plat::kErrDiskFull;
+    plat::DeleteOneFile(partial);
+  }
+  if (placed == Placed::Kept) {
+    s.kept.push_back(target);
+    return true;
+  }
+  if (placed == Placed::Failed) {
     PlayAlert();
-    const std::string message = Text(340) + " " + f.path + Text(341) + " " + target + Text(342);
+    const std::string message = Text(340) + " " + f.path + Text(341) + " " + target + Text(342) + SystemSays(code);
     return Ask(s.run, kAskYesNo, 339, message) != kAnswerYes;
   }
-  plat::SetAttributes(target, plat::kAttrNormal);  // a CD's copies come read-only
   ClockAdd(Clock(kClockCopyJoin), f.size);
   f.done = true;
-  // A split listed already, fed again, is copied over itself: the disk
-  // brought nothing new and is not counted.
-  if (arrival != Arrival::Refeed) ++s.taken;
+  // A file already in the destination with these bytes (a disk fed again)
+  // brought nothing new: the disk is not counted for it.
+  if (placed == Placed::Done && arrival != Arrival::Refeed) ++s.taken;
   s.figures.totalSize += f.size;
   const AddResult added =
       AddToRestoreList(*s.run.list, {target, "", f.size, AddSource::Copied}, JoinOptions(o), s.run.owner);
@@ -206,6 +306,7 @@ bool NextDisk(RunState& s, int disk) {
       continue;
     }
     if (DiskReadable(s)) return true;
+    if (NothingNewAgain(s, "unreadable")) return false;
   }
 }
 
@@ -232,6 +333,7 @@ bool SelectFiles(RunState& s, std::vector<OriginFile>* files) {
 std::vector<OriginFile> ListOriginFiles(const std::string& origin) {
   std::vector<OriginFile> files;
   WalkFolder(origin, "*.*", true, [&](const std::string& folder, const FileInfo& info) {
+    if (IsPartialName(info.name)) return true;
     OriginFile f;
     f.path = folder + info.name;
     f.relative = f.path.substr(origin.size());
@@ -258,8 +360,18 @@ RestoreRefusal CheckRestoreAtGo(const RestoreSettings& settings) {
   const uint32_t destinationType = plat::DriveType(RootOf(destination));
   if (!IsFolder(destination) || (destinationType != plat::kDriveFixed && destinationType != plat::kDriveRamDisk))
     return {288, 289, destination};
-  if (Inside(origin, destination) || Inside(destination, origin)) return {285, kTextFoldersOverlap, destination};
+  // Decided by object: a link or another drive letter to the same folder
+  // is the same folder.
+  if (IsWithinFolder(origin, destination) || IsWithinFolder(destination, origin))
+    return {285, kTextFoldersOverlap, destination};
   return {};
+}
+
+void ListDestinationPieces(RestoreList& list, const std::string& destination, const MessageOwner& owner) {
+  WalkFolder(destination, "*.*", true, [&](const std::string& folder, const FileInfo& info) {
+    AddToRestoreList(list, {folder + info.name, "", info.size, AddSource::Found}, {false, false}, owner);
+    return true;
+  });
 }
 
 RestoreResult RunRestore(RestoreRun run) {
@@ -272,7 +384,9 @@ RestoreResult RunRestore(RestoreRun run) {
         refusal.detail.empty() ? Text(refusal.message) : Text(refusal.message) + " " + refusal.detail);
     return result;
   }
-  RunState s{run, {}, 0, 0, false};
+  RunState s{run, {}, 0, 0, false, false, {}, {}};
+  // What an earlier run left in the destination counts.
+  ListDestinationPieces(*run.list, run.settings.destination, run.owner);
   s.startTick = plat::TickCount();
   const plat::LocalTime now = plat::Now();
   s.figures.startTime = now.hour * 3600 + now.minute * 60 + now.second;
@@ -283,6 +397,7 @@ RestoreResult RunRestore(RestoreRun run) {
     if (files.empty()) {
       PlayAlert();
       Ask(run, kAskOk, 337, Text(338));
+      if (NothingNewAgain(s, "")) break;
       --disk;
       continue;
     }
@@ -312,14 +427,18 @@ RestoreResult RunRestore(RestoreRun run) {
     }
     OfferDeleteOrigin(s, files);
     if (s.taken == takenBefore) {  // nothing taken: the same disk is asked for again
+      if (NothingNewAgain(s, Listing(files))) break;
       --disk;
       continue;
     }
+    s.repeats = PromptRepeats();
     ++s.figures.disksDone;
     ShowFigures(s);
     if (run.settings.disksToRead > 0 && s.figures.disksDone >= run.settings.disksToRead) break;
   }
   if (result.outcome == RestoreOutcome::Done && !run.job->keepGoing) result.outcome = RestoreOutcome::Aborted;
+  if (s.gaveUp) result.outcome = RestoreOutcome::GaveUp;
+  result.kept = s.kept;
   result.figures = s.figures;
   result.filesTaken = s.taken;
   return result;

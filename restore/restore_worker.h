@@ -71,6 +71,10 @@ struct RestorePerson {
   // which the rest of the run then reads.
   std::function<bool(std::string* origin, std::vector<OriginFile>* files)> selectFiles;
   TargetNamer nameTarget;
+  // Asked before a file of the destination that differs from the disk's
+  // is replaced; true = replace. Unset (the window): the shell's own
+  // question is asked by the copy itself.
+  std::function<bool(const std::string& target)> replaceFile;
   std::function<void(const RestoreFigures&)> figures;
   std::function<void()> listChanged;
 };
@@ -80,12 +84,16 @@ enum class RestoreOutcome {
   Refused,  // the folders did not pass the checks: nothing was done
   Aborted,  // the person stopped the run
   Failed,   // a join failed or the list was full: told
+  GaveUp,   // the same disk came three times with nothing new on it: told
 };
 
 struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Refused;
   RestoreFigures figures;
   int64_t filesTaken = 0;
+  // Files of the destination the person kept: the disk's file of that
+  // name was not taken.
+  std::vector<std::string> kept;
 };
 
 struct RestoreRun {
@@ -98,7 +106,7 @@ struct RestoreRun {
 };
 
 // The files below the origin folder, at any depth, in the order they are
-// listed.
+// listed; partial files (leftovers of a copy that was cut off) are not.
 std::vector<OriginFile> ListOriginFiles(const std::string& origin);
 
 // The folder with exactly one trailing backslash; blank stays blank.
@@ -113,6 +121,10 @@ struct RestoreRefusal {
   explicit operator bool() const { return message != 0; }
 };
 RestoreRefusal CheckRestoreAtGo(const RestoreSettings& settings);
+
+// Lists the splits, join batches and grown files that an earlier run left
+// in the destination, so that a run goes on where the last one stopped.
+void ListDestinationPieces(RestoreList& list, const std::string& destination, const MessageOwner& owner);
 
 // One run on the caller's thread, with keep-going set by the caller.
 RestoreResult RunRestore(RestoreRun run);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "frame/platform/platform.h"
@@ -52,5 +53,11 @@ enum class Fault {
 // ignored; "" = every file).
 void EmuInjectFault(Fault fault, int skip = 0, const std::string& pathPart = "");
 void EmuClearFaults();
+
+// The shell's question before a copy replaces a file (asked only without
+// kShellNoConfirmation): the answer for target, true = Yes. No leaves the
+// target and the operation returns kErrCancelled. Without a question set
+// every such question is answered Yes.
+void EmuSetShellReplaceQuestion(std::function<bool(const std::string& target)> question);
 
 }  // namespace plat

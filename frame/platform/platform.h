@@ -31,6 +31,7 @@ enum ErrorCode : uint32_t {
   kErrFileTooLarge = 223,
   kErrDirectory = 267,
   kErrShellNoSource = 1026,  // what the shell operation returns for a missing source
+  kErrCancelled = 1223,      // the person answered No to the shell's question
 };
 
 // File attribute bits, as the platform defines them.

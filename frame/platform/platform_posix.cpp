@@ -469,6 +469,24 @@ void EmuInjectFault(Fault fault, int skip, const std::string& pathPart) {
   g_anyFault = true;
 }
 
+std::mutex g_questionMutex;
+std::function<bool(const std::string&)> g_replaceQuestion;
+
+void EmuSetShellReplaceQuestion(std::function<bool(const std::string& target)> question) {
+  std::lock_guard<std::mutex> lock(g_questionMutex);
+  g_replaceQuestion = std::move(question);
+}
+
+// The shell's replace question for a file target; Yes when none is set.
+bool ShellMayReplace(const std::string& target) {
+  std::function<bool(const std::string&)> question;
+  {
+    std::lock_guard<std::mutex> lock(g_questionMutex);
+    question = g_replaceQuestion;
+  }
+  return !question || question(target);
+}
+
 void EmuClearFaults() {
   std::lock_guard<std::mutex> lock(g_faultMutex);
   g_faults.clear();
@@ -974,6 +992,9 @@ uint32_t ShellFileOperation(ShellOp op, const std::string& from, const std::stri
   if (intoFolder && !IsFolder(to) && !CreateFolder(to)) return LastError();
   for (const std::string& s : sources) {
     std::string target = intoFolder ? to + "\\" + LastPart(s) : to;
+    if (!(flags & kShellNoConfirmation) && !IsFolder(s) && PathExists(target) && !IsFolder(target) &&
+        !ShellMayReplace(target))
+      return kErrCancelled;
     if (op == ShellOp::Move) {
       std::string a, b;
       if (ToHost(s, &a) && ToHost(target, &b) && rename(a.c_str(), b.c_str()) == 0) continue;

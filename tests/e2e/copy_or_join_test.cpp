@@ -252,7 +252,11 @@ TEST_P(StoppedJoin, APausedJoinHoldsStillAndAnAbortedOneLeavesSplitOneWhole) {
   e2e::Click(e2e::Control(dialog, IDC_CJ_ADD));
   ASSERT_TRUE(JoinButtonSays("Un&pause"));
   EXPECT_EQ(Text(dialog, IDC_CJ_VIEW), "Abort");
-  auto size = [&] { return FileSize(splits.target); };
+  // The file that grows wears a name that says it is not whole: split 1's
+  // grown name with delete on, the target's partial name with it off.
+  const std::string growing = deleteAfterAppend ? splits.first + "." + std::to_string(LargeSplits::kSplit) + ".~ks"
+                                                : splits.target + ".~ks";
+  auto size = [&] { return FileSize(growing); };
   ASSERT_GE(e2e::StopsAfter(GetTickCount(), size, 500, 10000, "paused-join"), 0) << "the target kept growing";
   const int64_t held = size();
   ASSERT_LT(held, LargeSplits::kSize) << "the join ended before it was paused";
@@ -271,6 +275,7 @@ TEST_P(StoppedJoin, APausedJoinHoldsStillAndAnAbortedOneLeavesSplitOneWhole) {
   ASSERT_EQ(Rows(dialog).size(), 1u);
   EXPECT_TRUE(EndsWith(Rows(dialog)[0], " -- Not Joined")) << Rows(dialog)[0];
   EXPECT_LT(FileSize(splits.target), 0) << "the part-joined target is gone";
+  EXPECT_LT(FileSize(growing), 0) << "the part-joined file is gone";
   EXPECT_TRUE(e2e::SameBytes(splits.first, splits.source, LargeSplits::kSplit))
       << "split 1 is not whole: " << FileSize(splits.first) << " bytes";
   EXPECT_EQ(FileSize(splits.second), LargeSplits::kSize - LargeSplits::kSplit) << "split 2 is kept";
@@ -322,6 +327,67 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopied) {
   EXPECT_TRUE(FileExists(destination + "\\keep.txt"));
   EXPECT_FALSE(FileExists(destination + "\\leave.txt")) << "a file left unpicked was copied";
   EXPECT_TRUE(FileExists(std::string(kDrive) + "leave.txt")) << "nothing is deleted on the disk";
+  ASSERT_GE(stack.TakeOut(1), 0);
+}
+
+// The shell's own question before a copy replaces a file ("Confirm file
+// overwrite" under Wine), found by a word of its title.
+BOOL CALLBACK MatchReplaceQuestion(HWND window, LPARAM out) {
+  std::string title = e2e::GetText(window);
+  for (char& c : title) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  if (!IsWindowVisible(window) ||
+      (title.find("overwrite") == std::string::npos && title.find("replace") == std::string::npos))
+    return TRUE;
+  *reinterpret_cast<HWND*>(out) = window;
+  return FALSE;
+}
+
+HWND WaitShellReplaceQuestion(DWORD ms) {
+  HWND found = nullptr;
+  e2e::WaitUntil(
+      [&] {
+        EnumWindows(MatchReplaceQuestion, reinterpret_cast<LPARAM>(&found));
+        return found != nullptr;
+      },
+      ms, "shell-replace-question");
+  return found;
+}
+
+TEST_F(CopyOrJoinWindow, AFileOfTheDestinationIsReplacedOnlyAfterTheShellsQuestion) {
+  if (GetDriveTypeA(kDrive) != DRIVE_REMOVABLE) GTEST_SKIP() << "skipped: A: is not a removable drive here";
+  e2e::DiskStack stack;
+  ASSERT_TRUE(e2e::StackBesideDriveA(session->folder + "\\disks", &stack)) << "A: starts empty";
+  ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+  const std::string mine = Pattern(100, 6), disks = Pattern(300, 7);
+  ASSERT_TRUE(WriteBytes(destination + "\\report.txt", mine));
+  ASSERT_TRUE(WriteBytes(std::string(kDrive) + "report.txt", disks));
+  OpenWindow();
+  TypeInCombo(dialog, IDC_CJ_DEST, destination);
+  TypeInCombo(dialog, IDC_CJ_ORIGIN, kDrive);
+  e2e::Click(e2e::Control(dialog, IDC_CJ_GO));
+  HWND prompt = e2e::WaitWindow(kPromptTitle, 30000);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_GO));
+
+  // The shell asks; No keeps the person's file.
+  HWND question = WaitShellReplaceQuestion(30000);
+  ASSERT_TRUE(question) << "the file was replaced without the shell's question";
+  Shot(question, "copy-or-join-shell-replace-question");
+  HWND no = GetDlgItem(question, IDNO);
+  ASSERT_TRUE(no);
+  e2e::PostClick(no);
+  ASSERT_TRUE(e2e::WaitGone(question));
+
+  // Nothing was taken: the same disk is asked for again, and the person stops.
+  prompt = e2e::WaitWindow(kPromptTitle, 30000);
+  ASSERT_TRUE(prompt);
+  e2e::PostClick(e2e::Control(prompt, IDC_PR_ABORT));
+  ASSERT_TRUE(AnswerQuestion(kAbortHeading, IDYES));
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(ReadBytes(destination + "\\report.txt") == mine) << "the person's file was replaced";
+  EXPECT_EQ(e2e::NamesIn(destination), std::vector<std::string>{"report.txt"}) << "a partial copy was left";
+  for (const std::string& row : Rows(dialog)) EXPECT_FALSE(EndsWith(row, " -- Joined")) << row;
+  EXPECT_TRUE(ReadBytes(std::string(kDrive) + "report.txt") == disks) << "the disk's file is kept";
   ASSERT_GE(stack.TakeOut(1), 0);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -112,6 +113,39 @@ TEST_F(CliRestoreTest, ScanAndRestoreSayWhatStaysUnjoined) {
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.arguments), c.status) << c.arguments << "\n" << said;
     EXPECT_NE(said.find(c.said), std::string::npos) << said;
+  }
+}
+
+// Hostile cases: a user's file in the destination, one folder under two
+// names, and a new-disk command that always answers 0.
+TEST_F(CliRestoreTest, KeepsTheUsersFilesAndNeverLoopsForEver) {
+  struct Case {
+    const char* prepare;  // shell lines run in the scratch folder first
+    const char* arguments;
+    int status;
+    const char* said;
+    const char* file;  // a file of out/ and what it holds at the end ("" = the source's bytes)
+    const char* bytes;
+  } cases[] = {
+      {"mkdir out && printf user >out/a.bin", "restore stack/1 --to out", 1,
+       "a.bin -- not taken: the file in the destination was kept", "a.bin", "user"},
+      {"mkdir out && printf user >out/a.bin", "restore stack/1 --to out --yes", 1, "took 2 files", "a.bin", ""},
+      {"mkdir out && cp stack/1/* out/ && ln -s out link", "restore link --to out", 1,
+       "can't be the same folder", "a.bin", ""},
+      {"mkdir out && cp stack/1/* out/ && ln -s out link", "restore out --to link", 1,
+       "can't be the same folder", "a.bin", ""},
+      {"cp stack/1/* drive/", "restore drive --to out --new-disk-command true", 2,
+       "the same disk came three times", "a.bin", ""},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(host + "/out");
+    fs::remove(host + "/link");
+    for (const auto& e : fs::directory_iterator(host + "/drive")) fs::remove(e.path());
+    ASSERT_EQ(std::system(("cd '" + host + "' && " + c.prepare).c_str()), 0) << c.prepare;
+    EXPECT_EQ(Run(c.arguments), c.status) << c.arguments << "\n" << said;
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.arguments << "\n" << said;
+    EXPECT_EQ(ReadFile(scratch.Path(std::string("out\\") + c.file)), *c.bytes ? c.bytes : sources[c.file])
+        << c.arguments;
   }
 }
 

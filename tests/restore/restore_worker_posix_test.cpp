@@ -6,7 +6,10 @@
 #include <set>
 
 #include "frame/platform/emulation.h"
+#include "frame/partial_files.h"
+#include "restore/restore_names.h"
 #include "restore/restore_texts.h"
+#include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
 #include "tests/restore/restore_test_support.h"
 
@@ -101,7 +104,7 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     sc.settings.deleteOrigin = c.deleteOrigin;
     sc.order = c.order;
     sc.settings.maxSizeToCopy = c.maxSizeToCopy;
-    if (c.split2InPlace) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "dest\\big.bin.002");
+    if (c.split2InPlace) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "dest\\big.bin.002.~ks");
     const kst::RestoreResult r = sc.Run();
     plat::EmuClearFaults();
     EXPECT_EQ(r.outcome, kst::RestoreOutcome::Done) << c.what;
@@ -123,6 +126,11 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
   testenv::PrepareFloppy();
   testenv::ScratchFolder dir;
   plat::CreateFolder(dir.Path("dest"));
+  plat::CreateFolder(dir.Path("o"));
+  plat::CreateFolder(dir.Path("o\\sub"));
+  const std::string host = plat::EmuHostPath(dir.path);
+  fs::create_directory_symlink(host + "/dest", host + "/link");
+  fs::create_directory_symlink(host + "/o/sub", host + "/lsub");
   struct Case {
     const char* what;
     std::string origin, destination;
@@ -137,6 +145,8 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
       {"any origin drive", dir.Path("dest\\x"), dir.Path("dest2"), true, 289},
       {"destination missing", "A:\\", dir.Path("nowhere"), false, 289},
       {"destination inside the origin", dir.path, dir.Path("dest"), true, kst::kTextFoldersOverlap},
+      {"origin a link to the destination", dir.Path("link"), dir.Path("dest"), true, kst::kTextFoldersOverlap},
+      {"destination a link into the origin", dir.Path("o"), dir.Path("lsub"), true, kst::kTextFoldersOverlap},
   };
   for (const Case& c : cases) {
     kst::RestoreSettings s;
@@ -197,6 +207,184 @@ TEST(RestoreWorker, TheSelectionCanTurnToAnotherOrigin) {
     EXPECT_EQ(copied, c.copied) << c.what;
     EXPECT_EQ(person.Under(285), c.refusals) << c.what;
     testenv::ReleaseFloppy();
+  }
+}
+
+// Disks given one after another in drive A: (name -> bytes each); after
+// the last the feeding ends. The shell's replace question is answered by
+// shellYes and counted.
+struct DiskFeed {
+  DiskFeed() {
+    testenv::PrepareFloppy();
+    plat::CreateFolder(dir.Path("dest"));
+    plat::EmuSetShellReplaceQuestion([this](const std::string&) { return ++shellQuestions, shellYes; });
+  }
+  ~DiskFeed() {
+    plat::EmuSetShellReplaceQuestion(nullptr);
+    testenv::ReleaseFloppy();
+  }
+  kst::RestoreResult Run(const std::vector<std::map<std::string, std::string>>& disks) {
+    kst::RestoreRun run;
+    run.settings = settings;
+    run.settings.origin = "A:\\";
+    run.settings.destination = dir.Path("dest");
+    run.list = &list;
+    job.keepGoing = true;
+    run.job = &job;
+    run.person = person;
+    size_t next = 0;
+    run.person.insertDisk = [&](const kst::RestoreDiskPrompt&, bool*) {
+      ++prompts;
+      if (next >= disks.size()) return kst::DiskAnswer::Closed;
+      for (const auto& e : fs::directory_iterator(plat::EmuHostPath("A:\\"))) fs::remove_all(e.path());
+      for (const auto& [name, bytes] : disks[next++]) testenv::WriteFile("A:\\" + name, bytes);
+      return kst::DiskAnswer::Go;
+    };
+    return kst::RunRestore(run);
+  }
+  std::string Dest(const std::string& name) const { return dir.Path("dest\\" + name); }
+  std::set<std::string> DestNames() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(plat::EmuHostPath(dir.Path("dest")))) names.insert(e.path().filename());
+    return names;
+  }
+
+  restoretest::Person boxes;
+  testenv::ScratchFolder dir;
+  kst::RestoreSettings settings;
+  kst::RestoreList list;
+  kst::JobControl job;
+  kst::RestorePerson person;
+  int prompts = 0, shellQuestions = 0;
+  bool shellYes = false;
+};
+
+using Disk = std::map<std::string, std::string>;
+
+TEST(RestoreWorker, NeverReplacesAFileOfTheDestinationUnasked) {
+  const std::string batch = kst::JoinBatchText("j.bin", 2);
+  struct Case {
+    const char* what;
+    Disk before;  // in the destination; "link:" + a path on A: makes a link to it
+    std::vector<Disk> disks;
+    bool shellYes;
+    int ownAnswer;  // the person's own question (kestrova-cli): -1 none, else Yes/No
+    std::string name, bytes;  // what the destination holds at the end
+    int shellQuestions;
+    size_t kept;
+    const char* row;  // of name's record: "" = not listed
+  } cases[] = {
+      {"a user's report.txt, the shell's No", {{"report.txt", "user"}}, {{{"report.txt", "disk"}}}, false, -1,
+       "report.txt", "user", 1, 1, ""},
+      {"a user's report.txt, the shell's Yes", {{"report.txt", "user"}}, {{{"report.txt", "disk"}}}, true, -1,
+       "report.txt", "disk", 1, 0, "Joined"},
+      {"a user's report.txt, the person's own No", {{"report.txt", "user"}}, {{{"report.txt", "disk"}}}, true,
+       kst::kAnswerNo, "report.txt", "user", 0, 1, ""},
+      {"a user's report.txt, the person's own Yes", {{"report.txt", "user"}}, {{{"report.txt", "disk"}}}, false,
+       kst::kAnswerYes, "report.txt", "disk", 0, 0, "Joined"},
+      {"two disks carry notes.txt", {}, {{{"notes.txt", "first"}}, {{"notes.txt", "second"}}}, false, -1,
+       "notes.txt", "first", 1, 1, "Joined"},
+      {"the same bytes again", {{"a.txt", "same"}}, {{{"a.txt", "same"}}}, false, -1, "a.txt", "same", 0, 0,
+       "Joined"},
+      {"a joined file, then a plain file of its name", {},
+       {{{"j.bin.001", "ab"}, {"j.bin.002", "cd"}, {"j.bin.BAT", batch}}, {{"j.bin", "plain"}}}, false, -1,
+       "j.bin", "abcd", 1, 1, " -- 4 -- 2 -- No Batch -- Joined"},
+      {"the destination's file is the disk's file", {{"l.txt", "link:A:\\l.txt"}}, {{{"l.txt", "disk"}}},
+       false, -1, "l.txt", "disk", 0, 0, ""},
+      {"a partial file on the disk", {}, {{{"x.bin.~ks", "half"}, {"y.txt", "y"}}}, false, -1, "x.bin.~ks", "",
+       0, 0, ""},
+  };
+  for (const Case& c : cases) {
+    DiskFeed feed;
+    feed.shellYes = c.shellYes;
+    if (c.ownAnswer >= 0) feed.person.replaceFile = [&](const std::string&) { return c.ownAnswer == kst::kAnswerYes; };
+    for (const auto& [name, bytes] : c.before) {
+      if (bytes.rfind("link:", 0) == 0) {
+        testenv::WriteFile(bytes.substr(5), "disk");
+        fs::create_symlink(plat::EmuHostPath(bytes.substr(5)), plat::EmuHostPath(feed.Dest(name)));
+      } else {
+        testenv::WriteFile(feed.Dest(name), bytes);
+      }
+    }
+    const kst::RestoreResult r = feed.Run(c.disks);
+    EXPECT_EQ(r.outcome, kst::RestoreOutcome::Done) << c.what;
+    bool ok = false;
+    EXPECT_EQ(testenv::ReadFile(feed.Dest(c.name), &ok), c.bytes) << c.what;
+    EXPECT_EQ(ok, !c.bytes.empty()) << c.what;
+    EXPECT_EQ(feed.shellQuestions, c.shellQuestions) << c.what;
+    EXPECT_EQ(r.kept.size(), c.kept) << c.what;
+    std::string row;
+    for (const std::string& x : kst::RecordRows(feed.list))
+      if (x.rfind(feed.Dest(c.name) + " -- ", 0) == 0) row = x;
+    EXPECT_NE(row.find(c.row), std::string::npos) << c.what << ": " << row;
+    EXPECT_EQ(row.empty(), *c.row == 0) << c.what << ": " << row;
+    for (const std::string& name : feed.DestNames()) EXPECT_FALSE(kst::IsPartialName(name)) << c.what << name;
+  }
+}
+
+// A restore stopped between disks leaves split 1 under a name that says
+// how far it has grown; a new run (a new list) goes on from there.
+TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
+  const std::string bytes = testenv::PatternBytes(3000, 61);
+  const std::vector<Disk> disks = {{{"big.bin.001", bytes.substr(0, 1000)}},
+                                   {{"big.bin.002", bytes.substr(1000, 1000)}},
+                                   {{"big.bin.003", bytes.substr(2000)}, {"big.bin.BAT", kst::JoinBatchText("big.bin", 3)}}};
+  struct Case {
+    const char* what;
+    std::vector<int> first, then;  // disks of the first run and of the run after it
+    bool cutOffWrite;               // a killed append left bytes behind the grown file's count
+  } cases[] = {
+      {"stopped after disk 2, then disk 3", {0, 1}, {2}, false},
+      {"stopped after disk 2, then disks 2 and 3", {0, 1}, {1, 2}, false},
+      {"stopped after disk 2 in a cut-off write, then disk 3", {0, 1}, {2}, true},
+      {"stopped after disk 1, then disks 3 and 2", {0}, {2, 1}, false},
+      {"split 1 copied after the others", {2, 1}, {0}, false},
+  };
+  for (const Case& c : cases) {
+    DiskFeed feed;
+    feed.settings.maxSizeToCopy = 500;  // splits 2 and 3 are read in place when they can be
+    std::vector<Disk> first, then;
+    for (int k : c.first) first.push_back(disks[static_cast<size_t>(k)]);
+    for (int k : c.then) then.push_back(disks[static_cast<size_t>(k)]);
+    EXPECT_EQ(feed.Run(first).outcome, kst::RestoreOutcome::Done) << c.what;
+    // Split 1 under its real name holds split 1 only, and there is no whole file yet.
+    EXPECT_LE(plat::SizeOfPath(feed.Dest("big.bin.001")), 1000) << c.what;
+    EXPECT_FALSE(plat::PathExists(feed.Dest("big.bin"))) << c.what;
+    const std::string grown = kst::GrownName(feed.Dest("big.bin"), 2, 2000);
+    if (c.cutOffWrite) testenv::WriteFile(grown, testenv::ReadFile(grown) + "cut off");
+    kst::RestoreList fresh;
+    std::swap(feed.list.records, fresh.records);
+    EXPECT_EQ(feed.Run(then).outcome, kst::RestoreOutcome::Done) << c.what;
+    EXPECT_EQ(testenv::ReadFile(feed.Dest("big.bin")), bytes) << c.what;
+    EXPECT_EQ(feed.DestNames(), std::set<std::string>{"big.bin"}) << c.what;
+    const std::vector<std::string> rows = kst::RecordRows(feed.list);
+    ASSERT_EQ(rows.size(), 1u) << c.what;
+    EXPECT_NE(rows[0].find(" -- 3000 -- 3 -- No Batch -- Joined"), std::string::npos) << c.what << ": " << rows[0];
+    EXPECT_EQ(feed.boxes.boxes.size(), 0u) << c.what;
+  }
+}
+
+// A disk that brings nothing new is asked for again, but not for ever.
+TEST(RestoreWorker, ADiskThatBringsNothingNewEndsTheRunTheThirdTime) {
+  const Disk a = {{"a.txt", "a"}}, b = {{"b.txt", "b"}}, partial = {{"x.bin.~ks", "half"}};
+  struct Case {
+    const char* what;
+    std::vector<Disk> disks;
+    kst::RestoreOutcome outcome;
+    int prompts;
+  } cases[] = {
+      {"the same disk for ever", std::vector<Disk>(20, a), kst::RestoreOutcome::GaveUp, 4},
+      {"an empty disk for ever", std::vector<Disk>(20, Disk()), kst::RestoreOutcome::GaveUp, 3},
+      {"only a partial file for ever", std::vector<Disk>(20, partial), kst::RestoreOutcome::GaveUp, 3},
+      {"two disks taking turns", {a, b, a, b, a, b, a}, kst::RestoreOutcome::Done, 8},
+  };
+  for (const Case& c : cases) {
+    DiskFeed feed;
+    const kst::RestoreResult r = feed.Run(c.disks);
+    EXPECT_EQ(r.outcome, c.outcome) << c.what;
+    EXPECT_EQ(feed.prompts, c.prompts) << c.what;
+    EXPECT_EQ(feed.boxes.Under(kst::kTextNothingNewHeading), c.outcome == kst::RestoreOutcome::GaveUp ? 1 : 0)
+        << c.what;
   }
 }
 

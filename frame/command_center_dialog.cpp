@@ -263,21 +263,14 @@ bool RunFromCommandCenter(int templateId, DialogTexts texts,
 }
 
 void RelabelOpenDialogs() {
-  for (int n = 1; n <= kRecordCount; ++n) {
-    DialogState* state = Record(n).state;
-    if (!state || state->templateId == -1) continue;
-    state->busy = true;
-    ApplyTexts(n);
-    state->busy = false;
+  // The texts go into each state under its lock; a window of another
+  // thread takes its labels, tooltips and title in the flush, on its own
+  // thread. A state bound for a moment (a message box's) stays while held.
+  ForEachBoundState([](int number, DialogState* state) {
+    if (!state || state->templateId == -1) return;
+    ApplyTexts(number);
     DialogFlush(*state);
-    // A window of another thread takes its tooltips and title in the
-    // flush, on its own thread.
-    HWND window = static_cast<HWND>(state->window.load());
-    if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
-      RegisterTooltips(*state, n);
-      ApplyTitle(*state, n);
-    }
-  }
+  });
 }
 
 }  // namespace kst

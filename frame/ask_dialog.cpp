@@ -84,7 +84,7 @@ int ShowBox(const AskRequest& request) {
 
   DialogRelease(request.boxRecord);
   DialogUninit(state);
-  box.state = previous;
+  UnbindRecord(request.boxRecord, previous);  // after a relabel that holds it
   if (result == -1) return ShowDialogNotFound();
   for (int button : style.buttons)
     if (result == button) return result;

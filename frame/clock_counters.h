@@ -26,6 +26,9 @@ enum ClockId {
   kClockData2Wav,
   kClockWav2Data,
   kClockTestDisks,
+  // Copy &/Or Join's joining thread: it runs beside the restore worker, so
+  // it keeps a record of its own.
+  kClockJoining,
   kClockCount,
 };
 

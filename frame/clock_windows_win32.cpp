@@ -39,11 +39,17 @@ void TakeOffset(DialogState& state, const WatchControls& watch, int64_t offset) 
 
 }  // namespace
 
-void HookClockWindow(ClockId clock, int subprogram, int figureField, bool extraJob, WatchControls watch) {
+// While the Second thread runs, its figure has the field, and an extra job
+// beside it (Copy &/Or Join's joining) waits its turn: alone says so.
+static void HookClockView(ClockId clock, int subprogram, int figureField, bool extraJob, bool alone,
+                   WatchControls watch) {
   Subprogram* s = &GetSubprogram(subprogram);
   ClockView view;
   view.open = [s] { return s->state.window.load() != nullptr; };
-  view.running = [s, extraJob] { return (extraJob ? s->extraJob : s->job).running.load(); };
+  view.running = [s, extraJob, alone] {
+    if (alone && s->job.running.load()) return false;
+    return (extraJob ? s->extraJob : s->job).running.load();
+  };
   view.paused = [s, extraJob] { return (extraJob ? s->extraJob : s->job).paused.load(); };
   view.minimized = [s] {
     HWND window = WindowOf(s->state);
@@ -66,6 +72,11 @@ void HookClockWindow(ClockId clock, int subprogram, int figureField, bool extraJ
   }
   HookClock(clock, std::move(view));
 }
+
+void HookClockWindow(ClockId clock, int subprogram, int figureField, bool extraJob, WatchControls watch) {
+  HookClockView(clock, subprogram, figureField, extraJob, false, watch);
+}
+
 
 void AttachWatchControls(DialogState& state, const WatchControls& watch) {
   DialogSetCallback(state, watch.adjust, [watch](DialogState& st, int, int, const std::vector<std::string>&) {
@@ -90,6 +101,8 @@ void InstallClockSystem() {
   SetWatchOffset(AppSettings().ywt);
   HookClockWindow(kClockFileSplitting, kFileSplitting, IDC_FS_TIME_SPEED);
   HookClockWindow(kClockSplitCopy, kSplitOrCopy, IDC_SC_TIME_SPEED, false, SplitOrCopyWatch());
+  // The joining's figure shows in Copy &/Or Join's field when no restore runs.
+  HookClockView(kClockJoining, kCopyOrJoin, IDC_CJ_TIME_SPEED, true, true, {});
 }
 
 }  // namespace kst

@@ -62,6 +62,7 @@ int PickerNameText(int position) {
 }
 
 void CopyColoursToRecords() {
+  std::lock_guard<std::mutex> lock(RecordColoursMutex());
   for (int record = 1; record <= kRecordCount; ++record) {
     int entry = ColourEntryOfRecord(record);
     if (entry) Record(record).colours = g_entries[entry];

@@ -7,6 +7,7 @@
 #include "frame/ask.h"
 #include "frame/colours.h"
 #include "frame/dialog_win32.h"
+#include "frame/exit_stop.h"
 #include "frame/process_state.h"
 #include "frame/settings.h"
 #include "frame/sound_modes.h"
@@ -83,7 +84,14 @@ void OnToggle(DialogState& state, int id, int, Args) {
   int subprogram = SubprogramOfToggle(id);
   if (subprogram < 0) return;
   if (DialogGetValue(state, id)) {
-    ShowSubprogram(subprogram);
+    {
+      // A dialog that closed in the instant of the press set the button
+      // off: it is on again with the new opening.
+      std::lock_guard<std::mutex> lock(ToggleMutex());
+      ShowSubprogram(subprogram);
+      DialogSetValue(g_center, id, 1);
+    }
+    DialogFlush(g_center);
     return;
   }
   // Work in progress or an open question keeps the subprogram shown.
@@ -96,7 +104,13 @@ void OnShow(DialogState&, int id, int, Args) {
 }
 
 void SubprogramClosed(int subprogram) {
-  SetChecked(GetSubprogram(subprogram).toggleId, false);
+  const Subprogram& s = GetSubprogram(subprogram);
+  {
+    // A press in the same instant may have shown it again.
+    std::lock_guard<std::mutex> lock(ToggleMutex());
+    DialogSetValue(g_center, s.toggleId, s.job.shown.load() ? 1 : 0);
+  }
+  DialogFlush(g_center);
   BringWindowToFront(g_center.window.load());
 }
 
@@ -166,11 +180,34 @@ void OnColours(DialogState&, int, int, Args) { RunColourPicker(); }
 void OnFont(DialogState&, int, int, Args) { ChooseDialogFont(); }
 void OnLanguage(DialogState&, int, int, Args) { RunLanguageDialog(); }
 
-// The close box, Esc and "E&xit".
+// The Command Center's own messages while the work stops: the flushes and
+// closes of the subprograms' windows; no person's press (it is disabled).
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Bounded: a worker stuck in a system call must not keep the program.
+constexpr int kStopWorkMs = 15000;
+
+// The close box, Esc and "E&xit". Work that runs is named in the question;
+// Yes stops it as its Abort would, waits for its roll-back, then exits.
 void OnExit(DialogState&, int, int, Args) {
+  static bool stopping = false;
+  if (stopping) return;
   PlayAlert();
-  int answer = AskUser(kAskYesNo, CenterWindow(), GetText(39), GetText(40), kBoxRecord, kCenterRecord);
+  const std::string question = ExitQuestion(SubprogramsAtWork());
+  int answer = AskUser(kAskYesNo, CenterWindow(), GetText(39), question, kBoxRecord, kCenterRecord);
   if (answer != kAnswerYes) return;
+  // Whatever runs now stops, even work started while the question stood.
+  stopping = true;
+  HWND center = CenterWindow();
+  if (center) EnableWindow(center, FALSE);
+  StopAllWork(kStopWorkMs, PumpMessages);
+  if (center) EnableWindow(center, TRUE);
   CloseStartUpDialog();
   g_process.exiting = true;
   // A dialog opened from here runs inside the Command Center's loop: it
@@ -263,21 +300,14 @@ bool RunFromCommandCenter(int templateId, DialogTexts texts,
 }
 
 void RelabelOpenDialogs() {
-  for (int n = 1; n <= kRecordCount; ++n) {
-    DialogState* state = Record(n).state;
-    if (!state || state->templateId == -1) continue;
-    state->busy = true;
-    ApplyTexts(n);
-    state->busy = false;
+  // The texts go into each state under its lock; a window of another
+  // thread takes its labels, tooltips and title in the flush, on its own
+  // thread. A state bound for a moment (a message box's) stays while held.
+  ForEachBoundState([](int number, DialogState* state) {
+    if (!state || state->templateId == -1) return;
+    ApplyTexts(number);
     DialogFlush(*state);
-    // A window of another thread takes its tooltips and title in the
-    // flush, on its own thread.
-    HWND window = static_cast<HWND>(state->window.load());
-    if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
-      RegisterTooltips(*state, n);
-      ApplyTitle(*state, n);
-    }
-  }
+  });
 }
 
 }  // namespace kst

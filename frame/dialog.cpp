@@ -21,6 +21,9 @@ std::mutex g_hooksMutex;
 DialogHooks g_hooks;
 
 std::mutex g_tablesMutex;
+// Guards each record's title, tooltips and bound state: the Command
+// Center relabels every record while their own threads open and close.
+std::recursive_mutex g_recordsMutex;
 std::map<int, DialogTexts> g_texts;
 std::map<int, std::vector<TemplateControl>> g_templates;
 
@@ -80,8 +83,27 @@ void ClearRecords() {
 
 void BindRecord(int number, DialogState& state) {
   if (!ValidRecord(number)) return;
+  std::lock_guard<std::recursive_mutex> lock(g_recordsMutex);
   Records()[number].state = &state;
   state.record = number;
+}
+
+void UnbindRecord(int number, DialogState* previous) {
+  if (!ValidRecord(number)) return;
+  std::lock_guard<std::recursive_mutex> lock(g_recordsMutex);
+  Records()[number].state = previous;
+}
+
+void ForEachBoundState(const std::function<void(int number, DialogState* state)>& visit) {
+  for (int n = 1; n <= kRecordCount; ++n) {
+    std::lock_guard<std::recursive_mutex> lock(g_recordsMutex);
+    visit(n, Records()[n].state);
+  }
+}
+
+std::mutex& RecordColoursMutex() {
+  static std::mutex mutex;
+  return mutex;
 }
 
 void SetRecordTexts(int number, DialogTexts texts) {
@@ -89,10 +111,11 @@ void SetRecordTexts(int number, DialogTexts texts) {
   g_texts[number] = std::move(texts);
 }
 
-const DialogTexts* RecordTexts(int number) {
+std::optional<DialogTexts> RecordTexts(int number) {
   std::lock_guard<std::mutex> lock(g_tablesMutex);
   auto it = g_texts.find(number);
-  return it == g_texts.end() ? nullptr : &it->second;
+  if (it == g_texts.end()) return std::nullopt;
+  return it->second;
 }
 
 void RegisterTemplate(int templateId, std::vector<TemplateControl> controls) {
@@ -133,6 +156,7 @@ bool DialogInit(int templateId, DialogState& state) {
 
 void DialogPrepare(int number) {
   if (!ValidRecord(number)) return;
+  std::lock_guard<std::recursive_mutex> records(g_recordsMutex);
   DialogRecord& r = Records()[number];
   size_t count = 0;
   if (r.state) {
@@ -144,8 +168,9 @@ void DialogPrepare(int number) {
 
 void ApplyTexts(int number) {
   if (!ValidRecord(number)) return;
+  std::lock_guard<std::recursive_mutex> records(g_recordsMutex);
   DialogRecord& r = Records()[number];
-  const DialogTexts* texts = RecordTexts(number);
+  const std::optional<DialogTexts> texts = RecordTexts(number);
   if (!r.state || !texts) return;
   DialogState& state = *r.state;
   if (texts->titleText) {
@@ -283,7 +308,9 @@ void DialogUninit(DialogState& state) {
 }
 
 void DialogRelease(int number) {
-  if (ValidRecord(number)) Records()[number].tooltips.clear();
+  if (!ValidRecord(number)) return;
+  std::lock_guard<std::recursive_mutex> records(g_recordsMutex);
+  Records()[number].tooltips.clear();
 }
 
 void BringWindowToFront(WindowRef window) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,15 @@ DialogRecord& Record(int number);
 void ClearRecords();
 // Binds a dialog state to its record and writes the record number into it.
 void BindRecord(int number, DialogState& state);
+// Gives the record back to the state it had before (nullptr: none), for a
+// state that is about to go (a message box's).
+void UnbindRecord(int number, DialogState* previous);
+// Runs visit with the state bound to each record (nullptr when none),
+// holding the binding meanwhile: a state that is about to go waits.
+void ForEachBoundState(const std::function<void(int number, DialogState* state)>& visit);
+// Guards the colours and brushes of every record: the window procedure of
+// every thread reads them while the Command Center's thread replaces them.
+std::mutex& RecordColoursMutex();
 
 // Texts of a dialog: its title and each control's label and tooltip, by
 // text id (0 = leave as it is). ApplyTexts sets them from the text table.
@@ -151,7 +161,9 @@ struct DialogTexts {
 };
 // Registers the texts of the dialog run on record number.
 void SetRecordTexts(int number, DialogTexts texts);
-const DialogTexts* RecordTexts(int number);
+// A copy of the record's texts (none registered: nullopt): the entry may be
+// replaced by another thread at any time.
+std::optional<DialogTexts> RecordTexts(int number);
 
 // ---- the dialog operations ------------------------------------------------
 

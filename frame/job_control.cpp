@@ -1,5 +1,8 @@
 #include "frame/job_control.h"
 
+#include <chrono>
+#include <vector>
+
 #include "frame/ask.h"
 #include "frame/texts.h"
 
@@ -27,10 +30,12 @@ void EndTurn(JobControl& job, uint64_t turn) {
 }
 
 bool CheckPoint(JobControl& job) {
-  if (job.paused.load()) {
+  auto held = [&] { return (job.paused.load() || job.inQuestion.load()) && job.keepGoing.load(); };
+  if (held()) {
     if (job.onHold) job.onHold();
     std::unique_lock<std::mutex> lock(job.mutex);
-    job.unpaused.wait(lock, [&] { return !job.paused.load() || !job.keepGoing.load(); });
+    // Polled too: a question may be closed by a plain write of the flag.
+    while (held()) job.unpaused.wait_for(lock, std::chrono::milliseconds(50));
   }
   return job.keepGoing.load();
 }
@@ -56,6 +61,19 @@ void AbortJob(JobControl& job) {
   job.unpaused.notify_all();
 }
 
+bool BeginQuestion(JobControl& job) {
+  std::lock_guard<std::mutex> lock(job.mutex);
+  return !job.inQuestion.exchange(true);
+}
+
+void EndQuestion(JobControl& job) {
+  {
+    std::lock_guard<std::mutex> lock(job.mutex);
+    job.inQuestion = false;
+  }
+  job.unpaused.notify_all();
+}
+
 bool TogglePause(JobControl& job) {
   if (job.paused)
     UnpauseJob(job);
@@ -64,14 +82,37 @@ bool TogglePause(JobControl& job) {
   return job.paused;
 }
 
-bool AskToAbort(JobControl& job, void* owner, int questionText, int boxRecord, int ownerRecord) {
-  if (!job.running || job.inQuestion.exchange(true)) return false;
+bool AskAbortHolding(std::initializer_list<JobControl*> jobs, void* owner, int questionText, int boxRecord,
+                     int ownerRecord) {
+  JobControl& named = **jobs.begin();
+  bool anyRunning = false;
+  for (JobControl* job : jobs) anyRunning = anyRunning || job->running.load();
+  if (!anyRunning || !BeginQuestion(named)) return false;
+  struct Held {
+    JobControl* job;
+    uint64_t turn;
+    bool ours;
+  };
+  std::vector<Held> held;
+  for (JobControl* job : jobs)
+    held.push_back({job, TurnNumber(*job), job == &named || BeginQuestion(*job)});
   PlayAlert();
   const int answer = AskUser(kAskYesNo, owner, GetText(31), GetText(questionText), boxRecord, ownerRecord);
-  job.inQuestion = false;
-  if (answer != kAnswerYes) return false;
-  AbortJob(job);
-  return true;
+  bool aborted = false;
+  for (const Held& h : held) {
+    // A run that ended behind the question has nothing left to abort, and
+    // its window shows the end already: the answer must not undo that.
+    if (answer == kAnswerYes && h.job->running.load() && TurnNumber(*h.job) == h.turn) {
+      AbortJob(*h.job);
+      aborted = true;
+    }
+    if (h.ours) EndQuestion(*h.job);
+  }
+  return aborted;
+}
+
+bool AskToAbort(JobControl& job, void* owner, int questionText, int boxRecord, int ownerRecord) {
+  return AskAbortHolding({&job}, owner, questionText, boxRecord, ownerRecord);
 }
 
 ProgressScale ScaleProgress(int64_t units) {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 
 namespace kst {
@@ -34,13 +35,27 @@ void StartTurn(JobControl& job);
 uint64_t TurnNumber(JobControl& job);
 void EndTurn(JobControl& job, uint64_t turn);
 
-// A worker's check point: waits while the job is paused, then tells
-// whether the work may go on.
+// A worker's check point: waits while the job is paused or its abort
+// question is open (the answer decides whether the work goes on), then
+// tells whether the work may go on.
 bool CheckPoint(JobControl& job);
 void PauseJob(JobControl& job);
 void UnpauseJob(JobControl& job);
 // Clears keep-going and releases a paused worker so that it can stop.
 void AbortJob(JobControl& job);
+// Holds the worker at its next check point while a question about the job
+// is open: false when another question holds it already. EndQuestion lets
+// it go on (or stop, when the answer aborted it).
+bool BeginQuestion(JobControl& job);
+void EndQuestion(JobControl& job);
+// Asks the abort question (heading text 31) about jobs when one of them
+// runs, holding each at its check point meanwhile (the first one's flag
+// says the question is open);
+// Yes aborts every one that still runs the turn it ran when asked. True
+// when something was aborted: false for No, for a question already open,
+// and for a run that ended while the question stood.
+bool AskAbortHolding(std::initializer_list<JobControl*> jobs, void* owner, int questionText, int boxRecord,
+                     int ownerRecord);
 
 // The run buttons every subprogram's window has. Go pressed during a run
 // pauses a working job or releases a paused one: true when it is paused

@@ -120,7 +120,7 @@ size_t LineEnd(const char* data, size_t size, size_t from) {
   return size;
 }
 
-// Receives each valid text line: an id from 1 to 1400 and a non-empty text.
+// Receives each valid text line: an id from 1 to 1500 and a non-empty text.
 using TextSink = std::function<void(int id, const char* text, size_t length)>;
 
 // One pass over a language file's bytes. Header values that are not empty go

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "frame/drives_in_use.h"
 #include "frame/platform/platform.h"
 #include "frame/process_state.h"
 #include "frame/text_numbers.h"
@@ -16,21 +17,22 @@ struct Layout {
   int children[3];
   AbortKind abortKind;
   int abortQuestion;
+  int nameText;  // the toggle's label, the subprogram's name in questions
 };
 
 // One row per subprogram, in SubprogramId order.
 const Layout kLayouts[kSubprogramCount] = {
-    {2, 3, 0, 106, 3, 114, 1000, 1074, {4, 0, 0}, AbortKind::Question, 32},
-    {4, 5, 0, 111, 7, 0, 1001, 1075, {8, 9, 18}, AbortKind::Question, 33},
-    {6, 7, 20, 119, 13, 0, 1002, 1076, {14, 15, 0}, AbortKind::Question, 33},
-    {8, 9, 0, 117, 10, 0, 1003, 1077, {11, 12, 0}, AbortKind::Question, 35},
-    {10, 11, 0, 122, 16, 0, 1005, 1081, {17, 0, 0}, AbortKind::Question, 36},
-    {12, 13, 0, 144, 35, 0, 1006, 1084, {36, 0, 0}, AbortKind::Question, 36},
-    {21, 22, 23, 167, 42, 0, 1007, 1085, {43, 0, 0}, AbortKind::Question, 1076},
-    {16, 0, 0, 127, 19, 0, 1004, 1078, {20, 0, 0}, AbortKind::FormatNotice, 0},
-    {19, 0, 0, 163, 39, 0, 1017, 1180, {40, 0, 0}, AbortKind::Silent, 0},
-    {14, 0, 0, 104, 5, 102, 1015, 1178, {6, 0, 0}, AbortKind::None, 0},
-    {17, 18, 0, 140, 33, 0, 1016, 1179, {34, 0, 0}, AbortKind::Silent, 0},
+    {2, 3, 0, 106, 3, 114, 1000, 1074, {4, 0, 0}, AbortKind::Question, 32, 12},
+    {4, 5, 0, 111, 7, 0, 1001, 1075, {8, 9, 18}, AbortKind::Question, 33, 13},
+    {6, 7, 20, 119, 13, 0, 1002, 1076, {14, 15, 0}, AbortKind::Question, 33, 14},
+    {8, 9, 0, 117, 10, 0, 1003, 1077, {11, 12, 0}, AbortKind::Question, 35, 15},
+    {10, 11, 0, 122, 16, 0, 1005, 1081, {17, 0, 0}, AbortKind::Question, 36, 16},
+    {12, 13, 0, 144, 35, 0, 1006, 1084, {36, 0, 0}, AbortKind::Question, 36, 817},
+    {21, 22, 23, 167, 42, 0, 1007, 1085, {43, 0, 0}, AbortKind::Question, 1076, 1066},
+    {16, 0, 0, 127, 19, 0, 1004, 1078, {20, 0, 0}, AbortKind::FormatNotice, 0, 17},
+    {19, 0, 0, 163, 39, 0, 1017, 1180, {40, 0, 0}, AbortKind::Silent, 0, 895},
+    {14, 0, 0, 104, 5, 102, 1015, 1178, {6, 0, 0}, AbortKind::None, 0, 18},
+    {17, 18, 0, 140, 33, 0, 1016, 1179, {34, 0, 0}, AbortKind::Silent, 0, 19},
 };
 
 // Thread names by slot (text ids).
@@ -54,6 +56,7 @@ Subprogram* Table() {
       for (int k = 0; k < 3; ++k) s.childRecords[k] = l.children[k];
       s.abortKind = l.abortKind;
       s.abortQuestion = l.abortQuestion;
+      s.nameText = l.nameText;
     }
     return t;
   }();
@@ -100,6 +103,17 @@ void ParkForever(WorkerSlot& slot) {
   for (;;) plat::ParkSelf(slot.park);
 }
 
+// The dialog is gone: the next press on the toggle shows it again.
+void Hidden(Subprogram& s, int id) {
+  {
+    std::lock_guard<std::mutex> lock(ToggleMutex());
+    s.mainAwake = false;
+    s.job.shown = false;
+  }
+  SlotHooks h = Hooks();
+  if (h.dialogClosed) h.dialogClosed(id);
+}
+
 void MainLoop(int slotNumber, Subprogram& s, int id) {
   WorkerSlot& slot = Slot(slotNumber);
   for (;;) {
@@ -109,12 +123,12 @@ void MainLoop(int slotNumber, Subprogram& s, int id) {
     plat::ParkSelf(slot.park);
     if (g_process.exiting.load()) ParkForever(slot);
     if (s.mayOpen && !s.mayOpen(s)) {
-      s.job.shown = false;
-      SlotHooks h = Hooks();
-      if (h.dialogClosed) h.dialogClosed(id);
+      Hidden(s, id);
       continue;
     }
     if (!DialogInit(s.templateId, s.state)) {
+      // The toggle stays on until it is switched off, which finds no dialog.
+      s.mainAwake = false;
       SlotHooks h = Hooks();
       if (h.missingTemplate) h.missingTemplate();
       continue;
@@ -127,13 +141,11 @@ void MainLoop(int slotNumber, Subprogram& s, int id) {
     DialogUninit(s.state);
     DialogRelease(s.record);
     if (g_process.exiting.load()) ParkForever(slot);
-    s.job.shown = false;
-    SlotHooks h = Hooks();
-    if (h.dialogClosed) h.dialogClosed(id);
+    Hidden(s, id);
   }
 }
 
-void WorkLoop(int slotNumber, Subprogram& s, int role) {
+void WorkLoop(int slotNumber, Subprogram& s, int id, int role) {
   WorkerSlot& slot = Slot(slotNumber);
   JobControl& job = role == 0 ? s.job : s.extraJob;
   auto& work = role == 0 ? s.work : s.extraWork;
@@ -144,6 +156,7 @@ void WorkLoop(int slotNumber, Subprogram& s, int role) {
     // already; its flags are left as it set them.
     const uint64_t turn = TurnNumber(job);
     if (work) work(s);
+    if (role == 0) ClearDriveInUse(id);
     EndTurn(job, turn);
     if (role == 0 && s.idle && !g_process.exiting.load()) s.idle(s);
   }
@@ -196,15 +209,23 @@ void StartSlots(std::function<void()> clockLoop, uint32_t startDelayMs) {
       if (owner.role < 0)
         MainLoop(number, s, owner.subprogram);
       else
-        WorkLoop(number, s, owner.role);
+        WorkLoop(number, s, owner.subprogram, owner.role);
     }).detach();
   }
 }
 
-void ShowSubprogram(int id) {
+std::mutex& ToggleMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+bool ShowSubprogram(int id) {
   Subprogram& s = GetSubprogram(id);
-  s.job.shown = true;
+  std::lock_guard<std::mutex> lock(ToggleMutex());
+  if (s.job.shown.exchange(true) && s.mainAwake.load()) return false;
+  s.mainAwake = true;
   plat::Wake(Slot(s.mainSlot).park);
+  return true;
 }
 
 void StartWork(int id) {
@@ -249,19 +270,14 @@ ToggleOff SwitchOff(int id) {
           break;
         case AbortKind::Question: {
           // Copy &/Or Join asks about the restore while it runs, else about
-          // the joining; Data2Wav stops both of its workers.
-          bool joiningOnly = id == kCopyOrJoin && !s.job.running.load();
-          int question = joiningOnly ? 34 : s.abortQuestion;
-          PlayAlert();
-          int answer = AskUser(kAskYesNo, s.state.window.load(), GetText(31), GetText(question), 21, 1);
-          if (answer == kAnswerYes) {
-            if (id == kCopyOrJoin) {
-              AbortJob(joiningOnly ? s.extraJob : s.job);
-            } else {
-              AbortJob(s.job);
-              AbortJob(s.extraJob);
-            }
-          }
+          // the joining; Data2Wav stops both of its workers. The work waits
+          // at its check point until the question is answered.
+          if (id == kCopyOrJoin && !s.job.running.load())
+            AskAbortHolding({&s.extraJob}, s.state.window.load(), 34, 21, 1);
+          else if (id == kCopyOrJoin)
+            AskAbortHolding({&s.job}, s.state.window.load(), s.abortQuestion, 21, 1);
+          else
+            AskAbortHolding({&s.job, &s.extraJob}, s.state.window.load(), s.abortQuestion, 21, 1);
           break;
         }
         case AbortKind::None:
@@ -269,6 +285,12 @@ ToggleOff SwitchOff(int id) {
       }
       return ToggleOff::AbortAsked;
     }
+  }
+  if (!s.state.window.load()) {
+    std::lock_guard<std::mutex> lock(ToggleMutex());
+    if (s.mainAwake.load()) return ToggleOff::Opening;
+    s.job.shown = false;  // no dialog came (a missing template)
+    return ToggleOff::Closed;
   }
   DialogExit(s.state);
   return ToggleOff::Closed;

@@ -52,8 +52,12 @@ struct Subprogram {
   int childRecords[3] = {0, 0, 0};  // dialogs opened from the subprogram
   AbortKind abortKind = AbortKind::None;
   int abortQuestion = 0;  // text id
+  int nameText = 0;       // its toggle's label (text id)
 
   DialogState state;
+  // The Main thread was woken for the dialog and has not parked again: a
+  // window is on its way, open, or closing.
+  std::atomic<bool> mainAwake{false};
   JobControl job;      // shared by the dialog and the Second thread
   JobControl extraJob; // the joining thread (Copy &/Or Join) or Third (Data2Wav)
 
@@ -102,8 +106,13 @@ void SetSlotHooks(SlotHooks hooks);
 // once and then parks (the Clocking System's slot runs clockLoop instead).
 void StartSlots(std::function<void()> clockLoop, uint32_t startDelayMs = 500);
 
-// Wakes the Main thread of a subprogram: its dialog opens.
-void ShowSubprogram(int id);
+// Wakes the Main thread of a subprogram: its dialog opens. Nothing while
+// the subprogram is shown already (its dialog opening, open or closing):
+// a quick second press must never queue a second opening. True when woken.
+bool ShowSubprogram(int id);
+// Held while a toggle's shown flag and its button are set together, so that
+// a press and a closing dialog never leave them telling different things.
+std::mutex& ToggleMutex();
 // Starts the Second thread's job (the dialog's start button): sets running
 // and keep-going, then wakes it.
 void StartWork(int id);
@@ -115,6 +124,7 @@ enum class ToggleOff {
   ChildInFront,   // a dialog opened from the subprogram was brought forward; stays on
   QuestionFirst,  // a question is open: the dialog was brought forward; stays on
   AbortAsked,     // the work runs: the abort question was asked; stays on
+  Opening,        // the dialog is on its way: stays on
   Closed,         // the dialog was closed
 };
 // The toggle-off rules, in their order. ask is the Command Center's box.

@@ -12,7 +12,7 @@
 
 namespace kst {
 
-constexpr int kTextCount = 1400;
+constexpr int kTextCount = 1500;  // the data-safety texts run to 1499
 constexpr size_t kTextWidth = 256;
 
 // The text of id cut to 256 characters and padded with blanks; with

@@ -6,6 +6,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <mutex>
+#include <vector>
+
 #include "frame/ask.h"
 #include "frame/colours.h"
 #include "frame/dialog_win32.h"
@@ -115,12 +118,26 @@ void CreateTooltips(HWND window, DialogRecord& r) {
   }
 }
 
+Colours ColoursOf(const DialogRecord& r) {
+  std::lock_guard<std::mutex> lock(RecordColoursMutex());
+  return r.colours;
+}
+
 void SetTipColours(DialogRecord& r) {
   HWND tip = static_cast<HWND>(r.tooltipWindow);
   if (!tip) return;
   bool coloured = Colouring().load();
-  SendMessageA(tip, TTM_SETTIPBKCOLOR, coloured ? r.colours.text : g_defaultTipBack, 0);
-  SendMessageA(tip, TTM_SETTIPTEXTCOLOR, coloured ? r.colours.textBackground : g_defaultTipText, 0);
+  const Colours colours = ColoursOf(r);
+  SendMessageA(tip, TTM_SETTIPBKCOLOR, coloured ? colours.text : g_defaultTipBack, 0);
+  SendMessageA(tip, TTM_SETTIPTEXTCOLOR, coloured ? colours.textBackground : g_defaultTipText, 0);
+}
+
+// Brushes replaced by the last rebuild: a window of another thread may be
+// painting with one in this instant, so each goes a rebuild later.
+std::vector<HBRUSH> g_retiredBrushes;  // under RecordColoursMutex
+
+void Retire(void* brush) {
+  if (brush) g_retiredBrushes.push_back(static_cast<HBRUSH>(brush));
 }
 
 void BuildSystemMenu(HWND window, DialogRecord& r) {
@@ -399,11 +416,15 @@ void RegisterTooltips(DialogState& state, int number) {
 }
 
 void RebuildBrushes() {
+  std::lock_guard<std::mutex> lock(RecordColoursMutex());
+  std::vector<HBRUSH> older;
+  older.swap(g_retiredBrushes);
   for (int n = 1; n <= kRecordCount; ++n) {
     DialogRecord& r = Record(n);
-    if (r.brush) DeleteObject(static_cast<HBRUSH>(r.brush));
+    Retire(r.brush);
     r.brush = CreateSolidBrush(r.colours.background);
   }
+  for (HBRUSH brush : older) DeleteObject(brush);
 }
 
 int ShowDialogNotFound() {
@@ -415,10 +436,11 @@ void DressLikeOwner(int record, int ownerRecord) {
   DialogRecord& r = Record(record);
   const DialogRecord& owner = Record(ownerRecord);
   r.icon = owner.icon;
+  std::lock_guard<std::mutex> lock(RecordColoursMutex());
   r.colours = owner.colours;
-  HBRUSH old = static_cast<HBRUSH>(r.brush);
+  // The box's record is its own thread's: no other window paints with it.
+  if (r.brush) DeleteObject(static_cast<HBRUSH>(r.brush));
   r.brush = CreateSolidBrush(r.colours.background);
-  if (old) DeleteObject(old);
 }
 
 void UpdateTooltipColours() {
@@ -499,11 +521,14 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-      if (state && Colouring().load() && Record(number).brush) {
+      if (state && Colouring().load()) {
+        std::lock_guard<std::mutex> lock(RecordColoursMutex());
+        const DialogRecord& r = Record(number);
+        if (!r.brush) return FALSE;
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, Record(number).colours.text);
-        SetBkColor(dc, Record(number).colours.textBackground);
-        return reinterpret_cast<INT_PTR>(Record(number).brush);
+        SetTextColor(dc, r.colours.text);
+        SetBkColor(dc, r.colours.textBackground);
+        return reinterpret_cast<INT_PTR>(r.brush);
       }
       return FALSE;
   }

@@ -10,6 +10,7 @@
 #include "frame/about_this_dialog.h"
 #include "frame/ask.h"
 #include "frame/dialog.h"
+#include "frame/drives_in_use.h"
 #include "frame/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings.h"
@@ -67,6 +68,7 @@ FormatSystem System(DialogState& state) {
   // The owner is left empty, as the format dialog has always been called
   // here: it stands on its own beside this window.
   system.format = [](int number) { return static_cast<uint32_t>(SHFormatDrive(nullptr, number, 0xFFFF, 0)); };
+  system.inUse = [](const std::string& name) { return DriveUser(name) >= 0; };
   system.systemBox = [](const std::string& title, const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
   };

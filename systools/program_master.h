@@ -54,7 +54,8 @@ enum class ActionResult {
 constexpr int kRefreshAfterActionMs = 1000;
 
 // Sets the selected program's priority class; the record takes the class
-// read back (the system may give another than asked).
+// read back (the system may give another than asked). Real Time or Idle
+// for this program or a critical one is asked about first.
 ActionResult ChangePriority(ProgramMaster& pm, const ProcessSource& source, uint32_t priorityClass);
 // Ends the selected program: friendly asks each of its windows to close,
 // unfriendly terminates it after a Yes.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
+
+#include "frame/ask.h"
 
 using namespace kst;
 
@@ -27,6 +30,68 @@ TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
   UnpauseJob(job);
   resumed.join();
   EXPECT_EQ(result.load(), 1);
+}
+
+// While the abort question is open the worker waits at its check point;
+// the answer decides: Yes stops it, No lets it go on. A run that ended
+// behind the question is left as it ended, and a second question about the
+// same run is not asked while the first stands.
+TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
+  const struct {
+    const char* what;
+    int answer;
+    bool endsBehind;  // the run passes its last check point meanwhile
+    bool result, goesOn;
+  } cases[] = {
+      {"yes", kAnswerYes, false, true, false},
+      {"no", kAnswerNo, false, false, true},
+      {"yes, ended behind the question", kAnswerYes, true, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    JobControl job;
+    StartTurn(job);
+    const uint64_t turn = TurnNumber(job);
+    std::atomic<int> steps{0};
+    std::atomic<bool> stopped{false};
+    std::thread worker;
+    if (!c.endsBehind)
+      worker = std::thread([&] {
+        while (CheckPoint(job)) {
+          ++steps;
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        stopped = true;
+      });
+    int asked = 0;
+    bool heldMeanwhile = true, secondRefused = false;
+    SetAskHandler([&](const AskRequest&) {
+      ++asked;
+      if (c.endsBehind) EndTurn(job, turn);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // reaching the check point
+      const int before = steps.load();
+      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      heldMeanwhile = steps.load() == before;
+      secondRefused = !AskToAbort(job, nullptr, 32, 22, 3);
+      return c.answer;
+    });
+    EXPECT_EQ(AskToAbort(job, nullptr, 32, 22, 3), c.result);
+    SetAskHandler(nullptr);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(secondRefused);
+    EXPECT_TRUE(heldMeanwhile) << "the worker went on behind the question";
+    EXPECT_FALSE(job.inQuestion.load());
+    if (!c.endsBehind) {
+      const int after = steps.load();
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      EXPECT_EQ(steps.load() > after, c.goesOn);
+      EXPECT_EQ(stopped.load(), !c.goesOn);
+      AbortJob(job);
+      worker.join();
+    }
+    EXPECT_EQ(job.running.load(), !c.endsBehind);
+    EndTurn(job, turn);
+  }
 }
 
 // A bar's range is at most 65535, and it still reaches its end.

@@ -153,7 +153,7 @@ TEST_F(LanguageFiles, WritesThatFailAreReportedAndAFullDiskKeepsThePartialFile) 
 }
 
 // Whatever the bytes, the table takes only the texts held between braces on
-// their key's line, at ids 1 to 1400, and the scan never leaves the buffer.
+// their key's line, at ids 1 to 1500, and the scan never leaves the buffer.
 TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   const std::string forty(40, '9');
   std::string binary = testenv::PatternBytes(200000, 7);
@@ -175,10 +175,10 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
        {{10, "Zehn"}}, "Deutsch  "},
       {"Language=" + std::string(1000, 'n'), {}, std::string(kLanguageFieldWidth, 'n')},
       // Ids out of range or too long for any integer.
-      {"0000={zero}\r\n-0010={neg}\r\n1401={above}\r\n" + forty + "={big}\r\n-" + forty +
+      {"0000={zero}\r\n-0010={neg}\r\n1501={above}\r\n" + forty + "={big}\r\n-" + forty +
            "={small}\r\n4294967306={wraps to ten}\r\n000000000000000000000000000021={zeros}\r\n"
-           "i2d2={letters ignored}\r\n1400={top}\r\n",
-       {{21, "zeros"}, {22, "letters ignored"}, {1400, "top"}}, ""},
+           "i2d2={letters ignored}\r\n1500={top}\r\n",
+       {{21, "zeros"}, {22, "letters ignored"}, {1500, "top"}}, ""},
       // Empty braces, or none on the key's line: nothing is taken from the next line.
       {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}",
        {{13, "thirteen"}, {20, "twenty"}}, ""},

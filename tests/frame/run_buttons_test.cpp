@@ -38,6 +38,7 @@ struct RunButtonsPress : ::testing::Test {
     SetDialogHooks(hooks);
     SetAskHandler([this](const AskRequest& request) {
       asked.push_back(request);
+      if (endBehind) EndTurn(*endBehind, TurnNumber(*endBehind));
       return answer;
     });
   }
@@ -64,6 +65,7 @@ struct RunButtonsPress : ::testing::Test {
   DialogState state;
   int exits = 0;
   int answer = kAnswerYes;
+  JobControl* endBehind = nullptr;  // a run that ends while the question stands
   std::vector<AskRequest> asked;
 };
 
@@ -82,17 +84,20 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
     int starts, exits, questions;
     bool aborted, pausedAfter;
     int label;  // Go's and Pause's label text after the press; 0: as the window opened
+    bool endsBehind;  // the run ends while the question stands
   };
   const Case cases[] = {
-      {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0},
-      {"go working", true, true, true, false, kQuestion, kAnswerYes, 0, 0, 0, false, true, 90},
-      {"go paused", true, true, true, true, kQuestion, kAnswerYes, 0, 0, 0, false, false, 89},
-      {"go ending", true, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0},
-      {"hide idle", false, false, false, false, kQuestion, kAnswerYes, 0, 1, 0, false, false, 0},
-      {"hide yes", false, true, true, false, kQuestion, kAnswerYes, 0, 0, 1, true, false, 0},
-      {"hide no", false, true, true, false, kQuestion, kAnswerNo, 0, 0, 1, false, false, 0},
-      {"hide ending", false, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0},
-      {"hide, no question", false, true, true, false, 0, kAnswerNo, 0, 0, 0, true, false, 0},
+      {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0, false},
+      {"go working", true, true, true, false, kQuestion, kAnswerYes, 0, 0, 0, false, true, 90, false},
+      {"go paused", true, true, true, true, kQuestion, kAnswerYes, 0, 0, 0, false, false, 89, false},
+      {"go ending", true, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0, false},
+      {"hide idle", false, false, false, false, kQuestion, kAnswerYes, 0, 1, 0, false, false, 0, false},
+      {"hide yes", false, true, true, false, kQuestion, kAnswerYes, 0, 0, 1, true, false, 0, false},
+      {"hide no", false, true, true, false, kQuestion, kAnswerNo, 0, 0, 1, false, false, 0, false},
+      {"hide ending", false, true, false, false, kQuestion, kAnswerYes, 0, 0, 0, false, false, 0, false},
+      {"hide, no question", false, true, true, false, 0, kAnswerNo, 0, 0, 0, true, false, 0, false},
+      {"hide yes, ended behind the question", false, true, true, false, kQuestion, kAnswerYes, 0, 0, 1, false,
+       false, 0, true},
   };
   for (const Case& c : cases) {
     Open();
@@ -103,6 +108,7 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
     job.keepGoing = true;
     buttons.abortQuestion = c.question;
     answer = c.answer;
+    endBehind = c.endsBehind ? &job : nullptr;
     int starts = 0;
     if (c.go)
       PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });
@@ -110,7 +116,7 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
       EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted) << c.what;
     EXPECT_EQ(starts, c.starts) << c.what;
     EXPECT_EQ(exits, c.exits) << c.what;
-    EXPECT_EQ(!job.keepGoing.load(), c.aborted) << c.what;
+    EXPECT_EQ(!job.keepGoing.load(), c.aborted || c.endsBehind) << c.what;
     EXPECT_EQ(job.paused.load(), c.pausedAfter) << c.what;
     ASSERT_EQ(asked.size(), size_t(c.questions)) << c.what;
     if (c.questions) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "frame/exit_stop.h"
 #include "frame/texts.h"
 
 using namespace kst;
@@ -201,4 +202,79 @@ TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 1; }));
   ShowSubprogram(kTestDisks);  // a thread that did not park again would miss this
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 2; }));
+}
+
+// A quick double press on a toggle: the second press finds the dialog on
+// its way and leaves the toggle on; a third asks for no second opening. The
+// dialog opens once, and once closed it stays closed.
+TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnotherOpening) {
+  Subprogram& s = GetSubprogram(kFileSplitting);
+  std::atomic<bool> letOpen{false};
+  std::atomic<int> setUps{0};
+  s.mayOpen = [&](Subprogram&) {
+    while (!letOpen.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+  };
+  s.setUp = [&](Subprogram&) { ++setUps; };
+  EXPECT_TRUE(ShowSubprogram(kFileSplitting));
+  EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Opening);
+  EXPECT_FALSE(ShowSubprogram(kFileSplitting));
+  EXPECT_TRUE(s.job.shown);
+  letOpen = true;
+  ASSERT_TRUE(WaitFor([&] { return s.state.window.load() != nullptr; }));
+  Close(kFileSplitting);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(s.state.window.load(), nullptr) << "the dialog opened again by itself";
+  EXPECT_EQ(setUps.load(), 1);
+  EXPECT_FALSE(s.job.shown);
+  s.mayOpen = nullptr;
+  s.setUp = nullptr;
+}
+
+// Exit with work running: the question names the work; stopping it lets
+// a paused worker go, closes the prompt a worker waits in (as its close box
+// would), and waits until each worker has ended. A worker that does not
+// stop keeps the exit waiting no longer than the bound.
+TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
+  SetText(12, "File &Splitting");
+  SetText(14, "Copy &&/Or &Join");
+  SetText(1450, "Still running:");
+  SetText(1451, "Stop it?");
+  Subprogram& split = GetSubprogram(kFileSplitting);
+  Subprogram& join = GetSubprogram(kCopyOrJoin);
+  std::atomic<bool> splitRolledBack{false}, promptClosed{false};
+  split.work = [&](Subprogram& self) {
+    while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    splitRolledBack = true;
+  };
+  join.extraWork = [&](Subprogram& self) {
+    DialogState prompt;  // a disk prompt of the joining thread's own
+    BindRecord(28, prompt);
+    prompt.window = &prompt;
+    while (prompt.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    UnbindRecord(28, nullptr);
+    promptClosed = true;
+    while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  EXPECT_EQ(ExitQuestion(SubprogramsAtWork()), GetText(40));
+  StartWork(kFileSplitting);
+  PauseJob(split.job);
+  StartExtraWork(kCopyOrJoin);
+  EXPECT_EQ(SubprogramsAtWork(), (std::vector<int>{kFileSplitting, kCopyOrJoin}));
+  EXPECT_EQ(ExitQuestion(SubprogramsAtWork()),
+            "Still running:\r\n    File Splitting\r\n    Copy &/Or Join\r\n\r\nStop it?");
+  int pumped = 0;
+  EXPECT_TRUE(StopAllWork(5000, [&] { ++pumped; }));
+  EXPECT_TRUE(SubprogramsAtWork().empty());
+  EXPECT_TRUE(splitRolledBack);
+  EXPECT_TRUE(promptClosed);
+
+  split.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
+  StartWork(kFileSplitting);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(StopAllWork(60, nullptr));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  ASSERT_TRUE(WaitFor([&] { return !split.job.running.load(); }));
+  split.work = nullptr;
+  join.extraWork = nullptr;
 }

@@ -38,9 +38,9 @@ TEST_F(TextTable, GetTextGivesTheFieldWidthAndSetTextNeverLeavesAnEmptyEntry) {
   EXPECT_EQ(FullText(1104), longText) << "only the reading is cut";
   // Outside the table, or without a text, gives blanks; storing there does nothing.
   SetText(0, "outside");
-  SetText(1401, "outside");
-  for (int id : {-5, 0, 1399, 1401}) EXPECT_EQ(GetText(id), kBlanks) << id;
-  EXPECT_EQ(FullText(1401), "");
+  SetText(kTextCount + 1, "outside");
+  for (int id : {-5, 0, kTextCount - 1, kTextCount + 1}) EXPECT_EQ(GetText(id), kBlanks) << id;
+  EXPECT_EQ(FullText(kTextCount + 1), "");
 
   SetText(1110, "first");
   SetText(1110, std::string(" and second"), true);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include "frame/language_files.h"
@@ -52,7 +54,10 @@ class ProgramMasterActions : public ::testing::Test {
     pm = ProgramMaster{};
     pm.ownId = 1000;
     asked.clear();
-    SetAskHandler([this](const AskRequest& r) { return asked.push_back(r.heading), answer; });
+    SetAskHandler([this](const AskRequest& r) {
+      if (duringQuestion) duringQuestion();
+      return asked.push_back(r.heading), answer;
+    });
     ASSERT_TRUE(RefreshList(pm, system.Source()));
   }
   void TearDown() override { SetAskHandler(nullptr); }
@@ -65,6 +70,7 @@ class ProgramMasterActions : public ::testing::Test {
   ProgramMaster pm;
   std::vector<std::string> asked;
   int answer = kAnswerYes;
+  std::function<void()> duringQuestion;  // the timer or a Refresh press
 };
 
 TEST_F(ProgramMasterActions, EndDecisions) {
@@ -95,6 +101,58 @@ TEST_F(ProgramMasterActions, EndDecisions) {
     EXPECT_EQ(system.terminated.size(), c.terminated);
     EXPECT_EQ(system.closed.size(), c.closed);
   }
+}
+
+// Real Time and Idle on this program or a critical one are asked about;
+// No keeps the class. Other classes and other programs are not asked about.
+TEST_F(ProgramMasterActions, PriorityQuestions) {
+  const struct {
+    const char* what;
+    uint32_t id, priorityClass;
+    int answer;
+    ActionResult result;
+    bool asked;
+    uint32_t classAfter;
+  } cases[] = {
+      {"own, real time, No", 1000, kRealTimeClass, kAnswerNo, ActionResult::Declined, true, kNormalClass},
+      {"own, real time, Yes", 1000, kRealTimeClass, kAnswerYes, ActionResult::Done, true, kRealTimeClass},
+      {"own, idle, No", 1000, kIdleClass, kAnswerNo, ActionResult::Declined, true, kNormalClass},
+      {"own, high", 1000, kHighClass, kAnswerNo, ActionResult::Done, false, kHighClass},
+      {"csrss, idle, No", 600, kIdleClass, kAnswerNo, ActionResult::Declined, true, kNormalClass},
+      {"system id, real time, No", 4, kRealTimeClass, kAnswerNo, ActionResult::Declined, true, kNormalClass},
+      {"notepad, real time", 1200, kRealTimeClass, kAnswerNo, ActionResult::Done, false, kRealTimeClass},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    answer = c.answer;
+    Select(c.id);
+    EXPECT_EQ(ChangePriority(pm, system.Source(), c.priorityClass), c.result);
+    EXPECT_EQ(asked, c.asked ? std::vector<std::string>{"Are you sure?..."} : std::vector<std::string>{});
+    EXPECT_EQ(pm.list[pm.selected].priorityClass, c.classAfter);
+  }
+}
+
+// The list is built anew while a question stands (the refresh timer, or a
+// Refresh press): the action still takes the program the question named.
+TEST_F(ProgramMasterActions, AListRefreshedBehindAQuestionIsNoHarm) {
+  auto refreshBehind = [this] {
+    system.programs.insert(system.programs.begin(), Program(5000, "late.exe", 9));
+    std::rotate(system.programs.begin(), system.programs.begin() + 2, system.programs.end());
+    ASSERT_TRUE(RefreshList(pm, system.Source()));
+    duringQuestion = nullptr;
+  };
+  duringQuestion = refreshBehind;
+  Select(1200);
+  EXPECT_EQ(EndSelected(pm, system.Source(), false), ActionResult::Done);
+  EXPECT_EQ(system.terminated, std::vector<uint32_t>{1200});
+
+  SetUp();
+  duringQuestion = refreshBehind;
+  Select(1000);
+  EXPECT_EQ(ChangePriority(pm, system.Source(), kRealTimeClass), ActionResult::Done);
+  for (const ProcessRecord& r : pm.list)
+    EXPECT_EQ(r.priorityClass, r.processId == 1000 ? kRealTimeClass : kNormalClass) << r.name;
 }
 
 TEST_F(ProgramMasterActions, AReusedIdIsNotActedOn) {

@@ -59,7 +59,11 @@ int RemoveExcessCommand(const std::vector<std::string>& args) {
   JobControl job;
   job.running = true;
   job.keepGoing = true;
-  const RemoverResult result = RunExcessRemoval(input, job);
+  RemoverReport report;
+  report.trouble = [](const std::string& path, TreeTrouble kind, uint32_t error) {
+    Line(0, ShownPath(path) + ": " + TroubleText(kind, error));
+  };
+  const RemoverResult result = RunExcessRemoval(input, job, &report);
   if (result.outcome == RemoverOutcome::Refused) return kExitRefused;
   const RemoverCounts& c = result.counts;
   Line(0, std::string(o.simulate ? "would remove " : "removed ") + Number(c.removed) + " of " +
@@ -68,6 +72,9 @@ int RemoveExcessCommand(const std::vector<std::string>& args) {
               " Base files have no counterpart there, listed in " + ShownPath(result.batchPath) +
               (result.logWritten ? "; log in " + ShownPath(input.logPath) : ""));
   if (result.outcome != RemoverOutcome::Done) return Line(kExitError, "the run stopped before its end");
+  if (c.troubles > 0)
+    return Line(kExitError, Number(c.troubles) +
+                                " part(s) could not be read, reached or named, or are links: left alone and out of the batch");
   return kExitOk;
 }
 

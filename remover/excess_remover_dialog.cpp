@@ -96,10 +96,11 @@ DialogTexts TextsOf(Phase phase) {
 }
 
 // "&Do It" is Abort during a run and "&Hide" its pause button; the log
-// file's button changes with the file.
+// file's button changes with the file, the removed counter's label with
+// "Simulation only".
 const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
                           .go = IDC_ER_DO_IT, .hide = IDC_ER_HIDE,
-                          .relabelled = {IDC_ER_LOG_FILE},
+                          .relabelled = {IDC_ER_LOG_FILE, IDC_ER_REMOVED_LABEL},
                           .abortQuestion = kTextAbortQuestion, .textsOf = TextsOf};
 
 void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }

@@ -95,7 +95,8 @@ int CompareCommand(const std::vector<std::string>& args) {
   ComparingScreen screen;
   screen.pair = [&unreadable](const PairOutcome& pair) { Report(pair, &unreadable); };
   screen.trouble = [](const std::string& path, TreeTrouble kind, uint32_t error) {
-    Line(0, ShownPath(path) + ": " + TroubleText(kind, error));
+    // A name Windows cannot hold is shown as it is, never made into a path.
+    Line(0, TroubleLine(kind == TreeTrouble::BadName ? path : ShownPath(path), kind, error));
   };
   JobControl job;
   job.running = true;

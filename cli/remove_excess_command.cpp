@@ -61,7 +61,8 @@ int RemoveExcessCommand(const std::vector<std::string>& args) {
   job.keepGoing = true;
   RemoverReport report;
   report.trouble = [](const std::string& path, TreeTrouble kind, uint32_t error) {
-    Line(0, ShownPath(path) + ": " + TroubleText(kind, error));
+    // A name Windows cannot hold is shown as it is, never made into a path.
+    Line(0, TroubleLine(kind == TreeTrouble::BadName ? path : ShownPath(path), kind, error));
   };
   const RemoverResult result = RunExcessRemoval(input, job, &report);
   if (result.outcome == RemoverOutcome::Refused) return kExitRefused;

@@ -115,7 +115,7 @@ struct Run {
   std::vector<std::string> troubles;  // entries for the information file
 
   void Trouble(const std::string& path, TreeTrouble kind, uint32_t error) {
-    const std::string told = TroubleText(kind, error) + " '" + path + "'";
+    const std::string told = TroubleLine(path, kind, error);
     if (result.troubles++ == 0) result.firstTrouble = told;
     troubles.push_back(told + "\r\n\r\n");
     if (screen.trouble) screen.trouble(path, kind, error);

@@ -65,15 +65,12 @@ bool ListFolder(const std::string& folder, std::vector<plat::FindEntry>* entries
   return true;
 }
 
-std::string TroubleText(TreeTrouble kind, uint32_t error) {
-  switch (kind) {
-    case TreeTrouble::Unreadable:
-      return Trimmed(GetText(1207)) + (error ? ": " + plat::ErrorText(error) : std::string());
-    case TreeTrouble::TooDeep: return Trimmed(GetText(1208));
-    case TreeTrouble::BadName: return Trimmed(GetText(1209));
-    case TreeTrouble::Link: return Trimmed(GetText(1234));
-  }
-  return "";
+std::string TroubleLine(const std::string& path, TreeTrouble kind, uint32_t error) {
+  int text = 1207;
+  if (kind == TreeTrouble::TooDeep) text = 1208;
+  if (kind == TreeTrouble::BadName) text = 1209;
+  if (kind == TreeTrouble::Link) text = 1234;
+  return Trimmed(GetText(text)) + " '" + path + "'" + (error ? ": " + plat::ErrorText(error) : std::string());
 }
 
 bool WalkTree(const std::string& folder, const std::string& pattern, bool recurse,

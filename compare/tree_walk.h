@@ -29,8 +29,10 @@ enum class TreeTrouble {
 // kind and the system's error code (0 when there is none).
 using TroubleVisitor =
     std::function<void(const std::string& path, TreeTrouble kind, uint32_t error)>;
-// The words for a kind: "Unable to read the folder", ...
-std::string TroubleText(TreeTrouble kind, uint32_t error);
+// The words for a part left out, with its path as it is given (a name
+// Windows cannot hold is shown as it is): "Unable to read the folder
+// 'C:\\x\\': Access is denied", ...
+std::string TroubleLine(const std::string& path, TreeTrouble kind, uint32_t error);
 
 // Hands every plain file of folder (ending with a backslash) whose name
 // matches pattern to visit, in the order the file system lists them; with

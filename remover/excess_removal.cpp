@@ -153,7 +153,7 @@ struct Walker {
   }
   void Trouble(Level& level, const std::string& path, TreeTrouble kind, uint32_t error = 0) {
     level.troubled = true;
-    const std::string told = TroubleText(kind, error) + " '" + path + "'";
+    const std::string told = TroubleLine(path, kind, error);
     if (counts.troubles++ == 0) firstTrouble = told;
     if (report && report->trouble) report->trouble(path, kind, error);
   }

@@ -135,6 +135,8 @@ struct Walker {
   JobControl& job;
   RemoverReport* report;
   std::string baseRoot;  // the Base folder without its final backslash
+  std::string targetRoot;  // the target folder, ending with a backslash
+  std::string firstTrouble;
   RemoverCounts counts;
   RemoverBatch batch;
   RemoverLog log;
@@ -157,8 +159,6 @@ struct Walker {
     if (counts.troubles++ == 0) firstTrouble = told;
     if (report && report->trouble) report->trouble(path, kind, error);
   }
-  std::string firstTrouble;
-  std::string targetRoot;  // the target folder, ending with a backslash
 
   void Show() {
     if (!report) return;

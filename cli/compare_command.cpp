@@ -94,6 +94,10 @@ int CompareCommand(const std::vector<std::string>& args) {
   bool unreadable = false;
   ComparingScreen screen;
   screen.pair = [&unreadable](const PairOutcome& pair) { Report(pair, &unreadable); };
+  screen.trouble = [](const std::string& path, TreeTrouble kind, uint32_t error) {
+    // A name Windows cannot hold is shown as it is, never made into a path.
+    Line(0, TroubleLine(kind == TreeTrouble::BadName ? path : ShownPath(path), kind, error));
+  };
   JobControl job;
   job.running = true;
   job.keepGoing = true;
@@ -106,9 +110,12 @@ int CompareCommand(const std::vector<std::string>& args) {
       return Line(missing ? kExitTrouble : kExitDifferent, Refusal(result.refusal, options));
     }
     case ComparingEnd::InfoOpenFailed:
-      return Line(kExitTrouble, "could not create " + ShownPath(input.infoPath) + ": nothing was compared");
+      return Line(kExitTrouble, "could not create " + ShownPath(input.infoPath) + " (" + result.infoProblem +
+                                    "): nothing was compared");
     case ComparingEnd::InfoWriteFailed:
-      return Line(kExitTrouble, "could not write " + ShownPath(input.infoPath) + ": the comparison stopped");
+      return Line(kExitTrouble, "could not write " + ShownPath(input.infoPath) +
+                                    (result.infoProblem.empty() ? "" : " (" + result.infoProblem + ")") +
+                                    ": the comparison stopped");
     case ComparingEnd::Aborted: return Line(kExitTrouble, "the comparison stopped before its end");
     case ComparingEnd::Done: break;
   }
@@ -117,6 +124,9 @@ int CompareCommand(const std::vector<std::string>& args) {
               ", different contents " + std::to_string(c.differentContents) + ", different sizes " +
               std::to_string(c.differentSizes) +
               (input.saveInfo ? "; details in " + ShownPath(input.infoPath) : std::string()));
+  if (result.troubles > 0)
+    return Line(kExitTrouble, std::to_string(result.troubles) +
+                                  " part(s) could not be read, reached or named: nothing there counts as equal");
   if (unreadable) return kExitTrouble;
   if (c.compared == 0 && c.unmatched == 0) return Line(kExitDifferent, "no original file found");
   return c.unmatched || c.differentContents || c.differentSizes ? kExitDifferent : kExitEqual;

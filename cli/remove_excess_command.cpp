@@ -59,7 +59,12 @@ int RemoveExcessCommand(const std::vector<std::string>& args) {
   JobControl job;
   job.running = true;
   job.keepGoing = true;
-  const RemoverResult result = RunExcessRemoval(input, job);
+  RemoverReport report;
+  report.trouble = [](const std::string& path, TreeTrouble kind, uint32_t error) {
+    // A name Windows cannot hold is shown as it is, never made into a path.
+    Line(0, TroubleLine(kind == TreeTrouble::BadName ? path : ShownPath(path), kind, error));
+  };
+  const RemoverResult result = RunExcessRemoval(input, job, &report);
   if (result.outcome == RemoverOutcome::Refused) return kExitRefused;
   const RemoverCounts& c = result.counts;
   Line(0, std::string(o.simulate ? "would remove " : "removed ") + Number(c.removed) + " of " +
@@ -68,6 +73,9 @@ int RemoveExcessCommand(const std::vector<std::string>& args) {
               " Base files have no counterpart there, listed in " + ShownPath(result.batchPath) +
               (result.logWritten ? "; log in " + ShownPath(input.logPath) : ""));
   if (result.outcome != RemoverOutcome::Done) return Line(kExitError, "the run stopped before its end");
+  if (c.troubles > 0)
+    return Line(kExitError, Number(c.troubles) +
+                                " part(s) could not be read, reached or named, or are links: left alone and out of the batch");
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "compare/checked_output.h"
 #include "compare/compare_blocks.h"
 #include "compare/tree_walk.h"
 #include "frame/clock_counters.h"
@@ -61,6 +62,7 @@ bool SideMissing(const ComparePath& side) {
 // (never by listing its folder again).
 struct Match {
   bool found = false;
+  bool unreadable = false;  // there, but would not open: compared, unavailable
   std::string path;
   int64_t size = 0;
   std::optional<ComparedFile> file;  // open when found and it would open
@@ -76,10 +78,18 @@ void FindMatch(const std::string& cloneFolder, const std::string& name, const st
   match->path = cloneFolder + name;
   if (!info.empty() && NormalPath(match->path) == info) return;  // the run's own information file
   match->file.emplace(match->path);
+  const uint32_t error = match->file->ok ? 0 : plat::LastError();
   match->size = match->file->ok ? plat::FileSize(match->file->handle) : -1;
   if (match->size < 0) {
     match->file.reset();
     match->size = plat::SizeOfPath(match->path);  // -1 for a folder or nothing
+  }
+  // Not there is only what the system says is not there: a file in a
+  // folder that will not open is no missing file.
+  const bool absent = error == 0 || error == plat::kErrFileNotFound || error == plat::kErrPathNotFound;
+  if (match->size < 0 && !absent && !IsFolder(match->path)) {
+    match->unreadable = true;
+    match->size = 0;
   }
   match->found = match->size >= 0;
 }
@@ -102,11 +112,20 @@ struct Run {
   };
   std::vector<std::string> folders;
   std::vector<Listed> files;
+  std::vector<std::string> troubles;  // entries for the information file
 
-  void Tell(int heading, int message) {
+  void Trouble(const std::string& path, TreeTrouble kind, uint32_t error) {
+    const std::string told = TroubleLine(path, kind, error);
+    if (result.troubles++ == 0) result.firstTrouble = told;
+    troubles.push_back(told + "\r\n\r\n");
+    if (screen.trouble) screen.trouble(path, kind, error);
+  }
+
+  void Tell(int heading, int message, const std::string& more = "") {
     if (!input.messages) return;
     PlayAlert();
-    AskUser(kAskOk, nullptr, GetText(heading), GetText(message), input.boxRecord, input.ownerRecord);
+    AskUser(kAskOk, nullptr, GetText(heading), Trimmed(GetText(message)) + more, input.boxRecord,
+            input.ownerRecord);
   }
 
   // Walks the original side; visit gets every file but the information file.
@@ -115,6 +134,9 @@ struct Run {
                     [&](const std::string& folder, const plat::FindEntry& entry) {
                       if (!info.empty() && NormalPath(folder + entry.name) == info) return true;
                       return visit(folder, entry);
+                    },
+                    [&](const std::string& path, TreeTrouble kind, uint32_t error) {
+                      Trouble(path, kind, error);
                     });
   }
 
@@ -130,6 +152,37 @@ struct Run {
       result.originalBytes += static_cast<int64_t>(entry.size);
       return true;
     });
+  }
+
+  // The counterpart's path of an original file.
+  std::string ClonePathOf(const std::string& folder, const std::string& name) const {
+    return single ? clone.folder + clone.pattern : clone.folder + folder.substr(original.folder.size()) + name;
+  }
+
+  // Whether id is a file the run reads: the information file must not be
+  // one of them under another name (a hard link, a link to it).
+  bool IsInput(const plat::ObjectId& id) const {
+    plat::ObjectId other;
+    for (const Listed& listed : files) {
+      const std::string& folder = folders[listed.folder];
+      if ((plat::ObjectIdOf(folder + listed.entry.name, &other) && other == id) ||
+          (plat::ObjectIdOf(ClonePathOf(folder, listed.entry.name), &other) && other == id))
+        return true;
+    }
+    return false;
+  }
+
+  // The information file, opened and checked before it is emptied.
+  bool OpenInfo() {
+    const std::string path = TypedPath(input.infoPath);
+    CheckedOutput out = OpenOutputUncut(path);
+    if (out.handle != plat::kNoFile && out.existed && IsInput(out.id)) DropOutput(out, OutputRefusal::Input);
+    if (out.handle != plat::kNoFile && CutOutput(out)) {
+      file.handle = out.handle;
+      return true;
+    }
+    result.infoProblem = OutputRefusalText(out);
+    return false;
   }
 
   // The pair goes to the screen and, when wanted, into the file; false
@@ -175,7 +228,10 @@ struct Run {
       pair.differentSizes = pair.originalSize != pair.cloneSize;
       const int64_t count = std::min(pair.originalSize, pair.cloneSize);
       bool equal = true;
-      if (count > 0) {
+      if (match.unreadable) {
+        equal = false;
+        pair.position = -2;
+      } else if (count > 0) {
         CompareRequest request{pair.originalPath, pair.clonePath, 1, 1, count, input.buffSize,
                                kClockComparing, buffers.get()};
         const CompareResult compared = CompareMatch(request, match);
@@ -216,11 +272,19 @@ struct Run {
     if (screen.totalBar && screen.totalBar->setRange) screen.totalBar->setRange(scale.range);
     if (screen.totalBar && screen.totalBar->setPosition) screen.totalBar->setPosition(0);
     if (screen.fileBar && screen.fileBar->setPosition) screen.fileBar->setPosition(0);
-    if (input.saveInfo && !file.Open(TypedPath(input.infoPath))) {
+    if (input.saveInfo && !OpenInfo()) {
       result.end = ComparingEnd::InfoOpenFailed;
       AbortJob(job);
-      Tell(436, 437);
+      Tell(436, 437, " " + input.infoPath + ": " + result.infoProblem);
       return;
+    }
+    for (const std::string& told : troubles) {
+      if (file.IsOpen() && !file.Write(told)) {
+        result.end = ComparingEnd::InfoWriteFailed;
+        AbortJob(job);
+        Tell(446, 447);
+        break;
+      }
     }
     for (const Listed& listed : files)
       if (!CheckPoint(job) || !Compare(folders[listed.folder], listed.entry)) break;
@@ -233,7 +297,15 @@ struct Run {
         Tell(446, 447);
       }
     }
-    file.Close();
+    // A write the system finishes only on the close fails there.
+    const bool wasOpen = file.IsOpen();
+    const uint32_t closed = file.Close() ? 0 : plat::LastError();
+    if (wasOpen && closed && result.end != ComparingEnd::InfoWriteFailed) {
+      result.end = ComparingEnd::InfoWriteFailed;
+      result.totalsWritten = false;
+      result.infoProblem = plat::ErrorText(closed);
+      Tell(446, 447, " " + plat::ErrorText(closed));
+    }
   }
 };
 
@@ -342,12 +414,18 @@ ComparingResult RunComparing(const ComparingInput& input, JobControl& job, const
     refused.end = ComparingEnd::Refused;
     return refused;
   }
-  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}, {}, {}, {}};
+  Run run{input, job, screen, {}, {}, {}, false, {}, {}, {}, {}, {}, {}, {}};
   run.Go();
   return run.result;
 }
 
 bool TellRunEnd(const ComparingInput& input, const ComparingResult& result, WindowRef owner) {
+  if (result.troubles > 0) {
+    PlayAlert();
+    AskUser(kAskOk, owner, GetText(1210),
+            std::to_string(result.troubles) + " " + Trimmed(GetText(1211)) + " " + result.firstTrouble,
+            input.boxRecord, input.ownerRecord);
+  }
   if (input.saveInfo) {
     if (!result.totalsWritten) return false;
     return AskUser(kAskYesNo, owner, GetText(434), GetText(435), input.boxRecord, input.ownerRecord) ==

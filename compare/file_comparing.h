@@ -9,6 +9,7 @@
 #include <string>
 
 #include "compare/info_file.h"
+#include "compare/tree_walk.h"
 #include "frame/ask.h"
 #include "frame/job_control.h"
 #include "frame/settings.h"
@@ -65,6 +66,7 @@ int64_t CountCovered(const std::string& path, bool recursive);
 struct ComparingScreen {
   std::function<void(const ComparingCounts& counts)> counts;  // after each file
   std::function<void(const PairOutcome& pair)> pair;          // each pair, as it is settled
+  TroubleVisitor trouble;  // each part that could not be read, reached or named
   ProgressSink* totalBar = nullptr;  // over the original files, range at most 65535
   ProgressSink* fileBar = nullptr;   // inside the pair being compared
 };
@@ -85,6 +87,11 @@ struct ComparingResult {
   int64_t originalBytes = 0;
   int64_t bytesDone = 0;
   bool totalsWritten = false;  // the information file holds the totals
+  // Parts left out (unreadable, too deep, a name Windows cannot hold):
+  // never equal, never unmatched; the run is not a clean one.
+  int64_t troubles = 0;
+  std::string firstTrouble;  // the first of them, path and reason
+  std::string infoProblem;   // why the information file failed, when it did
 };
 
 // One run. Feeds the File(s) Comparing clock counters. With messages, a
@@ -92,8 +99,9 @@ struct ComparingResult {
 ComparingResult RunComparing(const ComparingInput& input, JobControl& job,
                              const ComparingScreen& screen = {});
 
-// After a run: with the information file written, asks whether the person
-// wants to read it (true for Yes); without it, points out any differences.
+// After a run: tells of the parts left out; with the information file
+// written, asks whether the person wants to read it (true for Yes);
+// without it, points out any differences.
 bool TellRunEnd(const ComparingInput& input, const ComparingResult& result, WindowRef owner);
 
 }  // namespace kst

@@ -56,14 +56,6 @@ std::string InfoTotals(const ComparingCounts& counts) {
   return Trimmed(totals);
 }
 
-bool InfoFile::Open(const std::string& path) {
-  Close();
-  handle = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways, plat::kShareRead, true);
-  if (plat::OpenSucceeded(handle)) return true;
-  Close();
-  return false;
-}
-
 bool InfoFile::Write(const std::string& text) {
   if (!IsOpen()) return false;
   uint32_t done = 0;
@@ -71,9 +63,10 @@ bool InfoFile::Write(const std::string& text) {
   return size == 0 || (plat::FileWrite(handle, text.data(), size, &done) && done == size);
 }
 
-void InfoFile::Close() {
-  if (handle != plat::kNoFile) plat::FileClose(handle);
+bool InfoFile::Close() {
+  const bool ok = handle == plat::kNoFile || plat::FileClose(handle);
   handle = plat::kNoFile;
+  return ok;
 }
 
 }  // namespace kst

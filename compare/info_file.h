@@ -45,11 +45,10 @@ struct InfoFile {
   InfoFile& operator=(const InfoFile&) = delete;
   ~InfoFile() { Close(); }
 
-  // Creates the file, or empties the one there. False when it cannot.
-  bool Open(const std::string& path);
   // All of text in one write, or false.
   bool Write(const std::string& text);
-  void Close();
+  // False when the system could not finish the file.
+  bool Close();
   bool IsOpen() const { return handle != plat::kNoFile; }
 };
 

@@ -3,34 +3,45 @@
 #include <vector>
 
 #include "frame/file_info.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
+#include "frame/typed_path.h"
 
 namespace kst {
 
 namespace {
 
-std::vector<plat::FindEntry> ListFolder(const std::string& folder) {
-  std::vector<plat::FindEntry> entries;
-  plat::FindEntry entry;
-  plat::FindHandle h = plat::FindFirst(folder + "*.*", &entry);
-  if (h == plat::kNoFind) return entries;
-  do {
-    if (!entry.name.empty() && entry.name[0] != '.') entries.push_back(entry);
-  } while (plat::FindNext(h, &entry));
-  plat::FindClose(h);
-  return entries;
+void Tell(const TroubleVisitor& trouble, const std::string& path, TreeTrouble kind, uint32_t error) {
+  if (trouble) trouble(path, kind, error);
 }
 
 bool Walk(const std::string& folder, const std::string& pattern, bool recurse, int depth,
-          const TreeVisitor& visit) {
-  for (const plat::FindEntry& entry : ListFolder(folder)) {
+          const TreeVisitor& visit, const TroubleVisitor& trouble) {
+  std::vector<plat::FindEntry> entries;
+  uint32_t error = 0;
+  if (!ListFolder(folder, &entries, &error)) {
+    Tell(trouble, folder, TreeTrouble::Unreadable, error);
+    return true;
+  }
+  for (const plat::FindEntry& entry : entries) {
     if (entry.attributes & plat::kAttrVolume) continue;
-    if (entry.attributes & plat::kAttrDirectory) {
-      if (!recurse || (entry.attributes & plat::kAttrReparsePoint)) continue;
+    const bool isFolder = entry.attributes & plat::kAttrDirectory;
+    if (isFolder && (!recurse || (entry.attributes & plat::kAttrReparsePoint))) continue;
+    if (!isFolder && !plat::MatchesPattern(entry.name, pattern)) continue;
+    // Never joined into a path: "x\..\..\f" would name another file.
+    if (CheckWindowsName(entry.name) != NameFault::None) {
+      Tell(trouble, folder + entry.name + (isFolder ? "\\" : ""), TreeTrouble::BadName, 0);
+      continue;
+    }
+    if (isFolder) {
       const std::string sub = folder + entry.name + "\\";
-      if (depth >= kWalkDepthLimit || sub.size() >= kPathWidth - 1) continue;
-      if (!Walk(sub, pattern, recurse, depth + 1, visit)) return false;
-    } else if (plat::MatchesPattern(entry.name, pattern)) {
-      if (!visit(folder, entry)) return false;
+      if (depth >= kWalkDepthLimit || sub.size() >= kPathWidth - 1) {
+        Tell(trouble, sub, TreeTrouble::TooDeep, 0);
+        continue;
+      }
+      if (!Walk(sub, pattern, recurse, depth + 1, visit, trouble)) return false;
+    } else if (!visit(folder, entry)) {
+      return false;
     }
   }
   return true;
@@ -38,9 +49,33 @@ bool Walk(const std::string& folder, const std::string& pattern, bool recurse, i
 
 }  // namespace
 
+bool ListFolder(const std::string& folder, std::vector<plat::FindEntry>* entries, uint32_t* error) {
+  entries->clear();
+  plat::FindEntry entry;
+  plat::FindHandle h = plat::FindFirst(folder + "*.*", &entry);
+  if (h == plat::kNoFind) {
+    // Only an empty drive root lists nothing at all.
+    *error = plat::LastError();
+    return *error == plat::kErrFileNotFound;
+  }
+  do {
+    if (!entry.name.empty() && entry.name[0] != '.') entries->push_back(entry);
+  } while (plat::FindNext(h, &entry));
+  plat::FindClose(h);
+  return true;
+}
+
+std::string TroubleLine(const std::string& path, TreeTrouble kind, uint32_t error) {
+  int text = 1207;
+  if (kind == TreeTrouble::TooDeep) text = 1208;
+  if (kind == TreeTrouble::BadName) text = 1209;
+  if (kind == TreeTrouble::Link) text = 1234;
+  return Trimmed(GetText(text)) + " '" + path + "'" + (error ? ": " + plat::ErrorText(error) : std::string());
+}
+
 bool WalkTree(const std::string& folder, const std::string& pattern, bool recurse,
-              const TreeVisitor& visit) {
-  return Walk(folder, pattern.empty() ? "*.*" : pattern, recurse, 0, visit);
+              const TreeVisitor& visit, const TroubleVisitor& trouble) {
+  return Walk(folder, pattern.empty() ? "*.*" : pattern, recurse, 0, visit, trouble);
 }
 
 bool HasWildcard(const std::string& pattern) {

@@ -2,9 +2,12 @@
 
 #include <vector>
 
+#include "compare/checked_output.h"
 #include "compare/compare_blocks.h"
 #include "frame/ask.h"
 #include "frame/clock_counters.h"
+#include "frame/file_info.h"
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
@@ -20,20 +23,6 @@ namespace {
 
 bool Has(uint32_t attributes, uint32_t bit) { return (attributes & bit) != 0; }
 
-// The entries of folder (ending with a backslash), listed once, without
-// the names beginning with ".".
-std::vector<plat::FindEntry> ListFolder(const std::string& folder) {
-  std::vector<plat::FindEntry> entries;
-  plat::FindEntry e;
-  plat::FindHandle h = plat::FindFirst(folder + "*.*", &e);
-  if (h == plat::kNoFind) return entries;
-  do {
-    if (!e.name.empty() && e.name[0] != '.') entries.push_back(e);
-  } while (plat::FindNext(h, &e));
-  plat::FindClose(h);
-  return entries;
-}
-
 // A folder the walks enter: a real folder, never a junction or a link,
 // which could lead back into the other folder or round in a loop.
 bool Enterable(uint32_t attributes) {
@@ -47,16 +36,29 @@ bool PlainFile(uint32_t attributes) {
          !Has(attributes, plat::kAttrDirectory | plat::kAttrVolume | plat::kAttrReparsePoint);
 }
 
+bool SafeName(const std::string& name) { return CheckWindowsName(name) == NameFault::None; }
+
+// Counts the files a run looks at; with outputs, also tells whether one
+// of them is such a file under another name (a hard link).
 void CountFiles(const std::string& folder, const std::string& pattern, bool recurse,
-                JobControl* job, int depth, int64_t* files, int64_t* bytes) {
-  for (const plat::FindEntry& e : ListFolder(folder)) {
+                JobControl* job, int depth, int64_t* files, int64_t* bytes,
+                const std::vector<plat::ObjectId>* outputs = nullptr, bool* isOutput = nullptr) {
+  std::vector<plat::FindEntry> entries;
+  uint32_t error = 0;
+  if (!ListFolder(folder, &entries, &error)) return;  // the walk tells of it
+  for (const plat::FindEntry& e : entries) {
     if (job && !job->keepGoing) return;
+    if (!SafeName(e.name)) continue;
     if (Has(e.attributes, plat::kAttrDirectory)) {
-      if (recurse && Enterable(e.attributes) && depth < 128)
-        CountFiles(folder + e.name + "\\", pattern, recurse, job, depth + 1, files, bytes);
+      if (recurse && Enterable(e.attributes) && depth < kWalkDepthLimit)
+        CountFiles(folder + e.name + "\\", pattern, recurse, job, depth + 1, files, bytes, outputs,
+                   isOutput);
     } else if (plat::MatchesPattern(e.name, pattern)) {
       ++*files;
       *bytes += static_cast<int64_t>(e.size);
+      plat::ObjectId id;
+      if (outputs && !outputs->empty() && plat::ObjectIdOf(folder + e.name, &id))
+        for (const plat::ObjectId& output : *outputs) *isOutput = *isOutput || id == output;
     }
   }
 }
@@ -66,10 +68,11 @@ void CountFiles(const std::string& folder, const std::string& pattern, bool recu
 struct Snapshot {
   int64_t size = -1;
   uint64_t written = 0;
+  plat::ObjectId id;  // another file of the same size and time is another file
 };
 
 bool TakeSnapshot(const std::string& path, Snapshot* snapshot) {
-  if (!PlainFile(plat::GetAttributes(path))) return false;
+  if (!PlainFile(plat::GetAttributes(path)) || !plat::ObjectIdOf(path, &snapshot->id)) return false;
   plat::FileHandle h =
       plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead);
   if (!plat::OpenSucceeded(h)) {
@@ -86,13 +89,43 @@ bool TakeSnapshot(const std::string& path, Snapshot* snapshot) {
 
 bool Unchanged(const std::string& path, const Snapshot& before) {
   Snapshot now;
-  return TakeSnapshot(path, &now) && now.size == before.size && now.written == before.written;
+  return TakeSnapshot(path, &now) && now.size == before.size && now.written == before.written &&
+         now.id == before.id;
 }
+
+// A folder path as the system opens it best: without its closing
+// backslash, except on a drive root.
+std::string Unslashed(const std::string& folder) {
+  return folder.size() > 3 && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+// The target folder a file is deleted from is still the one the walk
+// entered, and no folder from the target's own down to it is a link now.
+bool StillTheFolder(const std::string& root, const std::string& folder, const plat::ObjectId& entered) {
+  plat::ObjectId now;
+  if (!plat::ObjectIdOf(Unslashed(folder), &now) || !(now == entered)) return false;
+  for (size_t k = folder.size() - 1; k > root.size(); k = folder.rfind('\\', k - 1)) {
+    const uint32_t a = plat::GetAttributes(folder.substr(0, k));
+    if (a == plat::kAttrInvalid || Has(a, plat::kAttrReparsePoint) || !Has(a, plat::kAttrDirectory))
+      return false;
+  }
+  return true;
+}
+
+bool Absent(uint32_t error) { return error == plat::kErrFileNotFound || error == plat::kErrPathNotFound; }
 
 // The files and the files without counterpart met below one folder.
 struct Level {
   int64_t seen = 0;
   int64_t without = 0;
+  bool troubled = false;  // something below was left alone: no rd for it
+};
+
+// A target folder the walk is in: its path (ending with a backslash, ""
+// when the Base folder has no counterpart) and its object when entered.
+struct TargetFolder {
+  std::string path;
+  plat::ObjectId id;
 };
 
 struct Walker {
@@ -102,6 +135,8 @@ struct Walker {
   JobControl& job;
   RemoverReport* report;
   std::string baseRoot;  // the Base folder without its final backslash
+  std::string targetRoot;  // the target folder, ending with a backslash
+  std::string firstTrouble;
   RemoverCounts counts;
   RemoverBatch batch;
   RemoverLog log;
@@ -118,6 +153,13 @@ struct Walker {
     if (!path.empty()) text += " " + path;
     AskUser(kAskOk, in.owner, GetText(heading), text, in.boxRecord, in.ownerRecord);
   }
+  void Trouble(Level& level, const std::string& path, TreeTrouble kind, uint32_t error = 0) {
+    level.troubled = true;
+    const std::string told = TroubleLine(path, kind, error);
+    if (counts.troubles++ == 0) firstTrouble = told;
+    if (report && report->trouble) report->trouble(path, kind, error);
+  }
+
   void Show() {
     if (!report) return;
     if (report->counts) report->counts(counts);
@@ -134,7 +176,8 @@ bool Delete(const std::string& path, bool silent) {
 
 // A Base file and its counterpart: compared, the target deleted when the
 // two are proven the same, and logged. False when the walk must end.
-bool DoPair(Walker& w, const std::string& basePath, const std::string& targetPath) {
+bool DoPair(Walker& w, const std::string& basePath, const std::string& targetPath,
+            const TargetFolder& folder) {
   plat::ObjectId baseId, targetId;
   const bool known = plat::ObjectIdOf(basePath, &baseId) && plat::ObjectIdOf(targetPath, &targetId);
   if (known && targetId == w.batchId) return true;  // the run's own batch
@@ -154,9 +197,10 @@ bool DoPair(Walker& w, const std::string& basePath, const std::string& targetPat
     }
   }
   if (!CheckPoint(w.job)) return false;
+  if (identical && w.report && w.report->proven) w.report->proven(targetPath);
   if (identical &&
-      (w.in.simulate || (Unchanged(basePath, base) && Unchanged(targetPath, target) &&
-                         Delete(targetPath, w.in.silent)))) {
+      (w.in.simulate || (Unchanged(basePath, base) && StillTheFolder(w.targetRoot, folder.path, folder.id) &&
+                         Unchanged(targetPath, target) && Delete(targetPath, w.in.silent)))) {
     ++w.counts.removed;
     pair.notDeleted = false;
   }
@@ -167,42 +211,97 @@ bool DoPair(Walker& w, const std::string& basePath, const std::string& targetPat
   return true;
 }
 
+bool AddToBatch(Walker& w, const std::string& basePath, bool folder) {
+  if (AddToRemoverBatch(w.batch, basePath.substr(w.baseRoot.size()), folder)) return true;
+  w.Tell(kTextBatchHeading, kTextBatchWrite);
+  return false;
+}
+
+// The counterpart folder of Base subfolder name: entered when it lists,
+// none when it is not there (its Base files then go to the batch). False
+// when it is left alone: a link, unreadable, or too long a path.
+bool TargetSubfolder(Walker& w, const TargetFolder& target, const std::string& name, Level& level,
+                     TargetFolder* sub) {
+  if (target.path.empty()) return true;
+  const std::string path = target.path + name;
+  const uint32_t a = plat::GetAttributes(path);
+  const uint32_t error = plat::LastError();
+  if (a == plat::kAttrInvalid) {
+    if (Absent(error)) return true;
+    w.Trouble(level, path + "\\", TreeTrouble::Unreadable, error);
+    return false;
+  }
+  if (Has(a, plat::kAttrReparsePoint)) {
+    w.Trouble(level, path, TreeTrouble::Link);
+    return false;
+  }
+  if (!Has(a, plat::kAttrDirectory)) return true;
+  std::vector<plat::FindEntry> entries;
+  uint32_t listError = 0;
+  if (!ListFolder(path + "\\", &entries, &listError) || !plat::ObjectIdOf(path, &sub->id)) {
+    w.Trouble(level, path + "\\", TreeTrouble::Unreadable, listError ? listError : plat::LastError());
+    return false;
+  }
+  sub->path = path + "\\";
+  return true;
+}
+
 // Base folder against target folder (both ending with a backslash; target
 // blank when the Base folder has no counterpart folder). False when the
 // walk must end.
-bool Walk(Walker& w, const std::string& baseFolder, const std::string& targetFolder, int depth,
+bool Walk(Walker& w, const std::string& baseFolder, const TargetFolder& target, int depth,
           Level& level) {
-  for (const plat::FindEntry& e : ListFolder(baseFolder)) {
+  std::vector<plat::FindEntry> entries;
+  uint32_t error = 0;
+  if (!ListFolder(baseFolder, &entries, &error)) {
+    w.Trouble(level, baseFolder, TreeTrouble::Unreadable, error);
+    return true;
+  }
+  for (const plat::FindEntry& e : entries) {
+    const bool isFolder = Has(e.attributes, plat::kAttrDirectory);
+    if (isFolder ? !w.in.recurse || !Enterable(e.attributes) : !plat::MatchesPattern(e.name, w.in.pattern))
+      continue;
     const std::string basePath = baseFolder + e.name;
-    if (Has(e.attributes, plat::kAttrDirectory)) {
-      if (!w.in.recurse || !Enterable(e.attributes) || depth >= 128) continue;
-      std::string targetSub;
-      if (!targetFolder.empty() && Enterable(plat::GetAttributes(targetFolder + e.name)))
-        targetSub = targetFolder + e.name + "\\";
+    // A name Windows cannot hold is never made into a path nor a batch
+    // line: "x\..\..\f" would name a file elsewhere, a quote end the
+    // batch's quoting.
+    if (!SafeName(e.name)) {
+      w.Trouble(level, basePath, TreeTrouble::BadName);
+      continue;
+    }
+    if (isFolder) {
+      if (depth + 1 >= kWalkDepthLimit || basePath.size() + 1 >= kPathWidth - 1 ||
+          (!target.path.empty() && target.path.size() + e.name.size() + 1 >= kPathWidth - 1)) {
+        w.Trouble(level, basePath + "\\", TreeTrouble::TooDeep);
+        continue;
+      }
+      TargetFolder targetSub;
+      if (!TargetSubfolder(w, target, e.name, level, &targetSub)) continue;
       Level sub;
       if (!Walk(w, basePath + "\\", targetSub, depth + 1, sub)) return false;
       // A folder none of whose files has a counterpart goes too.
-      if (sub.seen == sub.without &&
-          !AddToRemoverBatch(w.batch, basePath.substr(w.baseRoot.size()), true)) {
-        w.Tell(kTextBatchHeading, kTextBatchWrite);
-        return false;
-      }
+      if (!sub.troubled && sub.seen == sub.without && !AddToBatch(w, basePath, true)) return false;
       level.seen += sub.seen;
       level.without += sub.without;
+      level.troubled = level.troubled || sub.troubled;
       continue;
     }
-    if (!plat::MatchesPattern(e.name, w.in.pattern)) continue;
     ++level.seen;
-    const std::string targetPath = targetFolder.empty() ? "" : targetFolder + e.name;
-    if (targetPath.empty() || !PlainFile(plat::GetAttributes(targetPath))) {
+    const std::string targetPath = target.path.empty() ? "" : target.path + e.name;
+    const uint32_t a = targetPath.empty() ? plat::kAttrInvalid : plat::GetAttributes(targetPath);
+    const uint32_t targetError = targetPath.empty() ? plat::kErrFileNotFound : plat::LastError();
+    if (Has(e.attributes, plat::kAttrReparsePoint) ||
+        (a != plat::kAttrInvalid && Has(a, plat::kAttrReparsePoint))) {
+      // Wine's del follows a link: neither side's link goes into the batch.
+      w.Trouble(level, Has(e.attributes, plat::kAttrReparsePoint) ? basePath : targetPath, TreeTrouble::Link);
+    } else if (a == plat::kAttrInvalid && !Absent(targetError)) {
+      w.Trouble(level, targetPath, TreeTrouble::Unreadable, targetError);
+    } else if (!PlainFile(a)) {
       ++level.without;
       ++w.counts.unmatched;
       w.counts.unmatchedBytes += static_cast<int64_t>(e.size);
-      if (!AddToRemoverBatch(w.batch, basePath.substr(w.baseRoot.size()), false)) {
-        w.Tell(kTextBatchHeading, kTextBatchWrite);
-        return false;
-      }
-    } else if (!DoPair(w, basePath, targetPath)) {
+      if (!AddToBatch(w, basePath, false)) return false;
+    } else if (!DoPair(w, basePath, targetPath, target)) {
       return false;
     }
     // A Base file passed over (no counterpart, another size, a difference
@@ -256,36 +355,67 @@ RemoverResult RunExcessRemoval(const RemoverInput& input, JobControl& job, Remov
   result.batchPath = FolderWithSlash(target) + kRemoverBatchName;
   if (report && report->status) report->status(Trimmed(GetText(kTextUnderWay)));
 
-  int64_t baseBytes = 0;
+  // The log is opened first, as it is: an existing one is cut only when
+  // the count finds it is none of the files the run reads or deletes.
+  if (input.log && !StartRemoverLog(w.log, input.logPath))
+    w.Tell(kTextLogOpenHeading, kTextLogOpen, input.logPath + ": " + OutputRefusalText(w.log.opened));
+  std::vector<plat::ObjectId> outputs;
+  if (w.log.handle != plat::kNoFile && w.log.opened.existed) outputs.push_back(w.log.opened.id);
+  bool isOutput = false;
+  int64_t baseBytes = 0, targetBytes = 0;
+  w.targetRoot = FolderWithSlash(target);
   CountFiles(FolderWithSlash(base), input.pattern, input.recurse, &job, 0, &w.counts.insideBase,
-             &baseBytes);
-  w.counts.insideTarget = CountRemoverFiles(target, input.pattern, input.recurse, &job);
+             &baseBytes, &outputs, &isOutput);
+  CountFiles(w.targetRoot, input.pattern, input.recurse, &job, 0, &w.counts.insideTarget, &targetBytes,
+             &outputs, &isOutput);
+  if (w.log.handle != plat::kNoFile) {
+    if (isOutput) DropOutput(w.log.opened, OutputRefusal::Input);
+    if (!isOutput) CutOutput(w.log.opened);
+    w.log.handle = w.log.opened.handle;
+    if (w.log.handle == plat::kNoFile) {
+      w.log.failed = true;
+      w.Tell(kTextLogOpenHeading, kTextLogOpen, input.logPath + ": " + OutputRefusalText(w.log.opened));
+    }
+  }
   ClockStart(Clock(kClockExcessRemover), baseBytes);
   w.scale = ScaleProgress(w.counts.insideBase);
   if (report && report->total.setRange) report->total.setRange(w.scale.range);
   w.Show();
 
-  if (input.log && !StartRemoverLog(w.log, input.logPath))
-    w.Tell(kTextLogOpenHeading, kTextLogOpen);
   if (job.keepGoing) {
     if (!StartRemoverBatch(w.batch, result.batchPath, Trimmed(GetText(kTextBatchChoice)))) {
-      w.Tell(kTextBatchHeading, kTextBatchCreate, result.batchPath);
+      w.Tell(kTextBatchHeading, kTextBatchCreate,
+             result.batchPath + (w.batch.error ? ": " + plat::ErrorText(w.batch.error) : std::string()));
     } else {
-      plat::ObjectIdOf(result.batchPath, &w.batchId);
-      Level top;
-      Walk(w, FolderWithSlash(base), FolderWithSlash(target), 0, top);
+      plat::ObjectIdOf(PartialNameOf(result.batchPath), &w.batchId);
+      TargetFolder top{w.targetRoot, {}};
+      Level level;
+      std::vector<plat::FindEntry> entries;
+      uint32_t error = 0;
+      if (!ListFolder(w.targetRoot, &entries, &error) || !plat::ObjectIdOf(Unslashed(w.targetRoot), &top.id))
+        w.Trouble(level, w.targetRoot, TreeTrouble::Unreadable, error ? error : plat::LastError());
+      else
+        Walk(w, FolderWithSlash(base), top, 0, level);
     }
   }
+  // Written when it was started, even after a stop: what it lists so far
+  // is true.
   if (w.batch.handle != plat::kNoFile && !EndRemoverBatch(w.batch) && !w.failed)
-    w.Tell(kTextBatchHeading, kTextBatchWrite);
+    w.Tell(kTextBatchHeading, kTextBatchWrite,
+           w.batch.error ? result.batchPath + ": " + plat::ErrorText(w.batch.error) : "");
   if (w.log.handle != plat::kNoFile) {
     if (!w.log.failed) {
       RemoverTotals totals{w.counts.removed, w.counts.insideBase, w.counts.insideTarget};
       result.logWritten = WriteRemoverLog(w.log, RemoverLogTotals(totals));
       if (!result.logWritten) w.Tell(kTextLogWriteHeading, kTextLogWrite);
     }
-    CloseRemoverLog(w.log);
+    // A write the system finishes only on the close fails there.
+    if (!CloseRemoverLog(w.log) && result.logWritten) {
+      result.logWritten = false;
+      w.Tell(kTextLogWriteHeading, kTextLogWrite, plat::ErrorText(plat::LastError()));
+    }
   }
+  result.firstTrouble = w.firstTrouble;
   w.Show();
   result.counts = w.counts;
   result.outcome = job.keepGoing && !w.failed ? RemoverOutcome::Done : RemoverOutcome::Stopped;

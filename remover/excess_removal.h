@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "compare/tree_walk.h"
 #include "frame/job_control.h"
 #include "frame/settings.h"
 
@@ -36,6 +37,10 @@ struct RemoverCounts {
   int64_t processed = 0;      // Base files done
   int64_t unmatched = 0;      // Base files without a counterpart
   int64_t unmatchedBytes = 0;
+  // Parts left alone: folders that would not list or lie too deep, names
+  // Windows cannot hold, links in the target. Never deleted, never in the
+  // batch, never taken for missing; the run is not a clean one.
+  int64_t troubles = 0;
 };
 
 enum class RemoverOutcome {
@@ -49,6 +54,7 @@ struct RemoverResult {
   RemoverCounts counts;
   std::string batchPath;
   bool logWritten = false;  // the log holds its totals
+  std::string firstTrouble;  // the first part left alone: path and reason
 };
 
 // Where the run shows itself; any part may be empty.
@@ -57,6 +63,9 @@ struct RemoverReport {
   std::function<void(const std::string&)> status;
   ProgressSink total;  // over the Base files
   ProgressSink file;   // inside the comparison of one pair
+  TroubleVisitor trouble;  // each part left alone, as it is met
+  // A pair proven the same, before it is checked once more and deleted.
+  std::function<void(const std::string& targetPath)> proven;
 };
 
 // The files of folder matching pattern, with recurse those of its
@@ -70,7 +79,10 @@ int64_t CountRemoverFiles(const std::string& folder, const std::string& pattern,
 // is the batch or a file the run would read. True when refused.
 bool RefuseRemoverInput(const RemoverInput& input);
 
-// One run. Feeds the Excess Files Remover's clock counters.
+// One run. Feeds the Excess Files Remover's clock counters. A target file
+// is deleted only when, right before, it is still the object that was
+// compared (same id, size and time), the Base file too, and no folder on
+// its way has become a link.
 RemoverResult RunExcessRemoval(const RemoverInput& input, JobControl& job,
                                RemoverReport* report = nullptr);
 

@@ -83,7 +83,8 @@ DialogTexts TextsOf(Phase phase) {
                          {IDC_ER_BASE_COUNT, 0, 847},
                          {IDC_ER_TARGET_LABEL, 838, 0},
                          {IDC_ER_TARGET_COUNT, 0, 847},
-                         {IDC_ER_REMOVED_LABEL, 836, 0},
+                         // A simulation removes nothing: it counts what it would.
+                         {IDC_ER_REMOVED_LABEL, AppSettings().esSimulation ? kTextWouldRemove : 836, 0},
                          {IDC_ER_REMOVED, 0, 846},
                          {IDC_ER_TOTAL_LABEL, 868, 0},
                          {IDC_ER_FILE_LABEL, 869, 0},
@@ -95,10 +96,11 @@ DialogTexts TextsOf(Phase phase) {
 }
 
 // "&Do It" is Abort during a run and "&Hide" its pause button; the log
-// file's button changes with the file.
+// file's button changes with the file, the removed counter's label with
+// "Simulation only".
 const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
                           .go = IDC_ER_DO_IT, .hide = IDC_ER_HIDE,
-                          .relabelled = {IDC_ER_LOG_FILE},
+                          .relabelled = {IDC_ER_LOG_FILE, IDC_ER_REMOVED_LABEL},
                           .abortQuestion = kTextAbortQuestion, .textsOf = TextsOf};
 
 void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
@@ -184,7 +186,10 @@ void OnSaveLog(DialogState& state, int id, int, Args) {
 }
 
 void OnSimulation(DialogState& state, int id, int, Args) {
-  if (!g_runActive) AppSettings().esSimulation = DialogGetValue(state, id) != 0;
+  if (g_runActive) return;
+  AppSettings().esSimulation = DialogGetValue(state, id) != 0;
+  ShowPhase(state, Phase::Idle);
+  DialogFlush(state);
 }
 
 void OnLogFile(DialogState& state, int, int, Args) {
@@ -298,7 +303,15 @@ void Work(Subprogram& self) {
   };
   const RemoverResult result = RunExcessRemoval(g_input, self.job, &report);
   if (result.outcome == RemoverOutcome::Refused) return;
-  ShowStatus(state, result.outcome == RemoverOutcome::Done ? kTextRemovalDone : kTextRemovalAborted);
+  ShowStatus(state, result.outcome != RemoverOutcome::Done ? kTextRemovalAborted
+                   : g_input.simulate                      ? kTextRemovalSimulated
+                                                           : kTextRemovalDone);
+  if (result.counts.troubles > 0) {
+    PlayAlert();
+    AskUser(kAskOk, state.window.load(), GetText(kTextTroublesHeading),
+            Count(result.counts.troubles) + " " + Trimmed(GetText(kTextTroubles)) + " " + result.firstTrouble,
+            kSecondBoxRecord, kRecord);
+  }
   if (!result.logWritten) return;
   if (AskUser(kAskYesNo, state.window.load(), GetText(kTextSavedHeading), GetText(kTextSavedQuestion),
               kSecondBoxRecord, kRecord) == kAnswerYes)

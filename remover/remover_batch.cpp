@@ -1,5 +1,7 @@
 #include "remover/remover_batch.h"
 
+#include "frame/partial_files.h"
+
 namespace kst {
 
 namespace {
@@ -23,8 +25,10 @@ bool WriteAll(RemoverBatch& batch, const std::string& text) {
   if (batch.failed || batch.handle == plat::kNoFile) return false;
   uint32_t done = 0;
   if (!plat::FileWrite(batch.handle, text.data(), static_cast<uint32_t>(text.size()), &done) ||
-      done != text.size())
+      done != text.size()) {
     batch.failed = true;
+    batch.error = plat::LastError();
+  }
   return !batch.failed;
 }
 
@@ -42,14 +46,25 @@ std::string RemoverBatchEntry(const std::string& relative, bool folder) {
 }
 
 bool StartRemoverBatch(RemoverBatch& batch, const std::string& path, const std::string& choice) {
-  batch.failed = false;
-  batch.handle = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
+  batch = RemoverBatch{};
+  batch.path = path;
+  batch.failed = true;
+  // Wine's interpreter and the next run would follow a link there.
+  const uint32_t real = plat::GetAttributes(path);
+  if (real != plat::kAttrInvalid && (real & (plat::kAttrReparsePoint | plat::kAttrDirectory))) return false;
+  const std::string partial = PartialNameOf(path);
+  const uint32_t left = plat::GetAttributes(partial);
+  if (left != plat::kAttrInvalid &&
+      ((left & (plat::kAttrReparsePoint | plat::kAttrDirectory)) || !plat::DeleteOneFile(partial)))
+    return false;
+  batch.handle = plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew);
   if (!plat::OpenSucceeded(batch.handle)) {
+    batch.error = plat::LastError();
     if (batch.handle != plat::kNoFile) plat::FileClose(batch.handle);
     batch.handle = plat::kNoFile;
-    batch.failed = true;
     return false;
   }
+  batch.failed = false;
   return WriteAll(batch, RemoverBatchStart(choice));
 }
 
@@ -59,9 +74,22 @@ bool AddToRemoverBatch(RemoverBatch& batch, const std::string& relative, bool fo
 
 bool EndRemoverBatch(RemoverBatch& batch) {
   if (batch.handle == plat::kNoFile) return false;
-  const bool ok = WriteAll(batch, kRemoverBatchEnd);
-  plat::FileClose(batch.handle);
+  bool ok = WriteAll(batch, kRemoverBatchEnd);
+  if (!plat::FileClose(batch.handle) && ok) {
+    ok = false;
+    batch.error = plat::LastError();
+  }
   batch.handle = plat::kNoFile;
+  const std::string partial = PartialNameOf(batch.path);
+  // The earlier batch goes only when it is still a plain file: its name,
+  // never what a link there would lead to.
+  const uint32_t real = plat::GetAttributes(batch.path);
+  if (ok && real != plat::kAttrInvalid &&
+      ((real & (plat::kAttrReparsePoint | plat::kAttrDirectory)) || !plat::DeleteOneFile(batch.path)))
+    ok = false, batch.error = plat::LastError();
+  if (ok && !CommitPartial(partial, batch.path)) ok = false, batch.error = plat::LastError();
+  if (!ok) plat::DeleteOneFile(partial);
+  batch.failed = !ok;
   return ok;
 }
 

@@ -32,13 +32,10 @@ std::string RemoverLogTotals(const RemoverTotals& totals) {
 }
 
 bool StartRemoverLog(RemoverLog& log, const std::string& path) {
-  log.failed = false;
-  log.handle = plat::FileOpen(path, plat::kWrite, plat::Disposition::CreateAlways);
-  if (plat::OpenSucceeded(log.handle)) return true;
-  if (log.handle != plat::kNoFile) plat::FileClose(log.handle);
-  log.handle = plat::kNoFile;
-  log.failed = true;
-  return false;
+  log.opened = OpenOutputUncut(path);
+  log.handle = log.opened.handle;
+  log.failed = log.handle == plat::kNoFile;
+  return !log.failed;
 }
 
 bool WriteRemoverLog(RemoverLog& log, const std::string& text) {
@@ -50,9 +47,10 @@ bool WriteRemoverLog(RemoverLog& log, const std::string& text) {
   return !log.failed;
 }
 
-void CloseRemoverLog(RemoverLog& log) {
-  if (log.handle != plat::kNoFile) plat::FileClose(log.handle);
+bool CloseRemoverLog(RemoverLog& log) {
+  const bool ok = log.handle == plat::kNoFile || plat::FileClose(log.handle);
   log.handle = plat::kNoFile;
+  return ok;
 }
 
 }  // namespace kst

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "compare/checked_output.h"
 #include "frame/platform/platform.h"
 
 namespace kst {
@@ -36,11 +37,15 @@ std::string RemoverLogTotals(const RemoverTotals& totals);
 struct RemoverLog {
   plat::FileHandle handle = plat::kNoFile;
   bool failed = false;
+  CheckedOutput opened;  // how it was opened: whether it existed, its object
 };
-// Empties or creates the file; false when it cannot be opened.
+// Opens the log as it is (see compare/checked_output.h) or creates it;
+// the caller checks the file against the inputs, then cuts it.
+// False when it cannot be opened or is refused.
 bool StartRemoverLog(RemoverLog& log, const std::string& path);
 // One write; false when it came back short (the log is then failed).
 bool WriteRemoverLog(RemoverLog& log, const std::string& text);
-void CloseRemoverLog(RemoverLog& log);
+// False when the system could not finish the file.
+bool CloseRemoverLog(RemoverLog& log);
 
 }  // namespace kst

@@ -29,6 +29,10 @@ enum RemoverText {
   kTextLogRefused = 1228,          // the log would be the batch or a compared file
   kTextRemovalDone = 1229,         // "Excess Files Removal done!"
   kTextRemovalAborted = 1230,      // "Excess Files Removal aborted!"
+  kTextWouldRemove = 1231,         // "... Would Remove:", the counter's label in a simulation
+  kTextTroublesHeading = 1232,     // "Not everything was looked at!"
+  kTextTroubles = 1233,            // "part(s) could not be read or reached, ..."
+  kTextRemovalSimulated = 1235,    // "Excess Files Removal simulated: nothing was deleted!"
 };
 
 }  // namespace kst

@@ -46,6 +46,7 @@ enum class Fault {
   // The shell's copy of one file stops halfway and still reports success,
   // leaving the target cut short: Wine's copy onto a full disk does so.
   ShellCopyCutShort,
+  ListFails,  // a folder's listing fails with 5, as a folder the user may not read
 };
 
 // Arms a fault that fires once, on the (skip + 1)-th matching call after

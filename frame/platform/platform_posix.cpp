@@ -866,6 +866,7 @@ FindHandle FindFirst(const std::string& pattern, FindEntry* entry) {
   if (folder.empty() || !ParseWinPath(folder + "\\", &wp)) return Fail(kErrPathNotFound), kNoFind;
   std::string host;
   if (!ToHost(folder + "\\", &host)) return Fail(kErrPathNotFound), kNoFind;
+  if (FaultFires(Fault::ListFails, folder + "\\")) return Fail(kErrAccessDenied), kNoFind;
   DIR* dir = opendir(host.c_str());
   if (!dir) return Fail(kErrPathNotFound), kNoFind;
   Listing listing;

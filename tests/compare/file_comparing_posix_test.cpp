@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
 #include "compare/file_comparing.h"
 #include "frame/clock_counters.h"
 #include "frame/language_files.h"
@@ -230,6 +234,73 @@ TEST_F(CompareTree, AbortStopsAfterThePairInHand) {
   EXPECT_EQ(total.positions.back(), 1);
   const std::string text = testenv::ReadFile(W("info.txt"));
   EXPECT_NE(text.find("Compared: 1 "), std::string::npos);
+}
+
+// What cannot be read, reached or named is trouble: told, counted, written
+// into the information file, and never counted as equal nor unmatched.
+// A folder that will not list stands for one the user may not read; a
+// file whose open is denied for one in such a folder.
+TEST_F(CompareTree, UnreadableUnreachableAndUnnamablePartsAreTrouble) {
+  const std::string longName(120, 'q');
+  // In order: each case keeps what the ones before it made.
+  struct Case {
+    const char* name;
+    std::function<void()> stage;
+    int32_t compared, unmatched, differentContents;
+    int64_t troubles;
+    const char* told;
+  } cases[] = {
+      {"an original subfolder", [] { plat::EmuInjectFault(plat::Fault::ListFails, 0, "\\orig\\sub\\"); },
+       5, 3, 1, 1, "Unable to read the folder"},
+      {"the original folder", [] { plat::EmuInjectFault(plat::Fault::ListFails, 0, "\\orig\\"); }, 0, 0, 0, 1,
+       "Unable to read the folder"},
+      {"a folder past the path limit", [&] {
+         std::filesystem::create_directories(plat::EmuHostPath(W("orig")) + "/" + longName + "/" + longName);
+       }, 7, 3, 2, 1, "deeper than 128 levels or its path is too long"},
+      {"a name holding backslashes", [this] {
+         std::ofstream(plat::EmuHostPath(W("orig")) + "/x\\..\\a_equal.txt") << "hello world";
+       }, 7, 3, 2, 2, "Windows can't hold this name"},
+      {"a clone's file that will not open", [this] {
+         ASSERT_TRUE(plat::CreateFolder(W("clone\\sub2")) && WriteFile(W("clone\\sub2\\s.txt"), "s"));
+         plat::EmuInjectFault(plat::Fault::OpenFails, 0, "\\clone\\sub2\\s.txt");
+       }, 8, 2, 3, 2, "was unavailable for reading"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.stage();
+    const kst::ComparingResult result = Run();
+    plat::EmuClearFaults();
+    EXPECT_EQ(result.troubles, c.troubles);
+    EXPECT_EQ(result.counts.compared, c.compared);
+    EXPECT_EQ(result.counts.unmatched, c.unmatched);
+    EXPECT_EQ(result.counts.differentContents, c.differentContents);
+    EXPECT_NE(testenv::ReadFile(W("info.txt")).find(c.told), std::string::npos);
+    splittest::ScriptedPerson person;
+    kst::TellRunEnd(input, result, nullptr);
+    ASSERT_FALSE(person.asked.empty());
+    EXPECT_EQ(person.asked[0].heading, "Not everything was compared!");
+  }
+}
+
+// An information file that is a link, or another name of a compared file,
+// is refused before a byte of it changes.
+TEST_F(CompareTree, AnInformationFileThatIsALinkOrAComparedFileIsLeftWhole) {
+  struct Case {
+    const char* compared;
+    bool hard;
+  } cases[] = {{"clone\\a_equal.txt", false}, {"clone\\sub\\n_equal.txt", true}, {"orig\\c_size.txt", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.compared);
+    const std::string file = plat::EmuHostPath(W(c.compared)), info = plat::EmuHostPath(W("info.txt"));
+    const std::string before = testenv::ReadFile(W(c.compared));
+    unlink(info.c_str());
+    ASSERT_EQ(c.hard ? link(file.c_str(), info.c_str()) : symlink(file.c_str(), info.c_str()), 0);
+    splittest::ScriptedPerson person;
+    EXPECT_EQ(Run().end, ComparingEnd::InfoOpenFailed);
+    EXPECT_EQ(testenv::ReadFile(W(c.compared)), before);
+    ASSERT_EQ(person.asked.size(), 1u);
+    EXPECT_NE(person.asked[0].message.find("Unable to open file for save list!"), std::string::npos);
+  }
 }
 
 }  // namespace

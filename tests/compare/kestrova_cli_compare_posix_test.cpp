@@ -22,6 +22,12 @@ struct CompareCli : ::testing::Test {
     const char* files[][2] = {{"o\\a.txt", "x"}, {"o\\b.txt", "yy"}, {"c\\a.txt", "x"},
                               {"c\\b.txt", "yy"}, {"d\\a.txt", "x"},  {"d\\b.txt", "yz"}};
     for (const auto& f : files) ASSERT_TRUE(testenv::WriteFile(scratch.Path(f[0]), f[1]));
+    // A Linux name Windows cannot hold, and an information file that is
+    // another name of a compared file.
+    ASSERT_TRUE(plat::CreateFolder(scratch.Path("h")) && testenv::WriteFile(scratch.Path("h\\a.txt"), "x"));
+    std::FILE* odd = std::fopen((host + "/h/b\\..\\a.txt").c_str(), "w");
+    ASSERT_TRUE(odd != nullptr && std::fclose(odd) == 0);
+    ASSERT_EQ(link((host + "/d/b.txt").c_str(), (host + "/hard.txt").c_str()), 0);
   }
   int Run(const std::string& arguments) {
     const std::string command = "cd " + Quote(host) + " && " + Quote(cli) + " compare " + arguments + " 2>&1";
@@ -53,6 +59,8 @@ TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
       {"o", 2, "give the original and the clone"},
       {"o/a.txt c --pattern a.txt", 2, "--pattern goes with a folder"},
       {"o c --info c/a.txt --pattern '*.*'", 1, "is one of the files compared"},
+      {"o d --info hard.txt", 2, "one of the files compared, under another name"},
+      {"h c", 2, "Windows can't hold this name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -60,6 +68,7 @@ TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
     EXPECT_NE(said.find(c.says), std::string::npos) << said;
   }
   EXPECT_EQ(testenv::ReadFile(scratch.Path("c\\a.txt")), "x");
+  EXPECT_EQ(testenv::ReadFile(scratch.Path("d\\b.txt")), "yz");
 }
 
 TEST_F(CompareCli, InformationFileAsTheWindowWritesIt) {

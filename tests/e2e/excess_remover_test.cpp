@@ -91,12 +91,11 @@ struct ExcessRemoverWindow : ::testing::Test {
     return e2e::DropFiles(session->program, dialog, group, {path}) &&
            e2e::WaitUntil([&] { return Text(field) == shown; }, 5000, "dropped folder");
   }
-  // "&Do It", then waits for the run's end.
-  bool DoIt() {
+  // "&Do It", then waits for the run's end and the status it leaves.
+  bool DoIt(const std::string& status = "Excess Files Removal done!") {
     e2e::Click(e2e::Control(dialog, IDC_ER_DO_IT));
-    return e2e::WaitUntil(
-        [&] { return Text(IDC_ER_STATUS) == "Excess Files Removal done!" && Text(IDC_ER_DO_IT) == "&Do It"; },
-        20000, "removal");
+    return e2e::WaitUntil([&] { return Text(IDC_ER_STATUS) == status && Text(IDC_ER_DO_IT) == "&Do It"; },
+                          20000, "removal");
   }
   std::unique_ptr<Session> session;
   HWND dialog = nullptr;
@@ -133,15 +132,17 @@ TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderO
     EXPECT_EQ(Text(IDC_ER_TARGET), target);
   }
 
-  // A simulation deletes nothing but counts what it would delete.
+  // A simulation deletes nothing but counts, and says, what it would delete.
   e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
-  ASSERT_TRUE(DoIt());
+  EXPECT_EQ(Text(IDC_ER_REMOVED_LABEL), "... Would Remove:");
+  ASSERT_TRUE(DoIt("Excess Files Removal simulated: nothing was deleted!"));
   EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
   Tree withBatch = kTarget;
   withBatch[kBatch] = ReadTree(target)[kBatch];
   EXPECT_EQ(ReadTree(target), withBatch);
 
   e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
+  EXPECT_EQ(Text(IDC_ER_REMOVED_LABEL), "... Removed:");
   ASSERT_TRUE(DoIt());
   EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
   EXPECT_EQ(ReadTree(target), (Tree{{"changed.txt", "new"}, {"new.txt", "mine"}, {kBatch, withBatch[kBatch]}}));

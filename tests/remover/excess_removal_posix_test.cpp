@@ -1,9 +1,15 @@
 // What only the emulation can stage: another drive letter on the same
 // folder, links, injected read and write faults, and sparse files of
 // several gigabytes.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "frame/platform/emulation.h"
 #include "remover/excess_removal.h"
@@ -17,6 +23,12 @@ using removertest::RemoverScene;
 using removertest::Tree;
 
 std::string Host(const std::string& windowsPath) { return plat::EmuHostPath(windowsPath); }
+
+// A file written by its host name, which may hold what Windows cannot.
+bool HostWrite(const std::string& hostPath, const std::string& bytes) {
+  std::ofstream out(hostPath, std::ios::binary);
+  return static_cast<bool>(out << bytes);
+}
 
 TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
   RemoverScene s;
@@ -115,6 +127,148 @@ TEST(ExcessRemovalEmulated, PairsBeyondTwoAndFourGigabytesAreNeverEqualUnread) {
   EXPECT_EQ(result.counts.removed, 0);
   EXPECT_EQ(plat::SizeOfPath(s.target + "\\late.bin"), big);
   EXPECT_EQ(plat::SizeOfPath(s.target + "\\four.bin"), (int64_t{1} << 32) + 1);
+}
+
+// What the run leaves alone, each told and counted, never taken for a
+// missing counterpart: Linux names holding "\\" or a quote, links on either
+// side, folders that will not list or lie past the path limit. None of it
+// reaches the batch; nothing is deleted, inside the folders or out.
+TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTold) {
+  const std::string longName(120, 'd');
+  struct Case {
+    const char* name;
+    Tree base, target;
+    std::function<void(RemoverScene&)> stage;
+    const char* notInBatch;
+    const char* unlisted = "";  // a folder whose listing fails, once counted
+  } cases[] = {
+      // Joined into a Windows path, target\x\..\..\out.txt is a file outside the target.
+      {"a name climbing out", {}, {}, [](RemoverScene& s) {
+         ASSERT_TRUE(HostWrite(Host(s.base) + "/x\\..\\..\\out.txt", "o"));
+         ASSERT_TRUE(testenv::WriteFile(s.scratch.Path("out.txt"), "o"));
+       }, "out.txt"},
+      {"a quote ending the batch's quoting", {}, {}, [](RemoverScene& s) {
+         ASSERT_TRUE(HostWrite(Host(s.base) + "/z\" & del \"*.doc", "z"));
+       }, "*.doc"},
+      {"a link in the target to a Base file", {{"soft.txt", "s"}}, {}, [](RemoverScene& s) {
+         ASSERT_EQ(symlink(Host(s.base + "\\soft.txt").c_str(), Host(s.target + "\\soft.txt").c_str()), 0);
+       }, "soft.txt"},
+      {"a target folder that links outside", {{"sub\\a.txt", "a"}}, {}, [](RemoverScene& s) {
+         ASSERT_TRUE(plat::CreateFolder(s.scratch.Path("out")) && MakeTree(s.scratch.Path("out"), {{"a.txt", "a"}}));
+         ASSERT_EQ(symlink(Host(s.scratch.Path("out")).c_str(), Host(s.target + "\\sub").c_str()), 0);
+       }, "sub"},
+      {"a target folder that will not list", {{"sub\\a.txt", "a"}}, {{"sub\\a.txt", "a"}}, [](RemoverScene&) {},
+       "sub", "\\target\\sub\\"},
+      {"a Base folder that will not list", {{"sub\\a.txt", "a"}}, {{"sub\\a.txt", "a"}}, [](RemoverScene&) {},
+       "sub", "\\base\\sub\\"},
+      {"a folder past the path limit", {}, {}, [&longName](RemoverScene& s) {
+         for (const std::string& side : {s.base, s.target}) {
+           std::filesystem::create_directories(Host(side) + "/" + longName + "/" + longName);
+           ASSERT_TRUE(HostWrite(Host(side) + "/" + longName + "/" + longName + "/a.txt", "a"));
+         }
+       }, "ddd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoverScene s;
+    s.input.recurse = true;
+    ASSERT_TRUE(MakeTree(s.base, c.base) && MakeTree(s.target, c.target));
+    c.stage(s);
+    Tree outside = ReadTree(s.scratch.path);
+    outside.erase("target\\");
+    // Listed once by the count, then by the walk.
+    if (*c.unlisted) plat::EmuInjectFault(plat::Fault::ListFails, 1, c.unlisted);
+    std::vector<std::string> told;
+    kst::RemoverReport report;
+    report.trouble = [&told](const std::string& path, kst::TreeTrouble, uint32_t) { told.push_back(path); };
+    splittest::ScriptedPerson person;
+    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+    plat::EmuClearFaults();
+    EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
+    EXPECT_EQ(result.counts.troubles, 1);
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(result.counts.removed, 0);
+    EXPECT_EQ(s.Batch().find(c.notInBatch), std::string::npos) << s.Batch();
+    Tree after = ReadTree(s.scratch.path);
+    after.erase("target\\" + std::string(kst::kRemoverBatchName));
+    EXPECT_EQ(after, outside);
+  }
+}
+
+// An output that is a link, or another name of a file the run reads, is
+// refused before a byte of it changes (the batch, made new, replaces only
+// its own name).
+TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
+  const std::string batch = std::string("\\") + kst::kRemoverBatchName;
+  struct Case {
+    const char* name;
+    std::string from, to;  // a link from -> to, in the scratch folder
+    bool hard, log;
+    kst::RemoverOutcome outcome;
+  } cases[] = {
+      {"the batch a link outside", "precious.txt", "target" + batch, false, false, kst::RemoverOutcome::Stopped},
+      {"the batch a hard link of a Base file", "base\\keep.txt", "target" + batch, true, false,
+       kst::RemoverOutcome::Done},
+      {"the log a link outside", "precious.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
+      {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
+      {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true,
+       kst::RemoverOutcome::Stopped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoverScene s;
+    ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"keep.txt", "k"}}) && MakeTree(s.target, {{"a.txt", "a"}}));
+    ASSERT_TRUE(testenv::WriteFile(s.scratch.Path("precious.txt"), "p"));
+    const std::string from = Host(s.scratch.Path(c.from)), to = Host(s.scratch.Path(c.to));
+    ASSERT_EQ(c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str()), 0);
+    s.input.simulate = true;
+    s.input.log = c.log;
+    s.input.logPath = s.scratch.Path("log.txt");
+    splittest::ScriptedPerson person;
+    EXPECT_EQ(s.Run().outcome, c.outcome);
+    EXPECT_EQ(person.asked.size(), c.outcome == kst::RemoverOutcome::Done ? 0u : 1u);
+    EXPECT_EQ(testenv::ReadFile(s.scratch.Path("precious.txt")), "p");
+    EXPECT_EQ(ReadTree(s.base), (Tree{{"a.txt", "a"}, {"keep.txt", "k"}}));
+    EXPECT_EQ(testenv::ReadFile(s.target + "\\a.txt"), "a");
+  }
+}
+
+// Between the comparison and the delete the target is swapped: for another
+// file of the same size and time, or its folder moved out of the target
+// and linked back. What was proven is gone, so nothing is deleted.
+TEST(ExcessRemovalEmulated, WhatChangesBetweenTheComparisonAndTheDeleteIsKept) {
+  struct Case {
+    const char* name;
+    std::function<void(RemoverScene&)> swap;
+    const char* kept;  // in the scratch folder
+  } cases[] = {
+      {"another file of the same size and time", [](RemoverScene& s) {
+         const std::string file = Host(s.target + "\\sub\\a.txt"), other = file + ".new";
+         struct stat st;
+         ASSERT_TRUE(HostWrite(other, "b") && stat(file.c_str(), &st) == 0);
+         const timespec times[2] = {st.st_atim, st.st_mtim};
+         ASSERT_TRUE(utimensat(AT_FDCWD, other.c_str(), times, 0) == 0 && rename(other.c_str(), file.c_str()) == 0);
+       }, "target\\sub\\a.txt"},
+      {"its folder moved out and linked back", [](RemoverScene& s) {
+         const std::string moved = Host(s.scratch.Path("moved"));
+         ASSERT_EQ(rename(Host(s.target + "\\sub").c_str(), moved.c_str()), 0);
+         ASSERT_EQ(symlink(moved.c_str(), Host(s.target + "\\sub").c_str()), 0);
+       }, "moved\\a.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoverScene s;
+    s.input.recurse = true;
+    ASSERT_TRUE(MakeTree(s.base, {{"sub\\a.txt", "a"}}) && MakeTree(s.target, {{"sub\\a.txt", "a"}}));
+    kst::RemoverReport report;
+    int proven = 0;
+    report.proven = [&](const std::string&) { ++proven, c.swap(s); };
+    splittest::ScriptedPerson person;
+    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+    EXPECT_EQ(proven, 1);
+    EXPECT_EQ(result.counts.removed, 0);
+    EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.kept)));
+  }
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ TEST(KestrovaCliRemoveExcess, EachCaseGivesItsExitCodeAndLeavesTheTreeItShould) 
     EXPECT_EQ(ReadTree(s.base), base);
   }
   EXPECT_NE(testenv::ReadFile(s.scratch.Path("log.txt")).find("Inside Target: 3"), std::string::npos);
+  // A name Windows cannot hold is left alone, and the run is trouble.
+  std::FILE* odd = std::fopen((plat::EmuHostPath(s.base) + "/q\\..\\new.txt").c_str(), "w");
+  ASSERT_TRUE(odd != nullptr && std::fclose(odd) == 0);
+  EXPECT_EQ(RunCli(s.scratch.path, "base target --simulate", ""), 2);
 }
 
 }  // namespace

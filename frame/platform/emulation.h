@@ -45,6 +45,9 @@ enum class Fault {
   // The shell's copy of one file stops halfway and still reports success,
   // leaving the target cut short: Wine's copy onto a full disk does so.
   ShellCopyCutShort,
+  // The close reports a failure (112): a write the system had deferred
+  // did not reach the file.
+  CloseFails,
 };
 
 // Arms a fault that fires once, on the (skip + 1)-th matching call after

@@ -1,5 +1,6 @@
 #include "wav/wav_outcome.h"
 
+#include "frame/folders.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 
@@ -99,9 +100,12 @@ std::string BadBlocksText(const WavResult& result) {
 
 std::string WavStatusText(const WavResult& result) {
   if (!result.ok()) return Said(kTextNotDone) + " " + WavFaultText(result);
-  if (result.badBlocks > 0) return Said(kTextDone) + " " + BadBlocksText(result);
+  // The folders stand in the fields above the status: the names say enough.
+  WavResult named = result;
+  named.reportPath = FileNameOf(result.reportPath);
+  if (result.badBlocks > 0) return Said(kTextDone) + " " + BadBlocksText(named);
   const bool extracted = !result.reportPath.empty();
-  return Said(kTextDone) + " " + Said(extracted ? kTextRestored : kTextWrapped) + " " + result.outputPath;
+  return Said(kTextDone) + " " + Said(extracted ? kTextRestored : kTextWrapped) + " " + FileNameOf(result.outputPath);
 }
 
 void TellWavOutcome(const WavResult& result, const WavPerson& person) {

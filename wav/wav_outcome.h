@@ -64,9 +64,9 @@ std::string WavFaultText(const WavResult& result);
 // The bad blocks of a finished extraction: their count and the report.
 std::string BadBlocksText(const WavResult& result);
 
-// A finished run in one line for the window's status: "Done!" and what
-// was made (and the bad blocks, when the report lists any), or "Not
-// done:" and why.
+// A finished run in one line for the window's status: "Done!" and the
+// name of what was made (and the bad blocks, when the report lists any),
+// or "Not done!" and why.
 std::string WavStatusText(const WavResult& result);
 
 // Tells the person how a run ended: a fault's text, or "... But I didn't

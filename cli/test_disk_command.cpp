@@ -94,11 +94,16 @@ int TestDiskCommand(const std::vector<std::string>& args) {
   job.keepGoing = true;
   run.job = &job;
   const DiskTestResult result = RunDiskTest(run);
+  // Files left behind are trouble whatever the verdict; they were listed above.
+  const std::string leftBehind = result.undeleted.empty() ? std::string()
+                                 : "; " + std::to_string(result.undeleted.size()) +
+                                       " file(s) of the test could not be deleted";
 
   switch (result.outcome) {
     case DiskTestOutcome::NoFlaws:
-      return Line(kExitOk, "both disks read back equal (" + std::to_string(result.sizes[0]) + " and " +
-                               std::to_string(result.sizes[1]) + " bytes)");
+      return Line(leftBehind.empty() ? kExitOk : kExitError,
+                  "both disks read back equal (" + std::to_string(result.sizes[0]) + " and " +
+                      std::to_string(result.sizes[1]) + " bytes)" + leftBehind);
     case DiskTestOutcome::Flaws: {
       std::string line = "flaws found:";
       for (int k = 0; k < 2; ++k) {
@@ -109,13 +114,13 @@ int TestDiskCommand(const std::vector<std::string>& args) {
                                                           : std::string(" could not be read back whole"));
         line += k == 0 ? ";" : "";
       }
-      return Line(kExitFlaws, line);
+      return Line(leftBehind.empty() ? kExitFlaws : kExitError, line + leftBehind);
     }
     case DiskTestOutcome::Stopped:
       break;
   }
   return Line(kExitError,
-              disks.stopped.empty() ? std::string("the test stopped before its end") : disks.stopped);
+              (disks.stopped.empty() ? std::string("the test stopped before its end") : disks.stopped) + leftBehind);
 }
 
 }  // namespace kst

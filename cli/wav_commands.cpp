@@ -31,6 +31,8 @@ bool ParseWavArgs(const std::vector<std::string>& args, const char* what,
 int FailureLine(WavResult result) {
   if (result.fault == WavFault::Declined)
     return Line(kExitRefused, ShownPath(result.failedPath) + " was not replaced; nothing was written");
+  // Refusals of what was asked: a name that could not come back, a link.
+  const bool refused = result.fault == WavFault::SourceName || result.fault == WavFault::LinkTarget;
   result.failedPath = ShownPath(result.failedPath);
   std::string line = WavFaultText(result);
   if (result.fault == WavFault::OpenFailed || result.fault == WavFault::ReadFailed ||
@@ -38,7 +40,7 @@ int FailureLine(WavResult result) {
     line += " (" + result.failedPath + ")";
   if (result.error != plat::kErrNone && result.error != plat::kErrAlreadyExists)
     line += ": " + plat::ErrorText(result.error);
-  return Line(kExitError, line);
+  return Line(refused ? kExitRefused : kExitError, line);
 }
 
 JobControl& RunningJob() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "backup/backup_person.h"
 #include "compare/compare_blocks.h"
@@ -26,7 +27,14 @@ struct DiskTestSettings {
   int64_t diskSize = 0;
   int32_t buffSize = kBuffSizeDefault;
   bool silent = false;  // shell operations without their progress window
+  // The largest test file; 0 = kLargestTestPiece. A disk's free space is
+  // written in files of at most this size.
+  int64_t pieceLimit = 0;
 };
+
+// Below 4 GiB, the most FAT32 holds in one file, and a whole number of
+// clusters of any size up to 64 KiB.
+constexpr int64_t kLargestTestPiece = 0x100000000LL - 0x10000;
 
 // The person the run talks to: the disk prompts (new disk, also asked for
 // each disk of the read-back, and a disk that is not empty) and the status
@@ -54,12 +62,17 @@ enum class DiskTestOutcome {
 
 struct DiskTestResult {
   DiskTestOutcome outcome = DiskTestOutcome::Stopped;
-  int64_t sizes[2] = {0, 0};  // the test file of each disk
-  CompareResult compared[2];
+  int64_t sizes[2] = {0, 0};  // the test data of each disk, in one file or more
+  CompareResult compared[2];  // of the last piece read back (a difference: its place in the disk's data)
+  std::vector<std::string> undeleted;  // files the run made and could not delete, each with why
 };
 
 // The whole test, from making the temporary names to the verdict (status
-// line and box) and deleting the temporary files it made.
+// line and box) and deleting the temporary files it made. The temporary
+// folder's room is checked at the start against the disk in the drive and
+// again for each disk before it is written; a disk whose root holds only
+// the system's own hidden folders counts as empty, and auto-erase leaves
+// them alone. Files it could not delete are told at the end.
 DiskTestResult RunDiskTest(DiskTestRun& run);
 
 // The root a test writes to: the drive's root, or the folder with one

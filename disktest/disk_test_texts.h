@@ -9,6 +9,8 @@ enum DiskTestText {
   kTextNoTempName = 1252,
   kTextCopyToDiskFailed = 1253,
   kTextStillNotEmpty = 1254,
+  kTextNoTempRoom = 1255,
+  kTextNotDeleted = 1256,
 };
 
 // The status line of a test that did not pass; the text table has no entry for it.

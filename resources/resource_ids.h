@@ -382,6 +382,8 @@
 #define IDC_DW_ABOUT 2544
 #define IDC_DW_D2W_TIME_SPEED 2545
 #define IDC_DW_W2D_TIME_SPEED 2546
+#define IDC_DW_D2W_STATUS 2547
+#define IDC_DW_W2D_STATUS 2548
 // ---- The Program Master (163) ----
 #define IDC_PM_REFRESH 2600
 #define IDC_PM_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"

@@ -33,7 +33,10 @@ WavResult RunData2Wav(const Data2WavInput& input, JobControl& job, ProgressSink*
   WavRecord record;
   const std::string source = Trimmed(input.source), target = Trimmed(input.target);
   if (!LookUpSource(source, &record)) return Failed(&result, WavFault::SourceUnusable, source);
+  if (!StoredNameIsPlain(record.name)) return Failed(&result, WavFault::SourceName, source);
   if (SameText(source, target)) return Failed(&result, WavFault::SameFile, target);
+  if (const WavFault fault = CheckOutput(target, {source}); fault != WavFault::None)
+    return Failed(&result, fault, target);
   result.size = record.size;
   result.outputPath = target;
 
@@ -49,9 +52,9 @@ WavResult RunData2Wav(const Data2WavInput& input, JobControl& job, ProgressSink*
     return Failed(&result, WavFault::OpenFailed, source, plat::LastError());
   if (plat::PathExists(target) && !AskReplaceWav(target, input.person))
     return Failed(&result, WavFault::Declined, target);
-  OwnedFile to(plat::FileOpen(target, plat::kWrite, plat::Disposition::CreateAlways, plat::kShareNone));
-  if (!plat::OpenSucceeded(to.handle))
-    return Failed(&result, WavFault::OpenFailed, target, plat::LastError());
+  OwnedFile to;
+  if (const WavFault fault = OpenOutput(target, {source}, &to.handle); fault != WavFault::None)
+    return Failed(&result, fault, target, fault == WavFault::OpenFailed ? plat::LastError() : 0);
 
   const std::string head = WavHead(record);
   if (!WriteAll(to.handle, head.data(), head.size()))
@@ -89,8 +92,8 @@ WavResult RunData2Wav(const Data2WavInput& input, JobControl& job, ProgressSink*
     mover.Move(chunk);
     ClockAdd(clock, n);
   }
-  mover.Move(0);
-  to.Close();
+  // A write the system deferred and could not make fails the close.
+  if (!to.Close()) return Failed(&result, WavFault::WriteFailed, target, plat::LastError());
   return result;
 }
 

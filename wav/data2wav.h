@@ -22,9 +22,11 @@ struct Data2WavInput {
 // source is missing, a folder or empty.
 bool LookUpSource(const std::string& path, WavRecord* record);
 
-// One conversion. Refuses a missing or empty source and a target that is
-// the source before asking anything; asks before replacing an existing
-// target. Reads keep-going before every buffer (waiting there while
+// One conversion. Refuses a missing or empty source, a source whose name
+// Wav2Data would refuse, and a target that is a link or the source under
+// any name, before asking anything; asks before replacing an existing
+// target, which is cut only once open and checked again. A failed close
+// is a failed write. The bar stays full after a finished run. Reads keep-going before every buffer (waiting there while
 // paused), moves the bar once per buffer (range at most 65535) and feeds
 // Data2Wav's clock counters. A failed or stopped run leaves what it wrote.
 // The person is asked but not told: see TellWavOutcome.

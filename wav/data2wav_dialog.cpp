@@ -52,15 +52,18 @@ std::atomic<bool> g_converting{false}, g_extracting{false};
 // The existing target the person agreed to replace: not asked again.
 std::string g_agreedTarget;
 
-// One direction's controls and texts.
+// One direction's controls and texts. The two pause buttons differ in
+// their mnemonic: the conversion's "&Pause", the extraction's "Pa&use".
 struct Side {
-  int go, pause, bar;
-  int goText, goTip, abortTip, pauseTip, unpauseTip, abortQuestion;
+  int go, pause, bar, status;
+  int goText, goTip, abortTip, pauseText, unpauseText, pauseTip, unpauseTip, abortQuestion;
   std::vector<int> editing;
 };
-const Side kConvert{IDC_DW_GO_D2W, IDC_DW_PAUSE_D2W, IDC_DW_D2W_PROGRESS, 1048, 1061, 1062, 1085, 1086, 1084,
+const Side kConvert{IDC_DW_GO_D2W, IDC_DW_PAUSE_D2W, IDC_DW_D2W_PROGRESS, IDC_DW_D2W_STATUS,
+                    1048, 1061, 1062, 89, 90, 1085, 1086, 1084,
                     {IDC_DW_SOURCE, IDC_DW_BROWSE_SOURCE, IDC_DW_TARGET, IDC_DW_BROWSE_TARGET}};
-const Side kExtract{IDC_DW_GO_W2D, IDC_DW_PAUSE_W2D, IDC_DW_W2D_PROGRESS, 1052, 1063, 1064, 1087, 1088, 1083,
+const Side kExtract{IDC_DW_GO_W2D, IDC_DW_PAUSE_W2D, IDC_DW_W2D_PROGRESS, IDC_DW_W2D_STATUS,
+                    1052, 1063, 1064, 1286, 1287, 1087, 1088, 1083,
                     {IDC_DW_WAV, IDC_DW_BROWSE_WAV, IDC_DW_FOLDER, IDC_DW_BROWSE_FOLDER, IDC_DW_CREATE}};
 
 Subprogram& Self() { return GetSubprogram(kData2Wav); }
@@ -97,7 +100,7 @@ DialogTexts Texts() {
                          {IDC_DW_ESTIMATE_LABEL, 1094, 0},
                          {IDC_DW_TRACK_LABEL, 1095, 0},
                          {IDC_DW_GO_W2D, 1052, 1063},
-                         {IDC_DW_PAUSE_W2D, 89, 1087},
+                         {IDC_DW_PAUSE_W2D, 1286, 1087},
                          {IDC_DW_PROGRESS_GROUP, 1065, 1099},
                          {IDC_DW_D2W_TIME_SPEED, 0, 1326},
                          {IDC_DW_W2D_TIME_SPEED, 0, 1327},
@@ -292,15 +295,28 @@ void OnDrop(DialogState& state, int, int notification, Args dropped) {
 
 // ---- Go, Pause and Abort --------------------------------------------------------
 
+// The controls of a running or idle direction. A run that starts empties
+// the bar and the outcome of the last one; a run that ends leaves both.
 void ShowRunning(DialogState& state, const Side& side, bool running) {
   DialogSet(state, side.go, Said(running ? 1049 : side.goText));
   DialogSetTooltip(state, side.go, Said(running ? side.abortTip : side.goTip));
-  DialogSet(state, side.pause, Said(89));
+  DialogSet(state, side.pause, Said(side.pauseText));
   DialogSetTooltip(state, side.pause, Said(side.pauseTip));
   DialogSetEnabled(state, side.pause, running);
   DialogSetEnabled(state, side.go, true);
   for (int id : side.editing) DialogSetEnabled(state, id, !running);
-  if (!running) DialogSetValue(state, side.bar, 0);
+  if (running) {
+    DialogSetValue(state, side.bar, 0);
+    DialogSet(state, side.status, "");
+  }
+}
+
+// How a run ended, in its status field: "Done!" and what was made, with
+// the bar left full; or why it did not, with the bar emptied.
+void ShowOutcome(DialogState& state, const Side& side, const WavResult& result) {
+  DialogSet(state, side.status, WavStatusText(result));
+  if (!result.ok()) DialogSetValue(state, side.bar, 0);
+  DialogFlush(state);
 }
 
 void Remember(DialogState& state, int id, PathList list, const std::string& value) {
@@ -354,7 +370,7 @@ void OnGoExtract(DialogState& state, int, int, Args) {
 void TogglePauseOf(DialogState& state, JobControl& job, const Side& side) {
   if (!job.running) return;
   const bool paused = TogglePause(job);
-  DialogSet(state, side.pause, Said(paused ? 90 : 89));
+  DialogSet(state, side.pause, Said(paused ? side.unpauseText : side.pauseText));
   DialogSetTooltip(state, side.pause, Said(paused ? side.unpauseTip : side.pauseTip));
   DialogFlush(state);
 }
@@ -421,7 +437,9 @@ void SetUp(Subprogram& self) {
 void Convert(Subprogram& self) {
   self.job.onHold = [&self] { DialogFlush(self.state); };
   ProgressSink bar = ProgressBarSink(self.state, IDC_DW_D2W_PROGRESS);
-  TellWavOutcome(RunData2Wav(g_convert, self.job, &bar), g_convert.person);
+  const WavResult result = RunData2Wav(g_convert, self.job, &bar);
+  ShowOutcome(self.state, kConvert, result);
+  TellWavOutcome(result, g_convert.person);
 }
 
 void ConvertIdle(Subprogram& self) {
@@ -436,7 +454,9 @@ void ConvertIdle(Subprogram& self) {
 void Extract(Subprogram& self) {
   self.extraJob.onHold = [&self] { DialogFlush(self.state); };
   ProgressSink bar = ProgressBarSink(self.state, IDC_DW_W2D_PROGRESS);
-  TellWavOutcome(RunWav2Data(g_extract, self.extraJob, &bar), g_extract.person);
+  const WavResult result = RunWav2Data(g_extract, self.extraJob, &bar);
+  ShowOutcome(self.state, kExtract, result);
+  TellWavOutcome(result, g_extract.person);
   DialogState& state = self.state;
   ShowRunning(state, kExtract, false);
   g_extracting = false;

@@ -7,6 +7,7 @@
 
 #include "frame/clock_counters.h"
 #include "frame/folders.h"
+#include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "split/owned_file.h"
@@ -83,6 +84,13 @@ WavFault CheckTarget(const Wav2DataInput& input, const std::string& wav, const W
   const uint32_t attributes = plat::GetAttributes(folder.size() == 2 ? folder + "\\" : folder);
   if (folder.empty() || attributes == plat::kAttrInvalid || !(attributes & plat::kAttrDirectory))
     return WavFault::NoFolder;
+  for (const std::string& path : {result->outputPath, result->reportPath}) {
+    const WavFault fault = CheckOutput(path, {wav});
+    if (fault != WavFault::None) {
+      result->failedPath = path;
+      return fault;
+    }
+  }
   return WavFault::None;
 }
 
@@ -110,7 +118,9 @@ WavResult RunWav2Data(const Wav2DataInput& input, JobControl& job, ProgressSink*
   result.size = head.record.size;
   const WavFault targetFault = CheckTarget(input, wav, head, &result);
   if (targetFault != WavFault::None) {
-    const std::string about = targetFault == WavFault::NoFolder ? Trimmed(input.folder) : result.outputPath;
+    const std::string about = targetFault == WavFault::NoFolder ? Trimmed(input.folder)
+                              : result.failedPath.empty()        ? result.outputPath
+                                                                 : result.failedPath;
     return Failed(&result, targetFault, about);
   }
 
@@ -119,24 +129,44 @@ WavResult RunWav2Data(const Wav2DataInput& input, JobControl& job, ProgressSink*
   std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[buffSize]);
   if (!in || !out) return Failed(&result, WavFault::NoMemory, wav);
 
-  const std::string existing = plat::PathExists(result.outputPath)   ? result.outputPath
+  const bool replacing = plat::PathExists(result.outputPath);
+  const std::string existing = replacing                             ? result.outputPath
                                : plat::PathExists(result.reportPath) ? result.reportPath
                                                                      : std::string();
   if (!existing.empty() && !AskReplaceWav(existing, input.person))
     return Failed(&result, WavFault::Declined, existing);
-  OwnedFile to(plat::FileOpen(result.outputPath, plat::kWrite, plat::Disposition::CreateAlways,
-                              plat::kShareNone));
-  if (!plat::OpenSucceeded(to.handle))
-    return Failed(&result, WavFault::OpenFailed, result.outputPath, plat::LastError());
-  OwnedFile report(plat::FileOpen(result.reportPath, plat::kWrite, plat::Disposition::CreateAlways,
-                                  plat::kShareNone));
-  if (!plat::OpenSucceeded(report.handle))
-    return Failed(&result, WavFault::OpenFailed, result.reportPath, plat::LastError());
+  if (replacing) {
+    // The file it replaces must take writing: opened, checked and let go, uncut.
+    const WavFault fault = CheckOutput(result.outputPath, {wav});
+    if (fault != WavFault::None) return Failed(&result, fault, result.outputPath);
+    OwnedFile old(plat::FileOpen(result.outputPath, plat::kWrite, plat::Disposition::OpenExisting,
+                                 plat::kShareNone));
+    if (!plat::OpenSucceeded(old.handle))
+      return Failed(&result, WavFault::OpenFailed, result.outputPath, plat::LastError());
+  }
+  // The restored file wears its partial name until it is whole; a partial
+  // file of that name is a leftover of a run that stopped.
+  const std::string folder = FolderOf(result.outputPath);
+  const std::string partial = PartialNameOf(result.outputPath);
+  RemovePartialLeftovers(folder, head.record.name);
+  OwnedFile to;
+  if (const WavFault fault = OpenOutput(partial, {wav}, &to.handle); fault != WavFault::None)
+    return Failed(&result, fault, partial, fault == WavFault::OpenFailed ? plat::LastError() : 0);
+  // Every way out below closes the partial file and, unless what was
+  // extracted is to stay, removes it.
+  const auto fail = [&](WavFault fault, const std::string& path, uint32_t error = 0) {
+    to.Close();
+    if (fault != WavFault::DataCut) plat::DeleteOneFile(partial);
+    return Failed(&result, fault, path, error);
+  };
+  OwnedFile report;
+  if (const WavFault fault = OpenOutput(result.reportPath, {wav}, &report.handle); fault != WavFault::None)
+    return fail(fault, result.reportPath, fault == WavFault::OpenFailed ? plat::LastError() : 0);
   const std::string first = ReportFirstLine(GetText(1103));
   if (!WriteAll(report.handle, first.data(), first.size()))
-    return Failed(&result, WavFault::WriteFailed, result.reportPath, plat::LastError());
+    return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
   if (!plat::FileSeek(from.handle, static_cast<int64_t>(head.dataOffset)))
-    return Failed(&result, WavFault::ReadFailed, wav, plat::LastError());
+    return fail(WavFault::ReadFailed, wav, plat::LastError());
 
   BlockReader blocks;
   blocks.Start(head.record.size);
@@ -146,38 +176,43 @@ WavResult RunWav2Data(const Wav2DataInput& input, JobControl& job, ProgressSink*
   ClockStart(clock, static_cast<int64_t>(head.record.size));
   BarMover mover(bar, (left + buffSize - 1) / buffSize);
   for (uint64_t chunk = 1; left > 0; ++chunk) {
-    if (!CheckPoint(job)) return Failed(&result, WavFault::Stopped, result.outputPath);
+    if (!CheckPoint(job)) return fail(WavFault::Stopped, result.outputPath);
     const size_t want = left < buffSize ? static_cast<size_t>(left) : buffSize;
     size_t got = 0;
     if (!ReadUpTo(from.handle, in.get(), want, &got))
-      return Failed(&result, WavFault::ReadFailed, wav, plat::LastError());
+      return fail(WavFault::ReadFailed, wav, plat::LastError());
     const size_t data = blocks.Take(in.get(), got, out.get());
     left -= got;
     if (!WriteAll(to.handle, out.get(), data))
-      return Failed(&result, WavFault::WriteFailed, result.outputPath, plat::LastError());
+      return fail(WavFault::WriteFailed, result.outputPath, plat::LastError());
     if (got < want && blocks.dataDone == blocks.size) blocks.EndBlock();  // only sum bytes are missing
     if (!WriteAll(report.handle, blocks.report.data(), blocks.report.size()))
-      return Failed(&result, WavFault::WriteFailed, result.reportPath, plat::LastError());
+      return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
     blocks.report.clear();
     mover.Move(chunk);
     ClockAdd(clock, static_cast<int64_t>(data));
     if (got < want) {
-      if (blocks.dataDone < blocks.size) return Failed(&result, WavFault::DataCut, result.outputPath);
+      if (blocks.dataDone < blocks.size) return fail(WavFault::DataCut, partial);
       break;
     }
   }
-  mover.Move(0);
   result.badBlocks = blocks.bad;
 
   plat::FileTimes times;
   times.creation = head.record.creationTime;
   times.access = head.record.accessTime;
   times.write = head.record.writeTime;
-  const bool timesSet = plat::FileSetTimes(to.handle, times);
-  const uint32_t timesError = plat::LastError();
-  to.Close();
-  report.Close();
-  if (!timesSet) return Failed(&result, WavFault::FinishFailed, result.outputPath, timesError);
+  if (!plat::FileSetTimes(to.handle, times))
+    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
+  // A write the system deferred and could not make fails the close.
+  if (!to.Close()) return fail(WavFault::WriteFailed, result.outputPath, plat::LastError());
+  if (!report.Close()) return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
+  // The file it replaces goes only now, and only when it is still no link.
+  if (replacing && (CheckOutput(result.outputPath, {wav}) != WavFault::None ||
+                    !plat::DeleteOneFile(result.outputPath)))
+    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
+  if (!CommitPartial(partial, result.outputPath))
+    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
   const uint32_t kept = head.record.attributes & kWavKeptAttributes;
   if (!plat::SetAttributes(result.outputPath, kept ? kept : plat::kAttrNormal))
     return Failed(&result, WavFault::FinishFailed, result.outputPath, plat::LastError());

@@ -188,7 +188,9 @@ bool StoredNameIsPlain(const std::string& name) {
   for (const char* device : kDevices)
     if (base == device) return false;
   const bool numbered = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0);
-  return !(numbered && base[3] >= '1' && base[3] <= '9');
+  // Windows reserves the superscript digits too: 1, 2, 3 in code page 1252.
+  const unsigned char digit = numbered ? static_cast<unsigned char>(base[3]) : 0;
+  return !((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 std::string ReportFirstLine(const std::string& label) {

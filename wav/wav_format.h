@@ -102,7 +102,9 @@ WavHeadFault ReadWavHead(const unsigned char* bytes, size_t count, WavHeadInfo* 
 // A stored name names one file in the target folder: not empty, its NUL
 // within 260 bytes, no character below 32 nor \ / : * ? " < > |, not "."
 // or "..", no trailing dot or blank, not a device name (CON, PRN, AUX,
-// NUL, COM1-9, LPT1-9, with any extension, in any case).
+// NUL, COM1-9, LPT1-9 and COM or LPT with a superscript 1, 2 or 3, with
+// any extension, in any case). Data2Wav wraps only a file whose name
+// passes, so that what it wraps can come back.
 bool StoredNameIsPlain(const std::string& name);
 
 // The report of bad blocks: its first line and one 48-byte line per block

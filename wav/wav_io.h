@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/job_control.h"
 #include "frame/platform/platform.h"
@@ -19,6 +20,18 @@ bool ReadAll(plat::FileHandle h, void* buffer, size_t size);
 bool ReadUpTo(plat::FileHandle h, void* buffer, size_t size, size_t* got);
 // Writes exactly size bytes; a short write is a failure with 112 (disk full).
 bool WriteAll(plat::FileHandle h, const void* buffer, size_t size);
+
+// Whether path may be written as an output: LinkTarget when it is a link,
+// SameFile when it is one of inputs under another name (a hard link, a
+// short name), None otherwise (also when it does not exist).
+WavFault CheckOutput(const std::string& path, const std::vector<std::string>& inputs);
+// Opens an output for writing, empty: a missing one is made new (never
+// through a link left dangling), an existing one is opened without being
+// cut, checked as CheckOutput does, and only then cut. A fault leaves
+// *handle kNoFile and the file as it was; OpenFailed leaves the code in
+// LastError().
+WavFault OpenOutput(const std::string& path, const std::vector<std::string>& inputs,
+                    plat::FileHandle* handle);
 
 // Moves a bar over `chunks` buffers, never with a range above 65535.
 struct BarMover {

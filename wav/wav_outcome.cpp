@@ -1,5 +1,6 @@
 #include "wav/wav_outcome.h"
 
+#include "frame/folders.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 
@@ -20,6 +21,12 @@ enum WavText {
   kTextDataCut = 1283,
   kTextFinishFailed = 1284,
   kTextBadBlocks = 1285,
+  kTextDone = 1288,
+  kTextWrapped = 1289,
+  kTextRestored = 1290,
+  kTextNotDone = 1291,
+  kTextSourceName = 1292,
+  kTextLinkTarget = 1293,
 };
 
 std::string Said(int id) { return Trimmed(GetText(id)); }
@@ -65,7 +72,9 @@ std::string WavFaultText(const WavResult& result) {
   switch (result.fault) {
     case WavFault::None: return "";
     case WavFault::SourceUnusable: return Said(kTextSourceUnusable) + " " + result.failedPath;
+    case WavFault::SourceName: return Said(kTextSourceName) + " " + result.failedPath;
     case WavFault::SameFile: return Said(kTextSameFile) + " " + result.failedPath;
+    case WavFault::LinkTarget: return Said(kTextLinkTarget) + " " + result.failedPath;
     case WavFault::NotWav: return Said(kTextNotWav);
     case WavFault::BadRecord: return Said(kTextBadRecord);
     case WavFault::BadSize: return Said(kTextBadSize);
@@ -87,6 +96,16 @@ std::string WavFaultText(const WavResult& result) {
 std::string BadBlocksText(const WavResult& result) {
   return std::to_string(static_cast<unsigned long long>(result.badBlocks)) + " " +
          Said(kTextBadBlocks) + " " + result.reportPath;
+}
+
+std::string WavStatusText(const WavResult& result) {
+  if (!result.ok()) return Said(kTextNotDone) + " " + WavFaultText(result);
+  // The folders stand in the fields above the status: the names say enough.
+  WavResult named = result;
+  named.reportPath = FileNameOf(result.reportPath);
+  if (result.badBlocks > 0) return Said(kTextDone) + " " + BadBlocksText(named);
+  const bool extracted = !result.reportPath.empty();
+  return Said(kTextDone) + " " + Said(extracted ? kTextRestored : kTextWrapped) + " " + FileNameOf(result.outputPath);
 }
 
 void TellWavOutcome(const WavResult& result, const WavPerson& person) {

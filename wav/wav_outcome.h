@@ -14,7 +14,9 @@ namespace kst {
 enum class WavFault {
   None,
   SourceUnusable,  // missing, a folder, or empty
-  SameFile,        // the target is the file being read
+  SourceName,      // Wav2Data could not give the source's name back
+  SameFile,        // the target is the file being read, under any name
+  LinkTarget,      // an output is a link: nothing is written through it
   NotWav,          // no "RIFF" start, or no mark after byte 44
   BadRecord,       // the record's length is not 328, or the file ends inside it
   BadSize,         // the stored size is 0 or above 2^63 - 1
@@ -61,6 +63,11 @@ bool AskReplaceWav(const std::string& path, const WavPerson& person);
 std::string WavFaultText(const WavResult& result);
 // The bad blocks of a finished extraction: their count and the report.
 std::string BadBlocksText(const WavResult& result);
+
+// A finished run in one line for the window's status: "Done!" and the
+// name of what was made (and the bad blocks, when the report lists any),
+// or "Not done!" and why.
+std::string WavStatusText(const WavResult& result);
 
 // Tells the person how a run ended: a fault's text, or "... But I didn't
 // manage to create the desired file" when no text says more, under

@@ -47,6 +47,9 @@ enum class Fault {
   // leaving the target cut short: Wine's copy onto a full disk does so.
   ShellCopyCutShort,
   ListFails,  // a folder's listing fails with 5, as a folder the user may not read
+  // The close reports a failure (112): a write the system had deferred
+  // did not reach the file.
+  CloseFails,
 };
 
 // Arms a fault that fires once, on the (skip + 1)-th matching call after

@@ -736,6 +736,7 @@ bool FileClose(FileHandle h) {
     g_files.erase(it);
   }
   close(f->fd);
+  if (FaultFires(Fault::CloseFails, f->windowsPath)) return Fail(kErrDiskFull), false;
   return true;
 }
 

@@ -263,3 +263,97 @@ TEST_F(DiskTestRunTest, ADiskWithNoRoomIsNeverTestedWithZeroBytes) {
 }
 
 }  // namespace
+
+// What real disks and machines do to a test: more free space than one file
+// may hold, the system's own hidden folder on a fresh stick, a temporary
+// folder too small for the data, and a file that will not be deleted.
+TEST_F(DiskTestRunTest, RealDisksAreTestedInPiecesWithTheirSystemFolderAndTheRoomChecked) {
+  const auto pieceSizes = [this] {
+    std::vector<uintmax_t> sizes;
+    for (const auto& e : fs::directory_iterator(floppy)) sizes.push_back(fs::file_size(e.path()));
+    std::sort(sizes.begin(), sizes.end());
+    return sizes;
+  };
+  const std::string system = floppy + "/System Volume Information";
+  std::string tempHost;
+  const struct {
+    const char* what;
+    std::function<void(DiskTestRunTest&)> prepare;
+    DiskTestOutcome outcome;
+    int told;  // a text id the boxes said, 0 none beyond the verdict
+  } cases[] = {
+      {"pieces of at most 500000 bytes, whole 512-byte clusters; one differs in its 10th byte",
+       [&](DiskTestRunTest& t) {
+         t.run.settings.pieceLimit = 500000;
+         t.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+           if (p.verifying && p.disk == 1) {  // disk 2 in the drive
+             EXPECT_EQ(pieceSizes(), (std::vector<uintmax_t>{458240, 499712, 499712}));
+             for (const auto& e : fs::directory_iterator(t.stack + "/1"))
+               if (fs::file_size(e.path()) == 458240)
+                 testenv::WriteFile(plat::EmuWindowsPath(e.path().string()), "!", 9);
+           }
+           return true;
+         };
+       },
+       DiskTestOutcome::Flaws, 0},
+      {"only the system's hidden folder on disk 1",
+       [&](DiskTestRunTest&) {
+         fs::create_directory(system);
+         testenv::WriteFile("A:\\System Volume Information\\IndexerVolumeGuid", std::string(100, 'g'));
+       },
+       DiskTestOutcome::NoFlaws, 0},
+      {"auto-erase leaves the system's folder",
+       [&](DiskTestRunTest& t) {
+         testenv::WriteFile("A:\\junk.bin", "junk");
+         t.onPrompt = [](const kst::DiskPrompt&, bool* erase) { return *erase = true; };
+       },
+       DiskTestOutcome::NoFlaws, 0},
+      {"a temporary folder with room for one disk's data only",
+       [&](DiskTestRunTest& t) {
+         plat::EmulatedDrive small{tempHost, plat::kDriveFixed, 2 * 1457664};
+         plat::EmuMapDrive('T', small);
+         t.run.settings.temporary = "T:\\";
+       },
+       DiskTestOutcome::Stopped, kst::kTextNoTempRoom},
+      {"a test file that cannot be deleted",
+       [&](DiskTestRunTest& t) {
+         t.onStatus = [&t](const std::string& s) {
+           if (s.rfind(Txt(384), 0) == 0)  // the verdict, before the clean-up
+             for (const auto& e : fs::directory_iterator(t.temp)) fs::permissions(e.path(), fs::perms::owner_write,
+                                                                                 fs::perm_options::remove);
+         };
+       },
+       DiskTestOutcome::NoFlaws, kst::kTextNotDeleted},
+  };
+  fs::create_directory(tempHost = stack + "/small");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    prompts.clear();
+    notEmpty.clear();
+    Swap(1);
+    c.prepare(*this);
+    const kst::DiskTestResult result = kst::RunDiskTest(run);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_TRUE(c.told == 0 || Told(c.told));
+    EXPECT_TRUE(notEmpty.empty());
+    EXPECT_EQ(result.undeleted.size(), c.told == kst::kTextNotDeleted ? 2u : 0u);  // T1 and T2
+    if (c.outcome != DiskTestOutcome::Stopped) {
+      EXPECT_EQ(result.compared[0].position, c.outcome == DiskTestOutcome::Flaws ? 999434 : -1);
+    }
+    EXPECT_EQ(prompts.empty(), c.told == kst::kTextNoTempRoom);  // told at Go, before any disk
+    // The system's folder is never touched; nothing of the test stays.
+    Swap(1);
+    EXPECT_EQ(testenv::ReadFile("A:\\System Volume Information\\IndexerVolumeGuid").size(),
+              fs::exists(system) ? 100u : 0u);
+    EXPECT_EQ(Names(floppy).size(), fs::exists(system) ? 1u : 0u);
+    for (const auto& e : fs::directory_iterator(temp)) fs::permissions(e.path(), fs::perms::owner_write,
+                                                                       fs::perm_options::add);
+    for (const auto& e : fs::directory_iterator(temp)) fs::remove(e.path());
+    run.settings = {scratch.Path("tmp"), "A:\\", 0, 100000};
+    onPrompt = nullptr;
+    onStatus = nullptr;
+  }
+  EXPECT_TRUE(fs::exists(system));
+  plat::EmuUnmapDrive('T');
+}

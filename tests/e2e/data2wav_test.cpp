@@ -2,6 +2,7 @@
 // the estimates shown, a damaged .wav extracted with its report, and both
 // directions running at once.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,13 @@ using e2e::ReadBytes;
 using e2e::WriteBytes;
 
 std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
+
+// A bar left full at the end of a run: its position at the top of its range.
+bool BarFull(HWND dialog, int id) {
+  HWND bar = e2e::Control(dialog, id);
+  const LRESULT top = SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+  return top > 0 && SendMessageA(bar, PBM_GETPOS, 0, 0) == top;
+}
 
 // Types into a path field and tells the window, as keys do.
 void TypePath(HWND dialog, int comboId, const std::string& text) {
@@ -63,6 +71,13 @@ TEST_F(Data2WavWindow, WrapsAFileShowingTheEstimatesAndExtractsADamagedCopyWithI
   ASSERT_TRUE(e2e::WaitUntil([&] { return ReadBytes(Path("song.WAV")).size() == 5419; }, 10000, "wav"));
   ASSERT_TRUE(WaitIdle(IDC_DW_GO_D2W, "Go &D2W"));
   EXPECT_EQ(Text(dialog, IDC_DW_TARGET), Path("song.WAV"));
+  // A run that ended well says so, its bar full; no box was shown.
+  EXPECT_EQ(Text(dialog, IDC_DW_D2W_STATUS), "Done! The file is wrapped, whole, in song.WAV");
+  EXPECT_TRUE(BarFull(dialog, IDC_DW_D2W_PROGRESS));
+  // Each pause button has a mnemonic of its own.
+  EXPECT_EQ(Text(dialog, IDC_DW_PAUSE_D2W), "&Pause");
+  EXPECT_EQ(Text(dialog, IDC_DW_PAUSE_W2D), "Pa&use");
+  cc_steps::Shot(dialog, "data2wav-done");
 
   // One byte of block 2 damaged on the way back from the CD.
   std::string wav = ReadBytes(Path("song.WAV"));
@@ -78,6 +93,8 @@ TEST_F(Data2WavWindow, WrapsAFileShowingTheEstimatesAndExtractsADamagedCopyWithI
   ASSERT_TRUE(AnswerQuestion("Pay Attention!", IDOK, &message));
   EXPECT_EQ(message, "1 block(s) came back damaged! They are listed in " + Path("back\\data.bin.TXT"));
   ASSERT_TRUE(WaitIdle(IDC_DW_GO_W2D, "Go &W2D"));
+  EXPECT_EQ(Text(dialog, IDC_DW_W2D_STATUS), "Done! 1 block(s) came back damaged! They are listed in data.bin.TXT");
+  EXPECT_TRUE(BarFull(dialog, IDC_DW_W2D_PROGRESS));
   std::string restored = bytes;
   restored[2048 + 100] ^= 0x10;
   EXPECT_TRUE(ReadBytes(Path("back\\data.bin")) == restored);
@@ -108,6 +125,8 @@ TEST_F(Data2WavWindow, ConvertsAndExtractsAtOnce) {
   ASSERT_TRUE(WaitIdle(IDC_DW_GO_W2D, "Go &W2D"));
   EXPECT_TRUE(ReadBytes(Path("back\\small.bin")) == Pattern(3000, 3));
   EXPECT_EQ(Text(dialog, IDC_DW_PAUSE_D2W), "Un&pause");
+  EXPECT_EQ(Text(dialog, IDC_DW_W2D_STATUS),
+            "Done! The file came back whole, every block's sum matched: small.bin");
   e2e::Click(e2e::Control(dialog, IDC_DW_PAUSE_D2W));
   ASSERT_TRUE(WaitIdle(IDC_DW_GO_D2W, "Go &D2W"));
   EXPECT_EQ(ReadBytes(Path("big.wav")).size(), 395u + 64 * 1024 * 1024 + 8 * 32768);

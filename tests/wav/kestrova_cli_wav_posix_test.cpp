@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "frame/platform/platform.h"
 #include "tests/support/cli_run_posix.h"
@@ -19,6 +20,10 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   ASSERT_TRUE(WriteFile(scratch.Path("f.bin"), bytes) && WriteFile(scratch.Path("e.bin"), ""));
   ASSERT_TRUE(WriteFile(scratch.Path("junk.wav"), std::string(500, 'j')) && WriteFile(scratch.Path("s.wav"), "s"));
   ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
+  // Names Wav2Data would not give back, and a target that is a link.
+  for (const char* name : {"a:b.txt", "CON", "nul.txt", "q?.txt", "x\"y.txt", "trail.", "COM\xB9.txt"})
+    ASSERT_TRUE(std::ofstream(host + "/" + name) << "data") << name;
+  ASSERT_EQ(std::system(("ln -s /dev/null '" + host + "/null.WAV'").c_str()), 0);
   struct Case {
     std::string arguments, input;
     int exit;
@@ -31,6 +36,14 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
       {"data2wav s.wav s.wav", "", 2, "the same file"},
       {"data2wav e.bin", "", 2, "it is empty"},
       {"data2wav", "", 2, "give one file"},
+      {"data2wav a:b.txt", "", 1, "isn't converted! Rename it first: " + host + "/a:b.txt"},
+      {"data2wav CON", "", 1, "isn't converted"},
+      {"data2wav nul.txt", "", 1, "isn't converted"},
+      {"data2wav 'q?.txt'", "", 1, "isn't converted"},
+      {"data2wav 'x\"y.txt'", "", 1, "isn't converted"},
+      {"data2wav trail.", "", 1, "isn't converted"},
+      {"data2wav 'COM\xB9.txt'", "", 1, "isn't converted"},
+      {"data2wav f.bin null.WAV", "y\n", 1, "This is a link!"},
       {"wav2data f.bin.WAV out", "", 0, "every block's sum matched"},
       {"wav2data f.bin.WAV out", "y\n", 0, "restored " + host + "/out/f.bin (10000 bytes)"},
       {"wav2data junk.wav out", "", 2, "not a file made by Data2Wav"},

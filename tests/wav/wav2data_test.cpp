@@ -97,8 +97,17 @@ TEST_F(Wav2DataTest, MissingSumBytesAtTheEndCountAsZeroButMissingDataFail) {
   person.answers = {kst::kAnswerYes};
   const kst::WavResult cutData = Extract(good.substr(0, good.size() - 9));
   EXPECT_EQ(cutData.fault, WavFault::DataCut);
-  EXPECT_EQ(ReadFile(out.Path("restored.bin")), bytes.substr(0, bytes.size() - 1));
-  EXPECT_NE(wavtest::EntryOf(out.Path("restored.bin")).write, entry.write);
+  // What was extracted stays under its partial name; the whole file it
+  // would have replaced stays as it was.
+  EXPECT_EQ(cutData.failedPath, out.Path("restored.bin.~ks"));
+  EXPECT_EQ(ReadFile(out.Path("restored.bin.~ks")), bytes.substr(0, bytes.size() - 1));
+  EXPECT_NE(wavtest::EntryOf(out.Path("restored.bin.~ks")).write, entry.write);
+  EXPECT_EQ(ReadFile(out.Path("restored.bin")), bytes);
+  // The next run takes the leftover away.
+  person.answers = {kst::kAnswerYes};
+  person.next = 0;
+  ASSERT_TRUE(Extract(good).ok());
+  EXPECT_EQ(wavtest::Listing(out.path), (std::vector<std::string>{"restored.bin", "restored.bin.TXT"}));
 }
 
 // Whatever a head says, a bad one is refused before any question or file.

@@ -2,6 +2,7 @@
 
 #include "frame/ask.h"
 #include "frame/folders.h"
+#include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 
@@ -21,7 +22,7 @@ bool SameFolder(const std::string& a, const std::string& b) {
   if (x.empty() || y.empty()) return false;
   if (x.back() != '\\') x += '\\';
   if (y.back() != '\\') y += '\\';
-  return SameText(x, y);
+  return SameText(x, y) || plat::SameObject(x, y);
 }
 
 int AddFiles(TransportList& list, const std::vector<FileToAdd>& files,

@@ -16,7 +16,8 @@ struct FileToAdd {
   int64_t size = 0;
 };
 
-// Same folder, case and a trailing backslash ignored.
+// Same folder, case and a trailing backslash ignored, or the same folder
+// object under another name (a link, a junction, another drive letter).
 bool SameFolder(const std::string& a, const std::string& b);
 
 // Adds files (button or drop). Adds nothing when one of them lies in the

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "backup/list_checks.h"
 #include "backup/save_list.h"
 #include "frame/platform/emulation.h"
 #include "tests/backup/backup_scenario_support.h"
@@ -131,6 +132,17 @@ TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
     EXPECT_EQ(person.asked.empty() ? ": " : person.asked[0].heading + ": " + person.asked[0].message, said);
     EXPECT_EQ(ReadFile(source) + ReadFile(redo), before);
   }
+}
+
+// The temporary folder and the files of the list never meet, under
+// whatever name: a link to a folder is that folder.
+TEST_F(SaveListFaultTest, ATemporaryFolderReachedThroughALinkIsThatFolder) {
+  ASSERT_TRUE(plat::CreateFolder(scratch.Path("src")) && WriteFile(scratch.Path("src\\a.bin"), "a"));
+  std::filesystem::create_directory_symlink(plat::EmuHostPath(scratch.Path("src")),
+                                            plat::EmuHostPath(scratch.Path("lnk")));
+  ASSERT_TRUE(kst::AddToTransportList(list, scratch.Path("src\\a.bin"), 1));
+  EXPECT_FALSE(kst::TemporaryFolderAccepted(list, scratch.Path("lnk\\"), owner));
+  EXPECT_EQ(kst::AddFiles(list, {{scratch.Path("lnk\\b.bin"), 1}}, scratch.Path("src"), owner), 0);
 }
 
 }  // namespace

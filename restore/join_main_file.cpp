@@ -187,6 +187,7 @@ bool StartJoin(JoinContext& c, const JoinRequest& request, RestoreRecord* copy, 
                          r.slots[0].state == SlotState::Present && r.slots[1].state != SlotState::Missing;
     if (r.joined || (!complete && !partial) || r.slots[0].state != SlotState::Present)
       return *why = JoinOutcome::NotJoinable, false;
+    if (r.conflict && complete) return *why = JoinOutcome::Failed, false;  // told when it was found
     r.busy = true;
     *copy = r;
     return true;

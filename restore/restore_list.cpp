@@ -284,7 +284,11 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
   if (r->busy) return Arrival::Busy;
   switch (slot->state) {
     case SlotState::Missing: return Arrival::New;
-    case SlotState::Appended: return Arrival::Appended;
+    case SlotState::Appended:
+      // A split cut short by a stopped write is the shorter of the two.
+      if (slot->size <= 0 || size <= slot->size) return Arrival::Appended;
+      r->conflict = true;
+      return Arrival::Conflict;
     case SlotState::Present:
       if (IsPartialName(slot->path)) return Arrival::Appended;  // split 1, growing by a join
       return slot->size == size ? Arrival::Refeed : Arrival::Different;

@@ -36,6 +36,10 @@ struct RestoreRecord {
   bool joined = false;    // whole: a plain file, or its join ended
   bool busy = false;      // being joined: not removed, not joined twice
   bool staleTold = false;  // the person was told that batch and splits disagree
+  // A split came that has another size than the one of its number already
+  // appended: one of the two is stale (a short split an older run left on
+  // a disk), so the file is never taken for whole.
+  bool conflict = false;
 };
 
 struct RestoreList {
@@ -105,6 +109,7 @@ enum class Arrival {
   Known,      // the batch its record took already, not yet joined: nothing new
   Different,  // a listed split of another size: ask first
   Busy,       // its record is being joined
+  Conflict,   // its split was appended already, shorter than this one (the record is marked)
 };
 Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t size);
 // A split k > 1 read in place can be appended straight from the disk now:

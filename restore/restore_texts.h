@@ -25,6 +25,7 @@ enum RestoreText {
   kTextReplaceHeading = 1168,
   kTextReplaceFile = 1169,
   kTextSystemSays = 1170,
+  kTextSplitConflict = 1171,
 };
 
 }  // namespace kst

@@ -197,6 +197,9 @@ bool TakeFile(RunState& s, OriginFile& f) {
     case Arrival::Known:     // its batch, listed already
       f.done = true;
       return true;
+    case Arrival::Conflict:  // the file is never marked joined: the person checks the disks
+      TellRestore(kTextOtherFileHeading, kTextSplitConflict, f.path, s.run.owner);
+      return true;
     case Arrival::Busy:
       TellRestore(348, kTextNotTakenBusy, f.path, s.run.owner);  // "Pay Attention!"; the run goes on
       return true;

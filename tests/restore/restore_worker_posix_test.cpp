@@ -328,17 +328,21 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
   const std::string bytes = testenv::PatternBytes(3000, 61);
   const std::vector<Disk> disks = {{{"big.bin.001", bytes.substr(0, 1000)}},
                                    {{"big.bin.002", bytes.substr(1000, 1000)}},
-                                   {{"big.bin.003", bytes.substr(2000)}, {"big.bin.BAT", kst::JoinBatchText("big.bin", 3)}}};
+                                   {{"big.bin.003", bytes.substr(2000)}, {"big.bin.BAT", kst::JoinBatchText("big.bin", 3)}},
+                                   {{"big.bin.002", bytes.substr(1000, 600)}}};  // cut short by an older run
   struct Case {
     const char* what;
     std::vector<int> first, then;  // disks of the first run and of the run after it
     bool cutOffWrite;               // a killed append left bytes behind the grown file's count
+    bool whole = true;              // false: the file must not be taken for whole
   } cases[] = {
       {"stopped after disk 2, then disk 3", {0, 1}, {2}, false},
       {"stopped after disk 2, then disks 2 and 3", {0, 1}, {1, 2}, false},
       {"stopped after disk 2 in a cut-off write, then disk 3", {0, 1}, {2}, true},
       {"stopped after disk 1, then disks 3 and 2", {0}, {2, 1}, false},
       {"split 1 copied after the others", {2, 1}, {0}, false},
+      {"a stale short split 2 after the whole one", {0, 1, 3}, {2}, false},
+      {"a stale short split 2 before the whole one", {0, 3, 1, 2}, {}, false, false},
   };
   for (const Case& c : cases) {
     DiskFeed feed;
@@ -346,7 +350,7 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
     std::vector<Disk> first, then;
     for (int k : c.first) first.push_back(disks[static_cast<size_t>(k)]);
     for (int k : c.then) then.push_back(disks[static_cast<size_t>(k)]);
-    EXPECT_EQ(feed.Run(first).outcome, kst::RestoreOutcome::Done) << c.what;
+    EXPECT_EQ(feed.Run(first).outcome, c.whole ? kst::RestoreOutcome::Done : kst::RestoreOutcome::Failed) << c.what;
     // Split 1 under its real name holds split 1 only, and there is no whole file yet.
     EXPECT_LE(plat::SizeOfPath(feed.Dest("big.bin.001")), 1000) << c.what;
     EXPECT_FALSE(plat::PathExists(feed.Dest("big.bin"))) << c.what;
@@ -354,7 +358,13 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
     if (c.cutOffWrite) testenv::WriteFile(grown, testenv::ReadFile(grown) + "cut off");
     kst::RestoreList fresh;
     std::swap(feed.list.records, fresh.records);
-    EXPECT_EQ(feed.Run(then).outcome, kst::RestoreOutcome::Done) << c.what;
+    const kst::RestoreOutcome outcome = feed.Run(then).outcome;
+    if (!c.whole) {
+      EXPECT_FALSE(plat::PathExists(feed.Dest("big.bin"))) << c.what;
+      EXPECT_EQ(feed.boxes.Under(kst::kTextOtherFileHeading), 1) << c.what;
+      continue;
+    }
+    EXPECT_EQ(outcome, kst::RestoreOutcome::Done) << c.what;
     EXPECT_EQ(testenv::ReadFile(feed.Dest("big.bin")), bytes) << c.what;
     EXPECT_EQ(feed.DestNames(), std::set<std::string>{"big.bin"}) << c.what;
     const std::vector<std::string> rows = kst::RecordRows(feed.list);

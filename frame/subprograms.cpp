@@ -254,7 +254,7 @@ ToggleOff SwitchOff(int id) {
   }
   bool working = s.job.running.load() || s.extraJob.running.load();
   if (s.abortKind != AbortKind::None) {
-    if (s.job.inQuestion.load()) {
+    if (s.job.inQuestion.load() || s.extraJob.inQuestion.load()) {
       BringWindowToFront(s.state.window.load());
       return ToggleOff::QuestionFirst;
     }

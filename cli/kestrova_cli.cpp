@@ -343,7 +343,7 @@ int JoinCommand(const std::vector<std::string>& args) {
 
   AnswerOnTerminal(options.yes);
   const std::string target = JoinTarget(set);
-  if (plat::SizeOfPath(target) > 0) {
+  if (plat::PathExists(target)) {
     PlayAlert();
     std::string question = Trimmed(GetText(320)) + " " + ShownPath(target) + Trimmed(GetText(321));
     if (AskUser(kAskYesNo, nullptr, GetText(322), question, 0, 0) != kAnswerYes)

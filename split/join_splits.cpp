@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "split/join_batch.h"
@@ -176,21 +177,35 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
 
 bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, ProgressSink* progress) {
   if (buffSize == 0 || CheckJoinSet(set) != JoinProblem::None) return false;
+  const std::string targetPath = JoinTarget(set);
+  // A target that is one of the splits under another name (a link) would
+  // be cut before it is read.
+  for (int k = 1; k <= set.count; ++k)
+    if (plat::SameObject(targetPath, SplitName(set.folder, set.name, k)))
+      return plat::SetLastErrorCode(plat::kErrAccessDenied), false;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
   if (!buffer) return false;
-  const std::string targetPath = JoinTarget(set);
-  OwnedFile target(plat::FileOpen(targetPath, plat::kWrite, plat::Disposition::CreateAlways,
-                                  plat::kShareNone));
+  // The target grows under its partial name and takes its own name only
+  // when whole: a kill or a failure never leaves a short file as the target.
+  const std::string partial = PartialNameOf(targetPath);
+  plat::DeleteOneFile(partial);  // a leftover of a join that was stopped
+  OwnedFile target(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
   if (!plat::OpenSucceeded(target.handle)) return false;
-
   if (progress && progress->setRange) progress->setRange(set.count);
   bool ok = true;
   for (int k = 1; ok && k <= set.count; ++k) {
     ok = AppendSplit(SplitName(set.folder, set.name, k), target.handle, buffer.get(), buffSize, job);
     if (ok && progress && progress->setPosition) progress->setPosition(k);
   }
-  target.Close();
-  if (!ok) plat::DeleteOneFile(targetPath);
+  uint32_t error = plat::LastError();
+  if (!target.Close() && ok) ok = false, error = plat::LastError();
+  // The person agreed to replace a target that was there before.
+  if (ok && plat::PathExists(targetPath) && !plat::DeleteOneFile(targetPath)) ok = false, error = plat::LastError();
+  if (ok && !CommitPartial(partial, targetPath)) ok = false, error = plat::LastError();
+  if (!ok) {
+    plat::DeleteOneFile(partial);
+    plat::SetLastErrorCode(error);
+  }
   if (progress && progress->setPosition) progress->setPosition(0);
   return ok;
 }

@@ -45,8 +45,11 @@ JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* faul
 // Writes the splits one after another into the target (replacing it),
 // after CheckJoinSet (a set it refuses leaves the target untouched),
 // through one buffer of buffSize bytes, reading keep-going before every
-// buffer; progress moves once per split. On failure the part-joined target
-// is deleted; the splits are never touched.
+// buffer; progress moves once per split. The target is written under its
+// partial name and takes its name (replacing what was there) only when
+// whole; on failure the partial file goes and a target that was there
+// stays. A target that is one of the splits under another name is refused
+// (5). The splits are never touched.
 bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job,
                 ProgressSink* progress = nullptr);
 

@@ -219,21 +219,28 @@ TEST_F(SplitFaultTest, BatchWrittenShortIsTakenBack) {
   EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(path)));
 }
 
-TEST_F(SplitFaultTest, JoinWrittenShortRemovesItsTargetAndKeepsTheSplits) {
+TEST_F(SplitFaultTest, AFailedJoinLeavesNoPartAndKeepsTheTargetThatWasThere) {
   ASSERT_TRUE(WriteFile(Split(1), bytes.substr(0, 5000)) && WriteFile(Split(2), bytes.substr(5000, 5000)));
-  ASSERT_TRUE(plat::DeleteOneFile(file));
+  ASSERT_TRUE(plat::DeleteOneFile(file) && WriteFile(file, "kept"));
   kst::JoinSet set;
   ASSERT_EQ(kst::FindJoinSet(Split(1), &set), kst::JoinProblem::None);
   plat::EmuInjectFault(Fault::ShortWrite, 1, "\\data.bin");
   EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
-  EXPECT_FALSE(plat::PathExists(file));
   // A split that reads short must not give a short file that looks joined.
   plat::EmuInjectFault(Fault::ShortRead, 2, ".001");
   EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
-  EXPECT_FALSE(plat::PathExists(file));
+  plat::EmuInjectFault(Fault::CloseFails, 0, ".~ks");
+  EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
+  EXPECT_EQ(ReadFile(file), "kept");
+  EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(file)));
   plat::EmuClearFaults();
   ASSERT_TRUE(kst::JoinSplits(set, 1000, running.job));
   EXPECT_EQ(ReadFile(file), bytes.substr(0, 10000));
+  // A target that is split 1 under another name is never cut.
+  ASSERT_TRUE(plat::DeleteOneFile(file));
+  ASSERT_EQ(symlink(plat::EmuHostPath(Split(1)).c_str(), plat::EmuHostPath(scratch.path).append("/data.bin").c_str()), 0);
+  EXPECT_FALSE(kst::JoinSplits(set, 1000, running.job));
+  EXPECT_EQ(ReadFile(Split(1)), bytes.substr(0, 5000));
 }
 
 }  // namespace

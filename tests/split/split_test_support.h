@@ -23,6 +23,8 @@ inline void UseSplitTexts() {
   kst::SetText(97, "Unknown problem!");
   kst::SetText(98, "Unknown problem with File for splitting");
   kst::SetText(309, "YN \"Delete Splits and Batch?\"");
+  kst::SetText(1360, "Bad File Name!");
+  kst::SetText(1361, "Windows cannot hold this file name:");
   kst::SetText(1362, "File Splitting Aborted!");
   kst::SetText(1363, "The file splitting was aborted.");
   kst::SetText(1364, "Same File!");

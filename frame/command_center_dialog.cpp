@@ -87,7 +87,7 @@ void OnToggle(DialogState& state, int id, int, Args) {
     {
       // A dialog that closed in the instant of the press set the button
       // off: it is on again with the new opening.
-      std::lock_guard<std::mutex> lock(ToggleMutex());
+      std::lock_guard<std::recursive_mutex> lock(ToggleMutex());
       ShowSubprogram(subprogram);
       DialogSetValue(g_center, id, 1);
     }
@@ -107,7 +107,7 @@ void SubprogramClosed(int subprogram) {
   const Subprogram& s = GetSubprogram(subprogram);
   {
     // A press in the same instant may have shown it again.
-    std::lock_guard<std::mutex> lock(ToggleMutex());
+    std::lock_guard<std::recursive_mutex> lock(ToggleMutex());
     DialogSetValue(g_center, s.toggleId, s.job.shown.load() ? 1 : 0);
   }
   DialogFlush(g_center);

@@ -106,7 +106,7 @@ void ParkForever(WorkerSlot& slot) {
 // The dialog is gone: the next press on the toggle shows it again.
 void Hidden(Subprogram& s, int id) {
   {
-    std::lock_guard<std::mutex> lock(ToggleMutex());
+    std::lock_guard<std::recursive_mutex> lock(ToggleMutex());
     s.mainAwake = false;
     s.job.shown = false;
   }
@@ -214,14 +214,14 @@ void StartSlots(std::function<void()> clockLoop, uint32_t startDelayMs) {
   }
 }
 
-std::mutex& ToggleMutex() {
-  static std::mutex mutex;
+std::recursive_mutex& ToggleMutex() {
+  static std::recursive_mutex mutex;
   return mutex;
 }
 
 bool ShowSubprogram(int id) {
   Subprogram& s = GetSubprogram(id);
-  std::lock_guard<std::mutex> lock(ToggleMutex());
+  std::lock_guard<std::recursive_mutex> lock(ToggleMutex());
   if (s.job.shown.exchange(true) && s.mainAwake.load()) return false;
   s.mainAwake = true;
   plat::Wake(Slot(s.mainSlot).park);
@@ -287,7 +287,7 @@ ToggleOff SwitchOff(int id) {
     }
   }
   if (!s.state.window.load()) {
-    std::lock_guard<std::mutex> lock(ToggleMutex());
+    std::lock_guard<std::recursive_mutex> lock(ToggleMutex());
     if (s.mainAwake.load()) return ToggleOff::Opening;
     s.job.shown = false;  // no dialog came (a missing template)
     return ToggleOff::Closed;

@@ -112,7 +112,7 @@ void StartSlots(std::function<void()> clockLoop, uint32_t startDelayMs = 500);
 bool ShowSubprogram(int id);
 // Held while a toggle's shown flag and its button are set together, so that
 // a press and a closing dialog never leave them telling different things.
-std::mutex& ToggleMutex();
+std::recursive_mutex& ToggleMutex();  // a press takes it around ShowSubprogram
 // Starts the Second thread's job (the dialog's start button): sets running
 // and keep-going, then wakes it.
 void StartWork(int id);

@@ -29,18 +29,23 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
 
 }  // namespace
 
-bool AnswerQuestion(const std::string& heading, int button, std::string* message) {
+HWND FindQuestion(const std::string& heading, DWORD ms) {
   BoxSearch search{&heading, nullptr};
-  bool found = e2e::WaitUntil(
+  e2e::WaitUntil(
       [&] {
         EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
       },
-      5000, "question");
-  if (!found) return false;
-  if (message) *message = e2e::GetText(GetDlgItem(search.found, IDC_ASK_MESSAGE));
-  e2e::PostClick(GetDlgItem(search.found, button));
-  return e2e::WaitGone(search.found);
+      ms, "question");
+  return search.found;
+}
+
+bool AnswerQuestion(const std::string& heading, int button, std::string* message) {
+  HWND box = FindQuestion(heading);
+  if (!box) return false;
+  if (message) *message = e2e::GetText(GetDlgItem(box, IDC_ASK_MESSAGE));
+  e2e::PostClick(GetDlgItem(box, button));
+  return e2e::WaitGone(box);
 }
 
 Session::Session(const std::string& workFolder, const std::string& title) : folder(workFolder) {

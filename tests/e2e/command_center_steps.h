@@ -32,6 +32,9 @@ struct Session {
 // Finds the program's question box (titled "Pop Quiz", "Information")
 // whose heading is heading, presses button, and gives its message.
 bool AnswerQuestion(const std::string& heading, int button, std::string* message = nullptr);
+// The open question box whose heading is heading, left unanswered (nullptr
+// when none came within ms).
+HWND FindQuestion(const std::string& heading, DWORD ms = 5000);
 
 // Waits for the window's thread to finish what it is doing, has the
 // window painted again, then saves the screen.

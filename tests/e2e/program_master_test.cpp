@@ -125,6 +125,52 @@ TEST(ProgramMasterWindow, ListsKestrovaByThreadNameSetsAPriorityEndsNotepadsBoth
   }
 }
 
+// While "End it at once?" stands, Refresh builds the list anew (another
+// notepad has started meanwhile): Yes still ends the notepad asked about,
+// and only it. Real Time for Kestrova itself is asked about; No keeps its class.
+TEST(ProgramMasterWindow, AQuestionWithARefreshBehindItEndsTheProgramItNamed) {
+  PROCESS_INFORMATION first = StartNotepad();
+  ASSERT_TRUE(first.hProcess) << "notepad.exe did not start";
+  Session session(e2e::FreshFolder("program_master_refresh"));
+  ASSERT_TRUE(session.center);
+  e2e::PostClick(e2e::Control(session.center, IDC_CC_PROGRAM_MASTER));
+  HWND dialog = e2e::WaitWindow("The Program Master", 3000);
+  if (!dialog && AnswerQuestion("Nothing doin'...", IDYES)) dialog = e2e::WaitWindow("The Program Master");
+  ASSERT_TRUE(dialog);
+
+  ASSERT_GE(Pick(dialog, first.dwProcessId), 0) << "the notepad is not listed";
+  e2e::PostClick(e2e::Control(dialog, IDC_PM_UNFRIENDLY));
+  HWND box = cc_steps::FindQuestion("End it at once?...");
+  ASSERT_TRUE(box);
+  PROCESS_INFORMATION second = StartNotepad();
+  for (int i = 0; i < 3; ++i) {
+    e2e::PostClick(e2e::Control(dialog, IDC_PM_REFRESH));
+    Sleep(200);
+  }
+  EXPECT_TRUE(e2e::WaitUntil([&] { return RowOf(dialog, second.dwProcessId) >= 0; }, 5000, "refreshed-behind"));
+  e2e::PostClick(GetDlgItem(box, IDYES));
+  ASSERT_TRUE(e2e::WaitGone(box));
+  EXPECT_TRUE(Ends(first)) << "the notepad asked about was not ended";
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another was ended";
+  EXPECT_FALSE(e2e::WaitExit(session.program, 300)) << "Kestrova fell over";
+
+  const DWORD own = session.program.process.dwProcessId;
+  ASSERT_GE(Pick(dialog, own), 0);
+  e2e::PostClick(e2e::Control(dialog, IDC_PM_REAL_TIME));
+  std::string message;
+  ASSERT_TRUE(AnswerQuestion("Are you sure?...", IDNO, &message));
+  EXPECT_NE(message.find("Kestrova"), std::string::npos) << message;
+  SendMessageA(dialog, WM_NULL, 0, 0);
+  EXPECT_EQ(GetPriorityClass(session.program.process.hProcess), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+  EXPECT_FALSE(e2e::IsChecked(e2e::Control(dialog, IDC_PM_REAL_TIME)));
+  session.ExitWithYes();
+  for (PROCESS_INFORMATION* p : {&first, &second}) {
+    TerminateProcess(p->hProcess, 9);
+    CloseHandle(p->hThread);
+    CloseHandle(p->hProcess);
+  }
+}
+
 TEST(FormatInterfaceWindow, OffersTheRemovableDrivesAndReportsThatTheDriveCannotBeFormatted) {
   const std::string kept = "A:\\kept.txt";
   std::ofstream(kept, std::ios::binary) << "these bytes stay";

@@ -136,7 +136,7 @@ bool AppendSplit(JoinContext& c, const RestoreSlot& slot, plat::FileHandle targe
     TellFailure(c, kTextCannotReadSplit, Because(slot.path));
     return false;
   }
-  ClockCounters& clock = Clock(kClockCopyJoin);
+  ClockCounters& clock = Clock(kClockJoining);
   int64_t left = slot.size;
   while (left > 0) {
     if (!CheckPoint(*c.job)) {
@@ -232,7 +232,7 @@ JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& reques
     grown = named;
     SetFirstPath(c, id, grown);
   }
-  ClockStart(Clock(kClockCopyJoin), TotalSize(r));
+  ClockStart(Clock(kClockJoining), TotalSize(r));
   const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
   if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
   for (size_t k = 1; k < r.slots.size(); ++k) {
@@ -292,7 +292,7 @@ JoinOutcome CopyJoin(JoinContext& c, const RestoreRecord& r, const std::string& 
     TellFailure(c, kTextCannotOpenTarget, Because(partial));
     return JoinOutcome::Failed;
   }
-  ClockStart(Clock(kClockCopyJoin), TotalSize(r));
+  ClockStart(Clock(kClockJoining), TotalSize(r));
   const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
   if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
   bool ok = true, stopped = false;

@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "frame/clock_figures.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
 
 namespace kst {
 
@@ -42,13 +44,15 @@ void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
   const bool open = Holds(view.open, false);
   const bool running = open && Holds(view.running, false);
   if (!running) {
-    if (track.active && open) Show(view.showFigure, &track.figureShown, "");
+    if (track.active && open)
+      Show(view.showFigure, &track.figureShown, Holds(view.finished, false) ? Trimmed(GetText(1366)) : "");
     track.active = false;
     if (!open) track.figureShown.clear(), track.watchShown.clear();
   } else if (!track.active) {
     // The bytes moved before the run was seen belong to no interval.
     track.active = true;
     track.markMs = tickMs;
+    Show(view.showFigure, &track.figureShown, "");
     ClockTakeInterval(counters);
   }
   if (track.active && Holds(view.paused, false)) {

@@ -51,6 +51,7 @@ static void HookClockView(ClockId clock, int subprogram, int figureField, bool e
     return (extraJob ? s->extraJob : s->job).running.load();
   };
   view.paused = [s, extraJob] { return (extraJob ? s->extraJob : s->job).paused.load(); };
+  view.finished = [s, extraJob] { return (extraJob ? s->extraJob : s->job).endedWell.load(); };
   view.minimized = [s] {
     HWND window = WindowOf(s->state);
     return window && IsIconic(window);

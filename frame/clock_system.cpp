@@ -44,8 +44,13 @@ void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
   const bool open = Holds(view.open, false);
   const bool running = open && Holds(view.running, false);
   if (!running) {
-    if (track.active && open)
-      Show(view.showFigure, &track.figureShown, Holds(view.finished, false) ? Trimmed(GetText(1366)) : "");
+    const uint64_t turn = view.turn ? view.turn() : 0;
+    if (open && Holds(view.finished, false) && (track.active || turn != track.doneTurn)) {
+      track.doneTurn = turn;
+      Show(view.showFigure, &track.figureShown, Trimmed(GetText(1366)));
+    } else if (track.active && open) {
+      Show(view.showFigure, &track.figureShown, "");
+    }
     track.active = false;
     if (!open) track.figureShown.clear(), track.watchShown.clear();
   } else if (!track.active) {

@@ -16,6 +16,7 @@ namespace {
 
 struct FakeWindow {
   bool open = true, running = false, minimized = false, paused = false, finished = false;
+  uint64_t turn = 1;
   std::vector<std::string> figures, watches;  // every text written, in order
 };
 
@@ -26,6 +27,7 @@ ClockTrack TrackOf(FakeWindow& w) {
   track.view.minimized = [&w] { return w.minimized; };
   track.view.paused = [&w] { return w.paused; };
   track.view.finished = [&w] { return w.finished; };
+  track.view.turn = [&w] { return w.turn; };
   track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
   track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
   return track;
@@ -129,7 +131,7 @@ TEST_F(ClockRounds, AFinishedRunSaysDoneUntilTheNextRunWhichWaitsForBytes) {
   w.running = false, w.finished = true;
   Round(2);
   EXPECT_EQ(w.figures.back(), "Done!");
-  w.running = true, w.finished = false;
+  w.running = true, w.finished = false, w.turn = 2;
   Round(3);
   EXPECT_EQ(w.figures.back(), "");
   Round(4);  // a second that moved nothing: still no figure
@@ -140,6 +142,14 @@ TEST_F(ClockRounds, AFinishedRunSaysDoneUntilTheNextRunWhichWaitsForBytes) {
   Round(6);
   Round(7);
   EXPECT_EQ(w.figures.back(), "");
+  w.turn = 3, w.finished = true;  // a run that ended between two rounds
+  Round(8);
+  EXPECT_EQ(w.figures.back(), "Done!");
+  w.open = false;
+  Round(9);
+  w.open = true;  // opened again: its finish was told already
+  Round(10);
+  EXPECT_EQ(w.figures.size(), 4u);
 }
 
 TEST_F(ClockRounds, APauseHoldsTheFigureAndItsTimeDoesNotCount) {

@@ -90,7 +90,7 @@ TEST_F(Pastimes, ASplittingRunShowsItsSpeedAndLosesItAtAbort) {
   e2e::PostClick(e2e::Control(dialog, IDC_FS_HIDE));
   ASSERT_TRUE(AnswerQuestion("Abort Action - The Big Question...", IDYES));
   // The run ends when its report of the abort is answered.
-  ASSERT_TRUE(AnswerQuestion("Unknown problem!", IDOK, nullptr));
+  ASSERT_TRUE(AnswerQuestion("File Splitting Aborted!", IDOK, nullptr));
   const DWORD stopped = GetTickCount();
   EXPECT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_FS_TIME_SPEED).empty(); }, 2000, "speed-emptied"));
   printf("emptied %lu ms after the run ended\n", GetTickCount() - stopped);

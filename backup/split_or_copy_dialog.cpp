@@ -621,7 +621,16 @@ void Work(Subprogram& self) {
     DialogSet(state, IDC_SC_TEMP, folder);
     DialogFlush(state);
   };
-  RunBackup(std::move(run));
+  const BackupResult result = RunBackup(std::move(run));
+  // A run that carried every file, with nothing to carry again, says so.
+  self.job.endedWell = result.outcome == BackupOutcome::Done && result.redo == 0;
+  if (self.job.endedWell) {
+    DialogSetValue(state, IDC_SC_TOTAL_PROGRESS, 1000);
+    DialogSetRange(state, IDC_SC_SPLIT_PROGRESS, 0, 1);
+    DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 1);
+    DialogSet(state, IDC_SC_STATUS, Trimmed(GetText(1367)));
+    DialogFlush(state);
+  }
 }
 
 // Split &/Or Copy Second, after the run: the controls back to idle.
@@ -629,7 +638,7 @@ void Idle(Subprogram& self) {
   DialogState& state = self.state;
   ShowPhase(state, Phase::Idle);
   Lock(state, false);
-  DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
+  if (!self.job.endedWell) DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
   ShowList(state);
   HWND window = WindowOf(state);
   if (window) DragAcceptFiles(window, TRUE);

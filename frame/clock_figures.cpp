@@ -75,6 +75,8 @@ ClockFigure ComputeFigure(int64_t bytes, uint64_t intervalMs, int64_t total, int
 }
 
 std::string FigureText(const ClockFigure& figure) {
+  // An interval that moved nothing has no speed, so no time left either.
+  if (figure.speed <= 0) return "";
   return FormatDuration(figure.secondsLeft) + Trimmed(GetText(959)) + "  " +
          std::to_string(figure.speed / 1000) + " " + Trimmed(GetText(958));
 }

@@ -21,7 +21,8 @@ struct ClockFigure {
 // nothing the longest time.
 ClockFigure ComputeFigure(int64_t bytes, uint64_t intervalMs, int64_t total, int64_t done);
 
-// The text of the time-and-speed field: "1m40s  1000 kB/s" (texts 959 and 958).
+// The text of the time-and-speed field: "1m40s  1000 kB/s" (texts 959 and
+// 958); empty for an interval that moved nothing.
 std::string FigureText(const ClockFigure& figure);
 
 // The clock reading of a moment: seconds from the start of its month,

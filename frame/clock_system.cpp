@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "frame/clock_figures.h"
+#include "frame/text_numbers.h"
+#include "frame/texts.h"
 
 namespace kst {
 
@@ -42,13 +44,20 @@ void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
   const bool open = Holds(view.open, false);
   const bool running = open && Holds(view.running, false);
   if (!running) {
-    if (track.active && open) Show(view.showFigure, &track.figureShown, "");
+    const uint64_t turn = view.turn ? view.turn() : 0;
+    if (open && Holds(view.finished, false) && (track.active || turn != track.doneTurn)) {
+      track.doneTurn = turn;
+      Show(view.showFigure, &track.figureShown, Trimmed(GetText(1366)));
+    } else if (track.active && open) {
+      Show(view.showFigure, &track.figureShown, "");
+    }
     track.active = false;
     if (!open) track.figureShown.clear(), track.watchShown.clear();
   } else if (!track.active) {
     // The bytes moved before the run was seen belong to no interval.
     track.active = true;
     track.markMs = tickMs;
+    Show(view.showFigure, &track.figureShown, "");
     ClockTakeInterval(counters);
   }
   if (track.active && Holds(view.paused, false)) {

@@ -21,6 +21,8 @@ struct ClockView {
   std::function<bool()> running;    // its job runs
   std::function<bool()> minimized;  // nothing is computed or shown then
   std::function<bool()> paused;     // the figure holds; the interval starts again
+  std::function<bool()> finished;   // the run that stopped finished its job
+  std::function<uint64_t()> turn;   // the job's turn: a run too short to be seen counts too
   std::function<void(const std::string& text)> showFigure;  // the time-and-speed field
   std::function<void(const std::string& text)> showWatch;   // the watch-time field
 };
@@ -31,6 +33,7 @@ struct ClockTrack {
   bool active = false;    // a run was seen: an interval is being measured
   uint64_t markMs = 0;    // tick of the start of the interval
   std::string figureShown, watchShown;
+  uint64_t doneTurn = 0;  // the turn whose finish was shown
 };
 
 // Hooks the window that shows clock record id (one per record; a later
@@ -45,8 +48,10 @@ int64_t WatchOffsetNow();
 // One round: tickMs is the monotonic tick, now the local date and time.
 // A run seen for the first time starts its interval now; a figure follows
 // once at least a second has passed and the window is not minimized; when
-// the run stops (or the window closes) the field is emptied. A field is
-// written only when its text changes.
+// the run stops the field says "Done!" (text 1366) if it finished its job
+// (once per turn, so also for a run that ended between two rounds) and is
+// emptied otherwise, and a new run empties it. A field is written
+// only when its text changes.
 void ClockRound(ClockTrack& track, ClockCounters& counters, uint64_t tickMs,
                 const plat::LocalTime& now, int64_t offset);
 

@@ -51,6 +51,12 @@ static void HookClockView(ClockId clock, int subprogram, int figureField, bool e
     return (extraJob ? s->extraJob : s->job).running.load();
   };
   view.paused = [s, extraJob] { return (extraJob ? s->extraJob : s->job).paused.load(); };
+  // The extra job's finish waits while the Second thread has the field.
+  view.finished = [s, extraJob, alone] {
+    if (alone && s->job.running.load()) return false;
+    return (extraJob ? s->extraJob : s->job).endedWell.load();
+  };
+  view.turn = [s, extraJob] { return TurnNumber(extraJob ? s->extraJob : s->job); };
   view.minimized = [s] {
     HWND window = WindowOf(s->state);
     return window && IsIconic(window);

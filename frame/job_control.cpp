@@ -13,6 +13,7 @@ void StartTurn(JobControl& job) {
   job.paused = false;
   job.keepGoing = true;
   job.running = true;
+  job.endedWell = false;
   ++job.starts;
 }
 

@@ -19,6 +19,8 @@ struct JobControl {
   std::atomic<bool> keepGoing{false};   // cleared to abort
   std::atomic<bool> paused{false};      // the worker waits at its check point
   std::atomic<bool> inQuestion{false};  // a question must be answered first
+  // The last turn finished its job: set by the work, cleared when a turn starts.
+  std::atomic<bool> endedWell{false};
   std::mutex mutex;
   std::condition_variable unpaused;
   uint64_t starts = 0;  // under mutex: one more for every start of a turn

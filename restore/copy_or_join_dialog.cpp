@@ -296,12 +296,17 @@ void JoinWork(Subprogram& self) {
     std::lock_guard<std::mutex> lock(g_phases.mutex);
     if (g_phases.join == Phase::Paused && !self.extraJob.paused.load()) PauseJob(self.extraJob);
   }
+  bool troubled = false;
   for (;;) {
-    RunQueuedJoins(Queue(), context);
-    DialogSetValue(state, IDC_CJ_JOIN_PROGRESS, 0);
+    RunQueuedJoins(Queue(), context, &troubled);
+    // Joins that all went well leave the bar full and "Done!" in the time field.
+    const bool well = !troubled && self.extraJob.keepGoing.load();
+    if (well) DialogSetRange(state, IDC_CJ_JOIN_PROGRESS, 0, 1);
+    DialogSetValue(state, IDC_CJ_JOIN_PROGRESS, well ? 1 : 0);
     ShowList(state);
     std::lock_guard<std::mutex> lock(g_phases.mutex);
     if (ReleaseJoiner(Queue(), !self.extraJob.keepGoing.load())) {
+      self.extraJob.endedWell = well;
       g_phases.join = Phase::Idle;
       ShowPhasesLocked(state);
       return;
@@ -698,7 +703,9 @@ void Work(Subprogram& self) {
   run.person.nameTarget = NameTarget;
   run.person.figures = [&state](const RestoreFigures& f) { ShowFigures(state, f); };
   run.person.listChanged = [&state] { ShowList(state); };
-  RunRestore(std::move(run));
+  // A run that read every disk ends with its bar full and "Done!" in the
+  // time field.
+  self.job.endedWell = RunRestore(std::move(run)).outcome == RestoreOutcome::Done;
 }
 
 // Copy &/Or Join Second, after the run: the controls back to idle.
@@ -707,7 +714,12 @@ void Idle(Subprogram& self) {
   ShowRunPhase(state, Phase::Idle);
   EnableOptions(state, false);
   ShowOptions(state);
-  DialogSetValue(state, IDC_CJ_COPY_PROGRESS, 0);
+  if (self.job.endedWell) {
+    DialogSetRange(state, IDC_CJ_COPY_PROGRESS, 0, 1);
+    DialogSetValue(state, IDC_CJ_COPY_PROGRESS, 1);
+  } else {
+    DialogSetValue(state, IDC_CJ_COPY_PROGRESS, 0);
+  }
   ShowList(state);
   BringWindowToFront(WindowOf(state));
   g_runActive = false;

@@ -60,11 +60,16 @@ bool ReleaseJoiner(JoinQueue& queue, bool dropWaiting) {
   return true;
 }
 
-int RunQueuedJoins(JoinQueue& queue, JoinContext& context) {
+int RunQueuedJoins(JoinQueue& queue, JoinContext& context, bool* troubled) {
   int joined = 0;
   JoinRequest request;
-  while (CheckPoint(*context.job) && TakeJoin(queue, *context.list, &request))
-    joined += JoinMainFile(context, request) == JoinOutcome::Joined ? 1 : 0;
+  while (CheckPoint(*context.job) && TakeJoin(queue, *context.list, &request)) {
+    const JoinOutcome outcome = JoinMainFile(context, request);
+    joined += outcome == JoinOutcome::Joined ? 1 : 0;
+    const bool trouble = outcome == JoinOutcome::Failed || outcome == JoinOutcome::Stopped ||
+                         outcome == JoinOutcome::Cancelled;
+    if (trouble && troubled) *troubled = true;
+  }
   return joined;
 }
 

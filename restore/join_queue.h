@@ -39,7 +39,8 @@ bool ClaimJoiner(JoinQueue& queue);
 // it took the last one, which it is to take now.
 bool ReleaseJoiner(JoinQueue& queue, bool dropWaiting);
 // The joining thread's loop: runs the queued joins one after another until
-// the queue is empty or keep-going is cleared. Returns the records joined.
-int RunQueuedJoins(JoinQueue& queue, JoinContext& context);
+// the queue is empty or keep-going is cleared. Returns the records joined;
+// troubled (when given) is set when a join failed, stopped or got no target.
+int RunQueuedJoins(JoinQueue& queue, JoinContext& context, bool* troubled = nullptr);
 
 }  // namespace kst

@@ -347,7 +347,10 @@ void Work(Subprogram& self) {
   self.job.onHold = [&self] { DialogFlush(self.state); };
   ProgressSink splits = ProgressBarSink(self.state, IDC_FS_ALL_PROGRESS);
   ProgressSink split = ProgressBarSink(self.state, IDC_FS_SPLIT_PROGRESS);
-  RunFileSplitting(g_input, self.job, &splits, &split);
+  const FileSplittingResult result = RunFileSplitting(g_input, self.job, &splits, &split);
+  // Read by the clock and by Idle: a run that made every split ends with
+  // its bars full and "Done!" in its time field.
+  self.job.endedWell = result.outcome == SplitOutcome::Done;
 }
 
 // FileSplit Second, after the run: the controls back to idle.
@@ -355,7 +358,14 @@ void Idle(Subprogram& self) {
   DialogState& state = self.state;
   ShowPhase(state, Phase::Idle);
   Lock(state, false);
-  DialogSetValue(state, IDC_FS_ALL_PROGRESS, 0);
+  if (self.job.endedWell) {
+    for (int bar : {IDC_FS_ALL_PROGRESS, IDC_FS_SPLIT_PROGRESS}) {
+      DialogSetRange(state, bar, 0, 1);
+      DialogSetValue(state, bar, 1);
+    }
+  } else {
+    DialogSetValue(state, IDC_FS_ALL_PROGRESS, 0);
+  }
   ShowForm(state, true);
   HWND window = WindowOf(state);
   if (window) DragAcceptFiles(window, TRUE);

@@ -284,6 +284,11 @@ TEST_F(SplitOrCopyWindow, AutoEraseEmptiesTheDiskAndCarriesIntoTheDestinationFol
   EXPECT_TRUE(ReadBytes(carried) == data);
   EXPECT_FALSE(FileExists("A:\\backupdata.bin"));
   EXPECT_EQ(Rows(dialog)[0], session->folder + "\\data.bin -- 5000 -- Done -- 0/1");
+  // Every file carried: the window says so, its time field too.
+  EXPECT_TRUE(e2e::WaitUntil([&] {
+    return Text(dialog, IDC_SC_STATUS) == "Done! Every file of the list is carried." &&
+           Text(dialog, IDC_SC_TIME_SPEED) == "Done!";
+  }, 3000, "carried")) << Text(dialog, IDC_SC_STATUS);
   DeleteFileA(stray.c_str());
   DeleteFileA(carried.c_str());
   RemoveDirectoryA("A:\\backup");

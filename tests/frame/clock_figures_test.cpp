@@ -37,8 +37,9 @@ TEST(ClockFigures, SpeedAndTimeLeftOfAnInterval) {
   } cases[] = {
       {5000000, 5000, 10000000, 5000000, "5s  1000 kB/s"},  // 5 MB in 5 s
       {5000000, 5000, 105000000, 5000000, "1m40s  1000 kB/s"},
-      {0, 1000, 10000000000, 0, "99d23h59m59s  0 kB/s"},     // nothing moved: the longest time
-      {0, 1000, 1000, 0, "16m40s  0 kB/s"},                   // as if at 1 B/s
+      {0, 1000, 10000000000, 0, ""},                          // nothing moved: no figure
+      {0, 60000, 1000, 0, ""},
+      {999, 1000, 10000000, 0, "2h46m50s  0 kB/s"},          // under 1 kB/s, but moving
       {2000, 0, 4000, 0, "2s  2 kB/s"},                       // 0 ms counts as a second
       {2000, 400, 4000, 0, "2s  2 kB/s"},                     // so does less than one
       {9000, 1500, 9000, 12000, "0s  6 kB/s"},                // done above total

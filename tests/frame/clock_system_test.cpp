@@ -15,7 +15,8 @@ using namespace kst;
 namespace {
 
 struct FakeWindow {
-  bool open = true, running = false, minimized = false, paused = false;
+  bool open = true, running = false, minimized = false, paused = false, finished = false;
+  uint64_t turn = 1;
   std::vector<std::string> figures, watches;  // every text written, in order
 };
 
@@ -25,6 +26,8 @@ ClockTrack TrackOf(FakeWindow& w) {
   track.view.running = [&w] { return w.running; };
   track.view.minimized = [&w] { return w.minimized; };
   track.view.paused = [&w] { return w.paused; };
+  track.view.finished = [&w] { return w.finished; };
+  track.view.turn = [&w] { return w.turn; };
   track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
   track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
   return track;
@@ -117,6 +120,36 @@ TEST_F(ClockRounds, ANewRunStartsItsIntervalWhenSeen) {
   ClockAdd(counters, 500000);
   Round(22);
   EXPECT_EQ(w.figures.back(), "1s  500 kB/s");  // one second, not 21
+}
+
+TEST_F(ClockRounds, AFinishedRunSaysDoneUntilTheNextRunWhichWaitsForBytes) {
+  SetText(1366, "Done!");
+  w.running = true;
+  Round(0);
+  ClockAdd(counters, 1000000);
+  Round(1);
+  w.running = false, w.finished = true;
+  Round(2);
+  EXPECT_EQ(w.figures.back(), "Done!");
+  w.running = true, w.finished = false, w.turn = 2;
+  Round(3);
+  EXPECT_EQ(w.figures.back(), "");
+  Round(4);  // a second that moved nothing: still no figure
+  Round(5);
+  EXPECT_EQ(w.figures.size(), 3u);
+  w.running = false;  // stopped without finishing
+  ClockAdd(counters, 1000000);
+  Round(6);
+  Round(7);
+  EXPECT_EQ(w.figures.back(), "");
+  w.turn = 3, w.finished = true;  // a run that ended between two rounds
+  Round(8);
+  EXPECT_EQ(w.figures.back(), "Done!");
+  w.open = false;
+  Round(9);
+  w.open = true;  // opened again: its finish was told already
+  Round(10);
+  EXPECT_EQ(w.figures.size(), 4u);
 }
 
 TEST_F(ClockRounds, APauseHoldsTheFigureAndItsTimeDoesNotCount) {

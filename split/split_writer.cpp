@@ -6,6 +6,7 @@
 #include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/crc32.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -75,6 +76,19 @@ SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk, uint32_t err
   return SplitFailure::ShortRead;
 }
 
+// One chunk through the buffer, its bytes added to *sum on the way (the
+// system's own copy between files would never show them to the program).
+bool CopySumming(plat::FileHandle from, plat::FileHandle to, uint32_t n, char* buffer, uint32_t* sum,
+                 uint64_t* got, uint64_t* put) {
+  uint32_t read = 0, written = 0;
+  if (!plat::FileRead(from, buffer, n, &read)) return false;
+  *got = read;
+  *sum = Crc32Add(*sum, buffer, read);
+  if (!plat::FileWrite(to, buffer, read, &written)) return false;
+  *put = written;
+  return true;
+}
+
 }  // namespace
 
 bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* progress,
@@ -123,6 +137,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   ChunkProgress bar{progress};
   if (why == SplitFailure::None) bar.Start(chunks);
 
+  uint32_t sum = 0;
   for (int64_t i = 1; why == SplitFailure::None && i <= chunks; ++i) {
     const uint32_t n = i == chunks ? lastChunk : buffSize;
     if (!CheckPoint(job)) {
@@ -130,7 +145,8 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
       break;
     }
     uint64_t got = 0, put = 0;
-    const bool copied = plat::FileCopy(source.handle, split.handle, n, buffer.get(), n, &got, &put);
+    const bool copied = request.crc ? CopySumming(source.handle, split.handle, n, buffer.get(), &sum, &got, &put)
+                                    : plat::FileCopy(source.handle, split.handle, n, buffer.get(), n, &got, &put);
     if (!copied || got != n || put != n) {
       error = copied ? 0 : plat::LastError();
       why = CopyFailure(copied, got, n, error);
@@ -169,6 +185,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
     plat::DeleteOneFile(partial);
     return Fail(why, failure, error);
   }
+  if (request.crc) *request.crc = sum;
   return true;
 }
 

@@ -56,6 +56,9 @@ struct SplitRequest {
   // The caller asked the person already (for a whole set at once) and was
   // told to replace: an existing split is emptied without a question.
   bool replaceAgreed = false;
+  // Where the split's CRC-32 goes (the check file's sum), null for none.
+  // The sum is taken from the buffer the bytes pass through.
+  uint32_t* crc = nullptr;
 };
 
 // The replace question for an existing split (or batch): "Error: File

@@ -35,6 +35,7 @@ struct SplitWriterTest : ::testing::Test {
     r.buffSize = buffSize;
     r.replaceAgreed = replaceAgreed;
     r.clock = clock;
+    r.crc = summing ? &sum : nullptr;
     return kst::WriteSplit(r, running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -44,6 +45,8 @@ struct SplitWriterTest : ::testing::Test {
   SplitFailure why = SplitFailure::None;
   bool replaceAgreed = false;
   int clock = -1;
+  bool summing = false;
+  uint32_t sum = 0;
 };
 
 TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
@@ -71,6 +74,21 @@ TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times)
     EXPECT_EQ(bar.positions.back(), 0);
   }
   EXPECT_EQ(ReadFile(source), bytes);
+}
+
+// The sum is of the split's bytes only, whatever the buffer's size; the
+// zip polynomial gives 0xCBF43926 for "123456789".
+TEST_F(SplitWriterTest, SumsTheBytesItWritesThroughTheBuffer) {
+  ASSERT_TRUE(testenv::WriteFile(source, "ab123456789cd"));
+  summing = true;
+  for (uint32_t buffSize : {1u, 4u, 9u, 4096u}) {
+    SCOPED_TRACE(buffSize);
+    plat::DeleteOneFile(split);
+    sum = 1;
+    ASSERT_TRUE(Write(3, 11, buffSize));
+    EXPECT_EQ(sum, 0xCBF43926u);
+    EXPECT_EQ(ReadFile(split), "123456789");
+  }
 }
 
 // The named record grows by every buffer written and keeps the total its

@@ -36,7 +36,8 @@ using namespace kst;
 constexpr uint32_t kBuffSize = kBuffSizeDefault;  // the cli reads no settings file
 
 const char kUsage[] =
-    "usage: kestrova-cli split FILE [--size[=]N[B|kB|MB|GB|TB]] [--folder[=]DIR] [--no-batch] [--yes]\n"
+    "usage: kestrova-cli split FILE [--size[=]N[B|kB|MB|GB|TB]] [--folder[=]DIR] [--no-batch]\n"
+    "                    [--no-check-file] [--yes]\n"
     "       kestrova-cli join NAME.BAT|NAME.001 [--delete] [--yes]\n"
     "       kestrova-cli backup FILE... --to DIR [--disk-size N[unit]] [--margin N[unit]]\n"
     "                    [--temp DIR] [--no-batch] [--save-lists F1 F2] [--load F] [--verify]\n"
@@ -57,14 +58,17 @@ const char kUsage[] =
     "split  cuts FILE into NAME.001, NAME.002, ... of the given size (default\n"
     "       1457664 bytes, a 1.44 MB floppy; raised when more than 999 splits\n"
     "       would be needed) in DIR (default: FILE's folder) and writes NAME.BAT,\n"
-    "       which joins them again with the system's copy command. When any of\n"
+    "       which joins them again with the system's copy command, and NAME.SFV,\n"
+    "       each split's CRC-32 (--no-check-file: none). When any of\n"
     "       these files exists already you are asked once; No leaves all of them\n"
     "       as they are (--yes: replace without asking). Each split is written\n"
     "       as NAME.001.~ks and named when whole; the next split of FILE removes\n"
     "       such leftovers of a run that was killed. A name that is FILE itself\n"
     "       (a link) and a name Windows cannot hold are refused (exit 1).\n"
     "join   rebuilds NAME from its splits, in number order, as NAME.BAT would;\n"
-    "       --delete then removes the splits and the batch.\n"
+    "       with NAME.SFV beside them, a split whose CRC-32 differs is refused\n"
+    "       (exit 2) and nothing is joined. --delete then removes the splits,\n"
+    "       the batch and the check file.\n"
     "backup puts the files onto a stack of disks in DIR's drive, cutting them into\n"
     "       splits where they do not fit, with a join batch for each file cut.\n"
     "       --disk-size lets DIR, on any drive, stand for a disk of N bytes (the\n"
@@ -170,6 +174,7 @@ struct Options {
   std::string size;
   std::string folder;
   bool noBatch = false;
+  bool noCheckFile = false;
   bool yes = false;
   bool remove = false;
 };
@@ -181,7 +186,8 @@ bool ParseOptions(const std::vector<std::string>& args, bool split, Options* opt
   if (split) {
     records.insert(records.end(), {{"--size", nullptr, &options->size},
                                    {"--folder", nullptr, &options->folder},
-                                   {"--no-batch", &options->noBatch}});
+                                   {"--no-batch", &options->noBatch},
+                                   {"--no-check-file", &options->noCheckFile}});
   } else {
     records.push_back({"--delete", &options->remove});
   }
@@ -258,6 +264,7 @@ int SplitCommand(const std::vector<std::string>& args) {
   input.file = ProgramPath(typed);
   input.buffSize = kBuffSize;
   input.joinBatch = !options.noBatch;
+  input.checkFile = !options.noCheckFile;
   input.messages = false;  // this file says what went wrong, in its own words
   if (!options.size.empty() && !ParseSize(options.size, &input.splitSize))
     return Error("not a size: " + options.size +
@@ -303,6 +310,7 @@ int SplitCommand(const std::vector<std::string>& args) {
                          " bytes (the last " + Number(plan.lastSize) + ") in " +
                          ShownPath(input.folder);
       if (!result.batchPath.empty()) line += ", joined again by " + ShownPath(result.batchPath);
+      if (!result.checkPath.empty()) line += ", their sums in " + ShownPath(result.checkPath);
       Say(line);
       return kExitOk;
     }
@@ -358,9 +366,14 @@ int JoinCommand(const std::vector<std::string>& args) {
   JobControl job;
   job.running = true;
   job.keepGoing = true;
-  if (!JoinSplits(set, kBuffSize, job, &report))
+  std::string damaged;
+  if (!JoinSplits(set, kBuffSize, job, &report, &damaged)) {
+    if (!damaged.empty())
+      return Error(ShownPath(damaged) + " is damaged: its CRC-32 differs from the one in " +
+                   ShownPath(set.checkPath) + "; nothing was joined, the splits are kept");
     return Error("could not join into " + ShownPath(target) + Because(plat::LastError()) +
                  "; the splits are kept");
+  }
   if (options.remove && !DeleteJoinSet(set))
     return Error("joined " + ShownPath(target) + ", but not every split could be deleted");
   Say("joined " + std::to_string(set.count) + " splits into " + ShownPath(target) +

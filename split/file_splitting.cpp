@@ -6,6 +6,7 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "frame/typed_path.h"
+#include "split/check_file.h"
 #include "split/join_batch.h"
 
 namespace kst {
@@ -89,20 +90,24 @@ bool NameRefused(const FileSplittingInput& input, const std::string& name) {
 }
 
 // The first of the set's files that exists already, "" when none does.
-std::string FirstExisting(const std::vector<std::string>& splits, const std::string& batch) {
+std::string FirstExisting(const std::vector<std::string>& splits, const std::vector<std::string>& others) {
   for (const std::string& split : splits)
     if (plat::PathExists(split)) return split;
-  return !batch.empty() && plat::PathExists(batch) ? batch : std::string();
+  for (const std::string& other : others)
+    if (!other.empty() && plat::PathExists(other)) return other;
+  return std::string();
 }
 
 // The first name of the set that reaches the source itself (a link to
 // it, another name of it, a folder that is a link to the source's own),
 // "" when none does.
 std::string NameOfSource(const std::string& source, const std::vector<std::string>& splits,
-                         const std::string& batch) {
+                         const std::vector<std::string>& others) {
   for (const std::string& split : splits)
     if (plat::SameObject(split, source)) return split;
-  return !batch.empty() && plat::SameObject(batch, source) ? batch : std::string();
+  for (const std::string& other : others)
+    if (!other.empty() && plat::SameObject(other, source)) return other;
+  return std::string();
 }
 
 void DeleteSplits(const FileSplittingResult& result) {
@@ -145,9 +150,16 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
   const SplitPlan& plan = result.plan;
   for (int k = 1; k <= plan.count; ++k) result.splits.push_back(SplitName(input.folder, name, k));
   const std::string batchPath = input.joinBatch ? JoinBatchPath(input.folder, input.file) : "";
+  // A name with no form in the OEM code page cannot stand in a check file;
+  // such a set goes without one (with a batch it is refused above).
+  std::string oem;
+  const bool checkFile = input.checkFile && plat::OemName(name, &oem);
+  const std::string checkPath = checkFile ? CheckFilePath(input.folder, input.file) : "";
+  const std::vector<std::string> others = {batchPath, checkPath};
+  std::vector<uint32_t> sums(static_cast<size_t>(plan.count), 0);
   // Decided by object before anything is written: replacing a name that is
   // the source would take the source away.
-  const std::string source = NameOfSource(input.file, result.splits, batchPath);
+  const std::string source = NameOfSource(input.file, result.splits, others);
   if (!source.empty()) {
     result.outcome = SplitOutcome::Failed;
     result.failure = SplitFailure::IsSource;
@@ -158,7 +170,7 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
   // One question for the whole set: a No half-way through would leave
   // neither the old set nor the new one whole.
   MessageOwner owner{nullptr, input.boxRecord, input.ownerRecord};
-  const std::string existing = FirstExisting(result.splits, batchPath);
+  const std::string existing = FirstExisting(result.splits, others);
   if (!existing.empty() && !AskReplace(existing, owner, input.messages)) {
     result.outcome = SplitOutcome::Declined;
     result.failure = SplitFailure::Refused;
@@ -185,6 +197,7 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     request.clock = kClockFileSplitting;
     request.owner = owner;
     request.replaceAgreed = true;  // asked above, or nothing was there
+    if (checkFile) request.crc = &sums[static_cast<size_t>(k - 1)];
     SplitFailure why = SplitFailure::None;
     if (!WriteSplit(request, job, splitBar, &why)) {
       // Stopped inside a split: the writer took the split back, as an abort
@@ -207,6 +220,18 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     result.failure = SplitFailure::Stopped;
     if (!g_process.exiting) Tell(input, kTextAborted, GetText(kTextAbortedWhat));
   } else {
+    // The check file before the batch: a batch stands only beside a
+    // whole set, and one that fails takes the check file back with it.
+    if (ok && checkFile) {
+      std::string written;
+      ok = WriteCheckFile(input.folder, input.file, sums, &written, true);
+      if (ok) {
+        result.checkPath = written;
+      } else {
+        result.error = plat::LastError();
+        result.failedPath = written;
+      }
+    }
     if (ok && input.joinBatch) {
       std::string written;
       ok = WriteJoinBatch(input.folder, input.file, plan.count, &written, true);
@@ -215,6 +240,8 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
       } else {
         result.error = plat::LastError();
         result.failedPath = written;
+        if (!result.checkPath.empty()) plat::DeleteOneFile(result.checkPath);
+        result.checkPath.clear();
       }
     }
     result.outcome = ok ? SplitOutcome::Done : SplitOutcome::Failed;

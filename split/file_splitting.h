@@ -32,6 +32,7 @@ struct FileSplittingInput {
   std::string folder;                    // where the splits go, without a trailing backslash
   int64_t splitSize = kFloppyBytes;      // the wanted size in bytes; the size rules apply
   bool joinBatch = true;                 // "&Do Join Batch"
+  bool checkFile = true;                 // "Write &Check File": <name>.SFV with each split's CRC-32
   uint32_t buffSize = kBuffSizeDefault;  // the BuffSize setting
   int boxRecord = 0;                     // the dialog record the messages run on
   int ownerRecord = 0;
@@ -54,6 +55,7 @@ struct FileSplittingResult {
   int completed = 0;                          // splits written in full
   std::vector<std::string> splits;            // the names of splits 1 to N
   std::string batchPath;                      // set when the batch was written
+  std::string checkPath;                      // set when the check file was written
   SplitFailure failure = SplitFailure::None;  // why the failing split was not written
   std::string failedPath;                     // the split or batch that failed
   uint32_t error = 0;  // the failing system call's code (plat::ErrorText), 0 when none

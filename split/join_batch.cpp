@@ -96,9 +96,13 @@ bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, in
   if (count < 1 || count > 999) return false;  // split names would repeat
   const std::string text = JoinBatchText(sourcePath, count);
   if (text.empty()) return plat::SetLastErrorCode(plat::kErrInvalidName), false;
-  const bool replacing = plat::PathExists(*batchPath);
+  return WriteWholeFile(*batchPath, text, replaceAgreed);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed) {
+  const bool replacing = plat::PathExists(path);
   if (replacing && !replaceAgreed) return plat::SetLastErrorCode(plat::kErrAlreadyExists), false;
-  const std::string partial = PartialNameOf(*batchPath);
+  const std::string partial = PartialNameOf(path);
   plat::DeleteOneFile(partial);  // a leftover of a batch that was stopped
   OwnedFile batch(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
   if (!plat::OpenSucceeded(batch.handle)) return false;
@@ -109,8 +113,8 @@ bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, in
   // A close that fails lost a write the system had deferred.
   if (!batch.Close() && written) written = false, error = plat::LastError();
   // The old batch goes only for a whole new one.
-  if (written && replacing && !plat::DeleteOneFile(*batchPath)) written = false, error = plat::LastError();
-  if (written && !CommitPartial(partial, *batchPath)) written = false, error = plat::LastError();
+  if (written && replacing && !plat::DeleteOneFile(path)) written = false, error = plat::LastError();
+  if (written && !CommitPartial(partial, path)) written = false, error = plat::LastError();
   if (!written) {
     plat::DeleteOneFile(partial);
     plat::SetLastErrorCode(error);

@@ -32,4 +32,10 @@ std::string JoinBatchText(const std::string& sourcePath, int count);
 bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, int count,
                     std::string* batchPath, bool replaceAgreed = false);
 
+// Writes text as the whole file path: under its partial name, named when
+// whole; a file of that name is replaced only when replaceAgreed, else
+// false with 183. False (plat::LastError() saying why) with no partial left
+// when it cannot be created, written in full or named.
+bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed);
+
 }  // namespace kst

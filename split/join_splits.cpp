@@ -9,6 +9,8 @@
 #include "frame/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
+#include "split/check_file.h"
+#include "split/crc32.h"
 #include "split/join_batch.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
@@ -140,6 +142,8 @@ JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* faul
   set->name = file.substr(0, file.size() - 4);
   const std::string batchPath = set->folder + "\\" + set->name + ".BAT";
   if (plat::PathExists(batchPath)) set->batchPath = batchPath;
+  const std::string checkPath = set->folder + "\\" + set->name + ".SFV";
+  if (plat::PathExists(checkPath)) set->checkPath = checkPath;
   set->count = set->batchPath.empty() ? CountPresent(*set) : CountInBatch(set->batchPath, set->name);
   return CheckJoinSet(*set, fault);
 }
@@ -154,7 +158,7 @@ constexpr uint64_t kJoinStep = 16 << 20;
 // on a read that ends before the split's size (a join must not come out
 // short), or when keep-going was cleared.
 bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* buffer,
-                 uint32_t buffSize, JobControl& job) {
+                 uint32_t buffSize, JobControl& job, uint32_t* sum) {
   OwnedFile split(plat::FileOpen(splitPath, plat::kRead, plat::Disposition::OpenExisting,
                                  plat::kShareRead));
   if (!split.IsOpen()) return false;
@@ -165,6 +169,16 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
     if (!CheckPoint(job)) return false;
     const uint64_t step = std::min(left, kJoinStep);
     uint64_t got = 0, put = 0;
+    if (sum) {
+      // Summed through the buffer, a buffer's worth at a time.
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(left, buffSize));
+      uint32_t read = 0, written = 0;
+      if (!plat::FileRead(split.handle, buffer, n, &read) || read != n) return false;
+      *sum = Crc32Add(*sum, buffer, n);
+      if (!plat::FileWrite(target, buffer, n, &written) || written != n) return false;
+      left -= n;
+      continue;
+    }
     if (!plat::FileCopy(split.handle, target, step, buffer, buffSize, &got, &put) || got != step ||
         put != got)
       return false;
@@ -175,7 +189,8 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
 
 }  // namespace
 
-bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, ProgressSink* progress) {
+bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, ProgressSink* progress,
+                std::string* damaged) {
   if (buffSize == 0 || CheckJoinSet(set) != JoinProblem::None) return false;
   const std::string targetPath = JoinTarget(set);
   // A target that is one of the splits under another name (a link) would
@@ -193,8 +208,19 @@ bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, Progress
   if (!plat::OpenSucceeded(target.handle)) return false;
   if (progress && progress->setRange) progress->setRange(set.count);
   bool ok = true;
+  std::vector<uint32_t> sums;
+  std::vector<bool> listed(static_cast<size_t>(set.count), false);
+  if (!set.checkPath.empty()) ReadCheckSums(ReadSmallFile(set.checkPath), set.name, set.count, &sums, &listed);
   for (int k = 1; ok && k <= set.count; ++k) {
-    ok = AppendSplit(SplitName(set.folder, set.name, k), target.handle, buffer.get(), buffSize, job);
+    const std::string splitPath = SplitName(set.folder, set.name, k);
+    const bool checked = listed[static_cast<size_t>(k - 1)];
+    uint32_t sum = 0;
+    ok = AppendSplit(splitPath, target.handle, buffer.get(), buffSize, job, checked ? &sum : nullptr);
+    if (ok && checked && sum != sums[static_cast<size_t>(k - 1)]) {
+      ok = false;
+      plat::SetLastErrorCode(plat::kErrNone);
+      if (damaged) *damaged = splitPath;
+    }
     if (ok && progress && progress->setPosition) progress->setPosition(k);
   }
   uint32_t error = plat::LastError();
@@ -214,6 +240,7 @@ bool DeleteJoinSet(const JoinSet& set) {
   bool ok = true;
   for (int k = 1; k <= set.count; ++k) ok = plat::DeleteOneFile(SplitName(set.folder, set.name, k)) && ok;
   if (!set.batchPath.empty()) ok = plat::DeleteOneFile(set.batchPath) && ok;
+  if (!set.checkPath.empty()) ok = plat::DeleteOneFile(set.checkPath) && ok;
   return ok;
 }
 

@@ -15,6 +15,7 @@ struct JoinSet {
   std::string name;       // the joined file's name
   int count = 0;          // splits .001 to .count
   std::string batchPath;  // the join batch beside them, "" when there is none
+  std::string checkPath;  // the check file (<name>.SFV) beside them, "" when there is none
 };
 
 std::string JoinTarget(const JoinSet& set);  // folder\name
@@ -50,10 +51,13 @@ JoinProblem FindJoinSet(const std::string& path, JoinSet* set, std::string* faul
 // whole; on failure the partial file goes and a target that was there
 // stays. A target that is one of the splits under another name is refused
 // (5). The splits are never touched.
+// With a check file, each split's CRC-32 is taken as it is appended and
+// compared with the check file's at the split's end: a split whose sum
+// differs fails the join (error 0, *damaged naming it) and no target is left.
 bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job,
-                ProgressSink* progress = nullptr);
+                ProgressSink* progress = nullptr, std::string* damaged = nullptr);
 
-// Deletes the splits and then the batch, as the batch does on its first
+// Deletes the splits and then the batch and the check file, as the batch does on its first
 // choice letter. False when one of them could not be deleted.
 bool DeleteJoinSet(const JoinSet& set);
 

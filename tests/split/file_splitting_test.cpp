@@ -6,6 +6,8 @@
 
 #include "frame/clock_counters.h"
 #include "frame/platform/platform.h"
+#include "split/check_file.h"
+#include "split/crc32.h"
 #include "split/join_batch.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -29,7 +31,8 @@ struct FileSplittingTest : ::testing::Test {
   }
   std::string Split(int k) const { return kst::SplitName(input.folder, "movie.avi", k); }
   testenv::ScratchFolder scratch;
-  std::string bytes = testenv::PatternBytes(3000000, 5), batch = scratch.Path("out\\movie.avi.BAT");
+  std::string bytes = testenv::PatternBytes(3000000, 5), batch = scratch.Path("out\\movie.avi.BAT"),
+              check = scratch.Path("out\\movie.avi.SFV");
   kst::FileSplittingInput input{scratch.Path("movie.avi"), scratch.Path("out")};
   splittest::RunningJob running;
 };
@@ -44,6 +47,14 @@ TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsAndTheBatch) {
   EXPECT_EQ(ReadFile(Split(3)), bytes.substr(2 * kFloppy));
   EXPECT_EQ(result.batchPath, batch);
   EXPECT_EQ(ReadFile(batch), kst::JoinBatchText(input.file, 3));
+  // The sums taken while writing are those of the splits' bytes.
+  std::vector<uint32_t> sums;
+  for (int k = 1; k <= 3; ++k) {
+    const std::string split = ReadFile(Split(k));
+    sums.push_back(kst::Crc32Add(0, split.data(), split.size()));
+  }
+  EXPECT_EQ(result.checkPath, check);
+  EXPECT_EQ(ReadFile(check), kst::CheckFileText(input.file, sums));
   EXPECT_EQ(ReadFile(input.file), bytes);
   EXPECT_TRUE(person.asked.empty());
   EXPECT_EQ(splitsBar.positions, (std::vector<int>{1, 2, 3, 0}));
@@ -87,6 +98,7 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.there.size() << " there, question on " << c.named << ", " << c.answer);
     for (int k = 0; k <= 3; ++k) plat::DeleteOneFile(pathOf(k));
+    plat::DeleteOneFile(check);
     for (int k : c.there) ASSERT_TRUE(testenv::WriteFile(pathOf(k), old(k)));
     input.joinBatch = c.joinBatch;
     ScriptedPerson person({c.answer});

@@ -137,10 +137,45 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_EQ(ReadFile(Win("out\\f.bin")), "older");
   EXPECT_EQ(Run("join out/f.bin.BAT --yes --delete"), 0) << said;
   EXPECT_EQ(ReadFile(Win("out\\f.bin")), bytes);
-  for (const char* gone : {"out\\f.bin.001", "out\\f.bin.003", "out\\f.bin.BAT"})
+  for (const char* gone : {"out\\f.bin.001", "out\\f.bin.003", "out\\f.bin.BAT", "out\\f.bin.SFV"})
     EXPECT_FALSE(plat::PathExists(Win(gone))) << gone;
   EXPECT_EQ(Run("--help"), 0) << said;
   EXPECT_NE(said.find("--size[=]N"), std::string::npos) << said;
+}
+
+// The check file beside a set: any SFV reader takes it, a split damaged
+// after the split is refused by join with nothing joined; without a check
+// file a set joins as before, unchecked.
+TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
+  splittest::UseSplitTexts();
+  const std::string bytes = PatternBytes(5000, 41);
+  ASSERT_TRUE(WriteFile(Win("c.bin"), bytes));
+  ASSERT_TRUE(plat::CreateFolder(Win("sums")) && plat::CreateFolder(Win("plain")));
+  ASSERT_EQ(Run("split c.bin --size 2000 --folder sums"), 0) << said;
+  EXPECT_NE(said.find("their sums in " + host + "/sums/c.bin.SFV"), std::string::npos) << said;
+  ASSERT_EQ(Run("split c.bin --size 2000 --folder plain --no-check-file"), 0) << said;
+  EXPECT_FALSE(plat::PathExists(Win("plain\\c.bin.SFV")));
+  if (std::system("command -v cksfv >/dev/null 2>&1") == 0) {
+    const std::string cksfv = "cd " + Quote(host + "/sums") + " && cksfv -q -f c.bin.SFV >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cksfv.c_str()), 0);
+  }
+  // One byte of split 2 flipped, its size kept.
+  for (const char* folder : {"sums", "plain"}) {
+    std::string damaged = bytes.substr(2000, 2000);
+    damaged[7] = static_cast<char>(damaged[7] ^ 0x20);
+    ASSERT_TRUE(WriteFile(Win(std::string(folder) + "\\c.bin.002"), damaged));
+  }
+  EXPECT_EQ(Run("join sums/c.bin.BAT --yes --delete"), 2) << said;
+  EXPECT_NE(said.find(host + "/sums/c.bin.002 is damaged"), std::string::npos) << said;
+  EXPECT_FALSE(plat::PathExists(Win("sums\\c.bin")) || plat::PathExists(Win("sums\\c.bin.~ks")));
+  EXPECT_TRUE(plat::PathExists(Win("sums\\c.bin.002")) && plat::PathExists(Win("sums\\c.bin.SFV")));
+  EXPECT_EQ(Run("join plain/c.bin.001 --yes"), 0) << said;
+  EXPECT_EQ(plat::SizeOfPath(Win("plain\\c.bin")), 5000);
+  // The good copy back: joined, and --delete takes the check file too.
+  ASSERT_TRUE(WriteFile(Win("sums\\c.bin.002"), bytes.substr(2000, 2000)));
+  EXPECT_EQ(Run("join sums/c.bin.001 --yes --delete"), 0) << said;
+  EXPECT_EQ(ReadFile(Win("sums\\c.bin")), bytes);
+  EXPECT_FALSE(plat::PathExists(Win("sums\\c.bin.SFV")) || plat::PathExists(Win("sums\\c.bin.001")));
 }
 
 // In memory when there is room for the splits and the joined file

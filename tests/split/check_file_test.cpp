@@ -1,0 +1,52 @@
+#include "split/check_file.h"
+
+#include <gtest/gtest.h>
+
+#include "split/crc32.h"
+
+namespace {
+
+// Known sums: "123456789" is 0xCBF43926 under the zip polynomial, nothing 0.
+TEST(CheckFile, OneLinePerSplitAfterTheCommentCrLfEnded) {
+  const std::string digits = "123456789";
+  const std::vector<uint32_t> sums = {kst::Crc32Add(0, digits.data(), digits.size()), kst::Crc32Add(0, "", 0),
+                                      0x0000ABCDu};
+  EXPECT_EQ(kst::CheckFileText("C:\\films\\my movie.avi", sums),
+            "; Kestrova check file of 3 splits\r\n"
+            "my movie.avi.001 CBF43926\r\n"
+            "my movie.avi.002 00000000\r\n"
+            "my movie.avi.003 0000ABCD\r\n");
+  EXPECT_EQ(kst::CheckFilePath("A:\\", "C:\\films\\m.avi"), "A:\\m.avi.SFV");
+  EXPECT_EQ(kst::CheckFilePath("D:\\out", "m.avi"), "D:\\out\\m.avi.SFV");
+  EXPECT_EQ(kst::CheckFileText("C:\\m.avi", {}), "");
+}
+
+// What a reader takes from hostile check files: only "<name>.<kkk> <8 hex>"
+// lines of this set's splits count; the rest is passed over.
+TEST(CheckFile, ReadsOnlyTheLinesOfTheSetsSplits) {
+  struct Case {
+    std::string text;
+    std::vector<bool> listed;
+    uint32_t first;  // split 1's sum when listed
+  } cases[] = {
+      {"; c\r\nm.avi.001 CBF43926\r\nm.avi.002 00000001\r\n", {true, true}, 0xCBF43926u},
+      {"M.AVI.001 cbf43926\nm.avi.002 00000001", {true, true}, 0xCBF43926u},  // LF, no last end, case
+      {"m.avi.001 CBF4392\r\nm.avi.001 CBF439266\r\nm.avi.001 CBF4392G\r\n", {false, false}, 0},
+      {"m.avi.001CBF43926\r\nm.avi.003 CBF43926\r\nm.avi.000 CBF43926\r\n", {false, false}, 0},
+      {"other.001 CBF43926\r\nm.avi.00x CBF43926\r\n;m.avi.001 CBF43926\r\n", {false, false}, 0},
+      {std::string("m.avi.001 \0BF43926\r\nm.avi.002 00000002\r\n", 40), {false, true}, 0},
+      {std::string(100000, 'x') + " 00000001\r\nm.avi.001 00000007\r\n", {true, false}, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    std::vector<uint32_t> sums;
+    std::vector<bool> listed;
+    kst::ReadCheckSums(c.text, "m.avi", 2, &sums, &listed);
+    EXPECT_EQ(listed, c.listed);
+    if (listed[0]) {
+      EXPECT_EQ(sums[0], c.first);
+    }
+  }
+}
+
+}  // namespace

@@ -190,6 +190,7 @@ const std::vector<KeyRule>& KeyTable() {
       Text("FSFolder", [](auto& s) -> auto& { return s.fsFolder; }),
       Flag("FSJoinLog", [](auto& s) -> auto& { return s.fsJoinLog; }),
       Flag("FSAutoLink", [](auto& s) -> auto& { return s.fsAutoLink; }),
+      Flag("CheckFile", [](auto& s) -> auto& { return s.checkFile; }),
       List("FSFileNameList", [](auto& s) -> auto& { return s.fsFileNameList; }),
       List("FSFolderList", [](auto& s) -> auto& { return s.fsFolderList; }),
       Text("BSaveListNames(1)", [](auto& s) -> auto& { return s.bSaveListNames[0]; }),

@@ -15,7 +15,7 @@
 
 namespace kst {
 
-constexpr int kSettingsKeyCount = 59;
+constexpr int kSettingsKeyCount = 60;
 constexpr const char* kSettingsFileName = "Kestrova.INI";
 // A file shorter than this is treated as absent.
 constexpr int64_t kSettingsMinimumSize = 101;
@@ -114,6 +114,7 @@ struct Settings {
   std::string fsFileName;                               // FSFileName
   std::string fsFolder;                                 // FSFolder
   bool fsJoinLog = true;                                // FSJoinLog
+  bool checkFile = true;                                // CheckFile: <name>.SFV beside a split set
   bool fsAutoLink = true;                               // FSAutoLink
   RememberedList fsFileNameList = EmptySettingsList();  // FSFileNameList
   RememberedList fsFolderList = EmptySettingsList();    // FSFolderList

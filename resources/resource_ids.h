@@ -180,6 +180,7 @@
 #define IDC_FS_GO 1425
 #define IDC_FS_JOIN_BATCH 1426
 #define IDC_FS_ABOUT 1427
+#define IDC_FS_CHECK_FILE 1428
 #define IDC_FS_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
 
 // ---- About This (120), shared by the subprograms ----

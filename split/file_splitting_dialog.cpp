@@ -50,7 +50,7 @@ using Phase = RunPhase;
 // The editing controls, locked while a run goes on.
 const int kEditing[] = {IDC_FS_JOIN_BATCH, IDC_FS_SAME,          IDC_FS_SIZE,   IDC_FS_UNIT,
                         IDC_FS_FILE,       IDC_FS_FOLDER,        IDC_FS_BROWSE_FILE,
-                        IDC_FS_BROWSE_FOLDER, IDC_FS_CREATE};
+                        IDC_FS_BROWSE_FOLDER, IDC_FS_CREATE, IDC_FS_CHECK_FILE};
 
 Subprogram& Self() { return GetSubprogram(kFileSplitting); }
 
@@ -90,6 +90,7 @@ DialogTexts TextsOf(Phase phase) {
                          {IDC_FS_GO, go, goTip},
                          {IDC_FS_HIDE, hide, hideTip},
                          {IDC_FS_JOIN_BATCH, 81, 585},
+                         {IDC_FS_CHECK_FILE, 1400, 0},
                          {IDC_FS_ABOUT, 82, 586},
                      }};
 }
@@ -245,6 +246,12 @@ void OnJoinBatch(DialogState& state, int id, int, Args) {
   AppSettings().fsJoinLog = g_form.joinBatch;
 }
 
+void OnCheckFile(DialogState& state, int id, int, Args) {
+  if (g_runActive) return;
+  g_form.checkFile = DialogGetValue(state, id) != 0;
+  AppSettings().checkFile = g_form.checkFile;
+}
+
 // ---- Go, Pause, Hide and Abort ----------------------------------------------
 
 // A path field with its drop-down list: the value is shown by selecting it
@@ -307,6 +314,7 @@ void AttachRoutines(DialogState& state) {
   DialogSetCallback(state, IDC_FS_SIZE, OnSize);
   DialogSetCallback(state, IDC_FS_UNIT, OnUnit);
   DialogSetCallback(state, IDC_FS_JOIN_BATCH, OnJoinBatch);
+  DialogSetCallback(state, IDC_FS_CHECK_FILE, OnCheckFile);
   DialogSetCallback(state, IDC_FS_GO, OnGo);
   DialogSetCallback(state, IDC_FS_HIDE, OnHide);
   DialogSetCallback(state, IDC_FS_ABOUT, OnAbout);
@@ -329,12 +337,14 @@ void SetUp(Subprogram& self) {
   g_form = SplitForm{};
   g_form.same = settings.fsAutoLink;
   g_form.joinBatch = settings.fsJoinLog;
+  g_form.checkFile = settings.checkFile;
   SetFormFolder(g_form, settings.fsFolder);
   SetFormFile(g_form, settings.fsFileName);
   ShowPath(state, IDC_FS_FILE, settings.fsFileNameList, g_form.file);
   ShowPath(state, IDC_FS_FOLDER, settings.fsFolderList, g_form.folder);
   DialogSetValue(state, IDC_FS_SAME, g_form.same ? 1 : 0);
   DialogSetValue(state, IDC_FS_JOIN_BATCH, g_form.joinBatch ? 1 : 0);
+  DialogSetValue(state, IDC_FS_CHECK_FILE, g_form.checkFile ? 1 : 0);
   DialogSet(state, IDC_FS_TIME_SPEED, "");
   ShowPhase(state, Phase::Idle);
   Lock(state, false);

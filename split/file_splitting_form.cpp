@@ -102,6 +102,7 @@ FileSplittingInput RunInput(const SplitForm& form, uint32_t buffSize, int boxRec
   input.folder = BareFolder(form.folder);
   input.splitSize = form.splitSize;
   input.joinBatch = form.joinBatch;
+  input.checkFile = form.checkFile;
   input.buffSize = buffSize;
   input.boxRecord = boxRecord;
   input.ownerRecord = ownerRecord;

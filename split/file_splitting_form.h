@@ -27,6 +27,7 @@ struct SplitForm {
   SplitPlan plan;                    // N and the last split's size
   bool same = true;                  // "Same": the folder follows the file
   bool joinBatch = true;             // "&Do Join Batch"
+  bool checkFile = true;             // "Write &Check File"
 };
 
 // The folder of a file: the path up to, not including, its last backslash

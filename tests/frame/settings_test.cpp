@@ -98,7 +98,7 @@ Settings AllChanged() {
   s.scrSaverC = "C:\\WINDOWS\\SYSTEM\\Mystify.scr", s.fontC = "Courier New";
   s.fontI = {-13, 700, 1, 0, 1, 238};
   s.fsFileName = "D:\\video\\holiday.avi", s.fsFolder = "A:\\";
-  s.fsJoinLog = s.fsAutoLink = false;
+  s.fsJoinLog = s.fsAutoLink = s.checkFile = false;
   s.fsFileNameList.entries = {"D:\\a.avi", "D:\\b c.avi"};
   s.fsFolderList.entries = {"A:\\", "E:\\out", "F:\\x"};
   s.bSaveListNames = {"C:\\lists\\one.lst", "C:\\lists\\two.lst"}, s.bTmpFolder = "C:\\TEMP";

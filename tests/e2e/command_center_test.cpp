@@ -17,7 +17,7 @@ const std::vector<std::string> kSettingsKeys = {
     "COLORS",        "YWT",            "BuffSize",        "ListSizes",      "MaxSizeToCopy",
     "SilentP",       "NoSounds",       "Coloring",        "ScrSaver",       "ScrSaverI",
     "ScrSaverL",     "ScrSaverC",      "FontC",           "FontI",          "FSFileName",
-    "FSFolder",      "FSJoinLog",      "FSAutoLink",      "FSFileNameList", "FSFolderList",
+    "FSFolder",      "FSJoinLog",      "FSAutoLink",      "CheckFile",      "FSFileNameList", "FSFolderList",
     "BSaveListNames(1)", "BSaveListNames(2)", "BTmpFolder", "BTmpFolderList", "BDestFolderList",
     "BSaveListLog",  "BJoinLog",       "SafeSpace",       "RDestFolder",    "RDestFolderList",
     "ROrigFolderList", "RAutoJoin",    "RAutoJoinDel",    "RAutoName",      "RCopyAll",

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/platform/platform.h"
+#include "split/check_file.h"
 #include "split/file_splitting.h"
 #include "split/join_splits.h"
 #include "tests/split/split_test_support.h"
@@ -95,6 +96,7 @@ TEST(JoinBatchUnderCmd, RebuildsEveryNameAndDeletesOnlyOnYesWithNoSplitMissing) 
     EXPECT_EQ(plat::PathExists(result.batchPath), kept);
     for (int k = 1; k <= c.splits; ++k) plat::DeleteOneFile(split(k));
     plat::DeleteOneFile(result.batchPath);
+    plat::DeleteOneFile(kst::CheckFilePath(scratch.path, file));  // the batch leaves it
     plat::DeleteOneFile(file);
   }
 }

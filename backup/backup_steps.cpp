@@ -278,28 +278,25 @@ FileStamp StampOfHandle(plat::FileHandle h) {
   return stamp;
 }
 
-void MakeBuffer(RunState& s) {
-  if (s.buffer.empty()) s.buffer.resize(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
-}
-
-// One chunk read into the buffer and written from it, its bytes added to
-// *crc on the way (the system's own copy between files would never show
-// them to the program).
+// One chunk read into the buffer and written from it (to kNoFile: only
+// read), its bytes added to *crc on the way (the system's own copy between
+// files would never show them to the program).
 bool CopySumming(RunState& s, plat::FileHandle from, plat::FileHandle to, uint32_t n, uint32_t* crc,
                  uint64_t* got, uint64_t* put) {
   uint32_t read = 0, written = 0;
   if (!plat::FileRead(from, s.buffer.data(), n, &read)) return false;
   *got = read;
   *crc = Crc32Add(*crc, s.buffer.data(), read);
-  if (!plat::FileWrite(to, s.buffer.data(), read, &written)) return false;
+  if (to == plat::kNoFile) written = read;
+  else if (!plat::FileWrite(to, s.buffer.data(), read, &written)) return false;
   *put = written;
   return true;
 }
 
 // Moves bytes from one open file to the other through the run's buffer,
-// summing them into *crc when it is given.
+// summing them into *crc when it is given (to may be kNoFile then).
 CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t bytes, uint32_t* crc) {
-  MakeBuffer(s);
+  if (s.buffer.empty()) s.buffer.resize(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
   const uint32_t size = static_cast<uint32_t>(s.buffer.size());
   ClockCounters& clock = Clock(kClockSplitCopy);
   ClockStart(clock, bytes);  // every copy is an item of its own
@@ -381,20 +378,10 @@ CopyResult SumPart(RunState& s, const CopyOrder& o, uint32_t* crc) {
   if (!plat::OpenSucceeded(source.handle)) return CopyResult{CopyFault::Source, plat::LastError()};
   if (o.offset > 0 && !plat::FileSeek(source.handle, o.offset))
     return CopyResult{CopyFault::Source, plat::LastError()};
-  MakeBuffer(s);
-  uint32_t sum = 0;
-  for (int64_t done = 0; done < o.bytes;) {
-    if (!CheckPoint(*s.run.job)) return CopyResult{CopyFault::Stopped};
-    const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(static_cast<int64_t>(s.buffer.size()), o.bytes - done));
-    uint32_t got = 0;
-    if (!plat::FileRead(source.handle, s.buffer.data(), n, &got)) return CopyResult{CopyFault::Source, plat::LastError()};
-    if (got != n) return CopyResult{CopyFault::Source, kErrHandleEof};
-    sum = Crc32Add(sum, s.buffer.data(), got);
-    done += n;
-  }
-  if (o.carriedFile && !(StampOfHandle(source.handle) == s.fileStamp)) return CopyResult{CopyFault::Changed};
-  *crc = sum;
-  return CopyResult{};
+  CopyResult r = Pour(s, source.handle, plat::kNoFile, o.bytes, crc);
+  if (r.fault == CopyFault::None && o.carriedFile && !(StampOfHandle(source.handle) == s.fileStamp))
+    r.fault = CopyFault::Changed;
+  return r;
 }
 
 void RemoveLeftovers(RunState& s, const std::string& folder) {

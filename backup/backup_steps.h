@@ -133,7 +133,8 @@ FileStamp StampOf(const std::string& path);
 // replace question.
 CopyResult CopyPart(RunState& s, const CopyOrder& order);
 // The CRC-32 of order's bytes of from (to is not used) into *crc, read
-// through the run's buffer; a carried file must still show fileStamp.
+// through the run's buffer as a copy reads, its bar and counters moving;
+// a carried file must still show fileStamp.
 CopyResult SumPart(RunState& s, const CopyOrder& order, uint32_t* crc);
 // Deletes the partial copies an earlier, stopped run of this list left in
 // folder (for each file of the list: its whole copy, splits and batch).

@@ -55,13 +55,21 @@ Fn NewerFunction(const char* name) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
+// The tick count is also the thread library's clock (see the end of this
+// file), so it takes no lock and has no guarded static: its state is
+// constant-initialised, and a race only looks the same function up twice.
+using TickCount64 = ULONGLONG(WINAPI*)();
+constexpr uintptr_t kNotLookedUp = 1;
+std::atomic<uintptr_t> g_tickCount64{kNotLookedUp};  // else the function, or 0
+std::atomic<uint64_t> g_lastTick{0};                  // 0: none taken yet
+
 // Windows XP's 32-bit millisecond count, carried on past its wrap.
 uint64_t WidenedTickCount() {
-  static std::atomic<uint64_t> last{GetTickCount()};
-  uint64_t seen = last.load();
+  uint64_t seen = g_lastTick.load();
   for (;;) {
-    const uint64_t widened = WidenTick(seen, GetTickCount());
-    if (widened == seen || last.compare_exchange_weak(seen, widened)) return widened;
+    const DWORD now = GetTickCount();
+    const uint64_t widened = seen == 0 ? now : WidenTick(seen, now);
+    if (widened == seen || g_lastTick.compare_exchange_weak(seen, widened)) return widened;
   }
 }
 
@@ -401,9 +409,12 @@ LocalTime Now() {
 }
 
 uint64_t TickCount() {
-  using TickCount64 = ULONGLONG(WINAPI*)();
-  static const auto tickCount64 = NewerFunction<TickCount64>("GetTickCount64");
-  return tickCount64 ? tickCount64() : WidenedTickCount();
+  uintptr_t f = g_tickCount64.load(std::memory_order_relaxed);
+  if (f == kNotLookedUp) {
+    f = reinterpret_cast<uintptr_t>(NewerFunction<TickCount64>("GetTickCount64"));
+    g_tickCount64.store(f, std::memory_order_relaxed);
+  }
+  return f ? reinterpret_cast<TickCount64>(f)() : WidenedTickCount();
 }
 void SleepMs(uint32_t ms) { Sleep(ms); }
 

@@ -96,8 +96,9 @@ int RunDiskCommand(const std::string& command, const std::string& prompt, int di
   std::fflush(stdout);
   std::fflush(stderr);
 #ifdef _WIN32
-  _putenv_s("KESTROVA_PROMPT", prompt.c_str());
-  _putenv_s("KESTROVA_DISK", std::to_string(disk).c_str());
+  // _putenv copies its text; XP's C runtime has no _putenv_s.
+  _putenv(("KESTROVA_PROMPT=" + prompt).c_str());
+  _putenv(("KESTROVA_DISK=" + std::to_string(disk)).c_str());
   return std::system(command.c_str());
 #else
   setenv("KESTROVA_PROMPT", prompt.c_str(), 1);

@@ -1,5 +1,6 @@
-# The 32-bit build: compiled and linked to keep the code 32-bit clean, never run
-# (this Wine runs 64-bit programs only).
+# The 32-bit build: Kestrova.exe for Windows XP SP3 and later (CMakeLists.txt
+# sets its system version; scripts/check-xp-imports checks its imports).
+# Never run here (this Wine runs 64-bit programs only).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -241,6 +241,11 @@ struct LocalTime {
 LocalTime Now();
 // Milliseconds from an arbitrary start, monotonic.
 uint64_t TickCount();
+// The 64-bit count that follows last when a 32-bit millisecond counter (one
+// that wraps every 49.7 days) now reads now: never less than last, so a
+// reading taken a moment before last was stored gives last. Right while the
+// count is asked at least once every 24 days.
+uint64_t WidenTick(uint64_t last, uint32_t now);
 void SleepMs(uint32_t ms);
 
 // ---- Windows version ------------------------------------------------------------

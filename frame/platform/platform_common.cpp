@@ -32,6 +32,11 @@ bool SameObject(const std::string& a, const std::string& b) {
   return ObjectIdOf(a, &x) && ObjectIdOf(b, &y) && x == y;
 }
 
+uint64_t WidenTick(uint64_t last, uint32_t now) {
+  const uint32_t ahead = now - static_cast<uint32_t>(last);
+  return ahead < 0x80000000u ? last + ahead : last;
+}
+
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
   if (MatchFrom(name.c_str(), pattern.c_str())) return true;

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,6 +45,32 @@ bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::st
 std::string LastPart(const std::string& path) {
   size_t k = path.find_last_of('\\');
   return k == std::string::npos ? path : path.substr(k + 1);
+}
+
+// A function of a newer Windows than XP, or null where the system lacks it
+// (the program is built for XP, whose loader refuses a missing import).
+template <typename Fn>
+Fn NewerFunction(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+// The tick count is also the thread library's clock (see the end of this
+// file), so it takes no lock and has no guarded static: its state is
+// constant-initialised, and a race only looks the same function up twice.
+using TickCount64 = ULONGLONG(WINAPI*)();
+constexpr uintptr_t kNotLookedUp = 1;
+std::atomic<uintptr_t> g_tickCount64{kNotLookedUp};  // else the function, or 0
+std::atomic<uint64_t> g_lastTick{0};                  // 0: none taken yet
+
+// Windows XP's 32-bit millisecond count, carried on past its wrap.
+uint64_t WidenedTickCount() {
+  uint64_t seen = g_lastTick.load();
+  for (;;) {
+    const DWORD now = GetTickCount();
+    const uint64_t widened = seen == 0 ? now : WidenTick(seen, now);
+    if (widened == seen || g_lastTick.compare_exchange_weak(seen, widened)) return widened;
+  }
 }
 
 }  // namespace
@@ -171,15 +198,17 @@ bool ObjectIdOf(const std::string& path, ObjectId* id) {
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  // The 128-bit id where the system has it; else the volume serial number
-  // and the 64-bit file index. (Declared here: the headers give it only to
-  // programs for newer systems than this one needs.)
+  // The 128-bit id where the system has it (Windows 8 and later); else the
+  // volume serial number and the 64-bit file index. (Declared here: the
+  // headers give them only to programs for newer systems than XP.)
   struct IdInfo {
     ULONGLONG volume;
     BYTE file[16];
   } full = {};
-  const auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-  bool ok = GetFileInformationByHandleEx(h, kFileIdInfo, &full, sizeof full) != 0;
+  using InfoByHandleEx = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+  static const auto infoByHandleEx = NewerFunction<InfoByHandleEx>("GetFileInformationByHandleEx");
+  const int kFileIdInfo = 18;
+  bool ok = infoByHandleEx && infoByHandleEx(h, kFileIdInfo, &full, sizeof full) != 0;
   if (ok) {
     uint64_t low = 0, high = 0;
     memcpy(&low, full.file, 8);
@@ -202,8 +231,7 @@ bool FinalPath(const std::string& path, std::string* final) {
   // Windows Vista and later name the object behind a handle; older
   // systems have no such call, and the text of the full path is all there is.
   using FinalName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-  static const auto finalName = reinterpret_cast<FinalName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  static const auto finalName = NewerFunction<FinalName>("GetFinalPathNameByHandleA");
   if (!finalName) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return false;
@@ -380,7 +408,14 @@ LocalTime Now() {
   return lt;
 }
 
-uint64_t TickCount() { return GetTickCount64(); }
+uint64_t TickCount() {
+  uintptr_t f = g_tickCount64.load(std::memory_order_relaxed);
+  if (f == kNotLookedUp) {
+    f = reinterpret_cast<uintptr_t>(NewerFunction<TickCount64>("GetTickCount64"));
+    g_tickCount64.store(f, std::memory_order_relaxed);
+  }
+  return f ? reinterpret_cast<TickCount64>(f)() : WidenedTickCount();
+}
 void SleepMs(uint32_t ms) { Sleep(ms); }
 
 VersionInfo QueryVersion() {
@@ -398,3 +433,13 @@ VersionInfo QueryVersion() {
 }
 
 }  // namespace plat
+
+#if defined(__i386__)
+// The thread library linked into the 32-bit program times its waits with
+// GetTickCount64, which XP's kernel32 lacks. Its import slot is filled here
+// instead, so that the loader is never asked for the function.
+extern "C" {
+static ULONGLONG WINAPI TickCount64OnAnySystem() { return plat::TickCount(); }
+ULONGLONG(WINAPI* tickCount64Import)() __asm__("__imp__GetTickCount64@0") = TickCount64OnAnySystem;
+}
+#endif

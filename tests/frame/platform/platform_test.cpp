@@ -43,6 +43,25 @@ TEST(PlatformErrors, EachCodeIsSaidInTheSystemsWordsOnOneLine) {
   EXPECT_NE(said[0], said[1]);
 }
 
+TEST(PlatformTicks, AWrappingCountGoesOnAndNeverBack) {
+  struct Case {
+    uint64_t last;
+    uint32_t now;
+    uint64_t widened;
+  };
+  const Case cases[] = {
+      {0, 0, 0},
+      {1000, 1500, 1500},
+      {0, 0x7fffffffu, 0x7fffffffu},
+      {0xfffffff0u, 0x10, 0x100000010ull},             // the 32-bit count wrapped
+      {0x3fffffff0ull, 0x5, 0x400000005ull},           // a later wrap
+      {0x100000010ull, 0x0f, 0x100000010ull},          // read a moment before last
+      {0x1000u, 0xfffffff0u, 0x1000u},                 // just before a wrap: behind
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(WidenTick(c.last, c.now), c.widened) << std::hex << c.last << " " << c.now;
+}
+
 TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   ScratchFolder dir;
   std::string file = dir.Path("a.bin");

@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all build run test deps fuzz-deps native asan win64 win32 bench fuzz clean
+.PHONY: all build run test deps fuzz-deps native asan win64 win32 bench fuzz docs-pictures clean
 
 all: build
 
@@ -60,6 +60,11 @@ $(BUILD)/fuzz/CMakeCache.txt: | fuzz-deps
 fuzz: fuzz-deps $(BUILD)/fuzz/CMakeCache.txt
 	flock $(BUILD)/fuzz.lock cmake --build $(BUILD)/fuzz --target fuzzers -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-fuzz $(BUILD)/fuzz
+
+# The README's pictures, docs/*.png: the end-to-end cases that take them
+# are run, and their screenshots cropped and written small.
+docs-pictures: deps native asan win64 win32
+	scripts/docs-pictures $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "frame/text_numbers.h"
@@ -31,25 +32,24 @@ std::string Hex(uint32_t sum) {
   return hex;
 }
 
-// Some line of text is "<split> <sum>": the split's name at its start (in
-// any case), blanks, the sum's 8 digits (in any case), nothing but blanks
-// after them.
-bool HasLine(const std::string& text, const std::string& split, uint32_t sum) {
-  const std::string head = kst::UpperCase(split), hex = Hex(sum);
+// The lines of text that are "<split> <sum>", each as "<SPLIT> <SUM>" in
+// upper case: the name at the line's start, blanks, 8 characters, nothing
+// but blanks after them. A listed split's sum is on one of them.
+std::unordered_set<std::string> SumLines(const std::string& text) {
+  std::unordered_set<std::string> lines;
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    std::string line = kst::UpperCase(text.substr(start, end - start));
+    std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = kst::Trimmed(line);
-    if (line.size() < head.size() + 9 || line.compare(0, head.size(), head) != 0 ||
-        line.compare(line.size() - 9, 9, " " + hex) != 0)
-      continue;
-    if (line.find_first_not_of(' ', head.size()) == line.size() - 8) return true;
+    line = kst::UpperCase(kst::Trimmed(line));
+    const size_t blank = line.find_last_of(' ');
+    if (blank == std::string::npos || line.size() - blank != 9) continue;
+    lines.insert(kst::Trimmed(line.substr(0, blank)) + line.substr(blank));
   }
-  return false;
+  return lines;
 }
 
 // A name the program would write a check file for: one Windows can hold,
@@ -72,9 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint32_t> sums;
   std::vector<bool> listed;
   Read(text, name, count, &sums, &listed);
+  const std::unordered_set<std::string> lines = SumLines(text);
   for (size_t k = 0; k < sums.size(); ++k) {
+    const std::string split = kst::UpperCase(name + "." + kst::SplitNumber(static_cast<int>(k + 1)));
     if (!listed[k]) FUZZ_CHECK(sums[k] == 0);
-    else FUZZ_CHECK(HasLine(text, name + "." + kst::SplitNumber(static_cast<int>(k + 1)), sums[k]));
+    else FUZZ_CHECK(lines.count(split + " " + Hex(sums[k])) == 1);
   }
 
   // The program's own text for up to 999 splits, the sums drawn from the

@@ -9,6 +9,7 @@
 #include "frame/partial_files.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/crc32.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -181,7 +182,9 @@ bool ReadDisk(const RunState& s, DiskInDrive* disk) {
   disk->freeBytes = cluster * g.freeClusters;
   disk->totalBytes = cluster * g.totalClusters;
   disk->bytesPerSector = g.bytesPerSector;
+  disk->clusterBytes = std::max<int64_t>(1, cluster);
   if (s.run.settings.folderDisk) {
+    disk->clusterBytes = 1;
     disk->usedBytes = BytesInFolder(s.run.settings.destination);
     const int64_t left = std::max<int64_t>(0, s.run.settings.diskSize - disk->usedBytes);
     disk->freeBytes = std::min(disk->freeBytes, left);
@@ -275,8 +278,24 @@ FileStamp StampOfHandle(plat::FileHandle h) {
   return stamp;
 }
 
-// Moves bytes from one open file to the other through the run's buffer.
-CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t bytes) {
+// One chunk read into the buffer and written from it (to kNoFile: only
+// read), its bytes added to *crc on the way (the system's own copy between
+// files would never show them to the program).
+bool CopySumming(RunState& s, plat::FileHandle from, plat::FileHandle to, uint32_t n, uint32_t* crc,
+                 uint64_t* got, uint64_t* put) {
+  uint32_t read = 0, written = 0;
+  if (!plat::FileRead(from, s.buffer.data(), n, &read)) return false;
+  *got = read;
+  *crc = Crc32Add(*crc, s.buffer.data(), read);
+  if (to == plat::kNoFile) written = read;
+  else if (!plat::FileWrite(to, s.buffer.data(), read, &written)) return false;
+  *put = written;
+  return true;
+}
+
+// Moves bytes from one open file to the other through the run's buffer,
+// summing them into *crc when it is given (to may be kNoFile then).
+CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t bytes, uint32_t* crc) {
   if (s.buffer.empty()) s.buffer.resize(s.run.settings.buffSize > 0 ? s.run.settings.buffSize : kBuffSizeDefault);
   const uint32_t size = static_cast<uint32_t>(s.buffer.size());
   ClockCounters& clock = Clock(kClockSplitCopy);
@@ -286,6 +305,7 @@ CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t
   if (bar && bar->setRange) bar->setRange(scale.range);
   CopyResult r;
   int64_t done = 0;
+  uint32_t sum = 0;
   for (int64_t chunk = 1; done < bytes; ++chunk) {
     if (!CheckPoint(*s.run.job)) {
       r.fault = CopyFault::Stopped;
@@ -293,7 +313,8 @@ CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t
     }
     const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(size, bytes - done));
     uint64_t got = 0, put = 0;
-    const bool copied = plat::FileCopy(from, to, n, s.buffer.data(), size, &got, &put);
+    const bool copied = crc ? CopySumming(s, from, to, n, &sum, &got, &put)
+                            : plat::FileCopy(from, to, n, s.buffer.data(), size, &got, &put);
     if (!copied || got != n || put != n) {
       const uint32_t error = copied ? 0 : plat::LastError();
       // The whole buffer read, or a full disk: the target's side let it down.
@@ -308,6 +329,7 @@ CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t
     if (bar && bar->setPosition) bar->setPosition(static_cast<int>(chunk / scale.step));
   }
   if (bar && bar->setPosition) bar->setPosition(0);
+  if (crc && r.fault == CopyFault::None) *crc = sum;
   return r;
 }
 
@@ -333,7 +355,7 @@ CopyResult CopyPart(RunState& s, const CopyOrder& o) {
     return CopyResult{CopyFault::Source, plat::LastError()};
   OwnedFile target(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
   if (!plat::OpenSucceeded(target.handle)) return CopyResult{CopyFault::Target, plat::LastError()};
-  CopyResult r = Pour(s, source.handle, target.handle, o.bytes);
+  CopyResult r = Pour(s, source.handle, target.handle, o.bytes, o.crc);
   if (r.fault == CopyFault::None && o.carriedFile && !(StampOfHandle(source.handle) == s.fileStamp))
     r.fault = CopyFault::Changed;
   source.Close();
@@ -348,6 +370,17 @@ CopyResult CopyPart(RunState& s, const CopyOrder& o) {
       r = CopyResult{CopyFault::Target, plat::LastError()};
   }
   if (r.fault != CopyFault::None) plat::DeleteOneFile(partial);
+  return r;
+}
+
+CopyResult SumPart(RunState& s, const CopyOrder& o, uint32_t* crc) {
+  OwnedFile source(plat::FileOpen(o.from, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  if (!plat::OpenSucceeded(source.handle)) return CopyResult{CopyFault::Source, plat::LastError()};
+  if (o.offset > 0 && !plat::FileSeek(source.handle, o.offset))
+    return CopyResult{CopyFault::Source, plat::LastError()};
+  CopyResult r = Pour(s, source.handle, plat::kNoFile, o.bytes, crc);
+  if (r.fault == CopyFault::None && o.carriedFile && !(StampOfHandle(source.handle) == s.fileStamp))
+    r.fault = CopyFault::Changed;
   return r;
 }
 

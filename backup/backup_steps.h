@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct DiskInDrive {
   int64_t totalBytes = 0;
   int64_t bytesPerSector = 512;
   int64_t usedBytes = 0;  // a folder disk: the bytes in its folder
+  // What the smallest file takes of the room: a cluster (a folder disk
+  // counts bytes, so 1 there).
+  int64_t clusterBytes = 512;
 };
 
 // The size and last write time of a file: a file that changes while it is
@@ -27,6 +31,14 @@ struct FileStamp {
   int64_t size = -1;
   uint64_t written = 0;
   bool operator==(const FileStamp&) const = default;
+};
+
+// The CRC-32 of a split as its bytes went onto the disk, with the range of
+// the source it was cut from: a sum counts only for that same range.
+struct SplitSum {
+  int64_t offset = 0;
+  int64_t bytes = 0;
+  uint32_t crc = 0;
 };
 
 struct RunState {
@@ -48,6 +60,9 @@ struct RunState {
   // gathered began; what was gathered since counts as carried only once
   // the CD is burned.
   std::vector<FileEntry> beforeCd;
+  // The sums of the splits this run wrote, per source path (trimmed) and
+  // split index (0-based), for the check file that goes with the batch.
+  std::map<std::string, std::map<size_t, SplitSum>> sums;
 };
 
 // Who let a copy down.
@@ -76,6 +91,9 @@ struct CopyOrder {
   bool commit = true;
   // from is the file being carried: it must still show the run's fileStamp.
   bool carriedFile = false;
+  // Where the CRC-32 of the bytes copied goes, null for none: taken from
+  // the run's buffer as they pass through it.
+  uint32_t* crc = nullptr;
 };
 
 uint32_t ShellFlags(const RunState& s);
@@ -114,6 +132,10 @@ FileStamp StampOf(const std::string& path);
 // that exists already is replaced only when the person says Yes to the
 // replace question.
 CopyResult CopyPart(RunState& s, const CopyOrder& order);
+// The CRC-32 of order's bytes of from (to is not used) into *crc, read
+// through the run's buffer as a copy reads, its bar and counters moving;
+// a carried file must still show fileStamp.
+CopyResult SumPart(RunState& s, const CopyOrder& order, uint32_t* crc);
 // Deletes the partial copies an earlier, stopped run of this list left in
 // folder (for each file of the list: its whole copy, splits and batch).
 void RemoveLeftovers(RunState& s, const std::string& folder);

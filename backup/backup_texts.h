@@ -24,6 +24,7 @@ enum BackupText {
   kTextSourceUnreadable = 1127,
   kTextTemporaryFault = 1128,
   kTextChangedWhileCarried = 1129,
+  kTextCheckFileFailed = 1401,
 };
 
 }  // namespace kst

@@ -11,6 +11,7 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/check_file.h"
 #include "split/join_batch.h"
 
 namespace kst {
@@ -114,6 +115,8 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
   const int64_t bytes = std::min(room, e.size - first);
   CopyOrder o{source, first, bytes, WritePath(s, name + "." + SplitNumber(k))};
   o.carriedFile = true;
+  uint32_t sum = 0;  // taken where the bytes are read from the source
+  o.crc = &sum;
   if (bytes > s.run.settings.maxSizeToCopy) {
     const CopyResult r = CopyPart(s, o);
     if (r.fault != CopyFault::None) return CopyFailed(s, r, o, false, false);
@@ -130,47 +133,136 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
     if (r.fault != CopyFault::None) return CopyFailed(s, r, copy, true, false);
   }
   RecordSplit(s, i, SplitName(s.run.settings.destination, name, k), bytes);
+  s.sums[source][static_cast<size_t>(k - 1)] = SplitSum{first, bytes, sum};
   Carried(s, bytes);
   return Step::Ok;
 }
 
+// The sums of e's splits for its check file. A split this run wrote was
+// summed as it went through the run's buffer. One an earlier run wrote (a
+// run resumed from a save list, which holds no sums) is summed now from
+// its range of the source, and only such a one: the source must still
+// show the stamp its carrying began with, as for a copy. A source changed
+// between the two runs gives sums its earlier splits do not match, so the
+// join finds them.
+Step SumsOfSet(RunState& s, const FileEntry& e, std::vector<uint32_t>* sums) {
+  const std::string source = Trimmed(e.path);
+  std::map<size_t, SplitSum>& known = s.sums[source];
+  sums->clear();
+  int64_t offset = 0;
+  for (size_t k = 0; k < e.splits.size(); ++k) {
+    const int64_t bytes = e.splits[k].size;
+    const auto it = known.find(k);
+    if (it == known.end() || it->second.offset != offset || it->second.bytes != bytes) {
+      CopyOrder o{source, offset, bytes, ""};
+      o.carriedFile = true;
+      uint32_t crc = 0;
+      const CopyResult r = SumPart(s, o, &crc);
+      if (r.fault != CopyFault::None) return CopyFailed(s, r, o, false, false);
+      known[k] = SplitSum{offset, bytes, crc};
+    }
+    sums->push_back(known[k].crc);
+    offset += bytes;
+  }
+  return Step::Ok;
+}
+
+// What a file of bytes takes of the room: whole clusters of the disk, or
+// whole sectors of the CD.
+int64_t Taken(const RunState& s, int64_t bytes) {
+  const int64_t unit = IsCdFolderRun(s.run.settings) ? kCdSectorBytes : std::max<int64_t>(1, s.disk.clusterBytes);
+  return (bytes + unit - 1) / unit * unit;
+}
+
+enum class Stale { None, Gone, Kept, Failed };
+
+// With no check file written, an earlier set's check file of the same name
+// beside the batch would make these splits look damaged: it goes, as a
+// batch of that name would, only when the person says Yes.
+Stale RemoveStaleCheckFile(RunState& s, const std::string& source, uint32_t* error) {
+  const std::string stale = WritePath(s, SplitBaseName(source) + ".SFV");
+  if (!plat::PathExists(stale)) return Stale::None;
+  if (!AskReplace(stale, s.run.owner, false)) return Stale::Kept;
+  if (plat::DeleteOneFile(stale)) return Stale::Gone;
+  *error = plat::LastError();
+  return Stale::Failed;
+}
+
 // The join batch goes with the file's last split, or onto the next disk
-// when it does not fit there. It is written in a folder of the run's own
-// making, so that no file of the person's in the temporary folder is
-// replaced or deleted.
+// when it does not fit there, and the check file with it: both go onto
+// the same disk, their clusters counted in its room, or neither does.
+// They are written in a folder of the run's own making, so that no file of
+// the person's in the temporary folder is replaced or deleted.
 Step CarryBatch(RunState& s, const FileEntry& e) {
-  struct Gone {  // the batch and its folder go however this ends: a later run writes it again
-    std::string folder, batch;
+  struct Gone {  // the set's files and their folder go however this ends: a later run writes them again
+    std::string folder;
+    std::vector<std::string> files;
     ~Gone() {
-      if (!batch.empty()) plat::DeleteOneFile(batch);
+      for (const std::string& file : files) plat::DeleteOneFile(file);
       if (!folder.empty()) plat::RemoveFolder(folder.substr(0, folder.size() - 1));
     }
-  } gone{MakeKstFolder(s.run.settings.temporary), ""};
+  } gone{MakeKstFolder(s.run.settings.temporary), {}};
   if (gone.folder.empty()) {
     Tell(s, 11, kTextNoKstFolder, s.run.settings.temporary);
     return Step::Fail;
   }
-  if (!WriteJoinBatch(gone.folder, Trimmed(e.path), static_cast<int>(e.splits.size()), &gone.batch)) {
-    Tell(s, 990, kTextBatchFailed, Trimmed(e.path));
+  const std::string source = Trimmed(e.path);
+  std::string batch;
+  if (!WriteJoinBatch(gone.folder, source, static_cast<int>(e.splits.size()), &batch)) {
+    Tell(s, 990, kTextBatchFailed, source);
     return Step::Fail;
   }
-  const int64_t bytes = plat::SizeOfPath(gone.batch);
+  gone.files.push_back(batch);
+  if (s.run.settings.checkFile) {
+    std::vector<uint32_t> sums;
+    const Step step = SumsOfSet(s, e, &sums);
+    if (step != Step::Ok) return step;
+    std::string check;
+    if (!WriteCheckFile(gone.folder, source, sums, &check)) {
+      Tell(s, 990, kTextCheckFileFailed, Reason(source, plat::LastError()));
+      return Step::Fail;
+    }
+    // The check file first: a batch stands only beside it.
+    gone.files.insert(gone.files.begin(), check);
+  }
   for (;;) {
     if (!DiskWithRoom(s)) return Step::Stop;
-    if (bytes > RoomLeft(s)) {
+    int64_t needed = 0;
+    for (const std::string& file : gone.files) needed += Taken(s, plat::SizeOfPath(file));
+    if (needed > RoomLeft(s)) {
       if (!CloseDisk(s)) return Step::Stop;
       continue;
     }
-    const CopyOrder o{gone.batch, 0, bytes, WritePath(s, SplitBaseName(gone.batch))};
-    const CopyResult r = CopyPart(s, o);
+    uint32_t error = 0;
+    const Stale stale = s.run.settings.checkFile ? Stale::None : RemoveStaleCheckFile(s, source, &error);
+    if (stale == Stale::Kept && !CloseDisk(s)) return Step::Stop;  // the disk counts as full
+    if (stale == Stale::Kept) continue;
+    if (stale == Stale::Failed) {
+      const Step step = DiskWriteFailed(s, WritePath(s, SplitBaseName(source) + ".SFV"), error);
+      if (step != Step::Ok) return step;
+      continue;
+    }
+    std::vector<std::string> written;
+    CopyOrder o;
+    CopyResult r;
+    for (const std::string& file : gone.files) {
+      o = CopyOrder{file, 0, plat::SizeOfPath(file), WritePath(s, SplitBaseName(file))};
+      r = CopyPart(s, o);
+      if (r.fault != CopyFault::None) break;
+      written.push_back(o.to);
+    }
     if (r.fault == CopyFault::None) break;
+    for (const std::string& file : written) plat::DeleteOneFile(file);  // neither stays without the other
     const Step step = CopyFailed(s, r, o, true, false);
     if (step != Step::Ok) return step;
   }
   s.disk.holdsRunFiles = true;
   if (IsCdFolderRun(s.run.settings)) {
-    s.cdBudget -= (bytes + kCdSectorBytes - 1) / kCdSectorBytes * kCdSectorBytes;
-    s.cdReady += bytes;
+    for (const std::string& file : gone.files) {
+      const int64_t bytes = plat::SizeOfPath(file);
+      s.cdBudget -= Taken(s, bytes);
+      s.cdReady += bytes;
+    }
   }
   return Step::Ok;
 }

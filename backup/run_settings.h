@@ -28,6 +28,8 @@ struct RunSettings {
   // folder, and it is never erased.
   bool folderDisk = false;
   bool joinBatch = true;
+  // With the batch, the check file <name>.SFV (the CheckFile setting).
+  bool checkFile = true;
   bool autoErase = false;  // the box's state when the first disk is asked for
   bool silent = false;     // "Silent progress": shell operations without their window
   int64_t maxSizeToCopy = kMaxSizeToCopyDefault;

@@ -80,7 +80,7 @@ const int kEditing[] = {IDC_SC_ADD,        IDC_SC_REMOVE,     IDC_SC_UP,        
                         IDC_SC_DEST,       IDC_SC_DEST_BROWSE, IDC_SC_TEMP,      IDC_SC_TEMP_BROWSE,
                         IDC_SC_UDF,        IDC_SC_AUTO_ERASE, IDC_SC_AUTO_SAVE,  IDC_SC_SAVE_NAME1,
                         IDC_SC_SAVE_NAME2, IDC_SC_SAVE1,      IDC_SC_LOAD1,      IDC_SC_SAVE2,
-                        IDC_SC_LOAD2};
+                        IDC_SC_LOAD2,      IDC_SC_CHECK_FILE};
 const int kSaveButtons[] = {IDC_SC_SAVE1, IDC_SC_LOAD1, IDC_SC_SAVE2, IDC_SC_LOAD2};
 
 Subprogram& Self() { return GetSubprogram(kSplitOrCopy); }
@@ -102,6 +102,7 @@ DialogTexts TextsOf(Phase phase) {
                          {IDC_SC_DOWN, 106, 610},
                          {IDC_SC_LISTS, 107, 606},
                          {IDC_SC_JOIN_BATCH, 108, 611},
+                         {IDC_SC_CHECK_FILE, 1400, 0},
                          {IDC_SC_NUMBERS_GROUP, 110, 0},
                          {IDC_SC_FILES_LABEL, 111, 0},
                          {IDC_SC_FILES, 0, 613},
@@ -430,6 +431,7 @@ void OnOption(DialogState& state, int id, int, Args) {
   const bool on = DialogGetValue(state, id) != 0;
   switch (id) {
     case IDC_SC_JOIN_BATCH: g_settings.joinBatch = on, AppSettings().bJoinLog = on; break;
+    case IDC_SC_CHECK_FILE: g_settings.checkFile = on, AppSettings().checkFile = on; break;
     case IDC_SC_AUTO_ERASE: g_settings.autoErase = on; break;
     case IDC_SC_UDF:
       g_settings.cdDirect = on;
@@ -540,7 +542,8 @@ void AttachRoutines(DialogState& state) {
   DialogSetCallback(state, IDC_SC_TEMP_BROWSE, OnBrowseTemporary);
   DialogSetCallback(state, IDC_SC_DISK_SIZE, OnDiskSize);
   DialogSetCallback(state, IDC_SC_MARGIN, OnMargin);
-  for (int id : {IDC_SC_JOIN_BATCH, IDC_SC_AUTO_ERASE, IDC_SC_UDF}) DialogSetCallback(state, id, OnOption);
+  for (int id : {IDC_SC_JOIN_BATCH, IDC_SC_CHECK_FILE, IDC_SC_AUTO_ERASE, IDC_SC_UDF})
+    DialogSetCallback(state, id, OnOption);
   DialogSetCallback(state, IDC_SC_AUTO_SAVE, OnAutoSave);
   DialogSetCallback(state, IDC_SC_SAVE_NAME1, OnSaveName);
   DialogSetCallback(state, IDC_SC_SAVE_NAME2, OnSaveName);
@@ -578,11 +581,13 @@ void SetUp(Subprogram& self) {
   g_settings.temporary = Trimmed(image.temporary);
   if (g_settings.temporary.empty()) g_settings.temporary = settings.bTmpFolder;
   g_settings.joinBatch = settings.bJoinLog;
+  g_settings.checkFile = settings.checkFile;  // shared with File Splitting
   g_settings.margin = settings.safeSpace >= 0 && settings.safeSpace * 10 <= g_settings.diskSize ? settings.safeSpace : 0;
 
   ShowPath(state, IDC_SC_DEST, settings.bDestFolderList, g_settings.destination);
   ShowPath(state, IDC_SC_TEMP, settings.bTmpFolderList, g_settings.temporary);
   DialogSetValue(state, IDC_SC_JOIN_BATCH, g_settings.joinBatch ? 1 : 0);
+  DialogSetValue(state, IDC_SC_CHECK_FILE, g_settings.checkFile ? 1 : 0);
   DialogSetValue(state, IDC_SC_AUTO_ERASE, g_settings.autoErase ? 1 : 0);
   DialogSetValue(state, IDC_SC_UDF, g_settings.cdDirect ? 1 : 0);
   DialogSetValue(state, IDC_SC_AUTO_SAVE, files.autoSave ? 1 : 0);

@@ -26,7 +26,7 @@ struct BackupOptions {
   std::vector<std::string> files;
   std::string to, diskSize, margin, temp, load, command;
   std::vector<std::string> saveLists;
-  bool noBatch = false, verify = false, yes = false;
+  bool noBatch = false, noCheckFile = false, verify = false, yes = false;
 };
 
 // The program's messages and questions at the terminal: the verification
@@ -124,6 +124,7 @@ int BackupCommand(const std::vector<std::string>& args) {
                    {"--new-disk-command", nullptr, &o.command},
                    {"--save-lists", nullptr, nullptr, &o.saveLists, 2, "two file names"},
                    {"--no-batch", &o.noBatch},
+                   {"--no-check-file", &o.noCheckFile},
                    {"--verify", &o.verify},
                    {"--yes", &o.yes}},
                   &o.files);
@@ -159,6 +160,7 @@ int BackupCommand(const std::vector<std::string>& args) {
                                                             : plat::TempFolder();
   if (settings.destination.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
   settings.joinBatch = !o.noBatch;
+  settings.checkFile = !o.noCheckFile;
   if (!o.load.empty() && o.diskSize.empty() && !FolderDiskOfLoadedList(list, &settings))
     return Line(kExitError, o.load + ": files are left to carry onto " + ShownPath(settings.destination) +
                                 ", a folder: give the disk size it stands for again with --disk-size N"

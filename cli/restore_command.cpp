@@ -14,6 +14,7 @@
 #include "frame/settings.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "restore/check_sums.h"
 #include "restore/restore_list.h"
 #include "restore/restore_texts.h"
 #include "restore/restore_worker.h"
@@ -28,12 +29,17 @@ struct RestoreOptions {
   bool noJoin = false, keepSplits = false, yes = false;
 };
 
-// "1-3, 5": the split numbers of slots in state.
+// "1-3, 5": the split numbers of slots that are there (present or
+// appended), or of those that are missing.
 std::string Numbers(const RestoreRecord& r, bool present) {
   std::string text;
   const int n = static_cast<int>(r.slots.size());
   for (int k = 1; k <= n; ++k) {
-    const auto in = [&](int j) { return j <= n && (r.slots[j - 1].state != SlotState::Missing) == present; };
+    const auto in = [&](int j) {
+      if (j > n) return false;
+      const SlotState state = r.slots[j - 1].state;
+      return present ? state == SlotState::Present || state == SlotState::Appended : state == SlotState::Missing;
+    };
     if (!in(k)) continue;
     int last = k;
     while (in(last + 1)) ++last;
@@ -41,6 +47,39 @@ std::string Numbers(const RestoreRecord& r, bool present) {
     k = last;
   }
   return text.empty() ? "none" : text;
+}
+
+// " -- damaged split 2 (from stack/2/big.bin.002, disk 2)" per damaged split.
+std::string DamagedSplits(const RestoreRecord& r) {
+  std::string text;
+  for (size_t k = 0; k < r.slots.size(); ++k) {
+    const RestoreSlot& s = r.slots[k];
+    if (s.state != SlotState::Damaged) continue;
+    text += " -- damaged split " + std::to_string(k + 1) + " (from " + ShownPath(s.origin.empty() ? s.path : s.origin) +
+            (s.disk > 0 ? ", disk " + std::to_string(s.disk) : std::string()) + ")";
+  }
+  return text;
+}
+
+// Sums every present split that its record's check file has a sum for and
+// marks the ones that differ (or cannot be read) Damaged. The number marked.
+int CheckPresentSplits(RestoreList& list) {
+  std::vector<char> buffer(kBuffSizeDefault);
+  int damaged = 0;
+  std::lock_guard<std::mutex> lock(list.mutex);  // nothing else runs on this list
+  for (RestoreRecord& r : list.records) {
+    for (size_t k = 0; k < r.slots.size(); ++k) {
+      RestoreSlot& s = r.slots[k];
+      const uint32_t* expected = SumOf(r, static_cast<int>(k) + 1);
+      uint32_t sum = 0;
+      if (s.state != SlotState::Present || !expected) continue;
+      if (FileCrc32(s.path, buffer.data(), static_cast<uint32_t>(buffer.size()), nullptr, &sum) && sum == *expected)
+        continue;
+      s.state = SlotState::Damaged;
+      ++damaged;
+    }
+  }
+  return damaged;
 }
 
 // One line per main file; true when every file is whole or can be joined.
@@ -57,7 +96,7 @@ bool PrintRecords(RestoreList& list, const std::string& prefix, bool joinedWord)
     const bool ok = IsComplete(r);
     allGood = allGood && ok;
     out += name + " -- " + std::to_string(TotalSize(r)) + " bytes -- splits present " + Numbers(r, true) +
-           " -- missing " + Numbers(r, false) + " -- batch " +
+           " -- missing " + Numbers(r, false) + DamagedSplits(r) + " -- batch " +
            (r.batchName.empty() ? std::string("none") : std::to_string(r.batchCount) + " splits") + " -- " +
            (ok ? (joinedWord ? "not joined" : "joinable") : "not joinable") + "\n";
     if (joinedWord) allGood = false;
@@ -107,8 +146,10 @@ int RestoreCommand(const std::vector<std::string>& args) {
   std::vector<std::string> kept;
   int fed = 0;
   int64_t disks = 0, files = 0;
-  for (const std::string& origin : o.origins) {
+  for (size_t i = 0; i < o.origins.size(); ++i) {
+    const std::string& origin = o.origins[i];
     run.settings.origin = ProgramPath(origin);
+    run.settings.disksBefore = static_cast<int>(i);  // one folder a disk
     if (o.command.empty() && plat::GetAttributes(run.settings.origin) == plat::kAttrInvalid)
       return Line(kExitError, origin + ": no such folder");
     // Each origin folder is one disk: it is taken once, and asked for again
@@ -149,10 +190,11 @@ int RestoreCommand(const std::vector<std::string>& args) {
 }
 
 int ScanCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return Line(kExitError, "give the folders to scan (see --help)");
   std::vector<std::string> folders;
-  const std::string problem = ReadOptions(args, {}, &folders);
+  bool check = false;
+  const std::string problem = ReadOptions(args, {{"--check", &check}}, &folders);
   if (!problem.empty()) return Line(kExitError, problem);
+  if (folders.empty()) return Line(kExitError, "give the folders to scan (see --help)");
   // Nothing is asked: an incompatible batch is said and left off the list.
   SetAskHandler([](const AskRequest& request) {
     plat::WriteStandardError("kestrova-cli: " + request.heading + ": " + ShownMessage(request.message) + "\n");
@@ -163,7 +205,7 @@ int ScanCommand(const std::vector<std::string>& args) {
   // Files are listed as they would lie in one destination: by their path
   // below the folder given, whichever folder they are in.
   const std::string prefix = "?:\\";
-  for (const std::string& typed : args) {
+  for (const std::string& typed : folders) {
     const std::string folder = ProgramPath(typed);
     const uint32_t attributes = plat::GetAttributes(folder);
     if (attributes == plat::kAttrInvalid || !(attributes & plat::kAttrDirectory))
@@ -176,7 +218,12 @@ int ScanCommand(const std::vector<std::string>& args) {
       return true;
     });
   }
-  return PrintRecords(list, prefix, false) ? kExitOk : kExitRefused;
+  const int damaged = check ? CheckPresentSplits(list) : 0;
+  const bool allGood = PrintRecords(list, prefix, false);
+  if (damaged > 0)
+    return Line(kExitRefused, std::to_string(damaged) + (damaged == 1 ? " split differs" : " splits differ") +
+                                  " from the sum its check file holds");
+  return allGood ? kExitOk : kExitRefused;
 }
 
 }  // namespace kst

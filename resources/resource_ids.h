@@ -244,6 +244,7 @@
 #define IDC_SC_STATUS 1502
 #define IDC_SC_GO 1503
 #define IDC_SC_ABOUT 1504
+#define IDC_SC_CHECK_FILE 1505
 #define IDC_SC_HIDE 2  // IDCANCEL: the close box and Esc act as "&Hide"
 
 // ---- the disk prompts of Split &/Or Copy (115, 116, 168, 169) ----

@@ -318,7 +318,7 @@ void JoinWork(Subprogram& self) {
 
 void Add(DialogState& state, const std::vector<std::string>& paths) {
   const AutoJoinOptions options{AppSettings().rAutoJoin, AppSettings().rAutoJoinDel};
-  for (const std::string& path : paths) {
+  for (const std::string& path : CheckFilesFirst(paths)) {  // sums read before a join
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) continue;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;

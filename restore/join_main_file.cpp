@@ -11,8 +11,10 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "frame/partial_files.h"
+#include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
+#include "split/crc32.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -67,7 +69,7 @@ bool DeleteTold(const JoinContext& c, const std::string& path) {
 
 // A target that would destroy what the join reads, or a folder.
 bool UnsafeTarget(const RestoreRecord& r, const std::string& target) {
-  if (SameText(target, r.batchName)) return true;
+  if (SameText(target, r.batchName) || SameText(target, r.checkName)) return true;
   for (const RestoreSlot& s : r.slots)
     if (s.state != SlotState::Missing && SameText(target, s.path)) return true;
   const uint32_t attributes = plat::GetAttributes(target);
@@ -122,10 +124,21 @@ int64_t FirstSplitHolds(const RestoreRecord& r) {
   return bytes;
 }
 
-// Appends one split to target. False (told, unless stopped) on a failure;
-// *stopped when keep-going was cleared.
-bool AppendSplit(JoinContext& c, const RestoreSlot& slot, plat::FileHandle target, char* buffer,
-                 bool* stopped) {
+// Split k (from 1) of the record copy r is damaged: its slot says so, in the
+// list and in r, and the person is told which split and where it came from.
+JoinOutcome MarkDamaged(JoinContext& c, RestoreRecord& r, int k) {
+  r.slots[static_cast<size_t>(k - 1)].state = SlotState::Damaged;
+  SetSlot(c, r.id, static_cast<size_t>(k - 1), SlotState::Damaged);
+  TellDamaged(r, k, c.owner);
+  return JoinOutcome::Damaged;
+}
+
+// Appends one split to target, summing it on the way when expected is
+// given. False (told, unless stopped or damaged) on a failure; *stopped
+// when keep-going was cleared, *damaged when the sum differs (its bytes
+// are in target all the same: the caller cuts them off).
+bool AppendSplit(JoinContext& c, const RestoreSlot& slot, const uint32_t* expected, plat::FileHandle target,
+                 char* buffer, bool* stopped, bool* damaged) {
   const int64_t onDisk = plat::SizeOfPath(slot.path);
   if (onDisk != slot.size) {
     TellWrongSize(c, slot.path);
@@ -137,6 +150,7 @@ bool AppendSplit(JoinContext& c, const RestoreSlot& slot, plat::FileHandle targe
     return false;
   }
   ClockCounters& clock = Clock(kClockJoining);
+  uint32_t sum = 0;
   int64_t left = slot.size;
   while (left > 0) {
     if (!CheckPoint(*c.job)) {
@@ -154,10 +168,12 @@ bool AppendSplit(JoinContext& c, const RestoreSlot& slot, plat::FileHandle targe
       TellFailure(c, kTextCannotWriteTarget, Because(Trimmed(slot.path)));
       return false;
     }
+    if (expected) sum = Crc32Add(sum, buffer, got);
     ClockAdd(clock, got);
     left -= got;
   }
-  return true;
+  *damaged = expected && sum != *expected;
+  return !*damaged;
 }
 
 // The whole file can be joined: every split is there, and the batch says
@@ -184,7 +200,8 @@ bool StartJoin(JoinContext& c, const JoinRequest& request, RestoreRecord* copy, 
     // Without the whole set only the splits read in place are appended,
     // onto split 1 and in order, before the rest arrive.
     const bool partial = !complete && request.deleteSplits && r.slots.size() > 1 &&
-                         r.slots[0].state == SlotState::Present && r.slots[1].state != SlotState::Missing;
+                         r.slots[0].state == SlotState::Present &&
+                         (r.slots[1].state == SlotState::Present || r.slots[1].state == SlotState::Appended);
     if (r.joined || (!complete && !partial) || r.slots[0].state != SlotState::Present)
       return *why = JoinOutcome::NotJoinable, false;
     if (r.conflict && complete) return *why = JoinOutcome::Failed, false;  // told when it was found
@@ -226,6 +243,17 @@ JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& reques
   } else {
     if (!SplitNameParts(grown, &base, &number) || plat::SizeOfPath(grown) != held)
       return TellWrongSize(c, grown), JoinOutcome::Failed;
+    // Split 1 grows in place, so it is summed before anything is appended;
+    // one that has grown already holds splits that were checked.
+    uint32_t sum = 0;
+    if (const uint32_t* expected = last == 1 ? SumOf(r, 1) : nullptr) {
+      if (!FileCrc32(grown, buffer, c.buffSize, c.job, &sum)) {
+        if (!c.job->keepGoing) return JoinOutcome::Stopped;
+        TellFailure(c, kTextCannotReadSplit, Because(grown));
+        return JoinOutcome::Failed;
+      }
+      if (sum != *expected) return MarkDamaged(c, r, 1);
+    }
     const std::string named = GrownName(base, last, held);
     plat::SetAttributes(grown, plat::kAttrNormal);
     if (!Rename(c, grown, named)) return JoinOutcome::Failed;
@@ -239,11 +267,11 @@ JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& reques
     if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
     const RestoreSlot& slot = r.slots[k];
     if (slot.state == SlotState::Appended) continue;
-    if (slot.state == SlotState::Missing) break;  // a partial join ends before the first gap
+    if (slot.state != SlotState::Present) break;  // a partial join ends before the first gap
     OwnedFile out;
     if (!OpenGrown(c, grown, held, &out)) return JoinOutcome::Failed;
-    bool stopped = false;
-    const bool ok = AppendSplit(c, slot, out.handle, buffer, &stopped);
+    bool stopped = false, damaged = false;
+    const bool ok = AppendSplit(c, slot, SumOf(r, static_cast<int>(k) + 1), out.handle, buffer, &stopped, &damaged);
     if (!ok) plat::FileSeek(out.handle, held), plat::FileSetEnd(out.handle);
     if (!out.Close() && ok) {
       TellFailure(c, kTextCannotWriteTarget, Because(grown));
@@ -253,6 +281,7 @@ JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& reques
       // A grown file that holds split 1 alone is split 1 again.
       const std::string first = base + "." + SplitNumber(1);
       if (last == 1 && plat::RenameFile(grown, first)) SetFirstPath(c, id, first);
+      if (damaged) return MarkDamaged(c, r, static_cast<int>(k) + 1);
       return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
     }
     const std::string next = GrownName(base, static_cast<int>(k) + 1, held + slot.size);
@@ -279,12 +308,13 @@ JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& reques
   if (plat::PathExists(target) && !DeleteTold(c, target)) return JoinOutcome::Failed;
   if (!Rename(c, grown, target)) return JoinOutcome::Failed;
   if (!r.batchName.empty()) DeleteTold(c, r.batchName);
+  if (!r.checkName.empty()) DeleteTold(c, r.checkName);
   return JoinOutcome::Joined;
 }
 
 // With delete off: the splits are copied one after another into the
 // target's partial name, which takes the target's name when whole.
-JoinOutcome CopyJoin(JoinContext& c, const RestoreRecord& r, const std::string& target, char* buffer) {
+JoinOutcome CopyJoin(JoinContext& c, RestoreRecord& r, const std::string& target, char* buffer) {
   const std::string partial = PartialNameOf(target);
   if (plat::PathExists(partial)) plat::DeleteOneFile(partial);  // a leftover of a join that was cut off
   OwnedFile out(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateAlways, plat::kShareNone));
@@ -295,10 +325,11 @@ JoinOutcome CopyJoin(JoinContext& c, const RestoreRecord& r, const std::string& 
   ClockStart(Clock(kClockJoining), TotalSize(r));
   const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
   if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
-  bool ok = true, stopped = false;
-  for (size_t k = 0; ok && k < r.slots.size(); ++k) {
+  bool ok = true, stopped = false, damaged = false;
+  size_t k = 0;
+  for (; ok && k < r.slots.size(); ++k) {
     if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
-    ok = AppendSplit(c, r.slots[k], out.handle, buffer, &stopped);
+    ok = AppendSplit(c, r.slots[k], SumOf(r, static_cast<int>(k) + 1), out.handle, buffer, &stopped, &damaged);
   }
   if (c.progress && c.progress->setPosition) c.progress->setPosition(0);
   if (!out.Close() && ok) {
@@ -313,6 +344,7 @@ JoinOutcome CopyJoin(JoinContext& c, const RestoreRecord& r, const std::string& 
   if (ok) ok = Rename(c, partial, target);
   if (ok) return JoinOutcome::Joined;
   plat::DeleteOneFile(partial);
+  if (damaged) return MarkDamaged(c, r, static_cast<int>(k));  // k went one past it
   return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
 }
 
@@ -343,6 +375,8 @@ JoinOutcome JoinMainFile(JoinContext& c, const JoinRequest& request) {
       x.slots[0].path = target;
       x.batchName.clear();
       x.batchSize = 0;
+      x.checkName.clear();
+      x.checkSize = 0;
     }
   }
   return outcome;

@@ -8,6 +8,10 @@
 // under its own name when nothing was appended), and the next join goes on
 // from it. With delete off, the file is written under the target's partial
 // name and renamed when whole; a failure deletes the partial.
+// With a check file, every split is summed as it passes through the buffer
+// and compared at its end (split 1 with delete on: read once before the
+// first append, unless it has grown already): a damaged split is never
+// appended, never deleted, and waits for another copy of itself.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +53,8 @@ enum class JoinOutcome {
   Cancelled,    // the person gave no target: nothing changed
   Stopped,      // keep-going cleared: rolled back
   Failed,       // told to the person: rolled back
+  Damaged,      // a split's sum differs from its check file's: told, its slot
+                // marked Damaged, the file cut back to the splits before it
 };
 
 JoinOutcome JoinMainFile(JoinContext& context, const JoinRequest& request);

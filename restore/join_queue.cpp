@@ -67,7 +67,7 @@ int RunQueuedJoins(JoinQueue& queue, JoinContext& context, bool* troubled) {
     const JoinOutcome outcome = JoinMainFile(context, request);
     joined += outcome == JoinOutcome::Joined ? 1 : 0;
     const bool trouble = outcome == JoinOutcome::Failed || outcome == JoinOutcome::Stopped ||
-                         outcome == JoinOutcome::Cancelled;
+                         outcome == JoinOutcome::Cancelled || outcome == JoinOutcome::Damaged;
     if (trouble && troubled) *troubled = true;
   }
   return joined;

@@ -5,7 +5,9 @@
 #include "frame/ask.h"
 #include "frame/partial_files.h"
 #include "frame/text_numbers.h"
+#include "frame/platform/platform.h"
 #include "frame/texts.h"
+#include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
 
@@ -103,6 +105,8 @@ AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& 
     r->batchName.clear();
     r->batchSize = 0;
     r->batchCount = 0;
+    r->checkName.clear();
+    r->checkSize = 0;
   }
   r->plainSize = file.size;
   r->joined = true;
@@ -129,10 +133,14 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
   // are kept as they are.
   if (slot.state == SlotState::Present && (IsPartialName(slot.path) || file.source == AddSource::Found))
     return result;
+  // A damaged split found again on a restart is the same damaged file.
+  if (slot.state == SlotState::Damaged && file.source == AddSource::Found) return result;
   slot.state = SlotState::Present;
   slot.path = file.path;
   slot.size = file.size;
   slot.inPlace = file.source == AddSource::InPlace;
+  slot.origin = file.origin;
+  slot.disk = file.disk;
   result.added = true;
   result.recordId = r->id;
   DecideJoin(*r, file, options, &result);
@@ -176,6 +184,34 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   return result;
 }
 
+// A check file: its sums are read as it enters; one that gives none stays
+// with its set (copied, deleted with it, never a plain file) and its splits
+// are joined without a check. It never starts a join by itself.
+AddResult AddCheck(RestoreList& list, const AddedFile& file, const std::string& base, const MessageOwner& owner) {
+  std::vector<uint32_t> sums;
+  std::vector<bool> summed;
+  if (!ReadCheckFile(file.path, base, &sums, &summed) && file.source != AddSource::Found) {
+    const uint32_t code = plat::LastError();
+    TellRestore(kTextCheckFileHeading, kTextCheckFileUnread,
+                code == plat::kErrNone ? file.path : file.path + ": " + plat::ErrorText(code), owner);
+  }
+  AddResult result;
+  std::unique_lock<std::mutex> lock(list.mutex);
+  RestoreRecord* r = RecordFor(list, base, lock, owner, &result);
+  if (!r || r->busy) return result;
+  if (r->slots.empty() && r->joined) {
+    r->joined = false;
+    r->plainSize = 0;
+  }
+  r->checkName = file.path;
+  r->checkSize = file.size;
+  r->sums = std::move(sums);
+  r->summed = std::move(summed);
+  result.added = true;
+  result.recordId = r->id;
+  return result;
+}
+
 // The record and split number that destinationPath names; nullptr when it
 // is no split or no record holds that slot.
 RestoreSlot* SlotAt(RestoreList& list, const std::string& destinationPath, RestoreRecord** record,
@@ -206,8 +242,19 @@ AddResult AddGrown(RestoreList& list, const AddedFile& file, const std::string& 
 }  // namespace
 
 int PresentCount(const RestoreRecord& r) {
-  return static_cast<int>(std::count_if(r.slots.begin(), r.slots.end(),
-                                        [](const RestoreSlot& s) { return s.state != SlotState::Missing; }));
+  return static_cast<int>(std::count_if(r.slots.begin(), r.slots.end(), [](const RestoreSlot& s) {
+    return s.state == SlotState::Present || s.state == SlotState::Appended;
+  }));
+}
+
+bool HasDamaged(const RestoreRecord& r) {
+  return std::any_of(r.slots.begin(), r.slots.end(),
+                     [](const RestoreSlot& s) { return s.state == SlotState::Damaged; });
+}
+
+const uint32_t* SumOf(const RestoreRecord& r, int k) {
+  const size_t i = static_cast<size_t>(k - 1);
+  return k >= 1 && i < r.summed.size() && i < r.sums.size() && r.summed[i] ? &r.sums[i] : nullptr;
 }
 
 int64_t TotalSize(const RestoreRecord& r) {
@@ -235,7 +282,8 @@ RestoreTotals Totals(RestoreList& list) {
     if (r.joined) {
       totals.fileCount += 1;
     } else {
-      for (const RestoreSlot& s : r.slots) totals.fileCount += s.state == SlotState::Present ? 1 : 0;
+      for (const RestoreSlot& s : r.slots)
+        totals.fileCount += s.state == SlotState::Present || s.state == SlotState::Damaged ? 1 : 0;
     }
   }
   return totals;
@@ -255,6 +303,7 @@ AddResult AddToRestoreList(RestoreList& list, const AddedFile& file, const AutoJ
     return AddSplit(list, file, base, number, options, owner);
   if (file.source != AddSource::InPlace && BatchNameBase(listedAs, &base))
     return AddBatch(list, file, base, options, owner);
+  if (file.source != AddSource::InPlace && CheckNameBase(listedAs, &base)) return AddCheck(list, file, base, owner);
   // A plain file, or a split numbered 000 (it has no slot).
   if (file.source == AddSource::User || file.source == AddSource::Found) return AddResult();
   return AddPlain(list, file, listedAs, owner);
@@ -266,14 +315,16 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
   int number = 0;
   RestoreSlot* slot = SlotAt(list, destinationPath, &r, &number);
   if (!slot) {
-    // The batch of a split set joined already: its record needs it no more.
+    // The batch or check file of a split set joined already: its record
+    // needs it no more.
     std::string base;
-    if (!r && BatchNameBase(destinationPath, &base)) {
+    const bool batch = !r && BatchNameBase(destinationPath, &base);
+    if (batch || (!r && CheckNameBase(destinationPath, &base))) {
       const RestoreRecord* owner = ByName(list, base);
       if (owner && owner->joined && !owner->slots.empty()) return Arrival::Appended;
-      // The same batch again: neither copied nor counted a second time.
-      if (owner && owner->batchSize == size && owner->batchName.size() == destinationPath.size() &&
-          SameText(owner->batchName, destinationPath))
+      // The same file again: neither copied nor counted a second time.
+      if (owner && (batch ? owner->batchSize : owner->checkSize) == size &&
+          SameText(batch ? owner->batchName : owner->checkName, destinationPath))
         return Arrival::Known;
     }
     // A whole file listed already with this size comes again.
@@ -292,6 +343,7 @@ Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t
     case SlotState::Present:
       if (IsPartialName(slot->path)) return Arrival::Appended;  // split 1, growing by a join
       return slot->size == size ? Arrival::Refeed : Arrival::Different;
+    case SlotState::Damaged: return Arrival::Damaged;
   }
   return Arrival::New;
 }
@@ -304,10 +356,13 @@ bool CanAppendInPlace(RestoreList& list, const std::string& destinationPath) {
   const RestoreRecord* r = ByName(list, base);
   if (!r || r->busy || r->joined || static_cast<int>(r->slots.size()) < number - 1) return false;
   if (r->slots[0].state != SlotState::Present || r->slots[0].inPlace) return false;
-  for (int k = 2; k < number; ++k)
-    if (r->slots[static_cast<size_t>(k - 1)].state == SlotState::Missing) return false;
-  return static_cast<int>(r->slots.size()) < number ||
-         r->slots[static_cast<size_t>(number - 1)].state == SlotState::Missing;
+  for (int k = 2; k < number; ++k) {
+    const SlotState before = r->slots[static_cast<size_t>(k - 1)].state;
+    if (before == SlotState::Missing || before == SlotState::Damaged) return false;
+  }
+  if (static_cast<int>(r->slots.size()) < number) return true;
+  const SlotState own = r->slots[static_cast<size_t>(number - 1)].state;
+  return own == SlotState::Missing || own == SlotState::Damaged;
 }
 
 void ForgetInPlace(RestoreList& list, const std::string& destinationPath) {
@@ -355,7 +410,8 @@ bool RemoveRecord(RestoreList& list, int id, const MessageOwner& owner) {
 
 std::string RecordRow(const RestoreRecord& r) {
   return r.name + " -- " + std::to_string(TotalSize(r)) + " -- " + std::to_string(r.slots.size()) + " -- " +
-         Text(r.batchName.empty() ? 316 : 315) + " -- " + Text(r.joined ? 313 : 314);
+         Text(r.batchName.empty() ? 316 : 315) + " -- " + Text(r.joined ? 313 : 314) +
+         (HasDamaged(r) ? " -- " + Text(kTextDamaged) : std::string());
 }
 
 std::vector<std::string> RecordRows(RestoreList& list) {
@@ -368,8 +424,26 @@ std::vector<std::string> RecordRows(RestoreList& list) {
 std::vector<std::string> SlotRows(const RestoreRecord& r) {
   std::vector<std::string> rows;
   for (const RestoreSlot& s : r.slots)
-    rows.push_back((s.state == SlotState::Missing ? Text(293) : s.path) + " -- " + std::to_string(s.size));
+    rows.push_back((s.state == SlotState::Missing ? Text(293) : s.path) + " -- " + std::to_string(s.size) +
+                   (s.state == SlotState::Damaged ? " -- " + Text(kTextDamaged) : std::string()));
+  if (!r.checkName.empty()) rows.push_back(r.checkName + " -- " + std::to_string(r.checkSize));
   return rows;
+}
+
+std::vector<std::string> CheckFilesFirst(std::vector<std::string> paths) {
+  std::stable_partition(paths.begin(), paths.end(), [](const std::string& p) { return CheckNameBase(p, nullptr); });
+  return paths;
+}
+
+void TellDamaged(const RestoreRecord& r, int k, const MessageOwner& owner) {
+  if (k < 1 || k > static_cast<int>(r.slots.size())) return;
+  const RestoreSlot& s = r.slots[static_cast<size_t>(k - 1)];
+  PlayAlert();
+  Ask(kAskOk, kTextDamagedHeading,
+      Text(kTextDamagedSplit) + " " + s.path + " " + Text(kTextDamagedSum) + " " +
+          (s.origin.empty() ? s.path : s.origin) +
+          (s.disk > 0 ? Text(kTextFromDisk) + " " + std::to_string(s.disk) : std::string()) + Text(kTextDamagedLeft),
+      owner);
 }
 
 void TellRestore(int heading, int message, const std::string& detail, const MessageOwner& owner) {

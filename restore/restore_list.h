@@ -14,8 +14,10 @@
 namespace kst {
 
 // A split that was appended to its file is gone for good: a file of the
-// same name that comes again is not taken.
-enum class SlotState { Missing, Present, Appended };
+// same name that comes again is not taken. A Damaged split is there but its
+// bytes differ from its check file's sum: it is never joined, and the next
+// copy of it that comes takes its place.
+enum class SlotState { Missing, Present, Appended, Damaged };
 
 struct RestoreSlot {
   SlotState state = SlotState::Missing;
@@ -23,6 +25,8 @@ struct RestoreSlot {
                          // (split 1 of a join under way: its grown name, see GrownName)
   int64_t size = 0;      // the size it had when it was listed (a grown split 1: the bytes it holds)
   bool inPlace = false;  // on the origin disk: never deleted
+  std::string origin{};  // where it came from: its path on the disk ("" = path)
+  int disk = 0;          // the disk of the run it came from (0: not from a disk)
 };
 
 struct RestoreRecord {
@@ -31,6 +35,10 @@ struct RestoreRecord {
   std::string batchName;  // "" when no batch was accepted
   int64_t batchSize = 0;
   int batchCount = 0;    // splits the batch names
+  std::string checkName;  // the check file "<name>.SFV", "" when none was taken
+  int64_t checkSize = 0;
+  std::vector<uint32_t> sums;  // split k's CRC-32 in sums[k - 1] when summed[k - 1]
+  std::vector<bool> summed;
   std::vector<RestoreSlot> slots;  // split k in slots[k - 1]
   int64_t plainSize = 0;  // a plain file's size (no slots)
   bool joined = false;    // whole: a plain file, or its join ended
@@ -62,6 +70,8 @@ struct AddedFile {
   std::string listedAs;  // "" = path
   int64_t size = 0;
   AddSource source = AddSource::User;
+  std::string origin{};  // a copy's path on the disk
+  int disk = 0;        // and the disk of the run it came from
 };
 
 // The join options that adds look at.
@@ -79,7 +89,10 @@ struct AddResult {
 };
 
 // Counts and totals of one record.
-int PresentCount(const RestoreRecord& r);  // slots that are not Missing
+int PresentCount(const RestoreRecord& r);  // slots that are Present or Appended
+bool HasDamaged(const RestoreRecord& r);
+// The sum split k (from 1) must have; nullptr when the record has none.
+const uint32_t* SumOf(const RestoreRecord& r, int k);
 int64_t TotalSize(const RestoreRecord& r);
 // Every slot is there, a batch was accepted, and its count agrees with the
 // highest split number present: the whole file can be joined.
@@ -97,7 +110,9 @@ RestoreTotals Totals(RestoreList& list);
 
 // The one entry point of every file. Asks the person (through AskUser) on
 // an incompatible batch, on a full list and on a batch that disagrees with
-// its splits. A split whose slot was appended already is not taken.
+// its splits. A split whose slot was appended already is not taken. A
+// check file is read as it enters: one that gives no sums is told (unless
+// found) and kept with the set all the same.
 AddResult AddToRestoreList(RestoreList& list, const AddedFile& file, const AutoJoinOptions& options,
                            const MessageOwner& owner);
 
@@ -110,6 +125,7 @@ enum class Arrival {
   Different,  // a listed split of another size: ask first
   Busy,       // its record is being joined
   Conflict,   // its split was appended already, shorter than this one (the record is marked)
+  Damaged,    // its split is listed as damaged: this copy replaces it, unasked
 };
 Arrival ArrivalOf(RestoreList& list, const std::string& destinationPath, int64_t size);
 // A split k > 1 read in place can be appended straight from the disk now:
@@ -130,8 +146,15 @@ bool RemoveRecord(RestoreList& list, int id, const MessageOwner& owner);
 // The row of the list box: name -- size -- slots -- Batch -- Joined.
 std::string RecordRow(const RestoreRecord& r);
 std::vector<std::string> RecordRows(RestoreList& list);
-// The split list of one record: "path -- size" per slot ("Unknown" when missing).
+// The split list of one record: "path -- size" per slot ("Unknown" when
+// missing, " -- Damaged" after a damaged one), then the check file's row.
 std::vector<std::string> SlotRows(const RestoreRecord& r);
+// paths with the check files first: a join that the others complete then
+// finds its check file read already.
+std::vector<std::string> CheckFilesFirst(std::vector<std::string> paths);
+// Tells that split k (from 1) of r is damaged: which split, and where it
+// came from.
+void TellDamaged(const RestoreRecord& r, int k, const MessageOwner& owner);
 
 // Shows an OK message under heading, message and detail joined by a blank.
 void TellRestore(int heading, int message, const std::string& detail, const MessageOwner& owner);

@@ -26,6 +26,14 @@ enum RestoreText {
   kTextReplaceFile = 1169,
   kTextSystemSays = 1170,
   kTextSplitConflict = 1171,
+  kTextDamaged = 1410,
+  kTextDamagedHeading = 1411,
+  kTextDamagedSplit = 1412,
+  kTextDamagedSum = 1413,
+  kTextFromDisk = 1414,
+  kTextDamagedLeft = 1415,
+  kTextCheckFileHeading = 1416,
+  kTextCheckFileUnread = 1417,
 };
 
 }  // namespace kst

@@ -12,6 +12,7 @@
 #include "frame/prompt_repeats.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
 #include "split/owned_file.h"
@@ -44,6 +45,7 @@ struct RunState {
   bool gaveUp = false;
   std::vector<std::string> kept;
   PromptRepeats repeats;  // disks that brought nothing, in a row
+  int disk = 0;           // the disk in the drive, counted from 1
 };
 
 // The disk just fed brought nothing, and it looked as state says. True
@@ -112,7 +114,8 @@ JoinContext WorkerJoins(RunState& s) {
 
 AutoJoinOptions JoinOptions(const RestoreSettings& o) { return {o.autoJoin, o.autoJoinDelete}; }
 
-// A join the worker runs itself; one that fails ends the run too.
+// A join the worker runs itself; one that fails ends the run too (a
+// damaged split was told, and waits for another copy: the run goes on).
 bool JoinOnWorker(RunState& s, const AddResult& added) {
   if (!added.joinNow) return true;
   JoinContext c = WorkerJoins(s);
@@ -135,13 +138,18 @@ bool ReadInPlace(RunState& s, OriginFile& f, const std::string& target) {
       !SplitNameParts(target, nullptr, &number) || number < 2 || !CanAppendInPlace(*s.run.list, target))
     return false;
   const AddResult added =
-      AddToRestoreList(*s.run.list, {f.path, target, f.size, AddSource::InPlace}, JoinOptions(o), s.run.owner);
+      AddToRestoreList(*s.run.list, {f.path, target, f.size, AddSource::InPlace, f.path, s.disk}, JoinOptions(o),
+                       s.run.owner);
   if (!added.added) return false;
   if (!JoinOnWorker(s, added)) {
     ForgetInPlace(*s.run.list, target);  // the list never points at the disk once it is gone
     return true;
   }
-  if (ArrivalOf(*s.run.list, target, f.size) != Arrival::Appended) {
+  const Arrival after = ArrivalOf(*s.run.list, target, f.size);
+  // Told; it stays listed where it is, brought nothing, and is no file of
+  // the disk that the offer to delete them takes.
+  if (after == Arrival::Damaged) return true;
+  if (after != Arrival::Appended) {
     ForgetInPlace(*s.run.list, target);  // not appended after all: copied below
     return false;
   }
@@ -203,6 +211,8 @@ bool TakeFile(RunState& s, OriginFile& f) {
     case Arrival::Busy:
       TellRestore(348, kTextNotTakenBusy, f.path, s.run.owner);  // "Pay Attention!"; the run goes on
       return true;
+    case Arrival::Damaged:  // a file this run made, found damaged: this copy takes its place
+      break;
     case Arrival::Different:
       PlayAlert();
       if (Ask(s.run, kAskYesNo, kTextOtherFileHeading, Text(kTextOtherFile) + " " + target) != kAnswerYes)
@@ -222,7 +232,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
   Placed placed = Placed::Failed;
   if (code == 0 && plat::SizeOfPath(partial) == f.size) {
     plat::SetAttributes(partial, plat::kAttrNormal);  // a CD's copies come read-only
-    placed = PlaceCopy(s, partial, target, arrival == Arrival::Different, &code);
+    placed = PlaceCopy(s, partial, target, arrival == Arrival::Different || arrival == Arrival::Damaged, &code);
   } else {
     if (code == 0) code = plat::kErrDiskFull;
     plat::DeleteOneFile(partial);
@@ -243,7 +253,8 @@ bool TakeFile(RunState& s, OriginFile& f) {
   if (placed == Placed::Done && arrival != Arrival::Refeed) ++s.taken;
   s.figures.totalSize += f.size;
   const AddResult added =
-      AddToRestoreList(*s.run.list, {target, "", f.size, AddSource::Copied}, JoinOptions(o), s.run.owner);
+      AddToRestoreList(*s.run.list, {target, "", f.size, AddSource::Copied, f.path, s.disk}, JoinOptions(o),
+                       s.run.owner);
   if (s.run.person.listChanged) s.run.person.listChanged();
   if (added.full) {
     s.failed = true;
@@ -387,7 +398,7 @@ RestoreResult RunRestore(RestoreRun run) {
         refusal.detail.empty() ? Text(refusal.message) : Text(refusal.message) + " " + refusal.detail);
     return result;
   }
-  RunState s{run, {}, 0, 0, false, false, {}, {}};
+  RunState s{run, {}, 0, 0, false, false, {}, {}, 0};
   // What an earlier run left in the destination counts.
   ListDestinationPieces(*run.list, run.settings.destination, run.owner);
   s.startTick = plat::TickCount();
@@ -396,7 +407,12 @@ RestoreResult RunRestore(RestoreRun run) {
   ShowFigures(s);
   result.outcome = RestoreOutcome::Done;
   for (int disk = 1; NextDisk(s, disk); ++disk) {
+    s.disk = run.settings.disksBefore + disk;
     std::vector<OriginFile> files = ListOriginFiles(run.settings.origin);
+    // A disk's check files are taken first, so that a join its other files
+    // complete finds the sums read.
+    std::stable_partition(files.begin(), files.end(),
+                          [](const OriginFile& f) { return CheckNameBase(f.path, nullptr); });
     if (files.empty()) {
       PlayAlert();
       Ask(run, kAskOk, 337, Text(338));

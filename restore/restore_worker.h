@@ -26,6 +26,7 @@ struct RestoreSettings {
   // that stand for disks).
   bool anyOriginDrive = false;
   int disksToRead = 0;  // 0: until the person stops
+  int disksBefore = 0;  // disks fed before this run, for the disk numbers a damaged split is told with
   bool copyAll = true;         // "RCopyAll"
   bool keepStructure = true;   // "RKeepStruct"
   bool autoJoin = true;        // "RAutoJoin"

@@ -154,7 +154,10 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
   // such a set goes without one (with a batch it is refused above).
   std::string oem;
   const bool checkFile = input.checkFile && plat::OemName(name, &oem);
-  const std::string checkPath = checkFile ? CheckFilePath(input.folder, input.file) : "";
+  // Written or not, a check file of the set's name is one of the set's
+  // files: an older one left beside splits written without one would make
+  // them look damaged.
+  const std::string checkPath = CheckFilePath(input.folder, input.file);
   const std::vector<std::string> others = {batchPath, checkPath};
   std::vector<uint32_t> sums(static_cast<size_t>(plan.count), 0);
   // Decided by object before anything is written: replacing a name that is
@@ -175,6 +178,16 @@ FileSplittingResult RunFileSplitting(const FileSplittingInput& input, JobControl
     result.outcome = SplitOutcome::Declined;
     result.failure = SplitFailure::Refused;
     result.failedPath = existing;
+    return result;
+  }
+  // The old set's check file goes with the old set once the person agreed
+  // to replace it; a new one takes its place only when the set is whole.
+  if (!checkFile && !existing.empty() && plat::PathExists(checkPath) && !plat::DeleteOneFile(checkPath)) {
+    result.outcome = SplitOutcome::Failed;
+    result.failure = SplitFailure::SplitOpen;
+    result.error = plat::LastError();
+    result.failedPath = checkPath;
+    ReportFailure(input, result);
     return result;
   }
   // Partials of this file's splits and batch are left only by a run that

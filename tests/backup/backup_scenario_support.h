@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -26,6 +28,7 @@
 #include "frame/platform/platform.h"
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
+#include "split/crc32.h"
 #include "tests/support/scripted_person.h"
 #include "tests/support/test_env.h"
 
@@ -79,6 +82,29 @@ struct SaveFilesTest : ::testing::Test {
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
+
+// The check file a set cut from bytes into pieces of sizes should have,
+// built here apart from the program's writer: the CRC-32 of each range.
+inline std::string ExpectedCheckFile(const std::string& name, const std::string& bytes,
+                                     const std::vector<int64_t>& sizes) {
+  std::string text = "; Kestrova check file of " + std::to_string(sizes.size()) + " splits\r\n";
+  size_t at = 0;
+  for (size_t k = 0; k < sizes.size(); ++k) {
+    char line[300];
+    std::snprintf(line, sizeof line, "%s.%03zu %08X\r\n", name.c_str(), k + 1,
+                  static_cast<unsigned>(kst::Crc32Add(0, bytes.data() + at, static_cast<size_t>(sizes[k]))));
+    text += line;
+    at += static_cast<size_t>(sizes[k]);
+  }
+  return text;
+}
+
+// Debian's cksfv, run in host folder on its check file: 0 when it accepts
+// every split it lists.
+inline int Cksfv(const std::string& folder, const std::string& checkFile) {
+  const std::string command = "cd '" + folder + "' && cksfv -q -f '" + checkFile + "' >/dev/null 2>&1";
+  return std::system(command.c_str());
+}
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 using Box = kst::AskRequest;  // a box the run showed
 
@@ -193,6 +219,15 @@ struct Scenario {
   }
   std::string DiskFile(int n, const std::string& name) const {
     return testenv::ReadFile(plat::EmuWindowsPath((fs::path(stack) / ("disk" + std::to_string(n)) / name).string()));
+  }
+  // Every stack disk's files gathered in one host folder, as a restore
+  // gathers them; the folder's host path.
+  std::string Gathered() const {
+    const fs::path folder = fs::path(stack).parent_path() / "gathered";
+    fs::create_directories(folder);
+    for (const auto& e : fs::recursive_directory_iterator(stack))
+      if (e.is_regular_file()) fs::copy_file(e.path(), folder / e.path().filename(), fs::copy_options::overwrite_existing);
+    return folder.string();
   }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;

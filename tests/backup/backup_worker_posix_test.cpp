@@ -5,6 +5,7 @@
 
 #include "backup/backup_worker.h"
 #include "backup/save_list.h"
+#include "split/check_file.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
 
@@ -28,9 +29,14 @@ TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
     EXPECT_EQ(r.outcome, kst::BackupOutcome::Done);
     EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
     const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 3).size());
+    // The check file beside the batch holds the sums of the source's ranges.
+    const std::string check = backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], backuptest::kThreePieces);
     EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
     EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", batch}}));
+    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", batch},
+                                 {"big.bin.SFV", static_cast<int64_t>(check.size())}}));
+    EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"), check);
+    EXPECT_EQ(backuptest::Cksfv(sc.Gathered(), "big.bin.SFV"), 0);
     EXPECT_EQ(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003"),
               sc.sources["big.bin"]);
     EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
@@ -54,7 +60,9 @@ TEST(BackupWorker, ThreeFilesFillTheDisksAndBothSaveFilesHoldTheFinishedList) {
   const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 3).size());
   EXPECT_EQ(sc.Disk(1), (Files{{"small.bin", 300000}, {"big.bin.001", 1157632}}));
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"mid.bin", 700000}}));
+  const int64_t check = static_cast<int64_t>(kst::CheckFileText(big, {0, 0, 0}).size());
+  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"big.bin.SFV", check},
+                               {"mid.bin", 700000}}));
   EXPECT_EQ(sc.DiskFile(1, "small.bin"), sc.sources["small.bin"]);
   EXPECT_EQ(sc.DiskFile(3, "mid.bin"), sc.sources["mid.bin"]);
   // The last two saves are of the same finished list: both files hold it.
@@ -98,6 +106,74 @@ TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
   EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
   EXPECT_EQ(r.carried, 3000000 - 1457664);  // this run's bytes only
+  // Split 1 was written by the first run: its sum is taken from the source.
+  EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"),
+            backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], backuptest::kThreePieces));
+}
+
+TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
+  // A name long enough that batch and check file need 7 clusters: the third
+  // split leaves 6 (3072 bytes), room for the batch alone.
+  const std::string longName = std::string(166, 'n') + ".bin";
+  const Files none;
+  struct Case {
+    const char* what;
+    std::string name;
+    int64_t size;
+    bool checkFile;
+    std::string stale;  // an earlier set's check file on disk 3, "" for none
+    int replace;        // the answer to "already exists! Replace?"
+    int batchDisk;      // the disk that gets the batch
+    int checkDisk;      // the disk that gets the check file, 0 for none
+  } cases[] = {
+      {"room for the batch, not for both", longName, 2 * 1457664 + 1454592, true, "", 0, 4, 4},
+      {"no check file", "big.bin", 3000000, false, "", 0, 3, 0},
+      {"no check file, the old one replaced", "big.bin", 3000000, false, "old", kst::kAnswerYes, 3, 0},
+      {"no check file, the old one kept", "big.bin", 3000000, false, "old", kst::kAnswerNo, 4, 0},
+      {"the old check file replaced by the new", "big.bin", 3000000, true, "old", kst::kAnswerYes, 3, 3},
+      {"the old check file kept", "big.bin", 3000000, true, "old", kst::kAnswerNo, 4, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario sc;
+    const std::string source = sc.Source(c.name, static_cast<size_t>(c.size), 12);
+    sc.settings.checkFile = c.checkFile;
+    sc.answers = {{44, c.replace}};
+    sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool* erase) {
+      const kst::PromptAnswer answer = sc.InsertDisk(p, erase);
+      if (p.disk == 3 && !c.stale.empty()) testenv::WriteFile("A:\\" + c.name + ".SFV", c.stale);
+      return answer;
+    };
+    sc.onNotEmpty = [](const kst::NotEmptyPrompt&, bool*) { return kst::PromptAnswer::Go; };
+    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+    const std::vector<int64_t> sizes = sc.SplitSizes(0);
+    ASSERT_EQ(sizes.size(), 3u);
+    const std::string bat = c.name + ".BAT", sfv = c.name + ".SFV";
+    const std::string check = backuptest::ExpectedCheckFile(c.name, sc.sources[c.name], sizes);
+    if (c.name == longName) {
+      const size_t batch = kst::JoinBatchText(source, 3).size();
+      ASSERT_TRUE((batch + 511) / 512 * 512 <= 3072 && (batch + 511) / 512 + (check.size() + 511) / 512 > 6)
+          << batch << " " << check.size();
+    }
+    for (int disk = 3; disk <= 4; ++disk) {
+      SCOPED_TRACE(disk);
+      const Files files = sc.Disk(disk);
+      EXPECT_EQ(files.count(bat), disk == c.batchDisk ? 1u : 0u);
+      EXPECT_EQ(files.count(c.name + ".003"), disk == 3 ? 1u : 0u);
+      if (disk == c.checkDisk) {
+        EXPECT_EQ(sc.DiskFile(disk, sfv), check);
+      } else if (disk == 3 && c.replace == kst::kAnswerNo) {
+        EXPECT_EQ(sc.DiskFile(disk, sfv), c.stale);
+      } else {
+        EXPECT_EQ(files.count(sfv), 0u);
+      }
+    }
+    EXPECT_EQ(sc.BoxesUnder(44).size(), c.stale.empty() ? 0u : 1u);
+    if (c.replace == kst::kAnswerNo) fs::remove(fs::path(sc.stack) / "disk3" / sfv);  // not the set's
+    if (c.checkDisk) {
+      EXPECT_EQ(backuptest::Cksfv(sc.Gathered(), sfv), 0);
+    }
+  }
 }
 
 TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
@@ -130,7 +206,10 @@ TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
   EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664}));
   EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
   const std::string batch = kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2);
-  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(batch.size())}}));
+  const std::string check = backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], {1457664, 1457664});
+  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(batch.size())},
+                               {"big.bin.SFV", static_cast<int64_t>(check.size())}}));
+  EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"), check);  // both sums from the source
   EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
   EXPECT_TRUE(sc.TemporaryEmpty());
 }
@@ -227,11 +306,12 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
   }
   ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
   const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 2).size());
+  const int64_t check = static_cast<int64_t>(kst::CheckFileText(big, {0, 0}).size());
   ASSERT_EQ(ready.size(), 2u);
   EXPECT_EQ(ready[1].cd, 2);
-  EXPECT_EQ(ready[1].bytesReady, 902848 + batch);
+  EXPECT_EQ(ready[1].bytesReady, 902848 + batch + check);
   EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
-  EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}}));
+  EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}));
   EXPECT_TRUE(sc.prompts.empty());
   EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
   EXPECT_TRUE(sc.TemporaryEmpty());  // each CD's folder deleted

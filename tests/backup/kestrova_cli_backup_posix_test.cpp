@@ -10,6 +10,7 @@
 #include "frame/text_numbers.h"
 #include "frame/texts.h"
 #include "split/join_batch.h"
+#include "tests/backup/backup_scenario_support.h"
 #include "tests/support/cli_run_posix.h"
 
 namespace {
@@ -85,6 +86,7 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
       {"stack\\2\\big.bin.002", big.substr(1100000, 1457664)},
       {"stack\\3\\big.bin.003", big.substr(2557664)},
       {"stack\\3\\big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
+      {"stack\\3\\big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
       {"stack\\3\\c.bin", c},
   };
   size_t files = 0;
@@ -92,6 +94,12 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
     files += entry.is_regular_file();
   EXPECT_EQ(files, std::size(stack));
   for (const OnDisk& d : stack) EXPECT_TRUE(ReadFile(Win(d.file)) == d.bytes) << d.file;
+  // cksfv takes the check file once the disks' splits are together.
+  ASSERT_TRUE(plat::CreateFolder(Win("together")));
+  for (const char* split : {"1\\big.bin.001", "2\\big.bin.002", "3\\big.bin.003", "3\\big.bin.SFV"})
+    fs::copy_file(host + "/stack/" + std::string(split).replace(1, 1, "/"),
+                  host + "/together/" + std::string(split).substr(2));
+  EXPECT_EQ(backuptest::Cksfv(host + "/together", "big.bin.SFV"), 0);
   EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
 
   ASSERT_EQ(Run("savelist l2.lst"), 0) << said;
@@ -112,7 +120,7 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   for (const char* gone : {"disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
   ASSERT_TRUE(plat::CreateFolder(Win("stack")));
   EXPECT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-                " --new-disk-command 'SPOIL=2 ./swap.sh' --verify"),
+                " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file"),
             1)
       << said;
   EXPECT_NE(said.find(Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243)),
@@ -127,6 +135,8 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp\n"), std::string::npos)
       << said;
   EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
+  EXPECT_TRUE(fs::exists(host + "/stack/3/big.bin.BAT"));
+  EXPECT_FALSE(fs::exists(host + "/stack/3/big.bin.SFV"));  // --no-check-file
 }
 
 // Refusals (exit 1) and trouble (exit 2), each with the line that says why;

@@ -4,6 +4,7 @@
 
 #include "frame/platform/emulation.h"
 #include "restore/restore_names.h"
+#include "restore/restore_texts.h"
 #include "tests/restore/restore_test_support.h"
 
 namespace {
@@ -11,9 +12,10 @@ namespace {
 using kst::JoinOutcome;
 
 // A join that fails or is stopped can be joined again once the fault is
-// gone, and gives the exact file; nothing is lost in between.
+// gone, and gives the exact file; nothing is lost in between. Every set
+// carries its check file: a damaged split waits for a good copy.
 TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
-  enum Fault { DiskFullOnSecondAppend, HalfWritten, ShortRead, MissingSplit3, Abort };
+  enum Fault { DiskFullOnSecondAppend, HalfWritten, ShortRead, MissingSplit3, Abort, DamagedSplit3 };
   struct Case {
     const char* what;
     Fault fault;
@@ -31,9 +33,12 @@ TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
       {"split 3 missing, delete off", MissingSplit3, false, JoinOutcome::Failed, 1000},
       {"abort, delete on", Abort, true, JoinOutcome::Stopped, 2000},
       {"abort, delete off", Abort, false, JoinOutcome::Stopped, 1000},
+      {"byte flipped in split 3, delete on", DamagedSplit3, true, JoinOutcome::Damaged, 2000},
+      {"byte flipped in split 3, delete off", DamagedSplit3, false, JoinOutcome::Damaged, 1000},
   };
   for (const Case& c : cases) {
-    restoretest::JoinBench b;
+    restoretest::JoinBench b(true);
+    std::string damaged;
     const std::string split3 = b.file.splits[2];
     switch (c.fault) {
       case DiskFullOnSecondAppend:
@@ -53,6 +58,9 @@ TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
           if (position == 2) kst::AbortJob(b.job);
         };
         break;
+      case DamagedSplit3:
+        damaged = restoretest::Damage(split3);
+        break;
     }
     EXPECT_EQ(b.Join(c.del), c.outcome) << c.what;
     plat::EmuClearFaults();
@@ -68,16 +76,24 @@ TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
     // are cut off again.
     if (c.del) testenv::WriteFile(grown, testenv::ReadFile(grown) + "stale tail of a cut-off write");
     EXPECT_EQ(b.Exists(b.file.splits[1]), !c.del) << c.what;
-    EXPECT_EQ(b.person.Under(993), c.fault == Abort ? 0 : 1) << c.what;
+    EXPECT_EQ(b.person.Under(993), c.fault == Abort || c.fault == DamagedSplit3 ? 0 : 1) << c.what;
+    EXPECT_EQ(b.person.Under(kst::kTextDamagedHeading), c.fault == DamagedSplit3 ? 1 : 0) << c.what;
+    EXPECT_EQ(r.slots[2].state == kst::SlotState::Damaged, c.fault == DamagedSplit3) << c.what;
+    if (c.fault == DamagedSplit3) {  // left in place, and the join waits for another copy
+      EXPECT_EQ(testenv::ReadFile(split3), damaged) << c.what;
+      EXPECT_NE(b.Join(c.del), JoinOutcome::Joined) << c.what;
+    }
 
     // The fault cleared: the next join gives the file.
-    if (c.fault == MissingSplit3) testenv::WriteFile(split3, b.file.bytes.substr(2000, 1000));
+    if (c.fault == MissingSplit3 || c.fault == DamagedSplit3) testenv::WriteFile(split3, b.file.bytes.substr(2000, 1000));
+    if (c.fault == DamagedSplit3) restoretest::Add(b.list, split3, kst::AddSource::Copied);
     b.bar.setPosition = nullptr;
     b.job.keepGoing = true;
     EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
     EXPECT_EQ(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
     for (const std::string& split : b.file.splits) EXPECT_EQ(b.Exists(split), !c.del) << c.what << split;
     EXPECT_EQ(b.Exists(b.file.batch), !c.del) << c.what;
+    EXPECT_EQ(b.Exists(b.file.check), !c.del) << c.what;
     r = restoretest::Record(b.list, b.id);
     EXPECT_TRUE(r.joined) << c.what;
     EXPECT_EQ(kst::Totals(b.list).fileCount, 1) << c.what;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/partial_files.h"
 #include "restore/join_queue.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
@@ -77,6 +78,61 @@ TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
   EXPECT_FALSE(plat::PathExists(dest3));
   EXPECT_FALSE(plat::PathExists(batch));
   for (const std::string& p : f.splits) EXPECT_TRUE(plat::PathExists(p)) << p;
+}
+
+// Split 1 (read once before it grows, with delete on) and split 2 (summed
+// as it is appended) damaged: the file is cut back to the splits before,
+// the split stays, both lists say Damaged, and a good copy completes the
+// join. A check file that gives no sums, or none, checks nothing.
+TEST(JoinMainFile, ADamagedSplitWaitsForAGoodCopy) {
+  struct Case {
+    const char* what;
+    int damaged;  // split number
+    bool del;
+    std::string check;  // "" = the check file of the splits' sums
+  } cases[] = {
+      {"split 1, delete on", 1, true, ""},   {"split 1, delete off", 1, false, ""},
+      {"split 2, delete on", 2, true, ""},   {"split 2, delete off", 2, false, ""},
+      {"no blank", 2, true, "big.bin.002DEADBEEF\r\n"},
+      {"bad hex", 2, true, "big.bin.002 DEADBEEG\r\nbig.bin.001 1234567\r\n"},
+      {"NUL bytes", 2, false, std::string("big.bin.002 DEAD\0EEF\r\n\0", 23)},
+      {"very long line", 2, true, std::string(3 << 20, 'x') + " 00000000\r\n"},
+      {"other file's sums", 2, true, "big.bin.bak.002 00000000\r\nbig.001 00000000\r\n"},
+  };
+  for (const Case& c : cases) {
+    restoretest::JoinBench b;
+    restoretest::WriteCheck(b.dir.path, &b.file);
+    if (!c.check.empty()) testenv::WriteFile(b.file.check, c.check);
+    Add(b.list, b.file.check, AddSource::Copied, {false, false});
+    const std::string split = b.file.splits[static_cast<size_t>(c.damaged - 1)];
+    const std::string bytes = restoretest::Damage(split);
+    const bool hostile = !c.check.empty();
+    EXPECT_EQ(b.person.Under(kst::kTextCheckFileHeading), hostile ? 1 : 0) << c.what;
+    if (hostile) {  // joined as without a check file
+      EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
+      EXPECT_NE(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
+      continue;
+    }
+    EXPECT_EQ(b.Join(c.del), JoinOutcome::Damaged) << c.what;
+    kst::RestoreRecord r = restoretest::Record(b.list, b.id);
+    EXPECT_EQ(r.slots[static_cast<size_t>(c.damaged - 1)].state, kst::SlotState::Damaged) << c.what;
+    EXPECT_EQ(testenv::ReadFile(b.file.splits[0]), c.damaged == 1 ? bytes : b.file.bytes.substr(0, 1000)) << c.what;
+    EXPECT_EQ(testenv::ReadFile(split), bytes) << c.what;
+    EXPECT_FALSE(b.Exists(b.Target())) << c.what;
+    EXPECT_FALSE(b.Exists(kst::PartialNameOf(b.Target()))) << c.what;
+    ASSERT_EQ(b.person.Under(kst::kTextDamagedHeading), 1) << c.what;
+    EXPECT_NE(b.person.boxes.back().message.find(split), std::string::npos) << c.what;
+    EXPECT_NE(kst::RecordRow(r).find(" -- Not Joined -- Damaged"), std::string::npos) << c.what;
+    EXPECT_EQ(kst::SlotRows(r)[static_cast<size_t>(c.damaged - 1)], split + " -- 1000 -- Damaged") << c.what;
+    EXPECT_EQ(kst::SlotRows(r).back(), b.file.check + " -- " + std::to_string(plat::SizeOfPath(b.file.check)));
+    EXPECT_EQ(kst::ArrivalOf(b.list, split, 1000), kst::Arrival::Damaged) << c.what;
+
+    testenv::WriteFile(split, b.file.bytes.substr(static_cast<size_t>(c.damaged - 1) * 1000, 1000));
+    ASSERT_TRUE(Add(b.list, split, AddSource::Copied).added) << c.what;
+    EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
+    EXPECT_EQ(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
+    EXPECT_EQ(b.Exists(b.file.check), !c.del) << c.what;
+  }
 }
 
 TEST(JoinQueue, JoinsInOrderOfRequestAndPassesOverJoinedAndBusyRecords) {

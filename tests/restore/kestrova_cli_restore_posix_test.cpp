@@ -116,6 +116,45 @@ TEST_F(CliRestoreTest, ScanAndRestoreSayWhatStaysUnjoined) {
   }
 }
 
+// A split damaged on its way is found by the set's check file: restore
+// leaves its file unjoined, cut back to split 1, and names the split and
+// the folder it came from; a good copy fed after it completes the join;
+// scan --check names it. A set without a check file joins as before.
+TEST_F(CliRestoreTest, ADamagedSplitIsNamedAndAGoodCopyCompletesTheJoin) {
+  for (const char* folder : {"set", "plain", "whole", "good"}) fs::create_directories(host + "/" + folder);
+  ASSERT_EQ(Run("split src/big.bin --size 1000000 --folder set"), 0) << said;
+  ASSERT_EQ(Run("split src/c.bin --size 300000 --folder plain --no-check-file"), 0) << said;
+  ASSERT_EQ(Run("split src/a.bin --size 100000 --folder whole"), 0) << said;
+  fs::copy_file(host + "/set/big.bin.002", host + "/good/big.bin.002");
+  std::string split2 = ReadFile(scratch.Path("set\\big.bin.002"));
+  split2[4321] = static_cast<char>(split2[4321] ^ 0x5a);
+  ASSERT_TRUE(WriteFile(scratch.Path("set\\big.bin.002"), split2));
+  const std::string big = sources["big.bin"];
+  std::map<std::string, std::string> cutBack = Folder("set");
+  cutBack["big.bin.001"] = big.substr(0, 1000000);
+  struct Case {
+    const char* arguments;
+    int status;
+    std::vector<std::string> said;
+    std::map<std::string, std::string> out;  // every file of out/ ({} = not looked at)
+  } cases[] = {
+      {"restore set --to out", 1, {"-- damaged split 2 (from " + host + "/set/big.bin.002, disk 1)", "not joined"},
+       cutBack},
+      {"restore set good --to out", 0, {"big.bin -- 3000000 bytes -- joined", "set/big.bin.002, disk 1. "}, {{"big.bin", big}}},
+      {"restore plain --to out", 0, {"c.bin -- 700000 bytes -- joined"}, {{"c.bin", sources["c.bin"]}}},
+      {"scan set whole --check", 1, {"-- damaged split 2 (from " + host + "/set/big.bin.002)", "1 split differs"}, {}},
+      {"scan whole plain --check", 0, {"a.bin -- 300000 bytes -- splits present 1-3 -- missing none -- batch 3"}, {}},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(host + "/out");
+    EXPECT_EQ(Run(c.arguments), c.status) << c.arguments << "\n" << said;
+    for (const std::string& words : c.said) EXPECT_NE(said.find(words), std::string::npos) << c.arguments << "\n" << said;
+    if (!c.out.empty()) {
+      EXPECT_TRUE(Folder("out") == c.out) << c.arguments;
+    }
+  }
+}
+
 // Hostile cases: a user's file in the destination, one folder under two
 // names, and a new-disk command that always answers 0.
 TEST_F(CliRestoreTest, KeepsTheUsersFilesAndNeverLoopsForEver) {

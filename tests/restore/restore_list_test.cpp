@@ -170,14 +170,19 @@ TEST(RestoreList, WhatAFileArrivingMeets) {
   EXPECT_EQ(list.records[0].slots[1].state, kst::SlotState::Appended);
   // Once the set is joined, its batch fed again has nothing to join.
   EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.BAT"), 40), kst::Arrival::New);
-  // The batch the record took comes again before the join: nothing new.
+  // The batch or check file the record took comes again before the join:
+  // nothing new.
   list.records[0].batchName = dir.Path("x.BAT");
   list.records[0].batchSize = 40;
+  list.records[0].checkName = dir.Path("x.SFV");
+  list.records[0].checkSize = 30;
   const Case batches[] = {{"x.BAT", 40, kst::Arrival::Known}, {"X.bat", 40, kst::Arrival::Known},
-                          {"x.BAT", 41, kst::Arrival::New}};
+                          {"x.BAT", 41, kst::Arrival::New},   {"x.sfv", 30, kst::Arrival::Known},
+                          {"x.SFV", 40, kst::Arrival::New}};
   for (const Case& c : batches) EXPECT_EQ(kst::ArrivalOf(list, dir.Path(c.name), c.size), c.arrival) << c.name;
   list.records[0].joined = true;
   EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.BAT"), 40), kst::Arrival::Appended);
+  EXPECT_EQ(kst::ArrivalOf(list, dir.Path("x.SFV"), 30), kst::Arrival::Appended);
   EXPECT_EQ(kst::ArrivalOf(list, dir.Path("y.BAT"), 40), kst::Arrival::New);
   // A whole file fed again with its size is a re-feed.
   testenv::WriteFile(dir.Path("plain.txt"), "pp");

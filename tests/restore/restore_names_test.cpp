@@ -1,5 +1,7 @@
 #include "restore/restore_names.h"
 
+#include "restore/check_sums.h"
+
 #include <gtest/gtest.h>
 
 #include "frame/language_files.h"
@@ -15,6 +17,7 @@ TEST(RestoreNames, SplitAndBatchNamesAreRecognisedByTheirEnding) {
     const char* base;
     int number;
     bool batch;
+    bool check = false;
   } cases[] = {
       {"C:\\in\\data.zip.001", true, "C:\\in\\data.zip", 1, false},
       {"C:\\in\\my file.tar.gz.010", true, "C:\\in\\my file.tar.gz", 10, false},
@@ -33,6 +36,10 @@ TEST(RestoreNames, SplitAndBatchNamesAreRecognisedByTheirEnding) {
       {"C:\\dir\\.BAT", false, "", 0, false},
       {".BAT", false, "", 0, false},
       {"x.BATS", false, "", 0, false},
+      {"C:\\dir\\big.bin.SFV", false, "C:\\dir\\big.bin", 0, false, true},
+      {"big.bin.sfv ", false, "big.bin", 0, false, true},
+      {"C:\\dir\\.SFV", false, "", 0, false, false},
+      {"big.bin.SFV.001", true, "big.bin.SFV", 1, false, false},
   };
   for (const Case& c : cases) {
     std::string base;
@@ -46,6 +53,39 @@ TEST(RestoreNames, SplitAndBatchNamesAreRecognisedByTheirEnding) {
     if (c.batch) {
       EXPECT_EQ(base, c.base) << c.name;
     }
+    EXPECT_EQ(kst::CheckNameBase(c.name, &base), c.check) << c.name;
+    if (c.check) {
+      EXPECT_EQ(base, c.base) << c.name;
+    }
+  }
+}
+
+// A check file gives the sums of its file's splits up to the last one it
+// lists; an empty, missing or oversized one gives none.
+TEST(RestoreNames, CheckFilesGiveTheSumsTheyList) {
+  testenv::ScratchFolder dir;
+  std::string many = "; made by hand\r\n";
+  for (int k = 0; k < 10000; ++k) many += "x.001 0000000" + std::to_string(k % 10) + "\r\n";
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("many.SFV"), many));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("gaps.SFV"), "x.003 DEADBEEF\nX.001 0a0b0c0d\r\ny.002 11111111\r\n"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("empty.SFV"), ""));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("big.SFV"), "x.001 00000001\r\n"));
+  ASSERT_TRUE(testenv::WriteFile(dir.Path("big.SFV"), "x", kst::kLargestJoinBatch));
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> sums;
+    std::vector<bool> listed;
+  } cases[] = {{"many.SFV", {9}, {true}},
+               {"gaps.SFV", {0x0a0b0c0d, 0, 0xdeadbeef}, {true, false, true}},
+               {"empty.SFV", {}, {}},
+               {"missing.SFV", {}, {}},
+               {"big.SFV", {}, {}}};
+  for (const Case& c : cases) {
+    std::vector<uint32_t> sums = {7};
+    std::vector<bool> listed = {true};
+    EXPECT_EQ(kst::ReadCheckFile(dir.Path(c.name), dir.Path("x"), &sums, &listed), !c.sums.empty()) << c.name;
+    EXPECT_EQ(sums, c.sums) << c.name;
+    EXPECT_EQ(listed, c.listed) << c.name;
   }
 }
 

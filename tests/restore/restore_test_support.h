@@ -16,6 +16,8 @@
 #include "frame/job_control.h"
 #include "restore/join_main_file.h"
 #include "restore/restore_list.h"
+#include "split/check_file.h"
+#include "split/crc32.h"
 #include "split/join_batch.h"
 #include "tests/support/test_env.h"
 
@@ -50,7 +52,27 @@ struct SplitFile {
   std::string name, bytes;
   std::vector<std::string> splits;  // full paths
   std::string batch;
+  std::string check;  // "" until WriteCheck
 };
+
+// The check file of f, with the sums of its splits as they are now.
+inline std::string WriteCheck(const std::string& folder, SplitFile* f) {
+  std::vector<uint32_t> sums;
+  for (const std::string& p : f->splits) {
+    const std::string bytes = testenv::ReadFile(p);
+    sums.push_back(kst::Crc32Add(0, bytes.data(), bytes.size()));
+  }
+  kst::WriteCheckFile(folder, folder + "\\" + f->name, sums, &f->check);
+  return f->check;
+}
+
+// Flips one byte in the middle of the file at path; gives its new bytes.
+inline std::string Damage(const std::string& path) {
+  std::string bytes = testenv::ReadFile(path);
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x20);
+  testenv::WriteFile(path, bytes);
+  return bytes;
+}
 
 inline SplitFile MakeSplits(const std::string& folder, const std::string& name, size_t size, size_t piece,
                             uint32_t seed, bool batch = true) {
@@ -78,11 +100,12 @@ inline kst::RestoreRecord Record(kst::RestoreList& list, int id) {
   return r;
 }
 
-// One file of four splits and its batch in a folder, listed, and a join
-// context for it.
+// One file of four splits and its batch (and with check, its check file)
+// in a folder, listed, and a join context for it.
 struct JoinBench {
-  JoinBench() {
+  explicit JoinBench(bool check = false) {
     file = MakeSplits(dir.path, "big.bin", 3500, 1000, 11);
+    if (check) Add(list, WriteCheck(dir.path, &file), kst::AddSource::Copied, {false, false});
     for (const std::string& p : file.splits) Add(list, p, kst::AddSource::Copied, {false, false});
     Add(list, file.batch, kst::AddSource::Copied, {false, false});
     id = list.records[0].id;

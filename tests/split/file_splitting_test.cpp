@@ -84,23 +84,28 @@ TEST_F(FileSplittingTest, RunsThatCannotStartLeaveNoSplit) {
 
 TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
   struct Case {
-    std::vector<int> there;  // files of an older set already there: split numbers, 0 its batch
+    std::vector<int> there;  // files of an older set already there: split numbers, 0 its batch, 4 its check file
     bool joinBatch;
     int answer;
     int named;  // the file the one question names (-1: no question)
+    bool checkFile = true;
   } cases[] = {
       {{1, 2, 3, 0}, true, kst::kAnswerNo, 1}, {{1, 2, 3, 0}, true, kst::kAnswerYes, 1},
       {{3}, true, kst::kAnswerNo, 3},          {{2, 3}, false, kst::kAnswerYes, 2},
       {{0}, true, kst::kAnswerNo, 0},          {{0}, false, kst::kAnswerNo, -1},  // no batch to be written
+      // Written without a check file, the new set takes the old one away
+      // with the rest of the old set, and only then.
+      {{1, 2, 3, 0, 4}, true, kst::kAnswerNo, 1, false}, {{1, 2, 3, 0, 4}, true, kst::kAnswerYes, 1, false},
+      {{4}, false, kst::kAnswerYes, 4, false},
   };
-  auto pathOf = [&](int k) { return k == 0 ? batch : Split(k); };
+  auto pathOf = [&](int k) { return k == 0 ? batch : k == 4 ? check : Split(k); };
   auto old = [](int k) { return testenv::PatternBytes(1000 + k, 70 + k); };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.there.size() << " there, question on " << c.named << ", " << c.answer);
-    for (int k = 0; k <= 3; ++k) plat::DeleteOneFile(pathOf(k));
-    plat::DeleteOneFile(check);
+    for (int k = 0; k <= 4; ++k) plat::DeleteOneFile(pathOf(k));
     for (int k : c.there) ASSERT_TRUE(testenv::WriteFile(pathOf(k), old(k)));
     input.joinBatch = c.joinBatch;
+    input.checkFile = c.checkFile;
     ScriptedPerson person({c.answer});
     auto result = Run();
     const size_t questions = c.named < 0 ? 0 : 1;
@@ -115,7 +120,7 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
       EXPECT_EQ(result.outcome, SplitOutcome::Declined);
       EXPECT_EQ(result.failedPath, pathOf(c.named));
       EXPECT_EQ(person.asked.back().message, "Well... Start over somewhere else!");
-      for (int k = 0; k <= 3; ++k) {
+      for (int k = 0; k <= 4; ++k) {
         const bool was = std::count(c.there.begin(), c.there.end(), k) > 0;
         EXPECT_EQ(ReadFile(pathOf(k)), was ? old(k) : "") << k;
         EXPECT_EQ(plat::PathExists(pathOf(k)), was) << k;
@@ -127,6 +132,7 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     EXPECT_EQ(ReadFile(Split(1)) + ReadFile(Split(2)) + ReadFile(Split(3)), bytes);
     // A batch the run does not write is not the run's to replace.
     EXPECT_EQ(ReadFile(batch), c.joinBatch ? kst::JoinBatchText(input.file, 3) : c.there.back() ? "" : old(0));
+    EXPECT_EQ(plat::PathExists(check), c.checkFile);
   }
 }
 

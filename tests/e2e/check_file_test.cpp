@@ -111,6 +111,7 @@ TEST_F(CheckFileAcrossDisks, ADamagedSplitIsShownAndTheGoodCopyFedAfterItComplet
 
   // A good copy of disk 2 is kept as disk 4; then the 1000th byte of its
   // split goes bad on disk 2 while it is out.
+  ASSERT_TRUE(CreateDirectoryA(stack.Disk(4).c_str(), nullptr));
   for (const std::string& name : e2e::NamesIn(stack.Disk(2)))
     ASSERT_TRUE(WriteBytes(stack.Disk(4) + "\\" + name, ReadBytes(stack.Disk(2) + "\\" + name)));
   std::string bad = splits[1];

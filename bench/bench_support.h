@@ -59,20 +59,21 @@ inline bool Shell(const std::string& command) { return std::system(command.c_str
 
 inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-// 1 GB of bytes that do not compress or repeat in any way a tool could use.
-inline bool MakeFile(const std::string& path) {
+// 1 GB (or bytes) that do not compress or repeat in any way a tool could use.
+inline bool MakeFile(const std::string& path, int64_t bytes = kFileBytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   std::vector<uint32_t> block(1 << 18);
   uint32_t x = 2463534242u;
-  for (int64_t done = 0; done < kFileBytes; done += 1 << 20) {
+  for (int64_t done = 0; done < bytes; done += 1 << 20) {
     for (uint32_t& word : block) {
       x ^= x << 13;
       x ^= x >> 17;
       x ^= x << 5;
       word = x;
     }
-    if (std::fwrite(block.data(), 4, block.size(), f) != block.size()) return std::fclose(f), false;
+    const size_t words = static_cast<size_t>(std::min<int64_t>(bytes - done, 1 << 20) / 4);
+    if (std::fwrite(block.data(), 4, words, f) != words) return std::fclose(f), false;
   }
   return std::fclose(f) == 0;
 }
@@ -126,6 +127,14 @@ inline const char kSwapper[] =
     "  mv stack/$k/* disk/\n"
     "fi\n";
 
+// kestrova-cli of the build the running benchmark belongs to, "" when it
+// is not built.
+inline std::string CliBesideBench() {
+  namespace fs = std::filesystem;
+  const std::string cli = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
+  return access(cli.c_str(), X_OK) == 0 ? cli : std::string();
+}
+
 struct DiskStackBench {
   std::filesystem::path root;  // holds big.bin, swap.sh and the folders
   std::string cli;             // kestrova-cli, quoted
@@ -139,8 +148,8 @@ inline bool PrepareDiskStack(const char* bench, int argc, char** argv, const std
                              DiskStackBench* b) {
   namespace fs = std::filesystem;
   if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
-  const std::string cli = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
-  if (access(cli.c_str(), X_OK) != 0) return std::fprintf(stderr, "%s: %s is not built\n", bench, cli.c_str()), false;
+  const std::string cli = CliBesideBench();
+  if (cli.empty()) return std::fprintf(stderr, "%s: kestrova-cli is not built\n", bench), false;
   b->root = fs::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
   for (const char* folder : folders) fs::create_directories(b->root / folder);
   const std::string file = (b->root / "big.bin").string();

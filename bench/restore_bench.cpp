@@ -3,7 +3,9 @@
 // against cp of the pieces followed by cat; and the join alone (the splits
 // already in the folder, kept) against cat. The splits above MaxSizeToCopy
 // are appended straight from their disk, so the restore writes each byte
-// once where cp and cat write it twice. Usage: restore_bench FOLDER (a host
+// once where cp and cat write it twice. The backup writes big.bin.SFV, so
+// both the restore and the join check every split's CRC-32 on the way
+// (what that costs alone is split_bench's). Usage: restore_bench FOLDER (a host
 // folder with 4 GB free), with kestrova-cli built beside the bench folder.
 #include <cstdio>
 #include <filesystem>

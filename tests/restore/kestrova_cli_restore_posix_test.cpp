@@ -80,7 +80,7 @@ TEST_F(CliRestoreTest, TheBackedUpFilesComeBackWholeInAnyDiskOrder) {
       {"restore stack/3 stack/1 stack/2 stack/2 --to out", "", 0, {}},
       {"restore drive --to out --new-disk-command ./feed.sh", "2\n3\n2\n1\n", 0, {}},
       {"restore stack/1 stack/2 stack/3 --to out --keep-splits", "", 0,
-       {"big.bin.001", "big.bin.002", "big.bin.003", "big.bin.BAT"}},
+       {"big.bin.001", "big.bin.002", "big.bin.003", "big.bin.BAT", "big.bin.SFV"}},
   };
   for (const Case& c : cases) {
     fs::remove_all(host + "/out");

@@ -52,6 +52,12 @@ struct Data2WavWindow : ::testing::Test {
   bool WaitIdle(int go, const std::string& label) {
     return e2e::WaitUntil([&] { return Text(dialog, go) == label; }, 60000, "data2wav-idle");
   }
+  // A posted Go may not have been taken yet when the button still shows
+  // Go: a run has ended once its status says how.
+  bool WaitEnded(int status, int go, const std::string& label) {
+    return e2e::WaitUntil([&] { return !Text(dialog, status).empty() && Text(dialog, go) == label; }, 60000,
+                          "data2wav-ended");
+  }
   std::string Path(const std::string& name) const { return session->folder + "\\" + name; }
   std::unique_ptr<Session> session;
   HWND dialog = nullptr;
@@ -110,7 +116,7 @@ TEST_F(Data2WavWindow, ConvertsAndExtractsAtOnce) {
   TypePath(dialog, IDC_DW_SOURCE, Path("small.bin"));
   TypePath(dialog, IDC_DW_TARGET, Path("small.wav"));
   e2e::PostClick(e2e::Control(dialog, IDC_DW_GO_D2W));
-  ASSERT_TRUE(WaitIdle(IDC_DW_GO_D2W, "Go &D2W"));
+  ASSERT_TRUE(WaitEnded(IDC_DW_D2W_STATUS, IDC_DW_GO_D2W, "Go &D2W"));
 
   // The big conversion paused at once; the extraction runs and ends meanwhile.
   TypePath(dialog, IDC_DW_SOURCE, Path("big.bin"));
@@ -122,7 +128,7 @@ TEST_F(Data2WavWindow, ConvertsAndExtractsAtOnce) {
   TypePath(dialog, IDC_DW_WAV, Path("small.wav"));
   TypePath(dialog, IDC_DW_FOLDER, Path("back"));
   e2e::PostClick(e2e::Control(dialog, IDC_DW_GO_W2D));
-  ASSERT_TRUE(WaitIdle(IDC_DW_GO_W2D, "Go &W2D"));
+  ASSERT_TRUE(WaitEnded(IDC_DW_W2D_STATUS, IDC_DW_GO_W2D, "Go &W2D"));
   EXPECT_TRUE(ReadBytes(Path("back\\small.bin")) == Pattern(3000, 3));
   EXPECT_EQ(Text(dialog, IDC_DW_PAUSE_D2W), "Un&pause");
   EXPECT_EQ(Text(dialog, IDC_DW_W2D_STATUS),

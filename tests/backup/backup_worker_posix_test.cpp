@@ -125,6 +125,7 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
     int replace;        // the answer to "already exists! Replace?"
     int batchDisk;      // the disk that gets the batch
     int checkDisk;      // the disk that gets the check file, 0 for none
+    bool joinBatch = true;
   } cases[] = {
       {"room for the batch, not for both", longName, 2 * 1457664 + 1454592, true, "", 0, 4, 4},
       {"no check file", "big.bin", 3000000, false, "", 0, 3, 0},
@@ -132,12 +133,14 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
       {"no check file, the old one kept", "big.bin", 3000000, false, "old", kst::kAnswerNo, 4, 0},
       {"the old check file replaced by the new", "big.bin", 3000000, true, "old", kst::kAnswerYes, 3, 3},
       {"the old check file kept", "big.bin", 3000000, true, "old", kst::kAnswerNo, 4, 4},
+      {"no batch, no check file", "big.bin", 3000000, true, "", 0, 0, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario sc;
     const std::string source = sc.Source(c.name, static_cast<size_t>(c.size), 12);
     sc.settings.checkFile = c.checkFile;
+    sc.settings.joinBatch = c.joinBatch;
     sc.answers = {{44, c.replace}};
     sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool* erase) {
       const kst::PromptAnswer answer = sc.InsertDisk(p, erase);

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "backup/backup_texts.h"
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
-#include "frame/folders.h"
-#include "frame/partial_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/folders.h"
+#include "frame/files/partial_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/crc32.h"
 #include "split/owned_file.h"
 

@@ -11,7 +11,7 @@
 #include "backup/run_settings.h"
 #include "backup/save_list.h"
 #include "backup/transport_list.h"
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 #include "split/split_writer.h"
 
 namespace kst {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "backup/run_settings.h"
-#include "frame/dialog.h"
-#include "frame/dialog_win32.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "resources/resource_ids.h"
 
 namespace kst {

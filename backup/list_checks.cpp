@@ -1,10 +1,10 @@
 #include "backup/list_checks.h"
 
-#include "frame/ask.h"
-#include "frame/folders.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

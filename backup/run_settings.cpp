@@ -6,11 +6,11 @@
 #include "backup/backup_texts.h"
 #include "backup/list_checks.h"
 #include "backup/save_list.h"
-#include "frame/ask.h"
-#include "frame/folders.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -8,7 +8,7 @@
 
 #include "backup/backup_person.h"
 #include "backup/transport_list.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
 #include "split/split_writer.h"
 
 namespace kst {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/owned_file.h"
 
 namespace kst {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/split_writer.h"
 
 namespace kst {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
 
 namespace kst {
 

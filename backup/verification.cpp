@@ -2,12 +2,12 @@
 
 #include "backup/backup_texts.h"
 #include "compare/compare_blocks.h"
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
-#include "frame/partial_files.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "compare/compare_blocks.h"
 #include "bench/bench_support.h"
-#include "frame/job_control.h"
+#include "compare/compare_blocks.h"
 #include "frame/platform/emulation.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include "bench/bench_support.h"
 #include "disktest/disk_passes.h"
 #include "disktest/random_data.h"
-#include "frame/job_control.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 using namespace bench;
 

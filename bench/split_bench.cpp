@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "frame/job_control.h"
 #include "frame/platform/emulation.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "split/file_splitting.h"
 #include "split/join_splits.h"
 

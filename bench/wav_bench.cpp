@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "frame/job_control.h"
 #include "frame/platform/emulation.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 

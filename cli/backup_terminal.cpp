@@ -11,7 +11,7 @@
 
 #include "cli/host_path.h"
 #include "cli/terminal_person.h"
-#include "frame/folders.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 
 namespace kst {

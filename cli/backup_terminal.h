@@ -6,7 +6,7 @@
 #include <string>
 
 #include "backup/backup_person.h"
-#include "frame/prompt_repeats.h"
+#include "frame/threads/prompt_repeats.h"
 
 namespace kst {
 

@@ -6,8 +6,8 @@
 #include "cli/option_argument.h"
 #include "cli/terminal_person.h"
 #include "compare/file_comparing.h"
-#include "frame/job_control.h"
 #include "frame/platform/platform.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

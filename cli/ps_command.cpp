@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "frame/command_center/windows_version.h"
 #include "frame/platform/platform.h"
-#include "frame/process_state.h"
-#include "frame/windows_version.h"
+#include "frame/threads/process_state.h"
 #include "systools/process_source.h"
 
 namespace kst {

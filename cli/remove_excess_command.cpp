@@ -3,10 +3,10 @@
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/terminal_person.h"
-#include "frame/ask.h"
-#include "frame/job_control.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/ask.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/job_control.h"
 #include "remover/excess_removal.h"
 
 namespace kst {

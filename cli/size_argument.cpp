@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 #include "split/split_sizes.h"
 
 namespace kst {

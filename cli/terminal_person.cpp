@@ -6,10 +6,10 @@
 
 #include "cli/backup_terminal.h"
 #include "cli/host_path.h"
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 
 namespace kst {
 

@@ -7,11 +7,11 @@
 #include "cli/size_argument.h"
 #include "cli/terminal_person.h"
 #include "disktest/disk_test.h"
-#include "frame/ask.h"
-#include "frame/job_control.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

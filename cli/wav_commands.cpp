@@ -3,10 +3,10 @@
 #include "cli/host_path.h"
 #include "cli/option_argument.h"
 #include "cli/terminal_person.h"
-#include "frame/folders.h"
-#include "frame/job_control.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 

@@ -1,8 +1,8 @@
 #include "compare/checked_output.h"
 
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/files/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

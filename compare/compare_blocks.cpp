@@ -7,7 +7,7 @@
 #include <new>
 #include <optional>
 
-#include "frame/clock_counters.h"
+#include "frame/clock/clock_counters.h"
 #include "frame/platform/platform.h"
 
 namespace kst {

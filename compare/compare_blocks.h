@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "frame/job_control.h"
 #include "frame/platform/platform.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

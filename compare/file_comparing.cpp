@@ -9,10 +9,10 @@
 #include "compare/checked_output.h"
 #include "compare/compare_blocks.h"
 #include "compare/tree_walk.h"
-#include "frame/clock_counters.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/files/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -10,9 +10,9 @@
 
 #include "compare/info_file.h"
 #include "compare/tree_walk.h"
-#include "frame/ask.h"
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/dialogs/ask.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "frame/file_info.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/files/file_info.h"
+#include "frame/files/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

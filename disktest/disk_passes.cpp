@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "frame/clock_counters.h"
+#include "frame/clock/clock_counters.h"
 #include "frame/platform/platform.h"
 
 namespace kst {

@@ -12,7 +12,7 @@
 
 #include "compare/compare_blocks.h"
 #include "disktest/random_data.h"
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

@@ -9,12 +9,12 @@
 #include "backup/run_settings.h"
 #include "disktest/disk_passes.h"
 #include "disktest/disk_test_texts.h"
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
-#include "frame/folders.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -12,8 +12,8 @@
 #include "backup/backup_person.h"
 #include "compare/compare_blocks.h"
 #include "disktest/random_data.h"
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "split/split_writer.h"
 
 namespace kst {

@@ -11,8 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "frame/text_numbers.h"
-#include "frame/typed_path.h"
+#include "frame/files/typed_path.h"
+#include "frame/texts/text_numbers.h"
 #include "fuzz/fuzz_check.h"
 #include "split/check_file.h"
 #include "split/split_writer.h"

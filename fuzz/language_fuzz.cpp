@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/language_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "frame/process_state.h"
+#include "frame/threads/process_state.h"
 #include "fuzz/fuzz_check.h"
 #include "split/split_sizes.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "frame/ask.h"
-#include "frame/language_files.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
+#include "frame/texts/language_files.h"
 #include "fuzz/fuzz_check.h"
 #include "wav/wav2data.h"
 #include "wav/wav_format.h"

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/about_this_dialog.h"
-#include "frame/dialog.h"
-#include "frame/dialog_win32.h"
-#include "frame/texts.h"
+#include "frame/dialogs/about_this_dialog.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/texts/texts.h"
 #include "pastimes/pastimes_dialogs.h"
 #include "resources/resource_ids.h"
 

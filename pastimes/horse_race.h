@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 #include "pastimes/dice.h"
 
 namespace kst {

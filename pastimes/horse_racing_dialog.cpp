@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "frame/dialog.h"
+#include "frame/dialogs/dialog.h"
 #include "frame/platform/platform.h"
-#include "frame/run_buttons.h"
-#include "frame/subprograms.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/run_buttons.h"
+#include "frame/threads/subprograms.h"
 #include "pastimes/horse_race.h"
 #include "pastimes/pastimes_dialogs.h"
 #include "resources/resource_ids.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/dialog.h"
-#include "frame/subprograms.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/subprograms.h"
 #include "pastimes/pastimes_dialogs.h"
 #include "pastimes/target_practice.h"
 #include "resources/resource_ids.h"

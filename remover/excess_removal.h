@@ -10,8 +10,8 @@
 #include <string>
 
 #include "compare/tree_walk.h"
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

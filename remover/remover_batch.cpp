@@ -1,6 +1,6 @@
 #include "remover/remover_batch.h"
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 
 namespace kst {
 

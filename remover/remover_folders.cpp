@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "frame/ask.h"
-#include "frame/folders.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/folders.h"
+#include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "remover/remover_texts.h"
 
 namespace kst {

@@ -1,7 +1,7 @@
 #include "remover/remover_log.h"
 
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "remover/remover_texts.h"
 
 namespace kst {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 #include "restore/restore_names.h"
 #include "split/check_file.h"
 #include "split/crc32.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

@@ -5,12 +5,12 @@
 #include <new>
 #include <vector>
 
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/partial_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"

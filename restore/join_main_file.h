@@ -18,7 +18,7 @@
 #include <functional>
 #include <string>
 
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 #include "restore/restore_list.h"
 #include "split/split_writer.h"
 

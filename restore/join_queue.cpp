@@ -1,8 +1,8 @@
 #include "restore/join_queue.h"
 
-#include "frame/ask.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/ask.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

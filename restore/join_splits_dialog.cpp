@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/dialog.h"
-#include "frame/dialog_win32.h"
-#include "frame/settings.h"
-#include "frame/texts.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/settings/settings.h"
+#include "frame/texts/texts.h"
 #include "resources/resource_ids.h"
 
 namespace kst {

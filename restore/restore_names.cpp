@@ -3,9 +3,9 @@
 #include <memory>
 #include <new>
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
 

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
-#include "frame/file_info.h"
-#include "frame/folders.h"
-#include "frame/partial_files.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/files/file_info.h"
+#include "frame/files/folders.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
-#include "frame/prompt_repeats.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/prompt_repeats.h"
 #include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"

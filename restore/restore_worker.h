@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "restore/join_main_file.h"
 #include "restore/restore_list.h"
 #include "split/split_writer.h"

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "backup/run_settings.h"
-#include "frame/ask.h"
-#include "frame/dialog.h"
-#include "frame/dialog_win32.h"
-#include "frame/file_dialogs_win32.h"
-#include "frame/settings.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/ask.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/settings/settings.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "resources/resource_ids.h"
 
 namespace kst {

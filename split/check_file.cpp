@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 #include "split/join_batch.h"
 #include "split/split_writer.h"
 

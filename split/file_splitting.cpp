@@ -1,11 +1,11 @@
 #include "split/file_splitting.h"
 
-#include "frame/clock_counters.h"
-#include "frame/partial_files.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/files/partial_files.h"
+#include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/check_file.h"
 #include "split/join_batch.h"
 

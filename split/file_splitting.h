@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/job_control.h"
-#include "frame/process_state.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
+#include "frame/threads/process_state.h"
 #include "split/split_sizes.h"
 #include "split/split_writer.h"
 

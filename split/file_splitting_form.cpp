@@ -1,9 +1,9 @@
 #include "split/file_splitting_form.h"
 
+#include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "frame/process_state.h"
-#include "frame/remembered_list.h"
+#include "frame/settings/remembered_list.h"
+#include "frame/threads/process_state.h"
 #include "split/file_splitting.h"
 #include "split/split_sizes.h"
 

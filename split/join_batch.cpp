@@ -1,10 +1,10 @@
 #include "split/join_batch.h"
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
+#include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/typed_path.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
 

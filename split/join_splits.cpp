@@ -6,9 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 #include "split/check_file.h"
 #include "split/crc32.h"
 #include "split/join_batch.h"

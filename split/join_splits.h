@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

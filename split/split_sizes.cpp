@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "frame/process_state.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/process_state.h"
 
 namespace kst {
 

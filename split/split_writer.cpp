@@ -3,9 +3,9 @@
 #include <memory>
 #include <new>
 
-#include "frame/partial_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/files/partial_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/crc32.h"
 #include "split/owned_file.h"
 

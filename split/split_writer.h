@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/ask.h"
-#include "frame/clock_counters.h"
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/dialogs/ask.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 
 namespace kst {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "systools/systools_records.h"
 
 namespace kst {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "frame/about_this_dialog.h"
-#include "frame/ask.h"
-#include "frame/dialog.h"
-#include "frame/drives_in_use.h"
-#include "frame/folders.h"
+#include "frame/dialogs/about_this_dialog.h"
+#include "frame/dialogs/ask.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/settings.h"
-#include "frame/subprograms.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/settings/settings.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/drives_in_use.h"
+#include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
 #include "systools/format_interface.h"
 

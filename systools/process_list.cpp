@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "frame/subprograms.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/subprograms.h"
 
 namespace kst {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/process_state.h"
+#include "frame/threads/process_state.h"
 #include "systools/perf_data.h"
 
 namespace kst {

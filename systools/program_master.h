@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "systools/process_list.h"
 #include "systools/systools_records.h"
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "frame/about_this_dialog.h"
-#include "frame/ask.h"
-#include "frame/dialog.h"
-#include "frame/process_state.h"
-#include "frame/subprograms.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/about_this_dialog.h"
+#include "frame/dialogs/ask.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/process_state.h"
+#include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
 #include "systools/process_source.h"
 #include "systools/program_master.h"

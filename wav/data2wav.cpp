@@ -4,9 +4,9 @@
 #include <memory>
 #include <new>
 
-#include "frame/clock_counters.h"
-#include "frame/file_info.h"
-#include "frame/text_numbers.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/files/file_info.h"
+#include "frame/texts/text_numbers.h"
 #include "split/owned_file.h"
 #include "wav/wav_io.h"
 

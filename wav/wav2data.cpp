@@ -5,11 +5,11 @@
 #include <new>
 #include <vector>
 
-#include "frame/clock_counters.h"
-#include "frame/folders.h"
-#include "frame/partial_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/files/folders.h"
+#include "frame/files/partial_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/owned_file.h"
 #include "wav/wav_io.h"
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/job_control.h"
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
+#include "frame/threads/job_control.h"
 #include "wav/wav_outcome.h"
 
 namespace kst {

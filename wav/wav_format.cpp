@@ -4,8 +4,8 @@
 #include <bit>
 #include <cstring>
 
-#include "frame/text_numbers.h"
-#include "frame/typed_path.h"
+#include "frame/files/typed_path.h"
+#include "frame/texts/text_numbers.h"
 
 namespace kst {
 

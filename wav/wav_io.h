@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/job_control.h"
 #include "frame/platform/platform.h"
+#include "frame/threads/job_control.h"
 #include "wav/wav_outcome.h"
 
 namespace kst {

@@ -1,8 +1,8 @@
 #include "wav/wav_outcome.h"
 
-#include "frame/folders.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/files/folders.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace kst {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "wav/wav_format.h"
 
 namespace kst {

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "backup/backup_worker.h"
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "tests/backup/backup_scenario_support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "backup/save_list.h"
-#include "frame/language_files.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
 #include "tests/support/cli_run_posix.h"

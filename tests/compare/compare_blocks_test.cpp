@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "compare/compare_blocks.h"
-#include "frame/clock_counters.h"
+#include "frame/clock/clock_counters.h"
 #include "frame/platform/platform.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"

@@ -10,10 +10,10 @@
 #include <functional>
 
 #include "compare/file_comparing.h"
-#include "frame/clock_counters.h"
-#include "frame/language_files.h"
+#include "frame/clock/clock_counters.h"
 #include "frame/platform/emulation.h"
-#include "frame/text_numbers.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 

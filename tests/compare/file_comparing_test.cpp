@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/file_comparing.h"
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 

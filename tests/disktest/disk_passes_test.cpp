@@ -8,7 +8,7 @@
 
 #include "compare/compare_blocks.h"
 #include "disktest/disk_passes.h"
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 #include "tests/support/test_env.h"
 
 namespace {

@@ -10,11 +10,11 @@
 
 #include "disktest/disk_test.h"
 #include "disktest/disk_test_texts.h"
-#include "frame/language_files.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "tests/support/test_env.h"
 
 namespace {

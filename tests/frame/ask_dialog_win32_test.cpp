@@ -18,15 +18,15 @@
 #include <string>
 #include <thread>
 
-#include "frame/ask.h"
-#include "frame/ask_dialog.h"
-#include "frame/colours.h"
-#include "frame/dialog.h"
-#include "frame/dialog_win32.h"
-#include "frame/file_dialogs_win32.h"
-#include "frame/language_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/command_center/colours.h"
+#include "frame/dialogs/ask.h"
+#include "frame/dialogs/ask_dialog.h"
+#include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "resources/resource_ids.h"
 
 using namespace kst;

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "frame/language_files.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/texts.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

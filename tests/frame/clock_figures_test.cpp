@@ -1,10 +1,10 @@
 // The figures of one interval, their text, and times of day shifted by the
 // user's watch offset across days, months and years.
-#include "frame/clock_figures.h"
+#include "frame/clock/clock_figures.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

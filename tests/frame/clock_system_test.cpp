@@ -1,14 +1,14 @@
 // The Clocking System's rounds with a fake tick and a fake window: when the
 // first figure comes, what a minimized window gets, the field emptied when
 // a job stops, no rewrite of an unchanged text, a new run's fresh interval.
-#include "frame/clock_system.h"
+#include "frame/clock/clock_system.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

@@ -1,4 +1,4 @@
-#include "frame/colours.h"
+#include "frame/command_center/colours.h"
 
 #include <gtest/gtest.h>
 

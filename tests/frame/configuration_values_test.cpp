@@ -1,4 +1,4 @@
-#include "frame/configuration_values.h"
+#include "frame/command_center/configuration_values.h"
 
 #include <gtest/gtest.h>
 

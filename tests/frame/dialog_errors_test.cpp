@@ -1,10 +1,10 @@
 // The texts shown for the extended errors of the platform's common dialogs.
-#include "frame/dialog_errors.h"
+#include "frame/dialogs/dialog_errors.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/language_files.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

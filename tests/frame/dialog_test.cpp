@@ -1,13 +1,13 @@
 // Dialog records and states: what a change marks pending, how texts reach
 // the controls, and what a cleared record holds.
-#include "frame/dialog.h"
+#include "frame/dialogs/dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

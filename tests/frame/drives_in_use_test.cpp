@@ -1,10 +1,10 @@
 // Which subprogram's running work uses a drive: the drive a worker names,
 // else the folder field of its window that names the run's disk.
-#include "frame/drives_in_use.h"
+#include "frame/threads/drives_in_use.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/subprograms.h"
+#include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
 
 using namespace kst;

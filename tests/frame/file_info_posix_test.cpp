@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/file_info.h"
+#include "frame/files/file_info.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
 #include "tests/support/test_env.h"

@@ -1,4 +1,4 @@
-#include "frame/file_info.h"
+#include "frame/files/file_info.h"
 
 #include <gtest/gtest.h>
 

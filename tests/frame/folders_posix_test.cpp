@@ -1,7 +1,7 @@
 // Which drives count as removable, with drives of every kind emulated.
 #include <gtest/gtest.h>
 
-#include "frame/folders.h"
+#include "frame/files/folders.h"
 #include "frame/platform/emulation.h"
 
 using namespace kst;

@@ -1,4 +1,4 @@
-#include "frame/folders.h"
+#include "frame/files/folders.h"
 
 #include <gtest/gtest.h>
 

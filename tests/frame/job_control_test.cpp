@@ -1,11 +1,11 @@
-#include "frame/job_control.h"
+#include "frame/threads/job_control.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 
 using namespace kst;
 

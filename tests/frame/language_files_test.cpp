@@ -2,7 +2,7 @@
 // unreadable files, the language list, the choice of a language and the
 // file-dialog filters. (The exact bytes written are checked against the
 // resource file in builtin_texts_test.cpp.)
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

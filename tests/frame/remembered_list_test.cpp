@@ -1,4 +1,4 @@
-#include "frame/remembered_list.h"
+#include "frame/settings/remembered_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The run buttons: what a press on Go or Hide does in each state of a run,
 // and which labels the window shows afterwards.
-#include "frame/run_buttons.h"
+#include "frame/threads/run_buttons.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/language_files.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

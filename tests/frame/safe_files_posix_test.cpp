@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "frame/folders.h"
-#include "frame/partial_files.h"
+#include "frame/files/folders.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
-#include "frame/prompt_repeats.h"
+#include "frame/threads/prompt_repeats.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

@@ -1,8 +1,8 @@
-#include "frame/screen_saver.h"
+#include "frame/command_center/screen_saver.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/subprograms.h"
+#include "frame/threads/subprograms.h"
 
 namespace kst {
 namespace {

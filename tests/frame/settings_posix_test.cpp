@@ -2,10 +2,10 @@
 // emulation can make happen on purpose.
 #include <gtest/gtest.h>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/emulation.h"
-#include "frame/settings.h"
-#include "frame/texts.h"
+#include "frame/settings/settings.h"
+#include "frame/texts/texts.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

@@ -1,15 +1,15 @@
 // The settings file: every key written and read back, the fixed-width
 // fields, odd or damaged input, the 101-byte rule, "&Roots" and failures.
-#include "frame/settings.h"
+#include "frame/settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
 
-#include "frame/ask.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

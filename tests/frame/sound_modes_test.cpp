@@ -1,4 +1,4 @@
-#include "frame/sound_modes.h"
+#include "frame/command_center/sound_modes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // What start-up takes from the settings into the windows, and what the exit
 // gives back to them.
-#include "frame/startup.h"
+#include "frame/threads/startup.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/colours.h"
-#include "frame/dialog.h"
-#include "frame/process_state.h"
-#include "frame/subprograms.h"
-#include "frame/texts.h"
+#include "frame/command_center/colours.h"
+#include "frame/dialogs/dialog.h"
 #include "frame/platform/platform.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/process_state.h"
+#include "frame/threads/subprograms.h"
 #include "tests/support/test_env.h"
 
 using namespace kst;

@@ -1,7 +1,7 @@
 // The show, start, abort and hide protocol between the Command
 // Center, a subprogram's Main thread and its Second thread, run on real
 // threads with a stand-in for the windows.
-#include "frame/subprograms.h"
+#include "frame/threads/subprograms.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "frame/exit_stop.h"
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/exit_stop.h"
 
 using namespace kst;
 

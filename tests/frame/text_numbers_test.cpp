@@ -1,6 +1,6 @@
 // Number and fixed-width text conversions at their edges: signs, overflow,
 // fields too small or out of range.
-#include "frame/text_numbers.h"
+#include "frame/texts/text_numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The text table: fixed-width reading, replacing and extending entries, and
 // reading while another thread replaces texts.
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 
 using namespace kst;
 

@@ -1,10 +1,10 @@
 // Times as DD:HH:MM:SS and as 1d02h03m04, at every unit boundary and past
 // what two digits of days can show.
-#include "frame/times.h"
+#include "frame/texts/times.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 
 using namespace kst;
 

@@ -1,4 +1,4 @@
-#include "frame/typed_path.h"
+#include "frame/files/typed_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The Windows version line of the about box, and the family the rest of the
 // program asks for.
-#include "frame/windows_version.h"
+#include "frame/command_center/windows_version.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/process_state.h"
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/process_state.h"
 
 using namespace kst;
 

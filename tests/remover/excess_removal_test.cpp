@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/clock_counters.h"
-#include "frame/text_numbers.h"
+#include "frame/clock/clock_counters.h"
+#include "frame/texts/text_numbers.h"
 #include "remover/remover_batch.h"
 #include "tests/remover/remover_test_support.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/language_files.h"
 #include "frame/platform/platform.h"
+#include "frame/texts/language_files.h"
 #include "remover/excess_removal.h"
 #include "remover/remover_batch.h"
 #include "tests/split/split_test_support.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "restore/join_queue.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"

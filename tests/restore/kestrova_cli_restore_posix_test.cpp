@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <map>
 
-#include "frame/language_files.h"
 #include "frame/platform/emulation.h"
+#include "frame/texts/language_files.h"
 #include "tests/support/test_env.h"
 
 namespace {

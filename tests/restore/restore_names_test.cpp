@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 #include "split/join_batch.h"
 #include "tests/support/test_env.h"
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "frame/ask.h"
-#include "frame/language_files.h"
+#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
-#include "frame/job_control.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/job_control.h"
 #include "restore/join_main_file.h"
 #include "restore/restore_list.h"
 #include "split/check_file.h"

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <set>
 
+#include "frame/files/partial_files.h"
 #include "frame/platform/emulation.h"
-#include "frame/partial_files.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
 #include "split/join_batch.h"

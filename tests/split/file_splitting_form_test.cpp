@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/platform/platform.h"
-#include "frame/texts.h"
+#include "frame/texts/texts.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 

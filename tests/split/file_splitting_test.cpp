@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "frame/clock_counters.h"
+#include "frame/clock/clock_counters.h"
 #include "frame/platform/platform.h"
 #include "split/check_file.h"
 #include "split/crc32.h"

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/emulation.h"
 #include "frame/platform/platform.h"
 #include "split/file_splitting.h"

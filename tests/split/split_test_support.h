@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/ask.h"
-#include "frame/job_control.h"
-#include "frame/texts.h"
+#include "frame/dialogs/ask.h"
+#include "frame/texts/texts.h"
+#include "frame/threads/job_control.h"
 #include "tests/support/scripted_person.h"
 
 namespace splittest {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/partial_files.h"
+#include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"

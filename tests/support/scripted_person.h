@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "frame/ask.h"
-#include "frame/text_numbers.h"
-#include "frame/texts.h"
+#include "frame/dialogs/ask.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 
 namespace testenv {
 

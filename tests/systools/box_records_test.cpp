@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
-#include "frame/language_files.h"
-#include "frame/subprograms.h"
+#include "frame/texts/language_files.h"
+#include "frame/threads/subprograms.h"
 #include "systools/format_interface.h"
 #include "systools/program_master.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "frame/platform/platform.h"
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 
 namespace kst {
 namespace {

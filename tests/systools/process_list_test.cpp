@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 
 namespace kst {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "frame/language_files.h"
+#include "frame/texts/language_files.h"
 
 namespace kst {
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "frame/file_info.h"
-#include "frame/folders.h"
-#include "frame/language_files.h"
-#include "frame/text_numbers.h"
+#include "frame/files/file_info.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/texts.h"
+#include "frame/texts/language_files.h"
+#include "frame/texts/text_numbers.h"
+#include "frame/texts/texts.h"
 #include "tests/split/split_test_support.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"

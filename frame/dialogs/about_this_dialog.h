@@ -1,0 +1,26 @@
+// The "&About This" dialog (template 120) that several subprograms open:
+// a heading, the subprogram's help page in a read-only field, and an OK
+// button with a label of its own.
+#pragma once
+
+#include "frame/dialogs/dialog.h"
+
+namespace kst {
+
+struct AboutThisTexts {
+  int title = 0;     // window title
+  int heading = 0;   // the line above the help page
+  int okButton = 0;  // the OK button's label
+  int helpPage = 0;  // the help page (1 to 9) shown in the field
+};
+
+// The state of a child dialog's record, one per record and bound for good:
+// the Command Center looks at a subprogram's child records from its own
+// thread at any time, so a record never points at a state that has gone.
+DialogState& StateOfRecord(int record);
+
+// Runs the dialog modally on the calling thread through dialog record
+// record, with the icon and colours of ownerRecord; returns when it closes.
+void RunAboutThis(int record, int ownerRecord, const AboutThisTexts& texts);
+
+}  // namespace kst

@@ -1,0 +1,39 @@
+#include "frame/files/typed_path.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace kst {
+
+namespace {
+
+std::string WithoutBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::string TypedPath(const std::string& text) {
+  std::string path = WithoutBlanks(text);
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    path = WithoutBlanks(path.substr(1, path.size() - 2));
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+NameFault CheckWindowsName(const std::string& name) {
+  if (name.empty()) return NameFault::Empty;
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32) return NameFault::Control;
+    if (std::string_view("\"<>|*?:").find(c) != std::string_view::npos) return NameFault::Reserved;
+    if (c == '\\' || c == '/') return NameFault::Separator;
+  }
+  if (name.back() == ' ') return NameFault::TrailingBlank;
+  if (name.back() == '.') return NameFault::TrailingDot;
+  return NameFault::None;
+}
+
+}  // namespace kst

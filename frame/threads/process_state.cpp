@@ -1,0 +1,7 @@
+#include "frame/threads/process_state.h"
+
+namespace kst {
+
+ProcessState g_process;
+
+}  // namespace kst

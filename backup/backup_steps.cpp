@@ -9,7 +9,7 @@
 #include "frame/files/partial_files.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
-#include "split/crc32.h"
+#include "split/crc_beside.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -279,14 +279,16 @@ FileStamp StampOfHandle(plat::FileHandle h) {
 }
 
 // One chunk read into the buffer and written from it (to kNoFile: only
-// read), its bytes added to *crc on the way (the system's own copy between
-// files would never show them to the program).
-bool CopySumming(RunState& s, plat::FileHandle from, plat::FileHandle to, uint32_t n, uint32_t* crc,
+// read), its bytes added to the sum on the sum's thread while they are
+// written (the system's own copy between files would never show them to
+// the program).
+bool CopySumming(RunState& s, plat::FileHandle from, plat::FileHandle to, uint32_t n, CrcBeside* crc,
                  uint64_t* got, uint64_t* put) {
   uint32_t read = 0, written = 0;
+  CrcBesideWait(crc);
   if (!plat::FileRead(from, s.buffer.data(), n, &read)) return false;
   *got = read;
-  *crc = Crc32Add(*crc, s.buffer.data(), read);
+  CrcBesideStart(crc, s.buffer.data(), read);
   if (to == plat::kNoFile) written = read;
   else if (!plat::FileWrite(to, s.buffer.data(), read, &written)) return false;
   *put = written;
@@ -305,7 +307,7 @@ CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t
   if (bar && bar->setRange) bar->setRange(scale.range);
   CopyResult r;
   int64_t done = 0;
-  uint32_t sum = 0;
+  CrcBeside sum;
   for (int64_t chunk = 1; done < bytes; ++chunk) {
     if (!CheckPoint(*s.run.job)) {
       r.fault = CopyFault::Stopped;
@@ -329,7 +331,8 @@ CopyResult Pour(RunState& s, plat::FileHandle from, plat::FileHandle to, int64_t
     if (bar && bar->setPosition) bar->setPosition(static_cast<int>(chunk / scale.step));
   }
   if (bar && bar->setPosition) bar->setPosition(0);
-  if (crc && r.fault == CopyFault::None) *crc = sum;
+  const uint32_t summed = CrcBesideEnd(&sum);  // the sum's thread is done with the buffer
+  if (crc && r.fault == CopyFault::None) *crc = summed;
   return r;
 }
 

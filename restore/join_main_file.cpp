@@ -14,7 +14,7 @@
 #include "restore/check_sums.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
-#include "split/crc32.h"
+#include "split/crc_beside.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -150,7 +150,9 @@ bool AppendSplit(JoinContext& c, const RestoreSlot& slot, const uint32_t* expect
     return false;
   }
   ClockCounters& clock = Clock(kClockJoining);
-  uint32_t sum = 0;
+  // The sum is taken on its own thread while the same bytes are written;
+  // it is done with the buffer before this returns.
+  CrcBeside sum;
   int64_t left = slot.size;
   while (left > 0) {
     if (!CheckPoint(*c.job)) {
@@ -159,20 +161,21 @@ bool AppendSplit(JoinContext& c, const RestoreSlot& slot, const uint32_t* expect
     }
     const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(left, c.buffSize));
     uint32_t got = 0, put = 0;
+    CrcBesideWait(&sum);
     if (!plat::FileRead(split.handle, buffer, want, &got) || got != want) {
       TellFailure(c, kTextCannotReadSplit, Because(slot.path));
       return false;
     }
+    if (expected) CrcBesideStart(&sum, buffer, got);
     if (!plat::FileWrite(target, buffer, got, &put) || put != got) {
       if (plat::LastError() == plat::kErrNone) plat::SetLastErrorCode(plat::kErrDiskFull);
       TellFailure(c, kTextCannotWriteTarget, Because(Trimmed(slot.path)));
       return false;
     }
-    if (expected) sum = Crc32Add(sum, buffer, got);
     ClockAdd(clock, got);
     left -= got;
   }
-  *damaged = expected && sum != *expected;
+  *damaged = expected && CrcBesideEnd(&sum) != *expected;
   return !*damaged;
 }
 

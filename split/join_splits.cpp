@@ -10,7 +10,7 @@
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "split/check_file.h"
-#include "split/crc32.h"
+#include "split/crc_beside.h"
 #include "split/join_batch.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
@@ -165,16 +165,20 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
   const int64_t size = plat::FileSize(split.handle);
   if (size < 0) return false;
   uint64_t left = static_cast<uint64_t>(size);
+  // Summed through the buffer a buffer's worth at a time, on the sum's own
+  // thread while the bytes are written; it is done with the buffer before
+  // this returns.
+  CrcBeside beside;
   while (left > 0) {
     if (!CheckPoint(job)) return false;
     const uint64_t step = std::min(left, kJoinStep);
     uint64_t got = 0, put = 0;
     if (sum) {
-      // Summed through the buffer, a buffer's worth at a time.
       const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(left, buffSize));
       uint32_t read = 0, written = 0;
+      CrcBesideWait(&beside);
       if (!plat::FileRead(split.handle, buffer, n, &read) || read != n) return false;
-      *sum = Crc32Add(*sum, buffer, n);
+      CrcBesideStart(&beside, buffer, n);
       if (!plat::FileWrite(target, buffer, n, &written) || written != n) return false;
       left -= n;
       continue;
@@ -184,6 +188,7 @@ bool AppendSplit(const std::string& splitPath, plat::FileHandle target, char* bu
       return false;
     left -= step;
   }
+  if (sum) *sum = CrcBesideEnd(&beside);
   return true;
 }
 

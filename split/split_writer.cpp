@@ -6,7 +6,7 @@
 #include "frame/files/partial_files.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
-#include "split/crc32.h"
+#include "split/crc_beside.h"
 #include "split/owned_file.h"
 
 namespace kst {
@@ -76,14 +76,16 @@ SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk, uint32_t err
   return SplitFailure::ShortRead;
 }
 
-// One chunk through the buffer, its bytes added to *sum on the way (the
-// system's own copy between files would never show them to the program).
-bool CopySumming(plat::FileHandle from, plat::FileHandle to, uint32_t n, char* buffer, uint32_t* sum,
+// One chunk through the buffer, its bytes added to the sum on the sum's
+// thread while they are written (the system's own copy between files
+// would never show them to the program).
+bool CopySumming(plat::FileHandle from, plat::FileHandle to, uint32_t n, char* buffer, CrcBeside* sum,
                  uint64_t* got, uint64_t* put) {
   uint32_t read = 0, written = 0;
+  CrcBesideWait(sum);
   if (!plat::FileRead(from, buffer, n, &read)) return false;
   *got = read;
-  *sum = Crc32Add(*sum, buffer, read);
+  CrcBesideStart(sum, buffer, read);
   if (!plat::FileWrite(to, buffer, read, &written)) return false;
   *put = written;
   return true;
@@ -137,7 +139,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   ChunkProgress bar{progress};
   if (why == SplitFailure::None) bar.Start(chunks);
 
-  uint32_t sum = 0;
+  CrcBeside sum;
   for (int64_t i = 1; why == SplitFailure::None && i <= chunks; ++i) {
     const uint32_t n = i == chunks ? lastChunk : buffSize;
     if (!CheckPoint(job)) {
@@ -159,6 +161,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
     if (clock) ClockAdd(*clock, n);
   }
 
+  const uint32_t crc = CrcBesideEnd(&sum);  // the sum's thread is done with the buffer
   buffer.reset();
   source.Close();
   // A close that fails lost a write the system had deferred.
@@ -185,7 +188,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
     plat::DeleteOneFile(partial);
     return Fail(why, failure, error);
   }
-  if (request.crc) *request.crc = sum;
+  if (request.crc) *request.crc = crc;
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "split/crc32.h"
+#include "split/crc_beside.h"
 
 namespace {
 
@@ -46,6 +47,44 @@ TEST(CheckFile, ReadsOnlyTheLinesOfTheSetsSplits) {
     if (listed[0]) {
       EXPECT_EQ(sums[0], c.first);
     }
+  }
+}
+
+// The sum taken beside the writes equals the sum taken in line, over
+// buffers of varied sizes refilled after each wait, and over the first
+// ones only when the copy stops early (the record then waits as it goes).
+TEST(CheckFile, SumBesideTheWritesEqualsTheSumInLine) {
+  struct Case {
+    std::vector<size_t> sizes;
+    size_t stopAfter;  // buffers given before the copy ends
+  } cases[] = {
+      {{}, 0},
+      {{0}, 1},
+      {{1}, 1},
+      {{1, 0, 1, 0, 7}, 5},
+      {{512000, 512000, 1, 0, 300001}, 5},
+      {{512000, 512000, 512000, 512000}, 2},  // a stop mid-way
+      {{65536, 3, 65536}, 0},                 // stopped before any
+  };
+  std::vector<unsigned char> buffer(512000);
+  uint32_t seed = 1;
+  for (const Case& c : cases) {
+    uint32_t expected = 0;
+    kst::CrcBeside beside;
+    for (size_t k = 0; k < c.stopAfter; ++k) {
+      kst::CrcBesideWait(&beside);
+      for (size_t i = 0; i < c.sizes[k]; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        buffer[i] = static_cast<unsigned char>(seed >> 16);
+      }
+      expected = kst::Crc32Add(expected, buffer.data(), c.sizes[k]);
+      kst::CrcBesideStart(&beside, buffer.data(), c.sizes[k]);
+    }
+    EXPECT_EQ(kst::CrcBesideEnd(&beside), expected) << c.sizes.size() << " buffers, stop after " << c.stopAfter;
+  }
+  {
+    kst::CrcBeside left;  // given a buffer and never ended: going, it waits
+    kst::CrcBesideStart(&left, buffer.data(), buffer.size());
   }
 }
 

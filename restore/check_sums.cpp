@@ -7,6 +7,7 @@
 #include "restore/restore_names.h"
 #include "split/check_file.h"
 #include "split/crc32.h"
+#include "split/join_batch.h"
 #include "split/owned_file.h"
 #include "split/split_writer.h"
 
@@ -26,14 +27,9 @@ bool ReadCheckFile(const std::string& path, const std::string& base, std::vector
   sums->clear();
   listed->clear();
   plat::SetLastErrorCode(plat::kErrNone);
-  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
-  if (!plat::OpenSucceeded(file.handle)) return false;
   // 999 lines of a name of 260 characters fit in the largest join batch too.
-  const int64_t size = plat::FileSize(file.handle);
-  if (size <= 0 || size > kLargestJoinBatch) return false;
-  std::string text(static_cast<size_t>(size), '\0');
-  uint32_t done = 0;
-  if (!plat::FileRead(file.handle, text.data(), static_cast<uint32_t>(size), &done) || done != size) return false;
+  std::string text;
+  if (!ReadWholeFile(path, kLargestJoinBatch, &text)) return false;
   std::vector<uint32_t> all;
   std::vector<bool> found;
   ReadCheckSums(text, SplitBaseName(Trimmed(base)), 999, &all, &found);

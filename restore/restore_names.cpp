@@ -1,12 +1,9 @@
 #include "restore/restore_names.h"
 
-#include <memory>
-#include <new>
-
 #include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
-#include "split/owned_file.h"
+#include "split/join_batch.h"
 #include "split/split_writer.h"
 
 namespace kst {
@@ -82,16 +79,9 @@ int SplitCountInBatchText(const char* text, size_t size) {
 
 bool ReadJoinBatch(const std::string& path, int* splitCount) {
   *splitCount = 0;
-  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
-  if (!plat::OpenSucceeded(file.handle)) return false;
-  const int64_t size = plat::FileSize(file.handle);
-  if (size <= 0 || size > kLargestJoinBatch) return false;
-  std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(size)]);
-  if (!text) return false;
-  uint32_t done = 0;
-  if (!plat::FileRead(file.handle, text.get(), static_cast<uint32_t>(size), &done) || done != size)
-    return false;
-  *splitCount = SplitCountInBatchText(text.get(), static_cast<size_t>(size));
+  std::string text;
+  if (!ReadWholeFile(path, kLargestJoinBatch, &text)) return false;
+  *splitCount = SplitCountInBatchText(text.data(), text.size());
   return *splitCount > 0;
 }
 

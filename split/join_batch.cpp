@@ -122,4 +122,17 @@ bool WriteWholeFile(const std::string& path, const std::string& text, bool repla
   return written;
 }
 
+bool ReadWholeFile(const std::string& path, int64_t limit, std::string* text) {
+  text->clear();
+  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
+  if (!plat::OpenSucceeded(file.handle)) return false;
+  const int64_t size = plat::FileSize(file.handle);
+  if (size <= 0 || size > limit) return false;
+  text->resize(static_cast<size_t>(size));
+  uint32_t done = 0;
+  if (!plat::FileRead(file.handle, text->data(), static_cast<uint32_t>(size), &done) || done != size)
+    return text->clear(), false;
+  return true;
+}
+
 }  // namespace kst

@@ -37,5 +37,9 @@ bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, in
 // false with 183. False (plat::LastError() saying why) with no partial left
 // when it cannot be created, written in full or named.
 bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed);
+// Reads the whole file path (a batch or a check file) into *text. False
+// when it cannot be opened or read whole, is empty, or is larger than
+// limit bytes (plat::LastError() says why when the system said).
+bool ReadWholeFile(const std::string& path, int64_t limit, std::string* text);
 
 }  // namespace kst

@@ -31,16 +31,9 @@ std::string FolderPart(const std::string& path) {
 }
 
 std::string ReadSmallFile(const std::string& path) {
-  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting,
-                                plat::kShareRead));
-  if (!file.IsOpen()) return std::string();
-  int64_t size = plat::FileSize(file.handle);
-  if (size <= 0 || size > kLargestBatch) return std::string();
-  std::string bytes(static_cast<size_t>(size), '\0');
-  uint32_t done = 0;
-  if (!plat::FileRead(file.handle, bytes.data(), static_cast<uint32_t>(size), &done)) return "";
-  bytes.resize(done);
-  return bytes;
+  std::string text;
+  ReadWholeFile(path, kLargestBatch, &text);
+  return text;
 }
 
 // The highest split number among the batch's lines del "<name>.<kkk>",

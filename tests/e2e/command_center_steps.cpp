@@ -29,15 +29,16 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
 
 }  // namespace
 
-HWND FindQuestion(const std::string& heading, DWORD ms) {
+HWND QuestionShown(const std::string& heading) {
   BoxSearch search{&heading, nullptr};
-  e2e::WaitUntil(
-      [&] {
-        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      ms, "question");
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND FindQuestion(const std::string& heading, DWORD ms) {
+  HWND box = nullptr;
+  e2e::WaitUntil([&] { return (box = QuestionShown(heading)) != nullptr; }, ms, "question");
+  return box;
 }
 
 bool AnswerQuestion(const std::string& heading, int button, std::string* message) {
@@ -71,10 +72,31 @@ void Session::RootsOn() {
   ASSERT_TRUE(FileExists(folder + "\\Kestrova.INI"));
 }
 
+std::string Asked(HWND dialog, int id, const std::string& heading, int answer) {
+  e2e::PostClick(e2e::Control(dialog, id));
+  std::string message;
+  return AnswerQuestion(heading, answer, &message) ? message : "(no question)";
+}
+
 HWND Session::Open(int buttonId, const std::string& title) {
   e2e::PostClick(e2e::Control(center, buttonId));
   return e2e::WaitWindow(title);
 }
+
+void WindowTest::Begin(int button, const std::string& title, const std::vector<std::string>& settings) {
+  const std::string folder = e2e::FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  if (!settings.empty()) WriteLines(folder + "\\Kestrova.INI", settings);
+  session = std::make_unique<Session>(folder);
+  ASSERT_TRUE(session->center);
+  if (button) dialog = session->Open(button, title);
+  ASSERT_TRUE(!button || dialog) << title;
+}
+
+void WindowTest::TearDown() {
+  if (session && session->center && session->program.running) session->ExitWithYes();
+}
+
+std::vector<std::string> SmallBuffer() { return {"BuffSize=16384", "Padding=" + std::string(100, '.')}; }
 
 void Shot(HWND window, const std::string& name) {
   SendMessageA(window, WM_NULL, 0, 0);

@@ -13,23 +13,6 @@ std::string WhyNoFloppy() {
   return getenv("KESTROVA_A_CAPACITY") ? "" : "skipped: no floppy-sized file system is mounted on A: here";
 }
 
-HWND QuestionShown(const std::string& heading) {
-  struct Search {
-    const std::string* heading;
-    HWND found;
-  } search{&heading, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        HWND label = GetDlgItem(window, IDC_ASK_HEADING);
-        if (!IsWindowVisible(window) || !label || GetText(label) != *s->heading) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 HWND PromptShown() {
   HWND prompt = FindWindowA("#32770", "New Disk Please!");
   return prompt && IsWindowVisible(prompt) ? prompt : nullptr;
@@ -39,7 +22,7 @@ bool WaitPromptOr(const std::string& heading, HWND* prompt, DWORD ms) {
   return WaitUntil(
       [&] {
         *prompt = PromptShown();
-        return *prompt || QuestionShown(heading);
+        return *prompt || cc_steps::QuestionShown(heading);
       },
       ms, "disk-prompt");
 }
@@ -113,6 +96,28 @@ int FeedDisks(const DiskStack& stack, const std::vector<int>& order, const std::
     if (!Go(prompt)) return -1;
   }
   return fed;
+}
+
+int BackUpOntoFloppies(cc_steps::Session& session, const std::vector<std::string>& paths, const DiskStack& stack) {
+  HWND backup = session.Open(IDC_CC_SPLIT_OR_COPY, "Split &/Or Copy - Backing Up where Others won't!");
+  const std::string temporary = session.folder + "\\tmp";
+  CreateDirectoryA(temporary.c_str(), nullptr);
+  if (!backup || !DropFiles(session.program, backup, IDC_SC_LIST, paths) ||
+      !WaitUntil([&] { return ListRows(backup, IDC_SC_LIST).size() == paths.size(); }, 5000, "backup-rows")) {
+    ADD_FAILURE() << "the files were not listed for the backup";
+    return -1;
+  }
+  TypeInCombo(backup, IDC_SC_DEST, "A:\\");
+  TypeInCombo(backup, IDC_SC_TEMP, temporary);
+  Click(Control(backup, IDC_SC_GO));
+  const char kVerify[] = "A Very Verifying Question... :)";
+  const int disks = FillDisks(stack, kVerify, 6);
+  if (disks < 0 || !cc_steps::AnswerQuestion(kVerify, IDCANCEL) ||
+      !WaitUntil([&] { return ItemText(backup, IDC_SC_GO) == "&Go"; }, 30000, "backup-idle")) {
+    ADD_FAILURE() << "the backup did not end";
+    return -1;
+  }
+  return disks;
 }
 
 }  // namespace e2e

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "tests/e2e/command_center_steps.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,8 +18,6 @@ namespace e2e {
 // on A:), or nothing when they can.
 std::string WhyNoFloppy();
 
-// A visible box of the program's whose heading is heading, without waiting.
-HWND QuestionShown(const std::string& heading);
 // The disk prompt when it is on the screen, without waiting.
 HWND PromptShown();
 // Waits for the disk prompt or the box headed heading; *prompt is the
@@ -53,5 +53,10 @@ int FillDisks(const DiskStack& stack, const std::string& until, int most, const 
 // disks fed; -1 (a failure recorded) when a prompt or a swap went wrong.
 int FeedDisks(const DiskStack& stack, const std::vector<int>& order, const std::string& until,
               const OnPrompt& onPrompt = {});
+
+// The files at paths backed up onto the floppy A: by Split &/Or Copy,
+// verification skipped, its window left open: the disks are on the stack.
+// The number of disks filled, -1 (a failure recorded) when the run failed.
+int BackUpOntoFloppies(cc_steps::Session& session, const std::vector<std::string>& paths, const DiskStack& stack);
 
 }  // namespace e2e

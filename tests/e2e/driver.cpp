@@ -42,18 +42,6 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
   return FALSE;
 }
 
-struct LabelSearch {
-  const std::string* label;
-  HWND found;
-};
-
-BOOL CALLBACK MatchLabel(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<LabelSearch*>(param);
-  if (GetText(window) != *s->label) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
 }  // namespace
 
 Program Start(const std::string& workFolder) {
@@ -118,12 +106,6 @@ bool WaitGone(HWND window, DWORD ms) {
 }
 
 HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
-
-HWND ControlByLabel(HWND dialog, const std::string& label) {
-  LabelSearch s{&label, nullptr};
-  EnumChildWindows(dialog, MatchLabel, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
 void PostClick(HWND control) { PostMessageA(control, BM_CLICK, 0, 0); }

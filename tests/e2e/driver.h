@@ -38,8 +38,6 @@ template <typename Check>
 bool WaitUntil(Check check, DWORD ms, const char* what);
 
 HWND Control(HWND dialog, int id);
-// The first child control whose label is label ('&' included).
-HWND ControlByLabel(HWND dialog, const std::string& label);
 
 void Click(HWND control);      // sends the click: returns when it is handled
 void PostClick(HWND control);  // posts it: for buttons that open a modal box

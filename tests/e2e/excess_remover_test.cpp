@@ -3,29 +3,19 @@
 // new and changed files, the batch it wrote run in a copy of the Base
 // folder, and the refusal of the Base folder as the target under another
 // drive letter and under its short name.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
-#include <string>
 
-#include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
-#include "tests/e2e/driver.h"
 
 namespace {
 
-using cc_steps::AnswerQuestion;
-using cc_steps::Session;
+using namespace cc_steps;
+using namespace e2e;
 using Tree = std::map<std::string, std::string>;  // relative path -> bytes
 
-const char kTitle[] = "Excess Files Remover";
 const char kBatch[] = "Excess files and folders from base to remove.bat";
-
 namespace fs = std::filesystem;
 
 void MakeTree(const std::string& root, const Tree& tree) {
@@ -74,47 +64,35 @@ const Tree kTarget = {
     {"deep\\copy.bin", std::string(700000, 'k')},  {"new.txt", "mine"},
 };
 
-struct ExcessRemoverWindow : ::testing::Test {
-  void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    session = std::make_unique<Session>(e2e::FreshFolder(name));
-    ASSERT_TRUE(session->center);
-    dialog = session->Open(IDC_CC_EXCESS_REMOVER, kTitle);
-    ASSERT_TRUE(dialog);
-  }
-  void TearDown() override {
-    if (session && session->center) session->ExitWithYes();
-  }
-  std::string Text(int id) { return e2e::GetText(e2e::Control(dialog, id)); }
+struct ExcessRemoverWindow : WindowTest {
+  void SetUp() override { Begin(IDC_CC_EXCESS_REMOVER, "Excess Files Remover"); }
   // Drops path on a group and waits for the field to show shown.
   bool Drop(int group, const std::string& path, int field, const std::string& shown) {
-    return e2e::DropFiles(session->program, dialog, group, {path}) &&
-           e2e::WaitUntil([&] { return Text(field) == shown; }, 5000, "dropped folder");
+    return DropFiles(session->program, dialog, group, {path}) &&
+           WaitUntil([&] { return Text(dialog, field) == shown; }, 5000, "dropped folder");
   }
   // "&Do It", then waits for the run's end and the status it leaves.
   bool DoIt(const std::string& status = "Excess Files Removal done!") {
-    e2e::Click(e2e::Control(dialog, IDC_ER_DO_IT));
-    return e2e::WaitUntil([&] { return Text(IDC_ER_STATUS) == status && Text(IDC_ER_DO_IT) == "&Do It"; },
-                          20000, "removal");
+    Click(Control(dialog, IDC_ER_DO_IT));
+    return WaitUntil([&] { return Text(dialog, IDC_ER_STATUS) == status && Text(dialog, IDC_ER_DO_IT) == "&Do It"; },
+                     20000, "removal");
   }
-  std::unique_ptr<Session> session;
-  HWND dialog = nullptr;
 };
 
 TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderOtherNames) {
   // The Base folder on C:, so that Z: reaches it under another letter.
   const std::string root = "C:\\kst_remover_" + std::to_string(GetTickCount());
-  const std::string base = root + "\\Base Folder Long", target = session->folder + "\\target";
+  const std::string base = root + "\\Base Folder Long", target = Path("target");
   MakeTree(base, kBase);
   MakeTree(target, kTarget);
 
   ASSERT_TRUE(Drop(IDC_ER_BASE_GROUP, base, IDC_ER_BASE, base));
   // A dropped file stands for its folder.
   ASSERT_TRUE(Drop(IDC_ER_TARGET_GROUP, target + "\\new.txt", IDC_ER_TARGET, target));
-  EXPECT_EQ(Text(IDC_ER_BASE_COUNT), "9");
-  EXPECT_EQ(Text(IDC_ER_TARGET_COUNT), "6");
-  EXPECT_TRUE(e2e::IsChecked(e2e::Control(dialog, IDC_ER_RECURSIVE)));
-  cc_steps::Shot(dialog, "excess-remover-chosen");
+  EXPECT_EQ(Text(dialog, IDC_ER_BASE_COUNT), "9");
+  EXPECT_EQ(Text(dialog, IDC_ER_TARGET_COUNT), "6");
+  EXPECT_TRUE(IsChecked(Control(dialog, IDC_ER_RECURSIVE)));
+  Shot(dialog, "excess-remover-chosen");
 
   // The Base folder offered as the target under other names: refused, and
   // the target chosen before stays.
@@ -125,36 +103,36 @@ TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderO
     SCOPED_TRACE(other);
     ASSERT_FALSE(other.empty());
     ASSERT_NE(other, base);
-    ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {other}));
+    ASSERT_TRUE(DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {other}));
     std::string message;
     EXPECT_TRUE(AnswerQuestion("Don't Even think about THAT...", IDOK, &message));
     EXPECT_EQ(message, "You won't make me delete this folder! I don't do dirty work.");
-    EXPECT_EQ(Text(IDC_ER_TARGET), target);
+    EXPECT_EQ(Text(dialog, IDC_ER_TARGET), target);
   }
 
   // A simulation deletes nothing but counts, and says, what it would delete.
-  e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
-  EXPECT_EQ(Text(IDC_ER_REMOVED_LABEL), "... Would Remove:");
+  Click(Control(dialog, IDC_ER_SIMULATION));
+  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED_LABEL), "... Would Remove:");
   ASSERT_TRUE(DoIt("Excess Files Removal simulated: nothing was deleted!"));
-  EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
+  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED), "4");
   Tree withBatch = kTarget;
   withBatch[kBatch] = ReadTree(target)[kBatch];
   EXPECT_EQ(ReadTree(target), withBatch);
 
-  e2e::Click(e2e::Control(dialog, IDC_ER_SIMULATION));
-  EXPECT_EQ(Text(IDC_ER_REMOVED_LABEL), "... Removed:");
+  Click(Control(dialog, IDC_ER_SIMULATION));
+  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED_LABEL), "... Removed:");
   ASSERT_TRUE(DoIt());
-  EXPECT_EQ(Text(IDC_ER_REMOVED), "4");
+  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED), "4");
   EXPECT_EQ(ReadTree(target), (Tree{{"changed.txt", "new"}, {"new.txt", "mine"}, {kBatch, withBatch[kBatch]}}));
   EXPECT_EQ(ReadTree(base), kBase);
 
   // The batch, run in a copy of the Base folder: No changes nothing; Yes
   // deletes exactly the files and folders without a counterpart.
-  const std::string copy = session->folder + "\\copy";
+  const std::string copy = Path("copy");
   MakeTree(copy, kBase);
-  ASSERT_TRUE(e2e::RunBatch(copy, target + "\\" + kBatch, "N\r\n", 60000));
+  ASSERT_TRUE(RunBatch(copy, target + "\\" + kBatch, "N\r\n", 60000));
   EXPECT_EQ(ReadTree(copy), kBase);
-  ASSERT_TRUE(e2e::RunBatch(copy, target + "\\" + kBatch, "Y\r\n", 60000));
+  ASSERT_TRUE(RunBatch(copy, target + "\\" + kBatch, "Y\r\n", 60000));
   EXPECT_EQ(ReadTree(copy), (Tree{{"same.txt", "hello"}, {"changed.txt", "old"}, {"ab.txt", "decoy"},
                                   {"50.txt", "decoy"}, {"deep\\copy.bin", std::string(700000, 'k')}}));
   EXPECT_EQ(GetFileAttributesA((copy + "\\gone").c_str()), INVALID_FILE_ATTRIBUTES);

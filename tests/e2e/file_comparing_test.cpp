@@ -1,79 +1,57 @@
 // File(s) Comparing as a person uses it: the original folder dropped, the
 // clone typed, the options ticked, Compare, the counters read, the
 // closing question answered, and the information file read.
-#include <windows.h>
+#include <algorithm>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-
-#include "resources/resource_ids.h"
 #include "tests/e2e/command_center_steps.h"
-#include "tests/e2e/driver.h"
-#include "tests/e2e/files_on_disk.h"
 
 namespace {
 
-using cc_steps::AnswerQuestion;
-using cc_steps::Session;
+using namespace cc_steps;
+using namespace e2e;
 
-std::string Text(HWND dialog, int id) { return e2e::GetText(e2e::Control(dialog, id)); }
-
-struct FileComparingWindow : ::testing::Test {
+struct FileComparingWindow : WindowTest {
   void SetUp() override {
-    session = std::make_unique<Session>(e2e::FreshFolder("FileComparingWindow"));
-    ASSERT_TRUE(session->center);
-    dialog = session->Open(IDC_CC_COMPARING, "File(s) Comparing");
-    ASSERT_TRUE(dialog);
-    const std::string f = session->folder;
-    for (const char* folder : {"\\orig", "\\orig\\sub", "\\clone", "\\clone\\sub"})
-      ASSERT_TRUE(CreateDirectoryA((f + folder).c_str(), nullptr));
-    const char* files[][2] = {{"\\orig\\a.txt", "same"},      {"\\clone\\a.txt", "same"},
-                              {"\\orig\\b.txt", "one"},       {"\\clone\\b.txt", "two"},
-                              {"\\orig\\c.txt", "alone"},     {"\\orig\\sub\\d.txt", "deeper"},
-                              {"\\clone\\sub\\d.txt", "deeper"}};
-    for (const auto& file : files) ASSERT_TRUE(e2e::WriteBytes(f + file[0], file[1]));
+    Begin(IDC_CC_COMPARING, "File(s) Comparing");
+    if (HasFatalFailure()) return;
+    for (const char* folder : {"orig", "orig\\sub", "clone", "clone\\sub"})
+      ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr));
+    const char* files[][2] = {{"orig\\a.txt", "same"}, {"clone\\a.txt", "same"},       {"orig\\b.txt", "one"},
+                              {"clone\\b.txt", "two"}, {"orig\\c.txt", "alone"},       {"orig\\sub\\d.txt", "deeper"},
+                              {"clone\\sub\\d.txt", "deeper"}};
+    for (const auto& file : files) ASSERT_TRUE(WriteBytes(Path(file[0]), file[1]));
   }
-  void TearDown() override {
-    if (session && session->center) session->ExitWithYes();
-  }
-  std::unique_ptr<Session> session;
-  HWND dialog = nullptr;
 };
 
 TEST_F(FileComparingWindow, ComparesTwoFoldersAndWritesTheInformationFile) {
   const std::string f = session->folder, info = f + "\\info.txt";
-  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_FC_ORIGINAL_GROUP, {f + "\\orig"}));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_FC_ORIGINAL_COUNT) == "3"; }, 5000, "original-count"));
+  ASSERT_TRUE(DropFiles(session->program, dialog, IDC_FC_ORIGINAL_GROUP, {f + "\\orig"}));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dialog, IDC_FC_ORIGINAL_COUNT) == "3"; }, 5000, "original-count"));
   EXPECT_EQ(Text(dialog, IDC_FC_ORIGINAL), f + "\\orig\\*.*");
 
   // The same folder on the other side is refused at once.
-  ASSERT_TRUE(e2e::DropFiles(session->program, dialog, IDC_FC_CLONE_GROUP, {f + "\\orig"}));
+  ASSERT_TRUE(DropFiles(session->program, dialog, IDC_FC_CLONE_GROUP, {f + "\\orig"}));
   std::string message;
   ASSERT_TRUE(AnswerQuestion("No way!", IDOK, &message));
   EXPECT_EQ(message, "You Can't compare 'Me' with 'Myself'... get it?");
   EXPECT_EQ(Text(dialog, IDC_FC_CLONE), "");
 
-  HWND clone = e2e::Control(dialog, IDC_FC_CLONE);
-  e2e::SetText(clone, f + "\\clone");
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FC_CLONE, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(clone));
-  e2e::Click(e2e::Control(dialog, IDC_FC_RECURSIVE));
-  e2e::Click(e2e::Control(dialog, IDC_FC_SAVE));
-  e2e::SetText(e2e::Control(dialog, IDC_FC_INFO), info);
+  TypeInCombo(dialog, IDC_FC_CLONE, f + "\\clone");
+  Click(Control(dialog, IDC_FC_RECURSIVE));
+  Click(Control(dialog, IDC_FC_SAVE));
+  SetText(Control(dialog, IDC_FC_INFO), info);
   EXPECT_EQ(Text(dialog, IDC_FC_INFO_BROWSE), "O&verwrite / CREATE");
 
-  e2e::PostClick(e2e::Control(dialog, IDC_FC_COMPARE));
+  PostClick(Control(dialog, IDC_FC_COMPARE));
   ASSERT_TRUE(AnswerQuestion("Information Saved to file...", IDNO, &message));
   EXPECT_EQ(message, "Do you want to view the file with the more detailed information?");
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Text(dialog, IDC_FC_COMPARE) == "&Compare"; }, 5000, "compare-idle"));
-  EXPECT_EQ(Text(dialog, IDC_FC_COMPARED), "3");
-  EXPECT_EQ(Text(dialog, IDC_FC_UNMATCHED), "1");
-  EXPECT_EQ(Text(dialog, IDC_FC_CONTENTS), "1");
-  EXPECT_EQ(Text(dialog, IDC_FC_SIZES), "0");
-  EXPECT_EQ(Text(dialog, IDC_FC_STATUS), "File Comparison done!");
-  EXPECT_EQ(Text(dialog, IDC_FC_INFO_BROWSE), "O&VERWRITE / Create");
-  cc_steps::Shot(dialog, "file-comparing-done");
+  ASSERT_TRUE(WaitUntil([&] { return Text(dialog, IDC_FC_COMPARE) == "&Compare"; }, 5000, "compare-idle"));
+  const std::pair<int, const char*> shown[] = {{IDC_FC_COMPARED, "3"},  {IDC_FC_UNMATCHED, "1"},
+                                               {IDC_FC_CONTENTS, "1"},  {IDC_FC_SIZES, "0"},
+                                               {IDC_FC_STATUS, "File Comparison done!"},
+                                               {IDC_FC_INFO_BROWSE, "O&VERWRITE / Create"}};
+  for (const auto& [id, text] : shown) EXPECT_EQ(Text(dialog, id), text) << id;
+  Shot(dialog, "file-comparing-done");
 
   // The listing order is the file system's: each entry is looked for whole.
   const std::string o = f + "\\orig\\", c = f + "\\clone\\";
@@ -89,7 +67,7 @@ TEST_F(FileComparingWindow, ComparesTwoFoldersAndWritesTheInformationFile) {
   const std::string totals =
       "Total Number of files that were:\r\nCompared: 3          \r\nUnMatched: 1          \r\n"
       "Different Contents: 1          \r\nDifferent Sizes: 0";
-  const std::string text = e2e::ReadBytes(info);
+  const std::string text = ReadBytes(info);
   size_t length = totals.size();
   for (const std::string& entry : entries) {
     EXPECT_NE(text.find(entry), std::string::npos) << entry;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -71,6 +72,26 @@ bool WriteLargeFile(const std::string& path, int64_t size, unsigned seed) {
   }
   CloseHandle(file);
   return ok;
+}
+
+bool WriteSparseFile(const std::string& path, int64_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  const bool made = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return made;
+}
+
+std::string SplitPath(const std::string& file, int k) {
+  char number[8];
+  snprintf(number, sizeof number, ".%03d", k);
+  return file + number;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 int64_t FileSize(const std::string& path) {

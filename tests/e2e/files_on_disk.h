@@ -21,6 +21,11 @@ int64_t FileSize(const std::string& path);
 // True when file a holds exactly the first length bytes of file b (the
 // whole of b when length is -1), read side by side in large blocks.
 bool SameBytes(const std::string& a, const std::string& b, int64_t length = -1);
+// A sparse file of size bytes: large and quick to make.
+bool WriteSparseFile(const std::string& path, int64_t size);
+// file + ".001" for split 1.
+std::string SplitPath(const std::string& file, int k);
+bool EndsWith(const std::string& text, const std::string& tail);
 // The names of the files and folders at the top of folder, sorted.
 std::vector<std::string> NamesIn(const std::string& folder);
 

@@ -74,7 +74,7 @@ struct FileSplittingWindow : WindowTest {
 
 TEST_F(FileSplittingWindow, SplitsThreeMillionBytesIntoThreeFloppySplitsAndKeepsTheChoices) {
   const std::string file = Path("movie.avi");
-  ASSERT_TRUE(WriteLargeFile(file, 3000000, 1));
+  ASSERT_TRUE(WriteBytes(file, Pattern(3000000, 1)));
   EXPECT_EQ(Text(dialog, IDC_FS_TOTAL), "No File");
   EXPECT_FALSE(IsWindowEnabled(Control(dialog, IDC_FS_GO)));
 
@@ -138,7 +138,7 @@ TEST_F(FileSplittingWindow, SplitsThreeMillionBytesIntoThreeFloppySplitsAndKeeps
 // folder typed that is not there yet is made with Create.
 TEST_F(FileSplittingWindow, TakesDropsMakesTheFolderTypedAndSplitsIntoItInTheUnitChosen) {
   const std::string file = Path("data.bin"), out = Path("out"), folder = Path("made\\here");
-  ASSERT_TRUE(WriteLargeFile(file, 5000000, 1));
+  ASSERT_TRUE(WriteBytes(file, Pattern(5000000, 1)));
   ASSERT_TRUE(CreateDirectoryA(out.c_str(), nullptr));
   ASSERT_TRUE(DropFiles(session->program, dialog, IDC_FS_SIZE_GROUP, {file}));
   ASSERT_TRUE(WaitUntil([&] { return Text(dialog, IDC_FS_FILE) == file; }, 5000, "file-dropped"));

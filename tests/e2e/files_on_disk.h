@@ -1,5 +1,5 @@
 // Files the end-to-end tests write and read back: patterned contents,
-// whole reads for small files, streamed comparisons for large ones.
+// whole writes and reads, sparse files for long runs.
 #pragma once
 
 #include <cstdint>
@@ -13,14 +13,8 @@ std::string Pattern(int64_t size, unsigned seed);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when it cannot be read
 
-// A large patterned file written in 1 MiB blocks; every block differs from
-// the others, so a block out of place or twice is seen.
-bool WriteLargeFile(const std::string& path, int64_t size, unsigned seed);
 // The file's size, or -1 when it is not there.
 int64_t FileSize(const std::string& path);
-// True when file a holds exactly the first length bytes of file b (the
-// whole of b when length is -1), read side by side in large blocks.
-bool SameBytes(const std::string& a, const std::string& b, int64_t length = -1);
 // A sparse file of size bytes: large and quick to make.
 bool WriteSparseFile(const std::string& path, int64_t size);
 // file + ".001" for split 1.

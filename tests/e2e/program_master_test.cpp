@@ -63,7 +63,7 @@ struct ProgramMasterWindow : WindowTest {
   std::vector<PROCESS_INFORMATION> notepads;
 };
 
-TEST_F(ProgramMasterWindow, ListsKestrovaByThreadNameSetsAPriorityEndsNotepadsBothWaysAndRefusesItself) {
+TEST_F(ProgramMasterWindow, ListsKestrovaSetsAPriorityEndsTheNotepadsItNamesBothWaysAndRefusesItself) {
   const DWORD own = session->program.process.dwProcessId;
   const int row = Pick(dialog, own);
   ASSERT_GE(row, 0) << "Kestrova is not listed";
@@ -86,51 +86,37 @@ TEST_F(ProgramMasterWindow, ListsKestrovaByThreadNameSetsAPriorityEndsNotepadsBo
   EXPECT_TRUE(Ends(first)) << "the notepad did not close";
   EXPECT_TRUE(WaitUntil([&] { return RowOf(dialog, first.dwProcessId) < 0; }, 4000, "friendly-refresh"));
 
+  // Unfriendly asks first. While the question stands, Refresh builds the
+  // list anew (another notepad has started meanwhile): Yes still ends the
+  // notepad asked about, and only it.
   const PROCESS_INFORMATION second = Notepad();
   Click(Control(dialog, IDC_PM_REFRESH));
   ASSERT_GE(Pick(dialog, second.dwProcessId), 0);
   PostClick(Control(dialog, IDC_PM_UNFRIENDLY));
-  std::string message;
-  ASSERT_TRUE(AnswerQuestion("End it at once?...", IDYES, &message));
-  EXPECT_NE(message.find("notepad"), std::string::npos) << message;
-  ASSERT_TRUE(Ends(second));
-  DWORD code = 0;
-  GetExitCodeProcess(second.hProcess, &code);
-  EXPECT_EQ(code, 1u);
-
-  ASSERT_GE(Pick(dialog, own), 0);
-  PostClick(Control(dialog, IDC_PM_UNFRIENDLY));
-  ASSERT_TRUE(AnswerQuestion("WHAT...", IDOK, &message));
-  EXPECT_EQ(message, "... WHAT THE HELL DO YOU WANT ME TO DO... SUICIDE? Sorry, can't let you do that :)");
-  EXPECT_FALSE(WaitExit(session->program, 300));
-}
-
-// While "End it at once?" stands, Refresh builds the list anew (another
-// notepad has started meanwhile): Yes still ends the notepad asked about,
-// and only it. Real Time for Kestrova itself is asked about; No keeps its class.
-TEST_F(ProgramMasterWindow, AQuestionWithARefreshBehindItEndsTheProgramItNamed) {
-  const PROCESS_INFORMATION first = notepads[0];
-  ASSERT_GE(Pick(dialog, first.dwProcessId), 0) << "the notepad is not listed";
-  PostClick(Control(dialog, IDC_PM_UNFRIENDLY));
   HWND box = FindQuestion("End it at once?...");
   ASSERT_TRUE(box);
-  const PROCESS_INFORMATION second = Notepad();
+  EXPECT_NE(GetText(GetDlgItem(box, IDC_ASK_MESSAGE)).find("notepad"), std::string::npos);
+  const PROCESS_INFORMATION third = Notepad();
   for (int i = 0; i < 3; ++i) {
     PostClick(Control(dialog, IDC_PM_REFRESH));
     Sleep(200);
   }
-  EXPECT_TRUE(WaitUntil([&] { return RowOf(dialog, second.dwProcessId) >= 0; }, 5000, "refreshed-behind"));
+  EXPECT_TRUE(WaitUntil([&] { return RowOf(dialog, third.dwProcessId) >= 0; }, 5000, "refreshed-behind"));
   PostClick(GetDlgItem(box, IDYES));
   ASSERT_TRUE(WaitGone(box));
-  EXPECT_TRUE(Ends(first)) << "the notepad asked about was not ended";
-  EXPECT_EQ(WaitForSingleObject(second.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another was ended";
-  EXPECT_FALSE(WaitExit(session->program, 300)) << "Kestrova fell over";
+  ASSERT_TRUE(Ends(second)) << "the notepad asked about was not ended";
+  DWORD code = 0;
+  GetExitCodeProcess(second.hProcess, &code);
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(WaitForSingleObject(third.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another was ended";
 
-  ASSERT_GE(Pick(dialog, session->program.process.dwProcessId), 0);
-  PostClick(Control(dialog, IDC_PM_REAL_TIME));
-  std::string message;
-  ASSERT_TRUE(AnswerQuestion("Are you sure?...", IDNO, &message));
-  EXPECT_NE(message.find("Kestrova"), std::string::npos) << message;
+  // Kestrova itself is not ended, and Real Time for it is asked about: No
+  // keeps its class.
+  ASSERT_GE(Pick(dialog, own), 0);
+  EXPECT_EQ(Asked(dialog, IDC_PM_UNFRIENDLY, "WHAT...", IDOK),
+            "... WHAT THE HELL DO YOU WANT ME TO DO... SUICIDE? Sorry, can't let you do that :)");
+  EXPECT_FALSE(WaitExit(session->program, 300));
+  EXPECT_NE(Asked(dialog, IDC_PM_REAL_TIME, "Are you sure?...", IDNO).find("Kestrova"), std::string::npos);
   SendMessageA(dialog, WM_NULL, 0, 0);
   EXPECT_EQ(GetPriorityClass(session->program.process.hProcess), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
   EXPECT_FALSE(IsChecked(Control(dialog, IDC_PM_REAL_TIME)));

@@ -1,6 +1,7 @@
 // The Clocking System's rounds with a fake tick and a fake window: when the
-// first figure comes, what a minimized window gets, the field emptied when
-// a job stops, no rewrite of an unchanged text, a new run's fresh interval.
+// first figure comes, what a minimized, paused or closed window gets, the
+// field emptied or "Done!" when a job stops, no rewrite of an unchanged
+// text, a new run's fresh interval.
 #include "frame/clock/clock_system.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,19 @@ using namespace kst;
 namespace {
 
 struct FakeWindow {
-  bool open = true, running = false, minimized = false, paused = false, finished = false;
+  std::string flags;  // r running, m minimized, p paused, f finished, c closed
   uint64_t turn = 1;
   std::vector<std::string> figures, watches;  // every text written, in order
+  bool Has(char flag) const { return flags.find(flag) != std::string::npos; }
 };
 
 ClockTrack TrackOf(FakeWindow& w) {
   ClockTrack track;
-  track.view.open = [&w] { return w.open; };
-  track.view.running = [&w] { return w.running; };
-  track.view.minimized = [&w] { return w.minimized; };
-  track.view.paused = [&w] { return w.paused; };
-  track.view.finished = [&w] { return w.finished; };
+  track.view.open = [&w] { return !w.Has('c'); };
+  track.view.running = [&w] { return w.Has('r'); };
+  track.view.minimized = [&w] { return w.Has('m'); };
+  track.view.paused = [&w] { return w.Has('p'); };
+  track.view.finished = [&w] { return w.Has('f'); };
   track.view.turn = [&w] { return w.turn; };
   track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
   track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
@@ -39,142 +41,80 @@ plat::LocalTime Second(int s) {
   return t;
 }
 
-class ClockRounds : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetText(958, "kB/s");
-    SetText(959, "s");
-    ClockStart(counters, 10000000);
-  }
-  // A round at second s of the fake tick.
-  void Round(int s) { ClockRound(track, counters, 1000000 + s * 1000ull, Second(s), 0); }
-  FakeWindow w;
-  ClockTrack track = TrackOf(w);
-  ClockCounters counters;
+// One round at second of the fake tick, after add bytes moved; flags are the
+// window's then ('s': the counters start a new run of 10 MB first).
+struct Step {
+  int second;
+  int64_t add;
+  const char* flags;
+  uint64_t turn;
+  const char* figure;  // the text written this round; nullptr: none
+  bool watch;          // the watch field written this round
 };
 
 }  // namespace
 
-TEST_F(ClockRounds, FirstFigureOneSecondAfterTheRunIsSeen) {
-  ClockAdd(counters, 3000000);  // moved before the clock saw the run: no interval's
-  w.running = true;
-  Round(0);
-  EXPECT_TRUE(w.figures.empty());
-  ClockAdd(counters, 1000000);
-  Round(1);
-  ASSERT_EQ(w.figures.size(), 1u);
-  EXPECT_EQ(w.figures[0], "6s  1000 kB/s");  // not the 1 B/s of a mark at 0
-  ClockAdd(counters, 2000000);
-  Round(2);
-  EXPECT_EQ(w.figures.back(), "2s  2000 kB/s");
-}
-
-TEST_F(ClockRounds, NothingWhileMinimizedThenTheWholeInterval) {
-  w.running = true;
-  Round(0);
-  w.minimized = true;
-  const size_t watchesBefore = w.watches.size();
-  for (int s = 1; s <= 4; ++s) {
-    ClockAdd(counters, 1000000);
-    Round(s);
+TEST(ClockRounds, EachRoundWritesOnlyWhatChanged) {
+  for (const auto& [id, text] : {std::pair<int, const char*>{958, "kB/s"}, {959, "s"}, {996, "m"}, {997, "h"},
+                                 {998, "d"}, {1366, "Done!"}})
+    SetText(id, text);
+  const char* const longest = "99d23h59m59s  1000 kB/s";
+  const struct {
+    const char* what;
+    int64_t total;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"bytes moved before the run was seen are no interval's", 10000000,
+       {{0, 3000000, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "6s  1000 kB/s", true},
+        {2, 2000000, "r", 1, "2s  2000 kB/s", true}}},
+      {"nothing while minimized, then the whole interval", 10000000,
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "rm", 1, nullptr, false},
+        {4, 3000000, "rm", 1, nullptr, false}, {5, 0, "r", 1, "7s  800 kB/s", true}}},
+      {"unchanged texts are not written; a stop empties the field", int64_t{1} << 50,
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, longest, true},
+        {2, 1000000, "r", 1, nullptr, true}, {2, 0, "r", 1, nullptr, false},
+        {3, 0, "", 1, "", true}, {4, 0, "", 1, nullptr, true}}},
+      {"a new run starts its interval when seen", 10000000,
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true},
+        {2, 0, "", 1, "", true}, {20, 9000000, "s", 1, nullptr, true},
+        {21, 0, "r", 1, nullptr, true}, {22, 500000, "r", 1, "1s  500 kB/s", true}}},
+      {"a finish says Done! once per turn; the next run waits for bytes", 10000000,
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true},
+        {2, 0, "f", 1, "Done!", true}, {3, 0, "r", 2, "", true}, {5, 0, "r", 2, nullptr, true},
+        {6, 1000000, "", 2, nullptr, true}, {8, 0, "f", 3, "Done!", true},
+        {9, 0, "cf", 3, nullptr, false}, {10, 0, "f", 3, nullptr, true}}},
+      {"a pause holds the figure and its time does not count", 10000000,
+       {{0, 0, "r", 1, nullptr, true}, {1, 2000000, "r", 1, "4s  2000 kB/s", true},
+        {2, 0, "rp", 1, nullptr, true}, {9, 0, "rp", 1, nullptr, true},
+        {10, 1000000, "r", 1, "7s  1000 kB/s", true}}},
+      {"a closed window gets nothing", 10000000,
+       {{0, 1000000, "rc", 1, nullptr, false}, {2, 1000000, "rc", 1, nullptr, false}}},
+  };
+  for (const auto& c : cases) {
+    FakeWindow w;
+    ClockTrack track = TrackOf(w);
+    ClockCounters counters;
+    ClockStart(counters, c.total);
+    for (const Step& s : c.steps) {
+      SCOPED_TRACE(std::string(c.what) + ", second " + std::to_string(s.second));
+      w.flags = s.flags;
+      w.turn = s.turn;
+      if (w.Has('s')) ClockStart(counters, 10000000);
+      ClockAdd(counters, s.add);
+      const size_t figures = w.figures.size(), watches = w.watches.size();
+      ClockRound(track, counters, 1000000 + s.second * 1000ull, Second(s.second), 0);
+      if (s.figure) {
+        ASSERT_EQ(w.figures.size(), figures + 1);
+        EXPECT_EQ(w.figures.back(), s.figure);
+      } else {
+        EXPECT_EQ(w.figures.size(), figures);
+      }
+      EXPECT_EQ(w.watches.size(), watches + (s.watch ? 1 : 0));
+    }
   }
-  EXPECT_TRUE(w.figures.empty());
-  EXPECT_EQ(w.watches.size(), watchesBefore);
-  w.minimized = false;
-  Round(5);
-  ASSERT_EQ(w.figures.size(), 1u);
-  EXPECT_EQ(w.figures[0], "7s  800 kB/s");  // 4 MB over the 5 s since the mark
 }
 
-TEST_F(ClockRounds, FieldEmptiedWhenTheJobStopsAndUnchangedTextsNotRewritten) {
-  ClockStart(counters, int64_t{1} << 50);  // the longest time left, every round
-  w.running = true;
-  Round(0);
-  ClockAdd(counters, 1000000);
-  Round(1);
-  ClockAdd(counters, 1000000);
-  Round(2);  // the same figure again: not written
-  EXPECT_EQ(w.figures.size(), 1u);
-  Round(2);  // the same second: the watch text is not written again either
-  EXPECT_EQ(w.watches.size(), 3u);
-  w.running = false;
-  Round(3);
-  Round(4);
-  ASSERT_EQ(w.figures.size(), 2u);
-  EXPECT_EQ(w.figures.back(), "");
-}
-
-TEST_F(ClockRounds, ANewRunStartsItsIntervalWhenSeen) {
-  w.running = true;
-  Round(0);
-  ClockAdd(counters, 1000000);
-  Round(1);
-  w.running = false;
-  Round(2);
-  ClockStart(counters, 10000000);
-  ClockAdd(counters, 9000000);  // before the clock sees the new run
-  Round(20);
-  w.running = true;
-  Round(21);
-  EXPECT_EQ(w.figures.back(), "");
-  ClockAdd(counters, 500000);
-  Round(22);
-  EXPECT_EQ(w.figures.back(), "1s  500 kB/s");  // one second, not 21
-}
-
-TEST_F(ClockRounds, AFinishedRunSaysDoneUntilTheNextRunWhichWaitsForBytes) {
-  SetText(1366, "Done!");
-  w.running = true;
-  Round(0);
-  ClockAdd(counters, 1000000);
-  Round(1);
-  w.running = false, w.finished = true;
-  Round(2);
-  EXPECT_EQ(w.figures.back(), "Done!");
-  w.running = true, w.finished = false, w.turn = 2;
-  Round(3);
-  EXPECT_EQ(w.figures.back(), "");
-  Round(4);  // a second that moved nothing: still no figure
-  Round(5);
-  EXPECT_EQ(w.figures.size(), 3u);
-  w.running = false;  // stopped without finishing
-  ClockAdd(counters, 1000000);
-  Round(6);
-  Round(7);
-  EXPECT_EQ(w.figures.back(), "");
-  w.turn = 3, w.finished = true;  // a run that ended between two rounds
-  Round(8);
-  EXPECT_EQ(w.figures.back(), "Done!");
-  w.open = false;
-  Round(9);
-  w.open = true;  // opened again: its finish was told already
-  Round(10);
-  EXPECT_EQ(w.figures.size(), 4u);
-}
-
-TEST_F(ClockRounds, APauseHoldsTheFigureAndItsTimeDoesNotCount) {
-  w.running = true;
-  Round(0);
-  ClockAdd(counters, 2000000);
-  Round(1);
-  w.paused = true;
-  for (int s = 2; s <= 9; ++s) Round(s);
-  EXPECT_EQ(w.figures.size(), 1u);
-  w.paused = false;
-  ClockAdd(counters, 1000000);
-  Round(10);
-  EXPECT_EQ(w.figures.back(), "7s  1000 kB/s");  // one second, not nine
-}
-
-TEST_F(ClockRounds, AClosedWindowGetsNothing) {
-  w.open = false;
-  w.running = true;
-  for (int s = 0; s < 3; ++s) Round(s);
-  EXPECT_TRUE(w.figures.empty());
-  EXPECT_TRUE(w.watches.empty());
-}
-
-TEST(ClockWatch, TheOffsetShiftsTheWatchField) {
+TEST(ClockRounds, TheOffsetShiftsTheWatchField) {
   FakeWindow w;
   ClockTrack track = TrackOf(w);
   ClockCounters counters;

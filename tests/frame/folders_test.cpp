@@ -1,7 +1,9 @@
-#include "frame/files/folders.h"
-
+// Folders made parents first, the parts of a path, and paths as typed:
+// quotes and blanks taken off, names Windows cannot hold found.
 #include <gtest/gtest.h>
 
+#include "frame/files/folders.h"
+#include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
 #include "tests/support/test_env.h"
 
@@ -62,4 +64,42 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
   }
   EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
   EXPECT_EQ(JoinPath("C:\\d\\  ", "a"), "C:\\d\\a");
+}
+
+TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
+  struct Case {
+    const char* typed;
+    const char* path;
+  } cases[] = {
+      {"\"C:\\x y\\f.bin\"", "C:\\x y\\f.bin"},  // "Copy as path"
+      {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},
+      {"\" C:\\x\\ \"", "C:\\x\\"},
+      {"\"D:/out\"", "D:\\out"},
+      {"\"C:\\a\"b\"", "C:\\a\"b"},  // one pair only
+      {"\"C:\\open", "\"C:\\open"},  // not a pair
+      {"\"\"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TypedPath(c.typed), c.path) << c.typed;
+}
+
+TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
+  struct Case {
+    std::string name;
+    NameFault fault;
+  } cases[] = {
+      {"movie.avi", NameFault::None},
+      {"caf\xE9 100%!&^.bin", NameFault::None},
+      {".hidden", NameFault::None},
+      {"", NameFault::Empty},
+      {"a\nb.bin", NameFault::Control},
+      {"tab\t.bin", NameFault::Control},
+      {"x\".bin", NameFault::Reserved},
+      {"x?.bin", NameFault::Reserved},  // what an ANSI program gets for a character it cannot carry
+      {"C:x", NameFault::Reserved},
+      {"a\\b.bin", NameFault::Separator},
+      {"a/b.bin", NameFault::Separator},
+      {"x.bin ", NameFault::TrailingBlank},
+      {"x.bin.", NameFault::TrailingDot},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CheckWindowsName(c.name), c.fault) << c.name;
 }

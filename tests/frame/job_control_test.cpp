@@ -1,11 +1,16 @@
-#include "frame/threads/job_control.h"
-
+// A job's pause, abort and abort question as its worker meets them, its
+// progress scale, and which running work holds a drive: the drive a worker
+// names, else the folder field of its window that names the run's disk.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "frame/dialogs/ask.h"
+#include "frame/threads/drives_in_use.h"
+#include "frame/threads/job_control.h"
+#include "frame/threads/subprograms.h"
+#include "resources/resource_ids.h"
 
 using namespace kst;
 
@@ -104,4 +109,35 @@ TEST(JobControl, ProgressRangesNeverExceed65535) {
   }
   EXPECT_EQ(ScaleProgress(65534).step, 1);
   EXPECT_EQ(ScaleProgress(65535).step, 2);
+}
+
+TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {
+  Subprogram& disks = GetSubprogram(kTestDisks);
+  Subprogram& backup = GetSubprogram(kSplitOrCopy);
+  RegisterTemplate(9117, {{IDC_TD_DRIVE, ControlType::ComboBox, "a:\\"}});
+  ASSERT_TRUE(DialogInit(9117, disks.state));
+  const struct {
+    const char* what;
+    bool disksRun, backupRun;
+    const char* marked;  // the backup worker's own word, "" none
+    const char* asked;
+    int user;
+  } cases[] = {
+      {"nothing runs", false, false, "", "A:", -1},
+      {"the disk test's field", true, false, "", "a:", kTestDisks},
+      {"a path on the drive", true, false, "", "A:\\x\\y", kTestDisks},
+      {"another drive", true, false, "", "B:", -1},
+      {"a worker's word", false, true, "b:\\backup", "B:", kSplitOrCopy},
+      {"a word of a run that ended", false, false, "b:\\backup", "B:", -1},
+      {"no drive at all", true, false, "", "\\\\server\\share", -1},
+  };
+  for (const auto& c : cases) {
+    disks.job.running = c.disksRun;
+    backup.job.running = c.backupRun;
+    MarkDriveInUse(kSplitOrCopy, c.marked);
+    EXPECT_EQ(DriveUser(c.asked), c.user) << c.what;
+  }
+  disks.job.running = backup.job.running = false;
+  ClearDriveInUse(kSplitOrCopy);
+  DialogUninit(disks.state);
 }

@@ -53,7 +53,6 @@ TEST(StartUp, ProgramStateComesFromTextsAndTheSettingsFile) {
   plat::SetCurrentFolder(before);
   EXPECT_EQ(steps, (std::vector<int>{1, 2}));
   EXPECT_EQ(GetText(27).substr(0, 14), "Command Center");
-  EXPECT_EQ(Slot(2).name, "FileSplit Main                ");
   EXPECT_NE(g_process.windowsPlatform.load(), 0);
   EXPECT_FALSE(settings.saveAtExit);
   EXPECT_EQ(settings.settingsPath, dir.Path("Kestrova.INI"));

@@ -65,24 +65,6 @@ TEST_F(Emulation, CopiesOntoTheFloppyAndUnderFaultsGoThroughTheBuffer) {
   FileClose(to);
 }
 
-// Which fault, on which path, after how many calls, is checked by the
-// fault tests that use them; here a fault fires once and is gone.
-TEST_F(Emulation, InjectedFaultsFireOnceOnTheirCall) {
-  std::string bytes = testenv::PatternBytes(1000);
-  FileHandle h = FileOpen("A:\\f.bin", kReadWrite, Disposition::CreateAlways);
-  ASSERT_NE(h, kNoFile);
-  uint32_t done = 0;
-
-  EmuInjectFault(Fault::ShortWrite, 1);
-  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
-  EXPECT_EQ(done, 1000u);  // skipped once
-  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
-  EXPECT_EQ(done, 500u);
-  ASSERT_TRUE(FileWrite(h, bytes.data(), 1000, &done));
-  EXPECT_EQ(done, 1000u);  // and then no more
-  FileClose(h);
-}
-
 TEST_F(Emulation, PathsMapWithoutRegardToCaseUnlessNamesAreExact) {
   ASSERT_TRUE(CreateFolder("A:\\Folder"));
   ASSERT_TRUE(testenv::WriteFile("A:\\FOLDER\\Name.Txt", "n"));

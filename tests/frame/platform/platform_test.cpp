@@ -124,29 +124,10 @@ TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
   EXPECT_EQ(testenv::ReadFile(dir.Path("to.bin")), "head" + bytes.substr(50000));
 }
 
-TEST(PlatformFiles, SharingDecidesWhoMayOpen) {
-  ScratchFolder dir;
-  std::string file = dir.Path("shared.bin");
-  ASSERT_TRUE(testenv::WriteFile(file, "abc"));
-  FileHandle reader = FileOpen(file, kRead, Disposition::OpenExisting, kShareRead);
-  FileHandle second = FileOpen(file, kRead, Disposition::OpenExisting, kShareRead);
-  ASSERT_NE(reader, kNoFile);
-  EXPECT_NE(second, kNoFile);  // readers that share reading get along
-  EXPECT_EQ(FileOpen(file, kWrite, Disposition::OpenExisting, kShareRead), kNoFile);
-  EXPECT_EQ(LastError(), kErrSharingViolation);
-  FileClose(second);
-  FileClose(reader);
-
-  FileHandle writer = FileOpen(file, kWrite, Disposition::OpenExisting, kShareNone);
-  ASSERT_NE(writer, kNoFile);
-  EXPECT_EQ(FileOpen(file, kRead, Disposition::OpenExisting, kShareRead | kShareWrite), kNoFile);
-  EXPECT_EQ(LastError(), kErrSharingViolation);
-  FileClose(writer);
-}
-
 // A folder never opens as a file, a read-only file never opens for
-// writing, and a refused open leaves the file's bytes as they were (a
-// create-always truncates only once it may open the file at all). Each
+// writing, a file held open refuses what its holder does not share, and a
+// refused open leaves the file's bytes as they were (a create-always
+// truncates only once it may open the file at all). Each
 // case has a file of its own. Wine, run as root here, refuses a write to a
 // read-only file once and then answers later opens of it with codes of
 // its own: those rows hold the emulation to what Windows does.
@@ -154,7 +135,7 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
   ScratchFolder dir;
   const std::string folder = dir.Path("sub");
   ASSERT_TRUE(CreateFolder(folder));
-  enum What { Folder, ReadOnly, HeldByReader };
+  enum What { Folder, ReadOnly, HeldByReader, HeldByWriter };
   struct Case {
     What what;
     uint32_t access;
@@ -170,6 +151,8 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
       {ReadOnly, kReadWrite, Disposition::TruncateExisting, kErrAccessDenied},
       {HeldByReader, kWrite, Disposition::CreateAlways, kErrSharingViolation},
       {HeldByReader, kWrite, Disposition::TruncateExisting, kErrSharingViolation},
+      {HeldByReader, kWrite, Disposition::OpenExisting, kErrSharingViolation},
+      {HeldByWriter, kRead, Disposition::OpenExisting, kErrSharingViolation},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -184,19 +167,25 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
     if (c.what == ReadOnly) {
       ASSERT_TRUE(SetAttributes(file, kAttrReadOnly));
     }
-    const FileHandle reader =
-        c.what == HeldByReader ? FileOpen(file, kRead, Disposition::OpenExisting, kShareRead) : kNoFile;
-    EXPECT_EQ(FileOpen(path, c.access, c.disposition, kShareRead), kNoFile);
+    const FileHandle holder =
+        c.what == HeldByReader   ? FileOpen(file, kRead, Disposition::OpenExisting, kShareRead)
+        : c.what == HeldByWriter ? FileOpen(file, kWrite, Disposition::OpenExisting, kShareNone)
+                                 : kNoFile;
+    EXPECT_EQ(FileOpen(path, c.access, c.disposition, kShareRead | kShareWrite), kNoFile);
     EXPECT_EQ(LastError(), c.error);
-    if (reader != kNoFile) FileClose(reader);
+    if (holder != kNoFile) FileClose(holder);
     EXPECT_TRUE(GetAttributes(folder) & kAttrDirectory);
     EXPECT_EQ(testenv::ReadFile(file), "kept");
     ASSERT_TRUE(SetAttributes(file, kAttrNormal));
   }
-  const std::string locked = dir.Path("locked.bin");  // reading a read-only file is fine
+  // Reading a read-only file is fine, and readers that share reading get along.
+  const std::string locked = dir.Path("locked.bin");
   ASSERT_TRUE(testenv::WriteFile(locked, "kept") && SetAttributes(locked, kAttrReadOnly));
-  FileHandle h = FileOpen(locked, kRead, Disposition::OpenExisting);
+  FileHandle h = FileOpen(locked, kRead, Disposition::OpenExisting, kShareRead);
+  FileHandle second = FileOpen(locked, kRead, Disposition::OpenExisting, kShareRead);
   EXPECT_NE(h, kNoFile) << LastError();
+  EXPECT_NE(second, kNoFile) << LastError();
+  FileClose(second);
   FileClose(h);
   ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
 }

@@ -57,11 +57,7 @@ struct CliTestDisk : ::testing::Test {
 TEST_F(CliTestDisk, ExitsZeroOnlyForTwoDisksReadBackEqual) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("full\\mine.txt"), "mine"));
   const std::string swapped = " --disk-size 200000 --new-disk-command ./swap.sh";
-  const struct {
-    std::string arguments, spoil;
-    int exit;
-    const char* says;
-  } cases[] = {
+  const struct { std::string arguments, spoil; int exit; const char* says; } cases[] = {
       {"disk" + swapped, "", 0, "both disks read back equal (200000 and 200000 bytes)\n"},
       {"disk" + swapped, "1", 1, "flaws found: disk 1 differs at byte 1001; disk 2 read back equal\n"},
       {"disk", "", 2, "a folder stands for a disk only with --disk-size N"},

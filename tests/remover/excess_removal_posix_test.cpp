@@ -57,8 +57,7 @@ TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   ASSERT_EQ(link(Host(s.base + "\\hard.txt").c_str(), Host(s.target + "\\hard.txt").c_str()), 0);
   ASSERT_EQ(symlink(Host(s.base + "\\soft.txt").c_str(), Host(s.target + "\\soft.txt").c_str()), 0);
   splittest::ScriptedPerson person;
-  s.input.log = true;
-  s.input.logPath = s.scratch.Path("log.txt");
+  s.LogTo(s.scratch.Path("log.txt"));
   const kst::RemoverResult result = s.Run();
   EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
   EXPECT_EQ(result.counts.removed, 0);
@@ -81,8 +80,7 @@ TEST(ExcessRemovalEmulated, ReadFaultsOnTheTargetKeepIt) {
     const std::string bytes = testenv::PatternBytes(600000, 3);
     ASSERT_TRUE(MakeTree(s.base, {{"big.bin", bytes}}) && MakeTree(s.target, {{"big.bin", bytes}}));
     splittest::ScriptedPerson person;
-    s.input.log = true;
-    s.input.logPath = s.scratch.Path("log.txt");
+    s.LogTo(s.scratch.Path("log.txt"));
     // The snapshot opens the target once before the comparison does.
     plat::EmuInjectFault(fault, fault == plat::Fault::OpenFails ? 1 : 0, "\\target\\big.bin");
     const kst::RemoverResult result = s.Run();
@@ -100,8 +98,7 @@ TEST(ExcessRemovalEmulated, AShortLogWriteStopsTheRun) {
   ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"b.txt", "b"}}));
   ASSERT_TRUE(MakeTree(s.target, {{"a.txt", "a"}, {"b.txt", "b"}}));
   splittest::ScriptedPerson person;
-  s.input.log = true;
-  s.input.logPath = s.scratch.Path("log.txt");
+  s.LogTo(s.scratch.Path("log.txt"));
   plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
   const kst::RemoverResult result = s.Run();
   plat::EmuClearFaults();

@@ -135,19 +135,6 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
   }
 }
 
-TEST_F(FileSplittingTest, NamesWindowsCannotHoldAreRefusedBeforeAnythingIsWritten) {
-  for (const char* name : {"a?b.bin", "line\n\"break.bin"}) {
-    SCOPED_TRACE(name);
-    input.file = scratch.Path(name);
-    ScriptedPerson person;
-    EXPECT_EQ(Run().failure, kst::SplitFailure::BadName);
-    ASSERT_EQ(person.asked.size(), 1u);
-    EXPECT_EQ(person.asked[0].message, std::string("Windows cannot hold this file name: ") + name);
-    EXPECT_FALSE(plat::PathExists(kst::SplitName(input.folder, name, 1)));
-    EXPECT_FALSE(plat::PathExists(kst::JoinBatchPath(input.folder, input.file)));
-  }
-}
-
 TEST_F(FileSplittingTest, BatchThatCannotBeCreatedTakesBackTheSplitsOnly) {
   // A folder where the batch should go is not the run's to delete.
   ASSERT_TRUE(plat::CreateFolder(batch));

@@ -108,7 +108,9 @@ TEST_F(DiskTestRunTest, APassFillsBothDisksWithOtherDataAndLeavesNothingBehind) 
   };
   const kst::DiskTestResult result = kst::RunDiskTest(run);
   EXPECT_EQ(result.outcome, DiskTestOutcome::NoFlaws);
-  EXPECT_TRUE(result.sizes[0] == 1457664 && result.sizes[1] == 1457664 && first.size() == 1457664u);
+  EXPECT_EQ(result.sizes[0], 1457664);
+  EXPECT_EQ(result.sizes[1], 1457664);
+  EXPECT_EQ(first.size(), 1457664u);
   EXPECT_NE(first.substr(0, 100000), second.substr(0, 100000));
   EXPECT_TRUE(Names(floppy).empty() && Names(stack + "/1").empty() && Names(stack + "/2").empty());
   EXPECT_TRUE(Names(temp).empty());
@@ -135,7 +137,10 @@ TEST_F(DiskTestRunTest, AShortReadBackIsAFlaw) {
 // in the temporary folder, and what the user had there stays. In order.
 TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
-  auto erase = [this](const kst::DiskPrompt&, bool* erase) { return *erase = true, prompts.size() < 3; };
+  auto erase = [this](const kst::DiskPrompt&, bool* erase) {
+    *erase = true;
+    return prompts.size() < 3;
+  };
   auto fault = [](plat::Fault f, int skip, const char* where) {
     return [=](DiskTestRunTest&) { plat::EmuInjectFault(f, skip, where); };
   };

@@ -1,8 +1,11 @@
 // kestrova-cli run as a user would run it: split a file, join it again.
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "frame/platform/platform.h"
@@ -130,8 +133,9 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_NE(said.find("--size[=]N"), std::string::npos) << said;
 }
 
-// A split damaged after the split is refused by join with nothing joined;
-// without a check file a set joins as before, unchecked.
+// The check file beside a set: any SFV reader takes it, a split damaged
+// after the split is refused by join with nothing joined; without a check
+// file a set joins as before, unchecked.
 TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
   splittest::UseSplitTexts();
   const std::string bytes = PatternBytes(5000, 41);
@@ -141,6 +145,10 @@ TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
   EXPECT_NE(said.find("their sums in " + host + "/sums/c.bin.SFV"), std::string::npos) << said;
   ASSERT_EQ(Run("split c.bin --size 2000 --folder plain --no-check-file"), 0) << said;
   EXPECT_FALSE(plat::PathExists(Win("plain\\c.bin.SFV")));
+  if (std::system("command -v cksfv >/dev/null 2>&1") == 0) {
+    const std::string cksfv = "cd " + Quote(host + "/sums") + " && cksfv -q -f c.bin.SFV >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cksfv.c_str()), 0);
+  }
   // One byte of split 2 flipped, its size kept.
   for (const char* folder : {"sums", "plain"}) {
     std::string damaged = bytes.substr(2000, 2000);
@@ -158,6 +166,44 @@ TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
   EXPECT_EQ(Run("join sums/c.bin.001 --yes --delete"), 0) << said;
   EXPECT_EQ(ReadFile(Win("sums\\c.bin")), bytes);
   EXPECT_FALSE(plat::PathExists(Win("sums\\c.bin.SFV")) || plat::PathExists(Win("sums\\c.bin.001")));
+}
+
+// In memory when there is room for the splits and the joined file
+// (8.6 GB), so that the test does not wait on the disk.
+struct BigFolder {
+  BigFolder() {
+    struct statvfs fs;
+    char pattern[] = "/dev/shm/kst_big_XXXXXX";
+    if (statvfs("/dev/shm", &fs) == 0 && uint64_t{fs.f_bavail} * fs.f_frsize > (uint64_t{10} << 30) &&
+        mkdtemp(pattern))
+      host = pattern;
+  }
+  ~BigFolder() {
+    if (!host.empty()) std::filesystem::remove_all(host);
+  }
+  std::string host;
+};
+
+TEST_F(CliTest, FileBeyondFourGigabytesRoundTrips) {
+  BigFolder memory;
+  const std::string folder = memory.host.empty() ? host : memory.host;
+  auto win = [&](const std::string& name) { return plat::EmuWindowsPath(folder + "/" + name); };
+  // A sparse 4 GB + 3 MB with data at its start, across the 4 GB mark and
+  // at its end; split into the largest split and the rest.
+  const int64_t size = (int64_t{4} << 30) + (3 << 20);
+  uint32_t seed = 0;
+  for (int64_t at : {int64_t{0}, (int64_t{4} << 30) - 4096, size - 8192})
+    ASSERT_TRUE(WriteFile(win("big.img"), PatternBytes(8192, ++seed), at));
+
+  ASSERT_EQ(Run("split " + Quote(folder + "/big.img") + " --size 4GB --no-batch"), 0) << said;
+  EXPECT_EQ(plat::SizeOfPath(win("big.img.001")), 4294967295);
+  EXPECT_EQ(plat::SizeOfPath(win("big.img.002")), size - 4294967295);
+  ASSERT_EQ(rename((folder + "/big.img").c_str(), (folder + "/original.img").c_str()), 0);
+  ASSERT_EQ(Run("join " + Quote(folder + "/big.img.001") + " --delete"), 0) << said;
+  EXPECT_FALSE(plat::PathExists(win("big.img.001")));
+  ASSERT_EQ(plat::SizeOfPath(win("big.img")), size);
+  const std::string compare = "cmp -s " + Quote(folder + "/big.img") + " " + Quote(folder + "/original.img");
+  EXPECT_EQ(std::system(compare.c_str()), 0);
 }
 
 }  // namespace

@@ -49,6 +49,23 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
     EXPECT_NE(said.find("isn't converted"), std::string::npos) << said;
   }
   EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin")), bytes);
+  // Audio tools read it as 16-bit stereo at 44100 Hz (a tool that is not
+  // installed is left out).
+  const struct {
+    const char *tool, *command;
+    std::vector<std::string> says;
+  } readers[] = {
+      {"python3", "python3 -c 'import wave; w = wave.open(\"f.bin.WAV\"); "
+                  "print(w.getnchannels(), w.getsampwidth(), w.getframerate())'", {"2 2 44100"}},
+      {"sox", "sox --i f.bin.WAV", {"Channels       : 2", "Sample Rate    : 44100", "Precision      : 16-bit"}},
+  };
+  for (const auto& reader : readers) {
+    if (std::system((std::string("command -v ") + reader.tool + " >/dev/null").c_str()) != 0) continue;
+    std::string heard;
+    testenv::RunCommand("cd '" + host + "' && " + reader.command, &heard);
+    for (const std::string& line : reader.says)
+      EXPECT_NE(heard.find(line), std::string::npos) << reader.tool << ": " << heard;
+  }
   // The same blocks and sums (the heads differ in the source's access time).
   EXPECT_TRUE(ReadFile(scratch.Path("copy.WAV")).substr(395) == ReadFile(scratch.Path("f.bin.WAV")).substr(395));
 

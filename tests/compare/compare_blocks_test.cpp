@@ -58,11 +58,7 @@ TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifferen
   const std::string none = scratch.Path("none.bin"), big1 = scratch.Path("big1"), big2 = scratch.Path("big2");
   ASSERT_TRUE(WriteFile(first, piece) && WriteFile(second, shifted));
   ASSERT_TRUE(WriteFile(big1, tail, big) && WriteFile(big2, changed, big + 5));
-  struct Case {
-    std::string a, b;
-    int64_t firstStart, secondStart, count;
-    CompareOutcome outcome;
-    int64_t position;
+  struct Case { std::string a, b; int64_t firstStart, secondStart, count; CompareOutcome outcome; int64_t position;
   } cases[] = {
       {first, second, 1, 778, 1500, CompareOutcome::Equal, -1},
       {first, second, 1502, 2279, 999, CompareOutcome::Equal, -1},

@@ -1,53 +1,31 @@
 // kestrova-cli compare run as a user would run it: exit codes, the lines
 // it says and the information file it writes.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <fstream>
 
-#include "frame/platform/emulation.h"
-#include "tests/support/test_env.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-struct CompareCli : ::testing::Test {
+struct CompareCli : testenv::CliTest {
   void SetUp() override {
-    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
-    for (const char* folder : {"o", "c", "d"}) ASSERT_TRUE(plat::CreateFolder(scratch.Path(folder)));
-    const char* files[][2] = {{"o\\a.txt", "x"}, {"o\\b.txt", "yy"}, {"c\\a.txt", "x"},
-                              {"c\\b.txt", "yy"}, {"d\\a.txt", "x"},  {"d\\b.txt", "yz"}};
-    for (const auto& f : files) ASSERT_TRUE(testenv::WriteFile(scratch.Path(f[0]), f[1]));
+    CliTest::SetUp();
+    for (const char* folder : {"o", "c", "d", "h"}) ASSERT_TRUE(plat::CreateFolder(Win(folder)));
+    const char* files[][2] = {{"o\\a.txt", "x"}, {"o\\b.txt", "yy"}, {"c\\a.txt", "x"}, {"c\\b.txt", "yy"},
+                              {"d\\a.txt", "x"}, {"d\\b.txt", "yz"}, {"h\\a.txt", "x"}};
+    for (const auto& f : files) ASSERT_TRUE(testenv::WriteFile(Win(f[0]), f[1]));
     // A Linux name Windows cannot hold, and an information file that is
     // another name of a compared file.
-    ASSERT_TRUE(plat::CreateFolder(scratch.Path("h")) && testenv::WriteFile(scratch.Path("h\\a.txt"), "x"));
-    std::FILE* odd = std::fopen((host + "/h/b\\..\\a.txt").c_str(), "w");
-    ASSERT_TRUE(odd != nullptr && std::fclose(odd) == 0);
+    ASSERT_TRUE(std::ofstream(host + "/h/b\\..\\a.txt"));
     ASSERT_EQ(link((host + "/d/b.txt").c_str(), (host + "/hard.txt").c_str()), 0);
   }
-  int Run(const std::string& arguments) {
-    const std::string command = "cd " + Quote(host) + " && " + Quote(cli) + " compare " + arguments + " 2>&1";
-    FILE* out = popen(command.c_str(), "r");
-    said.clear();
-    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-    const int status = pclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  testenv::ScratchFolder scratch;
-  std::string host = plat::EmuHostPath(scratch.path), said;
 };
 
 TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
-  const struct {
-    const char* arguments;
-    int exit;
-    const char* says;
-  } cases[] = {
+  const struct { const char* arguments; int exit; const char* says; } cases[] = {
       {"o c", 0, "compared 2, unmatched 0, different contents 0, different sizes 0"},
       {"o d", 1, "differ: "},
       {"o d --pattern a.txt", 0, "compared 1,"},
@@ -64,17 +42,15 @@ TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
-    EXPECT_EQ(Run(c.arguments), c.exit) << said;
+    EXPECT_EQ(Run(std::string("compare ") + c.arguments), c.exit) << said;
     EXPECT_NE(said.find(c.says), std::string::npos) << said;
   }
-  EXPECT_EQ(testenv::ReadFile(scratch.Path("c\\a.txt")), "x");
-  EXPECT_EQ(testenv::ReadFile(scratch.Path("d\\b.txt")), "yz");
-}
-
-TEST_F(CompareCli, InformationFileAsTheWindowWritesIt) {
-  EXPECT_EQ(Run("o d --info info.txt"), 1) << said;
+  EXPECT_EQ(testenv::ReadFile(Win("c\\a.txt")), "x");
+  EXPECT_EQ(testenv::ReadFile(Win("d\\b.txt")), "yz");
+  // The information file as the window writes it.
+  EXPECT_EQ(Run("compare o d --info info.txt"), 1) << said;
   const std::string o = plat::EmuWindowsPath(host + "/o") + "\\", d = plat::EmuWindowsPath(host + "/d") + "\\";
-  EXPECT_EQ(testenv::ReadFile(scratch.Path("info.txt")),
+  EXPECT_EQ(testenv::ReadFile(Win("info.txt")),
             "Comparing '" + o + "a.txt' and '" + d + "a.txt'\r\nThe size of each file are: 1 vs 1\r\n"
             "- They are Equal!... At least in content!\r\n\r\n"
             "Comparing '" + o + "b.txt' and '" + d + "b.txt'\r\nThe size of each file are: 2 vs 2\r\n"

@@ -15,19 +15,11 @@ namespace {
 
 using kst::CompareOutcome;
 
-std::string Bytes(size_t size) {
-  std::string s(size, '\0');
-  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(i * 7 + i / 251);
-  return s;
-}
-
 TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
   testenv::ScratchFolder scratch;
-  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp"),
-                    back = scratch.Path("KST2.tmp");
-  constexpr int32_t kBuff = 1000;
+  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp"), back = scratch.Path("KST2.tmp");
   const int64_t size = 2500;
-  const std::string written = Bytes(size);
+  const std::string written = testenv::PatternBytes(size, 5);
   struct Case {
     const char* what;
     std::string onDisk;
@@ -53,7 +45,7 @@ TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
     for (size_t at : c.changed) onDisk[at] = static_cast<char>(onDisk[at] ^ 0x21);
     ASSERT_TRUE(testenv::WriteFile(test, written) && testenv::WriteFile(disk, onDisk));
     ASSERT_TRUE(testenv::WriteFile(back, std::string(4000, 'o')));  // an older, longer file goes
-    const kst::ReadBackResult r = kst::ReadBackAndCompare(disk, back, test, size, kBuff, job, nullptr, -1);
+    const kst::ReadBackResult r = kst::ReadBackAndCompare(disk, back, test, size, 1000, job, nullptr, -1);
     EXPECT_TRUE(r.diskRead);
     EXPECT_EQ(r.compared.outcome, c.outcome);
     EXPECT_EQ(r.compared.position, c.position);
@@ -63,7 +55,7 @@ TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
     const size_t upTo = c.outcome == CompareOutcome::Equal ? onDisk.size() : copied.size();
     EXPECT_EQ(copied, onDisk.substr(0, upTo));
     if (c.outcome == CompareOutcome::Different) {
-      const kst::CompareResult blocks = kst::CompareBlocks({test, back, 1, 1, size, kBuff}, job);
+      const kst::CompareResult blocks = kst::CompareBlocks({test, back, 1, 1, size, 1000}, job);
       EXPECT_EQ(blocks.position, c.position);
     }
   }
@@ -72,18 +64,12 @@ TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
 TEST(ReadBackAndCompare, AMissingDiskFileIsAskedForAgainAndAnAbortNeverPasses) {
   testenv::ScratchFolder scratch;
   const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp");
-  const std::string written = Bytes(3000);
+  const std::string written = testenv::PatternBytes(3000, 6);
   ASSERT_TRUE(testenv::WriteFile(test, written) && testenv::WriteFile(disk, written));
   kst::JobControl job;
   job.keepGoing = true;
-  const struct {
-    const char* what;
-    std::string disk, back;
-    bool going, diskRead;
-    CompareOutcome outcome;
-  } cases[] = {
-      {"no file on the disk", scratch.Path("gone.tmp"), scratch.Path("KST2.tmp"), true, false,
-       CompareOutcome::Error},
+  const struct { const char* what; std::string disk, back; bool going, diskRead; CompareOutcome outcome; } cases[] = {
+      {"no file on the disk", scratch.Path("gone.tmp"), scratch.Path("KST2.tmp"), true, false, CompareOutcome::Error},
       {"no folder for the copy", disk, scratch.Path("gone\\KST2.tmp"), true, true, CompareOutcome::Error},
       {"aborted", disk, scratch.Path("KST2.tmp"), false, true, CompareOutcome::Aborted},
   };

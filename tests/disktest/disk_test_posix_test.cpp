@@ -39,11 +39,8 @@ struct DiskTestRunTest : ::testing::Test {
     stack = plat::EmuHostPath(scratch.Path(""));
     for (const char* folder : {"1", "2", "tmp"}) plat::CreateFolder(scratch.Path(folder));
     temp = plat::EmuHostPath(scratch.Path("tmp"));
-    run.settings.temporary = scratch.Path("tmp");
-    run.settings.drive = "A:\\";
-    run.settings.buffSize = 100000;
-    job.running = true;
-    job.keepGoing = true;
+    run.settings = {scratch.Path("tmp"), "A:\\", 0, 100000};
+    job.running = job.keepGoing = true;
     run.job = &job;
     kst::SetAskHandler([this](const kst::AskRequest& r) {
       boxes.push_back(r.message);
@@ -122,96 +119,94 @@ TEST_F(DiskTestRunTest, APassFillsBothDisksWithOtherDataAndLeavesNothingBehind) 
   EXPECT_EQ(prompts.size(), 4u);
 }
 
-TEST_F(DiskTestRunTest, ABadReadBackIsAFlawNeverAPass) {
-  const struct {
-    const char* what;
-    std::function<void(DiskTestRunTest&)> spoil;
-    kst::CompareOutcome first;
-  } cases[] = {
-      {"a byte changed on disk 1 while it was out",
-       [](DiskTestRunTest& t) {
-         t.onPrompt = [&t](const kst::DiskPrompt& p, bool*) {
-           if (p.verifying && p.disk == 1) testenv::WriteFile(t.OnDisk(1), "!", 599999);
-           return true;
-         };
-       },
-       kst::CompareOutcome::Different},
-      {"a short read from disk 1",
-       [](DiskTestRunTest& t) {
-         t.onStatus = [](const std::string& s) {
-           if (s == Txt(378)) plat::EmuInjectFault(plat::Fault::ShortRead, 1, "A:\\KST");
-         };
-       },
-       kst::CompareOutcome::Error},
+// A read-back that comes back short is a flaw, never a pass.
+TEST_F(DiskTestRunTest, AShortReadBackIsAFlaw) {
+  onStatus = [](const std::string& s) {
+    if (s == Txt(378)) plat::EmuInjectFault(plat::Fault::ShortRead, 1, "A:\\KST");
   };
-  for (const auto& c : cases) {
-    DiskTestRunTest& t = *this;
-    t.statuses.clear();
-    c.spoil(t);
-    const kst::DiskTestResult result = kst::RunDiskTest(run);
-    EXPECT_EQ(result.outcome, DiskTestOutcome::Flaws) << c.what;
-    EXPECT_EQ(result.compared[0].outcome, c.first) << c.what;
-    if (c.first == kst::CompareOutcome::Different) {
-      EXPECT_EQ(result.compared[0].position, 600000);
-    }
-    EXPECT_EQ(result.compared[1].outcome, kst::CompareOutcome::Equal) << c.what;
-    EXPECT_EQ(statuses.back(), kst::kFlawsFound);
-    EXPECT_EQ(boxes.back(), Txt(383));
-    EXPECT_TRUE(Names(temp).empty()) << c.what;
-    onPrompt = nullptr;
-    onStatus = nullptr;
-    Swap(1);
-  }
+  const kst::DiskTestResult result = kst::RunDiskTest(run);
+  EXPECT_EQ(result.outcome, DiskTestOutcome::Flaws);
+  EXPECT_EQ(result.compared[0].outcome, kst::CompareOutcome::Error);
+  EXPECT_EQ(result.compared[1].outcome, kst::CompareOutcome::Equal);
+  EXPECT_EQ(statuses.back(), kst::kFlawsFound);
+  EXPECT_EQ(boxes.back(), Txt(383));
+  EXPECT_TRUE(Names(temp).empty());
 }
 
-TEST_F(DiskTestRunTest, AFailedWriteEndsTheTestWithNothingLeftOnTheDisk) {
+// Runs that stop, each told why: nothing of the test is left on the disk or
+// in the temporary folder, and what the user had there stays. In order.
+TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
+  auto erase = [this](const kst::DiskPrompt&, bool* erase) {
+    *erase = true;
+    return prompts.size() < 3;
+  };
+  auto fault = [](plat::Fault f, int skip, const char* where) {
+    return [=](DiskTestRunTest&) { plat::EmuInjectFault(f, skip, where); };
+  };
   const struct {
     const char* what;
-    plat::Fault fault;
-    const char* path;
+    std::function<void(DiskTestRunTest&)> prepare;
     int told;
+    size_t prompts, notEmpty;
+    std::vector<std::string> left;  // on the disk afterwards
   } cases[] = {
-      {"disk 1 fills up halfway", plat::Fault::DiskFull, "A:\\KST", kst::kTextCopyToDiskFailed},
-      {"disk 1 takes half a block", plat::Fault::ShortWrite, "A:\\KST", kst::kTextCopyToDiskFailed},
-      {"the test file cannot grow", plat::Fault::DiskFull, "tmp\\KST", 49},
+      // Go ahead on a disk that still holds files asks again.
+      {"a disk that holds files", [](DiskTestRunTest&) { ASSERT_TRUE(testenv::WriteFile("A:\\keep.txt", "mine")); },
+       383, 1, 2, {"keep.txt"}},
+      {"a read-only leftover that auto-erase cannot delete", [&](DiskTestRunTest& t) {
+         ASSERT_TRUE(testenv::WriteFile("A:\\old.bin", std::string(5000, 'o')));
+         ASSERT_TRUE(plat::SetAttributes("A:\\old.bin", plat::kAttrReadOnly));
+         t.onPrompt = erase;
+       }, 1117, 3, 0, {"old.bin"}},
+      // Disk 2 and the read-back are never asked for.
+      {"disk 1 fills up halfway", fault(plat::Fault::DiskFull, 7, "A:\\KST"), kst::kTextCopyToDiskFailed, 1, 0, {}},
+      {"disk 1 takes half a block", fault(plat::Fault::ShortWrite, 7, "A:\\KST"), kst::kTextCopyToDiskFailed, 1, 0, {}},
+      {"the test file cannot grow", fault(plat::Fault::DiskFull, 7, "tmp\\KST"), 49, 1, 0, {}},
+      // The third temporary name cannot be made: the two made go, nothing else.
+      {"no temporary name", fault(plat::Fault::OpenFails, 2, "KST"), kst::kTextNoTempName, 0, 0, {}},
+      {"a disk with no room: never tested with zero bytes", [&](DiskTestRunTest& t) {  // last: A: stays small
+         plat::EmulatedDrive tiny = plat::EmuFloppy(t.floppy);
+         tiny.capacity = 1000;  // less than one 4096-byte cluster
+         tiny.sectorsPerCluster = 8;
+         plat::EmuMapDrive('A', tiny);
+         t.onPrompt = erase;
+       }, kst::kTextNoRoomToTest, 3, 0, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     boxes.clear();
     prompts.clear();
-    plat::EmuInjectFault(c.fault, 7, c.path);
+    notEmpty.clear();
+    job.keepGoing = true;  // a closed prompt stops the job
+    c.prepare(*this);
     EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-    EXPECT_TRUE(Told(c.told));
-    EXPECT_EQ(prompts.size(), 1u);  // disk 2 and the read-back are never asked for
-    EXPECT_EQ(statuses.back(), kst::kFlawsFound);
-    EXPECT_TRUE(Names(floppy).empty());
-    EXPECT_TRUE(Names(temp).empty());
     plat::EmuClearFaults();
+    EXPECT_TRUE(Told(c.told));
+    EXPECT_EQ(prompts.size(), c.prompts);
+    EXPECT_EQ(notEmpty.size(), c.notEmpty);
+    EXPECT_EQ(statuses.back(), kst::kFlawsFound);
+    EXPECT_EQ(Names(floppy), c.left);
+    for (const std::string& name : c.left) {
+      plat::SetAttributes("A:\\" + name, plat::kAttrNormal);
+      EXPECT_TRUE(plat::DeleteOneFile("A:\\" + name)) << name;
+    }
+    EXPECT_EQ(Names(temp), std::vector<std::string>{"mine.txt"});
+    onPrompt = nullptr;
   }
 }
 
-TEST_F(DiskTestRunTest, ADiskThatHoldsFilesIsNeverWrittenUnlessErased) {
-  ASSERT_TRUE(testenv::WriteFile("A:\\keep.txt", "mine"));
-  EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-  ASSERT_EQ(notEmpty.size(), 2u);  // Go ahead on a disk that still holds files asks again
-  EXPECT_EQ(notEmpty[0].files, 1);
-  EXPECT_EQ(Names(floppy), std::vector<std::string>{"keep.txt"});
-  EXPECT_EQ(testenv::ReadFile("A:\\keep.txt"), "mine");
-  EXPECT_TRUE(Names(temp).empty());
-  EXPECT_EQ(boxes.back(), Txt(383));
-}
-
-TEST_F(DiskTestRunTest, AReadOnlyLeftoverThatAutoEraseCannotDeleteNeverPasses) {
-  ASSERT_TRUE(testenv::WriteFile("A:\\old.bin", std::string(5000, 'o')));
-  ASSERT_TRUE(plat::SetAttributes("A:\\old.bin", plat::kAttrReadOnly));
-  onPrompt = [this](const kst::DiskPrompt&, bool* erase) {
-    *erase = true;
-    return prompts.size() < 3;
+// Aborted while the second file is copied: disk 1 keeps its test file, the
+// temporary folder only what the user had there.
+TEST_F(DiskTestRunTest, AnAbortDeletesOnlyWhatWasMadeInTheTemporaryFolder) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
+  onStatus = [this](const std::string& s) {
+    if (s == Txt(373)) kst::AbortJob(job);
   };
   EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-  EXPECT_TRUE(Told(1117));
-  EXPECT_EQ(Names(floppy), std::vector<std::string>{"old.bin"});
-  EXPECT_TRUE(Names(temp).empty());
+  EXPECT_EQ(Names(temp), std::vector<std::string>{"mine.txt"});
+  EXPECT_EQ(Names(stack + "/1").size(), 1u);
+  EXPECT_EQ(statuses.back(), kst::kFlawsFound);
 }
 
 TEST_F(DiskTestRunTest, TheFirstDiskOfferedAgainAsTheSecondIsAskedForAgainNotErased) {
@@ -227,39 +222,6 @@ TEST_F(DiskTestRunTest, TheFirstDiskOfferedAgainAsTheSecondIsAskedForAgainNotEra
   EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::NoFlaws);
   EXPECT_TRUE(Told(kst::kTextFirstDiskAgain));
   EXPECT_EQ(prompts.size(), 5u);
-}
-
-TEST_F(DiskTestRunTest, AnAbortOrANameThatCannotBeMadeDeletesOnlyWhatWasMade) {
-  ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
-  // Abort while the second file is copied: disk 1 keeps its test file.
-  onStatus = [this](const std::string& s) {
-    if (s == Txt(373)) kst::AbortJob(job);
-  };
-  EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-  EXPECT_EQ(Names(temp), std::vector<std::string>{"mine.txt"});
-  EXPECT_EQ(Names(stack + "/1").size(), 1u);
-  EXPECT_EQ(statuses.back(), kst::kFlawsFound);
-  // The third temporary name cannot be made: the two made go, nothing else.
-  onStatus = nullptr;
-  job.keepGoing = true;
-  prompts.clear();
-  plat::EmuInjectFault(plat::Fault::OpenFails, 2, "KST");
-  EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-  EXPECT_TRUE(Told(kst::kTextNoTempName));
-  EXPECT_TRUE(prompts.empty());
-  EXPECT_EQ(Names(temp), std::vector<std::string>{"mine.txt"});
-}
-
-TEST_F(DiskTestRunTest, ADiskWithNoRoomIsNeverTestedWithZeroBytes) {
-  plat::EmulatedDrive tiny = plat::EmuFloppy(floppy);
-  tiny.capacity = 1000;  // less than one 4096-byte cluster
-  tiny.sectorsPerCluster = 8;
-  plat::EmuMapDrive('A', tiny);
-  onPrompt = [this](const kst::DiskPrompt&, bool*) { return prompts.size() < 3; };
-  EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
-  EXPECT_TRUE(Told(kst::kTextNoRoomToTest));
-  EXPECT_EQ(prompts.size(), 3u);
-  EXPECT_TRUE(Names(floppy).empty());
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
 // kestrova-cli test-disk run as a user would run it: a folder standing for
 // a disk, a command swapping the two disks through a stack of folders.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
-#include "frame/platform/emulation.h"
-#include "tests/support/test_env.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
@@ -28,28 +24,15 @@ const char kSwapper[] =
     " dd of=\"$(ls disk/* | head -1)\" bs=1 seek=1000 conv=notrunc 2>/dev/null; fi\n"
     "exit 0\n";
 
-struct CliTestDisk : ::testing::Test {
+struct CliTestDisk : testenv::CliTest {
   void SetUp() override {
-    ASSERT_EQ(access(cli.c_str(), X_OK), 0) << cli << " is not built";
+    CliTest::SetUp();
     for (const char* folder : {"disk", "full", "stack", "stack/1", "stack/2", "tmp"})
       fs::create_directory(host + "/" + folder);
     ASSERT_TRUE(testenv::WriteFile(scratch.Path("swap.sh"), kSwapper));
     fs::permissions(host + "/swap.sh", fs::perms::owner_all);
   }
-  // Runs the cli in the scratch folder with env set and nothing on stdin.
-  int Run(const std::string& arguments, const std::string& env = "") {
-    const std::string line = "cd '" + host + "' && " + env + " TMPDIR='" + host + "/tmp' '" + cli + "' " +
-                             arguments + " </dev/null 2>&1";
-    FILE* out = popen(line.c_str(), "r");
-    said.clear();
-    for (int c; (c = fgetc(out)) != EOF;) said += static_cast<char>(c);
-    const int status = pclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
   bool Empty(const std::string& folder) const { return fs::is_empty(host + "/" + folder); }
-  std::string cli = fs::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  testenv::ScratchFolder scratch;
-  std::string host = plat::EmuHostPath(scratch.path), said;
 };
 
 // Two folder disks swapped by the command, once read back whole and once
@@ -57,11 +40,7 @@ struct CliTestDisk : ::testing::Test {
 TEST_F(CliTestDisk, ExitsZeroOnlyForTwoDisksReadBackEqual) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("full\\mine.txt"), "mine"));
   const std::string swapped = " --disk-size 200000 --new-disk-command ./swap.sh";
-  const struct {
-    std::string arguments, spoil;
-    int exit;
-    const char* says;
-  } cases[] = {
+  const struct { std::string arguments, spoil; int exit; const char* says; } cases[] = {
       {"disk" + swapped, "", 0, "both disks read back equal (200000 and 200000 bytes)\n"},
       {"disk" + swapped, "1", 1, "flaws found: disk 1 differs at byte 1001; disk 2 read back equal\n"},
       {"disk", "", 2, "a folder stands for a disk only with --disk-size N"},
@@ -69,7 +48,8 @@ TEST_F(CliTestDisk, ExitsZeroOnlyForTwoDisksReadBackEqual) {
       {"full --disk-size 1000 --new-disk-command true", "", 2, "full holds 1 file; a disk to test must be empty"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Run("test-disk " + c.arguments, "SPOIL=" + c.spoil), c.exit) << said;
+    EXPECT_EQ(Run("test-disk " + c.arguments, "", "export SPOIL=" + c.spoil + " TMPDIR='" + host + "/tmp';"), c.exit)
+        << said;
     EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
     EXPECT_TRUE(Empty("disk") && Empty("stack/1") && Empty("stack/2") && Empty("tmp")) << c.arguments;
   }

@@ -25,10 +25,8 @@ struct Job {
 }  // namespace
 
 TEST(HorseRace, LengthOfAnEntry) {
-  const struct {
-    int64_t hundreds;
-    int length;
-  } cases[] = {{1, 100}, {37, 3700}, {100, 10000}, {101, 10000}, {0, 100}, {-4, 100}, {INT64_MAX, 10000}};
+  const struct { int64_t hundreds; int length; } cases[] = {
+      {1, 100}, {37, 3700}, {100, 10000}, {101, 10000}, {0, 100}, {-4, 100}, {INT64_MAX, 10000}};
   for (const auto& c : cases) EXPECT_EQ(RaceLengthOf(c.hundreds), c.length) << c.hundreds;
 }
 

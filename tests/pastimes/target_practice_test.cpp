@@ -19,10 +19,7 @@ Dice Scripted(std::vector<double> draws) {
 }  // namespace
 
 TEST(TargetPractice, CupOfADraw) {
-  const struct {
-    double r;
-    int cups, cup;
-  } cases[] = {
+  const struct { double r; int cups, cup; } cases[] = {
       {0.0, 2, 1}, {0.4999, 2, 1}, {0.5, 2, 2}, {0.9999999999, 2, 2}, {0.0, 10, 1},
       {0.95, 10, 10}, {0.1, 10, 2}, {1.0, 10, 10},  // a draw of 1 is capped
   };
@@ -30,11 +27,7 @@ TEST(TargetPractice, CupOfADraw) {
 }
 
 TEST(TargetPractice, ValuesAreClampedToTheStyle) {
-  const struct {
-    int style;
-    int64_t typed;
-    int value;
-  } cases[] = {
+  const struct { int style; int64_t typed; int value; } cases[] = {
       {kStyleAccuracy, 0, 1},    {kStyleAccuracy, 200, 100}, {kStyleAccuracy, 37, 37},
       {kStyleIntuitive, 1, 2},   {kStyleIntuitive, 11, 10},  {kStyleIntuitive, -5, 2},
       {kStyleAccuracy, INT64_MIN, 1}, {kStyleIntuitive, INT64_MAX, 10},

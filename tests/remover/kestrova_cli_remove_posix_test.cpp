@@ -1,14 +1,10 @@
 // kestrova-cli remove-excess run as a user would run it.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 
-#include "frame/platform/emulation.h"
 #include "tests/remover/remover_test_support.h"
+#include "tests/support/cli_run_posix.h"
 
 namespace {
 
@@ -16,15 +12,13 @@ using removertest::MakeTree;
 using removertest::ReadTree;
 using removertest::Tree;
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 // Runs the cli in the scratch folder with input on stdin; its exit status.
 int RunCli(const std::string& folder, const std::string& arguments, const std::string& input) {
-  const std::string cli = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrova-cli";
-  const std::string command = "cd " + Quote(plat::EmuHostPath(folder)) + " && printf '%s' " + Quote(input) +
-                              " | " + Quote(cli) + " remove-excess " + arguments + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const auto Quote = testenv::ShellQuote;
+  std::string said;
+  return testenv::RunCommand("cd " + Quote(plat::EmuHostPath(folder)) + " && printf '%s' " + Quote(input) + " | " +
+                                 Quote(testenv::CliProgram()) + " remove-excess " + arguments,
+                             &said);
 }
 
 // In order; each case sees what the ones before it left.

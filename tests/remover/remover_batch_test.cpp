@@ -7,11 +7,7 @@ namespace {
 // A "%" is doubled, or the interpreter reads a variable there; the other
 // characters it treats specially are safe inside the quotes.
 TEST(RemoverBatch, EntriesQuoteEveryNameAndDoubleEveryPercent) {
-  struct Case {
-    std::string relative;
-    bool folder;
-    std::string lines;
-  } cases[] = {
+  struct Case { std::string relative; bool folder; std::string lines; } cases[] = {
       {"\\a.txt", false, "attrib -r -h -s -a \".\\a.txt\"\r\ndel \".\\a.txt\"\r\n"},
       {"\\sub\\deep", true, "attrib -r -h -s \".\\sub\\deep\"\r\nrd \".\\sub\\deep\"\r\n"},
       {"\\a%X%b.txt", false, "attrib -r -h -s -a \".\\a%%X%%b.txt\"\r\ndel \".\\a%%X%%b.txt\"\r\n"},

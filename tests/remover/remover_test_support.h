@@ -77,6 +77,10 @@ struct RemoverScene {
     input.target = target;
   }
   kst::RemoverResult Run() { return kst::RunExcessRemoval(input, running.job); }
+  void LogTo(const std::string& path) {
+    input.log = true;
+    input.logPath = path;
+  }
   std::string Batch() const { return testenv::ReadFile(target + "\\" + kst::kRemoverBatchName); }
   testenv::ScratchFolder scratch;
   std::string base = scratch.Path("base"), target = scratch.Path("target");

@@ -91,10 +91,9 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     bool checkFile = true;
   } cases[] = {
       {{1, 2, 3, 0}, true, kst::kAnswerNo, 1}, {{1, 2, 3, 0}, true, kst::kAnswerYes, 1},
-      {{3}, true, kst::kAnswerNo, 3},          {{2, 3}, false, kst::kAnswerYes, 2},
-      {{0}, true, kst::kAnswerNo, 0},          {{0}, false, kst::kAnswerNo, -1},  // no batch to be written
-      // Written without a check file, the new set takes the old one away
-      // with the rest of the old set, and only then.
+      {{3}, true, kst::kAnswerNo, 3}, {{2, 3}, false, kst::kAnswerYes, 2}, {{0}, true, kst::kAnswerNo, 0},
+      {{0}, false, kst::kAnswerNo, -1},  // no batch to be written
+      // Without a check file, the new set takes the old one away with the rest of the old set.
       {{1, 2, 3, 0, 4}, true, kst::kAnswerNo, 1, false}, {{1, 2, 3, 0, 4}, true, kst::kAnswerYes, 1, false},
       {{4}, false, kst::kAnswerYes, 4, false},
   };
@@ -133,21 +132,6 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     // A batch the run does not write is not the run's to replace.
     EXPECT_EQ(ReadFile(batch), c.joinBatch ? kst::JoinBatchText(input.file, 3) : c.there.back() ? "" : old(0));
     EXPECT_EQ(plat::PathExists(check), c.checkFile);
-  }
-}
-
-TEST_F(FileSplittingTest, NamesWindowsCannotHoldAreRefusedBeforeAnythingIsWritten) {
-  kst::SetText(1360, "Bad File Name!");
-  kst::SetText(1361, "Windows cannot hold this file name:");
-  for (const char* name : {"a?b.bin", "line\n\"break.bin"}) {
-    SCOPED_TRACE(name);
-    input.file = scratch.Path(name);
-    ScriptedPerson person;
-    EXPECT_EQ(Run().failure, kst::SplitFailure::BadName);
-    ASSERT_EQ(person.asked.size(), 1u);
-    EXPECT_EQ(person.asked[0].message, std::string("Windows cannot hold this file name: ") + name);
-    EXPECT_FALSE(plat::PathExists(kst::SplitName(input.folder, name, 1)));
-    EXPECT_FALSE(plat::PathExists(kst::JoinBatchPath(input.folder, input.file)));
   }
 }
 

@@ -37,7 +37,6 @@ struct SplitFaultTest : ::testing::Test {
     kst::SplitRequest r;
     r.sourcePath = file;
     r.splitPath = Split(1);
-    r.first = 1;
     r.last = 5000;
     r.buffSize = 1000;
     return kst::WriteSplit(r, running.job, nullptr, &why);
@@ -207,16 +206,6 @@ TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
   EXPECT_FALSE(kst::WriteJoinBatch(out, dir.Path(quoted), 2, &path));
   EXPECT_EQ(plat::LastError(), plat::kErrInvalidName);
   EXPECT_FALSE(plat::PathExists(path));
-}
-
-TEST_F(SplitFaultTest, BatchWrittenShortIsTakenBack) {
-  // A batch cut short would join a cut-short file.
-  plat::EmuInjectFault(Fault::ShortWrite, 0, ".BAT");
-  std::string path;
-  EXPECT_FALSE(kst::WriteJoinBatch(scratch.path, file, 3, &path));
-  EXPECT_EQ(plat::LastError(), plat::kErrDiskFull);
-  EXPECT_FALSE(plat::PathExists(path));
-  EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(path)));
 }
 
 TEST_F(SplitFaultTest, AFailedJoinLeavesNoPartAndKeepsTheTargetThatWasThere) {

@@ -14,11 +14,7 @@ constexpr int64_t kLargest = 4294967295;
 constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 
 TEST(SplitSizeRules, SizeCountAndLastSplit) {
-  struct Case {
-    int64_t fileSize, wanted, size;
-    int32_t count;
-    int64_t last;
-  } cases[] = {
+  struct Case { int64_t fileSize, wanted, size; int32_t count; int64_t last; } cases[] = {
       {3000000, kFloppy, kFloppy, 3, 84672},
       {2 * kFloppy, kFloppy, kFloppy, 2, kFloppy},              // an exact multiple ends full
       {10000000000, 1000000, 10010011, 999, 10009022},          // at most 999 splits
@@ -58,13 +54,9 @@ TEST(SplitSizeRules, GoNeedsTwoTo999Splits) {
 
 TEST(SplitSizeField, NumberTimesTheUnitAndBack) {
   splittest::UseSplitTexts();
-  struct Case {
-    const char* field;
-    int unit;
-    int64_t bytes;
-  } cases[] = {{"1423.5", 1, kFloppy}, {"5", 3, 5 * kGiB},         {"10.7", 0, 10},
-               {"0", 2, kFloppy},      {"-3", 1, kFloppy},         {"", 0, kFloppy},
-               {"9000", 6, std::numeric_limits<int64_t>::max()}};  // beyond 64 bits
+  struct Case { const char* field; int unit; int64_t bytes; } cases[] = {
+      {"1423.5", 1, kFloppy}, {"5", 3, 5 * kGiB}, {"10.7", 0, 10}, {"0", 2, kFloppy}, {"-3", 1, kFloppy},
+      {"", 0, kFloppy}, {"9000", 6, std::numeric_limits<int64_t>::max()}};  // beyond 64 bits
   for (const Case& c : cases) EXPECT_EQ(kst::SizeFieldBytes(c.field, c.unit), c.bytes) << c.field;
   EXPECT_EQ(kst::SizeFieldText(5 * kGiB, 3), "5");
   EXPECT_EQ(kst::SizeUnitOf("tb"), 4);

@@ -27,15 +27,9 @@ struct SplitWriterTest : ::testing::Test {
   }
   // Writes bytes first..last (counted from 1) of the source to the split.
   bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
-    kst::SplitRequest r;
-    r.sourcePath = source;
-    r.splitPath = split;
-    r.first = first;
-    r.last = last;
-    r.buffSize = buffSize;
-    r.replaceAgreed = replaceAgreed;
-    r.clock = clock;
-    r.crc = summing ? &sum : nullptr;
+    const kst::SplitRequest r{.sourcePath = source, .splitPath = split, .first = first, .last = last,
+                              .buffSize = buffSize, .clock = clock, .owner = {}, .replaceAgreed = replaceAgreed,
+                              .crc = summing ? &sum : nullptr};
     return kst::WriteSplit(r, running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -54,12 +48,9 @@ TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times)
   // makes every byte one).
   bytes = PatternBytes(65536, 3);
   ASSERT_TRUE(testenv::WriteFile(source, bytes));
-  struct Case {
-    int64_t first, length;
-    uint32_t buffSize;
-    int range, step;
-  } cases[] = {{2, 4096, 4096, 1, 1}, {2, 4097, 4096, 2, 1}, {2, 8193, 4096, 3, 1},
-               {1, 65535, 1, 65535, 1}, {1, 65536, 1, 32768, 2}};
+  struct Case { int64_t first, length; uint32_t buffSize; int range, step; } cases[] = {
+      {2, 4096, 4096, 1, 1}, {2, 4097, 4096, 2, 1}, {2, 8193, 4096, 3, 1}, {1, 65535, 1, 65535, 1},
+      {1, 65536, 1, 32768, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
     plat::DeleteOneFile(split);
@@ -91,23 +82,17 @@ TEST_F(SplitWriterTest, SumsTheBytesItWritesThroughTheBuffer) {
   }
 }
 
-// The named record grows by every buffer written and keeps the total its
-// caller set; no other record moves, and -1 or a value that names no
-// record feeds none.
+// Only the named record grows, by every buffer written, keeping its total;
+// -1 or a value that names no record feeds none.
 TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
+  kst::ClockCounters &splitting = kst::Clock(kst::kClockFileSplitting), &copying = kst::Clock(kst::kClockSplitCopy);
   struct Case {
     int clock;
-    int64_t first, last;
-    int64_t done;  // what the File Splitting record holds after the write
-  } cases[] = {{kst::kClockFileSplitting, 1, 10000, 10000},
-               {kst::kClockFileSplitting, 5001, 7000, 2000},
-               {kst::kClockSplitCopy, 1, 10000, 0},
-               {-1, 1, 10000, 0},
-               {kst::kClockCount, 1, 10000, 0}};
+    int64_t first, last, done;  // done: what the File Splitting record holds after the write
+  } cases[] = {{kst::kClockFileSplitting, 5001, 7000, 2000}, {kst::kClockSplitCopy, 1, 10000, 0},
+               {-1, 1, 10000, 0}, {kst::kClockCount, 1, 10000, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
-    kst::ClockCounters& splitting = kst::Clock(kst::kClockFileSplitting);
-    kst::ClockCounters& copying = kst::Clock(kst::kClockSplitCopy);
     for (kst::ClockCounters* k : {&splitting, &copying}) {
       kst::ClockStart(*k, 123456);
       kst::ClockTakeInterval(*k);

@@ -14,11 +14,8 @@ namespace {
 TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
   const std::string cli = testenv::CliProgram();
   const std::string line = "\n" + kst::Hex8(static_cast<uint32_t>(getpid())) + " -- ";
-  const struct {
-    const char* arguments;
-    int status;
-    bool threadLines;
-  } runs[] = {{"ps", 0, false}, {"ps --threads --windows", 0, true}, {"ps --all", 2, false}};
+  const struct { const char* arguments; int status; bool threadLines; } runs[] = {
+      {"ps", 0, false}, {"ps --threads --windows", 0, true}, {"ps --all", 2, false}};
   std::thread second([&] {  // this test's second thread, while the cli runs
     for (const auto& run : runs) {
       size_t ours = 0;  // this process's threads now

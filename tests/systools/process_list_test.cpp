@@ -12,19 +12,11 @@ class ProcessLines : public ::testing::Test {
   void SetUp() override { LoadBuiltInTexts(); }
 };
 
-TEST_F(ProcessLines, NameClassesAndDeltas) {
-  const struct {
-    uint32_t priorityClass;
-    const char* name;
-  } classes[] = {{64, "IDLE"}, {32, "NORMAL"}, {128, "HIGH"}, {256, "REAL TIME"},
-                 {0, "Unknown"}, {0x4000, "Unknown"}, {0x8000, "Unknown"}};
-  for (const auto& c : classes) EXPECT_EQ(PriorityClassName(c.priorityClass), c.name) << c.priorityClass;
-
-  const struct {
-    int32_t delta;
-    const char* name;
-  } deltas[] = {{-15, "(IDLE)"}, {-2, "(LOWEST)"}, {-1, "(HIGH)"}, {0, "(NORMAL)"},  {1, "(ABOVE_NORMAL)"},
-                {2, "(HIGHEST)"}, {15, "(TIME CRITICAL)"}, {3, ""}, {-16, ""}, {31, ""}};
+// Classes and deltas the system does not name are not guessed at.
+TEST_F(ProcessLines, UnnamedClassesAndDeltas) {
+  for (uint32_t priorityClass : {0u, 0x4000u, 0x8000u}) EXPECT_EQ(PriorityClassName(priorityClass), "Unknown");
+  const struct { int32_t delta; const char* name; } deltas[] = {
+      {-15, "(IDLE)"}, {-2, "(LOWEST)"}, {15, "(TIME CRITICAL)"}, {3, ""}, {-16, ""}, {31, ""}};
   for (const auto& d : deltas) EXPECT_EQ(DeltaName(d.delta), d.name) << d.delta;
 }
 
@@ -37,9 +29,7 @@ TEST_F(ProcessLines, ShowRecordsAsListed) {
   r.threads = {{0x30, 0}, {0x31, 3}};
   r.windows = {{0xABCDEF01, 0x30, "Untitled - Notepad"}};
   r.path = "C:\\windows\\notepad.exe";
-  const struct {
-    std::string got, want;
-  } lines[] = {
+  const struct { std::string got, want; } lines[] = {
       {ProcessLine(r), "00001A2B -- 00000000 -- notepad.exe -- HIGH -- 2 -- 1 -- C:\\windows\\notepad.exe"},
       {ThreadLine(r.threads[0], nullptr), "00000030 -- (NORMAL)"},
       {ThreadLine(r.threads[1], nullptr), "00000031 -- "},
@@ -67,14 +57,10 @@ TEST_F(ProcessLines, PerfInstancesBecomeRecords) {
 }
 
 TEST_F(ProcessLines, ProtectedProcesses) {
-  const struct {
-    uint32_t id;
-    const char* name;
-    bool protectedOne;
-  } cases[] = {{0, "whatever.exe", true},   {4, "x", true},          {kZeroProcessId, "x", true},
-               {500, "CSRSS.EXE", true},    {501, "winlogon", true}, {502, "C:\\WINDOWS\\system32\\lsass.exe", true},
-               {503, "services.exe", true}, {504, "smss.exe", true}, {505, "wininit.exe", true},
-               {506, "notepad.exe", false}, {507, "csrss2.exe", false}, {508, "", false}};
+  const struct { uint32_t id; const char* name; bool protectedOne; } cases[] = {
+      {0, "whatever.exe", true}, {4, "x", true}, {kZeroProcessId, "x", true}, {500, "CSRSS.EXE", true},
+      {501, "winlogon", true}, {502, "C:\\WINDOWS\\system32\\lsass.exe", true}, {506, "notepad.exe", false},
+      {507, "csrss2.exe", false}, {508, "", false}};
   for (const auto& c : cases) EXPECT_EQ(IsProtectedProcess(c.id, c.name), c.protectedOne) << c.name;
 }
 

@@ -13,19 +13,14 @@ using testenv::ReadFile;
 using wavtest::BuildWav;
 
 TEST(WavFormat, SizesEstimatesAndTheTargetNameRule) {
-  struct Size {
-    uint64_t data, wav;
-  } sizes[] = {{1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460}, {4097, 4516}};
+  struct Size { uint64_t data, wav; } sizes[] = {
+      {1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460}, {4097, 4516}};
   for (const Size& s : sizes) EXPECT_EQ(kst::WavFileSize(s.data), s.wav) << s.data;
   // The data a .wav holds, in whole blocks: a partial block is not counted.
-  struct Estimate {
-    int64_t wav, data;
-  } estimates[] = {{0, 0}, {394, 0}, {2451, 2048}, {4506, 2048}, {4507, 4096}};
+  struct Estimate { int64_t wav, data; } estimates[] = {{0, 0}, {394, 0}, {2451, 2048}, {4506, 2048}, {4507, 4096}};
   for (const Estimate& e : estimates) EXPECT_EQ(kst::EstimatedDataSize(e.wav), e.data) << e.wav;
   EXPECT_EQ(kst::SoundSeconds(176400 * 61 + 176399), 61);
-  struct Name {
-    const char *typed, *target;
-  } names[] = {{"song", "song.WAV"},           {"song.wav", "song.wav"},
+  struct Name { const char *typed, *target; } names[] = {{"song", "song.WAV"},           {"song.wav", "song.wav"},
                {"x.WaV.bak", "x.WaV.bak"},     {".wav", ".wav.WAV"},
                {"C:\\a.wav\\b", "C:\\a.wav\\b"}, {"backup.wa", "backup.wa.WAV"}};
   for (const Name& n : names) EXPECT_EQ(kst::WavTargetName(n.typed), n.target) << n.typed;
@@ -80,10 +75,8 @@ TEST_F(Data2WavTest, TheContainerIsTheSameForEveryBufferSizeAndComesBackWhole) {
 TEST_F(Data2WavTest, RefusesAnEmptyMissingOrSameFileBeforeAskingAndMakesNothing) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("empty.bin"), ""));
   ASSERT_TRUE(testenv::WriteFile(source, "abc"));
-  struct Case {
-    std::string from, to;
-    kst::WavFault fault;
-  } cases[] = {{scratch.Path("empty.bin"), scratch.Path("empty.WAV"), kst::WavFault::SourceUnusable},
+  struct Case { std::string from, to; kst::WavFault fault; } cases[] = {
+      {scratch.Path("empty.bin"), scratch.Path("empty.WAV"), kst::WavFault::SourceUnusable},
                {scratch.Path("none.bin"), scratch.Path("none.WAV"), kst::WavFault::SourceUnusable},
                {scratch.path, scratch.Path("dir.WAV"), kst::WavFault::SourceUnusable},
                {source, scratch.Path("DATA.BIN"), kst::WavFault::SameFile}};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "backup/run_settings.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/texts/text_numbers.h"
@@ -43,11 +44,9 @@ void Close(DialogState& state, PromptAnswer answer) { DialogExit(state, ValueOf(
 // The buttons every prompt has: go on, abort (the abort question decides),
 // and the close box, which is an abort without a question.
 void AttachCommon(DialogState& state) {
-  DialogSetCallback(state, IDC_PR_GO, [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Go); });
-  DialogSetCallback(state, IDC_PR_ABORT,
-                    [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Abort); });
-  DialogSetCallback(state, IDC_PR_CLOSE,
-                    [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Closed); });
+  CloseOnPress(state, IDC_PR_GO, ValueOf(PromptAnswer::Go));
+  CloseOnPress(state, IDC_PR_ABORT, ValueOf(PromptAnswer::Abort));
+  CloseOnPress(state, IDC_PR_CLOSE, ValueOf(PromptAnswer::Closed));
 }
 
 // Runs template on the prompt's record: fill sets the values after the
@@ -55,21 +54,10 @@ void AttachCommon(DialogState& state) {
 template <typename Fill>
 PromptAnswer RunPrompt(int templateId, int record, int ownerRecord, DialogTexts texts, Fill fill) {
   DialogState& state = PromptState(record);
-  if (!DialogInit(templateId, state)) {
-    ShowDialogNotFound();
-    return PromptAnswer::Closed;
-  }
-  BindRecord(record, state);
-  DressLikeOwner(record, ownerRecord);
-  SetRecordTexts(record, std::move(texts));
-  DialogPrepare(record);
-  ApplyTexts(record);
+  if (!OpenChildDialog(state, templateId, record, ownerRecord, std::move(texts))) return PromptAnswer::Closed;
   AttachCommon(state);
   fill(state);
-  const int value = DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
-  return AnswerOf(value);
+  return AnswerOf(RunChildDialog(state, record));
 }
 
 std::string Number(int64_t value) { return std::to_string(value); }
@@ -120,7 +108,7 @@ PromptAnswer DiskNotEmpty(int record, int ownerRecord, const NotEmptyPrompt& pro
     DialogSetCallback(state, IDC_NE_ERASE,
                       [&erase](DialogState& s, int id, int, Args) { erase = DialogGetValue(s, id) != 0; });
     DialogSetCallback(state, IDC_NE_VIEW, [root](DialogState& s, int, int, Args) {
-      ShellExecuteA(static_cast<HWND>(s.window.load()), "explore", root.c_str(), nullptr, nullptr,
+      ShellExecuteA(WindowOf(s), "explore", root.c_str(), nullptr, nullptr,
                     SW_SHOWNORMAL);
     });
     // The worker reads the disk again after every answer but "Go ahead".
@@ -146,7 +134,7 @@ PromptAnswer FilesReady(int record, int ownerRecord, const FilesReadyPrompt& pro
     DialogSet(state, IDC_FR_CD, Number(prompt.cd));
     DialogSet(state, IDC_FR_SIZE, Number(prompt.bytesReady));
     DialogSetCallback(state, IDC_FR_EXPLORE, [folder](DialogState& s, int, int, Args) {
-      ShellExecuteA(static_cast<HWND>(s.window.load()), "explore", folder.c_str(), nullptr, nullptr,
+      ShellExecuteA(WindowOf(s), "explore", folder.c_str(), nullptr, nullptr,
                     SW_SHOWNORMAL);
     });
   });

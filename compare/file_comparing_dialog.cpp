@@ -14,7 +14,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
 #include "frame/settings/remembered_list.h"
@@ -52,7 +54,6 @@ const int kEditing[] = {IDC_FC_ORIGINAL,      IDC_FC_ORIGINAL_FILE, IDC_FC_ORIGI
 
 Subprogram& Self() { return GetSubprogram(kComparing); }
 
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The information file's button tells by its capitals whether the file
 // is there to be overwritten or will be created.
@@ -420,11 +421,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallFileComparing() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle, 414));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kComparing, kRecord, TextsOf(Phase::Idle, 414), {SetUp, Work, {}, Idle});
   HookClockWindow(kClockComparing, kComparing, IDC_FC_TIME_SPEED);
 }
 

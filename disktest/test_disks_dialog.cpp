@@ -12,7 +12,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings/settings.h"
@@ -46,7 +48,6 @@ using Phase = RunPhase;
 const int kEditing[] = {IDC_TD_TEMP, IDC_TD_BROWSE, IDC_TD_DRIVE};
 
 Subprogram& Self() { return GetSubprogram(kTestDisks); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 DialogTexts TextsOf(Phase phase) {
   // Abort has no tooltip of its own: Hide's would say the wrong thing.
@@ -218,11 +219,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallTestDisks() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kTestDisks, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
@@ -133,7 +135,7 @@ void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord,
 
 // A maximised window gives the horses longer tracks.
 void LayOut(DialogState& state, int width, int) {
-  HWND window = static_cast<HWND>(state.window.load());
+  HWND window = WindowOf(state);
   if (!window) return;
   RECT unit = {0, 0, 4, 8};
   MapDialogRect(window, &unit);
@@ -203,11 +205,7 @@ void Idle(Subprogram& self) {
 
 void InstallHorseRacing() {
   g_dice = FreshDice();
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kHorseRacing, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -12,7 +12,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings/settings.h"
@@ -51,7 +53,6 @@ const int kEditing[] = {IDC_ER_BROWSE_BASE, IDC_ER_BROWSE_TARGET, IDC_ER_RECURSI
                         IDC_ER_ABOUT};
 
 Subprogram& Self() { return GetSubprogram(kExcessRemover); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The log button tells whether the file is there: the word in capitals is
 // what choosing it does.
@@ -334,11 +335,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallExcessRemover() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kExcessRemover, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
   HookClockWindow(kClockExcessRemover, kExcessRemover, IDC_ER_TIME_SPEED);
 }
 

@@ -12,7 +12,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/settings/settings.h"
@@ -54,7 +56,6 @@ const int kEditing[] = {IDC_FS_JOIN_BATCH, IDC_FS_SAME,          IDC_FS_SIZE,   
 
 Subprogram& Self() { return GetSubprogram(kFileSplitting); }
 
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The labels and tooltips of the window; Go and Hide change with the phase,
 // so that a language change relabels them rightly in every phase.
@@ -386,11 +387,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallFileSplitting() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kFileSplitting, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -13,7 +13,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
@@ -67,7 +69,6 @@ const Side kExtract{IDC_DW_GO_W2D, IDC_DW_PAUSE_W2D, IDC_DW_W2D_PROGRESS, IDC_DW
                     {IDC_DW_WAV, IDC_DW_BROWSE_WAV, IDC_DW_FOLDER, IDC_DW_BROWSE_FOLDER, IDC_DW_CREATE}};
 
 Subprogram& Self() { return GetSubprogram(kData2Wav); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 std::string Said(int id) { return Trimmed(GetText(id)); }
 std::string Field(DialogState& state, int id) { return TypedPath(DialogGet(state, id)); }
 
@@ -467,13 +468,8 @@ void Extract(Subprogram& self) {
 }  // namespace
 
 void InstallData2Wav() {
-  SetRecordTexts(kRecord, Texts());
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Convert;
-  self.extraWork = Extract;
-  self.idle = ConvertIdle;
   // The conversion runs on the Second thread, the extraction on the extra one.
+  InstallWindow(kData2Wav, kRecord, Texts(), {SetUp, Convert, Extract, ConvertIdle});
   HookClockWindow(kClockData2Wav, kData2Wav, IDC_DW_D2W_TIME_SPEED);
   HookClockWindow(kClockWav2Data, kData2Wav, IDC_DW_W2D_TIME_SPEED, true);
 }

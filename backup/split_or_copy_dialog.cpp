@@ -22,7 +22,10 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/run_figures.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/typed_path.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/settings/settings.h"
@@ -85,7 +88,6 @@ const int kSaveButtons[] = {IDC_SC_SAVE1, IDC_SC_LOAD1, IDC_SC_SAVE2, IDC_SC_LOA
 
 Subprogram& Self() { return GetSubprogram(kSplitOrCopy); }
 DialogState& State() { return Self().state; }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kMainBoxRecord, kRecord}; }
 
 DialogTexts TextsOf(Phase phase) {
@@ -171,16 +173,6 @@ void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, 
 
 std::string Number(int64_t value) { return std::to_string(value); }
 
-// Seconds after midnight as a time of day.
-std::string TimeOfDay(int64_t seconds) {
-  seconds %= 86400;
-  if (seconds < 0) seconds += 86400;
-  char text[16];
-  snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-           static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-  return text;
-}
-
 // Rows are longer than the list is wide: it scrolls sideways. Filling the
 // list anew hides the scroll bar, so it is set again behind every flush
 // (posted: the window takes it after the flush).
@@ -210,11 +202,8 @@ void ShowList(DialogState& state) {
 }
 
 void ShowFigures(DialogState& state, const BackupFigures& f) {
-  DialogSet(state, IDC_SC_START, TimeOfDay(f.startTime + WatchOffsetNow()));
-  DialogSet(state, IDC_SC_ETA, TimeOfDay(f.eta + WatchOffsetNow()));
-  DialogSet(state, IDC_SC_LEFT, FormatDuration(f.timeLeft));
-  DialogSet(state, IDC_SC_DONE, Number(f.disksDone));
-  DialogSet(state, IDC_SC_DLEFT, Number(f.disksLeft));
+  ShowDiskRunFigures(state, {IDC_SC_START, IDC_SC_ETA, IDC_SC_LEFT, IDC_SC_DONE, IDC_SC_DLEFT},
+                     {f.startTime, f.eta, f.timeLeft, f.disksDone, f.disksLeft});
   const int permille = f.totalSize > 0 ? static_cast<int>(f.totalDone * 1000 / f.totalSize) : 0;
   DialogSetValue(state, IDC_SC_TOTAL_PROGRESS, permille < 0 ? 0 : permille > 1000 ? 1000 : permille);
   DialogSetItems(state, IDC_SC_LIST, FileRows(List()));
@@ -654,11 +643,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallSplitOrCopy() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kSplitOrCopy, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

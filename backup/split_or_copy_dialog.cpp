@@ -26,6 +26,7 @@
 #include "frame/dialogs/file_dialogs_win32.h"
 #include "frame/dialogs/run_figures.h"
 #include "frame/dialogs/subprogram_window.h"
+#include "frame/dialogs/window_runs.h"
 #include "frame/files/typed_path.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/settings/settings.h"
@@ -41,16 +42,12 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 7;
-// The child records: About This, the list dialog, the split list and the
-// prompts share them so that the Command Center finds whatever is open.
-constexpr int kAboutRecord = 8;
+constexpr WindowRecords kRecords{.window = 7, .about = 8, .mainBox = 24, .secondBox = 25};
+// The child records: the list dialog, the split list and the prompts
+// share them so that the Command Center finds whatever is open.
 constexpr int kListRecord = 9;
 constexpr int kSplitListRecord = 18;
 constexpr int kPromptRecord = 18;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 24;
-constexpr int kSecondBoxRecord = 25;
 constexpr int64_t kFloppyBytes = 1457664;
 
 using Args = const std::vector<std::string>&;
@@ -88,7 +85,7 @@ const int kSaveButtons[] = {IDC_SC_SAVE1, IDC_SC_LOAD1, IDC_SC_SAVE2, IDC_SC_LOA
 
 Subprogram& Self() { return GetSubprogram(kSplitOrCopy); }
 DialogState& State() { return Self().state; }
-MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kMainBoxRecord, kRecord}; }
+MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window}; }
 
 DialogTexts TextsOf(Phase phase) {
   int go = 100, goTip = 600, hide = 101, hideTip = 601;
@@ -165,7 +162,7 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_SC_GO, .hide = IDC_SC_HIDE,
                           .abortQuestion = 33, .textsOf = TextsOf};
 
@@ -344,7 +341,7 @@ void ShowSizes(DialogState& state) {
 // The CD drive: CD mode with the first standard size and a margin.
 void ChooseCdDrive(DialogState& state) {
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(962), GetText(963), kMainBoxRecord, kRecord);
+  AskUser(kAskOk, state.window.load(), GetText(962), GetText(963), kRecords.mainBox, kRecords.window);
   g_settings.diskSize = kFirstCdSize;
   g_settings.margin = 10000;
   DialogSetEnabled(state, IDC_SC_UDF, true);
@@ -361,7 +358,7 @@ void OnBrowseDestination(DialogState& state, int, int, Args) {
     ChooseCdDrive(state);
   } else if (type != DRIVE_REMOVABLE) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(159), GetText(160), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(159), GetText(160), kRecords.mainBox, kRecords.window);
     return;
   } else {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
@@ -382,7 +379,7 @@ void OnBrowseTemporary(DialogState& state, int, int, Args) {
   const UINT type = GetDriveTypeA(DriveRoot(folder).c_str());
   if (type != DRIVE_FIXED && type != DRIVE_RAMDISK) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(156), GetText(157), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(156), GetText(157), kRecords.mainBox, kRecords.window);
     return;
   }
   if (!TemporaryFolderAccepted(List(), folder, MainOwner(state))) return;
@@ -406,7 +403,7 @@ void OnMargin(DialogState& state, int id, int notification, Args) {
   const int64_t margin = TextToInt64(Trimmed(DialogGet(state, id)));
   if (margin < 0 || margin * 10 > g_settings.diskSize) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(163), GetText(164), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(163), GetText(164), kRecords.mainBox, kRecords.window);
     g_settings.margin = 0;
   } else {
     g_settings.margin = margin;
@@ -500,8 +497,7 @@ void StartRun(DialogState& state) {
   DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
   DialogSet(state, IDC_SC_STATUS, "");
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
-  StartWork(kSplitOrCopy);
+  StartWindowRun(state, kSplitOrCopy);
 }
 
 void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
@@ -513,7 +509,7 @@ void OnHide(DialogState& state, int, int, Args) {
 
 void OnAbout(DialogState&, int, int, Args) {
   if (g_listOpen) return;
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{605, 99, 146, 3});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{605, 99, 146, 3});
 }
 
 // ---- the hooks ----------------------------------------------------------------
@@ -549,7 +545,7 @@ void AttachRoutines(DialogState& state) {
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_SC_LIST;
+  Record(kRecords.window).dropTarget = IDC_SC_LIST;
   AttachRoutines(state);
 
   SaveListFiles& files = SaveFiles();
@@ -600,9 +596,9 @@ void Work(Subprogram& self) {
   run.list = &List();
   run.saveFiles = &SaveFiles();
   run.job = &self.job;
-  run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
+  run.owner = MessageOwner{state.window.load(), kRecords.secondBox, kRecords.window};
   run.progress = &split;
-  run.person = DiskPromptPerson(kPromptRecord, kRecord);
+  run.person = DiskPromptPerson(kPromptRecord, kRecords.window);
   run.person.figures = [&state](const BackupFigures& figures) { ShowFigures(state, figures); };
   run.person.status = [&state](const std::string& text) {
     DialogSet(state, IDC_SC_STATUS, text);
@@ -634,16 +630,13 @@ void Idle(Subprogram& self) {
   Lock(state, false);
   if (!self.job.endedWell) DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
   ShowList(state);
-  HWND window = WindowOf(state);
-  if (window) DragAcceptFiles(window, TRUE);
-  BringWindowToFront(window);
-  g_runActive = false;
+  EndWindowRun(state, g_runActive);
 }
 
 }  // namespace
 
 void InstallSplitOrCopy() {
-  InstallWindow(kSplitOrCopy, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
+  InstallWindow(kSplitOrCopy, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -25,8 +25,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 33;
-constexpr int kAboutRecord = 34;
+constexpr WindowRecords kRecords{.window = 33, .about = 34};
 constexpr uint32_t kStepMs = 100;
 
 using Args = const std::vector<std::string>&;
@@ -68,7 +67,7 @@ DialogTexts TextsOf(Phase phase) {
 }
 
 // Race is Go; during a race Hide aborts it, without a question.
-const RunButtons kButtons{.record = kRecord, .go = IDC_HR_RACE, .hide = IDC_HR_HIDE, .textsOf = TextsOf};
+const RunButtons kButtons{.record = kRecords.window, .go = IDC_HR_RACE, .hide = IDC_HR_HIDE, .textsOf = TextsOf};
 
 void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
@@ -131,7 +130,7 @@ void OnRace(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self(
 
 void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_raceActive); }
 
-void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord, 494, 493, 9); }
+void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kRecords.about, kRecords.window, 494, 493, 9); }
 
 // A maximised window gives the horses longer tracks.
 void LayOut(DialogState& state, int width, int) {
@@ -167,7 +166,7 @@ void SetUp(Subprogram& self) {
   DialogSetCallback(state, IDC_HR_RACE, OnRace);
   DialogSetCallback(state, IDC_HR_HIDE, OnHide);
   DialogSetCallback(state, IDC_HR_ABOUT, OnAbout);
-  Record(kRecord).layout = LayOut;
+  Record(kRecords.window).layout = LayOut;
   DialogSet(state, IDC_HR_LENGTH, std::to_string(g_race.length / 100));
   for (int h = 0; h < kHorses; ++h) DialogSetValue(state, IDC_HR_PICK1 + h, h + 1 == g_pick);
   ShowPhase(state, Phase::Idle);
@@ -205,7 +204,7 @@ void Idle(Subprogram& self) {
 
 void InstallHorseRacing() {
   g_dice = FreshDice();
-  InstallWindow(kHorseRacing, kRecord, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
+  InstallWindow(kHorseRacing, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -19,8 +19,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 5;
-constexpr int kAboutRecord = 6;
+constexpr WindowRecords kRecords{.window = 5, .about = 6};
 
 using Args = const std::vector<std::string>&;
 
@@ -100,7 +99,7 @@ void OnCup(DialogState& state, int id, int, Args) {
 }
 
 
-void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord, 482, 483, 8); }
+void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kRecords.about, kRecords.window, 482, 483, 8); }
 
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
@@ -118,7 +117,7 @@ void SetUp(Subprogram& self) {
 
 void InstallTargetPractice() {
   g_dice = FreshDice();
-  InstallWindow(kTargetPractice, kRecord, Texts(), {.setUp = SetUp});
+  InstallWindow(kTargetPractice, kRecords.window, Texts(), {.setUp = SetUp});
 }
 
 }  // namespace kst

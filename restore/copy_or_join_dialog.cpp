@@ -51,7 +51,7 @@ Phases g_phases;
 
 Subprogram& Self() { return GetSubprogram(kCopyOrJoin); }
 DialogState& State() { return Self().state; }
-MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kMainBoxRecord, kRecord}; }
+MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window}; }
 
 namespace {
 
@@ -133,7 +133,7 @@ void ShowPhasesLocked(DialogState& state) {
     DialogSet(state, t.controlId, Trimmed(GetText(t.labelText)));
     DialogSetTooltip(state, t.controlId, Trimmed(GetText(t.tooltipText)));
   }
-  SetRecordTexts(kRecord, std::move(texts));
+  SetRecordTexts(kRecords.window, std::move(texts));
   // The window stays a drop target: OnDrop ignores drops while a join runs.
   // Switching DragAcceptFiles here would send the window a style change from
   // the joining thread while it holds the lock the window's thread may be
@@ -199,7 +199,7 @@ void TakeFolder(DialogState& state, bool origin, const std::string& folder) {
   if (!fits) {
     PlayAlert();
     AskUser(kAskOk, state.window.load(), GetText(origin ? 285 : 288), GetText(origin ? 286 : 289),
-            kMainBoxRecord, kRecord);
+            kRecords.mainBox, kRecords.window);
     return;
   }
   OnFolderDrop(state, origin ? IDC_CJ_ORIGIN : IDC_CJ_DEST, OneBackslash(folder));
@@ -219,7 +219,7 @@ void OnCreate(DialogState& state, int, int, Args) {
     PlayAlert();
     std::string message = Trimmed(GetText(289)) + " " + OneBackslash(g_settings.destination);
     if (code != plat::kErrNone) message += " " + Trimmed(GetText(kTextSystemSays)) + " " + plat::ErrorText(code);
-    AskUser(kAskOk, state.window.load(), GetText(288), message, kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(288), message, kRecords.mainBox, kRecords.window);
   }
 }
 
@@ -271,7 +271,7 @@ namespace {
 
 void OnAbout(DialogState&, int, int, Args) {
   if (g_childOpen) return;
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{696, 254, 295, 4});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{696, 254, 295, 4});
 }
 
 // ---- the hooks ----------------------------------------------------------------------
@@ -299,7 +299,7 @@ void AttachRoutines(DialogState& state) {
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_CJ_LIST;
+  Record(kRecords.window).dropTarget = IDC_CJ_LIST;
   {
     std::lock_guard<std::mutex> lock(List().mutex);
     List().capacity = settings.listSizes > 0 ? settings.listSizes : kListSizesDefault;
@@ -329,7 +329,7 @@ void StopJoiningForExit() { copy_join::StopJoining(copy_join::kExitWaitMs); }
 
 void InstallCopyOrJoin() {
   using namespace copy_join;
-  InstallWindow(kCopyOrJoin, kRecord, TextsOf(Phase::Idle, Phase::Idle), {SetUp, Work, JoinWork, Idle});
+  InstallWindow(kCopyOrJoin, kRecords.window, TextsOf(Phase::Idle, Phase::Idle), {SetUp, Work, JoinWork, Idle});
   HookClockWindow(kClockCopyJoin, kCopyOrJoin, IDC_CJ_TIME_SPEED, false, Watch());
 }
 

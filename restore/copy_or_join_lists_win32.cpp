@@ -89,7 +89,7 @@ void OnAdd(DialogState& state, int, int, Args) {
   if (!GetOpenFileNameA(&request)) {
     if (CommDlgExtendedError() != 0) {
       PlayAlert();
-      AskUser(kAskOk, state.window.load(), GetText(291), GetText(292), kMainBoxRecord, kRecord);
+      AskUser(kAskOk, state.window.load(), GetText(291), GetText(292), kRecords.mainBox, kRecords.window);
     }
     return;
   }
@@ -145,7 +145,7 @@ void OnRemove(DialogState& state, int, int, Args) {
 
 void OnView(DialogState& state, int, int, Args) {
   if (JoinShown()) {  // the join's Abort
-    AskToAbort(Self().extraJob, state.window.load(), 34, kMainBoxRecord, kRecord);
+    AskToAbort(Self().extraJob, state.window.load(), 34, kRecords.mainBox, kRecords.window);
     return;
   }
   if (g_childOpen) return;

@@ -49,7 +49,7 @@ void ClosePrompt() {
 DiskAnswer InsertDisk(const RestoreDiskPrompt& prompt, bool* copyAll) {
   DialogState& state = g_promptState;
   const DialogTexts texts{207, {{IDC_ND_ERASE, 325, 708}, {IDC_PR_GO, 1017, 0}, {IDC_PR_ABORT, 1018, 0}}};
-  if (!OpenChildDialog(state, IDD_NEW_DISK, kPromptRecord, kRecord, texts)) return DiskAnswer::Closed;
+  if (!OpenChildDialog(state, IDD_NEW_DISK, kPromptRecord, kRecords.window, texts)) return DiskAnswer::Closed;
   static bool all = true;
   all = *copyAll;
   DialogSet(state, IDC_ND_TEXT, prompt.message);
@@ -111,7 +111,7 @@ void JoinWork(Subprogram& self) {
   context.autoName = AppSettings().rAutoName;
   context.silent = AppSettings().silentP;
   context.nameTarget = NameTarget;
-  context.owner = MessageOwner{state.window.load(), kJoinBoxRecord, kRecord};
+  context.owner = MessageOwner{state.window.load(), kJoinBoxRecord, kRecords.window};
   {
     // A pause shown for the join stands for this turn too.
     std::lock_guard<std::mutex> lock(g_phases.mutex);
@@ -197,7 +197,7 @@ void StopJoining(int waitMs) {
 
 void OnHide(DialogState& state, int, int, Args) {
   if (g_runActive) {
-    if (AskToAbort(Self().job, state.window.load(), 33, kMainBoxRecord, kRecord)) ClosePrompt();
+    if (AskToAbort(Self().job, state.window.load(), 33, kRecords.mainBox, kRecords.window)) ClosePrompt();
     return;
   }
   StopJoining(kRollbackWaitMs);
@@ -213,11 +213,11 @@ void Work(Subprogram& self) {
   run.settings = g_run;
   run.list = &List();
   run.job = &self.job;
-  run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
+  run.owner = MessageOwner{state.window.load(), kRecords.secondBox, kRecords.window};
   run.progress = &bar;
   run.person.insertDisk = InsertDisk;
   run.person.selectFiles = [](std::string* origin, std::vector<OriginFile>* files) {
-    return RunSelectFiles(origin, files, kPromptRecord, kRecord, kSecondBoxRecord);
+    return RunSelectFiles(origin, files, kPromptRecord, kRecords.window, kRecords.secondBox);
   };
   run.person.nameTarget = NameTarget;
   run.person.figures = [&state](const RestoreFigures& f) { ShowFigures(state, f); };

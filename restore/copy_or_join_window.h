@@ -13,6 +13,7 @@
 
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/threads/subprograms.h"
 #include "restore/join_queue.h"
@@ -21,15 +22,12 @@
 
 namespace kst::copy_join {
 
-constexpr int kRecord = 13;
-// About This, the split list and the disk prompt: the Command Center
-// finds whatever is open on these.
-constexpr int kAboutRecord = 14;
+constexpr WindowRecords kRecords{.window = 13, .about = 14, .mainBox = 26, .secondBox = 27};
+// The split list and the disk prompt: the Command Center finds whatever
+// is open on these.
 constexpr int kSplitListRecord = 15;
 constexpr int kPromptRecord = 15;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 26;
-constexpr int kSecondBoxRecord = 27;
+// The joining thread's message boxes.
 constexpr int kJoinBoxRecord = 28;
 // The choice of "A&dd Splits" comes back in one buffer of this size.
 constexpr DWORD kAddBufferSize = 66820;

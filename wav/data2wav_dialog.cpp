@@ -34,10 +34,8 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 42;
-constexpr int kAboutRecord = 43;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 41;
+constexpr WindowRecords kRecords{.window = 42, .about = 43, .mainBox = 41};
+// The converting and the extracting thread ask through records of their own.
 constexpr int kConvertBoxRecord = 44;
 constexpr int kExtractBoxRecord = 45;
 
@@ -161,7 +159,7 @@ void ChooseTarget(DialogState& state, const std::string& typed) {
   if (!target.empty() && plat::PathExists(target) && !SameText(target, g_agreedTarget)) {
     PlayAlert();
     const std::string question = Said(1081) + " " + target + Said(1082);
-    if (AskUser(kAskYesNo, state.window.load(), GetText(1080), question, kMainBoxRecord, kRecord) ==
+    if (AskUser(kAskYesNo, state.window.load(), GetText(1080), question, kRecords.mainBox, kRecords.window) ==
         kAnswerYes)
       g_agreedTarget = target;
     else
@@ -177,7 +175,7 @@ bool FolderOnFixedDrive(DialogState& state, const std::string& folder) {
       plat::DriveType(folder.substr(0, 2) + "\\") == plat::kDriveFixed)
     return true;
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(1078), GetText(1079), kMainBoxRecord, kRecord);
+  AskUser(kAskOk, state.window.load(), GetText(1078), GetText(1079), kRecords.mainBox, kRecords.window);
   return false;
 }
 
@@ -327,7 +325,7 @@ void Remember(DialogState& state, int id, PathList list, const std::string& valu
 
 void OnGoConvert(DialogState& state, int, int, Args) {
   if (g_converting) {
-    if (Self().job.running) AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kMainBoxRecord, kRecord);
+    if (Self().job.running) AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kRecords.mainBox, kRecords.window);
     return;
   }
   ChooseTarget(state, DialogGet(state, IDC_DW_TARGET));
@@ -337,7 +335,7 @@ void OnGoConvert(DialogState& state, int, int, Args) {
   WavRecord record;
   if (!LookUpSource(g_convert.source, &record) || g_convert.target.empty()) return;
   g_convert.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecord};
+  g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecords.window};
   Remember(state, IDC_DW_SOURCE, kSourceList, g_convert.source);
   Remember(state, IDC_DW_TARGET, kTargetList, g_convert.target);
   Clock(kClockData2Wav).done = 0;
@@ -350,7 +348,7 @@ void OnGoConvert(DialogState& state, int, int, Args) {
 void OnGoExtract(DialogState& state, int, int, Args) {
   if (g_extracting) {
     if (Self().extraJob.running)
-      AskToAbort(Self().extraJob, state.window.load(), kExtract.abortQuestion, kMainBoxRecord, kRecord);
+      AskToAbort(Self().extraJob, state.window.load(), kExtract.abortQuestion, kRecords.mainBox, kRecords.window);
     return;
   }
   g_extract = Wav2DataInput{};
@@ -358,7 +356,7 @@ void OnGoExtract(DialogState& state, int, int, Args) {
   g_extract.folder = Field(state, IDC_DW_FOLDER);
   if (g_extract.wav.empty() || g_extract.folder.empty() || !FolderOnFixedDrive(state, g_extract.folder)) return;
   g_extract.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecord};
+  g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecords.window};
   Remember(state, IDC_DW_WAV, kWavList, g_extract.wav);
   Remember(state, IDC_DW_FOLDER, kFolderList, g_extract.folder);
   Clock(kClockWav2Data).done = 0;
@@ -387,7 +385,7 @@ void OnHide(DialogState& state, int, int, Args) {
   }
   if (self.job.inQuestion.exchange(true)) return;
   const int answer =
-      AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(1076), kMainBoxRecord, kRecord);
+      AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(1076), kRecords.mainBox, kRecords.window);
   self.job.inQuestion = false;
   if (answer != kAnswerYes) return;
   AbortJob(self.job);
@@ -395,14 +393,14 @@ void OnHide(DialogState& state, int, int, Args) {
 }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{1070, 1044, 1071, 1069});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{1070, 1044, 1071, 1069});
 }
 
 // ---- the hooks ----------------------------------------------------------------
 
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
-  Record(kRecord).dropTarget = IDC_DW_D2W_GROUP;
+  Record(kRecords.window).dropTarget = IDC_DW_D2W_GROUP;
   DialogSetCallback(state, IDC_DW_SOURCE, OnSource);
   DialogSetCallback(state, IDC_DW_TARGET, OnTarget);
   DialogSetCallback(state, IDC_DW_WAV, OnWav);
@@ -469,7 +467,7 @@ void Extract(Subprogram& self) {
 
 void InstallData2Wav() {
   // The conversion runs on the Second thread, the extraction on the extra one.
-  InstallWindow(kData2Wav, kRecord, Texts(), {SetUp, Convert, Extract, ConvertIdle});
+  InstallWindow(kData2Wav, kRecords.window, Texts(), {SetUp, Convert, Extract, ConvertIdle});
   HookClockWindow(kClockData2Wav, kData2Wav, IDC_DW_D2W_TIME_SPEED);
   HookClockWindow(kClockWav2Data, kData2Wav, IDC_DW_W2D_TIME_SPEED, true);
 }

@@ -8,6 +8,15 @@
 
 namespace kst {
 
+// The dialog records of a subprogram's window: its own, its About This
+// box's, and those of the message boxes each of its threads asks through.
+struct WindowRecords {
+  int window = 0;
+  int about = 0;
+  int mainBox = 0;    // the Main thread's message boxes
+  int secondBox = 0;  // the Second thread's message boxes
+};
+
 // The module's routines for its Main thread (setUp), its Second thread
 // (work, then idle) and its extra thread; an empty one is not installed.
 struct WindowHooks {

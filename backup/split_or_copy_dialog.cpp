@@ -243,26 +243,10 @@ void Add(DialogState& state, const std::vector<std::string>& paths) {
 
 void OnAdd(DialogState& state, int, int, Args) {
   if (g_runActive || SaveFiles().saving) return;
-  std::string title = Trimmed(GetText(1125));
-  std::vector<char> names(65536, '\0');
-  OPENFILENAMEA request;
-  InitFileDialog(state.window.load(), request, nullptr, names.data(), static_cast<DWORD>(names.size()), nullptr,
-                 title.c_str(),
-                 OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
-                     OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
-  if (!GetOpenFileNameA(&request)) {
+  std::vector<std::string> paths;
+  if (!ChooseFilesToOpen(state.window.load(), Trimmed(GetText(1125)), 65536, WithOneBackslash, &paths)) {
     if (CommDlgExtendedError() != 0) TellTooManySelected(MainOwner(state));
     return;
-  }
-  // One file: its full path; several: the folder, then the names.
-  std::vector<std::string> parts;
-  for (const char* p = names.data(); *p; p += strlen(p) + 1) parts.emplace_back(p);
-  std::vector<std::string> paths;
-  if (parts.size() == 1) {
-    paths = parts;
-  } else {
-    std::string folder = WithOneBackslash(parts.front());
-    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(folder + parts[i]);
   }
   Add(state, paths);
 }

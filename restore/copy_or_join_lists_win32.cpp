@@ -80,28 +80,13 @@ void OnAdd(DialogState& state, int, int, Args) {
       return;
     }
   }
-  const std::string title = Trimmed(GetText(290));
-  std::vector<char> names(kAddBufferSize, '\0');
-  OPENFILENAMEA request;
-  InitFileDialog(state.window.load(), request, nullptr, names.data(), kAddBufferSize, nullptr, title.c_str(),
-                 OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                     OFN_NOCHANGEDIR);
-  if (!GetOpenFileNameA(&request)) {
+  std::vector<std::string> paths;
+  if (!ChooseFilesToOpen(state.window.load(), Trimmed(GetText(290)), kAddBufferSize, OneBackslash, &paths)) {
     if (CommDlgExtendedError() != 0) {
       PlayAlert();
       AskUser(kAskOk, state.window.load(), GetText(291), GetText(292), kRecords.mainBox, kRecords.window);
     }
     return;
-  }
-  // One file: its full path; several: the folder, then the names.
-  std::vector<std::string> parts;
-  for (const char* p = names.data(); *p; p += strlen(p) + 1) parts.emplace_back(p);
-  std::vector<std::string> paths;
-  if (parts.size() == 1) {
-    paths = parts;
-  } else if (!parts.empty()) {
-    const std::string folder = OneBackslash(parts.front());
-    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(folder + parts[i]);
   }
   Add(state, paths);
 }

@@ -85,7 +85,9 @@ const int kSaveButtons[] = {IDC_SC_SAVE1, IDC_SC_LOAD1, IDC_SC_SAVE2, IDC_SC_LOA
 
 Subprogram& Self() { return GetSubprogram(kSplitOrCopy); }
 DialogState& State() { return Self().state; }
-MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window}; }
+MessageOwner MainOwner(DialogState& state) {
+  return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window};
+}
 
 DialogTexts TextsOf(Phase phase) {
   int go = 100, goTip = 600, hide = 101, hideTip = 601;

@@ -164,7 +164,8 @@ void Chosen(DialogState& state, const Side& side, const std::string& path) {
   if (a.folder.empty() || b.folder.empty() || NormalPath(a.folder + a.pattern) != NormalPath(b.folder + b.pattern))
     return;
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(side.sameTitle), GetText(side.sameText), kRecords.mainBox, kRecords.window);
+  AskUser(kAskOk, state.window.load(), GetText(side.sameTitle), GetText(side.sameText), kRecords.mainBox,
+          kRecords.window);
   DialogSet(state, side.field, "");
   DialogSet(state, side.count, "");
   DialogFlush(state);

@@ -51,7 +51,9 @@ Phases g_phases;
 
 Subprogram& Self() { return GetSubprogram(kCopyOrJoin); }
 DialogState& State() { return Self().state; }
-MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window}; }
+MessageOwner MainOwner(DialogState& state) {
+  return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window};
+}
 
 namespace {
 

@@ -325,7 +325,8 @@ void Remember(DialogState& state, int id, PathList list, const std::string& valu
 
 void OnGoConvert(DialogState& state, int, int, Args) {
   if (g_converting) {
-    if (Self().job.running) AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kRecords.mainBox, kRecords.window);
+    if (Self().job.running)
+      AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kRecords.mainBox, kRecords.window);
     return;
   }
   ChooseTarget(state, DialogGet(state, IDC_DW_TARGET));

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "frame/dialogs/run_figures.h"
 #include "frame/texts/texts.h"
 
 using namespace kst;
@@ -203,4 +204,14 @@ TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
     EXPECT_EQ(at.left, c.expect.left) << c.what;
     EXPECT_EQ(at.top, c.expect.top) << c.what;
   }
+}
+
+TEST(RunFigures, TimesOfDayWrapAtMidnight) {
+  const struct {
+    int64_t seconds;
+    const char* shown;
+  } cases[] = {
+      {0, "00:00:00"}, {3723, "01:02:03"}, {86399, "23:59:59"}, {86400 + 61, "00:01:01"}, {-1, "23:59:59"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TimeOfDay(c.seconds), c.shown) << c.seconds;
 }

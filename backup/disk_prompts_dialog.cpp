@@ -20,13 +20,6 @@ namespace {
 
 using Args = const std::vector<std::string>&;
 
-// One prompt at a time per record: each Second thread asks its prompts one
-// after the other, on a record of its own.
-DialogState& PromptState(int record) {
-  static DialogState states[kRecordCount + 1];
-  return states[record >= 1 && record <= kRecordCount ? record : 0];
-}
-
 // The CD sizes the CD size prompt offers; the first is the default.
 const int64_t kCdSizes[] = {681574400, 734003200, 765460480, 838860800, 912261120};
 const char* const kCdNames[] = {"650MB", "700MB", "730MB", "800MB", "870MB"};
@@ -53,7 +46,9 @@ void AttachCommon(DialogState& state) {
 // texts. The answer; Closed when the template is missing.
 template <typename Fill>
 PromptAnswer RunPrompt(int templateId, int record, int ownerRecord, DialogTexts texts, Fill fill) {
-  DialogState& state = PromptState(record);
+  // One prompt at a time per record: each Second thread asks its prompts
+  // one after the other, on a record of its own.
+  DialogState& state = StateOfRecord(record);
   if (!OpenChildDialog(state, templateId, record, ownerRecord, std::move(texts))) return PromptAnswer::Closed;
   AttachCommon(state);
   fill(state);
@@ -191,7 +186,7 @@ PromptAnswer CdSize(int record, int ownerRecord, int64_t* cdSize) {
 }  // namespace
 
 void CloseOpenPrompt(int record) {
-  DialogState& prompt = PromptState(record);
+  DialogState& prompt = StateOfRecord(record);
   if (prompt.window.load()) DialogExit(prompt, ValueOf(PromptAnswer::Closed));
 }
 

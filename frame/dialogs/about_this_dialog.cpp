@@ -13,14 +13,6 @@
 
 namespace kst {
 
-// One state per record, bound for good: the Command Center looks at a
-// subprogram's child records from its own thread at any time, so the
-// record must never point at a state that has gone.
-DialogState& StateOfRecord(int record) {
-  static DialogState states[kRecordCount + 1];
-  return states[record >= 1 && record <= kRecordCount ? record : 0];
-}
-
 void RunHelpPageBox(const HelpPageBox& box, int record, int ownerRecord, DialogTexts texts) {
   DialogState& state = StateOfRecord(record);
   if (state.templateId != -1) {

@@ -14,11 +14,6 @@ struct AboutThisTexts {
   int helpPage = 0;  // the help page (1 to 9) shown in the field
 };
 
-// The state of a child dialog's record, one per record and bound for good:
-// the Command Center looks at a subprogram's child records from its own
-// thread at any time, so a record never points at a state that has gone.
-DialogState& StateOfRecord(int record);
-
 // A help page in a read-only field and an OK button that closes it: About
 // This and the games' About box differ only in template and texts.
 struct HelpPageBox {

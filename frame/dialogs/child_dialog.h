@@ -8,6 +8,11 @@
 
 namespace kst {
 
+// The state of a child dialog's record, one per record and bound for good:
+// the Command Center looks at a subprogram's child records from its own
+// thread at any time, so a record never points at a state that has gone.
+DialogState& StateOfRecord(int record);
+
 // Loads templateId into state, binds it to record, dresses it like
 // ownerRecord and gives it texts. False, after the "dialog not found" box,
 // when the template is missing.

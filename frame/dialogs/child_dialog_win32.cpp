@@ -8,6 +8,11 @@
 
 namespace kst {
 
+DialogState& StateOfRecord(int record) {
+  static DialogState states[kRecordCount + 1];
+  return states[record >= 1 && record <= kRecordCount ? record : 0];
+}
+
 bool OpenChildDialog(DialogState& state, int templateId, int record, int ownerRecord, DialogTexts texts) {
   if (!DialogInit(templateId, state)) {
     ShowDialogNotFound();

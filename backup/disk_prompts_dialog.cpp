@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "backup/run_settings.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/texts/text_numbers.h"
@@ -18,13 +19,6 @@ namespace kst {
 namespace {
 
 using Args = const std::vector<std::string>&;
-
-// One prompt at a time per record: each Second thread asks its prompts one
-// after the other, on a record of its own.
-DialogState& PromptState(int record) {
-  static DialogState states[kRecordCount + 1];
-  return states[record >= 1 && record <= kRecordCount ? record : 0];
-}
 
 // The CD sizes the CD size prompt offers; the first is the default.
 const int64_t kCdSizes[] = {681574400, 734003200, 765460480, 838860800, 912261120};
@@ -43,33 +37,22 @@ void Close(DialogState& state, PromptAnswer answer) { DialogExit(state, ValueOf(
 // The buttons every prompt has: go on, abort (the abort question decides),
 // and the close box, which is an abort without a question.
 void AttachCommon(DialogState& state) {
-  DialogSetCallback(state, IDC_PR_GO, [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Go); });
-  DialogSetCallback(state, IDC_PR_ABORT,
-                    [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Abort); });
-  DialogSetCallback(state, IDC_PR_CLOSE,
-                    [](DialogState& s, int, int, Args) { Close(s, PromptAnswer::Closed); });
+  CloseOnPress(state, IDC_PR_GO, ValueOf(PromptAnswer::Go));
+  CloseOnPress(state, IDC_PR_ABORT, ValueOf(PromptAnswer::Abort));
+  CloseOnPress(state, IDC_PR_CLOSE, ValueOf(PromptAnswer::Closed));
 }
 
 // Runs template on the prompt's record: fill sets the values after the
 // texts. The answer; Closed when the template is missing.
 template <typename Fill>
 PromptAnswer RunPrompt(int templateId, int record, int ownerRecord, DialogTexts texts, Fill fill) {
-  DialogState& state = PromptState(record);
-  if (!DialogInit(templateId, state)) {
-    ShowDialogNotFound();
-    return PromptAnswer::Closed;
-  }
-  BindRecord(record, state);
-  DressLikeOwner(record, ownerRecord);
-  SetRecordTexts(record, std::move(texts));
-  DialogPrepare(record);
-  ApplyTexts(record);
+  // One prompt at a time per record: each Second thread asks its prompts
+  // one after the other, on a record of its own.
+  DialogState& state = StateOfRecord(record);
+  if (!OpenChildDialog(state, templateId, record, ownerRecord, std::move(texts))) return PromptAnswer::Closed;
   AttachCommon(state);
   fill(state);
-  const int value = DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
-  return AnswerOf(value);
+  return AnswerOf(RunChildDialog(state, record));
 }
 
 std::string Number(int64_t value) { return std::to_string(value); }
@@ -120,7 +103,7 @@ PromptAnswer DiskNotEmpty(int record, int ownerRecord, const NotEmptyPrompt& pro
     DialogSetCallback(state, IDC_NE_ERASE,
                       [&erase](DialogState& s, int id, int, Args) { erase = DialogGetValue(s, id) != 0; });
     DialogSetCallback(state, IDC_NE_VIEW, [root](DialogState& s, int, int, Args) {
-      ShellExecuteA(static_cast<HWND>(s.window.load()), "explore", root.c_str(), nullptr, nullptr,
+      ShellExecuteA(WindowOf(s), "explore", root.c_str(), nullptr, nullptr,
                     SW_SHOWNORMAL);
     });
     // The worker reads the disk again after every answer but "Go ahead".
@@ -146,7 +129,7 @@ PromptAnswer FilesReady(int record, int ownerRecord, const FilesReadyPrompt& pro
     DialogSet(state, IDC_FR_CD, Number(prompt.cd));
     DialogSet(state, IDC_FR_SIZE, Number(prompt.bytesReady));
     DialogSetCallback(state, IDC_FR_EXPLORE, [folder](DialogState& s, int, int, Args) {
-      ShellExecuteA(static_cast<HWND>(s.window.load()), "explore", folder.c_str(), nullptr, nullptr,
+      ShellExecuteA(WindowOf(s), "explore", folder.c_str(), nullptr, nullptr,
                     SW_SHOWNORMAL);
     });
   });
@@ -203,7 +186,7 @@ PromptAnswer CdSize(int record, int ownerRecord, int64_t* cdSize) {
 }  // namespace
 
 void CloseOpenPrompt(int record) {
-  DialogState& prompt = PromptState(record);
+  DialogState& prompt = StateOfRecord(record);
   if (prompt.window.load()) DialogExit(prompt, ValueOf(PromptAnswer::Closed));
 }
 

@@ -22,7 +22,11 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/run_figures.h"
+#include "frame/dialogs/subprogram_window.h"
+#include "frame/dialogs/window_runs.h"
 #include "frame/files/typed_path.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/settings/settings.h"
@@ -38,16 +42,12 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 7;
-// The child records: About This, the list dialog, the split list and the
-// prompts share them so that the Command Center finds whatever is open.
-constexpr int kAboutRecord = 8;
+constexpr WindowRecords kRecords{.window = 7, .about = 8, .mainBox = 24, .secondBox = 25};
+// The child records: the list dialog, the split list and the prompts
+// share them so that the Command Center finds whatever is open.
 constexpr int kListRecord = 9;
 constexpr int kSplitListRecord = 18;
 constexpr int kPromptRecord = 18;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 24;
-constexpr int kSecondBoxRecord = 25;
 constexpr int64_t kFloppyBytes = 1457664;
 
 using Args = const std::vector<std::string>&;
@@ -85,8 +85,9 @@ const int kSaveButtons[] = {IDC_SC_SAVE1, IDC_SC_LOAD1, IDC_SC_SAVE2, IDC_SC_LOA
 
 Subprogram& Self() { return GetSubprogram(kSplitOrCopy); }
 DialogState& State() { return Self().state; }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
-MessageOwner MainOwner(DialogState& state) { return MessageOwner{state.window.load(), kMainBoxRecord, kRecord}; }
+MessageOwner MainOwner(DialogState& state) {
+  return MessageOwner{state.window.load(), kRecords.mainBox, kRecords.window};
+}
 
 DialogTexts TextsOf(Phase phase) {
   int go = 100, goTip = 600, hide = 101, hideTip = 601;
@@ -163,23 +164,13 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_SC_GO, .hide = IDC_SC_HIDE,
                           .abortQuestion = 33, .textsOf = TextsOf};
 
 void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
 std::string Number(int64_t value) { return std::to_string(value); }
-
-// Seconds after midnight as a time of day.
-std::string TimeOfDay(int64_t seconds) {
-  seconds %= 86400;
-  if (seconds < 0) seconds += 86400;
-  char text[16];
-  snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-           static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-  return text;
-}
 
 // Rows are longer than the list is wide: it scrolls sideways. Filling the
 // list anew hides the scroll bar, so it is set again behind every flush
@@ -210,11 +201,8 @@ void ShowList(DialogState& state) {
 }
 
 void ShowFigures(DialogState& state, const BackupFigures& f) {
-  DialogSet(state, IDC_SC_START, TimeOfDay(f.startTime + WatchOffsetNow()));
-  DialogSet(state, IDC_SC_ETA, TimeOfDay(f.eta + WatchOffsetNow()));
-  DialogSet(state, IDC_SC_LEFT, FormatDuration(f.timeLeft));
-  DialogSet(state, IDC_SC_DONE, Number(f.disksDone));
-  DialogSet(state, IDC_SC_DLEFT, Number(f.disksLeft));
+  ShowDiskRunFigures(state, {IDC_SC_START, IDC_SC_ETA, IDC_SC_LEFT, IDC_SC_DONE, IDC_SC_DLEFT},
+                     {f.startTime, f.eta, f.timeLeft, f.disksDone, f.disksLeft});
   const int permille = f.totalSize > 0 ? static_cast<int>(f.totalDone * 1000 / f.totalSize) : 0;
   DialogSetValue(state, IDC_SC_TOTAL_PROGRESS, permille < 0 ? 0 : permille > 1000 ? 1000 : permille);
   DialogSetItems(state, IDC_SC_LIST, FileRows(List()));
@@ -257,26 +245,10 @@ void Add(DialogState& state, const std::vector<std::string>& paths) {
 
 void OnAdd(DialogState& state, int, int, Args) {
   if (g_runActive || SaveFiles().saving) return;
-  std::string title = Trimmed(GetText(1125));
-  std::vector<char> names(65536, '\0');
-  OPENFILENAMEA request;
-  InitFileDialog(state.window.load(), request, nullptr, names.data(), static_cast<DWORD>(names.size()), nullptr,
-                 title.c_str(),
-                 OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
-                     OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
-  if (!GetOpenFileNameA(&request)) {
+  std::vector<std::string> paths;
+  if (!ChooseFilesToOpen(state.window.load(), Trimmed(GetText(1125)), 65536, WithOneBackslash, &paths)) {
     if (CommDlgExtendedError() != 0) TellTooManySelected(MainOwner(state));
     return;
-  }
-  // One file: its full path; several: the folder, then the names.
-  std::vector<std::string> parts;
-  for (const char* p = names.data(); *p; p += strlen(p) + 1) parts.emplace_back(p);
-  std::vector<std::string> paths;
-  if (parts.size() == 1) {
-    paths = parts;
-  } else {
-    std::string folder = WithOneBackslash(parts.front());
-    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(folder + parts[i]);
   }
   Add(state, paths);
 }
@@ -355,7 +327,7 @@ void ShowSizes(DialogState& state) {
 // The CD drive: CD mode with the first standard size and a margin.
 void ChooseCdDrive(DialogState& state) {
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(962), GetText(963), kMainBoxRecord, kRecord);
+  AskUser(kAskOk, state.window.load(), GetText(962), GetText(963), kRecords.mainBox, kRecords.window);
   g_settings.diskSize = kFirstCdSize;
   g_settings.margin = 10000;
   DialogSetEnabled(state, IDC_SC_UDF, true);
@@ -372,7 +344,7 @@ void OnBrowseDestination(DialogState& state, int, int, Args) {
     ChooseCdDrive(state);
   } else if (type != DRIVE_REMOVABLE) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(159), GetText(160), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(159), GetText(160), kRecords.mainBox, kRecords.window);
     return;
   } else {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
@@ -393,7 +365,7 @@ void OnBrowseTemporary(DialogState& state, int, int, Args) {
   const UINT type = GetDriveTypeA(DriveRoot(folder).c_str());
   if (type != DRIVE_FIXED && type != DRIVE_RAMDISK) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(156), GetText(157), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(156), GetText(157), kRecords.mainBox, kRecords.window);
     return;
   }
   if (!TemporaryFolderAccepted(List(), folder, MainOwner(state))) return;
@@ -417,7 +389,7 @@ void OnMargin(DialogState& state, int id, int notification, Args) {
   const int64_t margin = TextToInt64(Trimmed(DialogGet(state, id)));
   if (margin < 0 || margin * 10 > g_settings.diskSize) {
     PlayAlert();
-    AskUser(kAskOk, state.window.load(), GetText(163), GetText(164), kMainBoxRecord, kRecord);
+    AskUser(kAskOk, state.window.load(), GetText(163), GetText(164), kRecords.mainBox, kRecords.window);
     g_settings.margin = 0;
   } else {
     g_settings.margin = margin;
@@ -511,8 +483,7 @@ void StartRun(DialogState& state) {
   DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
   DialogSet(state, IDC_SC_STATUS, "");
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
-  StartWork(kSplitOrCopy);
+  StartWindowRun(state, kSplitOrCopy);
 }
 
 void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
@@ -524,7 +495,7 @@ void OnHide(DialogState& state, int, int, Args) {
 
 void OnAbout(DialogState&, int, int, Args) {
   if (g_listOpen) return;
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{605, 99, 146, 3});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{605, 99, 146, 3});
 }
 
 // ---- the hooks ----------------------------------------------------------------
@@ -560,7 +531,7 @@ void AttachRoutines(DialogState& state) {
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_SC_LIST;
+  Record(kRecords.window).dropTarget = IDC_SC_LIST;
   AttachRoutines(state);
 
   SaveListFiles& files = SaveFiles();
@@ -611,9 +582,9 @@ void Work(Subprogram& self) {
   run.list = &List();
   run.saveFiles = &SaveFiles();
   run.job = &self.job;
-  run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
+  run.owner = MessageOwner{state.window.load(), kRecords.secondBox, kRecords.window};
   run.progress = &split;
-  run.person = DiskPromptPerson(kPromptRecord, kRecord);
+  run.person = DiskPromptPerson(kPromptRecord, kRecords.window);
   run.person.figures = [&state](const BackupFigures& figures) { ShowFigures(state, figures); };
   run.person.status = [&state](const std::string& text) {
     DialogSet(state, IDC_SC_STATUS, text);
@@ -645,20 +616,13 @@ void Idle(Subprogram& self) {
   Lock(state, false);
   if (!self.job.endedWell) DialogSetValue(state, IDC_SC_SPLIT_PROGRESS, 0);
   ShowList(state);
-  HWND window = WindowOf(state);
-  if (window) DragAcceptFiles(window, TRUE);
-  BringWindowToFront(window);
-  g_runActive = false;
+  EndWindowRun(state, g_runActive);
 }
 
 }  // namespace
 
 void InstallSplitOrCopy() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kSplitOrCopy, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "backup/list_checks.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/texts/text_numbers.h"
@@ -40,7 +41,7 @@ MessageOwner OwnerOf(DialogState& state) {
 
 std::vector<size_t> SelectedRows(DialogState& state, int id) {
   std::vector<size_t> rows;
-  HWND list = GetDlgItem(static_cast<HWND>(state.window.load()), id);
+  HWND list = GetDlgItem(WindowOf(state), id);
   int count = list ? static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0)) : 0;
   if (count <= 0) return rows;
   std::vector<int> items(static_cast<size_t>(count));
@@ -51,7 +52,7 @@ std::vector<size_t> SelectedRows(DialogState& state, int id) {
 
 // Selects rows again after the list box was filled anew.
 void Reselect(DialogState& state, int id, const std::vector<size_t>& rows) {
-  HWND list = GetDlgItem(static_cast<HWND>(state.window.load()), id);
+  HWND list = GetDlgItem(WindowOf(state), id);
   if (!list) return;
   for (size_t row : rows) SendMessageA(list, LB_SETSEL, TRUE, static_cast<LPARAM>(row));
 }
@@ -110,33 +111,24 @@ void OnKill(DialogState& state, int, int, Args) {
 
 void RunSplitList(const std::string& path) {
   DialogState& state = g_splitState;
-  if (!DialogInit(IDD_SPLIT_LIST, state)) {
-    ShowDialogNotFound();
-    return;
-  }
   const int record = g_open.splitRecord;
-  BindRecord(record, state);
-  DressLikeOwner(record, g_open.record);
-  SetRecordTexts(record, DialogTexts{152,
-                                     {{IDC_SL_FILE_LABEL, 174, 0},
-                                      {IDC_SL_COUNT_LABEL, 175, 0},
-                                      {IDC_SL_HEADING, 176, 0},
-                                      {IDC_SL_LIST, 0, 651},
-                                      {IDC_SL_TOGGLE_COPIED, 177, 652},
-                                      {IDC_SL_TOGGLE_SAFE, 178, 653},
-                                      {IDC_SL_KILL, 179, 654},
-                                      {IDC_LD_CLOSE, 146, 649}}});
-  DialogPrepare(record);
-  ApplyTexts(record);
+  const DialogTexts texts{152,
+                          {{IDC_SL_FILE_LABEL, 174, 0},
+                           {IDC_SL_COUNT_LABEL, 175, 0},
+                           {IDC_SL_HEADING, 176, 0},
+                           {IDC_SL_LIST, 0, 651},
+                           {IDC_SL_TOGGLE_COPIED, 177, 652},
+                           {IDC_SL_TOGGLE_SAFE, 178, 653},
+                           {IDC_SL_KILL, 179, 654},
+                           {IDC_LD_CLOSE, 146, 649}}};
+  if (!OpenChildDialog(state, IDD_SPLIT_LIST, record, g_open.record, texts)) return;
   DialogSet(state, IDC_SL_FILE, path);
   DialogSetCallback(state, IDC_SL_TOGGLE_COPIED, OnSplitToggle);
   DialogSetCallback(state, IDC_SL_TOGGLE_SAFE, OnSplitToggle);
   DialogSetCallback(state, IDC_SL_KILL, OnKill);
-  DialogSetCallback(state, IDC_LD_CLOSE, [](DialogState& s, int, int, Args) { DialogExit(s); });
+  CloseOnPress(state, IDC_LD_CLOSE);
   ShowSplits(state);
-  DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
+  RunChildDialog(state, record);
 }
 
 // ---- the list dialog --------------------------------------------------------
@@ -169,36 +161,27 @@ void RunListDialog(TransportList& list, const std::atomic<bool>& runGoing, const
                    int record, int splitRecord) {
   g_open = Open{&list, &runGoing, owner, record, splitRecord, 0};
   DialogState& state = g_listState;
-  if (!DialogInit(IDD_TRANSPORT_LIST, state)) {
-    ShowDialogNotFound();
-    return;
-  }
-  BindRecord(record, state);
-  DressLikeOwner(record, owner.ownerRecord);
-  SetRecordTexts(record, DialogTexts{151,
-                                     {{IDC_TL_HEADING, 109, 0},
-                                      {IDC_TL_LIST, 0, 637},
-                                      {IDC_TL_FILES_LABEL, 147, 0},
-                                      {IDC_TL_TOTAL_LABEL, 148, 0},
-                                      {IDC_TL_DONE_LABEL, 149, 0},
-                                      {IDC_TL_SELECTED_LABEL, 150, 0},
-                                      {IDC_TL_SELECTED, 0, 650},
-                                      {IDC_TL_TOGGLE_DONE, 186, 638},
-                                      {IDC_TL_VIEW_SPLITS, 135, 639},
-                                      {IDC_LD_CLOSE, 146, 649}}});
-  DialogPrepare(record);
-  ApplyTexts(record);
+  const DialogTexts texts{151,
+                          {{IDC_TL_HEADING, 109, 0},
+                           {IDC_TL_LIST, 0, 637},
+                           {IDC_TL_FILES_LABEL, 147, 0},
+                           {IDC_TL_TOTAL_LABEL, 148, 0},
+                           {IDC_TL_DONE_LABEL, 149, 0},
+                           {IDC_TL_SELECTED_LABEL, 150, 0},
+                           {IDC_TL_SELECTED, 0, 650},
+                           {IDC_TL_TOGGLE_DONE, 186, 638},
+                           {IDC_TL_VIEW_SPLITS, 135, 639},
+                           {IDC_LD_CLOSE, 146, 649}}};
+  if (!OpenChildDialog(state, IDD_TRANSPORT_LIST, record, owner.ownerRecord, texts)) return;
   DialogSetCallback(state, IDC_TL_LIST, [](DialogState& s, int, int notification, Args) {
     if (notification == kSelChanged) ShowSelected(s);
   });
   DialogSetCallback(state, IDC_TL_TOGGLE_DONE, OnToggleDone);
   DialogSetCallback(state, IDC_TL_VIEW_SPLITS, OnViewSplits);
-  DialogSetCallback(state, IDC_LD_CLOSE, [](DialogState& s, int, int, Args) { DialogExit(s); });
+  CloseOnPress(state, IDC_LD_CLOSE);
   DialogSet(state, IDC_TL_SELECTED, "0");
   ShowRows(state);
-  DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
+  RunChildDialog(state, record);
 }
 
 }  // namespace kst

@@ -14,7 +14,10 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
+#include "frame/dialogs/window_runs.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
 #include "frame/settings/remembered_list.h"
@@ -30,11 +33,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 16;
-constexpr int kAboutRecord = 17;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 31;
-constexpr int kSecondBoxRecord = 32;
+constexpr WindowRecords kRecords{.window = 16, .about = 17, .mainBox = 31, .secondBox = 32};
 
 using Args = const std::vector<std::string>&;
 
@@ -52,7 +51,6 @@ const int kEditing[] = {IDC_FC_ORIGINAL,      IDC_FC_ORIGINAL_FILE, IDC_FC_ORIGI
 
 Subprogram& Self() { return GetSubprogram(kComparing); }
 
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The information file's button tells by its capitals whether the file
 // is there to be overwritten or will be created.
@@ -116,7 +114,7 @@ DialogTexts PhaseTexts(Phase phase) { return TextsOf(phase, InfoButtonText(AppSe
 
 // Compare is Abort during a run; Pause has a button of its own, and the
 // information file's button changes with the file.
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_FC_COMPARE, .hide = IDC_FC_HIDE,
                           .relabelled = {IDC_FC_PAUSE, IDC_FC_INFO_BROWSE},
                           .abortQuestion = 36, .textsOf = PhaseTexts};
@@ -166,7 +164,8 @@ void Chosen(DialogState& state, const Side& side, const std::string& path) {
   if (a.folder.empty() || b.folder.empty() || NormalPath(a.folder + a.pattern) != NormalPath(b.folder + b.pattern))
     return;
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(side.sameTitle), GetText(side.sameText), kMainBoxRecord, kRecord);
+  AskUser(kAskOk, state.window.load(), GetText(side.sameTitle), GetText(side.sameText), kRecords.mainBox,
+          kRecords.window);
   DialogSet(state, side.field, "");
   DialogSet(state, side.count, "");
   DialogFlush(state);
@@ -298,11 +297,11 @@ void StartRun(DialogState& state) {
   input.showCompared = DialogGetValue(state, IDC_FC_SHOW_COMPARED) != 0;
   input.showUnmatched = DialogGetValue(state, IDC_FC_SHOW_UNMATCHED) != 0;
   input.buffSize = settings.buffSize;
-  input.boxRecord = kSecondBoxRecord;
-  input.ownerRecord = kRecord;
+  input.boxRecord = kRecords.secondBox;
+  input.ownerRecord = kRecords.window;
   const CompareRefusal refusal = CheckComparing(input);
   if (refusal != CompareRefusal::None) {
-    TellRefusal(refusal, state.window.load(), kMainBoxRecord, kRecord);
+    TellRefusal(refusal, state.window.load(), kRecords.mainBox, kRecords.window);
     return;
   }
   RememberInList(settings.cOrigFileList, input.original);
@@ -316,8 +315,7 @@ void StartRun(DialogState& state) {
   ShowStatus(state, 410);
   ShowCounts(state, ComparingCounts{});
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
-  StartWork(kComparing);
+  StartWindowRun(state, kComparing);
 }
 
 void OnCompare(DialogState& state, int, int, Args) {
@@ -334,7 +332,7 @@ void OnPause(DialogState& state, int, int, Args) {
 void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_runActive); }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{415, 416, 417, 6});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{415, 416, 417, 6});
 }
 
 // ---- the hooks ----------------------------------------------------------------
@@ -362,7 +360,7 @@ void AttachRoutines(DialogState& state) {
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_FC_ORIGINAL_GROUP;
+  Record(kRecords.window).dropTarget = IDC_FC_ORIGINAL_GROUP;
   AttachRoutines(state);
   const auto first = [](const RememberedList& list) { return list.entries.empty() ? "" : list.entries.front(); };
   ShowPath(state, IDC_FC_ORIGINAL, settings.cOrigFileList, first(settings.cOrigFileList));
@@ -413,18 +411,13 @@ void Idle(Subprogram& self) {
   Lock(state, false);
   DialogSetValue(state, IDC_FC_FILE_PROGRESS, 0);
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, TRUE);
-  g_runActive = false;
+  EndWindowRun(state, g_runActive, false);
 }
 
 }  // namespace
 
 void InstallFileComparing() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle, 414));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kComparing, kRecords.window, TextsOf(Phase::Idle, 414), {SetUp, Work, {}, Idle});
   HookClockWindow(kClockComparing, kComparing, IDC_FC_TIME_SPEED);
 }
 

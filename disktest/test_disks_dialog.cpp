@@ -12,7 +12,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings/settings.h"
@@ -26,12 +28,8 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 10;
-constexpr int kAboutRecord = 11;
+constexpr WindowRecords kRecords{.window = 10, .about = 11, .mainBox = 29, .secondBox = 30};
 constexpr int kPromptRecord = 12;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 29;
-constexpr int kSecondBoxRecord = 30;
 constexpr int kHelpPage = 5;  // Test Disks' help page
 
 using Args = const std::vector<std::string>&;
@@ -46,7 +44,6 @@ using Phase = RunPhase;
 const int kEditing[] = {IDC_TD_TEMP, IDC_TD_BROWSE, IDC_TD_DRIVE};
 
 Subprogram& Self() { return GetSubprogram(kTestDisks); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 DialogTexts TextsOf(Phase phase) {
   // Abort has no tooltip of its own: Hide's would say the wrong thing.
@@ -67,7 +64,7 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_TD_GO, .hide = IDC_TD_HIDE,
                           .abortQuestion = 35, .textsOf = TextsOf};
 
@@ -154,7 +151,7 @@ void OnHide(DialogState& state, int, int, Args) {
 }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{364, 366, 365, kHelpPage});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{364, 366, 365, kHelpPage});
 }
 
 // Test Disks Main, before the window opens.
@@ -185,7 +182,7 @@ void Work(Subprogram& self) {
   DialogState& state = self.state;
   self.job.onHold = [&state] { DialogFlush(state); };
   ProgressSink bar = ProgressBarSink(state, IDC_TD_PROGRESS);
-  const BackupPerson prompts = DiskPromptPerson(kPromptRecord, kRecord);
+  const BackupPerson prompts = DiskPromptPerson(kPromptRecord, kRecords.window);
   DiskTestRun run;
   run.settings = g_run;
   run.person.insertDisk = prompts.insertDisk;
@@ -194,7 +191,7 @@ void Work(Subprogram& self) {
     DialogSet(state, IDC_TD_STATUS, text);
     DialogFlush(state);
   };
-  run.owner = MessageOwner{state.window.load(), kSecondBoxRecord, kRecord};
+  run.owner = MessageOwner{state.window.load(), kRecords.secondBox, kRecords.window};
   run.job = &self.job;
   run.progress = &bar;
   RunDiskTest(run);
@@ -218,11 +215,7 @@ void Idle(Subprogram& self) {
 }  // namespace
 
 void InstallTestDisks() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kTestDisks, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
@@ -23,8 +25,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 33;
-constexpr int kAboutRecord = 34;
+constexpr WindowRecords kRecords{.window = 33, .about = 34};
 constexpr uint32_t kStepMs = 100;
 
 using Args = const std::vector<std::string>&;
@@ -66,7 +67,7 @@ DialogTexts TextsOf(Phase phase) {
 }
 
 // Race is Go; during a race Hide aborts it, without a question.
-const RunButtons kButtons{.record = kRecord, .go = IDC_HR_RACE, .hide = IDC_HR_HIDE, .textsOf = TextsOf};
+const RunButtons kButtons{.record = kRecords.window, .go = IDC_HR_RACE, .hide = IDC_HR_HIDE, .textsOf = TextsOf};
 
 void ShowPhase(DialogState& state, Phase phase) { ShowRunPhase(state, kButtons, phase); }
 
@@ -129,11 +130,11 @@ void OnRace(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self(
 
 void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_raceActive); }
 
-void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord, 494, 493, 9); }
+void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kRecords.about, kRecords.window, 494, 493, 9); }
 
 // A maximised window gives the horses longer tracks.
 void LayOut(DialogState& state, int width, int) {
-  HWND window = static_cast<HWND>(state.window.load());
+  HWND window = WindowOf(state);
   if (!window) return;
   RECT unit = {0, 0, 4, 8};
   MapDialogRect(window, &unit);
@@ -165,7 +166,7 @@ void SetUp(Subprogram& self) {
   DialogSetCallback(state, IDC_HR_RACE, OnRace);
   DialogSetCallback(state, IDC_HR_HIDE, OnHide);
   DialogSetCallback(state, IDC_HR_ABOUT, OnAbout);
-  Record(kRecord).layout = LayOut;
+  Record(kRecords.window).layout = LayOut;
   DialogSet(state, IDC_HR_LENGTH, std::to_string(g_race.length / 100));
   for (int h = 0; h < kHorses; ++h) DialogSetValue(state, IDC_HR_PICK1 + h, h + 1 == g_pick);
   ShowPhase(state, Phase::Idle);
@@ -203,11 +204,7 @@ void Idle(Subprogram& self) {
 
 void InstallHorseRacing() {
   g_dice = FreshDice();
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kHorseRacing, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

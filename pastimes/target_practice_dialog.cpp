@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
 #include "frame/threads/subprograms.h"
@@ -17,8 +19,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 5;
-constexpr int kAboutRecord = 6;
+constexpr WindowRecords kRecords{.window = 5, .about = 6};
 
 using Args = const std::vector<std::string>&;
 
@@ -26,7 +27,6 @@ using Args = const std::vector<std::string>&;
 TargetPractice g_game;
 Dice g_dice;
 
-Subprogram& Self() { return GetSubprogram(kTargetPractice); }
 
 DialogTexts Texts() {
   DialogTexts texts{470,
@@ -98,9 +98,8 @@ void OnCup(DialogState& state, int id, int, Args) {
   ShowGame(state);
 }
 
-void OnHide(DialogState& state, int, int, Args) { DialogExit(state); }
 
-void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kAboutRecord, kRecord, 482, 483, 8); }
+void OnAbout(DialogState&, int, int, Args) { RunGameAbout(kRecords.about, kRecords.window, 482, 483, 8); }
 
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
@@ -108,7 +107,7 @@ void SetUp(Subprogram& self) {
   DialogSetCallback(state, IDC_TP_STYLE_INTUITIVE, OnStyle);
   DialogSetCallback(state, IDC_TP_VALUE, OnValue);
   for (int k = 0; k < kCupButtons; ++k) DialogSetCallback(state, IDC_TP_CUP1 + k, OnCup);
-  DialogSetCallback(state, IDC_TP_HIDE, OnHide);
+  CloseOnPress(state, IDC_TP_HIDE);
   DialogSetCallback(state, IDC_TP_ABOUT, OnAbout);
   ShowStyle(state);
   ShowGame(state);
@@ -118,8 +117,7 @@ void SetUp(Subprogram& self) {
 
 void InstallTargetPractice() {
   g_dice = FreshDice();
-  SetRecordTexts(kRecord, Texts());
-  Self().setUp = SetUp;
+  InstallWindow(kTargetPractice, kRecords.window, Texts(), {.setUp = SetUp});
 }
 
 }  // namespace kst

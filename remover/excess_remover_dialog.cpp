@@ -12,7 +12,10 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
+#include "frame/dialogs/window_runs.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings/settings.h"
@@ -29,11 +32,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 35;
-constexpr int kAboutRecord = 36;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 37;
-constexpr int kSecondBoxRecord = 38;
+constexpr WindowRecords kRecords{.window = 35, .about = 36, .mainBox = 37, .secondBox = 38};
 
 using Args = const std::vector<std::string>&;
 
@@ -51,7 +50,6 @@ const int kEditing[] = {IDC_ER_BROWSE_BASE, IDC_ER_BROWSE_TARGET, IDC_ER_RECURSI
                         IDC_ER_ABOUT};
 
 Subprogram& Self() { return GetSubprogram(kExcessRemover); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The log button tells whether the file is there: the word in capitals is
 // what choosing it does.
@@ -98,7 +96,7 @@ DialogTexts TextsOf(Phase phase) {
 // "&Do It" is Abort during a run and "&Hide" its pause button; the log
 // file's button changes with the file, the removed counter's label with
 // "Simulation only".
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_ER_DO_IT, .hide = IDC_ER_HIDE,
                           .relabelled = {IDC_ER_LOG_FILE, IDC_ER_REMOVED_LABEL},
                           .abortQuestion = kTextAbortQuestion, .textsOf = TextsOf};
@@ -135,7 +133,7 @@ void Choose(DialogState& state, bool base, const std::string& chosen) {
   const std::string& other = base ? g_target : g_base;
   FolderRefusal refusal = base ? CheckFolderChoice(folder, other, AppSettings().eRecur)
                                : CheckFolderChoice(other, folder, AppSettings().eRecur);
-  if (TellFolderRefusal(refusal, state.window.load(), kMainBoxRecord, kRecord)) return;
+  if (TellFolderRefusal(refusal, state.window.load(), kRecords.mainBox, kRecords.window)) return;
   (base ? g_base : g_target) = folder;
   Recount(state, folder, base ? IDC_ER_BASE_COUNT : IDC_ER_TARGET_COUNT, base ? 853 : 857);
   DialogSet(state, base ? IDC_ER_BASE : IDC_ER_TARGET, folder);
@@ -224,10 +222,10 @@ void StartRun(DialogState& state) {
   g_input.buffSize = settings.buffSize;
   g_input.silent = settings.silentP;
   g_input.owner = state.window.load();
-  g_input.boxRecord = kMainBoxRecord;
-  g_input.ownerRecord = kRecord;
+  g_input.boxRecord = kRecords.mainBox;
+  g_input.ownerRecord = kRecords.window;
   if (RefuseRemoverInput(g_input)) return;
-  g_input.boxRecord = kSecondBoxRecord;
+  g_input.boxRecord = kRecords.secondBox;
   g_runActive = true;
   ShowStatus(state, kTextStarting);
   ShowPhase(state, Phase::Running);
@@ -236,8 +234,7 @@ void StartRun(DialogState& state) {
   DialogSetValue(state, IDC_ER_TOTAL_PROGRESS, 0);
   DialogSetValue(state, IDC_ER_FILE_PROGRESS, 0);
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
-  StartWork(kExcessRemover);
+  StartWindowRun(state, kExcessRemover);
 }
 
 // "&Do It", or "Abort" during a run.
@@ -257,13 +254,13 @@ void OnHide(DialogState& state, int, int, Args) {
 }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{850, 850, 851, 849});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{850, 850, 851, 849});
 }
 
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_ER_BASE_GROUP;
+  Record(kRecords.window).dropTarget = IDC_ER_BASE_GROUP;
   DialogSetCallback(state, IDC_ER_BROWSE_BASE, OnBrowseBase);
   DialogSetCallback(state, IDC_ER_BROWSE_TARGET, OnBrowseTarget);
   DialogSetCallback(state, IDC_ER_BASE_GROUP, OnDrop);
@@ -310,11 +307,11 @@ void Work(Subprogram& self) {
     PlayAlert();
     AskUser(kAskOk, state.window.load(), GetText(kTextTroublesHeading),
             Count(result.counts.troubles) + " " + Trimmed(GetText(kTextTroubles)) + " " + result.firstTrouble,
-            kSecondBoxRecord, kRecord);
+            kRecords.secondBox, kRecords.window);
   }
   if (!result.logWritten) return;
   if (AskUser(kAskYesNo, state.window.load(), GetText(kTextSavedHeading), GetText(kTextSavedQuestion),
-              kSecondBoxRecord, kRecord) == kAnswerYes)
+              kRecords.secondBox, kRecords.window) == kAnswerYes)
     ShellExecuteA(WindowOf(state), "open", "notepad.exe", g_input.logPath.c_str(), nullptr,
                   SW_SHOWMAXIMIZED);
 }
@@ -325,20 +322,13 @@ void Idle(Subprogram& self) {
   Lock(state, false);
   DialogSetValue(state, IDC_ER_FILE_PROGRESS, 0);
   DialogFlush(state);
-  HWND window = WindowOf(state);
-  if (window) DragAcceptFiles(window, TRUE);
-  BringWindowToFront(window);
-  g_runActive = false;
+  EndWindowRun(state, g_runActive);
 }
 
 }  // namespace
 
 void InstallExcessRemover() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kExcessRemover, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
   HookClockWindow(kClockExcessRemover, kExcessRemover, IDC_ER_TIME_SPEED);
 }
 

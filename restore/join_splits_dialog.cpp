@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/settings/settings.h"
@@ -42,22 +43,15 @@ void ShowRecord(DialogState& state) {
 bool RunJoinSplits(RestoreList& list, JoinQueue& queue, int id, int record, const MessageOwner& owner) {
   g_open = Open{&list, &queue, id, owner, false};
   DialogState& state = g_state;
-  if (!DialogInit(IDD_JOIN_SPLITS, state)) {
-    ShowDialogNotFound();
-    return false;
-  }
-  BindRecord(record, state);
-  DressLikeOwner(record, owner.ownerRecord);
-  SetRecordTexts(record, DialogTexts{300,
-                                     {{IDC_JS_LIST_LABEL, 296, 0},
-                                      {IDC_JS_TOTAL_LABEL, 297, 0},
-                                      {IDC_JS_TOTAL, 0, 718},
-                                      {IDC_JS_DELETE, 298, 717},
-                                      {IDC_JS_CONFIRMED, 299, 0},
-                                      {IDC_JS_JOIN, 294, 714},
-                                      {IDC_JS_CLOSE, 295, 715}}});
-  DialogPrepare(record);
-  ApplyTexts(record);
+  const DialogTexts texts{300,
+                          {{IDC_JS_LIST_LABEL, 296, 0},
+                           {IDC_JS_TOTAL_LABEL, 297, 0},
+                           {IDC_JS_TOTAL, 0, 718},
+                           {IDC_JS_DELETE, 298, 717},
+                           {IDC_JS_CONFIRMED, 299, 0},
+                           {IDC_JS_JOIN, 294, 714},
+                           {IDC_JS_CLOSE, 295, 715}}};
+  if (!OpenChildDialog(state, IDD_JOIN_SPLITS, record, owner.ownerRecord, texts)) return false;
   DialogSetCallback(state, IDC_JS_DELETE, [](DialogState& s, int control, int, Args) {
     AppSettings().rDelAfterJoin = DialogGetValue(s, control) != 0;
     ShowRecord(s);
@@ -69,11 +63,9 @@ bool RunJoinSplits(RestoreList& list, JoinQueue& queue, int id, int record, cons
     g_open.queued = true;
     DialogExit(s);
   });
-  DialogSetCallback(state, IDC_JS_CLOSE, [](DialogState& s, int, int, Args) { DialogExit(s); });
+  CloseOnPress(state, IDC_JS_CLOSE);
   ShowRecord(state);
-  DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
+  RunChildDialog(state, record);
   return g_open.queued;
 }
 

@@ -6,6 +6,7 @@
 
 #include "backup/run_settings.h"
 #include "frame/dialogs/ask.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
@@ -25,7 +26,7 @@ std::vector<OriginFile>* g_files = nullptr;
 std::string* g_origin = nullptr;
 int g_record = 0, g_boxRecord = 0;
 
-HWND ListOf(DialogState& state) { return GetDlgItem(static_cast<HWND>(state.window.load()), IDC_SF_LIST); }
+HWND ListOf(DialogState& state) { return GetDlgItem(WindowOf(state), IDC_SF_LIST); }
 
 // The rows picked in the list box, read on the dialog's own thread.
 void TakePicks(DialogState& state) {
@@ -86,27 +87,20 @@ void OnBrowse(DialogState& state, int, int, Args) {
 bool RunSelectFiles(std::string* origin, std::vector<OriginFile>* files, int record, int ownerRecord,
                     int boxRecord) {
   DialogState& state = g_state;
-  if (!DialogInit(IDD_SELECT_FILES, state)) {
-    ShowDialogNotFound();
-    return false;
-  }
+  const DialogTexts texts{336,
+                          {{IDC_SF_LIST_LABEL, 332, 0},
+                           {IDC_SF_COUNT_LABEL, 333, 0},
+                           {IDC_SF_COPY_ALL, 269, 708},
+                           {IDC_SF_ORIGIN_LABEL, 334, 0},
+                           {IDC_SF_BROWSE, 335, 0},
+                           {IDC_SF_COPY, 329, 719},
+                           {IDC_SF_REFRESH, 331, 0},
+                           {IDC_SF_ABORT, 330, 720}}};
+  if (!OpenChildDialog(state, IDD_SELECT_FILES, record, ownerRecord, texts)) return false;
   g_files = files;
   g_origin = origin;
   g_record = record;
   g_boxRecord = boxRecord;
-  BindRecord(record, state);
-  DressLikeOwner(record, ownerRecord);
-  SetRecordTexts(record, DialogTexts{336,
-                                     {{IDC_SF_LIST_LABEL, 332, 0},
-                                      {IDC_SF_COUNT_LABEL, 333, 0},
-                                      {IDC_SF_COPY_ALL, 269, 708},
-                                      {IDC_SF_ORIGIN_LABEL, 334, 0},
-                                      {IDC_SF_BROWSE, 335, 0},
-                                      {IDC_SF_COPY, 329, 719},
-                                      {IDC_SF_REFRESH, 331, 0},
-                                      {IDC_SF_ABORT, 330, 720}}});
-  DialogPrepare(record);
-  ApplyTexts(record);
   DialogSetValue(state, IDC_SF_COPY_ALL, 0);
   ShowFiles(state);
   DialogSetCallback(state, IDC_SF_COPY_ALL, [](DialogState& s, int id, int, Args) {
@@ -121,10 +115,8 @@ bool RunSelectFiles(std::string* origin, std::vector<OriginFile>* files, int rec
     TakePicks(s);
     DialogExit(s, 100);
   });
-  DialogSetCallback(state, IDC_SF_ABORT, [](DialogState& s, int, int, Args) { DialogExit(s, 0); });
-  const int value = DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
+  CloseOnPress(state, IDC_SF_ABORT);
+  const int value = RunChildDialog(state, record);
   g_files = nullptr;
   g_origin = nullptr;
   return value == 100;

@@ -12,7 +12,10 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
+#include "frame/dialogs/window_runs.h"
 #include "frame/files/folders.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/settings/settings.h"
@@ -28,11 +31,7 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 3;
-constexpr int kAboutRecord = 4;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 22;
-constexpr int kSecondBoxRecord = 23;
+constexpr WindowRecords kRecords{.window = 3, .about = 4, .mainBox = 22, .secondBox = 23};
 
 using Args = const std::vector<std::string>&;
 
@@ -54,7 +53,6 @@ const int kEditing[] = {IDC_FS_JOIN_BATCH, IDC_FS_SAME,          IDC_FS_SIZE,   
 
 Subprogram& Self() { return GetSubprogram(kFileSplitting); }
 
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // The labels and tooltips of the window; Go and Hide change with the phase,
 // so that a language change relabels them rightly in every phase.
@@ -95,7 +93,7 @@ DialogTexts TextsOf(Phase phase) {
                      }};
 }
 
-const RunButtons kButtons{.record = kRecord, .boxRecord = kMainBoxRecord,
+const RunButtons kButtons{.record = kRecords.window, .boxRecord = kRecords.mainBox,
                           .go = IDC_FS_GO, .hide = IDC_FS_HIDE,
                           .abortQuestion = 32, .textsOf = TextsOf};
 
@@ -278,7 +276,7 @@ void StartRun(DialogState& state) {
   RememberInList(settings.fsFolderList, settings.fsFolder);
   ShowPath(state, IDC_FS_FILE, settings.fsFileNameList, settings.fsFileName);
   ShowPath(state, IDC_FS_FOLDER, settings.fsFolderList, settings.fsFolder);
-  g_input = RunInput(g_form, static_cast<uint32_t>(settings.buffSize), kSecondBoxRecord, kRecord);
+  g_input = RunInput(g_form, static_cast<uint32_t>(settings.buffSize), kRecords.secondBox, kRecords.window);
   g_runActive = true;
   ShowPhase(state, Phase::Running);
   Lock(state, true);
@@ -289,8 +287,7 @@ void StartRun(DialogState& state) {
   DialogSetEnabled(state, IDC_FS_GO, true);
   DialogSetEnabled(state, IDC_FS_CREATE, false);
   DialogFlush(state);
-  if (HWND window = WindowOf(state)) DragAcceptFiles(window, FALSE);
-  StartWork(kFileSplitting);
+  StartWindowRun(state, kFileSplitting);
 }
 
 void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().job, g_runActive, StartRun); }
@@ -298,7 +295,7 @@ void OnGo(DialogState& state, int, int, Args) { PressGo(state, kButtons, Self().
 void OnHide(DialogState& state, int, int, Args) { PressHide(state, kButtons, Self().job, g_runActive); }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{91, 92, 93, 2});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{91, 92, 93, 2});
 }
 
 // ---- the hooks ----------------------------------------------------------------
@@ -325,7 +322,7 @@ void AttachRoutines(DialogState& state) {
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
   const Settings& settings = AppSettings();
-  Record(kRecord).dropTarget = IDC_FS_FOLDER_GROUP;
+  Record(kRecords.window).dropTarget = IDC_FS_FOLDER_GROUP;
   AttachRoutines(state);
 
   std::vector<std::string> units;
@@ -377,20 +374,13 @@ void Idle(Subprogram& self) {
     DialogSetValue(state, IDC_FS_ALL_PROGRESS, 0);
   }
   ShowForm(state, true);
-  HWND window = WindowOf(state);
-  if (window) DragAcceptFiles(window, TRUE);
-  BringWindowToFront(window);
-  g_runActive = false;
+  EndWindowRun(state, g_runActive);
 }
 
 }  // namespace
 
 void InstallFileSplitting() {
-  SetRecordTexts(kRecord, TextsOf(Phase::Idle));
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Work;
-  self.idle = Idle;
+  InstallWindow(kFileSplitting, kRecords.window, TextsOf(Phase::Idle), {SetUp, Work, {}, Idle});
 }
 
 }  // namespace kst

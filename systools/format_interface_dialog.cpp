@@ -10,6 +10,7 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/settings/settings.h"
@@ -132,8 +133,7 @@ void SetUp(Subprogram& self) {
 }  // namespace
 
 void InstallFormatInterface() {
-  SetRecordTexts(kFormatRecord, Texts());
-  Self().setUp = SetUp;
+  InstallWindow(kFormatInterface, kFormatRecord, Texts(), {.setUp = SetUp});
 }
 
 }  // namespace kst

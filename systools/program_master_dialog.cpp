@@ -7,7 +7,10 @@
 
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
 #include "frame/threads/process_state.h"
@@ -120,7 +123,7 @@ void CALLBACK RefreshLater(HWND window, UINT, UINT_PTR timer, DWORD) {
 // What an action did to the list.
 void AfterAction(DialogState& state, ActionResult result) {
   if (result == ActionResult::Done) {
-    if (HWND window = static_cast<HWND>(state.window.load()))
+    if (HWND window = WindowOf(state))
       SetTimer(window, kRefreshTimer, kRefreshAfterActionMs, RefreshLater);
   }
   // A stale selection refreshed the list; a refused or failed one shows
@@ -130,7 +133,6 @@ void AfterAction(DialogState& state, ActionResult result) {
 
 void OnRefresh(DialogState& state, int, int, Args) { Refresh(state, true); }
 
-void OnHide(DialogState& state, int, int, Args) { DialogExit(state); }
 
 void OnAbout(DialogState&, int, int, Args) {
   RunAboutThis(kProgramMasterAboutRecord, kProgramMasterRecord, AboutThisTexts{926, 894, 925, 927});
@@ -184,7 +186,7 @@ void SetUp(Subprogram& self) {
   g_source = SystemProcessSource(g_process.windowsPlatform.load());
   g_master.ownId = OwnProcessId();
   DialogSetCallback(state, IDC_PM_REFRESH, OnRefresh);
-  DialogSetCallback(state, IDC_PM_HIDE, OnHide);
+  CloseOnPress(state, IDC_PM_HIDE);
   DialogSetCallback(state, IDC_PM_ABOUT, OnAbout);
   DialogSetCallback(state, IDC_PM_LIST, OnList);
   for (const PriorityButton& b : kPriorityButtons) DialogSetCallback(state, b.id, OnPriority);
@@ -201,10 +203,8 @@ void SetUp(Subprogram& self) {
 }  // namespace
 
 void InstallProgramMaster() {
-  SetRecordTexts(kProgramMasterRecord, Texts());
-  Subprogram& self = Self();
-  self.mayOpen = MayOpen;
-  self.setUp = SetUp;
+  InstallWindow(kProgramMaster, kProgramMasterRecord, Texts(), {.setUp = SetUp});
+  Self().mayOpen = MayOpen;
 }
 
 }  // namespace kst

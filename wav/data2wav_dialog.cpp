@@ -13,7 +13,9 @@
 #include "frame/dialogs/about_this_dialog.h"
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
 #include "frame/platform/platform.h"
@@ -32,10 +34,8 @@ namespace kst {
 
 namespace {
 
-constexpr int kRecord = 42;
-constexpr int kAboutRecord = 43;
-// Each thread asks through a message-box record of its own.
-constexpr int kMainBoxRecord = 41;
+constexpr WindowRecords kRecords{.window = 42, .about = 43, .mainBox = 41};
+// The converting and the extracting thread ask through records of their own.
 constexpr int kConvertBoxRecord = 44;
 constexpr int kExtractBoxRecord = 45;
 
@@ -67,7 +67,6 @@ const Side kExtract{IDC_DW_GO_W2D, IDC_DW_PAUSE_W2D, IDC_DW_W2D_PROGRESS, IDC_DW
                     {IDC_DW_WAV, IDC_DW_BROWSE_WAV, IDC_DW_FOLDER, IDC_DW_BROWSE_FOLDER, IDC_DW_CREATE}};
 
 Subprogram& Self() { return GetSubprogram(kData2Wav); }
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 std::string Said(int id) { return Trimmed(GetText(id)); }
 std::string Field(DialogState& state, int id) { return TypedPath(DialogGet(state, id)); }
 
@@ -160,7 +159,7 @@ void ChooseTarget(DialogState& state, const std::string& typed) {
   if (!target.empty() && plat::PathExists(target) && !SameText(target, g_agreedTarget)) {
     PlayAlert();
     const std::string question = Said(1081) + " " + target + Said(1082);
-    if (AskUser(kAskYesNo, state.window.load(), GetText(1080), question, kMainBoxRecord, kRecord) ==
+    if (AskUser(kAskYesNo, state.window.load(), GetText(1080), question, kRecords.mainBox, kRecords.window) ==
         kAnswerYes)
       g_agreedTarget = target;
     else
@@ -176,7 +175,7 @@ bool FolderOnFixedDrive(DialogState& state, const std::string& folder) {
       plat::DriveType(folder.substr(0, 2) + "\\") == plat::kDriveFixed)
     return true;
   PlayAlert();
-  AskUser(kAskOk, state.window.load(), GetText(1078), GetText(1079), kMainBoxRecord, kRecord);
+  AskUser(kAskOk, state.window.load(), GetText(1078), GetText(1079), kRecords.mainBox, kRecords.window);
   return false;
 }
 
@@ -326,7 +325,8 @@ void Remember(DialogState& state, int id, PathList list, const std::string& valu
 
 void OnGoConvert(DialogState& state, int, int, Args) {
   if (g_converting) {
-    if (Self().job.running) AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kMainBoxRecord, kRecord);
+    if (Self().job.running)
+      AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kRecords.mainBox, kRecords.window);
     return;
   }
   ChooseTarget(state, DialogGet(state, IDC_DW_TARGET));
@@ -336,7 +336,7 @@ void OnGoConvert(DialogState& state, int, int, Args) {
   WavRecord record;
   if (!LookUpSource(g_convert.source, &record) || g_convert.target.empty()) return;
   g_convert.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecord};
+  g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecords.window};
   Remember(state, IDC_DW_SOURCE, kSourceList, g_convert.source);
   Remember(state, IDC_DW_TARGET, kTargetList, g_convert.target);
   Clock(kClockData2Wav).done = 0;
@@ -349,7 +349,7 @@ void OnGoConvert(DialogState& state, int, int, Args) {
 void OnGoExtract(DialogState& state, int, int, Args) {
   if (g_extracting) {
     if (Self().extraJob.running)
-      AskToAbort(Self().extraJob, state.window.load(), kExtract.abortQuestion, kMainBoxRecord, kRecord);
+      AskToAbort(Self().extraJob, state.window.load(), kExtract.abortQuestion, kRecords.mainBox, kRecords.window);
     return;
   }
   g_extract = Wav2DataInput{};
@@ -357,7 +357,7 @@ void OnGoExtract(DialogState& state, int, int, Args) {
   g_extract.folder = Field(state, IDC_DW_FOLDER);
   if (g_extract.wav.empty() || g_extract.folder.empty() || !FolderOnFixedDrive(state, g_extract.folder)) return;
   g_extract.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecord};
+  g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecords.window};
   Remember(state, IDC_DW_WAV, kWavList, g_extract.wav);
   Remember(state, IDC_DW_FOLDER, kFolderList, g_extract.folder);
   Clock(kClockWav2Data).done = 0;
@@ -386,7 +386,7 @@ void OnHide(DialogState& state, int, int, Args) {
   }
   if (self.job.inQuestion.exchange(true)) return;
   const int answer =
-      AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(1076), kMainBoxRecord, kRecord);
+      AskUser(kAskYesNo, state.window.load(), GetText(31), GetText(1076), kRecords.mainBox, kRecords.window);
   self.job.inQuestion = false;
   if (answer != kAnswerYes) return;
   AbortJob(self.job);
@@ -394,14 +394,14 @@ void OnHide(DialogState& state, int, int, Args) {
 }
 
 void OnAbout(DialogState&, int, int, Args) {
-  RunAboutThis(kAboutRecord, kRecord, AboutThisTexts{1070, 1044, 1071, 1069});
+  RunAboutThis(kRecords.about, kRecords.window, AboutThisTexts{1070, 1044, 1071, 1069});
 }
 
 // ---- the hooks ----------------------------------------------------------------
 
 void SetUp(Subprogram& self) {
   DialogState& state = self.state;
-  Record(kRecord).dropTarget = IDC_DW_D2W_GROUP;
+  Record(kRecords.window).dropTarget = IDC_DW_D2W_GROUP;
   DialogSetCallback(state, IDC_DW_SOURCE, OnSource);
   DialogSetCallback(state, IDC_DW_TARGET, OnTarget);
   DialogSetCallback(state, IDC_DW_WAV, OnWav);
@@ -467,13 +467,8 @@ void Extract(Subprogram& self) {
 }  // namespace
 
 void InstallData2Wav() {
-  SetRecordTexts(kRecord, Texts());
-  Subprogram& self = Self();
-  self.setUp = SetUp;
-  self.work = Convert;
-  self.extraWork = Extract;
-  self.idle = ConvertIdle;
   // The conversion runs on the Second thread, the extraction on the extra one.
+  InstallWindow(kData2Wav, kRecords.window, Texts(), {SetUp, Convert, Extract, ConvertIdle});
   HookClockWindow(kClockData2Wav, kData2Wav, IDC_DW_D2W_TIME_SPEED);
   HookClockWindow(kClockWav2Data, kData2Wav, IDC_DW_W2D_TIME_SPEED, true);
 }

@@ -7,6 +7,7 @@
 
 #include "frame/clock/clock_figures.h"
 #include "frame/clock/clock_system.h"
+#include "frame/dialogs/dialog_win32.h"
 #include "frame/settings/settings.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
@@ -15,7 +16,6 @@ namespace kst {
 
 namespace {
 
-HWND WindowOf(DialogState& state) { return static_cast<HWND>(state.window.load()); }
 
 // Whether the user is typing in control id of the window (its thread's focus).
 bool Typing(HWND window, int id) {

@@ -5,6 +5,7 @@
 
 #include "frame/command_center/colours.h"
 #include "frame/command_center/command_center_dialog.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
 #include "frame/texts/text_numbers.h"
@@ -32,7 +33,7 @@ void OnColourButton(DialogState& state, int id, int, Args) {
   // The dialog's own three colours are offered as the custom colours.
   COLORREF custom[16] = {colours.text, colours.textBackground, colours.background};
   for (int i = 3; i < 16; ++i) custom[i] = RGB(255, 255, 255);
-  HWND window = static_cast<HWND>(state.window.load());
+  HWND window = WindowOf(state);
   CHOOSECOLORA request = {};
   request.lStructSize = sizeof request;
   request.hwndOwner = window;
@@ -71,7 +72,7 @@ void RunColourPicker() {
     DialogSetItems(state, IDC_CP_LIST, names);
     DialogSetValue(state, IDC_CP_LIST, 0);
     for (int id : {IDC_CP_TEXT, IDC_CP_TEXT_BACK, IDC_CP_BACK}) DialogSetCallback(state, id, OnColourButton);
-    DialogSetCallback(state, IDC_CP_CLOSE, [](DialogState& s, int, int, Args) { DialogExit(s); });
+    CloseOnPress(state, IDC_CP_CLOSE);
   });
 }
 

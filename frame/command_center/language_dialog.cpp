@@ -8,6 +8,7 @@
 
 #include "frame/command_center/command_center_dialog.h"
 #include "frame/command_center/configuration_values.h"
+#include "frame/dialogs/child_dialog.h"
 #include "frame/command_center/shutdown_override.h"
 #include "frame/dialogs/file_dialogs_win32.h"
 #include "frame/settings/settings.h"
@@ -215,7 +216,7 @@ void RunLanguageDialog() {
     DialogSetCallback(state, IDC_LG_EXPORT, OnExport);
     DialogSetCallback(state, IDC_LG_SHUTDOWN,
                       [](DialogState& s, int, int, Args) { OverrideShutdown(s.window.load()); });
-    DialogSetCallback(state, IDC_LG_CLOSE, [](DialogState& s, int, int, Args) { DialogExit(s); });
+    CloseOnPress(state, IDC_LG_CLOSE);
     SetUpConfigurations(state);
   });
 }

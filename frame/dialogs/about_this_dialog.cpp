@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include <utility>
 
+#include "frame/dialogs/child_dialog.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/texts/text_numbers.h"
@@ -13,42 +13,21 @@
 
 namespace kst {
 
-// One state per record, bound for good: the Command Center looks at a
-// subprogram's child records from its own thread at any time, so the
-// record must never point at a state that has gone.
-DialogState& StateOfRecord(int record) {
-  static DialogState states[kRecordCount + 1];
-  return states[record >= 1 && record <= kRecordCount ? record : 0];
-}
-
-namespace {
-
-void OnOk(DialogState& state, int, int, const std::vector<std::string>&) { DialogExit(state); }
-
-}  // namespace
-
-void RunAboutThis(int record, int ownerRecord, const AboutThisTexts& texts) {
+void RunHelpPageBox(const HelpPageBox& box, int record, int ownerRecord, DialogTexts texts) {
   DialogState& state = StateOfRecord(record);
   if (state.templateId != -1) {
     BringWindowToFront(state.window.load());
     return;
   }
-  if (!DialogInit(IDD_ABOUT_THIS, state)) {
-    ShowDialogNotFound();
-    return;
-  }
-  BindRecord(record, state);
-  DressLikeOwner(record, ownerRecord);
-  SetRecordTexts(record, DialogTexts{texts.title,
-                                     {{IDC_AT_HEADING, texts.heading, 0},
-                                      {IDC_AT_OK, texts.okButton, 0}}});
-  DialogPrepare(record);
-  ApplyTexts(record);
-  DialogSet(state, IDC_AT_TEXT, HelpPage(texts.helpPage));
-  DialogSetCallback(state, IDC_AT_OK, OnOk);
-  DialogRunModal(state, record);
-  DialogUninit(state);
-  DialogRelease(record);
+  if (!OpenChildDialog(state, box.templateId, record, ownerRecord, std::move(texts))) return;
+  DialogSet(state, box.pageField, HelpPage(box.helpPage));
+  CloseOnPress(state, box.okButton);
+  RunChildDialog(state, record);
+}
+
+void RunAboutThis(int record, int ownerRecord, const AboutThisTexts& texts) {
+  RunHelpPageBox(HelpPageBox{IDD_ABOUT_THIS, IDC_AT_TEXT, IDC_AT_OK, texts.helpPage}, record, ownerRecord,
+                 DialogTexts{texts.title, {{IDC_AT_HEADING, texts.heading, 0}, {IDC_AT_OK, texts.okButton, 0}}});
 }
 
 }  // namespace kst

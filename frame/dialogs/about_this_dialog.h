@@ -14,10 +14,17 @@ struct AboutThisTexts {
   int helpPage = 0;  // the help page (1 to 9) shown in the field
 };
 
-// The state of a child dialog's record, one per record and bound for good:
-// the Command Center looks at a subprogram's child records from its own
-// thread at any time, so a record never points at a state that has gone.
-DialogState& StateOfRecord(int record);
+// A help page in a read-only field and an OK button that closes it: About
+// This and the games' About box differ only in template and texts.
+struct HelpPageBox {
+  int templateId = 0;
+  int pageField = 0;  // the read-only field that shows the page
+  int okButton = 0;
+  int helpPage = 0;   // 1 to 9
+};
+// Runs box modally on record, with the icon and colours of ownerRecord; an
+// open one is brought to the front instead.
+void RunHelpPageBox(const HelpPageBox& box, int record, int ownerRecord, DialogTexts texts);
 
 // Runs the dialog modally on the calling thread through dialog record
 // record, with the icon and colours of ownerRecord; returns when it closes.

@@ -13,6 +13,9 @@ constexpr UINT kMsgExit = WM_APP + 2;   // close the dialog (wParam = value)
 // The system menu item "Always On &Top".
 constexpr UINT kMenuOnTop = 0x0110;
 
+// The window of a dialog state (nullptr while it is not open).
+inline HWND WindowOf(const DialogState& state) { return static_cast<HWND>(state.window.load()); }
+
 // Plugs the Win32 side into the dialog operations.
 void InstallWin32Dialogs();
 // The one window procedure of every dialog; lParam of the creation is the record number.

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstddef>
+#include <cstring>
 
 #include "frame/dialogs/dialog_errors.h"
 #include "frame/texts/language_files.h"
@@ -40,6 +41,26 @@ void InitFileDialog(WindowRef owner, OPENFILENAMEA& request, const char* filter,
   request.Flags = flags;
   request.lpstrDefExt = nullptr;
   request.lpfnHook = nullptr;
+}
+
+bool ChooseFilesToOpen(WindowRef owner, const std::string& title, DWORD bufferSize,
+                       std::string (*asFolder)(const std::string& folder), std::vector<std::string>* paths) {
+  std::vector<char> names(bufferSize, '\0');
+  OPENFILENAMEA request;
+  InitFileDialog(owner, request, nullptr, names.data(), bufferSize, nullptr, title.c_str(),
+                 OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                     OFN_NOCHANGEDIR);
+  if (!GetOpenFileNameA(&request)) return false;
+  std::vector<std::string> parts;
+  for (const char* p = names.data(); *p; p += strlen(p) + 1) parts.emplace_back(p);
+  paths->clear();
+  if (parts.size() == 1) {
+    *paths = parts;
+  } else if (!parts.empty()) {
+    const std::string folder = asFolder(parts.front());
+    for (size_t i = 1; i < parts.size(); ++i) paths->push_back(folder + parts[i]);
+  }
+  return true;
 }
 
 uint32_t ReportDialogError() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
@@ -21,6 +22,13 @@ namespace kst {
 // file-title buffer, default extension or hook; filter index 1.
 void InitFileDialog(WindowRef owner, OPENFILENAMEA& request, const char* filter, char* file,
                     DWORD length, const char* folder, const char* title, DWORD flags);
+
+// The platform's Open dialog for several files, titled title, with a name
+// buffer of bufferSize: false when nothing was chosen (a cancel, or a
+// failure that CommDlgExtendedError tells). One file comes back as its
+// path; several as the folder, made by asFolder, before each name.
+bool ChooseFilesToOpen(WindowRef owner, const std::string& title, DWORD bufferSize,
+                       std::string (*asFolder)(const std::string& folder), std::vector<std::string>* paths);
 
 // Asks the platform for the extended error of this thread's last common
 // dialog and, when there is one, shows its text in a message box titled

@@ -266,57 +266,51 @@ void OnExit(HWND window, DialogState& state, int number, int value) {
   EndDialog(window, value);
 }
 
+// Takes the control's new value from the window and says what happened to
+// it (-1: nothing its routine hears of). Called with state.mutex held.
+int NotificationOf(Control& c, HWND item, int code) {
+  switch (c.type) {
+    case ControlType::Button:
+    case ControlType::CheckBox:
+    case ControlType::Radio:
+      if (code != BN_CLICKED) return -1;
+      if (c.type != ControlType::Button) c.value = SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      return kClicked;
+    case ControlType::Edit:
+      if (code == EN_CHANGE) {
+        c.text = WindowText(item);
+        return kTextChanged;
+      }
+      return code == EN_KILLFOCUS ? kFocusLost : -1;
+    case ControlType::ListBox:
+      if (code == LBN_SELCHANGE) {
+        c.value = static_cast<int>(SendMessageA(item, LB_GETCURSEL, 0, 0));
+        return kSelChanged;
+      }
+      return code == LBN_DBLCLK ? kDoubleClicked : -1;
+    case ControlType::ComboBox:
+      if (code == CBN_SELCHANGE) {
+        c.value = static_cast<int>(SendMessageA(item, CB_GETCURSEL, 0, 0));
+        if (c.value >= 0 && c.value < static_cast<int>(c.items.size())) c.text = c.items[c.value];
+        return kSelChanged;
+      }
+      if (code != CBN_EDITCHANGE) return -1;
+      c.text = WindowText(item);
+      return kTextChanged;
+    default:
+      return code == BN_CLICKED || code == STN_CLICKED ? kClicked : -1;
+  }
+}
+
 void OnCommand(HWND window, DialogState& state, int id, int code) {
   if (t_applying) return;  // caused by ApplyPendingChanges, which holds the state's lock
-  HWND item = GetDlgItem(window, id);
   int notification = -1;
   {
     std::lock_guard<std::mutex> lock(state.mutex);
-    Control* c = FindControl(state, id);
-    if (!c) {
-      if (id == IDCANCEL) notification = kClicked;  // the close box or Esc
-    } else {
-      switch (c->type) {
-        case ControlType::Button:
-        case ControlType::CheckBox:
-        case ControlType::Radio:
-          if (code == BN_CLICKED) {
-            if (c->type != ControlType::Button)
-              c->value = SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            notification = kClicked;
-          }
-          break;
-        case ControlType::Edit:
-          if (code == EN_CHANGE) {
-            c->text = WindowText(item);
-            notification = kTextChanged;
-          } else if (code == EN_KILLFOCUS) {
-            notification = kFocusLost;
-          }
-          break;
-        case ControlType::ListBox:
-          if (code == LBN_SELCHANGE) {
-            c->value = static_cast<int>(SendMessageA(item, LB_GETCURSEL, 0, 0));
-            notification = kSelChanged;
-          } else if (code == LBN_DBLCLK) {
-            notification = kDoubleClicked;
-          }
-          break;
-        case ControlType::ComboBox:
-          if (code == CBN_SELCHANGE) {
-            c->value = static_cast<int>(SendMessageA(item, CB_GETCURSEL, 0, 0));
-            if (c->value >= 0 && c->value < static_cast<int>(c->items.size())) c->text = c->items[c->value];
-            notification = kSelChanged;
-          } else if (code == CBN_EDITCHANGE) {
-            c->text = WindowText(item);
-            notification = kTextChanged;
-          }
-          break;
-        default:
-          if (code == BN_CLICKED || code == STN_CLICKED) notification = kClicked;
-          break;
-      }
-    }
+    if (Control* c = FindControl(state, id))
+      notification = NotificationOf(*c, GetDlgItem(window, id), code);
+    else if (id == IDCANCEL)
+      notification = kClicked;  // the close box or Esc
   }
   if (notification < 0) return;
   bool hasRoutine = false;
@@ -351,6 +345,61 @@ void OnMalfunction(HWND window) {
   int answer = MessageBoxA(window, Trimmed(GetText(52)).c_str(), Trimmed(GetText(53)).c_str(),
                            MB_YESNO | MB_ICONWARNING);
   if (answer == IDYES) EndDialog(window, 0);
+}
+
+// WM_INITDIALOG: lParam carries the record number the window runs on.
+INT_PTR OnInitMessage(HWND window, LPARAM lParam) {
+  int number = static_cast<int>(lParam);
+  if (number < 1 || number > kRecordCount || !Record(number).state) {
+    EndDialog(window, -1);
+    return TRUE;
+  }
+  OnInit(window, number);
+  return FALSE;  // the focus stays where the platform put it
+}
+
+void OnScroll(DialogState& state, HWND slider) {
+  int id = GetDlgCtrlID(slider);
+  {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (Control* c = FindControl(state, id))
+      c->value = static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0));
+  }
+  RunControlRoutine(state, id, kScrolled);
+}
+
+// TRUE when the command was taken here; FALSE lets the platform go on.
+INT_PTR OnSysCommand(HWND window, DialogState* state, int number, WPARAM command) {
+  switch (command & 0xFFF0) {
+    case kMenuOnTop:
+      if (state) SetOnTop(window, number, !Record(number).alwaysOnTop);
+      return TRUE;
+    case SC_MINIMIZE:
+      if (HWND owner = GetWindow(window, GW_OWNER)) {
+        ShowWindow(owner, SW_MINIMIZE);
+        return TRUE;
+      }
+      return FALSE;
+    case SC_MAXIMIZE:
+      if (state && Record(number).maximisable) Record(number).maximised = true;
+      return FALSE;
+    case SC_RESTORE:
+      if (state) Record(number).maximised = false;
+      return FALSE;
+  }
+  return FALSE;
+}
+
+// The record's colours for a control being drawn: its brush, or FALSE
+// for the platform's own.
+INT_PTR OnColour(int number, HDC dc) {
+  if (!Colouring().load()) return FALSE;
+  std::lock_guard<std::mutex> lock(RecordColoursMutex());
+  const DialogRecord& r = Record(number);
+  if (!r.brush) return FALSE;
+  SetTextColor(dc, r.colours.text);
+  SetBkColor(dc, r.colours.textBackground);
+  return reinterpret_cast<INT_PTR>(r.brush);
 }
 
 }  // namespace
@@ -448,15 +497,7 @@ void UpdateTooltipColours() {
 }
 
 INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    int number = static_cast<int>(lParam);
-    if (number < 1 || number > kRecordCount || !Record(number).state) {
-      EndDialog(window, -1);
-      return TRUE;
-    }
-    OnInit(window, number);
-    return FALSE;  // the focus stays where the platform put it
-  }
+  if (message == WM_INITDIALOG) return OnInitMessage(window, lParam);
   DialogState* state = StateOf(window);
   int number = RecordOf(window);
   switch (message) {
@@ -469,15 +510,7 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       return TRUE;
     case WM_HSCROLL:
     case WM_VSCROLL:
-      if (state && lParam && !t_applying) {
-        int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        {
-          std::lock_guard<std::mutex> lock(state->mutex);
-          if (Control* c = FindControl(*state, id))
-            c->value = static_cast<int>(SendMessageA(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0));
-        }
-        RunControlRoutine(*state, id, kScrolled);
-      }
+      if (state && lParam && !t_applying) OnScroll(*state, reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_DROPFILES:
       if (state) OnDrop(window, *state, number, reinterpret_cast<HDROP>(wParam));
@@ -495,24 +528,7 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       else EndDialog(window, static_cast<INT_PTR>(wParam));
       return TRUE;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        case kMenuOnTop:
-          if (state) SetOnTop(window, number, !Record(number).alwaysOnTop);
-          return TRUE;
-        case SC_MINIMIZE:
-          if (HWND owner = GetWindow(window, GW_OWNER)) {
-            ShowWindow(owner, SW_MINIMIZE);
-            return TRUE;
-          }
-          return FALSE;
-        case SC_MAXIMIZE:
-          if (state && Record(number).maximisable) Record(number).maximised = true;
-          return FALSE;
-        case SC_RESTORE:
-          if (state) Record(number).maximised = false;
-          return FALSE;
-      }
-      return FALSE;
+      return OnSysCommand(window, state, number, wParam);
     case WM_SIZE:
       if (state && wParam != SIZE_MINIMIZED) LayOut(window, number);
       return FALSE;
@@ -521,16 +537,7 @@ INT_PTR CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-      if (state && Colouring().load()) {
-        std::lock_guard<std::mutex> lock(RecordColoursMutex());
-        const DialogRecord& r = Record(number);
-        if (!r.brush) return FALSE;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, r.colours.text);
-        SetBkColor(dc, r.colours.textBackground);
-        return reinterpret_cast<INT_PTR>(r.brush);
-      }
-      return FALSE;
+      return state ? OnColour(number, reinterpret_cast<HDC>(wParam)) : FALSE;
   }
   return FALSE;
 }

@@ -8,6 +8,7 @@
 
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_errors.h"
+#include "frame/dialogs/run_figures.h"
 #include "frame/texts/language_files.h"
 #include "frame/texts/texts.h"
 
@@ -222,4 +223,14 @@ TEST(DialogErrorText, EachCodeGetsTheTextThatExplainsIt) {
   EXPECT_EQ(DialogErrorText(0), 0);  // a cancelled dialog: no box at all
   for (uint32_t code : {12u, 12288u, 12292u, 0xFFFFFFFFu})
     EXPECT_NE(GetText(DialogErrorText(code)).find("Unknown error"), std::string::npos) << code;
+}
+
+TEST(RunFigures, TimesOfDayWrapAtMidnight) {
+  const struct {
+    int64_t seconds;
+    const char* shown;
+  } cases[] = {
+      {0, "00:00:00"}, {3723, "01:02:03"}, {86399, "23:59:59"}, {86400 + 61, "00:01:01"}, {-1, "23:59:59"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TimeOfDay(c.seconds), c.shown) << c.seconds;
 }

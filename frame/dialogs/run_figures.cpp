@@ -1,0 +1,27 @@
+#include "frame/dialogs/run_figures.h"
+
+#include <cstdio>
+
+#include "frame/clock/clock_system.h"
+#include "frame/texts/times.h"
+
+namespace kst {
+
+std::string TimeOfDay(int64_t seconds) {
+  seconds %= 86400;
+  if (seconds < 0) seconds += 86400;
+  char text[16];
+  snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+           static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return text;
+}
+
+void ShowDiskRunFigures(DialogState& state, const DiskRunFields& fields, const DiskRunFigures& figures) {
+  DialogSet(state, fields.start, TimeOfDay(figures.startTime + WatchOffsetNow()));
+  DialogSet(state, fields.eta, TimeOfDay(figures.eta + WatchOffsetNow()));
+  DialogSet(state, fields.timeLeft, FormatDuration(figures.timeLeft));
+  DialogSet(state, fields.disksDone, std::to_string(figures.disksDone));
+  DialogSet(state, fields.disksLeft, std::to_string(figures.disksLeft));
+}
+
+}  // namespace kst

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "backup/save_list.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
@@ -146,29 +145,17 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   ASSERT_TRUE(plat::CreateFolder(Win("other")) && WriteFile(Win("other\\f.bin"), "other"));
   ASSERT_TRUE(plat::CreateFolder(Win("disk\\in")) && WriteFile(Win("disk\\in\\g.bin"), "inside"));
   ASSERT_TRUE(WriteFile(Win("short.lst"), std::string(600, '\0')));
-  std::string damaged(525, ' ');
-  damaged[0] = 1;  // one file, but no record
-  damaged[1] = static_cast<char>(525 & 0xFF);
-  damaged[2] = static_cast<char>(525 >> 8);
-  damaged[3] = damaged[4] = 0;
-  ASSERT_TRUE(WriteFile(Win("damaged.lst"), damaged));
-  kst::ListImage open;  // f.bin not carried yet, onto the folder disk
-  open.destination = CliPath("disk\\");
-  open.temporary = CliPath("tmp\\");
-  open.entries.push_back({CliPath("src\\f.bin"), 5000, {}});
-  std::string openBytes;
-  ASSERT_EQ(kst::EncodeList(open, &openBytes), kst::ListFault::None);
-  ASSERT_TRUE(WriteFile(Win("open.lst"), openBytes));
-  // f.bin carried whole onto a disk that never comes back; the same with
-  // one byte changed (its temporary flag).
-  kst::ListImage done = open;
-  done.entries[0].copied = true;
-  done.entries[0].splits = {{CliPath("disk\\f.bin"), 5000}};
-  std::string doneBytes;
-  ASSERT_EQ(kst::EncodeList(done, &doneBytes), kst::ListFault::None);
-  ASSERT_TRUE(WriteFile(Win("done.lst"), doneBytes));
-  doneBytes[525 + 274] = 1;
-  ASSERT_TRUE(WriteFile(Win("flipped.lst"), doneBytes));
+  ASSERT_TRUE(WriteFile(Win("damaged.lst"), backuptest::Bytes().Header(1, 525, "", "").data));  // one file, no record
+  // f.bin not carried yet, onto the folder disk; carried whole onto a disk
+  // that never comes back; the same with its temporary flag set.
+  const auto list = [&](int copied, int temp) {
+    backuptest::Bytes b;
+    b.Header(1, 525 + 275 + 270 * copied, CliPath("disk\\"), CliPath("tmp\\"))
+        .File(CliPath("src\\f.bin"), 5000, copied, copied, 0, temp);
+    return (copied ? b.Split(CliPath("disk\\f.bin"), 5000, 0, 0) : b).data;
+  };
+  ASSERT_TRUE(WriteFile(Win("open.lst"), list(0, 0)) && WriteFile(Win("done.lst"), list(1, 0)) &&
+              WriteFile(Win("flipped.lst"), list(1, 1)));
   ASSERT_TRUE(WriteFile(Win("fail.sh"), "#!/bin/sh\nexit 3\n"));
   ASSERT_TRUE(plat::CreateFolder(Win("full")) && WriteFile(Win("full\\other.bin"), std::string(10000, 'o')));
   ASSERT_TRUE(WriteFile(Win("notafolder"), "a file"));

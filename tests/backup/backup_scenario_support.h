@@ -220,15 +220,6 @@ struct Scenario {
   std::string DiskFile(int n, const std::string& name) const {
     return testenv::ReadFile(plat::EmuWindowsPath((fs::path(stack) / ("disk" + std::to_string(n)) / name).string()));
   }
-  // Every stack disk's files gathered in one host folder, as a restore
-  // gathers them; the folder's host path.
-  std::string Gathered() const {
-    const fs::path folder = fs::path(stack).parent_path() / "gathered";
-    fs::create_directories(folder);
-    for (const auto& e : fs::recursive_directory_iterator(stack))
-      if (e.is_regular_file()) fs::copy_file(e.path(), folder / e.path().filename(), fs::copy_options::overwrite_existing);
-    return folder.string();
-  }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;
     const kst::ListImage image = kst::Snapshot(list);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
@@ -51,6 +52,12 @@ struct CliBackupTest : testenv::CliTest {
     return path;
   }
   static std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
+  // Runs the cli: it exits with exit and says each of words.
+  void Expect(const std::string& arguments, int exit, const std::vector<std::string>& words,
+              const std::string& input = "") {
+    EXPECT_EQ(Run(arguments, input), exit) << arguments << ": " << said;
+    for (const std::string& w : words) EXPECT_NE(said.find(w), std::string::npos) << arguments << ": " << said;
+  }
 };
 
 // Three files onto folders of a floppy's size: the first already holds
@@ -64,35 +71,26 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) &&
               WriteFile(Win("src\\c.bin"), c));
   ASSERT_TRUE(WriteFile(Win("disk\\old.txt"), std::string(57664, 'x')));
-  ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-                " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst"),
-            0)
-      << said;
-  EXPECT_NE(said.find("carried 4000000 bytes onto 3 disks; the list"), std::string::npos) << said;
-  ASSERT_EQ(Run("backup --load l2.lst --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst"), 0)
-      << said;
-  EXPECT_NE(said.find("nothing was left to carry; every split read back equal"), std::string::npos) << said;
+  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+         " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst",
+         0, {"carried 4000000 bytes onto 3 disks; the list"});
+  Expect("backup --load l2.lst --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst", 0,
+         {"nothing was left to carry; every split read back equal"});
   EXPECT_EQ(ReadFile(Win("log")),
             "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
-
-  struct OnDisk {
-    const char* file;
-    std::string bytes;
-  } stack[] = {
-      {"stack\\1\\old.txt", std::string(57664, 'x')},
-      {"stack\\1\\a.bin", a},
-      {"stack\\1\\big.bin.001", big.substr(0, 1100000)},
-      {"stack\\2\\big.bin.002", big.substr(1100000, 1457664)},
-      {"stack\\3\\big.bin.003", big.substr(2557664)},
-      {"stack\\3\\big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
-      {"stack\\3\\big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
-      {"stack\\3\\c.bin", c},
-  };
-  size_t files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(host + "/stack"))
-    files += entry.is_regular_file();
-  EXPECT_EQ(files, std::size(stack));
-  for (const OnDisk& d : stack) EXPECT_TRUE(ReadFile(Win(d.file)) == d.bytes) << d.file;
+  std::map<std::string, std::string> stack;
+  for (const auto& e : fs::recursive_directory_iterator(host + "/stack"))
+    if (e.is_regular_file())
+      stack[fs::relative(e.path(), host + "/stack").string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
+  EXPECT_TRUE(stack == (std::map<std::string, std::string>{
+                           {"1/old.txt", std::string(57664, 'x')},
+                           {"1/a.bin", a},
+                           {"1/big.bin.001", big.substr(0, 1100000)},
+                           {"2/big.bin.002", big.substr(1100000, 1457664)},
+                           {"3/big.bin.003", big.substr(2557664)},
+                           {"3/big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
+                           {"3/big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
+                           {"3/c.bin", c}}));
   // cksfv takes the check file once the disks' splits are together.
   ASSERT_TRUE(plat::CreateFolder(Win("together")));
   for (const char* split : {"1\\big.bin.001", "2\\big.bin.002", "3\\big.bin.003", "3\\big.bin.SFV"})
@@ -101,7 +99,7 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   EXPECT_EQ(backuptest::Cksfv(host + "/together", "big.bin.SFV"), 0);
   EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
 
-  ASSERT_EQ(Run("savelist l2.lst"), 0) << said;
+  EXPECT_EQ(Run("savelist l2.lst"), 0);
   const std::string safe = " -- " + Text(191) + " -- Copied\n";
   EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" + CliPath("src\\a.bin") +
                       " -- 300000 -- Done -- 1/1\n" + "    " + CliPath("disk\\a.bin") + " -- 300000" + safe +
@@ -118,21 +116,14 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   fs::remove_all(host + "/stack");
   for (const char* gone : {"disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
   ASSERT_TRUE(plat::CreateFolder(Win("stack")));
-  EXPECT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-                " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file"),
-            1)
-      << said;
-  EXPECT_NE(said.find(Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243)),
-            std::string::npos)
-      << said;
   // The split cut again lies in the temporary folder the run was given;
   // the new KST folder inside it is the next run's.
-  EXPECT_NE(said.find("the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " +
-                      host + "/tmp/KST"),
-            std::string::npos)
-      << said;
-  EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp\n"), std::string::npos)
-      << said;
+  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+         " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file",
+         1,
+         {Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243),
+          "the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " + host + "/tmp/KST",
+          "the verification found 1 split(s) to carry again, in " + host + "/tmp\n"});
   EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
   EXPECT_TRUE(fs::exists(host + "/stack/3/big.bin.BAT"));
   EXPECT_FALSE(fs::exists(host + "/stack/3/big.bin.SFV"));  // --no-check-file
@@ -203,10 +194,7 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
       {"savelist damaged.lst", 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
       {"savelist absent.lst", 2, "absent.lst: " + Text(199) + ": " + Text(203)},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Run(c.arguments, c.input), c.exit) << c.arguments << ": " << said;
-    EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
-  }
+  for (const Case& c : cases) Expect(c.arguments, c.exit, {c.says}, c.input);
   EXPECT_EQ(ReadFile(Win("asked.log")), "\n\n\n");
   EXPECT_TRUE(ReadFile(Win("src\\f.bin")) == PatternBytes(5000, 44));
   size_t files = 0;

@@ -133,7 +133,6 @@ struct Scenario {
       if (onNotEmpty) return onNotEmpty(p, erase);
       return kst::PromptAnswer::Closed;
     };
-    person.figures = [this](const kst::BackupFigures& f) { figures = f; };
   }
   ~Scenario() {
     kst::SetAskHandler(nullptr);
@@ -244,7 +243,6 @@ struct Scenario {
   kst::ProgressSink progress;
   kst::RunSettings settings;
   kst::BackupPerson person;
-  kst::BackupFigures figures;
   std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
   std::vector<Box> boxes;  // every box the run showed
   std::vector<kst::DiskPrompt> prompts;

@@ -131,10 +131,8 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
 }
 
 TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
-  restoretest::Person person;
-  testenv::PrepareFloppy();
-  testenv::ScratchFolder dir;
-  plat::CreateFolder(dir.Path("dest"));
+  DiskFeed feed;
+  const testenv::ScratchFolder& dir = feed.dir;
   plat::CreateFolder(dir.Path("o"));
   plat::CreateFolder(dir.Path("o\\sub"));
   const std::string host = plat::EmuHostPath(dir.path);
@@ -164,7 +162,6 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
     s.anyOriginDrive = c.anyOriginDrive;
     EXPECT_EQ(kst::CheckRestoreAtGo(s).message, c.message) << c.what;
   }
-  testenv::ReleaseFloppy();
 }
 
 // The file selection may list another origin folder; the run then copies

@@ -189,7 +189,7 @@ TEST(BackupFaults, HostileCasesLoseNothingAndBlameWhatFailed) {
     }
     ASSERT_EQ(outcome, kst::BackupOutcome::Done);
     const std::string first = sc.DiskFile(1, "big.bin.001"), big = sc.sources["big.bin"];
-    if (!sc.answers.empty() && sc.answers[0].second == kst::kAnswerNo) {
+    if (!sc.answers.empty() && sc.answers.begin()->second == kst::kAnswerNo) {
       EXPECT_EQ(first, "mine");
       EXPECT_EQ(sc.SplitSizes(1), kThreePieces);
     } else if (!sc.answers.empty()) {

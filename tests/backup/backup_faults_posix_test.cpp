@@ -26,41 +26,41 @@ struct Killed {};  // the process ends here: nothing after it runs
 // The reason a box adds after its text: the file and the system's words.
 std::string Reason(const std::string& path, uint32_t code) { return "\r\n" + path + ": " + plat::ErrorText(code); }
 
-TEST(BackupFaults, CopyCutShortIsDeletedAndCarriedWholeOnTheNextDisk) {
-  // Through the temporary folder, and written straight onto the disk: a
-  // write takes half of what it was given, no room for more.
-  for (const int64_t maxSizeToCopy : {int64_t{10485760}, int64_t{0}}) {
-    SCOPED_TRACE(maxSizeToCopy);
+TEST(BackupFaults, AWriteTheDiskCutsShortIsDeletedAndItsPieceCarriedWholeOnTheNextDisk) {
+  // A write that takes half of what it was given, through the temporary
+  // folder and straight onto the disk: nothing of the run on that disk yet,
+  // it counts as full. A full disk under a direct write: small.bin is on it,
+  // it is kept.
+  struct Case {
+    const char* what;
+    int64_t maxSizeToCopy;
+    bool small;  // small.bin goes first
+    Fault fault;
+    int skip;
+    const char* where;
+    int message;
+  } cases[] = {{"cut short through the temporary folder", 10485760, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
+               {"cut short onto the disk", 0, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
+               {"full under a direct write", 0, true, Fault::DiskFull, 1, "big.bin.001", 219}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Scenario sc;
+    if (c.small) sc.Source("small.bin", 300000, 22);
     sc.Source("big.bin", 3000000, 21);
-    sc.settings.maxSizeToCopy = maxSizeToCopy;
-    plat::EmuInjectFault(Fault::ShortWrite, 0, "A:\\big.bin.001");
+    sc.settings.maxSizeToCopy = c.maxSizeToCopy;
+    plat::EmuInjectFault(c.fault, c.skip, c.where);
     ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-    EXPECT_EQ(sc.SplitSizes(0), kThreePieces);
+    EXPECT_EQ(sc.SplitSizes(c.small), kThreePieces);
     ASSERT_EQ(sc.BoxesUnder(11).size(), 1u);
-    // Nothing of the run on that disk yet; the system's reason after the text.
-    EXPECT_EQ(sc.BoxesUnder(11)[0].message, sc.Text(220) + Reason("A:\\big.bin.001", plat::kErrDiskFull));
-    EXPECT_EQ(sc.prompts.size(), 4u);  // the let-down disk counts as full
-    EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
-    EXPECT_EQ(sc.DiskFile(1, "big.bin.001"), sc.sources["big.bin"].substr(0, 1457664));
+    // The system's reason after the text.
+    EXPECT_EQ(sc.BoxesUnder(11)[0].message, sc.Text(c.message) + Reason("A:\\big.bin.001", plat::kErrDiskFull));
+    EXPECT_EQ(sc.prompts.size(), 4u);
+    const int first = c.small ? 2 : 1;  // the disk of split 1
+    EXPECT_EQ(sc.Disk(1), (c.small ? Files{{"small.bin", 300000}} : Files{{"big.bin.001", 1457664}}));
+    EXPECT_EQ(sc.DiskFile(first, "big.bin.001"), sc.sources["big.bin"].substr(0, 1457664));
+    EXPECT_EQ(sc.Disk(first + 2).count("big.bin.BAT"), 1u);
     EXPECT_TRUE(sc.TemporaryEmpty());
   }
-}
-
-TEST(BackupFaults, FullDiskUnderADirectWriteKeepsTheDiskAndMovesThePieceOn) {
-  Scenario sc;
-  sc.Source("small.bin", 300000, 22);
-  sc.Source("big.bin", 3000000, 23);
-  sc.settings.maxSizeToCopy = 0;
-  plat::EmuInjectFault(Fault::DiskFull, 1, "big.bin.001");
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  ASSERT_EQ(sc.BoxesUnder(11).size(), 1u);
-  // Keep it: small.bin is on it.
-  EXPECT_EQ(sc.BoxesUnder(11)[0].message, sc.Text(219) + Reason("A:\\big.bin.001", plat::kErrDiskFull));
-  EXPECT_EQ(sc.Disk(1), (Files{{"small.bin", 300000}}));
-  EXPECT_EQ(sc.SplitSizes(1), kThreePieces);
-  EXPECT_EQ(sc.DiskFile(2, "big.bin.001"), sc.sources["big.bin"].substr(0, 1457664));
-  EXPECT_EQ(sc.Disk(4).count("big.bin.BAT"), 1u);
 }
 
 TEST(BackupFaults, StopInsideAPieceLeavesNoPartUnderARealNameAndTheNextRunCarriesIt) {
@@ -189,7 +189,7 @@ TEST(BackupFaults, HostileCasesLoseNothingAndBlameWhatFailed) {
     }
     ASSERT_EQ(outcome, kst::BackupOutcome::Done);
     const std::string first = sc.DiskFile(1, "big.bin.001"), big = sc.sources["big.bin"];
-    if (!sc.answers.empty() && sc.answers[0].second == kst::kAnswerNo) {
+    if (!sc.answers.empty() && sc.answers.begin()->second == kst::kAnswerNo) {
       EXPECT_EQ(first, "mine");
       EXPECT_EQ(sc.SplitSizes(1), kThreePieces);
     } else if (!sc.answers.empty()) {

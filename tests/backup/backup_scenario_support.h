@@ -34,6 +34,33 @@
 
 namespace backuptest {
 
+// Answers questions by their heading's text id (unscripted: No, or Cancel
+// where there is no No), over the built-in texts; every box is remembered.
+struct Person {
+  Person() {
+    kst::LoadBuiltInTexts();
+    kst::SetAskHandler([this](const kst::AskRequest& r) {
+      boxes.push_back(r);
+      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
+      for (const auto& [id, answer] : answers)
+        if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
+      return static_cast<int>(r.style == kst::kAskYesNo ? kst::kAnswerNo : kst::kAnswerCancel);
+    });
+  }
+  ~Person() { kst::SetAskHandler(nullptr); }
+  Person(const Person&) = delete;
+  // The boxes shown under the heading of text id.
+  std::vector<kst::AskRequest> BoxesUnder(int heading) const {
+    std::vector<kst::AskRequest> found;
+    for (const kst::AskRequest& b : boxes)
+      if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
+    return found;
+  }
+  int Under(int heading) const { return static_cast<int>(BoxesUnder(heading).size()); }
+  std::map<int, int> answers;  // heading id -> answer
+  std::vector<kst::AskRequest> boxes;
+};
+
 // The shared scripted person, over the built-in texts.
 struct ScriptedPerson : testenv::ScriptedPerson {
   explicit ScriptedPerson(std::vector<int> answers = {}) : testenv::ScriptedPerson(std::move(answers)) {
@@ -106,9 +133,9 @@ inline int Cksfv(const std::string& folder, const std::string& checkFile) {
   return std::system(command.c_str());
 }
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
-using Box = kst::AskRequest;  // a box the run showed
 
-struct Scenario {
+// A whole run, with a person who answers its boxes by their heading.
+struct Scenario : Person {
   Scenario() {
     kst::LoadBuiltInTexts();
     testenv::PrepareFloppy();
@@ -120,23 +147,14 @@ struct Scenario {
     settings.destination = "A:\\";
     settings.temporary = scratch.Path("tmp");
     settings.diskSize = 1457664;
-    kst::SetAskHandler([this](const kst::AskRequest& r) {
-      boxes.push_back(r);
-      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
-      for (const auto& [id, answer] : answers)
-        if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
-      return static_cast<int>(r.style == kst::kAskYesNo ? kst::kAnswerNo : kst::kAnswerCancel);
-    });
     person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) { return InsertDisk(p, erase); };
     person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool* erase) {
       notEmpty.push_back(p);
       if (onNotEmpty) return onNotEmpty(p, erase);
       return kst::PromptAnswer::Closed;
     };
-    person.figures = [this](const kst::BackupFigures& f) { figures = f; };
   }
   ~Scenario() {
-    kst::SetAskHandler(nullptr);
     plat::EmuClearFaults();
     testenv::ReleaseFloppy();
   }
@@ -220,27 +238,11 @@ struct Scenario {
   std::string DiskFile(int n, const std::string& name) const {
     return testenv::ReadFile(plat::EmuWindowsPath((fs::path(stack) / ("disk" + std::to_string(n)) / name).string()));
   }
-  // Every stack disk's files gathered in one host folder, as a restore
-  // gathers them; the folder's host path.
-  std::string Gathered() const {
-    const fs::path folder = fs::path(stack).parent_path() / "gathered";
-    fs::create_directories(folder);
-    for (const auto& e : fs::recursive_directory_iterator(stack))
-      if (e.is_regular_file()) fs::copy_file(e.path(), folder / e.path().filename(), fs::copy_options::overwrite_existing);
-    return folder.string();
-  }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;
     const kst::ListImage image = kst::Snapshot(list);
     for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
     return sizes;
-  }
-  // Boxes shown under the heading of text id.
-  std::vector<Box> BoxesUnder(int heading) const {
-    std::vector<Box> found;
-    for (const Box& b : boxes)
-      if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
-    return found;
   }
   std::string Text(int id) const { return kst::Trimmed(kst::GetText(id)); }
 
@@ -253,9 +255,6 @@ struct Scenario {
   kst::ProgressSink progress;
   kst::RunSettings settings;
   kst::BackupPerson person;
-  kst::BackupFigures figures;
-  std::vector<std::pair<int, int>> answers;  // heading id -> answer to its question
-  std::vector<Box> boxes;  // every box the run showed
   std::vector<kst::DiskPrompt> prompts;
   std::vector<kst::NotEmptyPrompt> notEmpty;
   std::function<kst::PromptAnswer(const kst::DiskPrompt&, bool*)> onPrompt;

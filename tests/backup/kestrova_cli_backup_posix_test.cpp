@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
-#include "backup/save_list.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
@@ -52,6 +52,12 @@ struct CliBackupTest : testenv::CliTest {
     return path;
   }
   static std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
+  // Runs the cli: it exits with exit and says each of words.
+  void Expect(const std::string& arguments, int exit, const std::vector<std::string>& words,
+              const std::string& input = "") {
+    EXPECT_EQ(Run(arguments, input), exit) << arguments << ": " << said;
+    for (const std::string& w : words) EXPECT_NE(said.find(w), std::string::npos) << arguments << ": " << said;
+  }
 };
 
 // Three files onto folders of a floppy's size: the first already holds
@@ -65,35 +71,26 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) &&
               WriteFile(Win("src\\c.bin"), c));
   ASSERT_TRUE(WriteFile(Win("disk\\old.txt"), std::string(57664, 'x')));
-  ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-                " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst"),
-            0)
-      << said;
-  EXPECT_NE(said.find("carried 4000000 bytes onto 3 disks; the list"), std::string::npos) << said;
-  ASSERT_EQ(Run("backup --load l2.lst --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst"), 0)
-      << said;
-  EXPECT_NE(said.find("nothing was left to carry; every split read back equal"), std::string::npos) << said;
+  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+         " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst",
+         0, {"carried 4000000 bytes onto 3 disks; the list"});
+  Expect("backup --load l2.lst --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst", 0,
+         {"nothing was left to carry; every split read back equal"});
   EXPECT_EQ(ReadFile(Win("log")),
             "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
-
-  struct OnDisk {
-    const char* file;
-    std::string bytes;
-  } stack[] = {
-      {"stack\\1\\old.txt", std::string(57664, 'x')},
-      {"stack\\1\\a.bin", a},
-      {"stack\\1\\big.bin.001", big.substr(0, 1100000)},
-      {"stack\\2\\big.bin.002", big.substr(1100000, 1457664)},
-      {"stack\\3\\big.bin.003", big.substr(2557664)},
-      {"stack\\3\\big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
-      {"stack\\3\\big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
-      {"stack\\3\\c.bin", c},
-  };
-  size_t files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(host + "/stack"))
-    files += entry.is_regular_file();
-  EXPECT_EQ(files, std::size(stack));
-  for (const OnDisk& d : stack) EXPECT_TRUE(ReadFile(Win(d.file)) == d.bytes) << d.file;
+  std::map<std::string, std::string> stack;
+  for (const auto& e : fs::recursive_directory_iterator(host + "/stack"))
+    if (e.is_regular_file())
+      stack[fs::relative(e.path(), host + "/stack").string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
+  EXPECT_TRUE(stack == (std::map<std::string, std::string>{
+                           {"1/old.txt", std::string(57664, 'x')},
+                           {"1/a.bin", a},
+                           {"1/big.bin.001", big.substr(0, 1100000)},
+                           {"2/big.bin.002", big.substr(1100000, 1457664)},
+                           {"3/big.bin.003", big.substr(2557664)},
+                           {"3/big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
+                           {"3/big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
+                           {"3/c.bin", c}}));
   // cksfv takes the check file once the disks' splits are together.
   ASSERT_TRUE(plat::CreateFolder(Win("together")));
   for (const char* split : {"1\\big.bin.001", "2\\big.bin.002", "3\\big.bin.003", "3\\big.bin.SFV"})
@@ -102,7 +99,7 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   EXPECT_EQ(backuptest::Cksfv(host + "/together", "big.bin.SFV"), 0);
   EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
 
-  ASSERT_EQ(Run("savelist l2.lst"), 0) << said;
+  EXPECT_EQ(Run("savelist l2.lst"), 0);
   const std::string safe = " -- " + Text(191) + " -- Copied\n";
   EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" + CliPath("src\\a.bin") +
                       " -- 300000 -- Done -- 1/1\n" + "    " + CliPath("disk\\a.bin") + " -- 300000" + safe +
@@ -119,21 +116,14 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   fs::remove_all(host + "/stack");
   for (const char* gone : {"disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
   ASSERT_TRUE(plat::CreateFolder(Win("stack")));
-  EXPECT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-                " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file"),
-            1)
-      << said;
-  EXPECT_NE(said.find(Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243)),
-            std::string::npos)
-      << said;
   // The split cut again lies in the temporary folder the run was given;
   // the new KST folder inside it is the next run's.
-  EXPECT_NE(said.find("the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " +
-                      host + "/tmp/KST"),
-            std::string::npos)
-      << said;
-  EXPECT_NE(said.find("the verification found 1 split(s) to carry again, in " + host + "/tmp\n"), std::string::npos)
-      << said;
+  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+         " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file",
+         1,
+         {Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243),
+          "the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " + host + "/tmp/KST",
+          "the verification found 1 split(s) to carry again, in " + host + "/tmp\n"});
   EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
   EXPECT_TRUE(fs::exists(host + "/stack/3/big.bin.BAT"));
   EXPECT_FALSE(fs::exists(host + "/stack/3/big.bin.SFV"));  // --no-check-file
@@ -146,29 +136,17 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   ASSERT_TRUE(plat::CreateFolder(Win("other")) && WriteFile(Win("other\\f.bin"), "other"));
   ASSERT_TRUE(plat::CreateFolder(Win("disk\\in")) && WriteFile(Win("disk\\in\\g.bin"), "inside"));
   ASSERT_TRUE(WriteFile(Win("short.lst"), std::string(600, '\0')));
-  std::string damaged(525, ' ');
-  damaged[0] = 1;  // one file, but no record
-  damaged[1] = static_cast<char>(525 & 0xFF);
-  damaged[2] = static_cast<char>(525 >> 8);
-  damaged[3] = damaged[4] = 0;
-  ASSERT_TRUE(WriteFile(Win("damaged.lst"), damaged));
-  kst::ListImage open;  // f.bin not carried yet, onto the folder disk
-  open.destination = CliPath("disk\\");
-  open.temporary = CliPath("tmp\\");
-  open.entries.push_back({CliPath("src\\f.bin"), 5000, {}});
-  std::string openBytes;
-  ASSERT_EQ(kst::EncodeList(open, &openBytes), kst::ListFault::None);
-  ASSERT_TRUE(WriteFile(Win("open.lst"), openBytes));
-  // f.bin carried whole onto a disk that never comes back; the same with
-  // one byte changed (its temporary flag).
-  kst::ListImage done = open;
-  done.entries[0].copied = true;
-  done.entries[0].splits = {{CliPath("disk\\f.bin"), 5000}};
-  std::string doneBytes;
-  ASSERT_EQ(kst::EncodeList(done, &doneBytes), kst::ListFault::None);
-  ASSERT_TRUE(WriteFile(Win("done.lst"), doneBytes));
-  doneBytes[525 + 274] = 1;
-  ASSERT_TRUE(WriteFile(Win("flipped.lst"), doneBytes));
+  ASSERT_TRUE(WriteFile(Win("damaged.lst"), backuptest::Bytes().Header(1, 525, "", "").data));  // one file, no record
+  // f.bin not carried yet, onto the folder disk; carried whole onto a disk
+  // that never comes back; the same with its temporary flag set.
+  const auto list = [&](int copied, int temp) {
+    backuptest::Bytes b;
+    b.Header(1, 525 + 275 + 270 * copied, CliPath("disk\\"), CliPath("tmp\\"))
+        .File(CliPath("src\\f.bin"), 5000, copied, copied, 0, temp);
+    return (copied ? b.Split(CliPath("disk\\f.bin"), 5000, 0, 0) : b).data;
+  };
+  ASSERT_TRUE(WriteFile(Win("open.lst"), list(0, 0)) && WriteFile(Win("done.lst"), list(1, 0)) &&
+              WriteFile(Win("flipped.lst"), list(1, 1)));
   ASSERT_TRUE(WriteFile(Win("fail.sh"), "#!/bin/sh\nexit 3\n"));
   ASSERT_TRUE(plat::CreateFolder(Win("full")) && WriteFile(Win("full\\other.bin"), std::string(10000, 'o')));
   ASSERT_TRUE(WriteFile(Win("notafolder"), "a file"));
@@ -216,10 +194,7 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
       {"savelist damaged.lst", 2, "damaged.lst: " + Text(199) + ": " + Text(1106)},
       {"savelist absent.lst", 2, "absent.lst: " + Text(199) + ": " + Text(203)},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Run(c.arguments, c.input), c.exit) << c.arguments << ": " << said;
-    EXPECT_NE(said.find(c.says), std::string::npos) << c.arguments << ": " << said;
-  }
+  for (const Case& c : cases) Expect(c.arguments, c.exit, {c.says}, c.input);
   EXPECT_EQ(ReadFile(Win("asked.log")), "\n\n\n");
   EXPECT_TRUE(ReadFile(Win("src\\f.bin")) == PatternBytes(5000, 44));
   size_t files = 0;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "backup/backup_worker.h"
 #include "tests/backup/backup_scenario_support.h"
@@ -15,12 +14,9 @@ using backuptest::Scenario;
 namespace fs = std::filesystem;
 
 void FlipByte(const std::string& hostFile, size_t offset) {
-  std::fstream f(hostFile, std::ios::in | std::ios::out | std::ios::binary);
-  f.seekg(static_cast<std::streamoff>(offset));
-  char c = 0;
-  f.get(c);
-  f.seekp(static_cast<std::streamoff>(offset));
-  f.put(static_cast<char>(c ^ 0x5A));
+  std::string bytes = testenv::ReadFile(plat::EmuWindowsPath(hostFile));
+  bytes[offset] = static_cast<char>(bytes[offset] ^ 0x5A);
+  testenv::WriteFile(plat::EmuWindowsPath(hostFile), bytes);
 }
 
 std::vector<std::string> HostNames(const std::string& hostFolder) {

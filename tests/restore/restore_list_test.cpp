@@ -12,62 +12,55 @@ using restoretest::Add;
 using restoretest::Record;
 
 // Splits and batch of one file fed in several orders: the join is asked
-// for exactly when the last piece arrives, never before.
+// for exactly when the last piece arrives, never before, and as the options
+// and the batch's count say.
 TEST(RestoreList, AFileIsReadyForItsJoinOnlyWhenItsLastPieceArrives) {
-  restoretest::Person person;
-  testenv::ScratchFolder dir;
-  const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "data.zip", 2500, 1000, 3);
-  const std::string b = f.batch, s1 = f.splits[0], s2 = f.splits[1], s3 = f.splits[2];
-  const std::vector<std::vector<std::string>> orders = {
-      {b, s1, s2, s3}, {s3, s1, b, s2}, {s2, s3, s1, b}, {s1, s1, s2, b, s3}};
-  for (const auto& order : orders) {
-    kst::RestoreList list;
-    for (size_t i = 0; i < order.size(); ++i) {
-      const kst::AddResult r = Add(list, order[i], AddSource::Copied);
-      EXPECT_TRUE(r.added);
-      EXPECT_EQ(r.joinNow, i + 1 == order.size()) << i;
-    }
-    ASSERT_EQ(list.records.size(), 1u);
-    const kst::RestoreRecord r = list.records[0];
-    EXPECT_EQ(r.name, dir.Path("data.zip"));
-    EXPECT_EQ(kst::PresentCount(r), 3);
-    EXPECT_EQ(kst::TotalSize(r), 2500);
-    EXPECT_EQ(kst::Totals(list).fileCount, 3);
-    EXPECT_EQ(kst::RecordRow(r), dir.Path("data.zip") + " -- 2500 -- 3 -- Batch -- Not Joined");
-  }
-  EXPECT_TRUE(person.boxes.empty());
-}
-
-// What each option and list state make of the add that completes a file.
-TEST(RestoreList, JoinRequestsFollowTheOptionsAndTheBatchCount) {
+  enum { B, S1, S2, S3 };
   struct Case {
     const char* what;
+    std::vector<int> order;
     kst::AutoJoinOptions options;
     int batchCount;  // the batch beside three splits
     bool joinNow, deleteSplits;
     int staleBoxes;
   } cases[] = {
-      {"auto join and delete", {true, true}, 3, true, true, 0},
-      {"auto join, keep splits", {true, false}, 3, true, false, 0},
-      {"no auto join", {false, true}, 3, false, false, 0},
+      {"batch first", {B, S1, S2, S3}, {}, 3, true, true, 0},
+      {"batch in the middle", {S3, S1, B, S2}, {}, 3, true, true, 0},
+      {"batch last", {S2, S3, S1, B}, {}, 3, true, true, 0},
+      {"split 1 twice", {S1, S1, S2, B, S3}, {}, 3, true, true, 0},
+      {"auto join, keep splits", {B, S1, S3, S2}, {true, false}, 3, true, false, 0},
+      {"no auto join", {B, S1, S3, S2}, {false, true}, 3, false, false, 0},
       // The leftovers of an older, longer set beside a newer batch.
-      {"batch names fewer splits", {true, true}, 2, false, false, 1},
+      {"batch names fewer splits", {B, S1, S3, S2}, {}, 2, false, false, 1},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     restoretest::Person person;
     testenv::ScratchFolder dir;
-    const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "x", 300, 100, 5, false);
+    const restoretest::SplitFile f = restoretest::MakeSplits(dir.path, "data.zip", 2500, 1000, 3, false);
     std::string batch;
-    kst::WriteJoinBatch(dir.path, dir.Path("x"), c.batchCount, &batch);
+    kst::WriteJoinBatch(dir.path, dir.Path("data.zip"), c.batchCount, &batch);
+    const std::string pieces[] = {batch, f.splits[0], f.splits[1], f.splits[2]};
     kst::RestoreList list;
-    Add(list, batch, AddSource::Copied, c.options);
-    Add(list, f.splits[0], AddSource::Copied, c.options);
-    Add(list, f.splits[2], AddSource::Copied, c.options);
-    const kst::AddResult r = Add(list, f.splits[1], AddSource::Copied, c.options);
-    EXPECT_EQ(r.joinNow, c.joinNow) << c.what;
-    EXPECT_EQ(r.deleteSplits, c.deleteSplits) << c.what;
-    EXPECT_EQ(person.Under(kst::kTextStaleHeading), c.staleBoxes) << c.what;
-    EXPECT_EQ(kst::IsComplete(list.records[0]), c.batchCount == 3) << c.what;
+    for (size_t i = 0; i < c.order.size(); ++i) {
+      const kst::AddResult r = Add(list, pieces[c.order[i]], AddSource::Copied, c.options);
+      EXPECT_TRUE(r.added);
+      EXPECT_EQ(r.joinNow, c.joinNow && i + 1 == c.order.size()) << i;
+      if (i + 1 == c.order.size()) {
+        EXPECT_EQ(r.deleteSplits, c.deleteSplits);
+      }
+    }
+    EXPECT_EQ(person.Under(kst::kTextStaleHeading), c.staleBoxes);
+    EXPECT_EQ(person.boxes.size(), static_cast<size_t>(c.staleBoxes));
+    ASSERT_EQ(list.records.size(), 1u);
+    const kst::RestoreRecord r = list.records[0];
+    EXPECT_EQ(kst::IsComplete(r), c.batchCount == 3);
+    if (c.batchCount != 3) continue;
+    EXPECT_EQ(r.name, dir.Path("data.zip"));
+    EXPECT_EQ(kst::PresentCount(r), 3);
+    EXPECT_EQ(kst::TotalSize(r), 2500);
+    EXPECT_EQ(kst::Totals(list).fileCount, 3);
+    EXPECT_EQ(kst::RecordRow(r), dir.Path("data.zip") + " -- 2500 -- 3 -- Batch -- Not Joined");
   }
 }
 

@@ -1,51 +1,25 @@
-// What the restore tests share: a person who answers the program's boxes
-// from a script and remembers them, and files and splits made in a scratch
-// folder.
+// What the restore tests share: the backup tests' person, who answers the
+// program's boxes by their heading and remembers them, and files and splits
+// made in a scratch folder.
 #pragma once
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
-#include "frame/texts/language_files.h"
-#include "frame/texts/text_numbers.h"
-#include "frame/texts/texts.h"
 #include "frame/threads/job_control.h"
 #include "restore/join_main_file.h"
 #include "restore/restore_list.h"
 #include "split/check_file.h"
 #include "split/crc32.h"
 #include "split/join_batch.h"
+#include "tests/backup/backup_scenario_support.h"
 #include "tests/support/test_env.h"
 
 namespace restoretest {
 
-// Answers Yes/No boxes by their heading's text id (No when not scripted).
-struct Person {
-  Person() {
-    kst::LoadBuiltInTexts();
-    kst::SetAskHandler([this](const kst::AskRequest& r) {
-      boxes.push_back(r);
-      if (r.style == kst::kAskOk) return static_cast<int>(kst::kAnswerOk);
-      for (const auto& [id, answer] : answers)
-        if (r.heading == kst::Trimmed(kst::GetText(id))) return answer;
-      return static_cast<int>(kst::kAnswerNo);
-    });
-  }
-  ~Person() { kst::SetAskHandler(nullptr); }
-  Person(const Person&) = delete;
-  // How many boxes were shown under the heading of text id.
-  int Under(int heading) const {
-    int n = 0;
-    for (const kst::AskRequest& b : boxes) n += b.heading == kst::Trimmed(kst::GetText(heading)) ? 1 : 0;
-    return n;
-  }
-  std::map<int, int> answers;  // heading id -> answer
-  std::vector<kst::AskRequest> boxes;
-};
+using backuptest::Person;
 
 // A file cut into splits of piece bytes in folder, with its join batch.
 struct SplitFile {

@@ -21,8 +21,6 @@ namespace kst {
 
 namespace {
 
-std::string Text(int id) { return Trimmed(GetText(id)); }
-
 uint32_t ShellFlags(const JoinContext& c) {
   return plat::kShellNoConfirmation | (c.silent ? plat::kShellSilent : 0u);
 }
@@ -39,7 +37,7 @@ void TellFailure(const JoinContext& c, int message, const std::string& detail) {
 
 void TellWrongSize(const JoinContext& c, const std::string& split) {
   PlayAlert();
-  AskUser(kAskOk, c.owner.window, Text(993), Text(994) + split + Text(995), c.owner.boxRecord,
+  AskUser(kAskOk, c.owner.window, TrimmedText(993), TrimmedText(994) + split + TrimmedText(995), c.owner.boxRecord,
           c.owner.ownerRecord);
 }
 
@@ -94,7 +92,7 @@ bool ChooseTarget(const JoinContext& c, const RestoreRecord& r, std::string* tar
     }
     if (plat::SizeOfPath(*target) > 0) {
       PlayAlert();
-      if (AskUser(kAskYesNo, c.owner.window, Text(322), Text(320) + " " + *target + Text(321),
+      if (AskUser(kAskYesNo, c.owner.window, TrimmedText(322), TrimmedText(320) + " " + *target + TrimmedText(321),
                   c.owner.boxRecord, c.owner.ownerRecord) != kAnswerYes)
         continue;
     }

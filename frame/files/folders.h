@@ -14,6 +14,9 @@ namespace kst {
 // blank or longer than the platform takes (259 characters).
 bool MakeFolderPath(const std::string& path);
 
+// True when path names a folder (or a link to one) as the system sees it.
+bool IsFolder(const std::string& path);
+
 // The part after the last backslash of path (trimmed); blank when path
 // names an existing folder or drive, or ends with a backslash.
 std::string FileNameOf(const std::string& path);

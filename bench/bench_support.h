@@ -127,6 +127,14 @@ inline const char kSwapper[] =
     "  mv stack/$k/* disk/\n"
     "fi\n";
 
+// The folder of this run, under FOLDER (the one argument); false after
+// the usage line when the argument is not there.
+inline bool BenchRoot(const char* bench, int argc, char** argv, std::filesystem::path* root) {
+  if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
+  *root = std::filesystem::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
+  return true;
+}
+
 // kestrova-cli of the build the running benchmark belongs to, "" when it
 // is not built.
 inline std::string CliBesideBench() {
@@ -147,10 +155,9 @@ struct DiskStackBench {
 inline bool PrepareDiskStack(const char* bench, int argc, char** argv, const std::vector<const char*>& folders,
                              DiskStackBench* b) {
   namespace fs = std::filesystem;
-  if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
+  if (!BenchRoot(bench, argc, argv, &b->root)) return false;
   const std::string cli = CliBesideBench();
   if (cli.empty()) return std::fprintf(stderr, "%s: kestrova-cli is not built\n", bench), false;
-  b->root = fs::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
   for (const char* folder : folders) fs::create_directories(b->root / folder);
   const std::string file = (b->root / "big.bin").string();
   if (!MakeFile(file)) return std::fprintf(stderr, "%s: cannot write %s\n", bench, file.c_str()), false;

@@ -104,6 +104,15 @@ inline void InTurn(int round, const std::function<void()>& a, const std::functio
   }
 }
 
+// One round of two shell commands, timed in turn, each time to its list
+// (and its processor seconds where given).
+inline void ShellsInTurn(const char* bench, int round, const std::string& ours, std::vector<double>* oursTimes,
+                         const std::string& theirs, std::vector<double>* theirsTimes, double* oursCpu = nullptr,
+                         double* theirsCpu = nullptr) {
+  InTurn(round, [&] { oursTimes->push_back(Seconds(bench, [&] { return Shell(ours); }, oursCpu)); },
+         [&] { theirsTimes->push_back(Seconds(bench, [&] { return Shell(theirs); }, theirsCpu)); });
+}
+
 // A stack of 100 MB folder disks for kestrova-cli backup and restore: the
 // folder disk/ is the drive, stack/k holds disk k once it is out.
 constexpr int64_t kDiskBytes = 100 << 20;

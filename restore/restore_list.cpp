@@ -85,6 +85,20 @@ void DecideJoin(const RestoreRecord& r, const AddedFile& file, const AutoJoinOpt
 
 // Lists a plain, whole file (a copied file that is neither split nor batch,
 // or a batch the person chose to keep as a file).
+// The record took file: the join it may start, and a stale batch told
+// once the list is let go.
+AddResult Taken(RestoreRecord& r, const AddedFile& file, const AutoJoinOptions& options,
+                std::unique_lock<std::mutex>& lock, const MessageOwner& owner, AddResult result) {
+  result.added = true;
+  result.recordId = r.id;
+  DecideJoin(r, file, options, &result);
+  const bool tell = TakeStaleNotice(r, options);
+  const std::string name = r.name;
+  lock.unlock();
+  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
+  return result;
+}
+
 AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& listedAs,
                    const MessageOwner& owner) {
   AddResult result;
@@ -135,14 +149,7 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
   slot.inPlace = file.source == AddSource::InPlace;
   slot.origin = file.origin;
   slot.disk = file.disk;
-  result.added = true;
-  result.recordId = r->id;
-  DecideJoin(*r, file, options, &result);
-  const bool tell = TakeStaleNotice(*r, options);
-  const std::string name = r->name;
-  lock.unlock();
-  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
-  return result;
+  return Taken(*r, file, options, lock, owner, result);
 }
 
 AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& base,
@@ -168,14 +175,7 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   r->batchSize = file.size;
   r->batchCount = count;
   Grow(*r, count);
-  result.added = true;
-  result.recordId = r->id;
-  DecideJoin(*r, file, options, &result);
-  const bool tell = TakeStaleNotice(*r, options);
-  const std::string name = r->name;
-  lock.unlock();
-  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
-  return result;
+  return Taken(*r, file, options, lock, owner, result);
 }
 
 // A check file: its sums are read as it enters; one that gives none stays

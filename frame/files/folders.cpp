@@ -49,6 +49,18 @@ bool IsFolder(const std::string& path) {
   return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
 }
 
+std::string FolderOfFile(const std::string& path) {
+  std::string trimmed = Trimmed(path);
+  size_t slash = trimmed.rfind('\\');
+  return slash == std::string::npos ? std::string() : trimmed.substr(0, slash);
+}
+
+std::string BareFolder(const std::string& folder) {
+  std::string bare = Trimmed(folder);
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  return bare;
+}
+
 bool MakeFolderPath(const std::string& path) {
   std::string p = WithoutTrailingBackslash(Trimmed(path));
   if (p.empty() || p.size() >= kPathWidth) return false;

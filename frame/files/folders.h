@@ -24,6 +24,13 @@ std::string FileNameOf(const std::string& path);
 // it names an existing folder or drive. Never ends with a backslash except
 // a drive root ("C:\").
 std::string FolderOf(const std::string& path);
+// The folder of a file by the text alone, the disk never looked at: the
+// path (trimmed) up to, not including, its last backslash ("C:" for a
+// file in a drive's root); "" when the path has no backslash.
+std::string FolderOfFile(const std::string& path);
+// A folder without trailing blanks and backslashes, as the splits' names
+// are made from it ("D:\out\" gives "D:\out", "C:\" gives "C:").
+std::string BareFolder(const std::string& folder);
 // folder + "\" + name, without doubling a backslash that folder ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

@@ -74,7 +74,7 @@ bool AcceptDisk(RunState& s) {
     DiskPrompt prompt;
     prompt.drive = Drive(s);
     prompt.disk = static_cast<int>(s.disksDone + 1);
-    prompt.message = Txt(204) + " " + prompt.drive + Txt(205);
+    prompt.message = TrimmedText(204) + " " + prompt.drive + TrimmedText(205);
     const Next next = Decide(s, Ask(s.run.person.insertDisk, prompt, &s.autoErase));
     if (next == Next::Stop) return false;
     if (next == Next::Again) continue;
@@ -150,10 +150,8 @@ uint32_t ShellFlags(const RunState& s) {
   return (s.run.settings.silent ? plat::kShellSilent : 0u) | plat::kShellNoConfirmMkdir;
 }
 
-std::string Txt(int id) { return Trimmed(GetText(id)); }
-
 void Tell(const RunState& s, int heading, int message, const std::string& detail) {
-  std::string text = Txt(message);
+  std::string text = TrimmedText(message);
   if (!detail.empty()) text += (detail[0] == '\r' ? "" : " ") + detail;
   PlayAlert();
   AskUser(kAskOk, s.run.owner.window, GetText(heading), text, s.run.owner.boxRecord,
@@ -228,7 +226,7 @@ bool CloseDisk(RunState& s) {
       s.run.job->keepGoing = false;  // the folder stays for the person to burn
       return false;
     }
-    if (s.run.person.status) s.run.person.status(Txt(1024));
+    if (s.run.person.status) s.run.person.status(TrimmedText(1024));
   }
   if (cdFolder && !s.cdFolder.empty()) {
     const std::string folder = s.cdFolder.substr(0, s.cdFolder.size() - 1);

@@ -97,8 +97,6 @@ struct CopyOrder {
 };
 
 uint32_t ShellFlags(const RunState& s);
-// Text of id without trailing blanks.
-std::string Txt(int id);
 // Heading over message (text ids), with detail after message when given.
 void Tell(const RunState& s, int heading, int message, const std::string& detail = "");
 // The abort question: true when the person wants to stop.

@@ -40,12 +40,6 @@ void RecordSplit(RunState& s, size_t i, const std::string& path, int64_t size) {
   s.run.list->image.entries[i].splits.push_back(std::move(split));
 }
 
-int64_t CarriedOf(const FileEntry& e) {
-  int64_t carried = 0;
-  for (const SplitEntry& split : e.splits) carried += split.size;
-  return carried;
-}
-
 // Where the run writes a file of this name now, and the path it will have
 // on the disk (in the CD folder variant the folder is burned onto the CD).
 std::string WritePath(const RunState& s, const std::string& name) {
@@ -111,7 +105,7 @@ Step CarryPiece(RunState& s, size_t i, const FileEntry& e, int64_t room) {
     Tell(s, kTextCannotGo, kTextTooManySplitsAtGo, source);
     return Step::Fail;
   }
-  const int64_t first = CarriedOf(e);  // 0-based
+  const int64_t first = SplitsSize(e);  // 0-based
   const int64_t bytes = std::min(room, e.size - first);
   CopyOrder o{source, first, bytes, WritePath(s, name + "." + SplitNumber(k))};
   o.carriedFile = true;
@@ -270,7 +264,7 @@ Step CarryBatch(RunState& s, const FileEntry& e) {
 Step CarryFile(RunState& s, size_t i) {
   for (;;) {
     const FileEntry e = EntryAt(s, i);
-    if (!e.splits.empty() && CarriedOf(e) >= e.size) break;
+    if (!e.splits.empty() && SplitsSize(e) >= e.size) break;
     if (!DiskWithRoom(s)) return Step::Stop;
     const int64_t room = RoomLeft(s);
     if (room <= 0) continue;  // full after all: never a piece of no bytes
@@ -317,11 +311,6 @@ BackupOutcome CarryAll(RunState& s) {
   return CloseDisk(s) ? BackupOutcome::Done : BackupOutcome::Aborted;
 }
 
-int Ask(const RunState& s, int style, int heading, const std::string& message) {
-  return AskUser(style, s.run.owner.window, GetText(heading), message, s.run.owner.boxRecord,
-                 s.run.owner.ownerRecord);
-}
-
 // Takes out the entries whose every split was verified safe. A temporary
 // entry's own split file goes too: it is safe on its disk now.
 void RemoveVerified(RunState& s) {
@@ -343,7 +332,7 @@ void RemoveVerified(RunState& s) {
 
 // The questions at the end of a carried list: verify, then tidy the list.
 void EndQuestions(RunState& s, BackupResult* result) {
-  const int verify = Ask(s, kAskYesNoCancel, 221, GetText(222));
+  const int verify = AskOwner(s.run.owner, kAskYesNoCancel, 221, GetText(222));
   if (verify == kAnswerCancel) return;  // more files to add; verify later
   if (verify == kAnswerYes) {
     const VerifyOutcome outcome = VerifyAll(s, &result->redo);
@@ -355,7 +344,7 @@ void EndQuestions(RunState& s, BackupResult* result) {
         Tell(s, 230, kTextNoKstFolder, s.run.settings.temporary);
       } else {
         PlayAlert();
-        Ask(s, kAskOk, 226, Txt(227) + "\r\n" + Txt(228) + "\r\n" + Txt(229));
+        AskOwner(s.run.owner, kAskOk, 226, TrimmedText(227) + "\r\n" + TrimmedText(228) + "\r\n" + TrimmedText(229));
         s.run.settings.temporary = folder;
         SetFolders(*s.run.list, s.run.settings.destination, folder);
         result->newTemporary = folder;
@@ -367,7 +356,7 @@ void EndQuestions(RunState& s, BackupResult* result) {
       return;
     }
   }
-  if (Ask(s, kAskYesNo, 251, GetText(252)) == kAnswerYes) RemoveVerified(s);
+  if (AskOwner(s.run.owner, kAskYesNo, 251, GetText(252)) == kAnswerYes) RemoveVerified(s);
   AfterStep(s);
 }
 
@@ -418,8 +407,7 @@ BackupResult RunBackup(BackupRun run) {
   {
     std::lock_guard<std::mutex> lock(s.run.list->mutex);
     s.run.list->totalDone = 0;
-    for (const FileEntry& e : s.run.list->image.entries)
-      for (const SplitEntry& split : e.splits) s.run.list->totalDone += split.size;
+    for (const FileEntry& e : s.run.list->image.entries) s.run.list->totalDone += SplitsSize(e);
   }
   s.autoErase = s.run.settings.autoErase;
   s.startTick = plat::TickCount();

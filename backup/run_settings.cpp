@@ -29,9 +29,7 @@ bool OnDrive(const std::string& path, const std::string& root) {
 
 // Bytes still to carry of an entry that is not copied, and the splits it has.
 int64_t LeftToCarry(const FileEntry& e) {
-  int64_t carried = 0;
-  for (const SplitEntry& s : e.splits) carried += s.size;
-  return e.size - carried;
+  return e.size - SplitsSize(e);
 }
 
 GoRefusal Refusal(int heading, int message, const std::string& detail = "") {

@@ -47,7 +47,7 @@ struct Reader {
     at += count;
     return value;
   }
-  std::string Text() {
+  std::string TrimmedText() {
     std::string text = bytes.substr(at, kListPathWidth);
     at += kListPathWidth;
     return text;
@@ -165,12 +165,12 @@ ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image
   const int32_t stored = static_cast<int32_t>(in.Int(4));
   if (stored < 0 || static_cast<size_t>(stored) != length) return ListFault::WrongLength;
   if (count > capacity) return ListFault::TooManyForList;
-  image->destination = in.Text();
-  image->temporary = in.Text();
+  image->destination = in.TrimmedText();
+  image->temporary = in.TrimmedText();
   for (size_t f = 0; f < count; ++f) {
     if (length - in.at < kFileRecordBytes) return Refuse(ListFault::RecordsPastEnd, image);
     FileEntry e;
-    e.path = in.Text();
+    e.path = in.TrimmedText();
     e.size = static_cast<int64_t>(in.Int(8));
     const int32_t splits = static_cast<int32_t>(in.Int(4));
     e.copied = in.Flag();
@@ -183,7 +183,7 @@ ListFault DecodeList(const std::string& bytes, size_t capacity, ListImage* image
     int64_t left = e.size;  // what the splits may still add up to
     for (int32_t k = 0; k < splits; ++k) {
       SplitEntry s;
-      s.path = in.Text();
+      s.path = in.TrimmedText();
       s.size = static_cast<int64_t>(in.Int(8));
       s.safe = in.Flag();
       s.copied = in.Flag();
@@ -214,7 +214,7 @@ namespace {
 
 void Tell(const MessageOwner& owner, int heading, int message, const std::string& detail = "") {
   PlayAlert();
-  const std::string text = detail.empty() ? GetText(message) : Trimmed(GetText(message)) + " " + detail;
+  const std::string text = detail.empty() ? GetText(message) : TrimmedText(message) + " " + detail;
   AskUser(kAskOk, owner.window, GetText(heading), text, owner.boxRecord, owner.ownerRecord);
 }
 

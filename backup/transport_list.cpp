@@ -16,8 +16,6 @@ bool Selected(const std::vector<size_t>& rows, size_t row) {
   return std::find(rows.begin(), rows.end(), row) != rows.end();
 }
 
-std::string Text(int id) { return Trimmed(GetText(id)); }
-
 void ToggleSplits(TransportList& list, size_t file, const std::vector<size_t>& splits,
                   bool SplitEntry::*flag) {
   Lock lock(list.mutex);
@@ -72,6 +70,12 @@ int64_t SumOfSizes(const std::vector<FileEntry>& entries) {
   return total;
 }
 
+int64_t SplitsSize(const FileEntry& entry) {
+  int64_t total = 0;
+  for (const SplitEntry& s : entry.splits) total += s.size;
+  return total;
+}
+
 void DeriveRedoStates(ListImage& image) {
   for (FileEntry& e : image.entries) {
     const std::string base = SplitBaseName(e.path);
@@ -107,8 +111,8 @@ void ClearBusyFlags(TransportList& list) {
 }
 
 std::string DoneStateText(const FileEntry& entry) {
-  if (entry.copied) return Text(entry.busy ? 173 : 172);
-  return Text(entry.busy ? 171 : 153);
+  if (entry.copied) return TrimmedText(entry.busy ? 173 : 172);
+  return TrimmedText(entry.busy ? 171 : 153);
 }
 
 std::string FileRow(const FileEntry& entry) {
@@ -117,13 +121,13 @@ std::string FileRow(const FileEntry& entry) {
   std::string row = Trimmed(entry.path) + " -- " + std::to_string(entry.size) + " -- " +
                     DoneStateText(entry) + " -- " + std::to_string(safe) + "/" +
                     std::to_string(entry.splits.size());
-  if (entry.temporary) row += " -- " + Text(154);
+  if (entry.temporary) row += " -- " + TrimmedText(154);
   return row;
 }
 
 std::string SplitRow(const SplitEntry& split) {
   return Trimmed(split.path) + " -- " + std::to_string(split.size) + " -- " +
-         Text(split.safe ? 191 : 192) + " -- " + Text(split.copied ? 193 : 194);
+         TrimmedText(split.safe ? 191 : 192) + " -- " + TrimmedText(split.copied ? 193 : 194);
 }
 
 std::vector<std::string> FileRows(TransportList& list) {
@@ -154,9 +158,7 @@ void ToggleDone(TransportList& list, const std::vector<size_t>& rows) {
   for (size_t i = 0; i < list.image.entries.size(); ++i) {
     FileEntry& e = list.image.entries[i];
     if (!Selected(rows, i)) continue;
-    int64_t carried = 0;
-    for (const SplitEntry& s : e.splits) carried += s.size;
-    e.copied = !e.copied && carried == e.size;
+    e.copied = !e.copied && SplitsSize(e) == e.size;
   }
 }
 

@@ -72,6 +72,8 @@ void EmptyList(TransportList& list);
 // was saved while one was going.
 void ClearBusyFlags(TransportList& list);
 int64_t SumOfSizes(const std::vector<FileEntry>& entries);
+// The bytes of the entry's splits listed so far.
+int64_t SplitsSize(const FileEntry& entry);
 // The redo state of a list read back from a file: a split read back not
 // safe is done when a temporary entry of its split name is listed (the
 // redo carries that name), else pending.

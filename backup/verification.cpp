@@ -16,11 +16,6 @@ namespace {
 // The text of this file that the text table adds.
 constexpr int kTextRedoKept = 1477;
 
-int Ask(const RunState& s, int style, int heading, const std::string& message) {
-  return AskUser(style, s.run.owner.window, GetText(heading), message, s.run.owner.boxRecord,
-                 s.run.owner.ownerRecord);
-}
-
 // Splits of copied files not read back yet.
 int64_t SplitsToGo(RunState& s) {
   int64_t count = 0;
@@ -55,7 +50,7 @@ void SetSplit(RunState& s, size_t file, size_t split, bool safe) {
 
 void TellCopyFailed(const RunState& s) {
   PlayAlert();
-  Ask(s, kAskOk, 244, Txt(245) + "\r\n" + Txt(246));
+  AskOwner(s.run.owner, kAskOk, 244, TrimmedText(245) + "\r\n" + TrimmedText(246));
 }
 
 enum class Checked { Safe, NotSafe, Stopped };
@@ -90,7 +85,7 @@ Checked CheckSplit(RunState& s, const std::string& source, int64_t start, const 
     case CompareOutcome::Different: break;
   }
   PlayAlert();
-  Ask(s, kAskOk, 240, Txt(241) + " " + std::to_string(result.position) + Txt(242) + " " + path + Txt(243));
+  AskOwner(s.run.owner, kAskOk, 240, TrimmedText(241) + " " + std::to_string(result.position) + TrimmedText(242) + " " + path + TrimmedText(243));
   return Checked::NotSafe;
 }
 
@@ -111,8 +106,8 @@ bool VerifyDisk(RunState& s) {
       if (plat::SizeOfPath(path) != split.size) continue;  // not on this disk
       if (split.copied) {
         PlayAlert();
-        const std::string question = Txt(237) + " " + path + Txt(238) + " " + Txt(split.safe ? 191 : 192) + Txt(239);
-        if (Ask(s, kAskYesNo, 236, question) != kAnswerYes) continue;
+        const std::string question = TrimmedText(237) + " " + path + TrimmedText(238) + " " + TrimmedText(split.safe ? 191 : 192) + TrimmedText(239);
+        if (AskOwner(s.run.owner, kAskYesNo, 236, question) != kAnswerYes) continue;
       }
       const Checked checked = CheckSplit(s, Trimmed(e.path), first, path, split.size);
       if (checked == Checked::Stopped) return false;
@@ -210,7 +205,7 @@ int64_t VerifySummary(RunState& s) {
     }
   }
   PlayAlert();
-  Ask(s, kAskOk, 235, Txt(233) + " " + std::to_string(count) + Txt(234));
+  AskOwner(s.run.owner, kAskOk, 235, TrimmedText(233) + " " + std::to_string(count) + TrimmedText(234));
   return count;
 }
 
@@ -229,7 +224,7 @@ VerifyOutcome VerifyAll(RunState& s, int64_t* redo) {
     prompt.disk = static_cast<int>(++s.disksAsked);
     prompt.toGo = toGo;
     prompt.eraseShown = false;  // nothing is erased while verifying
-    prompt.message = Txt(223) + " " + drive + Txt(224) + " " + std::to_string(toGo) + Txt(225);
+    prompt.message = TrimmedText(223) + " " + drive + TrimmedText(224) + " " + std::to_string(toGo) + TrimmedText(225);
     bool erase = false;
     const Next next = Decide(s, s.run.person.insertDisk ? s.run.person.insertDisk(prompt, &erase) : PromptAnswer::Closed);
     if (next == Next::Stop) break;

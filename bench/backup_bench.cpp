@@ -43,15 +43,13 @@ int main(int argc, char** argv) {
   std::vector<double> backupOurs, backupTheirs, verifyOurs, verifyTheirs;
   std::vector<double> verifyOursCpu(kRounds), verifyTheirsCpu(kRounds);
   for (int round = 1; round <= kRounds; ++round) {
-    InTurn(round, [&] { backupOurs.push_back(Seconds("backup_bench", [&] { return Shell(backup); })); },
-           [&] { backupTheirs.push_back(Seconds("backup_bench", [&] { return Shell(split); })); });
+    ShellsInTurn("backup_bench", round, backup, &backupOurs, split, &backupTheirs);
     // The last disk is still in the folder: put it onto the stack, where cmp reads it.
     if (!Shell(in + "mkdir stack/" + std::to_string(kDisks) + " && mv disk/* stack/" +
                std::to_string(kDisks) + "/"))
       return std::fprintf(stderr, "backup_bench: the stack is not as expected\n"), 1;
-    double* cpu[] = {&verifyOursCpu[round - 1], &verifyTheirsCpu[round - 1]};
-    InTurn(round, [&] { verifyOurs.push_back(Seconds("backup_bench", [&] { return Shell(verify); }, cpu[0])); },
-           [&] { verifyTheirs.push_back(Seconds("backup_bench", [&] { return Shell(cmp); }, cpu[1])); });
+    ShellsInTurn("backup_bench", round, verify, &verifyOurs, cmp, &verifyTheirs, &verifyOursCpu[round - 1],
+                 &verifyTheirsCpu[round - 1]);
     Shell(tidy);
     std::fprintf(stderr, "round %d of %d: backup %.3f/%.3f s, verify %.3f/%.3f s\n", round, kRounds,
                  backupOurs.back(), backupTheirs.back(), verifyOurs.back(), verifyTheirs.back());

@@ -104,6 +104,15 @@ inline void InTurn(int round, const std::function<void()>& a, const std::functio
   }
 }
 
+// One round of two shell commands, timed in turn, each time to its list
+// (and its processor seconds where given).
+inline void ShellsInTurn(const char* bench, int round, const std::string& ours, std::vector<double>* oursTimes,
+                         const std::string& theirs, std::vector<double>* theirsTimes, double* oursCpu = nullptr,
+                         double* theirsCpu = nullptr) {
+  InTurn(round, [&] { oursTimes->push_back(Seconds(bench, [&] { return Shell(ours); }, oursCpu)); },
+         [&] { theirsTimes->push_back(Seconds(bench, [&] { return Shell(theirs); }, theirsCpu)); });
+}
+
 // A stack of 100 MB folder disks for kestrova-cli backup and restore: the
 // folder disk/ is the drive, stack/k holds disk k once it is out.
 constexpr int64_t kDiskBytes = 100 << 20;
@@ -127,6 +136,14 @@ inline const char kSwapper[] =
     "  mv stack/$k/* disk/\n"
     "fi\n";
 
+// The folder of this run, under FOLDER (the one argument); false after
+// the usage line when the argument is not there.
+inline bool BenchRoot(const char* bench, int argc, char** argv, std::filesystem::path* root) {
+  if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
+  *root = std::filesystem::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
+  return true;
+}
+
 // kestrova-cli of the build the running benchmark belongs to, "" when it
 // is not built.
 inline std::string CliBesideBench() {
@@ -147,10 +164,9 @@ struct DiskStackBench {
 inline bool PrepareDiskStack(const char* bench, int argc, char** argv, const std::vector<const char*>& folders,
                              DiskStackBench* b) {
   namespace fs = std::filesystem;
-  if (argc != 2) return std::fprintf(stderr, "usage: %s FOLDER\n", bench), false;
+  if (!BenchRoot(bench, argc, argv, &b->root)) return false;
   const std::string cli = CliBesideBench();
   if (cli.empty()) return std::fprintf(stderr, "%s: kestrova-cli is not built\n", bench), false;
-  b->root = fs::path(argv[1]) / ("kst_" + std::string(bench) + "_" + std::to_string(getpid()));
   for (const char* folder : folders) fs::create_directories(b->root / folder);
   const std::string file = (b->root / "big.bin").string();
   if (!MakeFile(file)) return std::fprintf(stderr, "%s: cannot write %s\n", bench, file.c_str()), false;

@@ -46,12 +46,9 @@ bool ReadBoth(const std::string& a, const std::string& b, int32_t buffSize) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: compare_bench FOLDER\n");
-    return 2;
-  }
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(argv[1]) / ("kst_compare_bench_" + std::to_string(getpid()));
+  fs::path root;
+  if (!BenchRoot("compare_bench", argc, argv, &root)) return 2;
   fs::create_directories(root);
   const std::string a = (root / "a.bin").string(), b = (root / "b.bin").string();
   if (!MakeFile(a)) return std::fprintf(stderr, "compare_bench: cannot write %s\n", a.c_str()), 1;
@@ -79,14 +76,7 @@ int main(int argc, char** argv) {
     };
     reading.push_back(Seconds("compare_bench", [&] { return ReadBoth(a, b, request.buffSize); },
                               &readingCpu[round - 1]));
-    // Which tool goes first alternates by round.
-    if (round % 2) {
-      kestrova();
-      cmp();
-    } else {
-      cmp();
-      kestrova();
-    }
+    InTurn(round, kestrova, cmp);
     std::fprintf(stderr, "round %d of %d: compare %.3f s, cmp %.3f s, reading alone %.3f s\n", round, kRounds,
                  ours.back(), theirs.back(), reading.back());
   }

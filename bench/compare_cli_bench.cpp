@@ -61,12 +61,9 @@ void Race(const char* what, const std::string& ours, const char* tool, const std
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: compare_cli_bench FOLDER\n");
-    return 2;
-  }
+  fs::path root;
+  if (!BenchRoot("compare_cli_bench", argc, argv, &root)) return 2;
   const std::string cli = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kestrova-cli").string();
-  const fs::path root = fs::path(argv[1]) / ("kst_compare_cli_bench_" + std::to_string(getpid()));
   fs::create_directories(root);
   const std::string a = (root / "a.bin").string(), b = (root / "b.bin").string();
   if (!MakeFile(a)) return std::fprintf(stderr, "compare_cli_bench: cannot write %s\n", a.c_str()), 1;

@@ -25,12 +25,9 @@
 using namespace bench;
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: disktest_bench FOLDER\n");
-    return 2;
-  }
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(argv[1]) / ("kst_disktest_bench_" + std::to_string(getpid()));
+  fs::path root;
+  if (!BenchRoot("disktest_bench", argc, argv, &root)) return 2;
   fs::create_directories(root / "disk");
   fs::create_directories(root / "tmp");
   plat::EmulatedDrive disk;

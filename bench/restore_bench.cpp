@@ -43,10 +43,8 @@ int main(int argc, char** argv) {
 
   std::vector<double> restoreOurs, restoreTheirs, joinOurs, joinTheirs;
   for (int round = 1; round <= kRounds; ++round) {
-    InTurn(round, [&] { restoreOurs.push_back(Seconds("restore_bench", [&] { return Shell(restore); })); },
-           [&] { restoreTheirs.push_back(Seconds("restore_bench", [&] { return Shell(copyCat); })); });
-    InTurn(round, [&] { joinOurs.push_back(Seconds("restore_bench", [&] { return Shell(join); })); },
-           [&] { joinTheirs.push_back(Seconds("restore_bench", [&] { return Shell(cat); })); });
+    ShellsInTurn("restore_bench", round, restore, &restoreOurs, copyCat, &restoreTheirs);
+    ShellsInTurn("restore_bench", round, join, &joinOurs, cat, &joinTheirs);
     if (!Shell(in + "cmp -s out/big.bin theirs/big.bin && cmp -s joinset/big.bin joinset/cat.bin"))
       return std::fprintf(stderr, "restore_bench: the files differ\n"), 1;
     Shell(tidy);

@@ -52,12 +52,9 @@ void ReportCheckFile(const char* what, const char* with, const char* without, co
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: split_bench FOLDER\n");
-    return 2;
-  }
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(argv[1]) / ("kst_split_bench_" + std::to_string(getpid()));
+  fs::path root;
+  if (!BenchRoot("split_bench", argc, argv, &root)) return 2;
   const std::string file = (root / "big.bin").string();
   const std::string ours = (root / "ours").string(), theirs = (root / "theirs").string();
   const std::string cli = CliBesideBench();
@@ -94,19 +91,7 @@ int main(int argc, char** argv) {
   for (int round = 1; round <= kRounds; ++round) {
     kst::JobControl job;
     job.keepGoing = true;
-    // Which tool goes first alternates by round: in a virtual machine,
-    // memory the guest touches for the first time costs more, and the one
-    // that writes first meets more of it.
-    auto inTurn = [round](const std::function<void()>& a, const std::function<void()>& b) {
-      if (round % 2) {
-        a();
-        b();
-      } else {
-        b();
-        a();
-      }
-    };
-    inTurn(
+    InTurn(round,
         [&] {
           splitOurs.push_back(Seconds("split_bench", [&] {
             return kst::RunFileSplitting(input, job).outcome == kst::SplitOutcome::Done;
@@ -120,7 +105,7 @@ int main(int argc, char** argv) {
         });
     // Both joins read the same splits (ours, which hold the same bytes as
     // split's), so where their pages lie cannot favour either.
-    inTurn([&] { joinOurs.push_back(Seconds("split_bench", [&] { return kst::JoinSplits(set, input.buffSize, job); })); },
+    InTurn(round, [&] { joinOurs.push_back(Seconds("split_bench", [&] { return kst::JoinSplits(set, input.buffSize, job); })); },
            [&] {
              joinTheirs.push_back(Seconds("split_bench", [&] {
                return Shell("cat " + Quote(ours) + "/big.bin.[0-9][0-9][0-9] >" +
@@ -137,7 +122,7 @@ int main(int argc, char** argv) {
 
     // The check file's cost: both splits read the file from the page
     // cache, both joins read the same splits.
-    inTurn([&] { splitWith.push_back(Seconds("split_bench", [&] { return Shell(splitChecked); })); },
+    InTurn(round, [&] { splitWith.push_back(Seconds("split_bench", [&] { return Shell(splitChecked); })); },
            [&] { splitWithout.push_back(Seconds("split_bench", [&] { return Shell(splitUnchecked); })); });
     if (!fs::exists(root / "checked" / "big.bin.SFV") || fs::exists(root / "unchecked" / "big.bin.SFV"))
       return std::fprintf(stderr, "split_bench: --no-check-file did not decide the check file\n"), 1;
@@ -150,7 +135,7 @@ int main(int argc, char** argv) {
       if (!checked) fs::rename(aside, sfv);
       if (!Shell(joined)) std::exit((std::fprintf(stderr, "split_bench: the joined file differs\n"), 1));
     };
-    inTurn([&] { timedJoin(&joinWith, true); }, [&] { timedJoin(&joinWithout, false); });
+    InTurn(round, [&] { timedJoin(&joinWith, true); }, [&] { timedJoin(&joinWithout, false); });
     for (const char* folder : {"checked", "unchecked"})
       for (const auto& entry : fs::directory_iterator(root / folder)) fs::remove(entry.path());
     std::fprintf(stderr, "round %d of %d: split %.3f/%.3f s, join %.3f/%.3f s; check file: split %.3f/%.3f s, "

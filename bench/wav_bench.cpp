@@ -23,12 +23,9 @@ using namespace bench;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: wav_bench FOLDER\n");
-    return 2;
-  }
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(argv[1]) / ("kst_wav_bench_" + std::to_string(getpid()));
+  fs::path root;
+  if (!BenchRoot("wav_bench", argc, argv, &root)) return 2;
   fs::create_directories(root / "out");
   const std::string data = (root / "data.bin").string(), wav = (root / "data.wav").string();
   const std::string copy = (root / "copy.bin").string(), restored = (root / "out" / "data.bin").string();

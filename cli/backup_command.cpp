@@ -110,61 +110,106 @@ std::string GoProblem(const RunSettings& settings, TransportList& list) {
   return line;
 }
 
+// Reads the options; "" or why they cannot be used.
+std::string ReadBackupOptions(const std::vector<std::string>& args, BackupOptions* o) {
+  const std::string problem =
+      ReadOptions(args,
+                  {{"--to", nullptr, &o->to},
+                   {"--disk-size", nullptr, &o->diskSize},
+                   {"--margin", nullptr, &o->margin},
+                   {"--temp", nullptr, &o->temp},
+                   {"--load", nullptr, &o->load},
+                   {"--new-disk-command", nullptr, &o->command},
+                   {"--save-lists", nullptr, nullptr, &o->saveLists, 2, "two file names"},
+                   {"--no-batch", &o->noBatch},
+                   {"--no-check-file", &o->noCheckFile},
+                   {"--verify", &o->verify},
+                   {"--yes", &o->yes}},
+                  &o->files);
+  if (!problem.empty()) return problem;
+  if (o->files.empty() && o->load.empty()) return "give the files to carry, or --load F (see --help)";
+  return "";
+}
+
+// The disk size and margin of the options; "" or why one is not a size.
+std::string ReadSizes(const BackupOptions& o, RunSettings* settings) {
+  settings->diskSize = 1457664;
+  if (!o.diskSize.empty()) {
+    if (!ParseSize(o.diskSize, &settings->diskSize))
+      return "not a disk size: " + o.diskSize + " (a number of at least 1 byte, then B, kB, MB, GB or TB)";
+    // A folder disk is written directly and read back where it lies: a
+    // copy through the temporary folder would only read everything twice.
+    settings->folderDisk = true;
+    settings->maxSizeToCopy = 0;
+  }
+  if (!o.margin.empty() && o.margin != "0" && !ParseSize(o.margin, &settings->margin))
+    return "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)";
+  return "";
+}
+
+// The folders and choices of the run, from the options and the loaded
+// list; "" or why the run has no destination or disk size.
+std::string ReadFolders(const BackupOptions& o, TransportList& list, RunSettings* settings) {
+  const ListImage loaded = Snapshot(list);
+  settings->destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);
+  settings->temporary = !o.temp.empty()                      ? ProgramPath(o.temp)
+                        : !Trimmed(loaded.temporary).empty() ? Trimmed(loaded.temporary)
+                                                             : plat::TempFolder();
+  if (settings->destination.empty()) return "--to DIR is needed (see --help)";
+  settings->joinBatch = !o.noBatch;
+  settings->checkFile = !o.noCheckFile;
+  if (!o.load.empty() && o.diskSize.empty() && !FolderDiskOfLoadedList(list, settings))
+    return o.load + ": files are left to carry onto " + ShownPath(settings->destination) +
+           ", a folder: give the disk size it stands for again with --disk-size N"
+           " (a save list does not hold it)";
+  return "";
+}
+
+// The run's outcome as the command's exit code and one line.
+int TellBackupResult(const BackupResult& result, const BackupOptions& o, const TerminalDisks& disks) {
+  const std::string saved =
+      o.saveLists.empty() ? "" : "; the list is saved in " + o.saveLists[0] + " and " + o.saveLists[1];
+  switch (result.outcome) {
+    case BackupOutcome::Refused:
+      return Line(kExitRefused, "nothing was carried");
+    case BackupOutcome::Failed:
+      return Line(kExitError, "the run stopped before its end" + saved);
+    case BackupOutcome::Aborted:
+      return Line(kExitError, (disks.stopped.empty() ? "stopped" : disks.stopped) + saved);
+    case BackupOutcome::Done:
+      break;
+  }
+  const int64_t disksDone = result.figures.disksDone;
+  std::string line = disksDone == 0 ? std::string("nothing was left to carry")
+                                    : "carried " + std::to_string(result.carried) + " bytes onto " +
+                                          std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
+  if (result.redo > 0)
+    return Line(kExitRefused,
+                line + "; the verification found " + std::to_string(result.redo) +
+                    " split(s) to carry again" +
+                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(CutAgainFolder(result.newTemporary))) +
+                    saved);
+  if (o.verify) line += "; every split read back equal";
+  return Line(kExitOk, line + saved);
+}
+
 }  // namespace
 
 int BackupCommand(const std::vector<std::string>& args) {
   BackupOptions o;
-  const std::string problem =
-      ReadOptions(args,
-                  {{"--to", nullptr, &o.to},
-                   {"--disk-size", nullptr, &o.diskSize},
-                   {"--margin", nullptr, &o.margin},
-                   {"--temp", nullptr, &o.temp},
-                   {"--load", nullptr, &o.load},
-                   {"--new-disk-command", nullptr, &o.command},
-                   {"--save-lists", nullptr, nullptr, &o.saveLists, 2, "two file names"},
-                   {"--no-batch", &o.noBatch},
-                   {"--no-check-file", &o.noCheckFile},
-                   {"--verify", &o.verify},
-                   {"--yes", &o.yes}},
-                  &o.files);
+  const std::string problem = ReadBackupOptions(args, &o);
   if (!problem.empty()) return Line(kExitError, problem);
-  if (o.files.empty() && o.load.empty())
-    return Line(kExitError, "give the files to carry, or --load F (see --help)");
-
   RunSettings settings;
-  settings.diskSize = 1457664;
-  if (!o.diskSize.empty()) {
-    if (!ParseSize(o.diskSize, &settings.diskSize))
-      return Line(kExitError, "not a disk size: " + o.diskSize +
-                                  " (a number of at least 1 byte, then B, kB, MB, GB or TB)");
-    // A folder disk is written directly and read back where it lies: a
-    // copy through the temporary folder would only read everything twice.
-    settings.folderDisk = true;
-    settings.maxSizeToCopy = 0;
-  }
-  if (!o.margin.empty() && o.margin != "0" && !ParseSize(o.margin, &settings.margin))
-    return Line(kExitError,
-                "not a margin: " + o.margin + " (0, or a number of bytes, then B, kB, MB, GB or TB)");
+  const std::string badSize = ReadSizes(o, &settings);
+  if (!badSize.empty()) return Line(kExitError, badSize);
 
   TransportList list;
   if (!o.load.empty() && !LoadOneLine(list, o.load)) return kExitError;
   AnswerBackupQuestions(o.verify, o.yes);
   const std::string unlisted = AddFiles(list, o.files);
   if (!unlisted.empty()) return Line(kExitError, unlisted);
-
-  const ListImage loaded = Snapshot(list);
-  settings.destination = o.to.empty() ? Trimmed(loaded.destination) : ProgramPath(o.to);
-  settings.temporary = !o.temp.empty()                      ? ProgramPath(o.temp)
-                       : !Trimmed(loaded.temporary).empty() ? Trimmed(loaded.temporary)
-                                                            : plat::TempFolder();
-  if (settings.destination.empty()) return Line(kExitError, "--to DIR is needed (see --help)");
-  settings.joinBatch = !o.noBatch;
-  settings.checkFile = !o.noCheckFile;
-  if (!o.load.empty() && o.diskSize.empty() && !FolderDiskOfLoadedList(list, &settings))
-    return Line(kExitError, o.load + ": files are left to carry onto " + ShownPath(settings.destination) +
-                                ", a folder: give the disk size it stands for again with --disk-size N"
-                                " (a save list does not hold it)");
+  const std::string noFolder = ReadFolders(o, list, &settings);
+  if (!noFolder.empty()) return Line(kExitError, noFolder);
 
   SaveListFiles saveFiles;
   if (!o.saveLists.empty()) {
@@ -190,32 +235,7 @@ int BackupCommand(const std::vector<std::string>& args) {
   run.saveFiles = o.saveLists.empty() ? nullptr : &saveFiles;
   run.job = &job;
   run.person = TerminalBackupPerson(&disks);
-  const BackupResult result = RunBackup(run);
-
-  const std::string saved =
-      o.saveLists.empty() ? "" : "; the list is saved in " + o.saveLists[0] + " and " + o.saveLists[1];
-  switch (result.outcome) {
-    case BackupOutcome::Refused:
-      return Line(kExitRefused, "nothing was carried");
-    case BackupOutcome::Failed:
-      return Line(kExitError, "the run stopped before its end" + saved);
-    case BackupOutcome::Aborted:
-      return Line(kExitError, (disks.stopped.empty() ? "stopped" : disks.stopped) + saved);
-    case BackupOutcome::Done:
-      break;
-  }
-  const int64_t disksDone = result.figures.disksDone;
-  std::string line = disksDone == 0 ? std::string("nothing was left to carry")
-                                    : "carried " + std::to_string(result.carried) + " bytes onto " +
-                                          std::to_string(disksDone) + (disksDone == 1 ? " disk" : " disks");
-  if (result.redo > 0)
-    return Line(kExitRefused,
-                line + "; the verification found " + std::to_string(result.redo) +
-                    " split(s) to carry again" +
-                    (result.newTemporary.empty() ? "" : ", in " + ShownPath(CutAgainFolder(result.newTemporary))) +
-                    saved);
-  if (o.verify) line += "; every split read back equal";
-  return Line(kExitOk, line + saved);
+  return TellBackupResult(RunBackup(run), o, disks);
 }
 
 int SaveListCommand(const std::vector<std::string>& args) {

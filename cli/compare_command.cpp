@@ -6,6 +6,7 @@
 #include "cli/option_argument.h"
 #include "cli/terminal_person.h"
 #include "compare/file_comparing.h"
+#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/threads/job_control.h"
 
@@ -31,11 +32,6 @@ bool ParseCompareOptions(const std::vector<std::string>& args, CompareOptions* o
   if (!problem.empty()) return Line(0, problem), false;
   if (options->paths.size() != 2) return Line(0, "give the original and the clone (see --help)"), false;
   return true;
-}
-
-bool IsFolder(const std::string& path) {
-  const uint32_t a = plat::GetAttributes(path);
-  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
 }
 
 // A folder with the pattern for its files; a file (or a typed pattern) as it is.

@@ -10,6 +10,7 @@
 #include "compare/compare_blocks.h"
 #include "compare/tree_walk.h"
 #include "frame/clock/clock_counters.h"
+#include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
@@ -17,11 +18,6 @@
 namespace kst {
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-  const uint32_t a = plat::GetAttributes(path);
-  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
-}
 
 bool IsPlainFile(const std::string& path) {
   const uint32_t a = plat::GetAttributes(path);
@@ -331,20 +327,8 @@ ComparePath SplitComparePath(const std::string& path) {
 }
 
 std::string NormalPath(const std::string& path) {
-  const std::string upper = UpperCase(Trimmed(TypedPath(path)));
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= upper.size()) {
-    size_t end = upper.find('\\', start);
-    if (end == std::string::npos) end = upper.size();
-    const std::string part = upper.substr(start, end - start);
-    if (part == "..") {
-      if (parts.size() > 1) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
+  // The first name (the drive) stays whatever ".." follow.
+  const std::vector<std::string> parts = ResolvedNames(UpperCase(Trimmed(TypedPath(path))), 0, 1);
   std::string normal;
   for (const std::string& part : parts) normal += (normal.empty() ? "" : "\\") + part;
   return normal;

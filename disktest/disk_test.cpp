@@ -20,8 +20,6 @@ namespace kst {
 
 namespace {
 
-std::string Txt(int id) { return Trimmed(GetText(id)); }
-
 // The disk in the drive: its space, and what its root holds.
 struct TestDisk {
   int64_t total = 0;
@@ -58,7 +56,7 @@ void Status(Test& s, const std::string& text) {
 
 // Heading 382 over message (a text id), with detail after it when given.
 void Tell(Test& s, int message, const std::string& detail = "") {
-  std::string text = Txt(message);
+  std::string text = TrimmedText(message);
   if (!detail.empty()) text += " " + detail;
   PlayAlert();
   AskUser(kAskOk, s.run.owner.window, GetText(382), text, s.run.owner.boxRecord, s.run.owner.ownerRecord);
@@ -174,7 +172,7 @@ bool WaitForTestDisk(Test& s, int k, TestDisk* disk) {
   prompt.drive = DriveShown(s);
   prompt.disk = k + 1;
   prompt.eraseShown = !s.folderDisk;
-  prompt.message = Txt(387) + " " + s.root + Txt(388);
+  prompt.message = TrimmedText(387) + " " + s.root + TrimmedText(388);
   bool ask = true;
   bool erased = false;
   for (;;) {
@@ -273,7 +271,7 @@ void CannotUseTestFile(Test& s) {
 // to its test files and onto the disk, as much as the disk has free.
 bool FillDisk(Test& s, int k, DiskTestResult* result) {
   static const int kWaiting[] = {368, 371}, kCreating[] = {369, 372}, kCopying[] = {370, 373};
-  Status(s, Txt(kWaiting[k]));
+  Status(s, TrimmedText(kWaiting[k]));
   TestDisk disk;
   if (!WaitForTestDisk(s, k, &disk)) return false;
   if (!Going(s)) return false;
@@ -283,7 +281,7 @@ bool FillDisk(Test& s, int k, DiskTestResult* result) {
   const int64_t need = k == 0 ? 2 * disk.free + piece
                               : disk.free + std::max(piece, std::min(result->sizes[0], PieceLimit(s)));
   if (!RoomForTest(s, need) || !CutIntoPieces(s, k, disk)) return false;
-  Status(s, Txt(kCreating[k]));
+  Status(s, TrimmedText(kCreating[k]));
   result->sizes[k] = disk.free;
   const uint32_t buffSize = static_cast<uint32_t>(s.run.settings.buffSize);
   const std::unique_ptr<char[]> buffer = MakeRandomBuffer(buffSize, s.run.random);
@@ -292,7 +290,7 @@ bool FillDisk(Test& s, int k, DiskTestResult* result) {
     return false;
   }
   if (!Going(s)) return false;
-  Status(s, Txt(kCopying[k]));
+  Status(s, TrimmedText(kCopying[k]));
   for (const Piece& p : s.pieces[k]) {
     const bool there = plat::PathExists(p.d);
     const WriteResult written =
@@ -322,7 +320,7 @@ bool ReadBack(Test& s, int k, DiskTestResult* result) {
   prompt.eraseShown = false;
   prompt.drive = DriveShown(s);
   prompt.disk = k + 1;
-  prompt.message = Txt(375) + " " + std::to_string(k + 1) + Txt(376) + " " + s.root + Txt(377);
+  prompt.message = TrimmedText(375) + " " + std::to_string(k + 1) + TrimmedText(376) + " " + s.root + TrimmedText(377);
   bool noErase = false;  // the box is not shown while reading back
   size_t next = 0;       // the first piece not yet read back
   int64_t offset = 0;    // where it starts in the disk's test data
@@ -330,7 +328,7 @@ bool ReadBack(Test& s, int k, DiskTestResult* result) {
     const Next answer = Decide(s, Ask(s.run.person.insertDisk, prompt, &noErase));
     if (answer == Next::Stop) return false;
     if (answer == Next::Again) continue;
-    Status(s, Txt(k == 0 ? 378 : 379));
+    Status(s, TrimmedText(k == 0 ? 378 : 379));
     for (; next < s.pieces[k].size(); ++next) {
       const Piece& p = s.pieces[k][next];
       // A file of another size is read as it is: the comparison finds it short or long.
@@ -369,13 +367,13 @@ bool RoomAtGo(Test& s) {
 // the checks in the order of the disks.
 bool Steps(Test& s, DiskTestResult* result) {
   if (!RoomAtGo(s)) return false;
-  Status(s, Txt(367));
+  Status(s, TrimmedText(367));
   if (!MakeNames(s)) return false;
   if (!FillDisk(s, 0, result) || !Going(s) || !FillDisk(s, 1, result) || !Going(s)) return false;
-  Status(s, Txt(374));
+  Status(s, TrimmedText(374));
   if (!ReadBack(s, 0, result) || !Going(s) || !ReadBack(s, 1, result) || !Going(s)) return false;
-  Status(s, Txt(380));
-  Status(s, Txt(381));
+  Status(s, TrimmedText(380));
+  Status(s, TrimmedText(381));
   return true;
 }
 
@@ -401,7 +399,7 @@ DiskTestResult RunDiskTest(DiskTestRun& run) {
     result.outcome = passed ? DiskTestOutcome::NoFlaws : DiskTestOutcome::Flaws;
   }
   if (result.outcome == DiskTestOutcome::NoFlaws) {
-    Status(s, Txt(384) + " " + s.root + Txt(385));
+    Status(s, TrimmedText(384) + " " + s.root + TrimmedText(385));
     Tell(s, 386);
   } else {
     Status(s, kFlawsFound);

@@ -14,11 +14,6 @@ namespace kst {
 
 namespace {
 
-bool IsFolder(const std::string& path) {
-  const uint32_t a = plat::GetAttributes(path);
-  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
-}
-
 FolderRefusal CheckPair(const std::string& base, const std::string& target, bool recurse) {
   if (plat::SameObject(base, target)) return FolderRefusal::Same;
   if (recurse && (IsWithinFolder(base, target) || IsWithinFolder(target, base)))
@@ -34,20 +29,7 @@ std::string PlainFolder(const std::string& text) {
     while (path.size() > 1 && path.back() == '\\') path.pop_back();
     return path;
   }
-  std::vector<std::string> parts;
-  size_t i = 2;
-  while (i < path.size()) {
-    while (i < path.size() && path[i] == '\\') ++i;
-    size_t j = path.find('\\', i);
-    if (j == std::string::npos) j = path.size();
-    const std::string part = path.substr(i, j - i);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = j;
-  }
+  const std::vector<std::string> parts = ResolvedNames(path, 2, 0);
   std::string plain = path.substr(0, 2);
   if (parts.empty()) return plain + "\\";
   for (const std::string& part : parts) plain += "\\" + part;

@@ -21,8 +21,6 @@ namespace kst {
 
 namespace {
 
-std::string Text(int id) { return Trimmed(GetText(id)); }
-
 uint32_t ShellFlags(const JoinContext& c) {
   return plat::kShellNoConfirmation | (c.silent ? plat::kShellSilent : 0u);
 }
@@ -39,7 +37,7 @@ void TellFailure(const JoinContext& c, int message, const std::string& detail) {
 
 void TellWrongSize(const JoinContext& c, const std::string& split) {
   PlayAlert();
-  AskUser(kAskOk, c.owner.window, Text(993), Text(994) + split + Text(995), c.owner.boxRecord,
+  AskUser(kAskOk, c.owner.window, TrimmedText(993), TrimmedText(994) + split + TrimmedText(995), c.owner.boxRecord,
           c.owner.ownerRecord);
 }
 
@@ -94,7 +92,7 @@ bool ChooseTarget(const JoinContext& c, const RestoreRecord& r, std::string* tar
     }
     if (plat::SizeOfPath(*target) > 0) {
       PlayAlert();
-      if (AskUser(kAskYesNo, c.owner.window, Text(322), Text(320) + " " + *target + Text(321),
+      if (AskUser(kAskYesNo, c.owner.window, TrimmedText(322), TrimmedText(320) + " " + *target + TrimmedText(321),
                   c.owner.boxRecord, c.owner.ownerRecord) != kAnswerYes)
         continue;
     }
@@ -227,92 +225,124 @@ bool OpenGrown(const JoinContext& c, const std::string& path, int64_t bytes, Own
   return false;
 }
 
-// With delete on: split 1 takes its grown name, each split is appended to
-// it and deleted (never one read in place), and the name says after every
-// split how far it has grown; when the last split is in, it takes the
-// target's name. A stop or failure leaves the grown file as its name says.
-JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& request, const std::string& target,
-                     char* buffer) {
-  const int id = r.id;
-  std::string grown = r.slots[0].path, base;
-  int last = 1;
-  int64_t held = FirstSplitHolds(r);
+// Split 1 under its grown name, between the steps of a join with delete on.
+struct Growth {
+  std::string grown, base;
+  int last = 1;      // the last split it holds
+  int64_t held = 0;  // the bytes it holds
+};
+
+// Split 1 takes its grown name, unless it has one already. It grows in
+// place, so it is summed before anything is appended; one that has grown
+// already holds splits that were checked. False with the outcome when
+// it cannot grow.
+bool StartGrowth(JoinContext& c, RestoreRecord& r, char* buffer, Growth* g, JoinOutcome* why) {
+  g->grown = r.slots[0].path;
+  g->held = FirstSplitHolds(r);
   for (size_t k = 1; k < r.slots.size(); ++k)
-    if (r.slots[k].state == SlotState::Appended) last = static_cast<int>(k) + 1;
+    if (r.slots[k].state == SlotState::Appended) g->last = static_cast<int>(k) + 1;
   int64_t ignored = 0;
   int number = 0;
-  if (GrownNameParts(grown, &base, &number, &ignored)) {
-    if (plat::SizeOfPath(grown) < held) return TellWrongSize(c, grown), JoinOutcome::Failed;
-  } else {
-    if (!SplitNameParts(grown, &base, &number) || plat::SizeOfPath(grown) != held)
-      return TellWrongSize(c, grown), JoinOutcome::Failed;
-    // Split 1 grows in place, so it is summed before anything is appended;
-    // one that has grown already holds splits that were checked.
-    uint32_t sum = 0;
-    if (const uint32_t* expected = last == 1 ? SumOf(r, 1) : nullptr) {
-      if (!FileCrc32(grown, buffer, c.buffSize, c.job, &sum)) {
-        if (!c.job->keepGoing) return JoinOutcome::Stopped;
-        TellFailure(c, kTextCannotReadSplit, Because(grown));
-        return JoinOutcome::Failed;
-      }
-      if (sum != *expected) return MarkDamaged(c, r, 1);
-    }
-    const std::string named = GrownName(base, last, held);
-    plat::SetAttributes(grown, plat::kAttrNormal);
-    if (!Rename(c, grown, named)) return JoinOutcome::Failed;
-    grown = named;
-    SetFirstPath(c, id, grown);
+  *why = JoinOutcome::Failed;
+  if (GrownNameParts(g->grown, &g->base, &number, &ignored)) {
+    if (plat::SizeOfPath(g->grown) < g->held) return TellWrongSize(c, g->grown), false;
+    return true;
   }
+  if (!SplitNameParts(g->grown, &g->base, &number) || plat::SizeOfPath(g->grown) != g->held)
+    return TellWrongSize(c, g->grown), false;
+  uint32_t sum = 0;
+  if (const uint32_t* expected = g->last == 1 ? SumOf(r, 1) : nullptr) {
+    if (!FileCrc32(g->grown, buffer, c.buffSize, c.job, &sum)) {
+      if (!c.job->keepGoing) return *why = JoinOutcome::Stopped, false;
+      TellFailure(c, kTextCannotReadSplit, Because(g->grown));
+      return false;
+    }
+    if (sum != *expected) return *why = MarkDamaged(c, r, 1), false;
+  }
+  const std::string named = GrownName(g->base, g->last, g->held);
+  plat::SetAttributes(g->grown, plat::kAttrNormal);
+  if (!Rename(c, g->grown, named)) return false;
+  g->grown = named;
+  SetFirstPath(c, r.id, g->grown);
+  return true;
+}
+
+// Appends split k (from 0) to the grown file and deletes it (never one
+// read in place); the name then says how far the file has grown. False
+// with the outcome on a stop or failure, the grown file as its name says.
+bool GrowByOne(JoinContext& c, RestoreRecord& r, size_t k, char* buffer, Growth* g, JoinOutcome* why) {
+  const RestoreSlot& slot = r.slots[k];
+  *why = JoinOutcome::Failed;
+  OwnedFile out;
+  if (!OpenGrown(c, g->grown, g->held, &out)) return false;
+  bool stopped = false, damaged = false;
+  const bool ok = AppendSplit(c, slot, SumOf(r, static_cast<int>(k) + 1), out.handle, buffer, &stopped, &damaged);
+  if (!ok) plat::FileSeek(out.handle, g->held), plat::FileSetEnd(out.handle);
+  if (!out.Close() && ok) {
+    TellFailure(c, kTextCannotWriteTarget, Because(g->grown));
+    return false;
+  }
+  if (!ok) {
+    // A grown file that holds split 1 alone is split 1 again.
+    const std::string first = g->base + "." + SplitNumber(1);
+    if (g->last == 1 && plat::RenameFile(g->grown, first)) SetFirstPath(c, r.id, first);
+    if (damaged) *why = MarkDamaged(c, r, static_cast<int>(k) + 1);
+    else if (stopped) *why = JoinOutcome::Stopped;
+    return false;
+  }
+  const std::string next = GrownName(g->base, static_cast<int>(k) + 1, g->held + slot.size);
+  if (!Rename(c, g->grown, next)) {
+    // The name says less than the file holds: cut it back to the name.
+    if (OpenGrown(c, g->grown, g->held, &out)) out.Close();
+    return false;
+  }
+  g->grown = next;
+  g->last = static_cast<int>(k) + 1;
+  g->held += slot.size;
+  r.slots[k].state = SlotState::Appended;
+  r.slots[0].path = g->grown;
+  SetFirstPath(c, r.id, g->grown);
+  SetSlot(c, r.id, k, SlotState::Appended);
+  if (!slot.inPlace) DeleteTold(c, slot.path);
+  return true;
+}
+
+// When the last split is in, the grown file takes the target's name and
+// the batch and check file go.
+JoinOutcome EndGrowth(JoinContext& c, const RestoreRecord& r, const JoinRequest& request,
+                      const std::string& target, const Growth& g) {
+  if (!Whole(r, request)) return JoinOutcome::Partial;  // the rest has not come yet
+  if (plat::SizeOfPath(g.grown) != g.held || g.held != TotalSize(r)) {
+    TellFailure(c, kTextJoinedWrongSize, g.grown);
+    return JoinOutcome::Failed;
+  }
+  if (plat::PathExists(target) && !DeleteTold(c, target)) return JoinOutcome::Failed;
+  if (!Rename(c, g.grown, target)) return JoinOutcome::Failed;
+  if (!r.batchName.empty()) DeleteTold(c, r.batchName);
+  if (!r.checkName.empty()) DeleteTold(c, r.checkName);
+  return JoinOutcome::Joined;
+}
+
+// With delete on: split 1 takes its grown name, each split is appended to
+// it and deleted, and the name says after every split how far it has
+// grown; when the last split is in, it takes the target's name. A stop or
+// failure leaves the grown file as its name says.
+JoinOutcome GrowJoin(JoinContext& c, RestoreRecord& r, const JoinRequest& request, const std::string& target,
+                     char* buffer) {
+  Growth g;
+  JoinOutcome why = JoinOutcome::Failed;
+  if (!StartGrowth(c, r, buffer, &g, &why)) return why;
   ClockStart(Clock(kClockJoining), TotalSize(r));
   const ProgressScale scale = ScaleProgress(static_cast<int64_t>(r.slots.size()));
   if (c.progress && c.progress->setRange) c.progress->setRange(scale.range);
   for (size_t k = 1; k < r.slots.size(); ++k) {
     if (c.progress && c.progress->setPosition) c.progress->setPosition(static_cast<int>(k / scale.step));
-    const RestoreSlot& slot = r.slots[k];
-    if (slot.state == SlotState::Appended) continue;
-    if (slot.state != SlotState::Present) break;  // a partial join ends before the first gap
-    OwnedFile out;
-    if (!OpenGrown(c, grown, held, &out)) return JoinOutcome::Failed;
-    bool stopped = false, damaged = false;
-    const bool ok = AppendSplit(c, slot, SumOf(r, static_cast<int>(k) + 1), out.handle, buffer, &stopped, &damaged);
-    if (!ok) plat::FileSeek(out.handle, held), plat::FileSetEnd(out.handle);
-    if (!out.Close() && ok) {
-      TellFailure(c, kTextCannotWriteTarget, Because(grown));
-      return JoinOutcome::Failed;
-    }
-    if (!ok) {
-      // A grown file that holds split 1 alone is split 1 again.
-      const std::string first = base + "." + SplitNumber(1);
-      if (last == 1 && plat::RenameFile(grown, first)) SetFirstPath(c, id, first);
-      if (damaged) return MarkDamaged(c, r, static_cast<int>(k) + 1);
-      return stopped ? JoinOutcome::Stopped : JoinOutcome::Failed;
-    }
-    const std::string next = GrownName(base, static_cast<int>(k) + 1, held + slot.size);
-    if (!Rename(c, grown, next)) {
-      // The name says less than the file holds: cut it back to the name.
-      if (OpenGrown(c, grown, held, &out)) out.Close();
-      return JoinOutcome::Failed;
-    }
-    grown = next;
-    last = static_cast<int>(k) + 1;
-    held += slot.size;
-    r.slots[k].state = SlotState::Appended;
-    r.slots[0].path = grown;
-    SetFirstPath(c, id, grown);
-    SetSlot(c, id, k, SlotState::Appended);
-    if (!slot.inPlace) DeleteTold(c, slot.path);
+    if (r.slots[k].state == SlotState::Appended) continue;
+    if (r.slots[k].state != SlotState::Present) break;  // a partial join ends before the first gap
+    if (!GrowByOne(c, r, k, buffer, &g, &why)) return why;
   }
   if (c.progress && c.progress->setPosition) c.progress->setPosition(0);
-  if (!Whole(r, request)) return JoinOutcome::Partial;  // the rest has not come yet
-  if (plat::SizeOfPath(grown) != held || held != TotalSize(r)) {
-    TellFailure(c, kTextJoinedWrongSize, grown);
-    return JoinOutcome::Failed;
-  }
-  if (plat::PathExists(target) && !DeleteTold(c, target)) return JoinOutcome::Failed;
-  if (!Rename(c, grown, target)) return JoinOutcome::Failed;
-  if (!r.batchName.empty()) DeleteTold(c, r.batchName);
-  if (!r.checkName.empty()) DeleteTold(c, r.checkName);
-  return JoinOutcome::Joined;
+  return EndGrowth(c, r, request, target, g);
 }
 
 // With delete off: the splits are copied one after another into the

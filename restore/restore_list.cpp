@@ -15,12 +15,6 @@ namespace kst {
 
 namespace {
 
-std::string Text(int id) { return Trimmed(GetText(id)); }
-
-int Ask(int style, int heading, const std::string& message, const MessageOwner& owner) {
-  return AskUser(style, owner.window, Text(heading), message, owner.boxRecord, owner.ownerRecord);
-}
-
 RestoreRecord* ById(RestoreList& list, int id) {
   for (RestoreRecord& r : list.records)
     if (r.id == id) return &r;
@@ -45,7 +39,7 @@ RestoreRecord* NewRecord(RestoreList& list, const std::string& base) {
 
 void TellFull(int capacity, const MessageOwner& owner) {
   PlayAlert();
-  Ask(kAskOk, 304, Text(305) + " " + std::to_string(capacity), owner);
+  AskOwner(owner, kAskOk, 304, TrimmedText(305) + " " + std::to_string(capacity));
 }
 
 // The record named base, or a new one; nullptr when the list is full (told,
@@ -91,6 +85,20 @@ void DecideJoin(const RestoreRecord& r, const AddedFile& file, const AutoJoinOpt
 
 // Lists a plain, whole file (a copied file that is neither split nor batch,
 // or a batch the person chose to keep as a file).
+// The record took file: the join it may start, and a stale batch told
+// once the list is let go.
+AddResult Taken(RestoreRecord& r, const AddedFile& file, const AutoJoinOptions& options,
+                std::unique_lock<std::mutex>& lock, const MessageOwner& owner, AddResult result) {
+  result.added = true;
+  result.recordId = r.id;
+  DecideJoin(r, file, options, &result);
+  const bool tell = TakeStaleNotice(r, options);
+  const std::string name = r.name;
+  lock.unlock();
+  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
+  return result;
+}
+
 AddResult AddPlain(RestoreList& list, const AddedFile& file, const std::string& listedAs,
                    const MessageOwner& owner) {
   AddResult result;
@@ -141,14 +149,7 @@ AddResult AddSplit(RestoreList& list, const AddedFile& file, const std::string& 
   slot.inPlace = file.source == AddSource::InPlace;
   slot.origin = file.origin;
   slot.disk = file.disk;
-  result.added = true;
-  result.recordId = r->id;
-  DecideJoin(*r, file, options, &result);
-  const bool tell = TakeStaleNotice(*r, options);
-  const std::string name = r->name;
-  lock.unlock();
-  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
-  return result;
+  return Taken(*r, file, options, lock, owner, result);
 }
 
 AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& base,
@@ -157,7 +158,7 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   if (!ReadJoinBatch(file.path, &count)) {
     if (file.source == AddSource::Found) return AddResult();
     PlayAlert();
-    const int answer = Ask(kAskYesNo, 306, Text(307) + " " + file.path + Text(308), owner);
+    const int answer = AskOwner(owner, kAskYesNo, 306, TrimmedText(307) + " " + file.path + TrimmedText(308));
     if (answer != kAnswerYes) return AddResult();
     return AddPlain(list, file, file.listedAs.empty() ? file.path : file.listedAs, owner);
   }
@@ -174,14 +175,7 @@ AddResult AddBatch(RestoreList& list, const AddedFile& file, const std::string& 
   r->batchSize = file.size;
   r->batchCount = count;
   Grow(*r, count);
-  result.added = true;
-  result.recordId = r->id;
-  DecideJoin(*r, file, options, &result);
-  const bool tell = TakeStaleNotice(*r, options);
-  const std::string name = r->name;
-  lock.unlock();
-  if (tell) TellRestore(kTextStaleHeading, kTextStaleBatch, name, owner);
-  return result;
+  return Taken(*r, file, options, lock, owner, result);
 }
 
 // A check file: its sums are read as it enters; one that gives none stays
@@ -393,7 +387,7 @@ bool RemoveRecord(RestoreList& list, int id, const MessageOwner& owner) {
     TellRestore(304, kTextBeingJoined, r.name, owner);
     return false;
   }
-  if (!r.joined && Ask(kAskYesNo, 310, Text(311) + " " + r.name + Text(312), owner) != kAnswerYes)
+  if (!r.joined && AskOwner(owner, kAskYesNo, 310, TrimmedText(311) + " " + r.name + TrimmedText(312)) != kAnswerYes)
     return false;
   std::unique_lock<std::mutex> lock(list.mutex);
   const auto it = std::find_if(list.records.begin(), list.records.end(),
@@ -410,8 +404,8 @@ bool RemoveRecord(RestoreList& list, int id, const MessageOwner& owner) {
 
 std::string RecordRow(const RestoreRecord& r) {
   return r.name + " -- " + std::to_string(TotalSize(r)) + " -- " + std::to_string(r.slots.size()) + " -- " +
-         Text(r.batchName.empty() ? 316 : 315) + " -- " + Text(r.joined ? 313 : 314) +
-         (HasDamaged(r) ? " -- " + Text(kTextDamaged) : std::string());
+         TrimmedText(r.batchName.empty() ? 316 : 315) + " -- " + TrimmedText(r.joined ? 313 : 314) +
+         (HasDamaged(r) ? " -- " + TrimmedText(kTextDamaged) : std::string());
 }
 
 std::vector<std::string> RecordRows(RestoreList& list) {
@@ -424,8 +418,8 @@ std::vector<std::string> RecordRows(RestoreList& list) {
 std::vector<std::string> SlotRows(const RestoreRecord& r) {
   std::vector<std::string> rows;
   for (const RestoreSlot& s : r.slots)
-    rows.push_back((s.state == SlotState::Missing ? Text(293) : s.path) + " -- " + std::to_string(s.size) +
-                   (s.state == SlotState::Damaged ? " -- " + Text(kTextDamaged) : std::string()));
+    rows.push_back((s.state == SlotState::Missing ? TrimmedText(293) : s.path) + " -- " + std::to_string(s.size) +
+                   (s.state == SlotState::Damaged ? " -- " + TrimmedText(kTextDamaged) : std::string()));
   if (!r.checkName.empty()) rows.push_back(r.checkName + " -- " + std::to_string(r.checkSize));
   return rows;
 }
@@ -439,16 +433,16 @@ void TellDamaged(const RestoreRecord& r, int k, const MessageOwner& owner) {
   if (k < 1 || k > static_cast<int>(r.slots.size())) return;
   const RestoreSlot& s = r.slots[static_cast<size_t>(k - 1)];
   PlayAlert();
-  Ask(kAskOk, kTextDamagedHeading,
-      Text(kTextDamagedSplit) + " " + s.path + " " + Text(kTextDamagedSum) + " " +
-          (s.origin.empty() ? s.path : s.origin) +
-          (s.disk > 0 ? Text(kTextFromDisk) + " " + std::to_string(s.disk) : std::string()) + Text(kTextDamagedLeft),
-      owner);
+  AskOwner(owner, kAskOk, kTextDamagedHeading,
+           TrimmedText(kTextDamagedSplit) + " " + s.path + " " + TrimmedText(kTextDamagedSum) + " " +
+               (s.origin.empty() ? s.path : s.origin) +
+               (s.disk > 0 ? TrimmedText(kTextFromDisk) + " " + std::to_string(s.disk) : std::string()) +
+               TrimmedText(kTextDamagedLeft));
 }
 
 void TellRestore(int heading, int message, const std::string& detail, const MessageOwner& owner) {
   PlayAlert();
-  Ask(kAskOk, heading, detail.empty() ? Text(message) : Text(message) + " " + detail, owner);
+  AskOwner(owner, kAskOk, heading, detail.empty() ? TrimmedText(message) : TrimmedText(message) + " " + detail);
 }
 
 }  // namespace kst

@@ -21,19 +21,8 @@ namespace kst {
 
 namespace {
 
-std::string Text(int id) { return Trimmed(GetText(id)); }
-
-int Ask(const RestoreRun& run, int style, int heading, const std::string& message) {
-  return AskUser(style, run.owner.window, Text(heading), message, run.owner.boxRecord, run.owner.ownerRecord);
-}
-
 std::string RootOf(const std::string& path) {
   return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
-}
-
-bool IsFolder(const std::string& path) {
-  const uint32_t attributes = plat::GetAttributes(path);
-  return attributes != plat::kAttrInvalid && (attributes & plat::kAttrDirectory);
 }
 
 struct RunState {
@@ -66,7 +55,7 @@ std::string Listing(const std::vector<OriginFile>& files) {
 
 // The system's words for code, after a blank ("" for no code).
 std::string SystemSays(uint32_t code) {
-  return code == plat::kErrNone ? std::string() : " " + Text(kTextSystemSays) + " " + plat::ErrorText(code);
+  return code == plat::kErrNone ? std::string() : " " + TrimmedText(kTextSystemSays) + " " + plat::ErrorText(code);
 }
 
 // True when both files hold the same bytes.
@@ -215,7 +204,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
       break;
     case Arrival::Different:
       PlayAlert();
-      if (Ask(s.run, kAskYesNo, kTextOtherFileHeading, Text(kTextOtherFile) + " " + target) != kAnswerYes)
+      if (AskOwner(s.run.owner, kAskYesNo, kTextOtherFileHeading, TrimmedText(kTextOtherFile) + " " + target) != kAnswerYes)
         return true;
       break;
     case Arrival::New:
@@ -243,8 +232,8 @@ bool TakeFile(RunState& s, OriginFile& f) {
   }
   if (placed == Placed::Failed) {
     PlayAlert();
-    const std::string message = Text(340) + " " + f.path + Text(341) + " " + target + Text(342) + SystemSays(code);
-    return Ask(s.run, kAskYesNo, 339, message) != kAnswerYes;
+    const std::string message = TrimmedText(340) + " " + f.path + TrimmedText(341) + " " + target + TrimmedText(342) + SystemSays(code);
+    return AskOwner(s.run.owner, kAskYesNo, 339, message) != kAnswerYes;
   }
   ClockAdd(Clock(kClockCopyJoin), f.size);
   f.done = true;
@@ -270,7 +259,7 @@ void OfferDeleteOrigin(RunState& s, const std::vector<OriginFile>& files) {
   if (!o.copyAll || !o.deleteOrigin || !s.run.job->keepGoing || files.empty()) return;
   for (const OriginFile& f : files)
     if (!f.done) return;
-  if (Ask(s.run, kAskYesNo, 343, Text(344) + " " + o.origin + Text(345)) != kAnswerYes) return;
+  if (AskOwner(s.run.owner, kAskYesNo, 343, TrimmedText(344) + " " + o.origin + TrimmedText(345)) != kAnswerYes) return;
   bool ok = true;
   for (const OriginFile& f : files) {
     plat::SetAttributes(f.path, plat::kAttrNormal);
@@ -278,7 +267,7 @@ void OfferDeleteOrigin(RunState& s, const std::vector<OriginFile>& files) {
   }
   if (!ok) {
     PlayAlert();
-    Ask(s.run, kAskOk, 346, FullText(347));
+    AskOwner(s.run.owner, kAskOk, 346, FullText(347));
   }
 }
 
@@ -289,14 +278,14 @@ bool DiskReadable(RunState& s) {
     const uint32_t type = plat::DriveType(root);
     if (type != plat::kDriveRemovable && type != plat::kDriveCdRom) {
       PlayAlert();
-      Ask(s.run, kAskOk, 348, FullText(350));
+      AskOwner(s.run.owner, kAskOk, 348, FullText(350));
       return false;
     }
   }
   plat::DiskGeometry geometry;
   if (!plat::DiskFreeSpace(root, &geometry) || !IsFolder(s.run.settings.origin)) {
     PlayAlert();
-    Ask(s.run, kAskOk, 348, Text(349));
+    AskOwner(s.run.owner, kAskOk, 348, TrimmedText(349));
     return false;
   }
   return true;
@@ -309,14 +298,14 @@ bool NextDisk(RunState& s, int disk) {
     if (!CheckPoint(*s.run.job)) return false;
     RestoreDiskPrompt prompt;
     prompt.drive = RootOf(s.run.settings.origin).substr(0, 2);
-    prompt.message = Text(323) + " " + prompt.drive + Text(324);
+    prompt.message = TrimmedText(323) + " " + prompt.drive + TrimmedText(324);
     prompt.disk = disk;
     bool copyAll = s.run.settings.copyAll;
     const DiskAnswer answer = s.run.person.insertDisk ? s.run.person.insertDisk(prompt, &copyAll) : DiskAnswer::Closed;
     s.run.settings.copyAll = copyAll;
     if (answer == DiskAnswer::Closed) return false;
     if (answer == DiskAnswer::Abort) {
-      if (Ask(s.run, kAskYesNo, 31, Text(33)) == kAnswerYes) return false;
+      if (AskOwner(s.run.owner, kAskYesNo, 31, TrimmedText(33)) == kAnswerYes) return false;
       continue;
     }
     if (DiskReadable(s)) return true;
@@ -334,8 +323,8 @@ bool SelectFiles(RunState& s, std::vector<OriginFile>* files) {
   if (moved.origin == run.settings.origin) return true;
   if (const RestoreRefusal refusal = CheckRestoreAtGo(moved)) {
     PlayAlert();
-    Ask(run, kAskOk, refusal.heading,
-        refusal.detail.empty() ? Text(refusal.message) : Text(refusal.message) + " " + refusal.detail);
+    AskOwner(run.owner, kAskOk, refusal.heading,
+        refusal.detail.empty() ? TrimmedText(refusal.message) : TrimmedText(refusal.message) + " " + refusal.detail);
     return false;
   }
   run.settings.origin = moved.origin;
@@ -394,8 +383,8 @@ RestoreResult RunRestore(RestoreRun run) {
   run.settings.destination = OneBackslash(run.settings.destination);
   if (const RestoreRefusal refusal = CheckRestoreAtGo(run.settings)) {
     PlayAlert();
-    Ask(run, kAskOk, refusal.heading,
-        refusal.detail.empty() ? Text(refusal.message) : Text(refusal.message) + " " + refusal.detail);
+    AskOwner(run.owner, kAskOk, refusal.heading,
+        refusal.detail.empty() ? TrimmedText(refusal.message) : TrimmedText(refusal.message) + " " + refusal.detail);
     return result;
   }
   RunState s{run, {}, 0, 0, false, false, {}, {}, 0};
@@ -415,7 +404,7 @@ RestoreResult RunRestore(RestoreRun run) {
                           [](const OriginFile& f) { return CheckNameBase(f.path, nullptr); });
     if (files.empty()) {
       PlayAlert();
-      Ask(run, kAskOk, 337, Text(338));
+      AskOwner(run.owner, kAskOk, 337, TrimmedText(338));
       if (NothingNewAgain(s, "")) break;
       --disk;
       continue;

@@ -7,18 +7,6 @@
 
 namespace kst {
 
-std::string FolderOfFile(const std::string& path) {
-  std::string trimmed = Trimmed(path);
-  size_t slash = trimmed.rfind('\\');
-  return slash == std::string::npos ? std::string() : trimmed.substr(0, slash);
-}
-
-std::string BareFolder(const std::string& folder) {
-  std::string bare = Trimmed(folder);
-  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
-  return bare;
-}
-
 void ApplyFormRules(SplitForm& form) {
   form.plan = PlanSplits(form.fileSize, form.wantedSize);
   form.splitSize = form.plan.splitSize;

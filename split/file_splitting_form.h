@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "frame/files/folders.h"
 #include "frame/settings/remembered_list.h"
 #include "frame/threads/process_state.h"
 #include "split/file_splitting.h"
@@ -30,12 +31,6 @@ struct SplitForm {
   bool checkFile = true;             // "Write &Check File"
 };
 
-// The folder of a file: the path up to, not including, its last backslash
-// ("C:" for a file in a drive's root); "" when the path has no backslash.
-std::string FolderOfFile(const std::string& path);
-// A folder without trailing blanks and backslashes, as the splits' names
-// are made from it ("D:\out\" gives "D:\out", "C:\" gives "C:").
-std::string BareFolder(const std::string& folder);
 
 // The file check after a change of the file path; with "Same" on and the
 // file ok, the folder becomes the file's folder and is checked. Then the

@@ -29,6 +29,10 @@ std::string SplitName(const std::string& folder, const std::string& name, int k)
   return path + name + "." + SplitNumber(k);
 }
 
+int AskOwner(const MessageOwner& owner, int style, int heading, const std::string& message) {
+  return AskUser(style, owner.window, GetText(heading), message, owner.boxRecord, owner.ownerRecord);
+}
+
 bool AskReplace(const std::string& path, const MessageOwner& owner, bool startOver) {
   PlayAlert();
   std::string question = Trimmed(GetText(45)) + " " + Trimmed(path) + " " + Trimmed(GetText(46));

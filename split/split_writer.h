@@ -29,6 +29,9 @@ struct MessageOwner {
   int ownerRecord = 0;
 };
 
+// Asks owner's person: the text of heading (an id) over message.
+int AskOwner(const MessageOwner& owner, int style, int heading, const std::string& message);
+
 // Why a split was not written.
 enum class SplitFailure {
   None,

@@ -8,8 +8,6 @@ namespace kst {
 
 namespace {
 
-char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Whether path lies on the drive named name ("A:").
 bool OnDrive(const std::string& path, const std::string& name) {
   std::string p = Trimmed(path);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/platform/privileges.h"
 #include "frame/threads/process_state.h"
 #include "systools/perf_data.h"
 
@@ -249,17 +250,6 @@ ProcessSource SystemProcessSource(int family) {
 
 uint32_t OwnProcessId() { return GetCurrentProcessId(); }
 
-bool HoldDebugPrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
-  TOKEN_PRIVILEGES privileges = {};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  bool ok = LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid) &&
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-            GetLastError() != ERROR_NOT_ALL_ASSIGNED;  // success that assigned nothing
-  CloseHandle(token);
-  return ok;
-}
+bool HoldDebugPrivilege() { return SetOwnPrivilege("SeDebugPrivilege", true); }
 
 }  // namespace kst

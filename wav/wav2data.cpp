@@ -94,129 +94,172 @@ WavFault CheckTarget(const Wav2DataInput& input, const std::string& wav, const W
   return WavFault::None;
 }
 
-}  // namespace
-
-WavResult RunWav2Data(const Wav2DataInput& input, JobControl& job, ProgressSink* bar) {
-  WavResult result;
-  const std::string wav = Trimmed(input.wav);
-  OwnedFile from(plat::FileOpen(wav, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
-  if (!plat::OpenSucceeded(from.handle))
-    return Failed(&result, WavFault::OpenFailed, wav, plat::LastError());
-
+// One extraction between its steps: the names, the open files, the
+// buffers and the result so far. A step that fails has set the result's
+// fault and returns false.
+struct Extraction {
+  std::string wav;
   WavHeadInfo head;
-  {
-    // The head is read on its own, so that the mark is found whatever the
-    // buffer size; its window is fixed, never taken from the file.
-    std::vector<unsigned char> start(kWavHeadWindow);
-    size_t got = 0;
-    if (!ReadUpTo(from.handle, start.data(), start.size(), &got))
-      return Failed(&result, WavFault::ReadFailed, wav, plat::LastError());
-    const WavHeadFault fault = ReadWavHead(start.data(), got, &head);
-    result.storedName = head.record.name;
-    if (fault != WavHeadFault::None) return Failed(&result, FaultOfHead(fault), wav);
-  }
-  result.size = head.record.size;
-  const WavFault targetFault = CheckTarget(input, wav, head, &result);
-  if (targetFault != WavFault::None) {
-    const std::string about = targetFault == WavFault::NoFolder ? Trimmed(input.folder)
-                              : result.failedPath.empty()        ? result.outputPath
-                                                                 : result.failedPath;
-    return Failed(&result, targetFault, about);
-  }
+  WavResult result;
+  OwnedFile from, to, report;
+  std::string partial;  // the restored file's name until it is whole
+  bool replacing = false;
+  uint32_t buffSize = 1;
+  std::unique_ptr<unsigned char[]> in, out;
+};
 
-  const uint32_t buffSize = input.buffSize == 0 ? 1 : input.buffSize;
-  std::unique_ptr<unsigned char[]> in(new (std::nothrow) unsigned char[buffSize]);
-  std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[buffSize]);
-  if (!in || !out) return Failed(&result, WavFault::NoMemory, wav);
+bool Fail(Extraction& x, WavFault fault, const std::string& path, uint32_t error = 0) {
+  Failed(&x.result, fault, path, error);
+  return false;
+}
 
-  const bool replacing = plat::PathExists(result.outputPath);
-  const std::string existing = replacing                             ? result.outputPath
-                               : plat::PathExists(result.reportPath) ? result.reportPath
-                                                                     : std::string();
+// Every way out once the partial file is open closes it and, unless what
+// was extracted is to stay, removes it.
+bool FailOutput(Extraction& x, WavFault fault, const std::string& path, uint32_t error = 0) {
+  x.to.Close();
+  if (fault != WavFault::DataCut) plat::DeleteOneFile(x.partial);
+  return Fail(x, fault, path, error);
+}
+
+// The head is read on its own, so that the mark is found whatever the
+// buffer size; its window is fixed, never taken from the file.
+bool ReadHead(Extraction& x) {
+  x.from.handle = plat::FileOpen(x.wav, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead);
+  if (!plat::OpenSucceeded(x.from.handle)) return Fail(x, WavFault::OpenFailed, x.wav, plat::LastError());
+  std::vector<unsigned char> start(kWavHeadWindow);
+  size_t got = 0;
+  if (!ReadUpTo(x.from.handle, start.data(), start.size(), &got))
+    return Fail(x, WavFault::ReadFailed, x.wav, plat::LastError());
+  const WavHeadFault fault = ReadWavHead(start.data(), got, &x.head);
+  x.result.storedName = x.head.record.name;
+  if (fault != WavHeadFault::None) return Fail(x, FaultOfHead(fault), x.wav);
+  x.result.size = x.head.record.size;
+  return true;
+}
+
+bool CheckTargets(const Wav2DataInput& input, Extraction& x) {
+  const WavFault fault = CheckTarget(input, x.wav, x.head, &x.result);
+  if (fault == WavFault::None) return true;
+  const std::string about = fault == WavFault::NoFolder        ? Trimmed(input.folder)
+                            : x.result.failedPath.empty() ? x.result.outputPath
+                                                          : x.result.failedPath;
+  return Fail(x, fault, about);
+}
+
+bool TakeBuffers(const Wav2DataInput& input, Extraction& x) {
+  x.buffSize = input.buffSize == 0 ? 1 : input.buffSize;
+  x.in.reset(new (std::nothrow) unsigned char[x.buffSize]);
+  x.out.reset(new (std::nothrow) unsigned char[x.buffSize]);
+  if (!x.in || !x.out) return Fail(x, WavFault::NoMemory, x.wav);
+  return true;
+}
+
+// Asks before an existing file or report is replaced. The file it
+// replaces must take writing: opened, checked and let go, uncut.
+bool MayReplace(const Wav2DataInput& input, Extraction& x) {
+  const WavResult& r = x.result;
+  x.replacing = plat::PathExists(r.outputPath);
+  const std::string existing = x.replacing                      ? r.outputPath
+                               : plat::PathExists(r.reportPath) ? r.reportPath
+                                                                : std::string();
   if (!existing.empty() && !AskReplaceWav(existing, input.person))
-    return Failed(&result, WavFault::Declined, existing);
-  if (replacing) {
-    // The file it replaces must take writing: opened, checked and let go, uncut.
-    const WavFault fault = CheckOutput(result.outputPath, {wav});
-    if (fault != WavFault::None) return Failed(&result, fault, result.outputPath);
-    OwnedFile old(plat::FileOpen(result.outputPath, plat::kWrite, plat::Disposition::OpenExisting,
-                                 plat::kShareNone));
-    if (!plat::OpenSucceeded(old.handle))
-      return Failed(&result, WavFault::OpenFailed, result.outputPath, plat::LastError());
-  }
-  // The restored file wears its partial name until it is whole; a partial
-  // file of that name is a leftover of a run that stopped.
-  const std::string folder = FolderOf(result.outputPath);
-  const std::string partial = PartialNameOf(result.outputPath);
-  RemovePartialLeftovers(folder, head.record.name);
-  OwnedFile to;
-  if (const WavFault fault = OpenOutput(partial, {wav}, &to.handle); fault != WavFault::None)
-    return Failed(&result, fault, partial, fault == WavFault::OpenFailed ? plat::LastError() : 0);
-  // Every way out below closes the partial file and, unless what was
-  // extracted is to stay, removes it.
-  const auto fail = [&](WavFault fault, const std::string& path, uint32_t error = 0) {
-    to.Close();
-    if (fault != WavFault::DataCut) plat::DeleteOneFile(partial);
-    return Failed(&result, fault, path, error);
-  };
-  OwnedFile report;
-  if (const WavFault fault = OpenOutput(result.reportPath, {wav}, &report.handle); fault != WavFault::None)
-    return fail(fault, result.reportPath, fault == WavFault::OpenFailed ? plat::LastError() : 0);
-  const std::string first = ReportFirstLine(GetText(1103));
-  if (!WriteAll(report.handle, first.data(), first.size()))
-    return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
-  if (!plat::FileSeek(from.handle, static_cast<int64_t>(head.dataOffset)))
-    return fail(WavFault::ReadFailed, wav, plat::LastError());
+    return Fail(x, WavFault::Declined, existing);
+  if (!x.replacing) return true;
+  const WavFault fault = CheckOutput(r.outputPath, {x.wav});
+  if (fault != WavFault::None) return Fail(x, fault, r.outputPath);
+  OwnedFile old(plat::FileOpen(r.outputPath, plat::kWrite, plat::Disposition::OpenExisting, plat::kShareNone));
+  if (!plat::OpenSucceeded(old.handle)) return Fail(x, WavFault::OpenFailed, r.outputPath, plat::LastError());
+  return true;
+}
 
+// The restored file wears its partial name until it is whole; a partial
+// file of that name is a leftover of a run that stopped. The report gets
+// its first line, and the .wav is read on from its data.
+bool OpenOutputs(Extraction& x) {
+  const WavResult& r = x.result;
+  x.partial = PartialNameOf(r.outputPath);
+  RemovePartialLeftovers(FolderOf(r.outputPath), x.head.record.name);
+  if (const WavFault fault = OpenOutput(x.partial, {x.wav}, &x.to.handle); fault != WavFault::None)
+    return Fail(x, fault, x.partial, fault == WavFault::OpenFailed ? plat::LastError() : 0);
+  if (const WavFault fault = OpenOutput(r.reportPath, {x.wav}, &x.report.handle); fault != WavFault::None)
+    return FailOutput(x, fault, r.reportPath, fault == WavFault::OpenFailed ? plat::LastError() : 0);
+  const std::string first = ReportFirstLine(GetText(1103));
+  if (!WriteAll(x.report.handle, first.data(), first.size()))
+    return FailOutput(x, WavFault::WriteFailed, r.reportPath, plat::LastError());
+  if (!plat::FileSeek(x.from.handle, static_cast<int64_t>(x.head.dataOffset)))
+    return FailOutput(x, WavFault::ReadFailed, x.wav, plat::LastError());
+  return true;
+}
+
+// The stream, buffer by buffer: its data go to the partial file, the
+// blocks whose sums differ to the report.
+bool CopyBlocks(Extraction& x, JobControl& job, ProgressSink* bar) {
+  const WavResult& r = x.result;
   BlockReader blocks;
-  blocks.Start(head.record.size);
+  blocks.Start(x.head.record.size);
   // At most 2^63 - 1 data bytes and 2^52 sums: no wrap in 64 bits.
-  uint64_t left = head.record.size + kWavSumBytes * WavBlockCount(head.record.size);
+  uint64_t left = x.head.record.size + kWavSumBytes * WavBlockCount(x.head.record.size);
   ClockCounters& clock = Clock(kClockWav2Data);
-  ClockStart(clock, static_cast<int64_t>(head.record.size));
-  BarMover mover(bar, (left + buffSize - 1) / buffSize);
+  ClockStart(clock, static_cast<int64_t>(x.head.record.size));
+  BarMover mover(bar, (left + x.buffSize - 1) / x.buffSize);
   for (uint64_t chunk = 1; left > 0; ++chunk) {
-    if (!CheckPoint(job)) return fail(WavFault::Stopped, result.outputPath);
-    const size_t want = left < buffSize ? static_cast<size_t>(left) : buffSize;
+    if (!CheckPoint(job)) return FailOutput(x, WavFault::Stopped, r.outputPath);
+    const size_t want = left < x.buffSize ? static_cast<size_t>(left) : x.buffSize;
     size_t got = 0;
-    if (!ReadUpTo(from.handle, in.get(), want, &got))
-      return fail(WavFault::ReadFailed, wav, plat::LastError());
-    const size_t data = blocks.Take(in.get(), got, out.get());
+    if (!ReadUpTo(x.from.handle, x.in.get(), want, &got))
+      return FailOutput(x, WavFault::ReadFailed, x.wav, plat::LastError());
+    const size_t data = blocks.Take(x.in.get(), got, x.out.get());
     left -= got;
-    if (!WriteAll(to.handle, out.get(), data))
-      return fail(WavFault::WriteFailed, result.outputPath, plat::LastError());
+    if (!WriteAll(x.to.handle, x.out.get(), data))
+      return FailOutput(x, WavFault::WriteFailed, r.outputPath, plat::LastError());
     if (got < want && blocks.dataDone == blocks.size) blocks.EndBlock();  // only sum bytes are missing
-    if (!WriteAll(report.handle, blocks.report.data(), blocks.report.size()))
-      return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
+    if (!WriteAll(x.report.handle, blocks.report.data(), blocks.report.size()))
+      return FailOutput(x, WavFault::WriteFailed, r.reportPath, plat::LastError());
     blocks.report.clear();
     mover.Move(chunk);
     ClockAdd(clock, static_cast<int64_t>(data));
     if (got < want) {
-      if (blocks.dataDone < blocks.size) return fail(WavFault::DataCut, partial);
+      if (blocks.dataDone < blocks.size) return FailOutput(x, WavFault::DataCut, x.partial);
       break;
     }
   }
-  result.badBlocks = blocks.bad;
+  x.result.badBlocks = blocks.bad;
+  return true;
+}
 
+// The whole file gets its times and both closes are checked (a write the
+// system deferred and could not make fails the close); the file it
+// replaces goes only now, and only when it is still no link.
+bool Finish(Extraction& x) {
+  const WavResult& r = x.result;
   plat::FileTimes times;
-  times.creation = head.record.creationTime;
-  times.access = head.record.accessTime;
-  times.write = head.record.writeTime;
-  if (!plat::FileSetTimes(to.handle, times))
-    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
-  // A write the system deferred and could not make fails the close.
-  if (!to.Close()) return fail(WavFault::WriteFailed, result.outputPath, plat::LastError());
-  if (!report.Close()) return fail(WavFault::WriteFailed, result.reportPath, plat::LastError());
-  // The file it replaces goes only now, and only when it is still no link.
-  if (replacing && (CheckOutput(result.outputPath, {wav}) != WavFault::None ||
-                    !plat::DeleteOneFile(result.outputPath)))
-    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
-  if (!CommitPartial(partial, result.outputPath))
-    return fail(WavFault::FinishFailed, result.outputPath, plat::LastError());
-  const uint32_t kept = head.record.attributes & kWavKeptAttributes;
-  if (!plat::SetAttributes(result.outputPath, kept ? kept : plat::kAttrNormal))
-    return Failed(&result, WavFault::FinishFailed, result.outputPath, plat::LastError());
-  return result;
+  times.creation = x.head.record.creationTime;
+  times.access = x.head.record.accessTime;
+  times.write = x.head.record.writeTime;
+  if (!plat::FileSetTimes(x.to.handle, times))
+    return FailOutput(x, WavFault::FinishFailed, r.outputPath, plat::LastError());
+  if (!x.to.Close()) return FailOutput(x, WavFault::WriteFailed, r.outputPath, plat::LastError());
+  if (!x.report.Close()) return FailOutput(x, WavFault::WriteFailed, r.reportPath, plat::LastError());
+  if (x.replacing && (CheckOutput(r.outputPath, {x.wav}) != WavFault::None ||
+                      !plat::DeleteOneFile(r.outputPath)))
+    return FailOutput(x, WavFault::FinishFailed, r.outputPath, plat::LastError());
+  if (!CommitPartial(x.partial, r.outputPath))
+    return FailOutput(x, WavFault::FinishFailed, r.outputPath, plat::LastError());
+  const uint32_t kept = x.head.record.attributes & kWavKeptAttributes;
+  if (!plat::SetAttributes(r.outputPath, kept ? kept : plat::kAttrNormal))
+    return Fail(x, WavFault::FinishFailed, r.outputPath, plat::LastError());
+  return true;
+}
+
+}  // namespace
+
+WavResult RunWav2Data(const Wav2DataInput& input, JobControl& job, ProgressSink* bar) {
+  Extraction x;
+  x.wav = Trimmed(input.wav);
+  if (ReadHead(x) && CheckTargets(input, x) && TakeBuffers(input, x) && MayReplace(input, x) && OpenOutputs(x) &&
+      CopyBlocks(x, job, bar))
+    Finish(x);
+  return x.result;
 }
 
 }  // namespace kst

@@ -16,11 +16,11 @@ bool IsDriveRoot(const std::string& path) {
          std::isalpha(static_cast<unsigned char>(path[0]));
 }
 
-bool IsFolder(const std::string& path) {
+// A folder as typed: "C:" stands for its root, and a path longer than the
+// platform takes is none.
+bool IsTypedFolder(const std::string& path) {
   if (path.empty() || path.size() >= kPathWidth) return false;
-  std::string p = IsDriveRoot(path) ? path.substr(0, 2) + "\\" : path;
-  uint32_t a = plat::GetAttributes(p);
-  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
+  return IsFolder(IsDriveRoot(path) ? path.substr(0, 2) + "\\" : path);
 }
 
 std::string WithoutTrailingBackslash(std::string path) {
@@ -29,7 +29,7 @@ std::string WithoutTrailingBackslash(std::string path) {
 }
 
 bool Make(const std::string& path) {
-  if (IsDriveRoot(path)) return IsFolder(path);
+  if (IsDriveRoot(path)) return IsTypedFolder(path);
   uint32_t a = plat::GetAttributes(path);
   if (a != plat::kAttrInvalid) return (a & plat::kAttrDirectory) != 0;
   size_t k = path.find_last_of('\\');
@@ -39,10 +39,27 @@ bool Make(const std::string& path) {
   }
   if (plat::CreateFolder(path)) return true;
   // Someone else may have made it in the meantime.
-  return plat::LastError() == plat::kErrAlreadyExists && IsFolder(path);
+  return plat::LastError() == plat::kErrAlreadyExists && IsTypedFolder(path);
 }
 
 }  // namespace
+
+bool IsFolder(const std::string& path) {
+  const uint32_t a = plat::GetAttributes(path);
+  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
+}
+
+std::string FolderOfFile(const std::string& path) {
+  std::string trimmed = Trimmed(path);
+  size_t slash = trimmed.rfind('\\');
+  return slash == std::string::npos ? std::string() : trimmed.substr(0, slash);
+}
+
+std::string BareFolder(const std::string& folder) {
+  std::string bare = Trimmed(folder);
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  return bare;
+}
 
 bool MakeFolderPath(const std::string& path) {
   std::string p = WithoutTrailingBackslash(Trimmed(path));
@@ -52,7 +69,7 @@ bool MakeFolderPath(const std::string& path) {
 
 std::string FileNameOf(const std::string& path) {
   std::string p = Trimmed(path);
-  if (IsDriveRoot(p) || IsFolder(p)) return std::string();
+  if (IsDriveRoot(p) || IsTypedFolder(p)) return std::string();
   size_t k = p.find_last_of('\\');
   return k == std::string::npos ? p : p.substr(k + 1);
 }
@@ -60,7 +77,7 @@ std::string FileNameOf(const std::string& path) {
 std::string FolderOf(const std::string& path) {
   std::string p = Trimmed(path);
   if (IsDriveRoot(p)) return p.substr(0, 2) + "\\";
-  if (IsFolder(p)) return WithoutTrailingBackslash(p);
+  if (IsTypedFolder(p)) return WithoutTrailingBackslash(p);
   size_t k = p.find_last_of('\\');
   if (k == std::string::npos) return std::string();
   std::string folder = p.substr(0, k);

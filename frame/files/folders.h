@@ -14,6 +14,9 @@ namespace kst {
 // blank or longer than the platform takes (259 characters).
 bool MakeFolderPath(const std::string& path);
 
+// True when path names a folder (or a link to one) as the system sees it.
+bool IsFolder(const std::string& path);
+
 // The part after the last backslash of path (trimmed); blank when path
 // names an existing folder or drive, or ends with a backslash.
 std::string FileNameOf(const std::string& path);
@@ -21,6 +24,13 @@ std::string FileNameOf(const std::string& path);
 // it names an existing folder or drive. Never ends with a backslash except
 // a drive root ("C:\").
 std::string FolderOf(const std::string& path);
+// The folder of a file by the text alone, the disk never looked at: the
+// path (trimmed) up to, not including, its last backslash ("C:" for a
+// file in a drive's root); "" when the path has no backslash.
+std::string FolderOfFile(const std::string& path);
+// A folder without trailing blanks and backslashes, as the splits' names
+// are made from it ("D:\out\" gives "D:\out", "C:\" gives "C:").
+std::string BareFolder(const std::string& folder);
 // folder + "\" + name, without doubling a backslash that folder ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

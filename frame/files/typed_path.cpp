@@ -36,4 +36,22 @@ NameFault CheckWindowsName(const std::string& name) {
   return NameFault::None;
 }
 
+std::vector<std::string> ResolvedNames(const std::string& path, size_t from, size_t keep) {
+  std::vector<std::string> names;
+  size_t i = from;
+  while (i < path.size()) {
+    while (i < path.size() && path[i] == '\\') ++i;
+    size_t j = path.find('\\', i);
+    if (j == std::string::npos) j = path.size();
+    const std::string name = path.substr(i, j - i);
+    if (name == "..") {
+      if (names.size() > keep) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    i = j;
+  }
+  return names;
+}
+
 }  // namespace kst

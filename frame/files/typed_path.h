@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kst {
 
@@ -11,6 +12,11 @@ namespace kst {
 // surrounding double quotes (what "Copy as path" gives) taken off, and
 // forward slashes turned into backslashes.
 std::string TypedPath(const std::string& text);
+
+// The names of path from position from on, split at backslashes: empty
+// names and "." left out, and ".." taking away the name before it (never
+// one of the first keep names). Paths are compared and shown so.
+std::vector<std::string> ResolvedNames(const std::string& path, size_t from, size_t keep);
 
 enum class NameFault {
   None,

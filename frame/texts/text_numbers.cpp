@@ -112,9 +112,10 @@ double TextToReal(const std::string& text) {
   return negative ? -whole : whole;
 }
 
+char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : text) c = UpperLetter(c);
   return text;
 }
 

@@ -34,7 +34,8 @@ std::string RealToText(double value, int decimals);
 // Reads one sign, one decimal point, digits and blanks; stops at anything else.
 double TextToReal(const std::string& text);
 
-// Letters a-z become A-Z.
+// Letters a-z become A-Z; every other character stays.
+char UpperLetter(char c);
 std::string UpperCase(std::string text);
 // Equal after upper-casing both and removing trailing blanks.
 bool SameText(const std::string& a, const std::string& b);

@@ -32,6 +32,12 @@ std::string GetText(int id, bool terminate) {
   return text;
 }
 
+std::string TrimmedText(int id) {
+  const std::string text = GetText(id);
+  const size_t end = text.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
 std::string FullText(int id) {
   if (!ValidId(id)) return "";
   std::lock_guard<std::mutex> lock(g_tableMutex);

@@ -19,6 +19,8 @@ constexpr size_t kTextWidth = 256;
 // terminate, a NUL follows it (257 characters). 256 blanks for an id
 // outside 1..1400 or without text.
 std::string GetText(int id, bool terminate = false);
+// The text of id without its trailing blanks, as a message shows it.
+std::string TrimmedText(int id);
 // The whole text of id without padding ("" when there is none). The help
 // pages (ids 1 to 9) end with their stored NUL.
 std::string FullText(int id);

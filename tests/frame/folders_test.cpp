@@ -10,15 +10,6 @@
 using namespace kst;
 using testenv::ScratchFolder;
 
-namespace {
-
-bool IsFolder(const std::string& path) {
-  uint32_t a = plat::GetAttributes(path);
-  return a != plat::kAttrInvalid && (a & plat::kAttrDirectory);
-}
-
-}  // namespace
-
 TEST(MakeFolderPathTest, MakesTheMissingFoldersParentsFirst) {
   ScratchFolder dir;
   ASSERT_TRUE(plat::CreateFolder(dir.Path("one")));

@@ -146,6 +146,10 @@ namespace {
 // A join checks keep-going every 16 MiB: copying between files, the system
 // takes larger pieces at fewer calls than a buffer's worth.
 constexpr uint64_t kJoinStep = 16 << 20;
+// A checked join passes the bytes through its buffer to sum them; a piece
+// this large hands the sum's thread few pieces, so the handovers cost
+// little beside the copy (a smaller BuffSize is raised to it).
+constexpr uint32_t kCheckedPiece = 4 << 20;
 
 // Appends the whole split to target. False on a failed read or write,
 // on a read that ends before the split's size (a join must not come out
@@ -196,6 +200,10 @@ bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, Progress
   for (int k = 1; k <= set.count; ++k)
     if (plat::SameObject(targetPath, SplitName(set.folder, set.name, k)))
       return plat::SetLastErrorCode(plat::kErrAccessDenied), false;
+  std::vector<uint32_t> sums;
+  std::vector<bool> listed(static_cast<size_t>(set.count), false);
+  if (!set.checkPath.empty()) ReadCheckSums(ReadSmallFile(set.checkPath), set.name, set.count, &sums, &listed);
+  if (std::find(listed.begin(), listed.end(), true) != listed.end()) buffSize = std::max(buffSize, kCheckedPiece);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffSize]);
   if (!buffer) return false;
   // The target grows under its partial name and takes its own name only
@@ -206,9 +214,6 @@ bool JoinSplits(const JoinSet& set, uint32_t buffSize, JobControl& job, Progress
   if (!plat::OpenSucceeded(target.handle)) return false;
   if (progress && progress->setRange) progress->setRange(set.count);
   bool ok = true;
-  std::vector<uint32_t> sums;
-  std::vector<bool> listed(static_cast<size_t>(set.count), false);
-  if (!set.checkPath.empty()) ReadCheckSums(ReadSmallFile(set.checkPath), set.name, set.count, &sums, &listed);
   for (int k = 1; ok && k <= set.count; ++k) {
     const std::string splitPath = SplitName(set.folder, set.name, k);
     const bool checked = listed[static_cast<size_t>(k - 1)];

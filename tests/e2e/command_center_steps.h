@@ -1,6 +1,5 @@
-// Steps the Command Center's end-to-end tests share: a running Kestrova in
-// its own folder, the exit with Yes, "&Roots" on, dialogs opened from the
-// Command Center, settled screenshots and the settings file's lines.
+// Steps the end-to-end tests share: a running Kestrova, its windows and
+// questions, walks through a window, screenshots, the settings file.
 #pragma once
 
 #include <windows.h>
@@ -15,28 +14,25 @@
 #include "tests/e2e/driver.h"
 #include "tests/e2e/files_on_disk.h"
 
-namespace cc_steps {
+namespace e2e {
 
-// The system menu's "Always On &Top" item.
-constexpr WPARAM kMenuOnTop = 0x0110;
+constexpr WPARAM kMenuOnTop = 0x0110;  // the system menu's "Always On &Top"
+constexpr char kAbortHeading[] = "Abort Action - The Big Question...";
 
 struct Session {
   std::string folder;
-  e2e::Program program;
+  Program program;
   HWND center = nullptr;  // found when the window has title
   explicit Session(const std::string& folder, const std::string& title = "Command Center");
   ~Session();
-  // "E&xit", answered Yes: the process ends within 12 s.
-  void ExitWithYes();
-  // "&Roots" switched on and answered Yes: the settings file is written.
-  void RootsOn();
-  // Presses a Command Center button and waits for the dialog titled title.
-  HWND Open(int buttonId, const std::string& title);
+  void ExitWithYes();  // the process ends within 12 s
+  void RootsOn();      // answered Yes: the settings file is written
+  HWND Open(int buttonId, const std::string& title);  // the window the button opens
 };
 
-// Kestrova started in a fresh folder named for the test, its settings
-// file holding settings when given, and the window titled title opened
-// with the Command Center's button (none when button is 0).
+// Kestrova started in a fresh folder named for the test, its settings file
+// holding settings when given, and the window titled title opened with the
+// Command Center's button (none when button is 0).
 struct WindowTest : ::testing::Test {
   void Begin(int button = 0, const std::string& title = "", const std::vector<std::string>& settings = {});
   void TearDown() override;  // "E&xit" answered Yes, unless it has ended
@@ -45,33 +41,42 @@ struct WindowTest : ::testing::Test {
   HWND dialog = nullptr;
 };
 
-// The settings of a long run: a 16 KiB buffer (a settings file is read
-// from 101 bytes on; lines of unknown keys say nothing).
-std::vector<std::string> SmallBuffer();
+inline std::string Text(HWND dialog, int id) { return GetText(Control(dialog, id)); }
+// Waits until the dialog's control id reads text.
+bool Shows(HWND dialog, int id, const std::string& text, DWORD ms = 30000);
 
-// The text of the dialog's control id.
-inline std::string Text(HWND dialog, int id) { return e2e::ItemText(dialog, id); }
-
-// Finds the program's question box (titled "Pop Quiz", "Information")
-// whose heading is heading, presses button, and gives its message.
-bool AnswerQuestion(const std::string& heading, int button, std::string* message = nullptr);
-// The open question box whose heading is heading, left unanswered (nullptr
-// when none came within ms); QuestionShown looks once, without waiting.
+// The program's question box headed heading answered with button;
+// Answered gives its message, "(no question)" when none came; Asked
+// presses the dialog's button id first.
+bool AnswerQuestion(const std::string& heading, int button);
+std::string Answered(const std::string& heading, int button);
+std::string Asked(HWND dialog, int id, const std::string& heading, int answer);
+// The box left unanswered: within ms, or (QuestionShown) now.
 HWND FindQuestion(const std::string& heading, DWORD ms = 5000);
 HWND QuestionShown(const std::string& heading);
-// Presses the dialog's button id and answers the question headed heading
-// with answer: its message, or "(no question)" when none came.
-std::string Asked(HWND dialog, int id, const std::string& heading, int answer);
 
-// Waits for the window's thread to finish what it is doing, has the
-// window painted again, then saves the screen.
+// One thing a person does in a window, or looks at there: kClick, kPost
+// (a click that opens a box), kType (an edit), kCombo (a combo's edit),
+// kPick (a combo's entry, by the number in text), kSees (text now), kWaits
+// (text within 30 s), kTicked and kClear (a check box), kAnswer (the
+// question headed text, answered with button id, its message starting
+// with message).
+enum Act { kClick, kPost, kType, kCombo, kPick, kSees, kWaits, kTicked, kClear, kAnswer };
+struct Step {
+  Act act;
+  int id;
+  std::string text = "", message = "";
+};
+// Walks the steps in order; a step that fails is recorded by its number.
+void Walk(HWND dialog, const std::vector<Step>& steps);
+
+// Waits for the window's thread to be idle, has it painted, saves the screen.
 void Shot(HWND window, const std::string& name);
 
 bool FileExists(const std::string& path);
-// The file's lines without their CR LF.
-std::vector<std::string> ReadLines(const std::string& path);
+std::vector<std::string> ReadLines(const std::string& path);  // without their CR LF
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 // The value of the first line "key=value".
 std::string ValueOf(const std::vector<std::string>& lines, const std::string& key);
 
-}  // namespace cc_steps
+}  // namespace e2e

@@ -1,121 +1,155 @@
-// The Command Center as a person uses it: its toggles and options, the
-// settings file it grows with "&Roots", options that survive a restart,
-// quick hands on a toggle, and the exit question.
+// The Command Center as a person uses it: toggles, exit, "&Roots", the
+// choices of its dialogs kept across a restart, a language loaded.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "tests/e2e/command_center_steps.h"
 
-namespace {
-
-using namespace cc_steps;
 using namespace e2e;
 
-// The keys of Kestrova.INI, in the order the file holds them.
-const std::vector<std::string> kSettingsKeys = {
-    "LANGUAGE", "TOPMOST", "WINPOS", "WINSZ", "MAXIMIZED", "COLORS", "YWT", "BuffSize", "ListSizes",
-    "MaxSizeToCopy", "SilentP", "NoSounds", "Coloring", "ScrSaver", "ScrSaverI", "ScrSaverL", "ScrSaverC",
-    "FontC", "FontI", "FSFileName", "FSFolder", "FSJoinLog", "FSAutoLink", "CheckFile", "FSFileNameList",
-    "FSFolderList", "BSaveListNames(1)", "BSaveListNames(2)", "BTmpFolder", "BTmpFolderList", "BDestFolderList",
-    "BSaveListLog", "BJoinLog", "SafeSpace", "RDestFolder", "RDestFolderList", "ROrigFolderList", "RAutoJoin",
-    "RAutoJoinDel", "RAutoName", "RCopyAll", "RKeepStruct", "RDeleteEnd", "RDelAfterJoin", "TDTmpFolder",
-    "CSFile", "CRecur", "CSave", "CSShowComp", "CSShowUnM", "COrigFileList", "CCloneFileList", "ESFile",
-    "ERecur", "ESave", "ESSimulation", "W2D1NameList", "W2D2NameList", "W2D3NameList", "W2D4NameList",
-};
+const char kLanguageTitle[] = "Language and Other Configurations";
 
 using CommandCenter = WindowTest;
 
-TEST_F(CommandCenter, ShowsItsTogglesLabelledAndExitAsksNoKeepsItRunning) {
+// A double press on a toggle may come before its window is there: the
+// toggle and the window agree afterwards, and a window closed stays closed.
+TEST_F(CommandCenter, ShowsItsTogglesLabelledExitAsksAndADoublePressLeavesAToggleTellingTheTruth) {
   ASSERT_NO_FATAL_FAILURE(Begin());
-  HWND center = session->center;
-  EXPECT_EQ(Text(center, IDC_CC_FILE_SPLITTING), "File &Splitting");
-  EXPECT_EQ(Text(center, IDC_CC_PROGRAM_MASTER), "\"The Program &Master\"");
-  EXPECT_EQ(Text(center, IDC_CC_SOUNDS), "No Soun&ds");
-  EXPECT_FALSE(IsChecked(Control(center, IDC_CC_ROOTS)));
+  HWND center = session->center, toggle = Control(center, IDC_CC_FILE_SPLITTING);
+  Walk(center, {{kSees, IDC_CC_FILE_SPLITTING, "File &Splitting"}, {kSees, IDC_CC_SOUNDS, "No Soun&ds"},
+                {kClear, IDC_CC_ROOTS}});
   Shot(center, "command-center");
+  EXPECT_EQ(Asked(center, IDC_CC_EXIT, "Ending Question...", IDNO), "Do you want to Exit Kestrova?");
+  Walk(center, {{kClick, IDC_CC_SILENT}, {kTicked, IDC_CC_SILENT}});  // still at work
 
-  PostClick(Control(center, IDC_CC_EXIT));
-  std::string message;
-  ASSERT_TRUE(AnswerQuestion("Ending Question...", IDNO, &message));
-  EXPECT_EQ(message, "Do you want to Exit Kestrova?");
-  // Still at work: a sent click is handled, and the window is there.
-  Click(Control(center, IDC_CC_SILENT));
-  EXPECT_TRUE(IsChecked(Control(center, IDC_CC_SILENT)));
-  EXPECT_TRUE(IsWindowVisible(center));
-  session->ExitWithYes();
-  EXPECT_FALSE(FileExists(Path("Kestrova.INI"))) << "no roots, no settings file";
-}
-
-TEST_F(CommandCenter, RootsOnWritesEveryKeyInOrder) {
-  // Remembered lists are written only when they hold entries: start from a
-  // file that gives every list one.
-  std::vector<std::string> seeded;
-  for (const std::string& key : kSettingsKeys)
-    if (EndsWith(key, "List")) seeded.push_back(key + "=01C:\\" + key);
-  ASSERT_NO_FATAL_FAILURE(Begin(0, "", seeded));
-  HWND roots = Control(session->center, IDC_CC_ROOTS);
-  EXPECT_TRUE(IsChecked(roots)) << "a settings file was found";
-  PostClick(roots);  // off, answered No: the file stays, nothing is saved at exit
-  std::string question;
-  ASSERT_TRUE(AnswerQuestion("Removing Roots...", IDNO, &question));
-  EXPECT_EQ(question.substr(0, 40), "Do you want to erase the ini file (Yes),");
-  SendMessageA(session->center, WM_NULL, 0, 0);
-  EXPECT_FALSE(IsChecked(roots));
-  EXPECT_EQ(ReadLines(Path("Kestrova.INI")), seeded);
-
-  session->RootsOn();
-  const std::vector<std::string> lines = ReadLines(Path("Kestrova.INI"));
-  std::vector<std::string> keys;  // each once: a list has a line per entry
-  for (const std::string& line : lines)
-    if (keys.empty() || keys.back() != line.substr(0, line.find('='))) keys.push_back(line.substr(0, line.find('=')));
-  EXPECT_EQ(keys, kSettingsKeys);
-  EXPECT_EQ(ValueOf(lines, "W2D4NameList"), "01C:\\W2D4NameList");
-  EXPECT_TRUE(IsChecked(roots));
-}
-
-TEST_F(CommandCenter, SoundColouringAndOnTopAreWrittenAtExitAndShownAgain) {
-  ASSERT_NO_FATAL_FAILURE(Begin());
-  session->RootsOn();
-  Click(Control(session->center, IDC_CC_SOUNDS));  // No Sounds -> Wave Sounds
-  Click(Control(session->center, IDC_CC_COLOURING));
-  SendMessageA(session->center, WM_SYSCOMMAND, kMenuOnTop, 0);
-  EXPECT_EQ(GetText(session->center), "Command Center - OnTop");
-  session->ExitWithYes();
-  const std::vector<std::string> lines = ReadLines(Path("Kestrova.INI"));
-  EXPECT_EQ(ValueOf(lines, "NoSounds"), "1");
-  EXPECT_EQ(ValueOf(lines, "Coloring"), "-1");
-  EXPECT_EQ(ValueOf(lines, "TOPMOST").substr(0, 4), " 1 0");
-
-  Session again(session->folder, "Command Center - OnTop");
-  ASSERT_TRUE(again.center);
-  for (int id : {IDC_CC_SOUNDS, IDC_CC_COLOURING, IDC_CC_ROOTS}) EXPECT_TRUE(IsChecked(Control(again.center, id)));
-  Shot(again.center, "command-center-coloured-on-top");
-  EXPECT_EQ(Text(again.center, IDC_CC_SOUNDS), "Wave Soun&ds");
-  for (const char* label : {"Beep Soun&ds", "No Soun&ds"}) {  // two more presses come back to No Sounds
-    Click(Control(again.center, IDC_CC_SOUNDS));
-    EXPECT_EQ(Text(again.center, IDC_CC_SOUNDS), label);
-  }
-  EXPECT_FALSE(IsChecked(Control(again.center, IDC_CC_SOUNDS)));
-  again.ExitWithYes();
-}
-
-// A double press may come before the window is there: the toggle and the
-// window agree afterwards, and a window closed stays closed.
-TEST_F(CommandCenter, ADoublePressOnAToggleLeavesItTellingTheTruth) {
-  ASSERT_NO_FATAL_FAILURE(Begin());
-  HWND toggle = Control(session->center, IDC_CC_FILE_SPLITTING);
   PostClick(toggle);
   PostClick(toggle);
-  HWND dialog = WaitWindow("File Splitting", 5000);
+  HWND splitting = WaitWindow("File Splitting", 5000);
   Sleep(500);
-  SendMessageA(session->center, WM_NULL, 0, 0);
-  const bool open = dialog && IsWindow(dialog) && IsWindowVisible(dialog);
+  SendMessageA(center, WM_NULL, 0, 0);
+  const bool open = splitting && IsWindow(splitting) && IsWindowVisible(splitting);
   EXPECT_EQ(IsChecked(toggle), open) << "the toggle says otherwise than the window";
   if (open) {
-    PostClick(Control(dialog, IDC_FS_HIDE));
-    ASSERT_TRUE(WaitGone(dialog));
+    PostClick(Control(splitting, IDC_FS_HIDE));
+    ASSERT_TRUE(WaitGone(splitting));
   }
   EXPECT_TRUE(WaitUntil([&] { return !IsChecked(toggle); }, 5000, "toggle-off"));
   Sleep(2000);
   EXPECT_EQ(FindWindowA("#32770", "File Splitting"), nullptr) << "the window opened again by itself";
   EXPECT_FALSE(IsChecked(toggle));
+  session->ExitWithYes();
+  EXPECT_FALSE(FileExists(Path("Kestrova.INI"))) << "no roots, no settings file";
 }
 
-}  // namespace
+// A settings file found switches "&Roots" on; off with No, the file stays.
+// The choices made are written at exit and shown at the next start.
+TEST_F(CommandCenter, RootsAndTheChoicesMadeInItsDialogsAreWrittenAtExitAndShownAgain) {
+  const std::vector<std::string> seeded = {"W2D4NameList=01C:\\wav", "Padding=" + std::string(100, '.')};
+  ASSERT_NO_FATAL_FAILURE(Begin(0, "", seeded));
+  HWND center = session->center;
+  EXPECT_TRUE(IsChecked(Control(center, IDC_CC_ROOTS))) << "a settings file was found";
+  ASSERT_NE(Asked(center, IDC_CC_ROOTS, "Removing Roots...", IDNO), "(no question)");
+  SendMessageA(center, WM_NULL, 0, 0);
+  EXPECT_FALSE(IsChecked(Control(center, IDC_CC_ROOTS)));
+  EXPECT_EQ(ReadLines(Path("Kestrova.INI")), seeded);
+  session->RootsOn();
+  EXPECT_EQ(ValueOf(ReadLines(Path("Kestrova.INI")), "W2D4NameList"), "01C:\\wav");
+
+  Walk(center, {{kClick, IDC_CC_SOUNDS}, {kClick, IDC_CC_COLOURING}});  // No Sounds -> Wave Sounds
+  SendMessageA(center, WM_SYSCOMMAND, kMenuOnTop, 0);
+  EXPECT_EQ(GetText(center), "Command Center - OnTop");
+  // A buffer typed above its range is rewritten at once.
+  dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle);
+  ASSERT_TRUE(dialog);
+  Walk(dialog, {{kSees, IDC_LG_BUFFER_EDIT, "500"}, {kType, IDC_LG_BUFFER_EDIT, "30000"},
+                {kSees, IDC_LG_BUFFER_EDIT, "20480"}});
+  EXPECT_EQ(SendMessageA(Control(dialog, IDC_LG_BUFFER_SLIDER), TBM_GETPOS, 0, 0), 20480);
+  Click(Control(dialog, IDC_LG_CLOSE));
+  ASSERT_TRUE(WaitGone(dialog));
+  // The Command Center's dialog background: the chooser's red, green, blue.
+  HWND picker = session->Open(IDC_CC_COLOURS, "Pick the colors");
+  ASSERT_TRUE(picker);
+  PostClick(Control(picker, IDC_CP_BACK));
+  HWND chooser = WaitWindow("Color");
+  ASSERT_TRUE(chooser);
+  for (int field : {706, 707, 708}) SetText(GetDlgItem(chooser, field), std::to_string((field - 705) * 10));
+  PostClick(GetDlgItem(chooser, IDOK));
+  ASSERT_TRUE(WaitGone(chooser));
+  Click(Control(picker, IDC_CP_CLOSE));
+  ASSERT_TRUE(WaitGone(picker));
+  // Your Watch an hour ahead of the computer's "DD:HH:MM:SS".
+  dialog = session->Open(IDC_CC_SPLIT_OR_COPY, "Split &/Or Copy - Backing Up where Others won't!");
+  ASSERT_TRUE(dialog);
+  const std::string computer = Text(dialog, IDC_SC_COMPUTER_CLOCK);
+  ASSERT_EQ(computer.size(), 11u) << computer;
+  char watch[16];
+  snprintf(watch, sizeof watch, "%02d:%s", (std::stoi(computer.substr(3, 2)) + 1) % 24, computer.substr(6).c_str());
+  Walk(dialog, {{kType, IDC_SC_WATCH, watch}, {kClick, IDC_SC_ADJUST}});
+  const std::string difference = Text(dialog, IDC_SC_WATCH_DIFFERENCE);
+  EXPECT_TRUE(difference == "+1h00m00" || difference == "+59m59") << difference;  // a second may pass
+
+  session->ExitWithYes();
+  const std::vector<std::string> lines = ReadLines(Path("Kestrova.INI"));
+  EXPECT_EQ(ValueOf(lines, "NoSounds"), "1");
+  EXPECT_EQ(ValueOf(lines, "Coloring"), "-1");
+  EXPECT_EQ(ValueOf(lines, "TOPMOST").substr(0, 4), " 1 0");
+  EXPECT_EQ(std::stoll(ValueOf(lines, "BuffSize")), 20971520) << "in bytes";
+  // Entry 1: text background, text, dialog background; 4 characters a number.
+  EXPECT_EQ(ValueOf(lines, "COLORS").substr(0, 36), "  38 250 255   0   0   0  10  20  30");
+  const std::string kept = ValueOf(lines, "YWT");
+  EXPECT_TRUE(kept.find("3600") != std::string::npos || kept.find("3599") != std::string::npos) << kept;
+
+  Session again(session->folder, "Command Center - OnTop");
+  ASSERT_TRUE(again.center);
+  Walk(again.center, {{kTicked, IDC_CC_SOUNDS}, {kTicked, IDC_CC_COLOURING}, {kTicked, IDC_CC_ROOTS}});
+  Shot(again.center, "command-center-coloured-on-top");
+  Walk(again.center, {{kSees, IDC_CC_SOUNDS, "Wave Soun&ds"}, {kClick, IDC_CC_SOUNDS},
+                      {kSees, IDC_CC_SOUNDS, "Beep Soun&ds"}, {kClick, IDC_CC_SOUNDS},
+                      {kSees, IDC_CC_SOUNDS, "No Soun&ds"}, {kClear, IDC_CC_SOUNDS}});
+  again.ExitWithYes();
+}
+
+using LanguageDialog = WindowTest;
+
+TEST_F(LanguageDialog, AnExportedFileEditedAndLoadedRelabelsTheCommandCenterAtOnce) {
+  ASSERT_NO_FATAL_FAILURE(Begin(IDC_CC_LANGUAGE, kLanguageTitle));
+  EXPECT_FALSE(IsWindowEnabled(Control(dialog, IDC_LG_LOAD)));
+  const std::string path = Path("KSTVTEST.LNG");
+  PostClick(Control(dialog, IDC_LG_EXPORT));
+  HWND save = WaitWindow("Save As");
+  ASSERT_NE(save, nullptr);
+  HWND name = GetDlgItem(save, 0x47c);  // the file name field: cmb13, or edt1
+  SetText(name ? name : GetDlgItem(save, 0x480), path);
+  PostClick(GetDlgItem(save, IDOK));
+  ASSERT_TRUE(WaitGone(save));
+  SendMessageA(dialog, WM_NULL, 0, 0);  // the export has been written
+  std::vector<std::string> lines = ReadLines(path);
+  ASSERT_EQ(lines.at(2), "Language=Internal Language - English");
+  auto text12 = std::find(lines.begin(), lines.end(), "0012={File &Splitting}");
+  ASSERT_NE(text12, lines.end());
+  *text12 = "0012={File &Cutting}";
+  lines[2] = "Language=Test English";
+  WriteLines(path, lines);
+
+  // The list is filled from the program's folder when the dialog opens.
+  Click(Control(dialog, IDC_LG_CLOSE));
+  ASSERT_TRUE(WaitGone(dialog));
+  dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle);
+  ASSERT_NE(dialog, nullptr);
+  const std::vector<std::string> entries = ListRows(dialog, IDC_LG_LIST);
+  const auto entry = std::find(entries.begin(), entries.end(), "Test English");
+  ASSERT_NE(entry, entries.end());
+  HWND list = Control(dialog, IDC_LG_LIST);
+  SendMessageA(list, LB_SETCURSEL, entry - entries.begin(), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LG_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(Text(dialog, IDC_LG_FILE), path);
+  PostClick(Control(dialog, IDC_LG_LOAD));
+  EXPECT_TRUE(Shows(session->center, IDC_CC_FILE_SPLITTING, "File &Cutting", 5000));
+  EXPECT_TRUE(Shows(dialog, IDC_LG_CURRENT, "Test English", 5000));
+  Click(Control(dialog, IDC_LG_CLOSE));
+  ASSERT_TRUE(WaitGone(dialog));
+  Shot(session->center, "command-center-relabelled");
+}
+

@@ -3,9 +3,10 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "tests/e2e/files_on_disk.h"
 #include "tests/support/screenshot.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 namespace e2e {
@@ -23,59 +24,45 @@ std::string SafeName(std::string name) {
   return name;
 }
 
-struct TitleSearch {
-  const std::string* title;
-  const char* cls;
-  HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<TitleSearch*>(param);
-  if (!IsWindowVisible(window)) return TRUE;
-  if (s->cls) {
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (strcmp(cls, s->cls) != 0) return TRUE;
+// The rows of a list box or a combo's list, read wide: Wine writes UTF-16 here.
+std::vector<std::string> Items(HWND box, bool combo) {
+  std::vector<std::string> rows;
+  const int count = static_cast<int>(SendMessageW(box, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(box, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0);
+    std::wstring wide(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+    rows.emplace_back(wide.begin(), wide.begin() + static_cast<ptrdiff_t>(wcslen(wide.c_str())));
   }
-  if (GetText(window) != *s->title) return TRUE;
-  s->found = window;
-  return FALSE;
+  return rows;
 }
 
 }  // namespace
 
 Program Start(const std::string& workFolder) {
   Program p;
-  p.workFolder = workFolder;
   CreateDirectoryA(workFolder.c_str(), nullptr);
-  std::string exe = EnvOr("KESTROVA_EXE", "Kestrova.exe");
-  std::string command = "\"" + exe + "\"";
+  std::string exe = EnvOr("KESTROVA_EXE", "Kestrova.exe"), command = "\"" + exe + "\"";
   STARTUPINFOA si = {};
   si.cb = sizeof si;
-  if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     workFolder.c_str(), &si, &p.process)) {
-    p.running = true;
-    WaitForInputIdle(p.process.hProcess, 5000);
-  }
+  p.running = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
+                             &si, &p.process);
+  if (p.running) WaitForInputIdle(p.process.hProcess, 5000);
   return p;
 }
 
 bool WaitExit(Program& program, DWORD ms) {
-  if (!program.running) return true;
-  if (WaitForSingleObject(program.process.hProcess, ms) != WAIT_OBJECT_0) return false;
+  if (program.running && WaitForSingleObject(program.process.hProcess, ms) != WAIT_OBJECT_0) return false;
   program.running = false;
   return true;
 }
 
 void Stop(Program& program) {
-  if (program.running && !WaitExit(program, 0)) {
-    TerminateProcess(program.process.hProcess, 1);
-    WaitForSingleObject(program.process.hProcess, 5000);
-    program.running = false;
-  }
+  if (!WaitExit(program, 0)) TerminateProcess(program.process.hProcess, 1);
+  WaitExit(program, 5000);
   if (program.process.hProcess) CloseHandle(program.process.hProcess);
   if (program.process.hThread) CloseHandle(program.process.hThread);
-  program.process = {};
+  program = {};
 }
 
 std::string FreshFolder(const std::string& name) {
@@ -88,16 +75,28 @@ std::string FreshFolder(const std::string& name) {
   return folder;
 }
 
+HWND FindTopLevel(const std::function<bool(HWND)>& match) {
+  std::pair<const std::function<bool(HWND)>*, HWND> search{&match, nullptr};
+  EnumWindows([](HWND window, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<std::pair<const std::function<bool(HWND)>*, HWND>*>(param);
+    if (!IsWindowVisible(window) || !(*s->first)(window)) return TRUE;
+    s->second = window;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+std::string ClassOf(HWND window) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  return cls;
+}
+
 HWND WaitWindow(const std::string& title, DWORD ms, const char* cls) {
   HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        TitleSearch s{&title, cls, nullptr};
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
-        found = s.found;
-        return found != nullptr;
-      },
-      ms, ("window-" + SafeName(title)).c_str());
+  WaitUntil([&] {
+    return (found = FindTopLevel([&](HWND w) { return (!cls || ClassOf(w) == cls) && GetText(w) == title; }));
+  }, ms, ("window-" + SafeName(title)).c_str());
   return found;
 }
 
@@ -131,26 +130,9 @@ void SelectCombo(HWND dialog, int id, int index) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-int ListCount(HWND listBox) { return static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0)); }
-
-std::string ListText(HWND listBox, int index) {
-  LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, index, 0);
-  if (length < 0) return std::string();
-  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
-  wide.resize(static_cast<size_t>(length));
-  std::string text(wide.size() * 2 + 1, '\0');
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
-                              static_cast<int>(text.size()), nullptr, nullptr);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
-
 int ProgressPos(HWND progressBar) {
   return static_cast<int>(SendMessageA(progressBar, PBM_GETPOS, 0, 0));
 }
-
-std::string ItemText(HWND dialog, int id) { return GetText(Control(dialog, id)); }
 
 void TypeInCombo(HWND dialog, int id, const std::string& text) {
   HWND combo = Control(dialog, id);
@@ -158,31 +140,8 @@ void TypeInCombo(HWND dialog, int id, const std::string& text) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-std::vector<std::string> ListRows(HWND dialog, int id) {
-  HWND list = Control(dialog, id);
-  std::vector<std::string> rows;
-  for (int i = 0; i < ListCount(list); ++i) rows.push_back(ListText(list, i));
-  return rows;
-}
-
-bool AnswerBox(const std::string& title, int button, DWORD ms, std::string* message) {
-  HWND box = WaitWindow(title, ms);
-  if (!box) return false;
-  if (message) {
-    // The message is the longest text among the box's children.
-    message->clear();
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      std::string t = GetText(child);
-      if (t.size() > message->size()) *message = t;
-    }
-  }
-  HWND control = GetDlgItem(box, button);
-  if (control)
-    PostMessageA(control, BM_CLICK, 0, 0);
-  else
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  return WaitGone(box, ms);
-}
+std::vector<std::string> ListRows(HWND dialog, int id) { return Items(Control(dialog, id), false); }
+std::vector<std::string> ComboRows(HWND dialog, int id) { return Items(Control(dialog, id), true); }
 
 bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::string>& paths) {
   RECT area;
@@ -203,54 +162,47 @@ bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::str
 }
 
 int MoveDiskFiles(const std::string& from, const std::string& to) {
-  std::string source = from.back() == '\\' ? from : from + "\\";
+  const std::string source = from.back() == '\\' ? from : from + "\\";
   CreateDirectoryA(to.c_str(), nullptr);
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((source + "*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-  }
-  for (const std::string& name : names) {
-    std::string target = to + "\\" + name;
+  int moved = 0;
+  for (const std::string& name : NamesIn(source.substr(0, source.size() - 1))) {
+    if (GetFileAttributesA((source + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string target = to + "\\" + name;
     if (!MoveFileExA((source + name).c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_REPLACE_EXISTING))
       return -1;
+    ++moved;
   }
-  return static_cast<int>(names.size());
+  return moved;
 }
 
 std::string Screenshot(const std::string& name) { return testenv::SaveScreenshot(name); }
 
-bool RunBatch(const std::string& folder, const std::string& batch, const std::string& answer, DWORD ms) {
+long RunCommand(const std::string& command, const std::string& folder, const std::string& input, DWORD ms) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE inputRead = nullptr, inputWrite = nullptr;
-  if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) return false;
-  SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
+  HANDLE in = nullptr, feed = nullptr;
+  if (!CreatePipe(&in, &feed, &inherit, 0)) return -1;
+  SetHandleInformation(feed, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul =
+      CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inputRead;
+  startup.hStdInput = in;
   startup.hStdOutput = startup.hStdError = nul;
   PROCESS_INFORMATION process{};
-  std::string command = "cmd /c \"" + batch + "\"";
-  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                nullptr, folder.c_str(), &startup, &process);
-  CloseHandle(inputRead);
-  CloseHandle(nul);
-  DWORD written = 0;
-  if (started) WriteFile(inputWrite, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
-  CloseHandle(inputWrite);
-  if (!started) return false;
-  bool ended = WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0;
+  std::string line = command;
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+  DWORD code = 0, written = 0;
+  if (started) WriteFile(feed, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  for (HANDLE h : {in, nul, feed}) CloseHandle(h);
+  if (!started) return -1;
+  const bool ended = WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0;
   if (!ended) TerminateProcess(process.hProcess, 1);
+  GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return ended;
+  return ended ? static_cast<long>(code) : -1;
 }
 
 }  // namespace e2e

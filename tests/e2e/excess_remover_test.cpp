@@ -1,17 +1,12 @@
-// The Excess Files Remover as a person uses it: both folders dropped, a
-// simulation that leaves every file, the real run that leaves exactly the
-// new and changed files, the batch it wrote run in a copy of the Base
-// folder, and the refusal of the Base folder as the target under another
-// drive letter and under its short name.
+// The Excess Files Remover as a person uses it: a simulation, the real
+// run, its batch, and the Base folder refused under other names.
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "tests/e2e/command_center_steps.h"
 
 namespace {
 
-using namespace cc_steps;
 using namespace e2e;
 using Tree = std::map<std::string, std::string>;  // relative path -> bytes
 
@@ -20,19 +15,15 @@ namespace fs = std::filesystem;
 
 void MakeTree(const std::string& root, const Tree& tree) {
   for (const auto& [path, bytes] : tree) {
-    const fs::path file = fs::path(root) / path;
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
+    fs::create_directories((fs::path(root) / path).parent_path());
+    WriteBytes(root + "\\" + path, bytes);
   }
 }
 
 Tree ReadTree(const std::string& root) {
   Tree tree;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_directory()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    tree[fs::relative(entry.path(), root).string()] = std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (!entry.is_directory()) tree[fs::relative(entry.path(), root).string()] = ReadBytes(entry.path().string());
   return tree;
 }
 
@@ -54,85 +45,58 @@ std::string OnDriveZ(const std::string& path) {
 
 // Names the batch must write with every "%" doubled, and the decoys a
 // single "%" would make it delete instead.
-const Tree kBase = {
-    {"same.txt", "hello"},  {"changed.txt", "old"},      {"a%X%b.txt", "1"},  {"ab.txt", "decoy"},
-    {"50% off 25%.txt", "2"}, {"50.txt", "decoy"},       {"R&D ^x (1)!.txt", "3"},
-    {"gone\\in.txt", "4"},  {"deep\\copy.bin", std::string(700000, 'k')},
-};
-const Tree kTarget = {
-    {"same.txt", "hello"}, {"changed.txt", "new"}, {"ab.txt", "decoy"}, {"50.txt", "decoy"},
-    {"deep\\copy.bin", std::string(700000, 'k')},  {"new.txt", "mine"},
-};
+const Tree kBase = {{"same.txt", "hello"}, {"changed.txt", "old"}, {"a%X%b.txt", "1"}, {"ab.txt", "decoy"},
+                    {"50% off 25%.txt", "2"}, {"50.txt", "decoy"}, {"R&D ^x (1)!.txt", "3"}, {"gone\\in.txt", "4"},
+                    {"deep\\copy.bin", std::string(700000, 'k')}};
+const Tree kTarget = {{"same.txt", "hello"}, {"changed.txt", "new"}, {"ab.txt", "decoy"}, {"50.txt", "decoy"},
+                      {"deep\\copy.bin", std::string(700000, 'k')}, {"new.txt", "mine"}};
 
-struct ExcessRemoverWindow : WindowTest {
-  void SetUp() override { Begin(IDC_CC_EXCESS_REMOVER, "Excess Files Remover"); }
-  // Drops path on a group and waits for the field to show shown.
-  bool Drop(int group, const std::string& path, int field, const std::string& shown) {
-    return DropFiles(session->program, dialog, group, {path}) &&
-           WaitUntil([&] { return Text(dialog, field) == shown; }, 5000, "dropped folder");
-  }
-  // "&Do It", then waits for the run's end and the status it leaves.
-  bool DoIt(const std::string& status = "Excess Files Removal done!") {
-    Click(Control(dialog, IDC_ER_DO_IT));
-    return WaitUntil([&] { return Text(dialog, IDC_ER_STATUS) == status && Text(dialog, IDC_ER_DO_IT) == "&Do It"; },
-                     20000, "removal");
-  }
-};
+using ExcessRemoverWindow = WindowTest;
 
 TEST_F(ExcessRemoverWindow, SimulatesThenRemovesTheCopiesAndRefusesTheBaseUnderOtherNames) {
+  ASSERT_NO_FATAL_FAILURE(Begin(IDC_CC_EXCESS_REMOVER, "Excess Files Remover"));
   // The Base folder on C:, so that Z: reaches it under another letter.
   const std::string root = "C:\\kst_remover_" + std::to_string(GetTickCount());
   const std::string base = root + "\\Base Folder Long", target = Path("target");
   MakeTree(base, kBase);
   MakeTree(target, kTarget);
-
-  ASSERT_TRUE(Drop(IDC_ER_BASE_GROUP, base, IDC_ER_BASE, base));
   // A dropped file stands for its folder.
-  ASSERT_TRUE(Drop(IDC_ER_TARGET_GROUP, target + "\\new.txt", IDC_ER_TARGET, target));
-  EXPECT_EQ(Text(dialog, IDC_ER_BASE_COUNT), "9");
-  EXPECT_EQ(Text(dialog, IDC_ER_TARGET_COUNT), "6");
-  EXPECT_TRUE(IsChecked(Control(dialog, IDC_ER_RECURSIVE)));
+  ASSERT_TRUE(DropFiles(session->program, dialog, IDC_ER_BASE_GROUP, {base}));
+  ASSERT_TRUE(Shows(dialog, IDC_ER_BASE, base));
+  ASSERT_TRUE(DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {target + "\\new.txt"}));
+  Walk(dialog, {{kWaits, IDC_ER_TARGET, target}, {kSees, IDC_ER_BASE_COUNT, "9"}, {kSees, IDC_ER_TARGET_COUNT, "6"}});
   Shot(dialog, "excess-remover-chosen");
 
-  // The Base folder offered as the target under other names: refused, and
-  // the target chosen before stays.
-  const std::string z = OnDriveZ(base);
+  // The Base folder as the target under other names: refused.
   char shortName[MAX_PATH] = "";
   GetShortPathNameA(base.c_str(), shortName, sizeof shortName);
-  for (const std::string& other : {z, std::string(shortName)}) {
+  for (const std::string& other : {OnDriveZ(base), std::string(shortName)}) {
     SCOPED_TRACE(other);
     ASSERT_FALSE(other.empty());
     ASSERT_NE(other, base);
     ASSERT_TRUE(DropFiles(session->program, dialog, IDC_ER_TARGET_GROUP, {other}));
-    std::string message;
-    EXPECT_TRUE(AnswerQuestion("Don't Even think about THAT...", IDOK, &message));
-    EXPECT_EQ(message, "You won't make me delete this folder! I don't do dirty work.");
-    EXPECT_EQ(Text(dialog, IDC_ER_TARGET), target);
+    Walk(dialog, {{kAnswer, IDOK, "Don't Even think about THAT..."}, {kSees, IDC_ER_TARGET, target}});
   }
 
-  // A simulation deletes nothing but counts, and says, what it would delete.
-  Click(Control(dialog, IDC_ER_SIMULATION));
-  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED_LABEL), "... Would Remove:");
-  ASSERT_TRUE(DoIt("Excess Files Removal simulated: nothing was deleted!"));
-  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED), "4");
+  // A simulation deletes nothing; the real run all but the new and changed files.
+  Walk(dialog, {{kClick, IDC_ER_SIMULATION}, {kClick, IDC_ER_DO_IT},
+                {kWaits, IDC_ER_STATUS, "Excess Files Removal simulated: nothing was deleted!"},
+                {kWaits, IDC_ER_DO_IT, "&Do It"}, {kSees, IDC_ER_REMOVED, "4"}});
   Tree withBatch = kTarget;
   withBatch[kBatch] = ReadTree(target)[kBatch];
   EXPECT_EQ(ReadTree(target), withBatch);
-
-  Click(Control(dialog, IDC_ER_SIMULATION));
-  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED_LABEL), "... Removed:");
-  ASSERT_TRUE(DoIt());
-  EXPECT_EQ(Text(dialog, IDC_ER_REMOVED), "4");
+  Walk(dialog, {{kClick, IDC_ER_SIMULATION}, {kClick, IDC_ER_DO_IT},
+                {kWaits, IDC_ER_STATUS, "Excess Files Removal done!"},
+                {kWaits, IDC_ER_DO_IT, "&Do It"}, {kSees, IDC_ER_REMOVED, "4"}});
   EXPECT_EQ(ReadTree(target), (Tree{{"changed.txt", "new"}, {"new.txt", "mine"}, {kBatch, withBatch[kBatch]}}));
   EXPECT_EQ(ReadTree(base), kBase);
 
-  // The batch, run in a copy of the Base folder: No changes nothing; Yes
-  // deletes exactly the files and folders without a counterpart.
-  const std::string copy = Path("copy");
+  // The batch, run in a copy of the Base folder: No keeps all, Yes the same.
+  const std::string copy = Path("copy"), batch = "cmd /c \"" + target + "\\" + kBatch + "\"";
   MakeTree(copy, kBase);
-  ASSERT_TRUE(RunBatch(copy, target + "\\" + kBatch, "N\r\n", 60000));
+  ASSERT_GE(RunCommand(batch, copy, "N\r\n", 60000), 0);
   EXPECT_EQ(ReadTree(copy), kBase);
-  ASSERT_TRUE(RunBatch(copy, target + "\\" + kBatch, "Y\r\n", 60000));
+  ASSERT_GE(RunCommand(batch, copy, "Y\r\n", 60000), 0);
   EXPECT_EQ(ReadTree(copy), (Tree{{"same.txt", "hello"}, {"changed.txt", "old"}, {"ab.txt", "decoy"},
                                   {"50.txt", "decoy"}, {"deep\\copy.bin", std::string(700000, 'k')}}));
   EXPECT_EQ(GetFileAttributesA((copy + "\\gone").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace e2e {
 
@@ -18,34 +20,23 @@ std::string Pattern(int64_t size, unsigned seed) {
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size();
-  CloseHandle(file);
-  return ok;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush());
 }
 
 std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  std::string block(65536, '\0');
-  DWORD got = 0;
-  while (ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0)
-    bytes.append(block.data(), got);
-  CloseHandle(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  if (file) bytes << file.rdbuf();
+  return bytes.str();
 }
 
 bool WriteSparseFile(const std::string& path, int64_t size) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER at;
   at.QuadPart = size;
-  const bool made = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  const bool made =
+      file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
   CloseHandle(file);
   return made;
 }
@@ -70,12 +61,9 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+    if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0) names.push_back(found.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
 }

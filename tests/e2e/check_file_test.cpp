@@ -30,8 +30,7 @@ TEST_F(CheckFileAcrossDisks, ADamagedSplitIsShownAndTheGoodCopyFedAfterItComplet
   ASSERT_TRUE(WriteBytes(stack.Disk(2) + "\\big.bin.002", bad));
 
   // The restore, fed disks 1 to 3: the person is told which split is Damaged.
-  dialog = session->Open(IDC_CC_COPY_OR_JOIN, "Copy &/Or Join - Restoring where Others won't!");
-  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(dialog = session->Open(IDC_CC_COPY_OR_JOIN, "Copy &/Or Join - Restoring where Others won't!"));
   const std::string destination = Path("back");
   Walk(dialog, {{kCombo, IDC_CJ_DEST, destination}, {kClick, IDC_CJ_CREATE}, {kCombo, IDC_CJ_ORIGIN, kDriveA},
                 {kClick, IDC_CJ_GO}});

@@ -83,10 +83,7 @@ std::string Asked(HWND dialog, int id, const std::string& heading, int answer) {
   return Answered(heading, answer);
 }
 
-HWND Session::Open(int buttonId, const std::string& title) {
-  PostClick(Control(center, buttonId));
-  return WaitWindow(title);
-}
+HWND Session::Open(int buttonId, const std::string& title) { return Opens(center, buttonId, title); }
 
 void WindowTest::Begin(int button, const std::string& title, const std::vector<std::string>& settings) {
   const std::string folder = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());

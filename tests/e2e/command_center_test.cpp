@@ -32,8 +32,7 @@ TEST_F(CommandCenter, ShowsItsTogglesLabelledExitAsksAndADoublePressLeavesAToggl
   const bool open = splitting && IsWindow(splitting) && IsWindowVisible(splitting);
   EXPECT_EQ(IsChecked(toggle), open) << "the toggle says otherwise than the window";
   if (open) {
-    PostClick(Control(splitting, IDC_FS_HIDE));
-    ASSERT_TRUE(WaitGone(splitting));
+    ASSERT_TRUE(Closes(splitting, IDC_FS_HIDE));
   }
   EXPECT_TRUE(WaitUntil([&] { return !IsChecked(toggle); }, 5000, "toggle-off"));
   Sleep(2000);
@@ -61,27 +60,21 @@ TEST_F(CommandCenter, RootsAndTheChoicesMadeInItsDialogsAreWrittenAtExitAndShown
   SendMessageA(center, WM_SYSCOMMAND, kMenuOnTop, 0);
   EXPECT_EQ(GetText(center), "Command Center - OnTop");
   // A buffer typed above its range is rewritten at once.
-  dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle);
-  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle));
   Walk(dialog, {{kSees, IDC_LG_BUFFER_EDIT, "500"}, {kType, IDC_LG_BUFFER_EDIT, "30000"},
                 {kSees, IDC_LG_BUFFER_EDIT, "20480"}});
   EXPECT_EQ(SendMessageA(Control(dialog, IDC_LG_BUFFER_SLIDER), TBM_GETPOS, 0, 0), 20480);
-  Click(Control(dialog, IDC_LG_CLOSE));
-  ASSERT_TRUE(WaitGone(dialog));
+  ASSERT_TRUE(Closes(dialog, IDC_LG_CLOSE));
   // The Command Center's dialog background: the chooser's red, green, blue.
   HWND picker = session->Open(IDC_CC_COLOURS, "Pick the colors");
   ASSERT_TRUE(picker);
-  PostClick(Control(picker, IDC_CP_BACK));
-  HWND chooser = WaitWindow("Color");
+  HWND chooser = Opens(picker, IDC_CP_BACK, "Color");
   ASSERT_TRUE(chooser);
   for (int field : {706, 707, 708}) SetText(GetDlgItem(chooser, field), std::to_string((field - 705) * 10));
-  PostClick(GetDlgItem(chooser, IDOK));
-  ASSERT_TRUE(WaitGone(chooser));
-  Click(Control(picker, IDC_CP_CLOSE));
-  ASSERT_TRUE(WaitGone(picker));
+  ASSERT_TRUE(Closes(chooser, IDOK));
+  ASSERT_TRUE(Closes(picker, IDC_CP_CLOSE));
   // Your Watch an hour ahead of the computer's "DD:HH:MM:SS".
-  dialog = session->Open(IDC_CC_SPLIT_OR_COPY, "Split &/Or Copy - Backing Up where Others won't!");
-  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(dialog = session->Open(IDC_CC_SPLIT_OR_COPY, "Split &/Or Copy - Backing Up where Others won't!"));
   const std::string computer = Text(dialog, IDC_SC_COMPUTER_CLOCK);
   ASSERT_EQ(computer.size(), 11u) << computer;
   char watch[16];
@@ -117,13 +110,11 @@ TEST_F(LanguageDialog, AnExportedFileEditedAndLoadedRelabelsTheCommandCenterAtOn
   ASSERT_NO_FATAL_FAILURE(Begin(IDC_CC_LANGUAGE, kLanguageTitle));
   EXPECT_FALSE(IsWindowEnabled(Control(dialog, IDC_LG_LOAD)));
   const std::string path = Path("KSTVTEST.LNG");
-  PostClick(Control(dialog, IDC_LG_EXPORT));
-  HWND save = WaitWindow("Save As");
+  HWND save = Opens(dialog, IDC_LG_EXPORT, "Save As");
   ASSERT_NE(save, nullptr);
   HWND name = GetDlgItem(save, 0x47c);  // the file name field: cmb13, or edt1
   SetText(name ? name : GetDlgItem(save, 0x480), path);
-  PostClick(GetDlgItem(save, IDOK));
-  ASSERT_TRUE(WaitGone(save));
+  ASSERT_TRUE(Closes(save, IDOK));
   SendMessageA(dialog, WM_NULL, 0, 0);  // the export has been written
   std::vector<std::string> lines = ReadLines(path);
   ASSERT_EQ(lines.at(2), "Language=Internal Language - English");
@@ -134,10 +125,8 @@ TEST_F(LanguageDialog, AnExportedFileEditedAndLoadedRelabelsTheCommandCenterAtOn
   WriteLines(path, lines);
 
   // The list is filled from the program's folder when the dialog opens.
-  Click(Control(dialog, IDC_LG_CLOSE));
-  ASSERT_TRUE(WaitGone(dialog));
-  dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle);
-  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(Closes(dialog, IDC_LG_CLOSE));
+  ASSERT_TRUE(dialog = session->Open(IDC_CC_LANGUAGE, kLanguageTitle));
   const std::vector<std::string> entries = ListRows(dialog, IDC_LG_LIST);
   const auto entry = std::find(entries.begin(), entries.end(), "Test English");
   ASSERT_NE(entry, entries.end());
@@ -148,8 +137,7 @@ TEST_F(LanguageDialog, AnExportedFileEditedAndLoadedRelabelsTheCommandCenterAtOn
   PostClick(Control(dialog, IDC_LG_LOAD));
   EXPECT_TRUE(Shows(session->center, IDC_CC_FILE_SPLITTING, "File &Cutting", 5000));
   EXPECT_TRUE(Shows(dialog, IDC_LG_CURRENT, "Test English", 5000));
-  Click(Control(dialog, IDC_LG_CLOSE));
-  ASSERT_TRUE(WaitGone(dialog));
+  ASSERT_TRUE(Closes(dialog, IDC_LG_CLOSE));
   Shot(session->center, "command-center-relabelled");
 }
 

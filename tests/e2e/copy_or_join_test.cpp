@@ -19,8 +19,7 @@ struct CopyOrJoinWindow : WindowTest {
     if (!HasFatalFailure()) destination = Path("back");
   }
   void OpenWindow() {
-    dialog = session->Open(IDC_CC_COPY_OR_JOIN, "Copy &/Or Join - Restoring where Others won't!");
-    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(dialog = session->Open(IDC_CC_COPY_OR_JOIN, "Copy &/Or Join - Restoring where Others won't!"));
   }
   bool WaitIdle() { return Shows(dialog, IDC_CJ_GO, "Feed &Me"); }
   std::string destination;
@@ -166,8 +165,7 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopiedAndNone
   HWND prompt = WaitWindow(kNewDisk, 30000);
   ASSERT_TRUE(prompt);
   EXPECT_FALSE(IsChecked(Control(prompt, IDC_ND_ERASE))) << "the prompt's Copy All box follows the window";
-  PostClick(Control(prompt, IDC_PR_GO));
-  HWND select = WaitWindow("Select the files You want to copy to the Destination Folder", 30000);
+  HWND select = Opens(prompt, IDC_PR_GO, "Select the files You want to copy to the Destination Folder", 30000);
   ASSERT_TRUE(select);
   const std::vector<std::string> offered = ListRows(select, IDC_SF_LIST);
   ASSERT_EQ(offered.size(), 3u);
@@ -175,8 +173,7 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopiedAndNone
   for (size_t i = 0; i < offered.size(); ++i)
     SendMessageA(Control(select, IDC_SF_LIST), LB_SETSEL, offered[i].find("leave.txt") == std::string::npos, i);
   Shot(select, "copy-or-join-select-files");
-  PostClick(Control(select, IDC_SF_COPY));
-  ASSERT_TRUE(WaitGone(select));
+  ASSERT_TRUE(Closes(select, IDC_SF_COPY));
 
   HWND question = nullptr;  // found by a word of its title
   ASSERT_TRUE(WaitUntil([&] {
@@ -187,8 +184,7 @@ TEST_F(CopyOrJoinWindow, WithoutCopyAllOnlyThePickedFilesOfADiskAreCopiedAndNone
     }));
   }, 30000, "shell-replace-question")) << "the file was replaced without the shell's question";
   ASSERT_TRUE(GetDlgItem(question, IDNO));
-  PostClick(GetDlgItem(question, IDNO));
-  ASSERT_TRUE(WaitGone(question));
+  ASSERT_TRUE(Closes(question, IDNO));
   ASSERT_NO_FATAL_FAILURE(StopAtPrompt(stack, 1));
   ASSERT_TRUE(WaitIdle());
   EXPECT_TRUE(ReadBytes(destination + "\\report.txt") == mine) << "the person's file was replaced";

@@ -37,11 +37,6 @@ bool WaitPromptOr(const std::string& heading, HWND* prompt) {
   }, 60000, "disk-prompt");
 }
 
-bool Go(HWND prompt) {
-  PostClick(Control(prompt, IDC_PR_GO));
-  return WaitGone(prompt);
-}
-
 int Failed(const std::string& why) {
   ADD_FAILURE() << why;
   return -1;
@@ -59,7 +54,7 @@ int FillDisks(const DiskStack& stack, const std::string& until, int most, const 
     const int moved = stack.TakeOut(disks + 1);
     if (moved < 0) return -1;
     if (moved > 0) ++disks;  // the first prompt finds the drive empty
-    if (!Go(prompt)) return -1;
+    if (!Closes(prompt, IDC_PR_GO)) return -1;
   }
   // The last disk is still in the drive.
   return stack.TakeOut(++disks) > 0 ? disks : Failed("the last disk is empty");
@@ -76,7 +71,7 @@ int FeedDisks(const DiskStack& stack, const std::vector<int>& order, const std::
     if (fed > 0 && stack.TakeOut(order[static_cast<size_t>(fed - 1)]) < 0) return -1;
     if (stack.PutIn(disk) <= 0) return Failed("disk " + std::to_string(disk) + " is not on the stack");
     ++fed;
-    if (!Go(prompt)) return -1;
+    if (!Closes(prompt, IDC_PR_GO)) return -1;
   }
   return fed;
 }

@@ -109,6 +109,16 @@ HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
 void PostClick(HWND control) { PostMessageA(control, BM_CLICK, 0, 0); }
 
+HWND Opens(HWND window, int button, const std::string& title, DWORD ms) {
+  PostClick(Control(window, button));
+  return WaitWindow(title, ms);
+}
+
+bool Closes(HWND window, int button) {
+  PostClick(Control(window, button));
+  return WaitGone(window);
+}
+
 void SetText(HWND control, const std::string& text) {
   SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -130,9 +140,7 @@ void SelectCombo(HWND dialog, int id, int index) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-int ProgressPos(HWND progressBar) {
-  return static_cast<int>(SendMessageA(progressBar, PBM_GETPOS, 0, 0));
-}
+int ProgressPos(HWND bar) { return static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)); }
 
 void TypeInCombo(HWND dialog, int id, const std::string& text) {
   HWND combo = Control(dialog, id);

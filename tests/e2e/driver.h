@@ -47,6 +47,10 @@ bool WaitGone(HWND window, DWORD ms = 5000);
 HWND Control(HWND dialog, int id);
 void Click(HWND control);      // sent: returns when it is handled
 void PostClick(HWND control);  // posted: for buttons that open a modal box
+// The window's button pressed: the window it opens, titled title (nullptr
+// after ms), or whether the window went.
+HWND Opens(HWND window, int button, const std::string& title, DWORD ms = 5000);
+bool Closes(HWND window, int button);
 void SetText(HWND control, const std::string& text);
 std::string GetText(HWND window);  // read across processes
 bool IsChecked(HWND control);

@@ -1,5 +1,6 @@
 // The Excess Files Remover as a person uses it: a simulation, the real
 // run, its batch, and the Base folder refused under other names.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -38,8 +39,7 @@ std::string OnDriveZ(const std::string& path) {
   if (!name) return "";
   std::string z = std::string("Z:") + name;
   HeapFree(GetProcessHeap(), 0, name);
-  for (char& c : z)
-    if (c == '/') c = '\\';
+  std::replace(z.begin(), z.end(), '/', '\\');
   return z;
 }
 

@@ -148,8 +148,7 @@ TEST_F(FileSplittingLongRun, PauseUnpauseAndAbortTakeEffectWithin300ms) {
   ASSERT_TRUE(box);
   Sleep(300);  // the worker reaches its check point
   EXPECT_TRUE(Still(written)) << "the run went on behind the question";
-  PostClick(GetDlgItem(box, IDNO));
-  ASSERT_TRUE(WaitGone(box));
+  ASSERT_TRUE(Closes(box, IDNO));
   EXPECT_TRUE(WaitUntil([&] { return IsChecked(toggle); }, 5000, "toggle-stays-on"));
   EXPECT_TRUE(Moving()) << "No did not let the run go on";
 

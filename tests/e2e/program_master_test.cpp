@@ -53,8 +53,7 @@ TEST_F(ProgramMasterWindow, ListsKestrovaSetsAPriorityEndsTheNotepadsItNamesBoth
   const PROCESS_INFORMATION first = Notepad(), second = Notepad();
   ASSERT_TRUE(first.hProcess && second.hProcess) << "notepad.exe did not start";
   ASSERT_NO_FATAL_FAILURE(Begin());
-  PostClick(Control(session->center, IDC_CC_PROGRAM_MASTER));
-  dialog = WaitWindow("The Program Master", 3000);
+  dialog = Opens(session->center, IDC_CC_PROGRAM_MASTER, "The Program Master", 3000);
   if (!dialog && AnswerQuestion("Nothing doin'...", IDYES)) dialog = WaitWindow("The Program Master");
   ASSERT_TRUE(dialog);
   const DWORD own = session->program.process.dwProcessId;
@@ -106,16 +105,13 @@ TEST_F(FormatInterfaceWindow, OffersTheRemovableDrivesAndReportsThatTheDriveCann
   EXPECT_EQ(removable.at(0), "A:");
   Shot(dialog, "format-interface");
 
-  PostClick(Control(dialog, IDC_FI_FORMAT));
-  HWND box = WaitWindow("No formatting possible!");  // the system's message box: its text is 0xFFFF
+  HWND box = Opens(dialog, IDC_FI_FORMAT, "No formatting possible!");  // the system's message box: its text is 0xFFFF
   ASSERT_TRUE(box);
   EXPECT_EQ(Text(box, 0xFFFF), "Drive A: is not formatable!");
-  PostClick(GetDlgItem(box, IDOK));
-  ASSERT_TRUE(WaitGone(box));
+  ASSERT_TRUE(Closes(box, IDOK));
   EXPECT_EQ(ReadBytes(kept), "these bytes stay");
   DeleteFileA(kept.c_str());
-  PostClick(Control(dialog, IDC_FI_HIDE));  // no format is open any more: the window closes
-  EXPECT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(Closes(dialog, IDC_FI_HIDE)) << "no format is open any more: the window closes";
 }
 
 }  // namespace

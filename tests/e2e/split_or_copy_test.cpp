@@ -89,21 +89,16 @@ TEST_F(SplitOrCopyWindow, CarriesTwoFilesOntoFloppiesVerifiesThemRedoesABadPiece
   Shot(dialog, "split-or-copy-verified");
 
   // The list dialog shows the same rows; the big file's splits, the bad one not safe.
-  PostClick(Control(dialog, IDC_SC_LISTS));
-  HWND lists = WaitWindow("Transport List - Split &/Or Copy");
+  HWND lists = Opens(dialog, IDC_SC_LISTS, "Transport List - Split &/Or Copy");
   ASSERT_TRUE(lists);
   EXPECT_EQ(ListRows(lists, IDC_TL_LIST), rows);
   SendMessageA(Control(lists, IDC_TL_LIST), LB_SETSEL, TRUE, 0);
-  PostClick(Control(lists, IDC_TL_VIEW_SPLITS));
-  HWND splits = WaitWindow("Splits of the Selected File");
+  HWND splits = Opens(lists, IDC_TL_VIEW_SPLITS, "Splits of the Selected File");
   ASSERT_TRUE(splits);
   const std::vector<std::string> read = ListRows(splits, IDC_SL_LIST);
   ASSERT_EQ(read.size(), 3u);
   EXPECT_TRUE(EndsWith(read[1], " -- Not Safe -- Copied") && EndsWith(read[2], " -- Safe -- Copied")) << read[1];
-  for (HWND closed : {splits, lists}) {
-    PostClick(Control(closed, IDC_LD_CLOSE));
-    ASSERT_TRUE(WaitGone(closed));
-  }
+  for (HWND closed : {splits, lists}) ASSERT_TRUE(Closes(closed, IDC_LD_CLOSE));
 
   // The gathered disks, the redone piece among them, join by the batch alone.
   const std::string gathered = Path("gathered");
@@ -143,8 +138,7 @@ TEST_F(SplitOrCopyWindow, LoadIsRefusedWhileItRunsAndADiskThatIsNotEmptyIsKeptUn
   EXPECT_EQ(Rows(dialog), notDone);
 
   ASSERT_TRUE(prompt = Go());
-  PostClick(Control(prompt, IDC_PR_GO));
-  HWND busy = WaitWindow("This Disk doesn't look like to be empty!");
+  HWND busy = Opens(prompt, IDC_PR_GO, "This Disk doesn't look like to be empty!");
   ASSERT_TRUE(busy);
   Walk(busy, {{kSees, IDC_NE_DRIVE, "A:"}, {kSees, IDC_NE_FILES, "1"}, {kClear, IDC_NE_ERASE}});
   // In front within seconds: on a Wine prefix booted moments before, the
@@ -159,8 +153,7 @@ TEST_F(SplitOrCopyWindow, LoadIsRefusedWhileItRunsAndADiskThatIsNotEmptyIsKeptUn
   Walk(dialog, {{kCombo, IDC_SC_DEST, "A:\\backup"}, {kClick, IDC_SC_AUTO_ERASE}, {kTicked, IDC_SC_AUTO_ERASE}});
   ASSERT_TRUE(prompt = Go());
   EXPECT_TRUE(IsChecked(Control(prompt, IDC_ND_ERASE)));
-  PostClick(Control(prompt, IDC_PR_GO));
-  ASSERT_TRUE(WaitGone(prompt));
+  ASSERT_TRUE(Closes(prompt, IDC_PR_GO));
   ASSERT_TRUE(AnswerQuestion("A Very Verifying Question... :)", IDCANCEL));
   ASSERT_TRUE(WaitIdle());
   EXPECT_FALSE(FileExists(stray)) << "the disk was erased before the copy";

@@ -20,8 +20,7 @@ TEST(StartAndExit, EveryWindowOpensAndTheProgramEndsWithOneOpen) {
     HWND dialog = s.Open(button, title);
     ASSERT_NE(dialog, nullptr) << title;
     Shot(dialog, shot);
-    PostClick(Control(dialog, close));
-    ASSERT_TRUE(WaitGone(dialog)) << title;
+    ASSERT_TRUE(Closes(dialog, close)) << title;
   }
   // Every subprogram's window, all open at once: the exit closes them.
   const std::pair<int, const char*> windows[] = {

@@ -46,8 +46,7 @@ TEST_F(TestDisksWindow, TwoFloppiesPassThenABadByteOnTheFirstIsAFlaw) {
       ASSERT_TRUE(prompt);
       EXPECT_EQ(Text(prompt, IDC_ND_TEXT).rfind(text, 0), 0u) << Text(prompt, IDC_ND_TEXT);
       swap();
-      PostClick(Control(prompt, IDC_PR_GO));
-      ASSERT_TRUE(WaitGone(prompt));
+      ASSERT_TRUE(Closes(prompt, IDC_PR_GO));
     }
     ASSERT_TRUE(AnswerQuestion("Pay Attention!", IDOK));
     ASSERT_TRUE(Shows(dialog, IDC_TD_GO, "&Go"));

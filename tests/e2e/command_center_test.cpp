@@ -11,6 +11,17 @@ using namespace e2e;
 
 const char kLanguageTitle[] = "Language and Other Configurations";
 
+// The keys of Kestrova.INI, in the order the file holds them.
+const std::vector<std::string> kSettingsKeys = {
+    "LANGUAGE", "TOPMOST", "WINPOS", "WINSZ", "MAXIMIZED", "COLORS", "YWT", "BuffSize", "ListSizes", "MaxSizeToCopy",
+    "SilentP", "NoSounds", "Coloring", "ScrSaver", "ScrSaverI", "ScrSaverL", "ScrSaverC", "FontC", "FontI",
+    "FSFileName", "FSFolder", "FSJoinLog", "FSAutoLink", "CheckFile", "FSFileNameList", "FSFolderList",
+    "BSaveListNames(1)", "BSaveListNames(2)", "BTmpFolder", "BTmpFolderList", "BDestFolderList", "BSaveListLog",
+    "BJoinLog", "SafeSpace", "RDestFolder", "RDestFolderList", "ROrigFolderList", "RAutoJoin", "RAutoJoinDel",
+    "RAutoName", "RCopyAll", "RKeepStruct", "RDeleteEnd", "RDelAfterJoin", "TDTmpFolder", "CSFile", "CRecur", "CSave",
+    "CSShowComp", "CSShowUnM", "COrigFileList", "CCloneFileList", "ESFile", "ERecur", "ESave", "ESSimulation",
+    "W2D1NameList", "W2D2NameList", "W2D3NameList", "W2D4NameList"};
+
 using CommandCenter = WindowTest;
 
 // A double press on a toggle may come before its window is there: the
@@ -42,10 +53,13 @@ TEST_F(CommandCenter, ShowsItsTogglesLabelledExitAsksAndADoublePressLeavesAToggl
   EXPECT_FALSE(FileExists(Path("Kestrova.INI"))) << "no roots, no settings file";
 }
 
-// A settings file found switches "&Roots" on; off with No, the file stays.
-// The choices made are written at exit and shown at the next start.
+// A settings file found switches "&Roots" on; off with No, the file stays;
+// on, every key is written in order. The choices made are written at exit
+// and shown at the next start.
 TEST_F(CommandCenter, RootsAndTheChoicesMadeInItsDialogsAreWrittenAtExitAndShownAgain) {
-  const std::vector<std::string> seeded = {"W2D4NameList=01C:\\wav", "Padding=" + std::string(100, '.')};
+  std::vector<std::string> seeded;  // a list is written only when it holds entries: each gets one
+  for (const std::string& key : kSettingsKeys)
+    if (EndsWith(key, "List")) seeded.push_back(key + "=01C:\\" + key);
   ASSERT_NO_FATAL_FAILURE(Begin(0, "", seeded));
   HWND center = session->center;
   EXPECT_TRUE(IsChecked(Control(center, IDC_CC_ROOTS))) << "a settings file was found";
@@ -54,7 +68,11 @@ TEST_F(CommandCenter, RootsAndTheChoicesMadeInItsDialogsAreWrittenAtExitAndShown
   EXPECT_FALSE(IsChecked(Control(center, IDC_CC_ROOTS)));
   EXPECT_EQ(ReadLines(Path("Kestrova.INI")), seeded);
   session->RootsOn();
-  EXPECT_EQ(ValueOf(ReadLines(Path("Kestrova.INI")), "W2D4NameList"), "01C:\\wav");
+  std::vector<std::string> keys;  // each once: a list has a line per entry
+  for (const std::string& line : ReadLines(Path("Kestrova.INI")))
+    if (keys.empty() || keys.back() != line.substr(0, line.find('='))) keys.push_back(line.substr(0, line.find('=')));
+  EXPECT_EQ(keys, kSettingsKeys);
+  EXPECT_EQ(ValueOf(ReadLines(Path("Kestrova.INI")), "W2D4NameList"), "01C:\\W2D4NameList");
 
   Walk(center, {{kClick, IDC_CC_SOUNDS}, {kClick, IDC_CC_COLOURING}});  // No Sounds -> Wave Sounds
   SendMessageA(center, WM_SYSCOMMAND, kMenuOnTop, 0);

@@ -154,7 +154,14 @@ std::vector<std::string> ComboRows(HWND dialog, int id) { return Items(Control(d
 bool DropFiles(Program& program, HWND dialog, int id, const std::vector<std::string>& paths) {
   RECT area;
   GetWindowRect(Control(dialog, id), &area);
-  SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+  // The program reads the pointer: a move of an earlier drop must not carry this one elsewhere.
+  const POINT at{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+  WaitUntil([&] {
+    POINT now{};
+    SetCursorPos(at.x, at.y);
+    SendMessageA(dialog, WM_NULL, 0, 0);
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+  }, 5000, "pointer");
   std::string block(64, '\0');  // the handle is not at the start of the allocation
   DROPFILES drop = {};
   drop.pFiles = sizeof drop;

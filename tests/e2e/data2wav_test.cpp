@@ -14,7 +14,7 @@ struct Data2WavWindow : WindowTest {
   }
 };
 
-TEST_F(Data2WavWindow, WrapsAFileAndExtractsADamagedCopyWithItsReportWhileAnotherWaitsPaused) {
+TEST_F(Data2WavWindow, WrapsAFileExtractsItWholeAndADamagedCopyWithItsReportWhileAnotherWaitsPaused) {
   const std::string bytes = Pattern(5000, 7);
   ASSERT_TRUE(WriteBytes(Path("data.bin"), bytes));
   ASSERT_TRUE(WriteBytes(Path("big.bin"), Pattern(64 << 20, 4)));
@@ -27,6 +27,11 @@ TEST_F(Data2WavWindow, WrapsAFileAndExtractsADamagedCopyWithItsReportWhileAnothe
   EXPECT_EQ(ReadBytes(Path("song.WAV")).size(), 5419u);
   EXPECT_TRUE(BarFull(IDC_DW_D2W_PROGRESS));
   Shot(dialog, "data2wav-done");
+  for (const char* folder : {"whole", "back"}) ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr));
+  Walk(dialog, {{kCombo, IDC_DW_WAV, Path("song.WAV")}, {kCombo, IDC_DW_FOLDER, Path("whole")}, {kPost, IDC_DW_GO_W2D},
+                {kWaits, IDC_DW_W2D_STATUS, "Done! The file came back whole, every block's sum matched: data.bin"},
+                {kWaits, IDC_DW_GO_W2D, "Go &W2D"}});
+  EXPECT_TRUE(ReadBytes(Path("whole\\data.bin")) == bytes);
 
   // The big conversion paused at once; the extraction runs and ends meanwhile.
   Walk(dialog, {{kCombo, IDC_DW_SOURCE, Path("big.bin")}, {kCombo, IDC_DW_TARGET, Path("big.wav")},
@@ -35,7 +40,6 @@ TEST_F(Data2WavWindow, WrapsAFileAndExtractsADamagedCopyWithItsReportWhileAnothe
   std::string wav = ReadBytes(Path("song.WAV"));
   wav[395 + 2056 + 100] ^= 0x10;
   ASSERT_TRUE(WriteBytes(Path("song.WAV"), wav));
-  ASSERT_TRUE(CreateDirectoryA(Path("back").c_str(), nullptr));
   const std::string report = Path("back\\data.bin.TXT");
   Walk(dialog, {{kCombo, IDC_DW_WAV, Path("song.WAV")}, {kCombo, IDC_DW_FOLDER, Path("back")},
                 {kWaits, IDC_DW_ESTIMATE, "4096"}, {kSees, IDC_DW_IN_WAV, "5419"}, {kPost, IDC_DW_GO_W2D},

@@ -1,10 +1,6 @@
 #include "tests/e2e/command_center_steps.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
-
-#include "resources/resource_ids.h"
 
 namespace e2e {
 

@@ -4,9 +4,6 @@
 
 #include <cstdlib>
 
-#include "resources/resource_ids.h"
-#include "tests/e2e/driver.h"
-
 namespace e2e {
 
 std::string WhyNoFloppy() {

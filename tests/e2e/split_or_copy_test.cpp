@@ -1,7 +1,5 @@
 // Split &/Or Copy as a person uses it: a backup onto floppies verified and
 // redone, a disk not empty, Auto Erase, and the refusals a person meets.
-#include <cstdlib>
-
 #include "tests/e2e/command_center_steps.h"
 #include "tests/e2e/disk_swaps.h"
 

@@ -1,5 +1,5 @@
-// The figures of one interval, their text, and times of day shifted by the
-// user's watch offset across days, months and years.
+// The figures of one interval, and times of day shifted by the user's
+// watch offset across days, months and years.
 #include "frame/clock/clock_figures.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +11,9 @@ using namespace kst;
 namespace {
 
 void UnitTexts() {
-  SetText(958, "kB/s");
-  SetText(959, "s");
-  SetText(996, "m");
-  SetText(997, "h");
-  SetText(998, "d");
+  for (const auto& [id, text] :
+       {std::pair<int, const char*>{958, "kB/s"}, {959, "s"}, {996, "m"}, {997, "h"}, {998, "d"}})
+    SetText(id, text);
 }
 
 plat::LocalTime At(int year, int month, int day, int hour, int minute, int second) {
@@ -35,20 +33,15 @@ TEST(ClockFigures, SpeedAndTimeLeftOfAnInterval) {
     int64_t total, done;
     const char* text;
   } cases[] = {
-      {5000000, 5000, 10000000, 5000000, "5s  1000 kB/s"},  // 5 MB in 5 s
-      {5000000, 5000, 105000000, 5000000, "1m40s  1000 kB/s"},
-      {0, 1000, 10000000000, 0, ""},                          // nothing moved: no figure
-      {0, 60000, 1000, 0, ""},
-      {999, 1000, 10000000, 0, "2h46m50s  0 kB/s"},          // under 1 kB/s, but moving
-      {2000, 0, 4000, 0, "2s  2 kB/s"},                       // 0 ms counts as a second
-      {2000, 400, 4000, 0, "2s  2 kB/s"},                     // so does less than one
-      {9000, 1500, 9000, 12000, "0s  6 kB/s"},                // done above total
-      {kMost, 1000, kMost, 0, "1s  9223372036854775 kB/s"},   // no overflow
+      {5000000, 5000, 105000000, 5000000, "1m40s  1000 kB/s"}, {0, 1000, 10000000000, 0, ""},
+      {999, 1000, 10000000, 0, "2h46m50s  0 kB/s"},  // under 1 kB/s, but moving
+      {2000, 0, 4000, 0, "2s  2 kB/s"},  {2000, 400, 4000, 0, "2s  2 kB/s"},  // under a second counts as one
+      {9000, 1500, 9000, 12000, "0s  6 kB/s"},  // done above total
+      {kMost, 1000, kMost, 0, "1s  9223372036854775 kB/s"},  // no overflow
       {kMost, 3000, kMost, kMost / 2, "1s  3074457345618258 kB/s"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(FigureText(ComputeFigure(c.bytes, c.ms, c.total, c.done)), c.text) << c.bytes << " in " << c.ms;
-  }
   EXPECT_EQ(ComputeFigure(999, 1000, 0, 0).speed, 999);
   EXPECT_EQ(ComputeFigure(1, 1000, 5, 0).secondsLeft, 5);
 }
@@ -60,7 +53,6 @@ TEST(ClockFigures, WatchTimeOnTheFullDate) {
     int64_t offset;
     const char* shown;
   } cases[] = {
-      {At(2026, 12, 6, 15, 20, 48), 0, "06:15:20:48"},
       {At(2026, 12, 6, 15, 20, 48), 3600, "06:16:20:48"},
       {At(2026, 12, 1, 0, 0, 10), -20, "30:23:59:50"},   // into November
       {At(2026, 3, 1, 0, 0, 0), -1, "28:23:59:59"},      // a common February
@@ -91,11 +83,9 @@ TEST(ClockFigures, OffsetFromATypedWatchTime) {
       {"a:b", false, 0},           {"15::00", false, 0},       {"1:2:3:4:5", false, 0},
   };
   for (const auto& c : cases) {
-    int64_t offset = 12345;
+    int64_t offset = 0;
     EXPECT_EQ(WatchOffset(c.typed, now, &offset), c.ok) << c.typed;
-    if (c.ok) {
-      EXPECT_EQ(offset, c.offset) << c.typed;
-    }
+    EXPECT_EQ(offset, c.offset) << c.typed;
   }
   EXPECT_EQ(OffsetText(0), "0");
   EXPECT_EQ(OffsetText(3725), "+1h02m05");

@@ -21,17 +21,15 @@ TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
   SetDefaultColours();
   ClearRecords();
   CopyColoursToRecords();
-  // Dialogs opened from the Command Center take its colours.
+  // Dialogs opened from the Command Center take its colours; message boxes take their owner's.
   EXPECT_EQ(Record(2).colours.background, ColourEntry(1).background);
   EXPECT_EQ(Record(16).colours.text, ColourEntry(7).text);
-  EXPECT_EQ(ColourEntryOfRecord(42), 12);
-  EXPECT_EQ(ColourEntryOfRecord(21), 0);  // message boxes take their owner's
+  EXPECT_EQ(ColourEntryOfRecord(42) * 100 + ColourEntryOfRecord(21), 1200);
   std::set<int> entries;
-  for (int position = 0; position < kColourEntries; ++position)
-    entries.insert(ColourEntryOfPickerPosition(position));
+  for (int position = 0; position < kColourEntries; ++position) entries.insert(ColourEntryOfPickerPosition(position));
   EXPECT_EQ(entries, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  EXPECT_EQ(ColourEntryOfPickerPosition(-1) + ColourEntryOfPickerPosition(kColourEntries), 0);
   EXPECT_EQ(RecordOfColourEntry(ColourEntryOfPickerPosition(9)), 39);  // The Program Master
-  for (int outside : {-1, kColourEntries}) EXPECT_EQ(ColourEntryOfPickerPosition(outside), 0) << outside;
 }
 
 // No, wave, beep, round again; only No Sounds leaves the button unchecked
@@ -52,16 +50,15 @@ TEST(SoundModes, CycleAndLookOfEachMode) {
 }
 
 TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
-  EXPECT_EQ(ValueOfSlider(kListSizesValue, 16), 256);
-  EXPECT_EQ(ValueOfSlider(kListSizesValue, 0), 16);
-  EXPECT_EQ(ValueOfSlider(kBuffSizeValue, 30000), 20971520);
-  EXPECT_EQ(SliderMinimum(kBuffSizeValue), 16);
-  EXPECT_EQ(SliderMaximum(kBuffSizeValue), 20480);
-  EXPECT_EQ(SliderOfValue(kBuffSizeValue, 512000), 500);
   // A value from the settings file beyond the range puts the slider at its end.
-  EXPECT_EQ(SliderOfValue(kMaxSizeToCopyValue, 400), 16);
-  EXPECT_EQ(FieldOfValue(kBuffSizeValue, 512000), "500");
-  EXPECT_EQ(FieldOfValue(kListSizesValue, 256), "256");
+  const std::pair<int64_t, int64_t> cases[] = {
+      {ValueOfSlider(kListSizesValue, 16), 256},   {ValueOfSlider(kListSizesValue, 0), 16},
+      {ValueOfSlider(kBuffSizeValue, 30000), 20971520}, {SliderMinimum(kBuffSizeValue), 16},
+      {SliderMaximum(kBuffSizeValue), 20480},      {SliderOfValue(kBuffSizeValue, 512000), 500},
+      {SliderOfValue(kMaxSizeToCopyValue, 400), 16},
+  };
+  for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected) << &got - &cases[0].first;
+  EXPECT_EQ(FieldOfValue(kBuffSizeValue, 512000) + FieldOfValue(kListSizesValue, 256), "500256");
 }
 
 // Below the range the field waits to be left ("5" may still become "512");
@@ -83,8 +80,7 @@ TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
   };
   for (const auto& c : cases) {
     TypedValue typed = ValueOfTyped(c.kind, c.typed);
-    EXPECT_EQ(typed.value, c.value) << c.typed;
-    EXPECT_EQ(typed.rewrite, c.rewrite) << c.typed;
+    EXPECT_EQ(std::make_pair(typed.value, typed.rewrite), std::make_pair(c.value, c.rewrite)) << c.typed;
   }
   EXPECT_TRUE(FieldLeft(kListSizesValue, "5", 16));
   EXPECT_FALSE(FieldLeft(kListSizesValue, "512  ", 512));
@@ -117,10 +113,7 @@ TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
   };
   for (const auto& c : cases) {
     Settings s;
-    s.scrSaver = c.on;
-    s.scrSaverI = c.choice;
-    s.scrSaverC = c.file;
-    s.scrSaverL = {0, 1, 0, 1};
+    s.scrSaver = c.on, s.scrSaverI = c.choice, s.scrSaverC = c.file, s.scrSaverL = {0, 1, 0, 1};
     EXPECT_EQ(ScreenSaverToStart(s, c.worker, c.running), c.start) << &c - cases;
   }
   EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"), "\"C:\\My Savers\\stars.scr\" /s");
@@ -131,10 +124,8 @@ TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
 
 TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
   Settings saved = AppSettings();
-  AppSettings().scrSaver = true;
-  AppSettings().scrSaverI = kScreenSaverFile;
-  AppSettings().scrSaverC = "D:\\s.scr";
-  AppSettings().scrSaverL = {0, 0, 1, 0};
+  Settings& s = AppSettings();
+  s.scrSaver = true, s.scrSaverI = kScreenSaverFile, s.scrSaverC = "D:\\s.scr", s.scrSaverL = {0, 0, 1, 0};
   std::vector<std::string> started;
   SetScreenSaverLauncher([&](ScreenSaverStart start, const std::string& command, WindowRef) {
     started.push_back(start == ScreenSaverStart::File ? command : "system");
@@ -152,10 +143,9 @@ TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
 // The family is kept for the whole process; Windows, Wine and the Linux
 // emulation all report the NT family.
 TEST(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
-  SetText(940, "Current Windows Version:");
-  SetText(941, "NT/2K/XP");
-  SetText(942, "95/98/Me");
-  SetText(943, "Unknown Windows Version");
+  for (const auto& [id, text] : {std::pair<int, const char*>{940, "Current Windows Version:"}, {941, "NT/2K/XP"},
+                                 {942, "95/98/Me"}, {943, "Unknown Windows Version"}})
+    SetText(id, text);
   const struct {
     bool ok;
     uint32_t platformId;
@@ -172,14 +162,11 @@ TEST(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
   };
   for (const auto& c : cases) {
     plat::VersionInfo info;
-    info.ok = c.ok;
-    info.platformId = c.platformId;
-    info.servicePack = c.servicePack;
+    info.ok = c.ok, info.platformId = c.platformId, info.servicePack = c.servicePack;
     WindowsVersion v = QueryWindowsVersion([&info] { return info; });
-    EXPECT_EQ(v.platform, c.platform) << c.text;
     EXPECT_EQ(v.text, c.text);
-    EXPECT_EQ(g_process.windowsPlatform.load(), c.platform) << c.text;
     EXPECT_EQ(g_process.windowsVersionText, c.text);
+    EXPECT_EQ(v.platform * 10 + g_process.windowsPlatform.load(), c.platform * 11) << c.text;
   }
   WindowsVersion v = QueryWindowsVersion();
   EXPECT_EQ(v.platform, kWindowsNt);

@@ -40,29 +40,23 @@ TEST(RemovableDrivesPosix, OnlyRemovableDrivesInLetterOrder) {
 
 TEST(SafeFilesPosix, RenameNeverReplacesAndPartialsAreOwnLeftovers) {
   ScratchFolder dir;
-  ASSERT_TRUE(WriteFile(dir.Path("a"), "new"));
-  ASSERT_TRUE(WriteFile(dir.Path("b"), "user's"));
+  ASSERT_TRUE(WriteFile(dir.Path("a"), "new") && WriteFile(dir.Path("b"), "user's"));
   EXPECT_FALSE(plat::RenameFile(dir.Path("a"), dir.Path("b")));
   EXPECT_EQ(plat::LastError(), uint32_t{plat::kErrAlreadyExists});
   EXPECT_EQ(ReadFile(dir.Path("b")), "user's");
   EXPECT_TRUE(plat::RenameFile(dir.Path("a"), dir.Path("c")));
   EXPECT_FALSE(plat::PathExists(dir.Path("a")));
 
-  ASSERT_TRUE(WriteFile(PartialNameOf(dir.Path("big.bin.002")), "half"));
-  ASSERT_TRUE(WriteFile(dir.Path("big.bin.001"), "whole"));
-  ASSERT_TRUE(WriteFile(dir.Path("other.~ks"), "not ours to take"));
-  EXPECT_TRUE(IsPartialName("BIG.BIN.002.~KS"));
-  EXPECT_FALSE(IsPartialName(".~ks"));
+  for (const std::string& name : {PartialNameOf("big.bin.002"), std::string("big.bin.001"), std::string("other.~ks")})
+    ASSERT_TRUE(WriteFile(dir.Path(name), "x"));
+  EXPECT_TRUE(IsPartialName("BIG.BIN.002.~KS") && !IsPartialName(".~ks"));
   EXPECT_EQ(RemovePartialLeftovers(dir.path, "big.bin.*"), 1);
-  EXPECT_TRUE(plat::PathExists(dir.Path("big.bin.001")));
-  EXPECT_TRUE(plat::PathExists(dir.Path("other.~ks")));
+  EXPECT_TRUE(plat::PathExists(dir.Path("big.bin.001")) && plat::PathExists(dir.Path("other.~ks")));
 }
 
 TEST(SafeFilesPosix, InsideIsDecidedByObjectThroughLinks) {
   ScratchFolder dir;
-  ASSERT_TRUE(plat::CreateFolder(dir.Path("dest")));
-  ASSERT_TRUE(plat::CreateFolder(dir.Path("dest\\sub")));
-  ASSERT_TRUE(plat::CreateFolder(dir.Path("other")));
+  for (const char* folder : {"dest", "dest\\sub", "other"}) ASSERT_TRUE(plat::CreateFolder(dir.Path(folder)));
   const std::string host = plat::EmuHostPath(dir.path);
   ASSERT_EQ(symlink((host + "/dest/sub").c_str(), (host + "/other/link").c_str()), 0);
   EXPECT_TRUE(IsWithinFolder(dir.Path("dest\\sub"), dir.Path("dest")));
@@ -73,11 +67,10 @@ TEST(SafeFilesPosix, InsideIsDecidedByObjectThroughLinks) {
 
 TEST(SafeFilesPosix, APromptGivesUpOnTheThirdUnchangedAnswer) {
   PromptRepeats r;
-  EXPECT_FALSE(GivesUp(&r, "empty"));
-  EXPECT_FALSE(GivesUp(&r, "empty"));
-  EXPECT_FALSE(GivesUp(&r, "one file"));  // something changed: count again
-  EXPECT_FALSE(GivesUp(&r, "one file"));
-  EXPECT_TRUE(GivesUp(&r, "one file"));
+  std::string given;  // something changed: count again
+  for (const char* state : {"empty", "empty", "one file", "one file", "one file"})
+    given += GivesUp(&r, state) ? 'y' : 'n';
+  EXPECT_EQ(given, "nnnny");
 }
 
 TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
@@ -87,9 +80,8 @@ TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
   // not, and a subfolder that does not.
   const std::string wide = dir.path + "\\" + std::string(230 - dir.path.size(), 'w');
   ASSERT_TRUE(plat::CreateFolder(wide) && plat::CreateFolder(wide + "\\" + std::string(40, 's')));
-  ASSERT_TRUE(testenv::WriteFile(wide + "\\short.txt", "12"));
-  ASSERT_TRUE(testenv::WriteFile(wide + "\\" + std::string(40, 'l') + ".txt", "1234"));
-  ASSERT_TRUE(testenv::WriteFile(wide + "\\" + std::string(40, 's') + "\\x", "1"));
+  ASSERT_TRUE(WriteFile(wide + "\\short.txt", "12") && WriteFile(wide + "\\" + std::string(40, 'l') + ".txt", "1234"));
+  ASSERT_TRUE(WriteFile(wide + "\\" + std::string(40, 's') + "\\x", "1"));
   std::vector<std::string> seen;
   WalkTotals totals;
   EXPECT_TRUE(WalkFolder(dir.path, "*.*", true, [&](const std::string& folder, const FileInfo& info) {
@@ -98,8 +90,7 @@ TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
     return true;
   }, totals));
   EXPECT_EQ(seen, std::vector<std::string>{"short.txt"});
-  EXPECT_EQ(totals.skipped, 2);
-  EXPECT_EQ(totals.bytes, 2);
+  EXPECT_EQ(totals.skipped * 10 + totals.bytes, 22);
 }
 
 TEST(WalkFolderPosix, AFolderThatContainsItselfEnds) {
@@ -107,7 +98,7 @@ TEST(WalkFolderPosix, AFolderThatContainsItselfEnds) {
   // 40 symbolic links in one path.
   const std::string loop = "loop_loop_loop_loop_";
   testenv::ScratchFolder dir;
-  ASSERT_TRUE(testenv::WriteFile(dir.Path("f.txt"), "abc"));
+  ASSERT_TRUE(WriteFile(dir.Path("f.txt"), "abc"));
   const std::string host = plat::EmuHostPath(dir.path) + "/" + loop;
   ASSERT_EQ(symlink(".", host.c_str()), 0);
   WalkTotals totals;

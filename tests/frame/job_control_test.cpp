@@ -19,22 +19,17 @@ TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
   JobControl job;
   job.keepGoing = true;
   EXPECT_TRUE(CheckPoint(job));
-
-  PauseJob(job);
-  std::atomic<int> result{-1};
-  std::thread worker([&] { result = CheckPoint(job) ? 1 : 0; });
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  EXPECT_EQ(result.load(), -1);  // still waiting
-  AbortJob(job);
-  worker.join();
-  EXPECT_EQ(result.load(), 0);
-
-  job.keepGoing = true;
-  PauseJob(job);
-  std::thread resumed([&] { result = CheckPoint(job) ? 1 : 0; });
-  UnpauseJob(job);
-  resumed.join();
-  EXPECT_EQ(result.load(), 1);
+  for (bool abort : {true, false}) {
+    job.keepGoing = true;
+    PauseJob(job);
+    std::atomic<int> result{-1};
+    std::thread worker([&] { result = CheckPoint(job) ? 1 : 0; });
+    if (abort) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(result.load(), -1);  // still waiting
+    abort ? AbortJob(job) : UnpauseJob(job);
+    worker.join();
+    EXPECT_EQ(result.load(), abort ? 0 : 1);
+  }
 }
 
 // While the abort question is open the worker waits at its check point;
@@ -47,11 +42,8 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
     int answer;
     bool endsBehind;  // the run passes its last check point meanwhile
     bool result, goesOn;
-  } cases[] = {
-      {"yes", kAnswerYes, false, true, false},
-      {"no", kAnswerNo, false, false, true},
-      {"yes, ended behind the question", kAnswerYes, true, false, false},
-  };
+  } cases[] = {{"yes", kAnswerYes, false, true, false}, {"no", kAnswerNo, false, false, true},
+               {"yes, ended behind the question", kAnswerYes, true, false, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     JobControl job;
@@ -62,10 +54,7 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
     std::thread worker;
     if (!c.endsBehind)
       worker = std::thread([&] {
-        while (CheckPoint(job)) {
-          ++steps;
-          std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        for (; CheckPoint(job); ++steps) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         stopped = true;
       });
     int asked = 0;
@@ -83,14 +72,13 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
     EXPECT_EQ(AskToAbort(job, nullptr, 32, 22, 3), c.result);
     SetAskHandler(nullptr);
     EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(secondRefused);
+    EXPECT_TRUE(secondRefused && !job.inQuestion.load());
     EXPECT_TRUE(heldMeanwhile) << "the worker went on behind the question";
-    EXPECT_FALSE(job.inQuestion.load());
     if (!c.endsBehind) {
       const int after = steps.load();
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
       EXPECT_EQ(steps.load() > after, c.goesOn);
-      EXPECT_EQ(stopped.load(), !c.goesOn);
+      EXPECT_NE(stopped.load(), c.goesOn);
       AbortJob(job);
       worker.join();
     }
@@ -103,9 +91,7 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
 TEST(JobControl, ProgressRangesNeverExceed65535) {
   for (int64_t units : {0LL, 1LL, 65534LL, 65535LL, 131071LL, 10000000000LL}) {
     ProgressScale s = ScaleProgress(units);
-    EXPECT_LE(s.range, 65535) << units;
-    EXPECT_LE(units - s.range * s.step, s.step - 1) << units;
-    EXPECT_GE(units - s.range * s.step, 0) << units;
+    EXPECT_TRUE(s.range <= 65535 && units - s.range * s.step >= 0 && units - s.range * s.step < s.step) << units;
   }
   EXPECT_EQ(ScaleProgress(65534).step, 1);
   EXPECT_EQ(ScaleProgress(65535).step, 2);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
@@ -100,12 +102,11 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
        false, 0, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Open();
     SetRecordTexts(kRecord, TextsOf(RunPhase::Idle));
     JobControl job;
-    job.running = c.running;
-    job.paused = c.paused;
-    job.keepGoing = true;
+    job.running = c.running, job.paused = c.paused, job.keepGoing = true;
     buttons.abortQuestion = c.question;
     answer = c.answer;
     endBehind = c.endsBehind ? &job : nullptr;
@@ -113,23 +114,19 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
     if (c.go)
       PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });
     else
-      EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted) << c.what;
-    EXPECT_EQ(starts, c.starts) << c.what;
-    EXPECT_EQ(exits, c.exits) << c.what;
-    EXPECT_EQ(!job.keepGoing.load(), c.aborted || c.endsBehind) << c.what;
-    EXPECT_EQ(job.paused.load(), c.pausedAfter) << c.what;
-    ASSERT_EQ(asked.size(), size_t(c.questions)) << c.what;
+      EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted);
+    EXPECT_EQ(std::make_tuple(starts, exits, !job.keepGoing.load(), job.paused.load()),
+              std::make_tuple(c.starts, c.exits, c.aborted || c.endsBehind, c.pausedAfter));
+    ASSERT_EQ(asked.size(), size_t(c.questions));
     if (c.questions) {
-      EXPECT_EQ(Trimmed(asked[0].message), Text(kQuestion)) << c.what;
-      EXPECT_EQ(asked[0].boxRecord, kBox) << c.what;
-      EXPECT_EQ(asked[0].ownerRecord, kRecord) << c.what;
+      EXPECT_EQ(Trimmed(asked[0].message), Text(kQuestion));
+      EXPECT_EQ(asked[0].boxRecord * 100 + asked[0].ownerRecord, kBox * 100 + kRecord);
     }
-    EXPECT_EQ(Label(kGo), c.label ? Text(c.label) : "&Go") << c.what;
-    EXPECT_EQ(Label(kPause), c.label ? Text(c.label) : "&Pause") << c.what;
-    EXPECT_EQ(Label(kHide), c.label ? Text(88) : "&Hide") << c.what;
-    EXPECT_EQ(Label(kField), "C:\\film.avi") << c.what;
+    EXPECT_EQ(Label(kGo) + "|" + Label(kPause) + "|" + Label(kHide) + "|" + Label(kField),
+              c.label ? Text(c.label) + "|" + Text(c.label) + "|" + Text(88) + "|C:\\film.avi"
+                      : "&Go|&Pause|&Hide|C:\\film.avi");
     // Abort has no tooltip of its own: Hide's would say the wrong thing.
-    EXPECT_EQ(Tooltip(kHide), c.label ? "" : "Closes the window") << c.what;
-    EXPECT_EQ(RecordTexts(kRecord)->controls[0].labelText, c.label ? c.label : 79) << c.what;
+    EXPECT_EQ(Tooltip(kHide), c.label ? "" : "Closes the window");
+    EXPECT_EQ(RecordTexts(kRecord)->controls[0].labelText, c.label ? c.label : 79);
   }
 }

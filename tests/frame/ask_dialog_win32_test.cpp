@@ -135,13 +135,8 @@ class WindowsDialogs : public ::testing::Test {
 // A box that cannot be shown (no such record) falls back to the platform's.
 TEST_F(WindowsDialogs, EachKindOfBoxGivesTheAnswerOfItsButtonsCloseBoxAndEsc) {
   enum Action { kClick, kClose, kEsc };
-  struct Case {
-    int style, record;
-    const char* title;
-    Action action;
-    int button;  // clicked, or the one that has the focus for Esc
-    int answer;
-  } const cases[] = {
+  // button: clicked, or the one that has the focus for Esc.
+  struct Case { int style, record; const char* title; Action action; int button, answer; } const cases[] = {
       {kAskYesNoCancel, kBoxRecord, "Pop Quiz", kClick, IDYES, kAnswerYes},
       {kAskYesNoCancel, kBoxRecord, "Pop Quiz", kClick, IDNO, kAnswerNo},
       {kAskYesNoCancel, kBoxRecord, "Pop Quiz", kClick, IDCANCEL, kAnswerCancel},
@@ -275,11 +270,7 @@ TEST_F(WindowsDialogs, AFlushSetsTitleAndTooltipsOnlyWhenTheyChanged) {
   info.cbSize = sizeof info, info.uFlags = TTF_IDISHWND, info.hwnd = window;
   info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, IDC_FS_GO));
   SendMessageA(tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-  const struct {
-    std::function<void()> change;  // besides the bar's position
-    std::string title;
-    LRESULT tools;
-  } steps[] = {
+  const struct { std::function<void()> change; std::string title; LRESULT tools; } steps[] = {
       {[] {}, "Outside", 1},
       {[&] { DialogSetTooltip(state, IDC_FS_GO, "Go on"); }, "Outside", 2},
       {[&] { DialogSetTitle(state, "After"); }, "After", 2},

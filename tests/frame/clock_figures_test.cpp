@@ -27,12 +27,7 @@ plat::LocalTime At(int year, int month, int day, int hour, int minute, int secon
 TEST(ClockFigures, SpeedAndTimeLeftOfAnInterval) {
   UnitTexts();
   const int64_t kMost = INT64_MAX;
-  const struct {
-    int64_t bytes;
-    uint64_t ms;
-    int64_t total, done;
-    const char* text;
-  } cases[] = {
+  const struct { int64_t bytes; uint64_t ms; int64_t total, done; const char* text; } cases[] = {
       {5000000, 5000, 105000000, 5000000, "1m40s  1000 kB/s"}, {0, 1000, 10000000000, 0, ""},
       {999, 1000, 10000000, 0, "2h46m50s  0 kB/s"},  // under 1 kB/s, but moving
       {2000, 0, 4000, 0, "2s  2 kB/s"},  {2000, 400, 4000, 0, "2s  2 kB/s"},  // under a second counts as one
@@ -48,11 +43,7 @@ TEST(ClockFigures, SpeedAndTimeLeftOfAnInterval) {
 
 TEST(ClockFigures, WatchTimeOnTheFullDate) {
   UnitTexts();
-  const struct {
-    plat::LocalTime now;
-    int64_t offset;
-    const char* shown;
-  } cases[] = {
+  const struct { plat::LocalTime now; int64_t offset; const char* shown; } cases[] = {
       {At(2026, 12, 6, 15, 20, 48), 3600, "06:16:20:48"},
       {At(2026, 12, 1, 0, 0, 10), -20, "30:23:59:50"},   // into November
       {At(2026, 3, 1, 0, 0, 0), -1, "28:23:59:59"},      // a common February
@@ -71,11 +62,7 @@ TEST(ClockFigures, WatchTimeOnTheFullDate) {
 TEST(ClockFigures, OffsetFromATypedWatchTime) {
   UnitTexts();
   const plat::LocalTime now = At(2026, 12, 6, 15, 20, 48);
-  const struct {
-    const char* typed;
-    bool ok;
-    int64_t offset;
-  } cases[] = {
+  const struct { const char* typed; bool ok; int64_t offset; } cases[] = {
       {"15:20:48", true, 0},       {"16:20:48", true, 3600},   {"15:20", true, -48},
       {"06:15:25:48", true, 300},  {"00:10:00", true, 31752},  // the shorter way round: forwards
       {"03:20:48", true, -43200},  {"  15:21:48 ", true, 60},  {"", false, 0},

@@ -43,14 +43,9 @@ plat::LocalTime Second(int s) {
 
 // One round at second of the fake tick, after add bytes moved; flags are the
 // window's then ('s': the counters start a new run of 10 MB first).
-struct Step {
-  int second;
-  int64_t add;
-  const char* flags;
-  uint64_t turn;
-  const char* figure;  // the text written this round; nullptr: none
-  bool watch;          // the watch field written this round
-};
+// figure: the text written this round (nullptr: none); watch: whether the
+// watch field is written this round.
+struct Step { int second; int64_t add; const char* flags; uint64_t turn; const char* figure; bool watch; };
 
 }  // namespace
 
@@ -59,11 +54,7 @@ TEST(ClockRounds, EachRoundWritesOnlyWhatChanged) {
                                  {998, "d"}, {1366, "Done!"}})
     SetText(id, text);
   const char* const longest = "99d23h59m59s  1000 kB/s";
-  const struct {
-    const char* what;
-    int64_t total;
-    std::vector<Step> steps;
-  } cases[] = {
+  const struct { const char* what; int64_t total; std::vector<Step> steps; } cases[] = {
       {"bytes moved before the run was seen are no interval's", 10000000,
        {{0, 3000000, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "6s  1000 kB/s", true},
         {2, 2000000, "r", 1, "2s  2000 kB/s", true}}},

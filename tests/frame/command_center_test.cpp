@@ -65,12 +65,7 @@ TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
 // above it no digit to come can help, so it is rewritten at once. Far too
 // many digits neither overflow nor wrap round to a small value.
 TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
-  const struct {
-    const ConfigurationValue& kind;
-    const char* typed;
-    int value;
-    bool rewrite;
-  } cases[] = {
+  const struct { const ConfigurationValue& kind; const char* typed; int value; bool rewrite; } cases[] = {
       {kListSizesValue, "5", 16, false},
       {kBuffSizeValue, "30000", 20971520, true},
       {kBuffSizeValue, "20480", 20971520, false},
@@ -91,14 +86,7 @@ TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
 // fourth flag, and there is no fifth); nothing at all with the switch off.
 TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
   using S = ScreenSaverStart;
-  const struct {
-    bool on;
-    int choice;
-    const char* file;
-    int worker;
-    bool running;
-    S start;
-  } cases[] = {
+  const struct { bool on; int choice; const char* file; int worker; bool running; S start; } cases[] = {
       {true, kSystemScreenSaver, "", kScreenSaverTest, false, S::System},
       {true, kScreenSaverFile, "C:\\s.scr", kScreenSaverTest, false, S::File},
       {true, kScreenSaverFile, "   ", kScreenSaverTest, false, S::None},
@@ -146,13 +134,7 @@ TEST(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
   for (const auto& [id, text] : {std::pair<int, const char*>{940, "Current Windows Version:"}, {941, "NT/2K/XP"},
                                  {942, "95/98/Me"}, {943, "Unknown Windows Version"}})
     SetText(id, text);
-  const struct {
-    bool ok;
-    uint32_t platformId;
-    std::string servicePack;
-    int platform;
-    const char* text;
-  } cases[] = {
+  const struct { bool ok; uint32_t platformId; std::string servicePack; int platform; const char* text; } cases[] = {
       {true, 2, "Service Pack 3", kWindowsNt, "Current Windows Version: NT/2K/XP Service Pack 3"},
       {true, 1, "A   ", kWindows9x, "Current Windows Version: 95/98/Me A"},
       {true, 2, std::string("B\0junk", 6), kWindowsNt, "Current Windows Version: NT/2K/XP B"},

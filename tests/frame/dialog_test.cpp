@@ -96,14 +96,10 @@ TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
 // A worker flushes after every change; the window takes one queued flush
 // at a time, and that one carries every change made until it is taken.
 TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
-  struct Case {
-    const char* what;
-    bool onWindowThread;  // the flush hook applies at once
-    bool queueFails;      // no window to take the message
-    int changes;          // DialogSet + DialogFlush pairs from the worker
-    bool windowTakesBetween;
-    int expectQueued;  // times a flush message was queued (or tried)
-  };
+  // On the window's thread the flush hook applies at once; a queue fails
+  // with no window to take the message. Changes are DialogSet + DialogFlush
+  // pairs from the worker; queued counts the tries to queue a flush.
+  struct Case { const char* what; bool onWindowThread, queueFails; int changes; bool windowTakesBetween; int queued; };
   const Case cases[] = {{"a worker's burst", false, false, 5000, false, 1},
                         {"taken, then another burst", false, false, 200, true, 2},
                         {"on the window's thread", true, false, 50, false, 0},
@@ -126,7 +122,7 @@ TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
       });
       worker.join();
     }
-    EXPECT_EQ(queued.load(), c.expectQueued);
+    EXPECT_EQ(queued.load(), c.queued);
     EXPECT_EQ(applied.load(), c.onWindowThread ? c.changes : 0);
     EXPECT_EQ(DialogGetValue(state, 13), c.changes) << "the state holds the last change";
   }
@@ -170,12 +166,7 @@ TEST_F(DialogStates, AWorkersProgressReachesTheScreenPacedButComplete) {
 TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
   const ScreenArea work{0, 0, 1280, 994};  // a taskbar below
   const ScreenArea left{-1920, 0, 0, 1080};  // a second monitor left of the first
-  struct Case {
-    const char* what;
-    int left, top, width, height;
-    ScreenArea area;
-    ScreenPoint expect;
-  };
+  struct Case { const char* what; int left, top, width, height; ScreenArea area; ScreenPoint expect; };
   const Case cases[] = {
       {"touching the far corner: unchanged", 880, 694, 400, 300, work, {880, 694}},
       {"one pixel over", 881, 695, 400, 300, work, {880, 694}},

@@ -34,9 +34,7 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
   ASSERT_TRUE(plat::CreateFolder(dir.Path("sub")));
   const std::string missing = testenv::MissingDrive(), root = dir.path.substr(0, 3);
   ASSERT_FALSE(missing.empty());
-  struct Case {
-    std::string path, name, folder;
-  } cases[] = {
+  struct Case { std::string path, name, folder; } cases[] = {
       {dir.Path("file.txt") + "   ", "file.txt", dir.path},
       {dir.Path("sub"), "", dir.Path("sub")},  // an existing folder is whole
       {dir.Path("sub") + "\\", "", dir.Path("sub")},
@@ -50,10 +48,7 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
 }
 
 TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
-  struct Case {
-    const char* typed;
-    const char* path;
-  } cases[] = {
+  struct Case { const char* typed; const char* path; } cases[] = {
       {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},  // "Copy as path"
       {"\" C:\\x\\ \"", "C:\\x\\"}, {"\"D:/out\"", "D:\\out"}, {"\"\"", ""},
       {"\"C:\\a\"b\"", "C:\\a\"b"},  // one pair only
@@ -63,10 +58,7 @@ TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
 }
 
 TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
-  struct Case {
-    std::string name;
-    NameFault fault;
-  } cases[] = {
+  struct Case { std::string name; NameFault fault; } cases[] = {
       {"movie.avi", NameFault::None},     {"caf\xE9 100%!&^.bin", NameFault::None}, {".hidden", NameFault::None},
       {"", NameFault::Empty},             {"a\nb.bin", NameFault::Control},  {"tab\t.bin", NameFault::Control},
       {"x\".bin", NameFault::Reserved},   {"C:x", NameFault::Reserved},

@@ -37,13 +37,10 @@ TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
 // behind the question is left as it ended, and a second question about the
 // same run is not asked while the first stands.
 TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
-  const struct {
-    const char* what;
-    int answer;
-    bool endsBehind;  // the run passes its last check point meanwhile
-    bool result, goesOn;
-  } cases[] = {{"yes", kAnswerYes, false, true, false}, {"no", kAnswerNo, false, false, true},
-               {"yes, ended behind the question", kAnswerYes, true, false, false}};
+  // endsBehind: the run passes its last check point meanwhile.
+  const struct { const char* what; int answer; bool endsBehind, result, goesOn; } cases[] = {
+      {"yes", kAnswerYes, false, true, false}, {"no", kAnswerNo, false, false, true},
+      {"yes, ended behind the question", kAnswerYes, true, false, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     JobControl job;
@@ -102,13 +99,8 @@ TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {
   Subprogram& backup = GetSubprogram(kSplitOrCopy);
   RegisterTemplate(9117, {{IDC_TD_DRIVE, ControlType::ComboBox, "a:\\"}});
   ASSERT_TRUE(DialogInit(9117, disks.state));
-  const struct {
-    const char* what;
-    bool disksRun, backupRun;
-    const char* marked;  // the backup worker's own word, "" none
-    const char* asked;
-    int user;
-  } cases[] = {
+  // marked: the backup worker's own word, "" none.
+  const struct { const char* what; bool disksRun, backupRun; const char *marked, *asked; int user; } cases[] = {
       {"nothing runs", false, false, "", "A:", -1},
       {"the disk test's field", true, false, "", "a:", kTestDisks},
       {"a path on the drive", true, false, "", "A:\\x\\y", kTestDisks},

@@ -139,11 +139,7 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   std::replace(binary.begin(), binary.end(), '{', '(');
   std::string manyEquals;
   while (manyEquals.size() < (1u << 22)) manyEquals += "={}";
-  const struct {
-    std::string bytes;
-    std::map<int, std::string> texts;
-    std::string language;
-  } cases[] = {
+  const struct { std::string bytes; std::map<int, std::string> texts; std::string language; } cases[] = {
       {"", {}, ""}, {"0010={Fehler}\r\n", {{10, "Fehler"}}, ""},
       {"0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}",
        {{200, "first\r\nsecond\r\n"}, {201, "a\nb\rc"}}, ""},
@@ -189,12 +185,9 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
 // as is a missing one; neither changes a text.
 TEST_F(LanguageFiles, FilesUpTo4MiBAreReadLargerOrMissingOnesReportedAndChangeNothing) {
   ScratchFolder dir;
-  const struct {
-    const char* name;
-    int64_t size;  // 0: no file
-    bool read;
-  } cases[] = {{"KSTVMOST.LNG", kLanguageFileMost, true}, {"KSTVOVER.LNG", kLanguageFileMost + 1, false},
-               {"KSTVHUGE.LNG", int64_t{3} << 30, false}, {"KSTVNONE.LNG", 0, false}};
+  const struct { const char* name; int64_t size; bool read; } cases[] = {  // size 0: no file
+      {"KSTVMOST.LNG", kLanguageFileMost, true}, {"KSTVOVER.LNG", kLanguageFileMost + 1, false},
+      {"KSTVHUGE.LNG", int64_t{3} << 30, false}, {"KSTVNONE.LNG", 0, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Reload();

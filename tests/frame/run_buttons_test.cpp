@@ -79,14 +79,15 @@ struct RunButtonsPress : ::testing::Test {
 // and asks nothing of a run that is ending. The labels follow the phase, and
 // so do the record's texts, from which a language change relabels them.
 TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
+  // label: Go's and Pause's label text after the press (0: as the window
+  // opened); endsBehind: the run ends while the question stands.
   struct Case {
     const char* what;
     bool go, active, running, paused;
-    int question, answer;
-    int starts, exits, questions;
+    int question, answer, starts, exits, questions;
     bool aborted, pausedAfter;
-    int label;  // Go's and Pause's label text after the press; 0: as the window opened
-    bool endsBehind;  // the run ends while the question stands
+    int label;
+    bool endsBehind;
   };
   const Case cases[] = {
       {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0, false},

@@ -177,10 +177,7 @@ TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
 // every "KEY=value" listed must then be written so, and an input with
 // nothing listed must change nothing at all.
 TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
-  struct Case {
-    std::string bytes;
-    std::vector<std::string> expect;
-  };
+  struct Case { std::string bytes; std::vector<std::string> expect; };
   const Case cases[] = {
       // Any odd number sets a flag on.
       {"SilentP=7", {"SilentP=-1"}}, {"SilentP=2", {"SilentP=0"}}, {"SilentP=", {"SilentP=0"}},

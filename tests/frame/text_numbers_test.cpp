@@ -13,13 +13,7 @@
 using namespace kst;
 
 TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
-  const struct {
-    int32_t value;
-    std::string before;
-    int first, last;
-    bool strip;
-    std::string after;
-  } cases[] = {
+  const struct { int32_t value; std::string before; int first, last; bool strip; std::string after; } cases[] = {
       {7, "  ", 1, 2, false, "07"},        {-1, "  ", 1, 2, false, "01"},  // without strip no sign
       {0, "  ", 1, 2, true, " 0"},         {-42, "     ", 1, 5, true, "  -42"},
       {-42, "  ", 1, 2, true, "42"},       {12345, "   ", 1, 3, false, "345"},
@@ -80,11 +74,7 @@ TEST(Times, BothFormsAtTheUnitBoundaries) {
   SetText(996, "m");
   SetText(997, "h");
   SetText(998, "d");
-  const struct {
-    int64_t seconds;
-    const char* elapsed;
-    const char* duration;
-  } cases[] = {
+  const struct { int64_t seconds; const char* elapsed; const char* duration; } cases[] = {
       {0, "00:00:00:00", "0"},           {59, "00:00:00:59", "59"},
       {60, "00:00:01:00", "1m00"},       {3599, "00:00:59:59", "59m59"},
       {3600, "00:01:00:00", "1h00m00"},  {3725, "00:01:02:05", "1h02m05"},

@@ -41,11 +41,7 @@ TEST(PlatformErrors, EachCodeIsSaidInTheSystemsWordsOnOneLine) {
 }
 
 TEST(PlatformTicks, AWrappingCountGoesOnAndNeverBack) {
-  const struct {
-    uint64_t last;
-    uint32_t now;
-    uint64_t widened;
-  } cases[] = {
+  const struct { uint64_t last; uint32_t now; uint64_t widened; } cases[] = {
       {0, 0, 0}, {1000, 1500, 1500}, {0, 0x7fffffffu, 0x7fffffffu},
       {0xfffffff0u, 0x10, 0x100000010ull},     // the 32-bit count wrapped
       {0x3fffffff0ull, 0x5, 0x400000005ull},   // a later wrap
@@ -59,13 +55,8 @@ TEST(PlatformTicks, AWrappingCountGoesOnAndNeverBack) {
 TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   ScratchFolder dir;
   const std::string file = dir.Path("a.bin");
-  const struct {
-    std::string path;
-    uint32_t access;
-    Disposition disposition;
-    uint32_t error;
-    int64_t size;  // after the open; -1: refused
-  } cases[] = {
+  // size: the file's after the open; -1: refused.
+  const struct { std::string path; uint32_t access; Disposition disposition; uint32_t error; int64_t size; } cases[] = {
       {file, kRead, Disposition::OpenExisting, kErrFileNotFound, -1},
       {dir.Path("missing\\a.bin"), kRead, Disposition::OpenExisting, kErrPathNotFound, -1},
       {file, kWrite, Disposition::TruncateExisting, kErrFileNotFound, -1},
@@ -125,11 +116,7 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
   ASSERT_TRUE(CreateFolder(folder));
   enum What { Folder, ReadOnly, HeldByReader, HeldByWriter };
   using D = Disposition;
-  const struct {
-    What what;
-    uint32_t access;
-    Disposition disposition;
-  } cases[] = {
+  const struct { What what; uint32_t access; Disposition disposition; } cases[] = {
       {Folder, kRead, D::OpenExisting},        {Folder, kWrite, D::OpenExisting},
       {Folder, kRead, D::OpenAlways},          {Folder, kWrite, D::CreateAlways},
       {ReadOnly, kWrite, D::OpenExisting},     {ReadOnly, kWrite, D::CreateAlways},

@@ -1,5 +1,3 @@
-// The figures of one interval, and times of day shifted by the user's
-// watch offset across days, months and years.
 #include "frame/clock/clock_figures.h"
 
 #include <gtest/gtest.h>

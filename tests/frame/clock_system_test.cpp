@@ -1,7 +1,3 @@
-// The Clocking System's rounds with a fake tick and a fake window: when the
-// first figure comes, what a minimized, paused or closed window gets, the
-// field emptied or "Done!" when a job stops, no rewrite of an unchanged
-// text, a new run's fresh interval, the watch field's offset.
 #include "frame/clock/clock_system.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,3 @@
-// The Command Center's portable parts: dialog colours, the sound button,
-// the configuration sliders and fields, the screen saver's choice and the
-// Windows version line of the about box.
 #include <gtest/gtest.h>
 
 #include <set>

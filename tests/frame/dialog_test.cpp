@@ -1,6 +1,3 @@
-// Dialog records and states: what a change marks pending, how texts reach
-// the controls, where a saved window is placed, and the texts of the common
-// dialogs' errors.
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -1,7 +1,3 @@
-// What only the Linux emulation can set up for folders and files: drives of
-// every kind, links, renames that never replace, partial leftovers, prompts
-// that give up, paths beyond what the platform takes and a folder that
-// contains itself.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,5 +1,3 @@
-// Folders made parents first, the parts of a path, and paths as typed:
-// quotes and blanks taken off, names Windows cannot hold found.
 #include <gtest/gtest.h>
 
 #include "frame/files/folders.h"

@@ -1,6 +1,3 @@
-// A job's pause, abort and abort question as its worker meets them, its
-// progress scale, and which running work holds a drive: the drive a worker
-// names, else the folder field of its window that names the run's disk.
 #include <gtest/gtest.h>
 
 #include <atomic>

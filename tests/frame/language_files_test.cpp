@@ -1,6 +1,3 @@
-// Language files: a write-then-read round trip, failed writes, damaged and
-// unreadable files, the language list, the choice of a language and the
-// file-dialog filters.
 #include "frame/texts/language_files.h"
 
 #include <gtest/gtest.h>
@@ -44,11 +41,7 @@ class LanguageFiles : public ::testing::Test {
     Reload();
     savedSoundMode = SoundMode();
     SetSoundMode(1);
-    SetAskHandler([this](const AskRequest& request) {
-      asked.push_back(request);
-      alertsAtAsk = alerts;
-      return answer;
-    });
+    SetAskHandler([this](const AskRequest& r) { return asked.push_back(r), alertsAtAsk = alerts, answer; });
     SetAlertHandler([this](int) { ++alerts; });
   }
   void TearDown() override {
@@ -71,10 +64,9 @@ class LanguageFiles : public ::testing::Test {
     const AskRequest& r = asked[0];
     EXPECT_EQ(std::tie(r.style, r.owner, r.boxRecord, r.ownerRecord, alertsAtAsk),
               std::make_tuple(int(kAskOk), owner, 21, 1, 1));  // the alert sounds before the message
-    EXPECT_EQ(r.heading, Trimmed(GetText(titleId)));
-    EXPECT_EQ(r.message, "The file " + path + " " + Trimmed(GetText(tailId)));
-    asked.clear();
-    alerts = 0;
+    EXPECT_EQ(r.heading + "|" + r.message,
+              Trimmed(GetText(titleId)) + "|The file " + path + " " + Trimmed(GetText(tailId)));
+    asked.clear(), alerts = 0;
   }
 
   std::vector<AskRequest> asked;
@@ -234,8 +226,8 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   std::vector<LanguageEntry>& list = LanguageList();
   ASSERT_EQ(list.size(), 4u);
   if (SameText(list[2].path, dir.Path("kstvfr.lng"))) std::swap(list[2], list[3]);
-  EXPECT_EQ(list[2].path + "|" + list[2].name + "|" + list[2].translator, file + "|Deutsch|Anna");
-  EXPECT_EQ(list[2].size, static_cast<int32_t>(german.size()));
+  EXPECT_EQ(list[2].path + "|" + list[2].name + "|" + list[2].translator + "|" + std::to_string(list[2].size),
+            file + "|Deutsch|Anna|" + std::to_string(german.size()));
   EXPECT_EQ(list[3].path + "|" + list[3].name, dir.Path("kstvfr.lng") + "|Francais");
   EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{}));
   // A second scan adds nothing, also when a known path differs in case.
@@ -246,12 +238,11 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   // At start the setting is read and the file-dialog filters follow its texts.
   SetLanguageSetting(file);
   ApplyLanguageSetting();
-  FileFilters filters = Filters();
+  FileFilters f = Filters();
   std::string all = "Alle Dateien (*.*)\0*.*\0\0\0"s;
-  EXPECT_EQ(filters.general, all);
-  EXPECT_EQ(filters.languages, "Sprachdateien (KSTV*.LNG)\0KSTV*.LNG\0"s + all);
-  EXPECT_EQ(filters.screenSavers, "Bildschirmschoner\0*.scr\0"s + all);
-  EXPECT_EQ(filters.waves, "Wellen\0*.wav\0"s + all);
+  EXPECT_EQ(f.general + "|" + f.languages + "|" + f.screenSavers + "|" + f.waves,
+            all + "|Sprachdateien (KSTV*.LNG)\0KSTV*.LNG\0"s + all + "|Bildschirmschoner\0*.scr\0"s + all +
+                "|Wellen\0*.wav\0"s + all);
 
   // The built-in language brings back every built-in text; ids without one
   // keep the file's.
@@ -260,9 +251,7 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{{1399, "Nur hier"}}));
   EXPECT_EQ(list[0].name + "|" + list[0].path, "Internal Language - English|");
   ASSERT_TRUE(ChooseLanguage(2));
-  EXPECT_EQ(LanguageSetting(), Padded(file, kLanguageFieldWidth));
-  EXPECT_EQ(FullText(1), "Hilfe\0"s);
-  EXPECT_EQ(list[0].name, "Deutsch");
+  EXPECT_EQ(LanguageSetting() + FullText(1) + list[0].name, Padded(file, kLanguageFieldWidth) + "Hilfe\0Deutsch"s);
   EXPECT_FALSE(ChooseLanguage(4));
   EXPECT_TRUE(asked.empty());
 

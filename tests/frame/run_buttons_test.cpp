@@ -1,5 +1,3 @@
-// The run buttons: what a press on Go or Hide does in each state of a run,
-// and which labels the window shows afterwards.
 #include "frame/threads/run_buttons.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// The settings file on a disk that fails part-way: what only the Linux
-// emulation can make happen on purpose.
 #include <gtest/gtest.h>
 
 #include "frame/platform/emulation.h"

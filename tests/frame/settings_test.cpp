@@ -1,11 +1,10 @@
-// The settings file: every key written and read back, the fixed-width
-// fields, odd or damaged input, the 101-byte rule, "&Roots" and failures.
 #include "frame/settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 #include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
@@ -21,22 +20,16 @@ class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
     LoadBuiltInTexts();
-    SetAskHandler([this](const AskRequest& request) {
-      asked.push_back(request);
-      return answer;
-    });
+    SetAskHandler([this](const AskRequest& r) { return asked.push_back(r), answer; });
   }
   void TearDown() override { SetAskHandler(nullptr); }
-
   std::vector<AskRequest> asked;
   int answer = kAnswerOk;
 };
 
 // Makes the current folder another one for as long as it lives.
 struct InFolder {
-  explicit InFolder(const std::string& folder) : before(plat::CurrentFolder()) {
-    plat::SetCurrentFolder(folder);
-  }
+  explicit InFolder(const std::string& folder) : before(plat::CurrentFolder()) { plat::SetCurrentFolder(folder); }
   ~InFolder() { plat::SetCurrentFolder(before); }
   std::string before;
 };
@@ -56,8 +49,7 @@ std::string FontLines(int height, int weight) {
 const char* const kNoFontI = "FontI=0        0        0        0        0        0";
 
 Settings ReadBack(const std::string& bytes, Settings settings = Settings()) {
-  ReadSettingsText(settings, bytes);
-  return settings;
+  return ReadSettingsText(settings, bytes), settings;
 }
 
 // The first line written for key, without the blanks that right-align its value.
@@ -76,25 +68,18 @@ Settings AllChanged() {
   s.language = "C:\\Program Files\\Kestrova\\KSTVFR.LNG";
   s.topmost[0] = 1, s.topmost[11] = 1, s.topmost[5] = -1;
   s.winPos[0] = 120, s.winPos[1] = 0, s.winPos[23] = -1200;
-  s.winSize = {0, 0, 800, 600, -4, -4, 1028, 772, 1, 2, 99999};
-  s.maximized[2] = 1, s.maximized[4] = -1;
-  s.colors[0].textBackground = {1, 2, 3}, s.colors[6].text = {0, 0, 0};
-  s.colors[11].dialogBackground.blue = 255;
+  s.winSize = {0, 0, 800, 600, -4, -4, 1028, 772, 1, 2, 99999}, s.maximized[2] = 1, s.maximized[4] = -1;
+  s.colors[0].textBackground = {1, 2, 3}, s.colors[6].text = {0, 0, 0}, s.colors[11].dialogBackground.blue = 255;
   s.ywt = -3600, s.buffSize = 1048576, s.listSizes = 1024, s.maxSizeToCopy = 16384;
-  s.silentP = s.coloring = s.scrSaver = true;
-  s.noSounds = 2, s.scrSaverI = 2, s.scrSaverL = {1, 0, 1, 1};
-  s.scrSaverC = "C:\\WINDOWS\\SYSTEM\\Mystify.scr", s.fontC = "Courier New";
-  s.fontI = {-13, 700, 1, 0, 1, 238};
-  s.fsFileName = "D:\\video\\holiday.avi", s.fsFolder = "A:\\";
-  s.fsJoinLog = s.fsAutoLink = s.checkFile = false;
-  s.fsFileNameList.entries = {"D:\\a.avi", "D:\\b c.avi"};
-  s.fsFolderList.entries = {"A:\\", "E:\\out", "F:\\x"};
+  s.silentP = s.coloring = s.scrSaver = true, s.noSounds = 2, s.scrSaverI = 2, s.scrSaverL = {1, 0, 1, 1};
+  s.scrSaverC = "C:\\WINDOWS\\SYSTEM\\Mystify.scr", s.fontC = "Courier New", s.fontI = {-13, 700, 1, 0, 1, 238};
+  s.fsFileName = "D:\\video\\holiday.avi", s.fsFolder = "A:\\", s.fsJoinLog = s.fsAutoLink = s.checkFile = false;
+  s.fsFileNameList.entries = {"D:\\a.avi", "D:\\b c.avi"}, s.fsFolderList.entries = {"A:\\", "E:\\out", "F:\\x"};
   s.bSaveListNames = {"C:\\lists\\one.lst", "C:\\lists\\two.lst"}, s.bTmpFolder = "C:\\TEMP";
   s.bTmpFolderList.entries = {"C:\\TEMP"}, s.bDestFolderList.entries = {"A:\\", "B:\\backup"};
   s.bSaveListLog = true, s.bJoinLog = false, s.safeSpace = 6000000000LL;
   s.rDestFolder = "C:\\restored", s.rDestFolderList.entries = {"C:\\restored", "C:\\r2"};
-  s.rOrigFolderList.entries = {"A:\\"};
-  s.rAutoJoin = s.rAutoJoinDel = s.rAutoName = s.rCopyAll = s.rKeepStruct = false;
+  s.rOrigFolderList.entries = {"A:\\"}, s.rAutoJoin = s.rAutoJoinDel = s.rAutoName = s.rCopyAll = s.rKeepStruct = false;
   s.rDeleteEnd = true, s.rDelAfterJoin = false, s.tdTmpFolder = "R:\\";
   s.csFile = "C:\\orig\\*.*", s.cRecur = s.cSave = true, s.csShowComp = s.csShowUnM = false;
   s.cOrigFileList.entries = {"C:\\orig\\*.*", "C:\\o2"}, s.cCloneFileList.entries = {"A:\\*.*"};
@@ -114,8 +99,8 @@ std::map<std::string, std::string> LinesByKey(const Settings& s) {
 
 }  // namespace
 
+// Each key read alone gives back its own lines and changes no other key.
 TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
-  // Each key read alone gives back its own lines and changes no other key.
   const Settings all = AllChanged();
   const auto changed = LinesByKey(all), defaults = LinesByKey(Settings());
   ASSERT_EQ(changed.size(), static_cast<size_t>(kSettingsKeyCount));
@@ -140,8 +125,7 @@ TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
   ScratchFolder dir;
   Settings written = all;
   written.settingsPath = dir.Path("Kestrova.INI");
-  ASSERT_TRUE(testenv::WriteFile(written.settingsPath, std::string(20000, 'x')));
-  ASSERT_TRUE(WriteSettings(written, nullptr));
+  ASSERT_TRUE(testenv::WriteFile(written.settingsPath, std::string(20000, 'x')) && WriteSettings(written, nullptr));
   EXPECT_EQ(testenv::ReadFile(written.settingsPath), FileText(all));
   EXPECT_TRUE(asked.empty());
 }
@@ -150,11 +134,8 @@ TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
 // number too wide for its field keeps its sign and leading digits.
 TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
   Settings s = AllChanged();
-  s.language = "C:\\Kestrova\\KSTVDE.LNG     ";
-  s.fsFolderList.entries[1] = "E:\\out   ";
-  s.fsFileName = "  D:\\leading blanks stay";
-  s.winPos[0] = -32000;
-  s.ywt = -2000000000;
+  s.language = "C:\\Kestrova\\KSTVDE.LNG     ", s.fsFolderList.entries[1] = "E:\\out   ";
+  s.fsFileName = "  D:\\leading blanks stay", s.winPos[0] = -32000, s.ywt = -2000000000;
   s.bSaveListNames[0] = "C:\\one.lst\r\nBuffSize=1";  // a line break cannot reach the file
   std::string text = "\r\n" + FileText(s), defaults = "\r\n" + FileText(Settings());
   EXPECT_EQ(text.find(" \r\n"), std::string::npos);
@@ -178,31 +159,25 @@ TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
 // nothing listed must change nothing at all.
 TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
   struct Case { std::string bytes; std::vector<std::string> expect; };
+  // Any odd number sets a flag on; a number is its digits wherever they stand,
+  // clamped, never wrapped round; sizes of 0 or less are the default, no more
+  // than the dialogs allow; other values out of range leave the value before.
   const Case cases[] = {
-      // Any odd number sets a flag on.
       {"SilentP=7", {"SilentP=-1"}}, {"SilentP=2", {"SilentP=0"}}, {"SilentP=", {"SilentP=0"}},
-      // A number is the digits of its value, wherever they stand.
       {"YWT=4x2y", {"YWT=42"}}, {"YWT=12-", {"YWT=-12"}}, {"YWT=abc", {"YWT=0"}},
-      // Too many digits are clamped, never wrapped round.
       {"YWT=99999999999999999999999999999999999999990", {"YWT=2147483647"}},
       {"YWT=-99999999999999999999999999999999999999990", {"YWT=-999999999"}},
       {"SafeSpace=9999999999999999999999999999999999999999", {"SafeSpace=9223372036854775807"}},
-      // Sizes size allocations: 0 or less is the default, and no more than the dialogs allow.
       {"BuffSize=-4096", {"BuffSize=512000"}}, {"ListSizes=-1", {"ListSizes=256"}},
       {"BuffSize=9999999999999999999999999999999999999999", {"BuffSize=20971520"}},
       {"ListSizes=2000000000", {"ListSizes=16384"}}, {"MaxSizeToCopy=0", {"MaxSizeToCopy=400"}},
-      {"MaxSizeToCopy=50000000", {"MaxSizeToCopy=20971520"}},
-      // Out of range: the value before stays.
-      {"NoSounds=3", {"NoSounds=2"}}, {"NoSounds=1", {"NoSounds=1"}},
-      {"ScrSaverI=17", {"ScrSaverI=0"}}, {"SafeSpace=-5", {"SafeSpace=4096"}},
-      // Lines that say nothing.
+      {"MaxSizeToCopy=50000000", {"MaxSizeToCopy=20971520"}}, {"NoSounds=3", {"NoSounds=2"}},
+      {"NoSounds=1", {"NoSounds=1"}}, {"ScrSaverI=17", {"ScrSaverI=0"}}, {"SafeSpace=-5", {"SafeSpace=4096"}},
       {"", {}}, {"\r\n\n\r\r\n", {}}, {"=", {}}, {"BuffSize 2048\r\n", {}}, {" BuffSize=2048\r\n", {}},
       {"BufSize=2048\r\nLanguageURL=x\r\n", {}}, {"BuffSizeBuffSizeBuffSize=2048\r\n", {}},
-      // Line ends of any kind, or none.
       {"BuffSize=2048", {"BuffSize=2048"}}, {"ListSizes=300\nBuffSize=2048\n", {"ListSizes=300", "BuffSize=2048"}},
       {"BuffSize=2048\rListSizes=300\r", {"BuffSize=2048", "ListSizes=777"}},
       {std::string("FSFileName=C:\\a\0b\r\n", 19), {"FSFileName=C:\\a"}},
-      // Over-long keys, values and lines.
       {"BuffSize" + std::string(5000, ' ') + "=2048", {"BuffSize=2048"}},
       {"LANGUAGE=" + std::string(700, 'a') + "\r\nBuffSize=2048",
        {"LANGUAGE=" + std::string(260, 'a'), "BuffSize=2048"}},
@@ -216,7 +191,6 @@ TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
       {"FontI=      -13     5000\r\nFontC=Arial\r\n", {"FontC=", kNoFontI}},
       {FontLines(-144, 1000), {"FontC=Arial", "FontI=-144     1000        0        0        0        0"}},
       {FontLines(6, 0), {"FontC=Arial", "FontI=6        0        0        0        0        0"}},
-      // Anything else.
       {testenv::PatternBytes(4096, 7) + "\r\nBuffSize=2048\r\n", {"BuffSize=2048"}},
       {"FSFolder=C:\\a=b\r\n", {"FSFolder=C:\\a=b"}}, {"BuffSize=1000\r\nBuffSize=2048\r\n", {"BuffSize=2048"}},
   };
@@ -242,11 +216,9 @@ TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPosition) {
       "\r\nFSFileNameList=03C:\\third   \r\nFSFileNameList=01C:\\first\r\n"
       "FSFileNameList=00C:\\zero\r\nFSFileNameList=99C:\\far\r\nFSFileNameList=11C:\\beyond\r\n"
       "FSFileNameList=-1C:\\negative\r\nFSFolderList=10C:\\tenth\r\nFSFolderList=10C:\\again\r\n");
-  EXPECT_EQ(read.winPos[2], 300);
-  EXPECT_EQ(read.winPos[3], -1);  // the value ends inside the field: it stays as it was
-  EXPECT_EQ(read.topmost[1], -1);
-  EXPECT_EQ(read.topmost[2], 1);
-  EXPECT_EQ(read.fontI.weight, 700);
+  // winPos[3]'s value ends inside the field: it stays as it was.
+  EXPECT_EQ(std::tie(read.winPos[2], read.winPos[3], read.topmost[1], read.topmost[2], read.fontI.weight),
+            std::make_tuple(300, -1, -1, 1, 700));
   // A colour part outside 0-255 keeps its colour; the others are read.
   EXPECT_EQ(read.colors[0].textBackground, (SavedRgb{38, 250, 7}));
   EXPECT_EQ(read.colors[11].dialogBackground.blue, 111);
@@ -268,10 +240,9 @@ TEST_F(SettingsFile, AHugeFileIsReadInBoundedPieces) {
                 "\r\nFSFolder=C:\\last"));
   Settings read;
   ASSERT_TRUE(ReadSettings(read, path));
-  EXPECT_EQ(read.fsFileName, std::string(260, 'x'));
-  EXPECT_EQ(read.buffSize, 2048);
-  EXPECT_EQ(read.listSizes, 256);  // its key starts with six million blanks
-  EXPECT_EQ(read.fsFolder, "C:\\last");
+  // ListSizes's key starts with six million blanks.
+  EXPECT_EQ(std::tie(read.fsFileName, read.buffSize, read.listSizes, read.fsFolder),
+            std::make_tuple(std::string(260, 'x'), 2048, 256, std::string("C:\\last")));
 }
 
 // At start, a file too short to be one, or one that cannot be read, is
@@ -290,29 +261,23 @@ TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAtExit) {
     s.saveAtExit = true;
     EXPECT_FALSE(ReadSettingsAtStart(s));
     plat::FileClose(holder);
-    EXPECT_FALSE(s.saveAtExit);
-    EXPECT_EQ(s.buffSize, 512000);
-    EXPECT_EQ(s.settingsPath, path);
+    EXPECT_EQ(std::tie(s.saveAtExit, s.buffSize, s.settingsPath), std::make_tuple(false, 512000, path));
     SaveSettingsAtExit(s, nullptr);
     EXPECT_EQ(testenv::ReadFile(path), size ? fileOf(size) : "");
     EXPECT_EQ(plat::PathExists(path), size > 0);
   }
   ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].heading, "Unable to get previously saved data");
-  EXPECT_EQ(asked[0].message,
-            "The file " + path + " was not read correctly. Don't try \"messing\" with it!");
+  EXPECT_EQ(asked[0].heading + "|" + asked[0].message, "Unable to get previously saved data|The file " + path +
+                                                         " was not read correctly. Don't try \"messing\" with it!");
 
   Settings enough;
   EXPECT_TRUE(ReadSettingsAtStart(enough));
-  EXPECT_TRUE(enough.saveAtExit);
-  EXPECT_EQ(enough.buffSize, 2048);
+  EXPECT_EQ(std::tie(enough.saveAtExit, enough.buffSize), std::make_tuple(true, 2048));
   SaveSettingsAtExit(enough, nullptr);
   EXPECT_EQ(testenv::ReadFile(path), FileText(enough));
   // The Defaults button must not lose where the file goes, or whether it does.
   SetDefaults(enough);
-  EXPECT_EQ(enough.buffSize, 512000);
-  EXPECT_TRUE(enough.saveAtExit);
-  EXPECT_EQ(enough.settingsPath, path);
+  EXPECT_EQ(std::tie(enough.saveAtExit, enough.buffSize, enough.settingsPath), std::make_tuple(true, 512000, path));
 }
 
 // On: Yes writes the file at once, No stops saving at exit. Off: Yes
@@ -322,15 +287,13 @@ TEST_F(SettingsFile, RootsAskBeforeTheyGrowOrGo) {
   ScratchFolder dir;
   Settings s = AllChanged();
   s.settingsPath = dir.Path("Kestrova.INI");
-  answer = kAnswerNo;
-  SwitchRootsOn(s, nullptr);
-  EXPECT_FALSE(s.saveAtExit);
-  EXPECT_FALSE(plat::PathExists(s.settingsPath));
-  answer = kAnswerYes;
-  SwitchRootsOn(s, nullptr);
-  EXPECT_TRUE(s.saveAtExit);
+  for (int answered : {kAnswerNo, kAnswerYes}) {
+    answer = answered;
+    SwitchRootsOn(s, nullptr);
+    EXPECT_EQ(s.saveAtExit, answered == kAnswerYes);
+    EXPECT_EQ(testenv::ReadFile(s.settingsPath), answered == kAnswerYes ? FileText(s) : "");
+  }
   const std::string written = FileText(s);
-  EXPECT_EQ(testenv::ReadFile(s.settingsPath), written);
 
   s.ywt = 1;  // switching off never writes
   for (int answered : {kAnswerCancel, kAnswerNo, kAnswerYes}) {
@@ -341,16 +304,14 @@ TEST_F(SettingsFile, RootsAskBeforeTheyGrowOrGo) {
   }
   EXPECT_FALSE(plat::PathExists(s.settingsPath));
   ASSERT_EQ(asked.size(), 5u);
-  EXPECT_EQ(asked[0].heading, "Creating roots...");
-  EXPECT_EQ(asked[0].style, kAskYesNo);
-  EXPECT_EQ(asked[4].heading, "Removing Roots...");
-  EXPECT_EQ(asked[4].style, kAskYesNoCancel);
+  EXPECT_EQ(asked[0].heading + asked[4].heading, "Creating roots...Removing Roots...");
+  EXPECT_EQ(asked[0].style * 10 + asked[4].style, kAskYesNo * 10 + kAskYesNoCancel);
 
   s.settingsPath = dir.Path("missing\\Kestrova.INI");
   WindowRef owner = reinterpret_cast<WindowRef>(0x1234);
   EXPECT_FALSE(WriteSettings(s, owner));
   ASSERT_EQ(asked.size(), 6u);
   EXPECT_EQ(asked[5].owner, owner);
-  EXPECT_EQ(asked[5].heading, "Unable to \"grow\" roots");
-  EXPECT_EQ(asked[5].message, "The file " + s.settingsPath + " was not saved due to unknown problem.");
+  EXPECT_EQ(asked[5].heading + "|" + asked[5].message,
+            "Unable to \"grow\" roots|The file " + s.settingsPath + " was not saved due to unknown problem.");
 }

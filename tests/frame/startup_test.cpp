@@ -1,5 +1,3 @@
-// What start-up takes from the settings into the windows, and what the exit
-// gives back to them.
 #include "frame/threads/startup.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,10 @@
-// The show, start, abort and hide protocol between the Command
-// Center, a subprogram's Main thread and its Second thread, run on real
-// threads with a stand-in for the windows.
 #include "frame/threads/subprograms.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <mutex>
+#include <tuple>
 #include <thread>
 #include <vector>
 
@@ -26,6 +24,7 @@ struct FakeWindows {
   int missingTemplates = 0, answer = kAnswerYes;
   void* broughtToFront = nullptr;
 } g_fake;
+using Lock = std::lock_guard<std::mutex>;
 
 void Sleep1() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
@@ -34,7 +33,7 @@ void Sleep1() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 template <typename Check>
 bool WaitFor(Check check) {
   for (int waited = 0; waited < 5000; ++waited, Sleep1()) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
+    Lock lock(g_fake.mutex);
     if (check()) return true;
   }
   return false;
@@ -47,25 +46,15 @@ void InstallFakes() {
     return state.exitValue;
   };
   d.exit = [](DialogState& state, int value) { state.exitValue = value, state.window = nullptr; };
-  d.bringToFront = [](WindowRef window) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.broughtToFront = window;
-  };
+  d.bringToFront = [](WindowRef window) { Lock lock(g_fake.mutex); g_fake.broughtToFront = window; };
   SetDialogHooks(d);
   SlotHooks s;
-  s.dialogClosed = [](int id) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.closedSubprograms.push_back(id);
-  };
-  s.missingTemplate = [] {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    ++g_fake.missingTemplates;
-  };
+  s.dialogClosed = [](int id) { Lock lock(g_fake.mutex); g_fake.closedSubprograms.push_back(id); };
+  s.missingTemplate = [] { Lock lock(g_fake.mutex); ++g_fake.missingTemplates; };
   SetSlotHooks(s);
-  SetAskHandler([](const AskRequest& request) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.questions.push_back(request.heading + "|" + request.message);
-    return g_fake.answer;
+  SetAskHandler([](const AskRequest& r) {
+    Lock lock(g_fake.mutex);
+    return g_fake.questions.push_back(r.heading + "|" + r.message), g_fake.answer;
   });
 }
 
@@ -80,11 +69,7 @@ class Subprograms : public ::testing::Test {
     RegisterTemplate(119, {{1, ControlType::Button, "Go"}});  // Copy &/Or Join's
     StartSlots(nullptr, 0);
   }
-  void TearDown() override {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.questions.clear();
-    g_fake.closedSubprograms.clear();
-  }
+  void TearDown() override { Lock lock(g_fake.mutex); g_fake.questions.clear(), g_fake.closedSubprograms.clear(); }
 
   static void Open(int id) {
     ShowSubprogram(id);
@@ -111,8 +96,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   about.window = reinterpret_cast<void*>(0x4444);
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::ChildInFront);
   EXPECT_EQ(g_fake.broughtToFront, reinterpret_cast<void*>(0x4444));
-  about.window = nullptr;
-  Record(4).state = nullptr;
+  about.window = nullptr, Record(4).state = nullptr;
   s.job.inQuestion = true;  // and a question open must be answered first
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::QuestionFirst);
   s.job.inQuestion = false;
@@ -124,15 +108,13 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   EXPECT_TRUE(s.job.keepGoing);  // No: the work goes on
   g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
-  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1; }));
-  EXPECT_FALSE(s.job.running);
+  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1 && !s.job.running; }));
   ASSERT_EQ(g_fake.questions.size(), 2u);
   EXPECT_EQ(g_fake.questions[0], "text 31|text 32");
   EXPECT_NE(s.state.window.load(), nullptr);  // none of these closed the dialog
 
   Close(kFileSplitting);
-  s.work = nullptr;
-  s.idle = nullptr;
+  s.work = nullptr, s.idle = nullptr;
 
   // Copy &/Or Join asks about the joining when only it runs.
   Subprogram& join = GetSubprogram(kCopyOrJoin);
@@ -165,8 +147,7 @@ TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
   };
   StartExtraWork(kCopyOrJoin);
   ASSERT_TRUE(WaitFor([&] { return turns.load() == 2 && !s.extraJob.running.load(); }));
-  EXPECT_TRUE(running) << "the second start's flags were cleared behind it";
-  EXPECT_TRUE(aborted) << "the abort given to the second start was lost";
+  EXPECT_TRUE(running && aborted) << "the second start's flags were cleared behind it, or its abort lost";
   s.extraWork = nullptr;
 }
 
@@ -197,9 +178,8 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   Close(kFileSplitting);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(s.state.window.load(), nullptr) << "the dialog opened again by itself";
-  EXPECT_EQ(setUps.load(), 1);
-  EXPECT_FALSE(s.job.shown);
-  EXPECT_EQ(g_fake.closedSubprograms.back(), kFileSplitting);
+  EXPECT_EQ(std::make_tuple(setUps.load(), s.job.shown.load(), g_fake.closedSubprograms.back()),
+            std::make_tuple(1, false, int(kFileSplitting)));
   s.mayOpen = nullptr;
   g_fake.closedSubprograms.clear();
   Open(kFileSplitting);
@@ -248,6 +228,5 @@ TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
   EXPECT_FALSE(StopAllWork(60, nullptr));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   ASSERT_TRUE(WaitFor([&] { return !split.job.running.load(); }));
-  split.work = nullptr;
-  join.extraWork = nullptr;
+  split.work = nullptr, join.extraWork = nullptr;
 }

@@ -1,5 +1,3 @@
-// Number and fixed-width text conversions at their edges (signs, overflow,
-// fields too small or out of range), and times at every unit boundary.
 #include "frame/texts/text_numbers.h"
 
 #include <gtest/gtest.h>

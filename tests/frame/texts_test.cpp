@@ -1,7 +1,3 @@
-// The text table: fixed-width reading, replacing and extending entries,
-// reading while another thread replaces texts, and the built-in English
-// texts: every text the program quotes is carried exactly (tests/data/texts.tsv
-// lists them), and an export of the built-in table is the resource file itself.
 #include "frame/texts/texts.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// What only the Linux emulation does: drive capacities counted in clusters
-// and injected faults.
 #include "frame/platform/emulation.h"
 
 #include <gtest/gtest.h>

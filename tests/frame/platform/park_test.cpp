@@ -1,4 +1,3 @@
-// Parking a thread until another wakes it: the subprograms' threads wait so.
 #include "frame/platform/park.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The platform layer's contract, run against both implementations: the
-// Linux emulation natively and the Win32 calls under Wine.
+// Run against both implementations: the Linux emulation and, under Wine, Win32.
 #include "frame/platform/platform.h"
 
 #include <gtest/gtest.h>

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <string>
 #include <thread>
 
 #include "frame/command_center/colours.h"
@@ -40,8 +39,7 @@ bool WaitFor(const std::function<bool()>& done) {
 
 std::string TextOf(HWND window) {
   char text[4096] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  return GetWindowTextA(window, text, sizeof text), text;
 }
 
 struct WindowSearch {
@@ -55,21 +53,14 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
   GetClassNameA(window, name, sizeof name);
   if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
   if (!search->title.empty() && TextOf(window) != search->title) return TRUE;
-  search->found = window;
-  return FALSE;
+  return search->found = window, FALSE;
 }
 
-bool ShowsText(HWND window, const std::string& text) {
-  return FindWindowExA(window, nullptr, "Static", text.c_str()) != nullptr;
-}
+bool ShowsText(HWND window, const std::string& text) { return FindWindowExA(window, nullptr, "Static", text.c_str()); }
 
 // Runs work on a thread of its own, as a subprogram's thread would.
 struct Worker {
-  explicit Worker(std::function<int()> work)
-      : thread([this, work] {
-          id = GetCurrentThreadId();
-          result = work();
-        }) {}
+  explicit Worker(std::function<int()> work) : thread([this, work] { id = GetCurrentThreadId(), result = work(); }) {}
   ~Worker() { thread.join(); }
   // The thread's dialog titled title (any when empty), nullptr on time-out.
   HWND Window(const std::string& title) {
@@ -81,10 +72,7 @@ struct Worker {
     if (!search.found) testenv::SaveScreenshot("no_window_" + std::to_string(GetTickCount()));
     return search.found;
   }
-  int Result() {
-    WaitFor([&] { return result.load() != kNotAnswered; });
-    return result;
-  }
+  int Result() { return WaitFor([&] { return result.load() != kNotAnswered; }), result.load(); }
   std::atomic<DWORD> id{0};
   std::atomic<int> result{kNotAnswered};
   std::thread thread;
@@ -102,8 +90,7 @@ int OpenFileDialog(const char* title, const std::function<void(OPENFILENAMEA&)>&
   char file[MAX_PATH] = "";
   InitFileDialog(nullptr, request, nullptr, file, sizeof file, nullptr, title, OFN_FILEMUSTEXIST);
   spoil(request);
-  if (GetOpenFileNameA(&request)) return -1;
-  return static_cast<int>(ReportDialogError());
+  return GetOpenFileNameA(&request) ? -1 : static_cast<int>(ReportDialogError());
 }
 
 class WindowsDialogs : public ::testing::Test {
@@ -113,21 +100,11 @@ class WindowsDialogs : public ::testing::Test {
     InitCommonControlsEx(&controls);
   }
   void SetUp() override {
-    ClearTexts();
-    LoadBuiltInTexts();
-    RebuildFilters();
-    ClearRecords();
-    InstallWin32Dialogs();
-    InstallAskDialog();
+    ClearTexts(), LoadBuiltInTexts(), RebuildFilters(), ClearRecords(), InstallWin32Dialogs(), InstallAskDialog();
     Record(kOwnerRecord).icon = IDI_KESTROVA;
     Record(kOwnerRecord).colours = {Rgb(230, 240, 255), Rgb(0, 0, 128), Rgb(255, 255, 224)};
   }
-  void TearDown() override {
-    SetAskHandler(nullptr);
-    SetAlertHandler(nullptr);
-    SetDialogHooks(DialogHooks{});
-    ClearRecords();
-  }
+  void TearDown() override { SetAskHandler(nullptr), SetAlertHandler(nullptr), SetDialogHooks({}), ClearRecords(); }
 };
 
 }  // namespace
@@ -192,8 +169,7 @@ TEST_F(WindowsDialogs, BoxesShowTheirTextsInTheOwnersDressAndTwoThreadsAskAtOnce
   EXPECT_EQ(Record(kBoxRecord).state, nullptr);  // the record is free again
 }
 
-// The request must be one the platform takes: its size differs with the
-// width of pointers.
+// The request's size differs with the width of pointers.
 TEST_F(WindowsDialogs, ACancelReportsNothingAndAFailureShowsTheTextOfItsCode) {
   Worker opening([] { return OpenFileDialog("Pick a test file", [](OPENFILENAMEA&) {}); });
   HWND dialog = opening.Window("Pick a test file");
@@ -229,8 +205,7 @@ TEST_F(WindowsDialogs, TheStartUpWindowShowsItsPictureAndTheProgressSetBeforeItO
   ASSERT_TRUE(DialogInit(IDD_START_UP, state));  // read from the program's resources
   std::string title = state.title;  // the window's thread may retitle the state
   BindRecord(2, state);
-  DialogSetRange(state, IDC_START_PROGRESS, 0, 5);
-  DialogSetValue(state, IDC_START_PROGRESS, 3);
+  DialogSetRange(state, IDC_START_PROGRESS, 0, 5), DialogSetValue(state, IDC_START_PROGRESS, 3);
   Worker showing([&] { return DialogRunModal(state, 2); });
   HWND window = showing.Window(title);
   ASSERT_NE(window, nullptr);
@@ -243,9 +218,7 @@ TEST_F(WindowsDialogs, TheStartUpWindowShowsItsPictureAndTheProgressSetBeforeItO
   EXPECT_EQ(showing.Result(), 0);
 }
 
-// A real dialog fed from another thread, as a worker feeds its window: a
-// flush sets the title and the tooltips again only when they changed, and
-// the window closes quietly from another thread.
+// Fed from another thread, as a worker feeds its window; it closes quietly from another thread.
 TEST_F(WindowsDialogs, AFlushSetsTitleAndTooltipsOnlyWhenTheyChanged) {
   constexpr int kRecord = 3;
   // Left to the window's thread if it never ends, so that a failure cannot hang the run.
@@ -253,14 +226,9 @@ TEST_F(WindowsDialogs, AFlushSetsTitleAndTooltipsOnlyWhenTheyChanged) {
   std::atomic<bool>& ended = *new std::atomic<bool>(false);
   BindRecord(kRecord, state);
   ASSERT_TRUE(DialogInit(IDD_FILE_SPLITTING, state));
-  DialogSetTitle(state, "Before");
-  DialogSetTooltip(state, IDC_FS_GO, "Go");
-  DialogSetTooltip(state, IDC_FS_HIDE, "Hide");
-  DialogSetRange(state, IDC_FS_SPLIT_PROGRESS, 0, 100);
-  std::thread owner([&] {
-    DialogRunModal(state, kRecord);
-    ended = true;
-  });
+  DialogSetTitle(state, "Before"), DialogSetTooltip(state, IDC_FS_GO, "Go");
+  DialogSetTooltip(state, IDC_FS_HIDE, "Hide"), DialogSetRange(state, IDC_FS_SPLIT_PROGRESS, 0, 100);
+  std::thread owner([&] { DialogRunModal(state, kRecord), ended = true; });
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(static_cast<HWND>(state.window.load())); }));
   HWND window = static_cast<HWND>(state.window.load());
   HWND tip = static_cast<HWND>(Record(kRecord).tooltipWindow);
@@ -286,8 +254,7 @@ TEST_F(WindowsDialogs, AFlushSetsTitleAndTooltipsOnlyWhenTheyChanged) {
     EXPECT_EQ(TextOf(window), s.title) << position;
     EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), s.tools) << position;
   }
-  // Its file field has the focus and reports losing it as the window goes:
-  // no malfunction to ask about.
+  // Its file field has the focus and reports losing it as the window goes: no malfunction to ask about.
   DialogExit(state);
   if (!WaitFor([&] { return ended.load(); })) {
     owner.detach();
@@ -295,6 +262,5 @@ TEST_F(WindowsDialogs, AFlushSetsTitleAndTooltipsOnlyWhenTheyChanged) {
   }
   owner.join();
   DialogUninit(state);
-  delete &state;
-  delete &ended;
+  delete &state, delete &ended;
 }

@@ -19,28 +19,18 @@ struct FakeWindow {
 };
 
 ClockTrack TrackOf(FakeWindow& w) {
-  ClockTrack track;
-  track.view.open = [&w] { return !w.Has('c'); };
-  track.view.running = [&w] { return w.Has('r'); };
-  track.view.minimized = [&w] { return w.Has('m'); };
-  track.view.paused = [&w] { return w.Has('p'); };
-  track.view.finished = [&w] { return w.Has('f'); };
-  track.view.turn = [&w] { return w.turn; };
-  track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
-  track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
-  return track;
-}
-
-plat::LocalTime Second(int s) {
-  plat::LocalTime t;
-  t.year = 2026, t.month = 12, t.day = 6, t.hour = 10, t.minute = 0, t.second = s;
+  ClockTrack t;
+  auto has = [&w](char flag) { return [&w, flag] { return w.Has(flag); }; };
+  t.view.open = [&w] { return !w.Has('c'); }, t.view.running = has('r'), t.view.minimized = has('m');
+  t.view.paused = has('p'), t.view.finished = has('f'), t.view.turn = [&w] { return w.turn; };
+  t.view.showFigure = [&w](const std::string& text) { w.figures.push_back(text); };
+  t.view.showWatch = [&w](const std::string& text) { w.watches.push_back(text); };
   return t;
 }
 
-// One round at second of the fake tick, after add bytes moved; flags are the
-// window's then ('s': the counters start a new run of 10 MB first).
-// figure: the text written this round (nullptr: none); watch: whether the
-// watch field is written this round.
+plat::LocalTime Second(int s) { return plat::LocalTime{2026, 12, 0, 6, 10, 0, s}; }
+
+// A round after add bytes moved ('s': a new run of 10 MB starts first); figure: the text written (nullptr: none).
 struct Step { int second; int64_t add; const char* flags; uint64_t turn; const char* figure; bool watch; };
 
 }  // namespace
@@ -84,8 +74,7 @@ TEST(ClockRounds, EachRoundWritesOnlyWhatChanged) {
     ClockStart(counters, c.total);
     for (const Step& s : c.steps) {
       SCOPED_TRACE(std::string(c.what) + ", second " + std::to_string(s.second));
-      w.flags = s.flags;
-      w.turn = s.turn;
+      w.flags = s.flags, w.turn = s.turn;
       if (w.Has('s')) ClockStart(counters, 10000000);
       ClockAdd(counters, s.add);
       const size_t figures = w.figures.size(), watches = w.watches.size();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "frame/command_center/colours.h"
 #include "frame/command_center/configuration_values.h"
@@ -18,7 +19,6 @@ TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
   SetDefaultColours();
   ClearRecords();
   CopyColoursToRecords();
-  // Dialogs opened from the Command Center take its colours; message boxes take their owner's.
   EXPECT_EQ(Record(2).colours.background, ColourEntry(1).background);
   EXPECT_EQ(Record(16).colours.text, ColourEntry(7).text);
   EXPECT_EQ(ColourEntryOfRecord(42) * 100 + ColourEntryOfRecord(21), 1200);
@@ -29,25 +29,20 @@ TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
   EXPECT_EQ(RecordOfColourEntry(ColourEntryOfPickerPosition(9)), 39);  // The Program Master
 }
 
-// No, wave, beep, round again; only No Sounds leaves the button unchecked
-// and the beeper off. Start-up steps back once and presses once.
 TEST(SoundModes, CycleAndLookOfEachMode) {
   const int pictures[] = {IDB_NO_SOUNDS, IDB_WAVE_SOUNDS, IDB_BEEP_SOUNDS};
   for (int mode = 0; mode < 3; ++mode) {
-    EXPECT_EQ(NextSoundMode(mode), (mode + 1) % 3) << mode;
-    EXPECT_EQ(NextSoundMode(PreviousSoundMode(mode)), mode) << mode;
     SoundButtonLook look = LookOfSoundMode(mode);
-    EXPECT_EQ(look.bitmap, pictures[mode]) << mode;
-    EXPECT_EQ(look.checked, mode != kNoSounds) << mode;
-    EXPECT_EQ(look.beeper, mode != kNoSounds) << mode;
+    EXPECT_EQ(std::make_tuple(NextSoundMode(mode), NextSoundMode(PreviousSoundMode(mode)), look.bitmap, look.checked,
+                              look.beeper),
+              std::make_tuple((mode + 1) % 3, mode, pictures[mode], mode != kNoSounds, mode != kNoSounds));
   }
   EXPECT_NE(LookOfSoundMode(kWaveSounds).labelText, LookOfSoundMode(kBeepSounds).labelText);
-  for (int odd : {7, -1}) EXPECT_EQ(ValidSoundMode(odd), kNoSounds) << odd;
-  EXPECT_EQ(NextSoundMode(PreviousSoundMode(9)), kNoSounds);
+  EXPECT_EQ(std::make_tuple(ValidSoundMode(7), ValidSoundMode(-1), NextSoundMode(PreviousSoundMode(9))),
+            std::make_tuple(kNoSounds, kNoSounds, kNoSounds));
 }
 
 TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
-  // A value from the settings file beyond the range puts the slider at its end.
   const std::pair<int64_t, int64_t> cases[] = {
       {ValueOfSlider(kListSizesValue, 16), 256},   {ValueOfSlider(kListSizesValue, 0), 16},
       {ValueOfSlider(kBuffSizeValue, 30000), 20971520}, {SliderMinimum(kBuffSizeValue), 16},
@@ -58,9 +53,7 @@ TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
   EXPECT_EQ(FieldOfValue(kBuffSizeValue, 512000) + FieldOfValue(kListSizesValue, 256), "500256");
 }
 
-// Below the range the field waits to be left ("5" may still become "512");
-// above it no digit to come can help, so it is rewritten at once. Far too
-// many digits neither overflow nor wrap round to a small value.
+// Below the range the field waits to be left ("5" may still become "512"); above it, it is rewritten at once.
 TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
   const struct { const ConfigurationValue& kind; const char* typed; int value; bool rewrite; } cases[] = {
       {kListSizesValue, "5", 16, false},
@@ -78,9 +71,7 @@ TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
   EXPECT_FALSE(FieldLeft(kListSizesValue, "512  ", 512));
 }
 
-// The Test button runs the choice when there is one to run; a worker needs
-// its flag on and must be running (Comparing and the remover share the
-// fourth flag, and there is no fifth); nothing at all with the switch off.
+// A worker needs its flag on and must be running (Comparing and the remover share the fourth flag).
 TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
   using S = ScreenSaverStart;
   const struct { bool on; int choice; const char* file; int worker; bool running; S start; } cases[] = {
@@ -102,9 +93,8 @@ TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
     EXPECT_EQ(ScreenSaverToStart(s, c.worker, c.running), c.start) << &c - cases;
   }
   EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"), "\"C:\\My Savers\\stars.scr\" /s");
-  EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR  "));
-  EXPECT_FALSE(HasScreenSaverName(".scr"));
-  EXPECT_FALSE(HasScreenSaverName("C:\\x.scr\\other"));
+  EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR  ") && !HasScreenSaverName(".scr") &&
+              !HasScreenSaverName("C:\\x.scr\\other"));
 }
 
 TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
@@ -115,9 +105,10 @@ TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
   SetScreenSaverLauncher([&](ScreenSaverStart start, const std::string& command, WindowRef) {
     started.push_back(start == ScreenSaverStart::File ? command : "system");
   });
-  RunScreenSaver(kScreenSaverTestDisks);  // flag on, but not running
-  GetSubprogram(kTestDisks).job.running = true;
-  RunScreenSaver(kScreenSaverTestDisks);
+  for (bool running : {false, true}) {  // the flag is on
+    GetSubprogram(kTestDisks).job.running = running;
+    RunScreenSaver(kScreenSaverTestDisks);
+  }
   GetSubprogram(kTestDisks).job.running = false;
   RunScreenSaver(kScreenSaverTest);
   SetScreenSaverLauncher(nullptr);
@@ -125,8 +116,6 @@ TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
   EXPECT_EQ(started, (std::vector<std::string>{"\"D:\\s.scr\" /s", "\"D:\\s.scr\" /s"}));
 }
 
-// The family is kept for the whole process; Windows, Wine and the Linux
-// emulation all report the NT family.
 TEST(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
   for (const auto& [id, text] : {std::pair<int, const char*>{940, "Current Windows Version:"}, {941, "NT/2K/XP"},
                                  {942, "95/98/Me"}, {943, "Unknown Windows Version"}})
@@ -143,11 +132,9 @@ TEST(WindowsVersionText, NamesTheFamilyAndServicePackForTheWholeProcess) {
     plat::VersionInfo info;
     info.ok = c.ok, info.platformId = c.platformId, info.servicePack = c.servicePack;
     WindowsVersion v = QueryWindowsVersion([&info] { return info; });
-    EXPECT_EQ(v.text, c.text);
-    EXPECT_EQ(g_process.windowsVersionText, c.text);
+    EXPECT_EQ(v.text + "|" + g_process.windowsVersionText, std::string(c.text) + "|" + c.text);
     EXPECT_EQ(v.platform * 10 + g_process.windowsPlatform.load(), c.platform * 11) << c.text;
   }
   WindowsVersion v = QueryWindowsVersion();
-  EXPECT_EQ(v.platform, kWindowsNt);
-  EXPECT_EQ(v.text.rfind("Current Windows Version: NT/2K/XP", 0), 0u) << v.text;
+  EXPECT_TRUE(v.platform == kWindowsNt && v.text.rfind("Current Windows Version: NT/2K/XP", 0) == 0) << v.text;
 }

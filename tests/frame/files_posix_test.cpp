@@ -72,8 +72,7 @@ TEST(SafeFilesPosix, APromptGivesUpOnTheThirdUnchangedAnswer) {
 TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
   testenv::ScratchFolder dir;
   ASSERT_LT(dir.path.size(), 100u);
-  // A folder whose own path fits, holding a file that fits, one that does
-  // not, and a subfolder that does not.
+  // A folder whose path fits, holding a file that fits, one that does not, and a subfolder that does not.
   const std::string wide = dir.path + "\\" + std::string(230 - dir.path.size(), 'w');
   ASSERT_TRUE(plat::CreateFolder(wide) && plat::CreateFolder(wide + "\\" + std::string(40, 's')));
   ASSERT_TRUE(WriteFile(wide + "\\short.txt", "12") && WriteFile(wide + "\\" + std::string(40, 'l') + ".txt", "1234"));
@@ -90,8 +89,7 @@ TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
 }
 
 TEST(WalkFolderPosix, AFolderThatContainsItselfEnds) {
-  // A long name, so that the path limit comes before the host's limit of
-  // 40 symbolic links in one path.
+  // A long name, so that the path limit comes before the host's limit of 40 links in one path.
   const std::string loop = "loop_loop_loop_loop_";
   testenv::ScratchFolder dir;
   ASSERT_TRUE(WriteFile(dir.Path("f.txt"), "abc"));

@@ -29,10 +29,7 @@ TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
   }
 }
 
-// While the abort question is open the worker waits at its check point;
-// the answer decides: Yes stops it, No lets it go on. A run that ended
-// behind the question is left as it ended, and a second question about the
-// same run is not asked while the first stands.
+// A run that ended behind the question is left as it ended; no second question while the first stands.
 TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
   // endsBehind: the run passes its last check point meanwhile.
   const struct { const char* what; int answer; bool endsBehind, result, goesOn; } cases[] = {
@@ -81,7 +78,6 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
   }
 }
 
-// A bar's range is at most 65535, and it still reaches its end.
 TEST(JobControl, ProgressRangesNeverExceed65535) {
   for (int64_t units : {0LL, 1LL, 65534LL, 65535LL, 131071LL, 10000000000LL}) {
     ProgressScale s = ScaleProgress(units);

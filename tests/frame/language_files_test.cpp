@@ -27,7 +27,6 @@ Table Snapshot() {
   return table;
 }
 
-// The texts that differ from the snapshot, by id.
 std::map<int, std::string> Changes(const Table& before) {
   std::map<int, std::string> changed;
   for (int id = 1; id <= kTextCount; ++id)
@@ -58,7 +57,6 @@ class LanguageFiles : public ::testing::Test {
     RebuildFilters();
   }
 
-  // Checks the one OK message of a failure, after its alert, then forgets it.
   void ExpectOneMessage(int titleId, const std::string& path, int tailId, WindowRef owner = nullptr) {
     ASSERT_EQ(asked.size(), 1u);
     const AskRequest& r = asked[0];
@@ -75,8 +73,6 @@ class LanguageFiles : public ::testing::Test {
 
 }  // namespace
 
-// Replacing a file takes a yes; a new file needs no question. A write that
-// fails is reported, and a full disk keeps the partial file.
 TEST_F(LanguageFiles, ExportThenReadGivesBackTheTableByteForByteAndFailedWritesAreReported) {
   for (const auto& [id, text] : {std::pair<int, std::string>{1104, std::string(5000, 'z')}, {1150, "two\r\nlines\r\n"},
                                  {1400, "\tTab and  blanks  "}, {5, "short help\0"s}})
@@ -123,8 +119,7 @@ TEST_F(LanguageFiles, ExportThenReadGivesBackTheTableByteForByteAndFailedWritesA
   testenv::ReleaseFloppy();
 }
 
-// Whatever the bytes, the table takes only the texts held between braces on
-// their key's line, at ids 1 to 1500, and the scan never leaves the buffer.
+// Only texts between braces on their key's line, at ids 1 to 1500, are taken.
 TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   const std::string forty(40, '9');
   std::string binary = testenv::PatternBytes(200000, 7);
@@ -135,22 +130,18 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
       {"", {}, ""}, {"0010={Fehler}\r\n", {{10, "Fehler"}}, ""},
       {"0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}",
        {{200, "first\r\nsecond\r\n"}, {201, "a\nb\rc"}}, ""},
-      // Help pages get their NUL back.
       {"0001={Seite eins}\r\n0009={neun}", {{1, "Seite eins\0"s}, {9, "neun\0"s}}, ""},
       {"translator  =Anna\r\n Language=not a key\r\nLANGUAGE=Deutsch  \r\n0010={Zehn}",
        {{10, "Zehn"}}, "Deutsch  "},
       {"Language=" + std::string(1000, 'n'), {}, std::string(kLanguageFieldWidth, 'n')},
-      // Ids out of range or too long for any integer.
       {"0000={zero}\r\n-0010={neg}\r\n1501={above}\r\n" + forty + "={big}\r\n-" + forty +
            "={small}\r\n4294967306={wraps to ten}\r\n000000000000000000000000000021={zeros}\r\n"
            "i2d2={letters ignored}\r\n1500={top}\r\n",
        {{21, "zeros"}, {22, "letters ignored"}, {1500, "top"}}, ""},
-      // Empty braces, or none on the key's line: nothing is taken from the next line.
       {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}",
        {{13, "thirteen"}, {20, "twenty"}}, ""},
       {"0010={ten}\r\n0011={never closed\r\n0012={twelve\r\n", {{10, "ten"}}, ""},
       {"0010={ten}0011={eleven}Language=Solo", {{10, "ten"}, {11, "eleven"}}, "Solo"},
-      // Cut short anywhere.
       {"0010={ten}\r\n0600", {{10, "ten"}}, ""}, {"0010={ten}\r\n0011=", {{10, "ten"}}, ""},
       {"0010={ten}\r\n0011={", {{10, "ten"}}, ""}, {"0010={ten}\r\nLanguage=", {{10, "ten"}}, ""},
       {"0010={ten}\r\nURL=x\r", {{10, "ten"}}, ""}, {binary, {}, ""},
@@ -172,9 +163,7 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-// A language file is read whole, so one far larger than every text of the
-// table (a 3 GB file named by mistake) is refused before any of it is read,
-// as is a missing one; neither changes a text.
+// A file is read whole, so one far larger than every text (3 GB named by mistake) is refused unread.
 TEST_F(LanguageFiles, FilesUpTo4MiBAreReadLargerOrMissingOnesReportedAndChangeNothing) {
   ScratchFolder dir;
   const struct { const char* name; int64_t size; bool read; } cases[] = {  // size 0: no file
@@ -209,8 +198,6 @@ TEST_F(LanguageFiles, FilesUpTo4MiBAreReadLargerOrMissingOnesReportedAndChangeNo
   EXPECT_EQ(LanguageList().size(), 5u);
 }
 
-// The folder scan lists each language file once, by its header only; the
-// setting read at start and each choice then load their texts.
 TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   Table builtIn = Snapshot();
   ScratchFolder dir;
@@ -235,7 +222,6 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
   ScanLanguageFolder(dir.path + "\\");
   EXPECT_EQ(list.size(), 4u);
 
-  // At start the setting is read and the file-dialog filters follow its texts.
   SetLanguageSetting(file);
   ApplyLanguageSetting();
   FileFilters f = Filters();
@@ -244,8 +230,7 @@ TEST_F(LanguageFiles, ListingTheFolderAndChoosingALanguage) {
             all + "|Sprachdateien (KSTV*.LNG)\0KSTV*.LNG\0"s + all + "|Bildschirmschoner\0*.scr\0"s + all +
                 "|Wellen\0*.wav\0"s + all);
 
-  // The built-in language brings back every built-in text; ids without one
-  // keep the file's.
+  // The built-in language brings back every built-in text; ids without one keep the file's.
   ASSERT_TRUE(ChooseLanguage(1));
   EXPECT_EQ(LanguageSetting(), std::string(kLanguageFieldWidth, ' '));
   EXPECT_EQ(Changes(builtIn), (std::map<int, std::string>{{1399, "Nur hier"}}));

@@ -14,8 +14,6 @@ RememberedList FiveOfFive() {
 
 }  // namespace
 
-// A listed value (case and trailing blanks ignored) moves up from its place:
-// those above move down one, those below stay, and it is never listed twice.
 TEST(RememberedList, AListedValueMovesToTheTop) {
   RememberedList list = FiveOfFive();
   EXPECT_TRUE(RememberInList(list, "a:\\THREE    "));
@@ -26,8 +24,6 @@ TEST(RememberedList, AListedValueMovesToTheTop) {
   EXPECT_EQ(list.entries[1], "a:\\THREE");
 }
 
-// The settings' lists keep 10 entries: the eleventh pushes the oldest out.
-// Blank or overlong values are refused.
 TEST(RememberedList, ANewValueGrowsTheListUpToItsCapacity) {
   RememberedList list{10, {}};
   for (int i = 1; i <= 11; ++i) EXPECT_TRUE(RememberInList(list, "C:\\" + std::to_string(i)));

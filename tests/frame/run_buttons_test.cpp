@@ -15,8 +15,7 @@ namespace {
 constexpr int kGo = 10, kHide = 11, kPause = 12, kField = 13;
 constexpr int kRecord = 3, kBox = 22, kQuestion = 32;
 
-// A window whose Abort has no tooltip, with a button of its own for Pause
-// and a field whose content is no label.
+// Abort has no tooltip; Pause is a button of its own; the field's content is no label.
 DialogTexts TextsOf(RunPhase phase) {
   const bool idle = phase == RunPhase::Idle, paused = phase == RunPhase::Paused;
   return DialogTexts{87,
@@ -46,7 +45,6 @@ struct RunButtonsPress : ::testing::Test {
     SetDialogHooks(DialogHooks{});
     SetAskHandler(nullptr);
   }
-  // The window as it opens, before any press.
   void Open() {
     ASSERT_TRUE(DialogInit(9002, state));
     DialogSetTooltip(state, kHide, "Closes the window");
@@ -71,14 +69,9 @@ struct RunButtonsPress : ::testing::Test {
 
 }  // namespace
 
-// Go starts when no run is active, pauses and releases a working run, and
-// is ignored while the run ends; Hide leaves an idle window, asks before it
-// aborts a working run (or aborts at once when the window has no question)
-// and asks nothing of a run that is ending. The labels follow the phase, and
-// so do the record's texts, from which a language change relabels them.
+// The labels follow the phase, and so do the record's texts, from which a language change relabels them.
 TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
-  // label: Go's and Pause's label text after the press (0: as the window
-  // opened); endsBehind: the run ends while the question stands.
+  // label: Go's and Pause's text after the press (0: as opened); endsBehind: the run ends behind the question.
   struct Case {
     const char* what;
     bool go, active, running, paused;

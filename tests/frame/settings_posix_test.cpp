@@ -7,8 +7,7 @@
 
 using namespace kst;
 
-// A full disk stops the writing and is reported; a short transfer is not a
-// failure: the rest follows, nothing is lost.
+// A short transfer is not a failure: the rest follows.
 TEST(SettingsFaults, AFullDiskIsReportedAndPartialWritesAndReadsAreCarriedOn) {
   SetText(508, "The file");
   SetText(510, "was not saved correctly due to unknown problem.");

@@ -52,7 +52,6 @@ Settings ReadBack(const std::string& bytes, Settings settings = Settings()) {
   return ReadSettingsText(settings, bytes), settings;
 }
 
-// The first line written for key, without the blanks that right-align its value.
 std::string Written(const Settings& s, const std::string& key) {
   for (const std::string& line : SettingsLines(s))
     if (line.compare(0, key.size() + 1, key + "=") == 0) {
@@ -62,7 +61,6 @@ std::string Written(const Settings& s, const std::string& key) {
   return "";
 }
 
-// Every setting given a value other than its default.
 Settings AllChanged() {
   Settings s;
   s.language = "C:\\Program Files\\Kestrova\\KSTVFR.LNG";
@@ -89,7 +87,6 @@ Settings AllChanged() {
   return s;
 }
 
-// The lines written for each key (none for an empty list), by key name.
 std::map<std::string, std::string> LinesByKey(const Settings& s) {
   std::map<std::string, std::string> keys;
   for (int k = 1; k <= kSettingsKeyCount; ++k) keys[SettingsKeyName(k)];
@@ -130,8 +127,7 @@ TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
   EXPECT_TRUE(asked.empty());
 }
 
-// Fields are read back by position, so their widths must never drift; a
-// number too wide for its field keeps its sign and leading digits.
+// A number too wide for its field keeps its sign and leading digits.
 TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
   Settings s = AllChanged();
   s.language = "C:\\Kestrova\\KSTVDE.LNG     ", s.fsFolderList.entries[1] = "E:\\out   ";
@@ -154,9 +150,7 @@ TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
     EXPECT_NE(defaults.find(line), std::string::npos) << line;
 }
 
-// Each input is read over a record whose values differ from the defaults;
-// every "KEY=value" listed must then be written so, and an input with
-// nothing listed must change nothing at all.
+// Read over a record unlike the defaults: each "KEY=value" listed is then written so; none: nothing changes.
 TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
   struct Case { std::string bytes; std::vector<std::string> expect; };
   // Any odd number sets a flag on; a number is its digits wherever they stand,
@@ -206,8 +200,7 @@ TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
   }
 }
 
-// Numbers are read from fixed places, and entry numbers come from the
-// file: none may reach outside its list.
+// Entry numbers come from the file: none may reach outside its list.
 TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPosition) {
   std::string colours = "COLORS= 300  -1   7";
   for (int i = 3; i < 108; ++i) colours += " 111";
@@ -245,8 +238,6 @@ TEST_F(SettingsFile, AHugeFileIsReadInBoundedPieces) {
             std::make_tuple(std::string(260, 'x'), 2048, 256, std::string("C:\\last")));
 }
 
-// At start, a file too short to be one, or one that cannot be read, is
-// neither read nor written over at exit: the user's settings stay on disk.
 TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAtExit) {
   ScratchFolder dir;
   InFolder in(dir.path);
@@ -280,9 +271,7 @@ TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAtExit) {
   EXPECT_EQ(std::tie(enough.saveAtExit, enough.buffSize, enough.settingsPath), std::make_tuple(true, 512000, path));
 }
 
-// On: Yes writes the file at once, No stops saving at exit. Off: Yes
-// deletes the file, No keeps it, and both stop saving; Cancel changes
-// nothing. A file that cannot be created is reported.
+// Off: Yes deletes the file, No keeps it, both stop saving; Cancel changes nothing.
 TEST_F(SettingsFile, RootsAskBeforeTheyGrowOrGo) {
   ScratchFolder dir;
   Settings s = AllChanged();

@@ -15,8 +15,7 @@ using namespace kst;
 
 namespace {
 
-// Stands in for the windows: a modal run "opens" the window and waits
-// until DialogExit closes it; questions get the answer set here.
+// Stands in for the windows: a modal run "opens" the window until DialogExit closes it.
 struct FakeWindows {
   std::mutex mutex;
   std::vector<int> closedSubprograms;
@@ -28,8 +27,7 @@ using Lock = std::lock_guard<std::mutex>;
 
 void Sleep1() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
-// Polls rather than waits for a signal: a thread may change what check
-// reads after its last word to the test.
+// Polls: a thread may change what check reads after its last word to the test.
 template <typename Check>
 bool WaitFor(Check check) {
   for (int waited = 0; waited < 5000; ++waited, Sleep1()) {
@@ -129,9 +127,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   join.extraWork = nullptr;
 }
 
-// A start asked for in the instant a turn ends (its work has let go of what
-// it guards, the slot has not taken the turn back yet) gets a turn of its
-// own, and an abort given to that start stands.
+// Asked for when the work has let go but the slot has not yet taken the turn back.
 TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
   Subprogram& s = GetSubprogram(kCopyOrJoin);
   std::atomic<int> turns{0};
@@ -159,10 +155,7 @@ TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 2; }));
 }
 
-// A quick double press on a toggle: the second press finds the dialog on
-// its way and leaves the toggle on; a third asks for no second opening. The
-// dialog opens once, and once closed it stays closed; closing parks the
-// Main thread, and the next show runs the set-up on a fresh dialog.
+// Once closed the dialog stays closed; the next show runs the set-up on a fresh dialog.
 TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnotherOpening) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<bool> letOpen{false};
@@ -188,10 +181,7 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   s.setUp = nullptr;
 }
 
-// Exit with work running: the question names the work; stopping it lets
-// a paused worker go, closes the prompt a worker waits in (as its close box
-// would), and waits until each worker has ended. A worker that does not
-// stop keeps the exit waiting no longer than the bound.
+// Stopping lets a paused worker go and closes the prompt a worker waits in, as its close box would.
 TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
   for (const auto& [id, text] : {std::pair<int, const char*>{12, "File &Splitting"}, {14, "Copy &&/Or &Join"},
                                  {1450, "Still running:"}, {1451, "Stop it?"}})

@@ -23,15 +23,11 @@ TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
     PutDigits(c.value, text, c.first, c.last, c.strip);
     EXPECT_EQ(text, c.after) << c.value << " into " << c.first << ".." << c.last;
   }
-  std::string text;
+  std::string text, text64, hex = "..........";
   PutDigits(std::numeric_limits<int32_t>::min(), text, 1, 11, true);
-  EXPECT_EQ(text, "-2147483648");
-  PutDigits64(std::numeric_limits<int64_t>::min(), text, 1, 20, true);
-  EXPECT_EQ(text, "-9223372036854775808");
-  text = "..........";
-  PutHex(0xABCDEF12u, text, 1, 10);
-  PutHex(0x1F, text, 2, 2);
-  EXPECT_EQ(text, ".FABCDEF12");
+  PutDigits64(std::numeric_limits<int64_t>::min(), text64, 1, 20, true);
+  PutHex(0xABCDEF12u, hex, 1, 10), PutHex(0x1F, hex, 2, 2);
+  EXPECT_EQ(text + "|" + text64 + "|" + hex, "-2147483648|-9223372036854775808|.FABCDEF12");
 }
 
 TEST(TextNumbers, ReadingAddsTheDigitsAndStopsGrowingAtTheLimit) {
@@ -56,22 +52,17 @@ TEST(TextNumbers, RealsTextsAndPieces) {
       {RealToText(-0.06, 1), "-0.1"},     {Substring("abcdef", 0, 2), "ab"}, {Substring("abcdef", 5, 10), "ef"},
   };
   for (const auto& [shown, expected] : reals) EXPECT_EQ(shown, expected);
-  EXPECT_DOUBLE_EQ(TextToReal("  - 12.5 "), -12.5);
-  EXPECT_DOUBLE_EQ(TextToReal("+.25"), 0.25);
-  EXPECT_DOUBLE_EQ(TextToReal("1.2.3"), 1.2);  // a second point stops the reading
-  EXPECT_DOUBLE_EQ(TextToReal("5-1"), 5);      // so does a sign after digits
-  EXPECT_TRUE(SameText("a:\\Folder{   ", "A:\\FOLDER{"));
-  EXPECT_FALSE(SameText(" abc", "abc"));  // leading blanks count
+  // A second point stops the reading, and so does a sign after digits.
+  for (const auto& [typed, value] : {std::pair<const char*, double>{"  - 12.5 ", -12.5}, {"+.25", 0.25},
+                                     {"1.2.3", 1.2}, {"5-1", 5}})
+    EXPECT_DOUBLE_EQ(TextToReal(typed), value) << typed;
+  EXPECT_TRUE(SameText("a:\\Folder{   ", "A:\\FOLDER{") && !SameText(" abc", "abc"));  // leading blanks count
 }
 
 TEST(Times, BothFormsAtTheUnitBoundaries) {
-  SetText(996, "M ");  // the unit letters are the translator's, trimmed
-  SetText(997, "St");
-  SetText(998, "T");
+  SetText(996, "M "), SetText(997, "St"), SetText(998, "T");  // the unit letters are the translator's, trimmed
   EXPECT_EQ(FormatDuration(90061), "1T01St01M01");
-  SetText(996, "m");
-  SetText(997, "h");
-  SetText(998, "d");
+  SetText(996, "m"), SetText(997, "h"), SetText(998, "d");
   const struct { int64_t seconds; const char* elapsed; const char* duration; } cases[] = {
       {0, "00:00:00:00", "0"},           {59, "00:00:00:59", "59"},
       {60, "00:00:01:00", "1m00"},       {3599, "00:00:59:59", "59m59"},
@@ -82,8 +73,7 @@ TEST(Times, BothFormsAtTheUnitBoundaries) {
       {-1, "00:00:00:00", "0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FormatElapsed(c.seconds), c.elapsed) << c.seconds;
-    EXPECT_EQ(FormatDuration(c.seconds), c.duration) << c.seconds;
+    EXPECT_EQ(FormatElapsed(c.seconds) + "|" + FormatDuration(c.seconds), std::string(c.elapsed) + "|" + c.duration);
     DayTime t = SplitSeconds(c.seconds);
     EXPECT_EQ(JoinSeconds(t.days, t.hours, t.minutes, t.seconds), c.seconds < 0 ? 0 : c.seconds);
   }

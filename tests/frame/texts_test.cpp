@@ -14,7 +14,6 @@ using namespace kst;
 
 namespace {
 
-// Every case starts from, and leaves behind, the built-in table.
 class TextTable : public ::testing::Test {
  protected:
   void SetUp() override { Reload(); }
@@ -75,8 +74,6 @@ TEST_F(TextTable, GetTextGivesTheFieldWidthAndSetTextNeverLeavesAnEmptyEntry) {
   EXPECT_EQ(FullText(1111), "");
 }
 
-// A language change replaces texts while other threads fetch theirs: every
-// fetch sees either the old or the new text, whole.
 TEST_F(TextTable, ReadersSeeWholeTextsWhileTheyAreReplaced) {
   const std::string first(5000, 'A'), second(7000, 'B');
   std::atomic<bool> started{false}, done{false};
@@ -99,7 +96,7 @@ TEST_F(TextTable, EveryQuotedTextIsTheBuiltInTextByteForByte) {
   bool ok = false;
   std::string data = testenv::ReadFile(SourceFile("tests/data/texts.tsv"), &ok);
   ASSERT_TRUE(ok) << "tests/data/texts.tsv";
-  // Columns: id, text, "quoted" (the whole text) or "partial" (a piece of it), note.
+  // Columns: id, text, "quoted" (whole) or "partial", note.
   std::istringstream lines(data);
   std::string line, id, text, how;
   std::getline(lines, line);  // the column names
@@ -124,9 +121,7 @@ TEST_F(TextTable, EveryQuotedTextIsTheBuiltInTextByteForByte) {
   }
 }
 
-// The export holds every text and the header of list entry 0, so this also
-// proves that help pages 1 and 3, given in two pieces, are whole, and that
-// ids past 1103 stay empty.
+// This also proves that help pages given in two pieces are whole, and ids past 1103 empty.
 TEST_F(TextTable, ExportOfTheBuiltInTableIsTheResourceFile) {
   bool ok = false;
   std::string resource = testenv::ReadFile(SourceFile("resources/english.lng"), &ok), exported = LanguageFileBytes();

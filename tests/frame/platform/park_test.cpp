@@ -6,8 +6,7 @@
 
 using namespace plat;
 
-// A wake before the park is kept once. A worker parks after every step and
-// the other side wakes it; a lost wake-up would stall the loop.
+// A wake before the park is kept once; a lost wake-up would stall the loop.
 TEST(Park, NoWakeIsLostBetweenTwoThreads) {
   ParkEvent event;
   Wake(event);

@@ -19,12 +19,9 @@ Names List(const std::string& pattern) {
   Names names;
   FindEntry e;
   FindHandle h = FindFirst(pattern, &e);
-  if (h == kNoFind) return names;
-  do names.push_back(e.name);
-  while (FindNext(h, &e));
-  FindClose(h);
-  std::sort(names.begin(), names.end());
-  return names;
+  for (bool more = h != kNoFind; more; more = FindNext(h, &e)) names.push_back(e.name);
+  if (h != kNoFind) FindClose(h);
+  return std::sort(names.begin(), names.end()), names;
 }
 
 const uint32_t kQuiet = kShellSilent | kShellNoConfirmation | kShellNoConfirmMkdir;
@@ -54,7 +51,7 @@ TEST(PlatformTicks, AWrappingCountGoesOnAndNeverBack) {
 TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   ScratchFolder dir;
   const std::string file = dir.Path("a.bin");
-  // size: the file's after the open; -1: refused.
+  // size: after the open; -1: refused.
   const struct { std::string path; uint32_t access; Disposition disposition; uint32_t error; int64_t size; } cases[] = {
       {file, kRead, Disposition::OpenExisting, kErrFileNotFound, -1},
       {dir.Path("missing\\a.bin"), kRead, Disposition::OpenExisting, kErrPathNotFound, -1},
@@ -77,7 +74,6 @@ TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   }
 }
 
-// A read, and a copy through a buffer, come back short at the end of the file.
 TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
   ScratchFolder dir;
   std::string bytes = testenv::PatternBytes(300000, 3);
@@ -98,17 +94,12 @@ TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
     ASSERT_TRUE(FileCopy(from, to, 200000, buffer.data(), 65536, &read, &written));
     EXPECT_EQ(read * 1000000 + written, expected * 1000001);
   }
-  FileClose(from);
-  FileClose(to);
+  FileClose(from), FileClose(to);
   EXPECT_EQ(testenv::ReadFile(dir.Path("to.bin")), "head" + bytes.substr(50000));
 }
 
-// A folder never opens as a file, a read-only file never opens for
-// writing, a file held open refuses what its holder does not share, and a
-// refused open leaves the file's bytes as they were. Wine, run as root
-// here, refuses a write to a read-only file once and then answers later
-// opens of it with codes of its own: those rows hold the emulation to what
-// Windows does.
+// Wine, run as root here, answers opens of a read-only file with codes of its own: those rows hold the
+// emulation to what Windows does.
 TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
   ScratchFolder dir;
   const std::string folder = dir.Path("sub");
@@ -148,8 +139,7 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
   FileHandle h = FileOpen(locked, kRead, D::OpenExisting, kShareRead);
   FileHandle second = FileOpen(locked, kRead, D::OpenExisting, kShareRead);
   EXPECT_TRUE(h != kNoFile && second != kNoFile) << LastError();
-  FileClose(second);
-  FileClose(h);
+  FileClose(second), FileClose(h);
   ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
 }
 
@@ -162,16 +152,12 @@ TEST(PlatformFiles, SeeksBeyondFourGigabytesInASparseFile) {
   char c = 0, hole = 1;
   ASSERT_TRUE(FileSeek(h, offset) && FileWrite(h, "XY", 2, &done));
   ASSERT_TRUE(FileSeek(h, offset + 1) && FileRead(h, &c, 1, &done));
-  EXPECT_EQ(c, 'Y');
-  // The last byte a 32-bit offset reaches.
-  ASSERT_TRUE(FileSeek(h, 4294967295LL) && FileRead(h, &hole, 1, &done));
-  EXPECT_EQ(hole, '\0');
+  ASSERT_TRUE(FileSeek(h, 4294967295LL) && FileRead(h, &hole, 1, &done));  // the last byte a 32-bit offset reaches
+  EXPECT_EQ(std::string(1, c) + hole, std::string("Y\0", 2));
   FileClose(h);
   EXPECT_EQ(SizeOfPath(file), offset + 2);
 }
 
-// A read-only file is kept; making a folder that is there fails with its
-// own code, which callers accept.
 TEST(PlatformFiles, TimesAttributesAndFoldersRoundTrip) {
   ScratchFolder dir;
   std::string file = dir.Path("t.bin");
@@ -182,18 +168,17 @@ TEST(PlatformFiles, TimesAttributesAndFoldersRoundTrip) {
   ASSERT_TRUE(FileSetTimes(h, want) && FileGetTimes(h, &got));
   EXPECT_EQ(got.write, want.write);
   FileClose(h);
-
   EXPECT_EQ(GetAttributes(dir.Path("none")), kAttrInvalid);
   ASSERT_TRUE(SetAttributes(file, kAttrReadOnly));
-  EXPECT_FALSE(DeleteOneFile(file));
+  EXPECT_FALSE(DeleteOneFile(file));  // a read-only file is kept
   ASSERT_TRUE(SetAttributes(file, kAttrNormal));
-  EXPECT_TRUE(DeleteOneFile(file));
-  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(DeleteOneFile(file) && !PathExists(file));
   EXPECT_TRUE(CreateFolder(dir.Path("one")));
-  EXPECT_FALSE(CreateFolder(dir.Path("one")));
-  EXPECT_EQ(LastError(), kErrAlreadyExists);
-  EXPECT_FALSE(CreateFolder(dir.Path("no\\such")));
-  EXPECT_EQ(LastError(), kErrPathNotFound);
+  for (const auto& [folder, error] :
+       {std::pair<const char*, uint32_t>{"one", kErrAlreadyExists}, {"no\\such", kErrPathNotFound}}) {
+    EXPECT_FALSE(CreateFolder(dir.Path(folder)));
+    EXPECT_EQ(LastError(), error) << folder;
+  }
 }
 
 TEST(PlatformListing, PatternsMatchAsOnWindows) {
@@ -212,8 +197,7 @@ TEST(PlatformListing, PatternsMatchAsOnWindows) {
   EXPECT_EQ(LastError(), kErrPathNotFound);
   FindHandle h = FindFirst(dir.Path("notes.txt"), &e);
   ASSERT_NE(h, kNoFind);
-  EXPECT_TRUE(e.size == 1 && !(e.attributes & kAttrDirectory));
-  EXPECT_FALSE(FindNext(h, &e));
+  EXPECT_TRUE(e.size == 1 && !(e.attributes & kAttrDirectory) && !FindNext(h, &e));
   FindClose(h);
 }
 
@@ -237,7 +221,6 @@ TEST(PlatformShell, DeletesCopiesAndMoves) {
   EXPECT_NE(ShellFileOperation(ShellOp::Copy, dir.Path("src.bin"), dir.Path("x.bin"), kQuiet), 0u);
 }
 
-// A split copied onto a full disk must not pass for a good one.
 TEST(PlatformDrives, TheFloppyIsRemovableWithItsGeometryAndACopyThatDoesNotFitFails) {
   testenv::Floppy floppy = testenv::PrepareFloppy();
   EXPECT_EQ(DriveType("A:\\"), kDriveRemovable);

@@ -9,15 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
 #include <thread>
 
 #include "frame/command_center/colours.h"
-#include "frame/dialogs/ask.h"
 #include "frame/dialogs/ask_dialog.h"
-#include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
 #include "frame/texts/language_files.h"

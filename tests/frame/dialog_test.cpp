@@ -3,7 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_errors.h"
 #include "frame/dialogs/run_figures.h"
 #include "frame/texts/language_files.h"

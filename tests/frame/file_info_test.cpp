@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <set>
 #include <tuple>
-#include <vector>
 
 #include "frame/platform/platform.h"
 #include "tests/support/test_env.h"

@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <string>
-#include <vector>
-
 #include "frame/files/file_info.h"
 #include "frame/files/folders.h"
 #include "frame/files/partial_files.h"
 #include "frame/platform/emulation.h"
-#include "frame/platform/platform.h"
 #include "frame/threads/prompt_repeats.h"
 #include "tests/support/test_env.h"
 
@@ -22,12 +18,7 @@ TEST(RemovableDrivesPosix, OnlyRemovableDrivesInLetterOrder) {
       {'M', plat::kDriveRemovable}, {'B', plat::kDriveRemovable}, {'N', plat::kDriveFixed},
       {'O', plat::kDriveCdRom},     {'P', plat::kDriveRamDisk},
   };
-  for (const auto& [letter, type] : drives) {
-    plat::EmulatedDrive d;
-    d.hostFolder = "/tmp";
-    d.type = type;
-    plat::EmuMapDrive(letter, d);
-  }
+  for (const auto& [letter, type] : drives) plat::EmuMapDrive(letter, plat::EmulatedDrive{"/tmp", type});
   plat::EmuUnmapDrive('A');
   std::vector<std::string> found = ListRemovableDrives();
   for (const auto& entry : drives) plat::EmuUnmapDrive(entry.first);
@@ -40,8 +31,7 @@ TEST(SafeFilesPosix, RenameNeverReplacesAndPartialsAreOwnLeftovers) {
   EXPECT_FALSE(plat::RenameFile(dir.Path("a"), dir.Path("b")));
   EXPECT_EQ(plat::LastError(), uint32_t{plat::kErrAlreadyExists});
   EXPECT_EQ(ReadFile(dir.Path("b")), "user's");
-  EXPECT_TRUE(plat::RenameFile(dir.Path("a"), dir.Path("c")));
-  EXPECT_FALSE(plat::PathExists(dir.Path("a")));
+  EXPECT_TRUE(plat::RenameFile(dir.Path("a"), dir.Path("c")) && !plat::PathExists(dir.Path("a")));
 
   for (const std::string& name : {PartialNameOf("big.bin.002"), std::string("big.bin.001"), std::string("other.~ks")})
     ASSERT_TRUE(WriteFile(dir.Path(name), "x"));
@@ -55,10 +45,10 @@ TEST(SafeFilesPosix, InsideIsDecidedByObjectThroughLinks) {
   for (const char* folder : {"dest", "dest\\sub", "other"}) ASSERT_TRUE(plat::CreateFolder(dir.Path(folder)));
   const std::string host = plat::EmuHostPath(dir.path);
   ASSERT_EQ(symlink((host + "/dest/sub").c_str(), (host + "/other/link").c_str()), 0);
-  EXPECT_TRUE(IsWithinFolder(dir.Path("dest\\sub"), dir.Path("dest")));
-  EXPECT_TRUE(IsWithinFolder(dir.Path("other\\link"), dir.Path("dest")));
-  EXPECT_FALSE(IsWithinFolder(dir.Path("dest"), dir.Path("dest\\sub")));
-  EXPECT_FALSE(IsWithinFolder(dir.Path("other"), dir.Path("dest")));
+  EXPECT_TRUE(IsWithinFolder(dir.Path("dest\\sub"), dir.Path("dest")) &&
+              IsWithinFolder(dir.Path("other\\link"), dir.Path("dest")));
+  EXPECT_FALSE(IsWithinFolder(dir.Path("dest"), dir.Path("dest\\sub")) ||
+               IsWithinFolder(dir.Path("other"), dir.Path("dest")));
 }
 
 TEST(SafeFilesPosix, APromptGivesUpOnTheThirdUnchangedAnswer) {
@@ -90,18 +80,15 @@ TEST(WalkFolderPosix, PathsTooLongForThePlatformAreSkippedAndCounted) {
 
 TEST(WalkFolderPosix, AFolderThatContainsItselfEnds) {
   // A long name, so that the path limit comes before the host's limit of 40 links in one path.
-  const std::string loop = "loop_loop_loop_loop_";
   testenv::ScratchFolder dir;
   ASSERT_TRUE(WriteFile(dir.Path("f.txt"), "abc"));
-  const std::string host = plat::EmuHostPath(dir.path) + "/" + loop;
+  const std::string host = plat::EmuHostPath(dir.path) + "/loop_loop_loop_loop_";
   ASSERT_EQ(symlink(".", host.c_str()), 0);
   WalkTotals totals;
   int seen = 0;
   WalkFolder(dir.path, "*.*", true, [&](const std::string&, const FileInfo&) { return ++seen < 10000; }, totals);
   unlink(host.c_str());
-  EXPECT_GE(seen, 2);  // f.txt, and again through the loop
-  EXPECT_LT(seen, 10000);
-  // The path length ends it, and always before the depth limit could.
-  EXPECT_GE(totals.skipped, 1) << seen << " files, " << totals.folders << " folders";
-  EXPECT_LT(totals.folders, kWalkDepthLimit);
+  // f.txt, and again through the loop, until the path length ends it: always before the depth limit could.
+  EXPECT_TRUE(seen >= 2 && seen < 10000 && totals.skipped >= 1 && totals.folders < kWalkDepthLimit)
+      << seen << " files, " << totals.folders << " folders, " << totals.skipped << " skipped";
 }

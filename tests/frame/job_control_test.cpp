@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 
-#include "frame/dialogs/ask.h"
 #include "frame/threads/drives_in_use.h"
-#include "frame/threads/job_control.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
 
@@ -63,13 +60,11 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
     EXPECT_EQ(AskToAbort(job, nullptr, 32, 22, 3), c.result);
     SetAskHandler(nullptr);
     EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(secondRefused && !job.inQuestion.load());
-    EXPECT_TRUE(heldMeanwhile) << "the worker went on behind the question";
+    EXPECT_TRUE(secondRefused && !job.inQuestion.load() && heldMeanwhile) << "the worker went on behind the question?";
     if (!c.endsBehind) {
       const int after = steps.load();
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
-      EXPECT_EQ(steps.load() > after, c.goesOn);
-      EXPECT_NE(stopped.load(), c.goesOn);
+      EXPECT_TRUE((steps.load() > after) == c.goesOn && stopped.load() != c.goesOn);
       AbortJob(job);
       worker.join();
     }
@@ -83,8 +78,7 @@ TEST(JobControl, ProgressRangesNeverExceed65535) {
     ProgressScale s = ScaleProgress(units);
     EXPECT_TRUE(s.range <= 65535 && units - s.range * s.step >= 0 && units - s.range * s.step < s.step) << units;
   }
-  EXPECT_EQ(ScaleProgress(65534).step, 1);
-  EXPECT_EQ(ScaleProgress(65535).step, 2);
+  EXPECT_EQ(ScaleProgress(65534).step * 10 + ScaleProgress(65535).step, 12);
 }
 
 TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {
@@ -103,8 +97,7 @@ TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {
       {"no drive at all", true, false, "", "\\\\server\\share", -1},
   };
   for (const auto& c : cases) {
-    disks.job.running = c.disksRun;
-    backup.job.running = c.backupRun;
+    disks.job.running = c.disksRun, backup.job.running = c.backupRun;
     MarkDriveInUse(kSplitOrCopy, c.marked);
     EXPECT_EQ(DriveUser(c.asked), c.user) << c.what;
   }

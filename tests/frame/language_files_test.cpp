@@ -7,7 +7,6 @@
 #include <map>
 #include <tuple>
 
-#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"

@@ -8,9 +8,7 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-RememberedList FiveOfFive() {
-  return {5, {"A:\\one", "A:\\two", "A:\\three", "A:\\four", "A:\\five"}};
-}
+RememberedList FiveOfFive() { return {5, {"A:\\one", "A:\\two", "A:\\three", "A:\\four", "A:\\five"}}; }
 
 }  // namespace
 
@@ -20,7 +18,7 @@ TEST(RememberedList, AListedValueMovesToTheTop) {
   EXPECT_EQ(list.entries, (Entries{"a:\\THREE", "A:\\one", "A:\\two", "A:\\four", "A:\\five"}));
   EXPECT_TRUE(RememberInList(list, "A:\\five"));
   EXPECT_EQ(list.entries, (Entries{"A:\\five", "a:\\THREE", "A:\\one", "A:\\two", "A:\\four"}));
-  EXPECT_TRUE(RememberInList(list, "A:\\five"));
+  EXPECT_TRUE(RememberInList(list, "A:\\five"));  // at the top already
   EXPECT_EQ(list.entries[1], "a:\\THREE");
 }
 
@@ -36,12 +34,10 @@ TEST(RememberedList, ANewValueGrowsTheListUpToItsCapacity) {
   EXPECT_EQ(overfull.entries, (Entries{"A:\\four", "A:\\one"}));
 
   RememberedList none;
-  EXPECT_TRUE(RememberInList(none, "x"));
-  EXPECT_TRUE(none.entries.empty());
+  EXPECT_TRUE(RememberInList(none, "x") && none.entries.empty());
 
   list = FiveOfFive();
-  EXPECT_FALSE(RememberInList(list, "   "));
-  EXPECT_FALSE(RememberInList(list, "C:\\" + std::string(258, 'x')));
+  EXPECT_FALSE(RememberInList(list, "   ") || RememberInList(list, "C:\\" + std::string(258, 'x')));
   EXPECT_EQ(list.entries, FiveOfFive().entries);
   EXPECT_TRUE(RememberInList(list, "C:\\" + std::string(257, 'x') + "  "));  // 260 fits
   EXPECT_EQ(list.entries[0].size(), 260u);

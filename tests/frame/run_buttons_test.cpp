@@ -18,38 +18,28 @@ constexpr int kRecord = 3, kBox = 22, kQuestion = 32;
 // Abort has no tooltip; Pause is a button of its own; the field's content is no label.
 DialogTexts TextsOf(RunPhase phase) {
   const bool idle = phase == RunPhase::Idle, paused = phase == RunPhase::Paused;
-  return DialogTexts{87,
-                     {{kGo, idle ? 79 : paused ? 90 : 89, 572},
-                      {kHide, idle ? 80 : 88, idle ? 573 : 0},
-                      {kPause, paused ? 90 : 89, 574},
-                      {kField, 0, 577}}};
+  return DialogTexts{87, {{kGo, idle ? 79 : paused ? 90 : 89, 572}, {kHide, idle ? 80 : 88, idle ? 573 : 0},
+                         {kPause, paused ? 90 : 89, 574}, {kField, 0, 577}}};
 }
 
 struct RunButtonsPress : ::testing::Test {
   void SetUp() override {
     LoadBuiltInTexts();
-    RegisterTemplate(9002, {{kGo, ControlType::Button, "&Go"},
-                            {kHide, ControlType::Button, "&Hide"},
-                            {kPause, ControlType::Button, "&Pause"},
-                            {kField, ControlType::Edit, "C:\\film.avi"}});
+    RegisterTemplate(9002, {{kGo, ControlType::Button, "&Go"}, {kHide, ControlType::Button, "&Hide"},
+                            {kPause, ControlType::Button, "&Pause"}, {kField, ControlType::Edit, "C:\\film.avi"}});
     DialogHooks hooks;
     hooks.exit = [this](DialogState&, int) { ++exits; };
     SetDialogHooks(hooks);
     SetAskHandler([this](const AskRequest& request) {
-      asked.push_back(request);
       if (endBehind) EndTurn(*endBehind, TurnNumber(*endBehind));
-      return answer;
+      return asked.push_back(request), answer;
     });
   }
-  void TearDown() override {
-    SetDialogHooks(DialogHooks{});
-    SetAskHandler(nullptr);
-  }
+  void TearDown() override { SetDialogHooks(DialogHooks{}), SetAskHandler(nullptr); }
   void Open() {
     ASSERT_TRUE(DialogInit(9002, state));
     DialogSetTooltip(state, kHide, "Closes the window");
-    exits = 0;
-    asked.clear();
+    exits = 0, asked.clear();
   }
   std::string Label(int id) { return DialogGet(state, id); }
   std::string Tooltip(int id) {
@@ -61,8 +51,7 @@ struct RunButtonsPress : ::testing::Test {
   RunButtons buttons{.record = kRecord, .boxRecord = kBox, .go = kGo, .hide = kHide,
                      .relabelled = {kPause}, .abortQuestion = kQuestion, .textsOf = TextsOf};
   DialogState state;
-  int exits = 0;
-  int answer = kAnswerYes;
+  int exits = 0, answer = kAnswerYes;
   JobControl* endBehind = nullptr;  // a run that ends while the question stands
   std::vector<AskRequest> asked;
 };
@@ -99,9 +88,7 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
     SetRecordTexts(kRecord, TextsOf(RunPhase::Idle));
     JobControl job;
     job.running = c.running, job.paused = c.paused, job.keepGoing = true;
-    buttons.abortQuestion = c.question;
-    answer = c.answer;
-    endBehind = c.endsBehind ? &job : nullptr;
+    buttons.abortQuestion = c.question, answer = c.answer, endBehind = c.endsBehind ? &job : nullptr;
     int starts = 0;
     if (c.go)
       PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });

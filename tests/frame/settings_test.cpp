@@ -6,7 +6,6 @@
 #include <map>
 #include <tuple>
 
-#include "frame/dialogs/ask.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
 #include "tests/support/test_env.h"

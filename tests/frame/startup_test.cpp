@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "frame/command_center/colours.h"
-#include "frame/dialogs/dialog.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/texts.h"
 #include "frame/threads/process_state.h"
@@ -15,10 +14,8 @@ using namespace kst;
 TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchanged) {
   ClearRecords();
   Settings settings;
-  settings.topmost[1] = 1;  // File Splitting, record 3
-  settings.winPos[2] = 120, settings.winPos[3] = 45;
-  settings.colors[0].dialogBackground = SavedRgb{1, 2, 3};
-  settings.coloring = true, settings.noSounds = 2;
+  settings.topmost[1] = 1, settings.winPos[2] = 120, settings.winPos[3] = 45;  // File Splitting, record 3
+  settings.colors[0].dialogBackground = SavedRgb{1, 2, 3}, settings.coloring = true, settings.noSounds = 2;
   ApplySettingsToFrame(settings);
   EXPECT_TRUE(Record(3).alwaysOnTop && !Record(1).alwaysOnTop && Colouring());
   EXPECT_EQ(Record(3).savedTop * 10 + SoundMode(), 452);
@@ -30,8 +27,7 @@ TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchanged) {
   CollectFrameIntoSettings(back);
   settings.topmost[2] = 1, settings.winPos[4] = 7;
   EXPECT_EQ(back, settings);
-  Colouring() = false;
-  SetSoundMode(1);
+  Colouring() = false, SetSoundMode(1);
 }
 
 TEST(StartUp, ProgramStateComesFromTextsAndTheSettingsFile) {
@@ -44,7 +40,6 @@ TEST(StartUp, ProgramStateComesFromTextsAndTheSettingsFile) {
   plat::SetCurrentFolder(before);
   EXPECT_EQ(steps, (std::vector<int>{1, 2}));
   EXPECT_EQ(GetText(27).substr(0, 14), "Command Center");
-  EXPECT_NE(g_process.windowsPlatform.load(), 0);
-  EXPECT_FALSE(settings.saveAtExit);
+  EXPECT_TRUE(g_process.windowsPlatform.load() != 0 && !settings.saveAtExit);
   EXPECT_EQ(settings.settingsPath, dir.Path("Kestrova.INI"));
 }

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <mutex>
 #include <tuple>
 #include <thread>
-#include <vector>
 
 #include "frame/texts/texts.h"
 #include "frame/threads/exit_stop.h"

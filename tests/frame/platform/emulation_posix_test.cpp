@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "tests/support/test_env.h"
 
 using namespace plat;

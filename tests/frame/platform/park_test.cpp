@@ -15,16 +15,9 @@ TEST(Park, NoWakeIsLostBetweenTwoThreads) {
   ParkEvent toWorker, toMain;
   int steps = 0, answered = 0;
   std::thread worker([&] {
-    while (steps < 2000 && ParkSelfFor(toWorker, 5000)) {
-      ++steps;
-      Wake(toMain);
-    }
+    while (steps < 2000 && ParkSelfFor(toWorker, 5000)) ++steps, Wake(toMain);
   });
-  while (answered < 2000) {
-    Wake(toWorker);
-    if (!ParkSelfFor(toMain, 5000)) break;
-    ++answered;
-  }
+  while (answered < 2000 && (Wake(toWorker), ParkSelfFor(toMain, 5000))) ++answered;
   worker.join();
   EXPECT_EQ(answered + steps, 4000);
 }

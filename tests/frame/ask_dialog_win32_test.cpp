@@ -147,16 +147,14 @@ TEST_F(WindowsDialogs, BoxesShowTheirTextsInTheOwnersDressAndTwoThreadsAskAtOnce
             "Replace the file?Second");
   EXPECT_EQ(Record(kBoxRecord).creationMarker.load() | Record(kBoxRecord + 1).creationMarker.load(), 0);
   Click(secondBox, IDYES);
-  EXPECT_EQ(second->Result(), kAnswerYes);
-  EXPECT_EQ(asking->result.load(), kNotAnswered);  // still asking
+  EXPECT_EQ(second->Result() * 1000 + asking->result.load(), kAnswerYes * 1000 + kNotAnswered);  // still asking
   HWND message = GetDlgItem(box, IDC_ASK_MESSAGE);
   // The edit field breaks lines only at CR LF, and the long path wraps.
   EXPECT_EQ(TextOf(message), "The file\r\n" + path + "\r\nalready exists.");
   EXPECT_GE(SendMessageA(message, EM_GETLINECOUNT, 0, 0), 4);
   EXPECT_EQ(TextOf(GetDlgItem(box, IDYES)) + TextOf(GetDlgItem(box, IDNO)) + TextOf(GetDlgItem(box, IDCANCEL)),
             "&Yes&Nope&Cancel");
-  EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_NE(SendMessageA(box, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_TRUE((GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) && SendMessageA(box, WM_GETICON, ICON_BIG, 0));
   EXPECT_EQ(Record(kBoxRecord).colours.text, Rgb(0, 0, 128));
   testenv::SaveScreenshot("ask_box_yes_no_cancel");
   Click(box, IDNO);
@@ -175,8 +173,7 @@ TEST_F(WindowsDialogs, ACancelReportsNothingAndAFailureShowsTheTextOfItsCode) {
 
   Worker failing([] { return OpenFileDialog(nullptr, [](OPENFILENAMEA& r) { r.lStructSize = 3; }); });
   HWND box = failing.Window("FILE OPEN DIALOG FAILURE");
-  ASSERT_NE(box, nullptr);
-  EXPECT_TRUE(ShowsText(box, Trimmed(GetText(64))));
+  ASSERT_TRUE(box && ShowsText(box, Trimmed(GetText(64))));
   Click(box, IDOK);
   EXPECT_EQ(failing.Result(), CDERR_STRUCTSIZE);
 }
@@ -188,8 +185,7 @@ TEST_F(WindowsDialogs, TheFolderBrowserGivesTheChosenFolderOrNothing) {
     std::string chosen = "(none)";
     Worker choosing([&] { return (chosen = BrowseForFolder(nullptr, "Where do you want to put the splits?   ")), 0; });
     HWND browser = choosing.Window("");
-    ASSERT_NE(browser, nullptr);
-    EXPECT_TRUE(ShowsText(browser, "Where do you want to put the splits?"));
+    ASSERT_TRUE(browser && ShowsText(browser, "Where do you want to put the splits?"));
     PostMessageA(browser, WM_COMMAND, button, 0);  // the browser starts on the desktop
     ASSERT_EQ(choosing.Result(), 0);
     EXPECT_TRUE(SameText(chosen, button == IDOK ? desktop : "")) << chosen << " for " << desktop;

@@ -16,11 +16,9 @@
 using namespace kst;
 
 TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
-  SetDefaultColours();
-  ClearRecords();
-  CopyColoursToRecords();
-  EXPECT_EQ(Record(2).colours.background, ColourEntry(1).background);
-  EXPECT_EQ(Record(16).colours.text, ColourEntry(7).text);
+  SetDefaultColours(), ClearRecords(), CopyColoursToRecords();
+  EXPECT_TRUE(Record(2).colours.background == ColourEntry(1).background &&
+              Record(16).colours.text == ColourEntry(7).text);
   EXPECT_EQ(ColourEntryOfRecord(42) * 100 + ColourEntryOfRecord(21), 1200);
   std::set<int> entries;
   for (int position = 0; position < kColourEntries; ++position) entries.insert(ColourEntryOfPickerPosition(position));
@@ -42,7 +40,7 @@ TEST(SoundModes, CycleAndLookOfEachMode) {
             std::make_tuple(kNoSounds, kNoSounds, kNoSounds));
 }
 
-TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
+TEST(ConfigurationValues, SlidersAndTypedValuesStayWithinTheRangeAndAreRewrittenWhenTheyMust) {
   const std::pair<int64_t, int64_t> cases[] = {
       {ValueOfSlider(kListSizesValue, 16), 256},   {ValueOfSlider(kListSizesValue, 0), 16},
       {ValueOfSlider(kBuffSizeValue, 30000), 20971520}, {SliderMinimum(kBuffSizeValue), 16},
@@ -51,19 +49,14 @@ TEST(ConfigurationSliders, PositionsAndValuesStayWithinTheRange) {
   };
   for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected) << &got - &cases[0].first;
   EXPECT_EQ(FieldOfValue(kBuffSizeValue, 512000) + FieldOfValue(kListSizesValue, 256), "500256");
-}
 
-// Below the range the field waits to be left ("5" may still become "512"); above it, it is rewritten at once.
-TEST(ConfigurationFields, TypedValuesAreKeptInRangeAndRewrittenWhenTheyMust) {
-  const struct { const ConfigurationValue& kind; const char* typed; int value; bool rewrite; } cases[] = {
-      {kListSizesValue, "5", 16, false},
-      {kBuffSizeValue, "30000", 20971520, true},
-      {kBuffSizeValue, "20480", 20971520, false},
-      {kMaxSizeToCopyValue, "1 0 2 4 kB", 1048576, false},
-      {kBuffSizeValue, "-700", 16384, false},
-      {kBuffSizeValue, "99999999999999999999999999", 20971520, true},
+  // Below the range a typed value waits to be left ("5" may still become "512"); above it, it is rewritten at once.
+  const struct { const ConfigurationValue& kind; const char* typed; int value; bool rewrite; } typedCases[] = {
+      {kListSizesValue, "5", 16, false}, {kBuffSizeValue, "30000", 20971520, true},
+      {kBuffSizeValue, "20480", 20971520, false}, {kMaxSizeToCopyValue, "1 0 2 4 kB", 1048576, false},
+      {kBuffSizeValue, "-700", 16384, false}, {kBuffSizeValue, "99999999999999999999999999", 20971520, true},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : typedCases) {
     TypedValue typed = ValueOfTyped(c.kind, c.typed);
     EXPECT_EQ(std::make_pair(typed.value, typed.rewrite), std::make_pair(c.value, c.rewrite)) << c.typed;
   }

@@ -94,7 +94,7 @@ std::vector<std::string> Walked(const std::string& folder, const std::string& pa
 
 }  // namespace
 
-TEST(WalkFolderTest, VisitsMatchingFilesDepthFirstSkippingDotNames) {
+TEST(WalkFolderTest, VisitsMatchingFilesDepthFirstAndEndsWhenTheCollectorSaysSo) {
   ScratchFolder dir;
   for (const char* folder : {"one", "one\\deep", "two", ".dots"}) ASSERT_TRUE(plat::CreateFolder(dir.Path(folder)));
   size_t size = 0;  // 100, 200, ... 700 bytes
@@ -119,20 +119,17 @@ TEST(WalkFolderTest, VisitsMatchingFilesDepthFirstSkippingDotNames) {
   EXPECT_EQ(all, (std::vector<std::string>{"a.txt", "one\\b.txt", "one\\deep\\c.txt", "two\\e.txt"}));
   EXPECT_EQ(totals.bytes, 1800);
   EXPECT_EQ(Walked(dir.path, "", false, totals), std::vector<std::string>{"a.txt"});
-}
 
-TEST(WalkFolderTest, EndsWhenTheCollectorSaysSoAndNotLater) {
-  ScratchFolder dir;
-  for (int i = 0; i < 5; ++i) ASSERT_TRUE(testenv::WriteFile(dir.Path("f" + std::to_string(i)), "x"));
+  const std::string flat = dir.Path("flat");
+  ASSERT_TRUE(plat::CreateFolder(flat));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(testenv::WriteFile(flat + "\\f" + std::to_string(i), "x"));
   int seen = 0;
-  WalkTotals totals;
-  auto untilTwo = [&](const std::string&, const FileInfo&) { return ++seen < 2; };
-  EXPECT_FALSE(WalkFolder(dir.path, "*.*", true, untilTwo, totals));
+  totals = WalkTotals();
+  EXPECT_FALSE(WalkFolder(flat, "*.*", true, [&](const std::string&, const FileInfo&) { return ++seen < 2; }, totals));
   EXPECT_EQ(totals.files, 2);
-
   // Files added meanwhile do not keep it going.
   seen = 0;
-  EXPECT_TRUE(WalkFolder(dir.path, "*.*", true, [&](const std::string& folder, const FileInfo&) {
+  EXPECT_TRUE(WalkFolder(flat, "*.*", true, [&](const std::string& folder, const FileInfo&) {
     testenv::WriteFile(folder + "new" + std::to_string(seen), "y");
     return ++seen < 1000;
   }));

@@ -11,7 +11,7 @@
 
 using namespace kst;
 
-TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchanged) {
+TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchangedAndStateComesFromTheSettingsFile) {
   ClearRecords();
   Settings settings;
   settings.topmost[1] = 1, settings.winPos[2] = 120, settings.winPos[3] = 45;  // File Splitting, record 3
@@ -28,18 +28,16 @@ TEST(StartUp, SettingsReachTheRecordsAndComeBackUnchanged) {
   settings.topmost[2] = 1, settings.winPos[4] = 7;
   EXPECT_EQ(back, settings);
   Colouring() = false, SetSoundMode(1);
-}
 
-TEST(StartUp, ProgramStateComesFromTextsAndTheSettingsFile) {
   testenv::ScratchFolder dir;  // no settings file there
   std::string before = plat::CurrentFolder();
   ASSERT_TRUE(plat::SetCurrentFolder(dir.path));
-  Settings settings;
+  Settings loaded;
   static std::vector<int> steps;
-  LoadProgramState(settings, [](int step) { steps.push_back(step); });
+  LoadProgramState(loaded, [](int step) { steps.push_back(step); });
   plat::SetCurrentFolder(before);
   EXPECT_EQ(steps, (std::vector<int>{1, 2}));
   EXPECT_EQ(GetText(27).substr(0, 14), "Command Center");
-  EXPECT_TRUE(g_process.windowsPlatform.load() != 0 && !settings.saveAtExit);
-  EXPECT_EQ(settings.settingsPath, dir.Path("Kestrova.INI"));
+  EXPECT_TRUE(g_process.windowsPlatform.load() != 0 && !loaded.saveAtExit);
+  EXPECT_EQ(loaded.settingsPath, dir.Path("Kestrova.INI"));
 }

@@ -60,16 +60,14 @@ class Subprograms : public ::testing::Test {
     ClearRecords();
     for (int id = 0; id < kSubprogramCount; ++id) BindRecord(GetSubprogram(id).record, GetSubprogram(id).state);
     for (int t : {31, 32, 34}) SetText(t, "text " + std::to_string(t));
-    RegisterTemplate(106, {{1, ControlType::Button, "Go"}});  // File Splitting's
-    RegisterTemplate(119, {{1, ControlType::Button, "Go"}});  // Copy &/Or Join's
+    for (int id : {106, 119}) RegisterTemplate(id, {{1, ControlType::Button, "Go"}});  // Splitting's, Join's
     StartSlots(nullptr, 0);
   }
   void TearDown() override { Lock lock(g_fake.mutex); g_fake.questions.clear(), g_fake.closedSubprograms.clear(); }
 
   static void Open(int id) {
     ShowSubprogram(id);
-    DialogState& state = GetSubprogram(id).state;
-    ASSERT_TRUE(WaitFor([&] { return state.window.load() != nullptr; })) << "dialog " << id << " did not open";
+    ASSERT_TRUE(WaitFor([&] { return GetSubprogram(id).state.window.load(); })) << "dialog " << id << " did not open";
   }
   static void Close(int id) {
     EXPECT_EQ(SwitchOff(id), ToggleOff::Closed);
@@ -87,8 +85,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   Open(kFileSplitting);
 
   DialogState about;  // an open child is brought forward instead
-  BindRecord(4, about);
-  about.window = reinterpret_cast<void*>(0x4444);
+  BindRecord(4, about), about.window = reinterpret_cast<void*>(0x4444);
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::ChildInFront);
   EXPECT_EQ(g_fake.broughtToFront, reinterpret_cast<void*>(0x4444));
   about.window = nullptr, Record(4).state = nullptr;
@@ -97,15 +94,13 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
   s.job.inQuestion = false;
 
   StartWork(kFileSplitting);
-  ASSERT_TRUE(s.job.running);
   g_fake.answer = kAnswerNo;
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
   EXPECT_TRUE(s.job.keepGoing);  // No: the work goes on
   g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
   ASSERT_TRUE(WaitFor([&] { return idles.load() == 1 && !s.job.running; }));
-  ASSERT_EQ(g_fake.questions.size(), 2u);
-  EXPECT_EQ(g_fake.questions[0], "text 31|text 32");
+  EXPECT_EQ(g_fake.questions, (std::vector<std::string>{"text 31|text 32", "text 31|text 32"}));
   EXPECT_NE(s.state.window.load(), nullptr);  // none of these closed the dialog
 
   Close(kFileSplitting);
@@ -130,13 +125,8 @@ TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
   std::atomic<int> turns{0};
   std::atomic<bool> running{false}, aborted{false};
   s.extraWork = [&](Subprogram& self) {
-    if (++turns == 1) {
-      StartExtraWork(kCopyOrJoin);
-      AbortJob(self.extraJob);
-      return;
-    }
-    running = self.extraJob.running.load();
-    aborted = !self.extraJob.keepGoing.load();
+    if (++turns == 1) return StartExtraWork(kCopyOrJoin), AbortJob(self.extraJob);
+    running = self.extraJob.running.load(), aborted = !self.extraJob.keepGoing.load();
   };
   StartExtraWork(kCopyOrJoin);
   ASSERT_TRUE(WaitFor([&] { return turns.load() == 2 && !s.extraJob.running.load(); }));
@@ -161,8 +151,7 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   s.setUp = [&](Subprogram&) { ++setUps; };
   EXPECT_TRUE(ShowSubprogram(kFileSplitting));
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Opening);
-  EXPECT_FALSE(ShowSubprogram(kFileSplitting));
-  EXPECT_TRUE(s.job.shown);
+  EXPECT_TRUE(!ShowSubprogram(kFileSplitting) && s.job.shown);
   letOpen = true;
   ASSERT_TRUE(WaitFor([&] { return s.state.window.load() != nullptr; }));
   Close(kFileSplitting);
@@ -170,8 +159,7 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   EXPECT_EQ(s.state.window.load(), nullptr) << "the dialog opened again by itself";
   EXPECT_EQ(std::make_tuple(setUps.load(), s.job.shown.load(), g_fake.closedSubprograms.back()),
             std::make_tuple(1, false, int(kFileSplitting)));
-  s.mayOpen = nullptr;
-  g_fake.closedSubprograms.clear();
+  s.mayOpen = nullptr, g_fake.closedSubprograms.clear();
   Open(kFileSplitting);
   EXPECT_EQ(setUps.load(), 2);
   Close(kFileSplitting);
@@ -192,11 +180,9 @@ TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
   };
   join.extraWork = [&](Subprogram& self) {
     DialogState prompt;  // a disk prompt of the joining thread's own
-    BindRecord(28, prompt);
-    prompt.window = &prompt;
+    BindRecord(28, prompt), prompt.window = &prompt;
     while (prompt.window.load()) Sleep1();
-    UnbindRecord(28, nullptr);
-    promptClosed = true;
+    UnbindRecord(28, nullptr), promptClosed = true;
     while (CheckPoint(self.extraJob)) Sleep1();
   };
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()), GetText(40));

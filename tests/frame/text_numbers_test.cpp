@@ -30,7 +30,7 @@ TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
   EXPECT_EQ(text + "|" + text64 + "|" + hex, "-2147483648|-9223372036854775808|.FABCDEF12");
 }
 
-TEST(TextNumbers, ReadingAddsTheDigitsAndStopsGrowingAtTheLimit) {
+TEST(TextNumbers, NumbersAndRealsAreReadDigitByDigitAndShownRounded) {
   const std::string forty(40, '9');
   const std::pair<int64_t, int64_t> cases[] = {
       {TextToInt(" 1 0"), 10},           {TextToInt("5-"), -5},
@@ -42,9 +42,7 @@ TEST(TextNumbers, ReadingAddsTheDigitsAndStopsGrowingAtTheLimit) {
       {TextToInt64("-" + forty), -std::numeric_limits<int64_t>::max()},
   };
   for (const auto& [read, expected] : cases) EXPECT_EQ(read, expected) << &read - &cases[0].first;
-}
 
-TEST(TextNumbers, RealsTextsAndPieces) {
   const std::pair<std::string, const char*> reals[] = {
       {RealToText(1423.5, 2), "1423.50"}, {RealToText(-2.26, 1), "-2.3"}, {RealToText(7.6, -3), "8"},
       {RealToText(NAN, 2), "0.00"},       {RealToText(INFINITY, 1), "0.0"},

@@ -13,7 +13,7 @@ class Emulation : public ::testing::Test {
   void TearDown() override { EmuClearFaults(), EmuExactNames(false), testenv::ReleaseFloppy(); }
 };
 
-TEST_F(Emulation, AWritePastTheCapacityComesBackShort) {
+TEST_F(Emulation, AWriteOrCopyPastTheCapacityComesBackShortAndFaultsGoThroughTheBuffer) {
   FileHandle h = FileOpen("A:\\full.bin", kWrite, Disposition::CreateAlways);
   std::string bytes = testenv::PatternBytes(1000000);
   uint32_t done = 0, none = 1;
@@ -23,9 +23,8 @@ TEST_F(Emulation, AWritePastTheCapacityComesBackShort) {
   EXPECT_EQ(LastError() * 10 + none, kErrDiskFull * 10u);
   FileClose(h);
   EXPECT_EQ(SizeOfPath("A:\\full.bin"), 1457664);
-}
+  ASSERT_TRUE(DeleteOneFile("A:\\full.bin"));  // room for the copy
 
-TEST_F(Emulation, CopiesOntoTheFloppyAndUnderFaultsGoThroughTheBuffer) {
   ScratchFolder dir;
   ASSERT_TRUE(testenv::WriteFile(dir.Path("big.bin"), testenv::PatternBytes(2000000)));
   FileHandle from = FileOpen(dir.Path("big.bin"), kRead, Disposition::OpenExisting);

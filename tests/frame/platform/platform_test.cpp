@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
+#include "frame/platform/park.h"
 #include "tests/support/test_env.h"
 
 using namespace plat;
@@ -64,12 +66,10 @@ TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
     SCOPED_TRACE(&c - cases);
     FileHandle h = FileOpen(c.path, c.access, c.disposition);
     EXPECT_EQ(LastError(), c.error);
-    EXPECT_EQ(OpenSucceeded(h), c.size >= 0);
-    if (!OpenSucceeded(h)) continue;
-    EXPECT_EQ(FileSize(h), c.size);
+    EXPECT_EQ(OpenSucceeded(h) ? FileSize(h) : -1, c.size);
     uint32_t done = 0;
-    ASSERT_TRUE(c.access != kWrite || FileWrite(h, "hello", 5, &done));
-    FileClose(h);
+    EXPECT_TRUE(!OpenSucceeded(h) || c.access != kWrite || FileWrite(h, "hello", 5, &done));
+    if (OpenSucceeded(h)) FileClose(h);
   }
 }
 
@@ -83,8 +83,7 @@ TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
   std::string back(400000, '\0');
   uint32_t done = 0, atEnd = 1;
   ASSERT_TRUE(FileRead(from, back.data(), 400000, &done) && FileRead(from, back.data(), 10, &atEnd));
-  EXPECT_EQ(back.substr(0, done), bytes);
-  EXPECT_EQ(atEnd, 0u);
+  EXPECT_TRUE(back.substr(0, done) == bytes && atEnd == 0);
 
   std::vector<char> buffer(65536);  // smaller than a copy: it is used a piece at a time
   uint64_t read = 0, written = 0;
@@ -192,8 +191,7 @@ TEST(PlatformListing, PatternsMatchAsOnWindows) {
   EXPECT_TRUE(List(dir.Path("*.xyz")).empty());
 
   FindEntry e;
-  EXPECT_EQ(FindFirst(dir.Path("nowhere\\*.*"), &e), kNoFind);
-  EXPECT_EQ(LastError(), kErrPathNotFound);
+  EXPECT_TRUE(FindFirst(dir.Path("nowhere\\*.*"), &e) == kNoFind && LastError() == kErrPathNotFound);
   FindHandle h = FindFirst(dir.Path("notes.txt"), &e);
   ASSERT_NE(h, kNoFind);
   EXPECT_TRUE(e.size == 1 && !(e.attributes & kAttrDirectory) && !FindNext(h, &e));
@@ -215,9 +213,8 @@ TEST(PlatformShell, DeletesCopiesAndMoves) {
   ASSERT_TRUE(testenv::WriteFile(dir.Path("src.bin"), bytes));
   EXPECT_EQ(ShellFileOperation(ShellOp::Copy, dir.Path("src.bin"), top, kQuiet), 0u);  // into a folder
   EXPECT_EQ(ShellFileOperation(ShellOp::Move, dir.Path("src.bin"), top + "\\moved.bin", kQuiet), 0u);
-  EXPECT_FALSE(PathExists(dir.Path("src.bin")));
   EXPECT_EQ(testenv::ReadFile(top + "\\src.bin") + testenv::ReadFile(top + "\\moved.bin"), bytes + bytes);
-  EXPECT_NE(ShellFileOperation(ShellOp::Copy, dir.Path("src.bin"), dir.Path("x.bin"), kQuiet), 0u);
+  EXPECT_NE(ShellFileOperation(ShellOp::Copy, dir.Path("src.bin"), dir.Path("x.bin"), kQuiet), 0u);  // moved away
 }
 
 TEST(PlatformDrives, TheFloppyIsRemovableWithItsGeometryAndACopyThatDoesNotFitFails) {
@@ -240,4 +237,20 @@ TEST(PlatformDrives, TheFloppyIsRemovableWithItsGeometryAndACopyThatDoesNotFitFa
   ASSERT_TRUE(testenv::WriteFile(dir.Path("big.bin"), testenv::PatternBytes(2000000)));
   EXPECT_NE(ShellFileOperation(ShellOp::Copy, dir.Path("big.bin"), "A:\\big.bin", kQuiet), 0u);
   testenv::ReleaseFloppy();
+}
+
+// A wake before the park is kept once; a lost wake-up would stall the loop.
+TEST(Park, NoWakeIsLostBetweenTwoThreads) {
+  ParkEvent event;
+  Wake(event);
+  EXPECT_TRUE(ParkSelfFor(event, 1000));  // returns at once
+  EXPECT_FALSE(ParkSelfFor(event, 20));   // the wake was used up
+  ParkEvent toWorker, toMain;
+  int steps = 0, answered = 0;
+  std::thread worker([&] {
+    while (steps < 2000 && ParkSelfFor(toWorker, 5000)) ++steps, Wake(toMain);
+  });
+  while (answered < 2000 && (Wake(toWorker), ParkSelfFor(toMain, 5000))) ++answered;
+  worker.join();
+  EXPECT_EQ(answered + steps, 4000);
 }

@@ -15,7 +15,7 @@
 
 using namespace kst;
 
-TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
+TEST(CommandCenterLooks, ColourEntriesReachTheirRecordsAndSoundModesCycle) {
   SetDefaultColours(), ClearRecords(), CopyColoursToRecords();
   EXPECT_TRUE(Record(2).colours.background == ColourEntry(1).background &&
               Record(16).colours.text == ColourEntry(7).text);
@@ -25,9 +25,7 @@ TEST(Colours, EntriesReachTheirDialogRecordsAndThePickerListsEachOnce) {
   EXPECT_EQ(entries, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   EXPECT_EQ(ColourEntryOfPickerPosition(-1) + ColourEntryOfPickerPosition(kColourEntries), 0);
   EXPECT_EQ(RecordOfColourEntry(ColourEntryOfPickerPosition(9)), 39);  // The Program Master
-}
 
-TEST(SoundModes, CycleAndLookOfEachMode) {
   const int pictures[] = {IDB_NO_SOUNDS, IDB_WAVE_SOUNDS, IDB_BEEP_SOUNDS};
   for (int mode = 0; mode < 3; ++mode) {
     SoundButtonLook look = LookOfSoundMode(mode);
@@ -65,7 +63,7 @@ TEST(ConfigurationValues, SlidersAndTypedValuesStayWithinTheRangeAndAreRewritten
 }
 
 // A worker needs its flag on and must be running (Comparing and the remover share the fourth flag).
-TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
+TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecideWhatTheLauncherStarts) {
   using S = ScreenSaverStart;
   const struct { bool on; int choice; const char* file; int worker; bool running; S start; } cases[] = {
       {true, kSystemScreenSaver, "", kScreenSaverTest, false, S::System},
@@ -88,9 +86,7 @@ TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecide) {
   EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"), "\"C:\\My Savers\\stars.scr\" /s");
   EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR  ") && !HasScreenSaverName(".scr") &&
               !HasScreenSaverName("C:\\x.scr\\other"));
-}
 
-TEST(ScreenSaverChoice, RunStartsTheRunningWorkersChoiceThroughTheLauncher) {
   Settings saved = AppSettings();
   Settings& s = AppSettings();
   s.scrSaver = true, s.scrSaverI = kScreenSaverFile, s.scrSaverC = "D:\\s.scr", s.scrSaverL = {0, 0, 1, 0};

@@ -160,7 +160,7 @@ TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
   }
 }
 
-TEST(DialogErrorText, EachCodeGetsTheTextThatExplainsIt) {
+TEST(DialogTexts, EachErrorCodeGetsTheTextThatExplainsItAndTimesOfDayWrapAtMidnight) {
   LoadBuiltInTexts();
   // A few words from each text, enough to tell a swapped number.
   const std::pair<uint32_t, const char*> cases[] = {
@@ -173,10 +173,8 @@ TEST(DialogErrorText, EachCodeGetsTheTextThatExplainsIt) {
   for (const auto& c : cases)
     EXPECT_NE(GetText(DialogErrorText(c.first)).find(c.second), std::string::npos) << c.first;
   EXPECT_EQ(DialogErrorText(0), 0);  // a cancelled dialog: no box at all
-}
 
-TEST(RunFigures, TimesOfDayWrapAtMidnight) {
-  const std::pair<int64_t, const char*> cases[] = {
+  const std::pair<int64_t, const char*> times[] = {
       {0, "00:00:00"}, {3723, "01:02:03"}, {86399, "23:59:59"}, {86400 + 61, "00:01:01"}, {-1, "23:59:59"}};
-  for (const auto& [seconds, shown] : cases) EXPECT_EQ(TimeOfDay(seconds), shown) << seconds;
+  for (const auto& [seconds, shown] : times) EXPECT_EQ(TimeOfDay(seconds), shown) << seconds;
 }

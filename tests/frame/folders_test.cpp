@@ -45,7 +45,7 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
   EXPECT_EQ(JoinPath("C:\\", "a") + JoinPath("C:\\d\\  ", "a"), "C:\\aC:\\d\\a");
 }
 
-TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
+TEST(TypedPathsAndNames, QuotesBlanksAndSlashesAreTakenOffAndNamesWindowsCannotHoldAreFound) {
   struct Case { const char* typed; const char* path; } cases[] = {
       {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},  // "Copy as path"
       {"\" C:\\x\\ \"", "C:\\x\\"}, {"\"D:/out\"", "D:\\out"}, {"\"\"", ""},
@@ -53,10 +53,8 @@ TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
       {"\"C:\\open", "\"C:\\open"},  // not a pair
   };
   for (const Case& c : cases) EXPECT_EQ(TypedPath(c.typed), c.path) << c.typed;
-}
 
-TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
-  struct Case { std::string name; NameFault fault; } cases[] = {
+  struct NameCase { std::string name; NameFault fault; } names[] = {
       {"movie.avi", NameFault::None},     {"caf\xE9 100%!&^.bin", NameFault::None}, {".hidden", NameFault::None},
       {"", NameFault::Empty},             {"a\nb.bin", NameFault::Control},  {"tab\t.bin", NameFault::Control},
       {"x\".bin", NameFault::Reserved},   {"C:x", NameFault::Reserved},
@@ -64,5 +62,5 @@ TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
       {"a\\b.bin", NameFault::Separator}, {"a/b.bin", NameFault::Separator},
       {"x.bin ", NameFault::TrailingBlank}, {"x.bin.", NameFault::TrailingDot},
   };
-  for (const Case& c : cases) EXPECT_EQ(CheckWindowsName(c.name), c.fault) << c.name;
+  for (const NameCase& c : names) EXPECT_EQ(CheckWindowsName(c.name), c.fault) << c.name;
 }

@@ -9,7 +9,7 @@
 using namespace kst;
 
 // The unpause may come before the worker reaches its wait: it must not be lost.
-TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
+TEST(JobControl, APausedWorkerWaitsUntilReleasedAndProgressRangesNeverExceed65535) {
   JobControl job;
   job.keepGoing = true;
   EXPECT_TRUE(CheckPoint(job));
@@ -24,6 +24,12 @@ TEST(JobControl, APausedWorkerWaitsAndAnAbortOrUnpauseReleasesIt) {
     worker.join();
     EXPECT_EQ(result.load(), abort ? 0 : 1);
   }
+
+  for (int64_t units : {0LL, 1LL, 65534LL, 65535LL, 131071LL, 10000000000LL}) {
+    ProgressScale s = ScaleProgress(units);
+    EXPECT_TRUE(s.range <= 65535 && units - s.range * s.step >= 0 && units - s.range * s.step < s.step) << units;
+  }
+  EXPECT_EQ(ScaleProgress(65534).step * 10 + ScaleProgress(65535).step, 12);
 }
 
 // A run that ended behind the question is left as it ended; no second question while the first stands.
@@ -71,14 +77,6 @@ TEST(JobControl, AnOpenAbortQuestionHoldsTheWorkerUntilItIsAnswered) {
     EXPECT_EQ(job.running.load(), !c.endsBehind);
     EndTurn(job, turn);
   }
-}
-
-TEST(JobControl, ProgressRangesNeverExceed65535) {
-  for (int64_t units : {0LL, 1LL, 65534LL, 65535LL, 131071LL, 10000000000LL}) {
-    ProgressScale s = ScaleProgress(units);
-    EXPECT_TRUE(s.range <= 65535 && units - s.range * s.step >= 0 && units - s.range * s.step < s.step) << units;
-  }
-  EXPECT_EQ(ScaleProgress(65534).step * 10 + ScaleProgress(65535).step, 12);
 }
 
 TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {

@@ -120,7 +120,7 @@ TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppin
 }
 
 // Asked for when the work has let go but the slot has not yet taken the turn back.
-TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
+TEST_F(Subprograms, AStartWhileATurnEndsGetsATurnAndAMissingTemplateParksTheThreadAgain) {
   Subprogram& s = GetSubprogram(kCopyOrJoin);
   std::atomic<int> turns{0};
   std::atomic<bool> running{false}, aborted{false};
@@ -132,9 +132,7 @@ TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
   ASSERT_TRUE(WaitFor([&] { return turns.load() == 2 && !s.extraJob.running.load(); }));
   EXPECT_TRUE(running && aborted) << "the second start's flags were cleared behind it, or its abort lost";
   s.extraWork = nullptr;
-}
 
-TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   int before = g_fake.missingTemplates;
   ShowSubprogram(kTestDisks);  // no template registered for it
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 1; }));

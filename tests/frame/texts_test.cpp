@@ -80,7 +80,7 @@ TEST_F(TextTable, ReadersSeeWholeTextsWhileTheyAreReplaced) {
   EXPECT_EQ(torn.load(), 0);
 }
 
-TEST_F(TextTable, EveryQuotedTextIsTheBuiltInTextByteForByte) {
+TEST_F(TextTable, EveryQuotedTextIsBuiltInAndTheExportIsTheResourceFile) {
   bool ok = false;
   std::string data = testenv::ReadFile(SourceFile("tests/data/texts.tsv"), &ok);
   ASSERT_TRUE(ok) << "tests/data/texts.tsv";
@@ -104,11 +104,8 @@ TEST_F(TextTable, EveryQuotedTextIsTheBuiltInTextByteForByte) {
     const std::string page = FullText(id);
     EXPECT_TRUE(!page.empty() && page.find('\0') == page.size() - 1) << id;
   }
-}
 
-// This also proves that help pages given in two pieces are whole, and ids past 1103 empty.
-TEST_F(TextTable, ExportOfTheBuiltInTableIsTheResourceFile) {
-  bool ok = false;
+  // This also proves that help pages given in two pieces are whole, and ids past 1103 empty.
   std::string resource = testenv::ReadFile(SourceFile("resources/english.lng"), &ok), exported = LanguageFileBytes();
   ASSERT_TRUE(ok);
   size_t differ = 0;

@@ -13,7 +13,7 @@ class Emulation : public ::testing::Test {
   void TearDown() override { EmuClearFaults(), EmuExactNames(false), testenv::ReleaseFloppy(); }
 };
 
-TEST_F(Emulation, AWriteOrCopyPastTheCapacityComesBackShortAndFaultsGoThroughTheBuffer) {
+TEST_F(Emulation, PastTheCapacityWritesComeBackShortFaultsGoThroughTheBufferAndPathsMapWithoutCase) {
   FileHandle h = FileOpen("A:\\full.bin", kWrite, Disposition::CreateAlways);
   std::string bytes = testenv::PatternBytes(1000000);
   uint32_t done = 0, none = 1;
@@ -36,6 +36,7 @@ TEST_F(Emulation, AWriteOrCopyPastTheCapacityComesBackShortAndFaultsGoThroughThe
   // The capacity still counts, and the copy stopped at the piece that did not fit.
   EXPECT_EQ(std::make_pair(read, written), std::make_pair(uint64_t{1500000}, uint64_t{1457664}));
   FileClose(to);
+  ASSERT_TRUE(DeleteOneFile("A:\\copy.bin"));
 
   to = FileOpen(dir.Path("copy.bin"), kWrite, Disposition::CreateAlways);
   ASSERT_TRUE(FileSeek(from, 0));
@@ -46,9 +47,7 @@ TEST_F(Emulation, AWriteOrCopyPastTheCapacityComesBackShortAndFaultsGoThroughThe
   EXPECT_FALSE(FileCopy(from, to, 1000, buffer.data(), 1000, &read, &written));
   EXPECT_EQ(LastError(), kErrDiskFull);
   FileClose(from), FileClose(to);
-}
 
-TEST_F(Emulation, PathsMapWithoutRegardToCaseUnlessNamesAreExact) {
   ASSERT_TRUE(CreateFolder("A:\\Folder"));
   ASSERT_TRUE(testenv::WriteFile("A:\\FOLDER\\Name.Txt", "n"));
   EXPECT_EQ(EmuHostPath("a:\\folder\\NAME.TXT"), EmuHostPath("A:\\Folder\\Name.Txt"));

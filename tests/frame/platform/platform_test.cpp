@@ -29,15 +29,13 @@ const uint32_t kQuiet = kShellSilent | kShellNoConfirmation | kShellNoConfirmMkd
 
 }  // namespace
 
-TEST(PlatformErrors, EachCodeIsSaidInTheSystemsWordsOnOneLine) {
+TEST(PlatformBasics, CodesAreSaidInTheSystemsWordsAndAWrappingTickCountNeverGoesBack) {
   for (uint32_t code : {kErrDiskFull, kErrAccessDenied, kErrFileNotFound}) {
     const std::string said = ErrorText(code);
     EXPECT_TRUE(!said.empty() && said.find_first_of("\r\n") == std::string::npos && said.back() != '.') << said;
   }
   EXPECT_NE(ErrorText(kErrDiskFull), ErrorText(kErrAccessDenied));
-}
 
-TEST(PlatformTicks, AWrappingCountGoesOnAndNeverBack) {
   const struct { uint64_t last; uint32_t now; uint64_t widened; } cases[] = {
       {0, 0, 0}, {1000, 1500, 1500}, {0, 0x7fffffffu, 0x7fffffffu},
       {0xfffffff0u, 0x10, 0x100000010ull},     // the 32-bit count wrapped
@@ -73,7 +71,7 @@ TEST(PlatformFiles, OpenDispositionsReportTheirCodes) {
   }
 }
 
-TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
+TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositionsAndSeeksBeyondFourGigabytes) {
   ScratchFolder dir;
   std::string bytes = testenv::PatternBytes(300000, 3);
   ASSERT_TRUE(testenv::WriteFile(dir.Path("from.bin"), bytes));
@@ -94,6 +92,16 @@ TEST(PlatformFiles, CopiesBetweenOpenFilesFromTheirPositions) {
   }
   FileClose(from), FileClose(to);
   EXPECT_EQ(testenv::ReadFile(dir.Path("to.bin")), "head" + bytes.substr(50000));
+  std::string file = dir.Path("big.bin");
+  const int64_t offset = 5LL * 1024 * 1024 * 1024 + 3;
+  FileHandle h = FileOpen(file, kReadWrite, Disposition::CreateAlways);
+  char c = 0, hole = 1;
+  ASSERT_TRUE(FileSeek(h, offset) && FileWrite(h, "XY", 2, &done));
+  ASSERT_TRUE(FileSeek(h, offset + 1) && FileRead(h, &c, 1, &done));
+  ASSERT_TRUE(FileSeek(h, 4294967295LL) && FileRead(h, &hole, 1, &done));  // the last byte a 32-bit offset reaches
+  EXPECT_EQ(std::string(1, c) + hole, std::string("Y\0", 2));
+  FileClose(h);
+  EXPECT_EQ(SizeOfPath(file), offset + 2);
 }
 
 // Wine, run as root here, answers opens of a read-only file with codes of its own: those rows hold the
@@ -141,21 +149,6 @@ TEST(PlatformFiles, RefusedOpensLeaveTheFileAsItWas) {
   ASSERT_TRUE(SetAttributes(locked, kAttrNormal));
 }
 
-TEST(PlatformFiles, SeeksBeyondFourGigabytesInASparseFile) {
-  ScratchFolder dir;
-  std::string file = dir.Path("big.bin");
-  const int64_t offset = 5LL * 1024 * 1024 * 1024 + 3;
-  FileHandle h = FileOpen(file, kReadWrite, Disposition::CreateAlways);
-  uint32_t done = 0;
-  char c = 0, hole = 1;
-  ASSERT_TRUE(FileSeek(h, offset) && FileWrite(h, "XY", 2, &done));
-  ASSERT_TRUE(FileSeek(h, offset + 1) && FileRead(h, &c, 1, &done));
-  ASSERT_TRUE(FileSeek(h, 4294967295LL) && FileRead(h, &hole, 1, &done));  // the last byte a 32-bit offset reaches
-  EXPECT_EQ(std::string(1, c) + hole, std::string("Y\0", 2));
-  FileClose(h);
-  EXPECT_EQ(SizeOfPath(file), offset + 2);
-}
-
 TEST(PlatformFiles, TimesAttributesAndFoldersRoundTrip) {
   ScratchFolder dir;
   std::string file = dir.Path("t.bin");
@@ -179,7 +172,7 @@ TEST(PlatformFiles, TimesAttributesAndFoldersRoundTrip) {
   }
 }
 
-TEST(PlatformListing, PatternsMatchAsOnWindows) {
+TEST(PlatformListing, PatternsMatchAsOnWindowsAndTheShellDeletesCopiesAndMoves) {
   ScratchFolder dir;
   for (const char* name : {"movie.001", "movie.002", "MOVIE.BAT", "notes.txt", "README"})
     ASSERT_TRUE(testenv::WriteFile(dir.Path(name), "x"));
@@ -196,10 +189,7 @@ TEST(PlatformListing, PatternsMatchAsOnWindows) {
   ASSERT_NE(h, kNoFind);
   EXPECT_TRUE(e.size == 1 && !(e.attributes & kAttrDirectory) && !FindNext(h, &e));
   FindClose(h);
-}
 
-TEST(PlatformShell, DeletesCopiesAndMoves) {
-  ScratchFolder dir;
   std::string top = dir.Path("disk");
   ASSERT_TRUE(CreateFolder(top) && CreateFolder(top + "\\deep"));
   ASSERT_TRUE(testenv::WriteFile(top + "\\a.001", "1") && testenv::WriteFile(top + "\\deep\\b.002", "2"));

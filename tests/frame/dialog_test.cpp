@@ -81,7 +81,7 @@ TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
   EXPECT_TRUE(Record(3).tooltips.empty());
 }
 
-TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
+TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushAndItsProgressReachesTheScreenPacedButComplete) {
   // On the window's thread the flush hook applies at once; queued counts the tries to queue a flush.
   struct Case { const char* what; bool onWindowThread, queueFails; int changes; bool windowTakesBetween; int queued; };
   const Case cases[] = {{"a worker's burst", false, false, 5000, false, 1},
@@ -110,9 +110,8 @@ TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushUntilTheWindowTakesIt) {
     EXPECT_EQ(applied.load(), c.onWindowThread ? c.changes : 0);
     EXPECT_EQ(DialogGetValue(state, 13), c.changes) << "the state holds the last change";
   }
-}
 
-TEST_F(DialogStates, AWorkersProgressReachesTheScreenPacedButComplete) {
+  ASSERT_TRUE(DialogInit(9001, state));  // afresh for the bar
   std::vector<int> shown;  // the bar's position at each flush
   DialogHooks hooks;
   hooks.flush = [&](DialogState& s) {
@@ -142,7 +141,7 @@ TEST_F(DialogStates, AWorkersProgressReachesTheScreenPacedButComplete) {
   EXPECT_EQ(shown.back(), 4) << "after the interval a step goes out";
 }
 
-TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
+TEST(DialogFigures, ASavedPlaceIsBroughtOntoTheWorkAreaErrorCodesGetTheirTextsAndTimesOfDayWrap) {
   const ScreenArea work{0, 0, 1280, 994};  // a taskbar below
   const ScreenArea left{-1920, 0, 0, 1080};  // a second monitor left of the first
   struct Case { const char* what; int left, top, width, height; ScreenArea area; ScreenPoint expect; };
@@ -158,19 +157,17 @@ TEST(WindowPlace, ASavedPlaceIsBroughtOntoTheWorkArea) {
     ScreenPoint at = PlaceOnArea(c.left, c.top, c.width, c.height, c.area);
     EXPECT_EQ(std::make_pair(at.left, at.top), std::make_pair(c.expect.left, c.expect.top)) << c.what;
   }
-}
 
-TEST(DialogTexts, EachErrorCodeGetsTheTextThatExplainsItAndTimesOfDayWrapAtMidnight) {
   LoadBuiltInTexts();
   // A few words from each text, enough to tell a swapped number.
-  const std::pair<uint32_t, const char*> cases[] = {
+  const std::pair<uint32_t, const char*> errors[] = {
       {1, "lStructSize"}, {2, "initialization"}, {3, "a corresponding template"}, {4, "instance handle"},
       {5, "load a specified string"}, {6, "find a specified resource"}, {7, "load a specified resource"},
       {8, "lock a specified resource"}, {9, "allocate memory"}, {10, "lock the memory"}, {11, "ENABLEHOOK"},
       {12289, "subclass a list box"}, {12290, "filename is invalid"}, {12291, "too small"},
       {12, "Unknown error"}, {12288, "Unknown error"}, {12292, "Unknown error"}, {0xFFFFFFFFu, "Unknown error"},
   };
-  for (const auto& c : cases)
+  for (const auto& c : errors)
     EXPECT_NE(GetText(DialogErrorText(c.first)).find(c.second), std::string::npos) << c.first;
   EXPECT_EQ(DialogErrorText(0), 0);  // a cancelled dialog: no box at all
 

@@ -202,7 +202,7 @@ TEST_F(SettingsFile, OddAndDamagedInputChangesOnlyWhatItValidlyCan) {
 }
 
 // Entry numbers come from the file: none may reach outside its list.
-TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPosition) {
+TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPositionAndAHugeFileInBoundedPieces) {
   std::string colours = "COLORS= 300  -1   7";
   for (int i = 3; i < 108; ++i) colours += " 111";
   Settings read = ReadBack(
@@ -223,19 +223,17 @@ TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPosition) {
   EXPECT_NE(text.find("List=01C:\\first\r\nFSFileNameList=02\r\nFSFileNameList=03C:\\third\r\n"),
             std::string::npos);
   EXPECT_EQ(ReadBack(text), read);
-}
 
-TEST_F(SettingsFile, AHugeFileIsReadInBoundedPieces) {
   ScratchFolder dir;
   std::string path = dir.Path("Kestrova.INI");
   ASSERT_TRUE(testenv::WriteFile(
       path, "FSFileName=" + std::string(6 << 20, 'x') + "\r\nBuffSize=2048\r\n" +
                 std::string(6 << 20, ' ') + "ListSizes=300\r\n" + std::string(3 << 20, '=') +
                 "\r\nFSFolder=C:\\last"));
-  Settings read;
-  ASSERT_TRUE(ReadSettings(read, path));
+  Settings huge;
+  ASSERT_TRUE(ReadSettings(huge, path));
   // ListSizes's key starts with six million blanks.
-  EXPECT_EQ(std::tie(read.fsFileName, read.buffSize, read.listSizes, read.fsFolder),
+  EXPECT_EQ(std::tie(huge.fsFileName, huge.buffSize, huge.listSizes, huge.fsFolder),
             std::make_tuple(std::string(260, 'x'), 2048, 256, std::string("C:\\last")));
 }
 

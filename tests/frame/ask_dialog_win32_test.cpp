@@ -38,10 +38,7 @@ std::string TextOf(HWND window) {
   return GetWindowTextA(window, text, sizeof text), text;
 }
 
-struct WindowSearch {
-  std::string title;  // any title when empty
-  HWND found = nullptr;
-};
+struct WindowSearch { std::string title; HWND found = nullptr; };  // any title when empty
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<WindowSearch*>(data);

@@ -38,7 +38,7 @@ TEST(CommandCenterLooks, ColourEntriesReachTheirRecordsAndSoundModesCycle) {
             std::make_tuple(kNoSounds, kNoSounds, kNoSounds));
 }
 
-TEST(ConfigurationValues, SlidersAndTypedValuesStayWithinTheRangeAndAreRewrittenWhenTheyMust) {
+TEST(CommandCenterChoices, ValuesStayInRangeAndTheScreenSaverSwitchChoiceAndWorkersFlagDecideWhatStarts) {
   const std::pair<int64_t, int64_t> cases[] = {
       {ValueOfSlider(kListSizesValue, 16), 256},   {ValueOfSlider(kListSizesValue, 0), 16},
       {ValueOfSlider(kBuffSizeValue, 30000), 20971520}, {SliderMinimum(kBuffSizeValue), 16},
@@ -60,12 +60,10 @@ TEST(ConfigurationValues, SlidersAndTypedValuesStayWithinTheRangeAndAreRewritten
   }
   EXPECT_TRUE(FieldLeft(kListSizesValue, "5", 16));
   EXPECT_FALSE(FieldLeft(kListSizesValue, "512  ", 512));
-}
 
-// A worker needs its flag on and must be running (Comparing and the remover share the fourth flag).
-TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecideWhatTheLauncherStarts) {
+  // A worker needs its flag on and must be running (Comparing and the remover share the fourth flag).
   using S = ScreenSaverStart;
-  const struct { bool on; int choice; const char* file; int worker; bool running; S start; } cases[] = {
+  const struct { bool on; int choice; const char* file; int worker; bool running; S start; } choices[] = {
       {true, kSystemScreenSaver, "", kScreenSaverTest, false, S::System},
       {true, kScreenSaverFile, "C:\\s.scr", kScreenSaverTest, false, S::File},
       {true, kScreenSaverFile, "   ", kScreenSaverTest, false, S::None},
@@ -78,10 +76,10 @@ TEST(ScreenSaverChoice, TheSwitchTheChoiceAndTheWorkersFlagDecideWhatTheLauncher
       {false, kSystemScreenSaver, "", kScreenSaverTest, false, S::None},
       {false, kSystemScreenSaver, "", kScreenSaverCopyOrJoin, true, S::None},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : choices) {
     Settings s;
     s.scrSaver = c.on, s.scrSaverI = c.choice, s.scrSaverC = c.file, s.scrSaverL = {0, 1, 0, 1};
-    EXPECT_EQ(ScreenSaverToStart(s, c.worker, c.running), c.start) << &c - cases;
+    EXPECT_EQ(ScreenSaverToStart(s, c.worker, c.running), c.start) << &c - choices;
   }
   EXPECT_EQ(ScreenSaverCommand("C:\\My Savers\\stars.scr  ", "/s"), "\"C:\\My Savers\\stars.scr\" /s");
   EXPECT_TRUE(HasScreenSaverName("C:\\x\\Stars.SCR  ") && !HasScreenSaverName(".scr") &&

@@ -64,7 +64,7 @@ TEST_F(DialogStates, ChangesAreMarkedPendingFlushedThroughTheHookAndUninitEmptie
   EXPECT_EQ(std::to_string(state.templateId) + DialogGet(state, 10), "-1");
 }
 
-TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
+TEST_F(DialogStates, ApplyTextsTakesTheTableAndAWorkerQueuesOneFlushAndPacesItsProgress) {
   Record(3).savedLeft = 100;
   ClearRecords();
   EXPECT_EQ(Record(3).savedLeft, -1);  // a cleared record forgets where its window was
@@ -79,9 +79,7 @@ TEST_F(DialogStates, ApplyTextsTakesTitleLabelsAndTooltipsFromTheTable) {
   EXPECT_EQ(Record(3).tooltips[0], std::string(300, 'x'));
   DialogRelease(3);
   EXPECT_TRUE(Record(3).tooltips.empty());
-}
 
-TEST_F(DialogStates, AWorkerQueuesAtMostOneFlushAndItsProgressReachesTheScreenPacedButComplete) {
   // On the window's thread the flush hook applies at once; queued counts the tries to queue a flush.
   struct Case { const char* what; bool onWindowThread, queueFails; int changes; bool windowTakesBetween; int queued; };
   const Case cases[] = {{"a worker's burst", false, false, 5000, false, 1},

@@ -83,8 +83,7 @@ std::vector<std::string> Walked(const std::string& folder, const std::string& pa
   std::vector<std::string> paths;
   WalkFolder(folder, pattern, recurse, [&](const std::string& in, const FileInfo& info) {
     EXPECT_EQ(in.substr(0, folder.size() + 1), folder + "\\");
-    paths.push_back(in.substr(folder.size() + 1) + info.name);
-    return true;
+    return paths.push_back(in.substr(folder.size() + 1) + info.name), true;
   }, totals);
   return paths;
 }

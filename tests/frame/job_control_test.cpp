@@ -86,10 +86,8 @@ TEST(DrivesInUse, OnlyRunningWorkHoldsADrive) {
   ASSERT_TRUE(DialogInit(9117, disks.state));
   // marked: the backup worker's own word, "" none.
   const struct { const char* what; bool disksRun, backupRun; const char *marked, *asked; int user; } cases[] = {
-      {"nothing runs", false, false, "", "A:", -1},
-      {"the disk test's field", true, false, "", "a:", kTestDisks},
-      {"a path on the drive", true, false, "", "A:\\x\\y", kTestDisks},
-      {"another drive", true, false, "", "B:", -1},
+      {"nothing runs", false, false, "", "A:", -1}, {"the disk test's field", true, false, "", "a:", kTestDisks},
+      {"a path on the drive", true, false, "", "A:\\x\\y", kTestDisks}, {"another drive", true, false, "", "B:", -1},
       {"a worker's word", false, true, "b:\\backup", "B:", kSplitOrCopy},
       {"a word of a run that ended", false, false, "b:\\backup", "B:", -1},
       {"no drive at all", true, false, "", "\\\\server\\share", -1},

@@ -114,26 +114,22 @@ TEST_F(LanguageFiles, DamagedInputChangesOnlyTheTextsItValidlyHolds) {
   while (manyEquals.size() < (1u << 22)) manyEquals += "={}";
   const struct { std::string bytes; std::map<int, std::string> texts; std::string language; } cases[] = {
       {"", {}, ""}, {"0010={Fehler}\r\n", {{10, "Fehler"}}, ""},
-      {"0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}",
-       {{200, "first\r\nsecond\r\n"}, {201, "a\nb\rc"}}, ""},
+      {"0200={first\r\nsecond\r\n}\r\n0201={a\nb\rc}", {{200, "first\r\nsecond\r\n"}, {201, "a\nb\rc"}}, ""},
       {"0001={Seite eins}\r\n0009={neun}", {{1, "Seite eins\0"s}, {9, "neun\0"s}}, ""},
-      {"translator  =Anna\r\n Language=not a key\r\nLANGUAGE=Deutsch  \r\n0010={Zehn}",
-       {{10, "Zehn"}}, "Deutsch  "},
+      {"translator  =Anna\r\n Language=not a key\r\nLANGUAGE=Deutsch  \r\n0010={Zehn}", {{10, "Zehn"}}, "Deutsch  "},
       {"Language=" + std::string(1000, 'n'), {}, std::string(kLanguageFieldWidth, 'n')},
       {"0000={zero}\r\n-0010={neg}\r\n1501={above}\r\n" + forty + "={big}\r\n-" + forty +
            "={small}\r\n4294967306={wraps to ten}\r\n000000000000000000000000000021={zeros}\r\n"
            "i2d2={letters ignored}\r\n1500={top}\r\n",
        {{21, "zeros"}, {22, "letters ignored"}, {1500, "top"}}, ""},
-      {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}",
-       {{13, "thirteen"}, {20, "twenty"}}, ""},
+      {"0011={}\r\n0012=no braces here\r\n0013={thirteen}\r\n20={twenty}", {{13, "thirteen"}, {20, "twenty"}}, ""},
       {"0010={ten}\r\n0011={never closed\r\n0012={twelve\r\n", {{10, "ten"}}, ""},
       {"0010={ten}0011={eleven}Language=Solo", {{10, "ten"}, {11, "eleven"}}, "Solo"},
       {"0010={ten}\r\n0600", {{10, "ten"}}, ""}, {"0010={ten}\r\n0011=", {{10, "ten"}}, ""},
       {"0010={ten}\r\n0011={", {{10, "ten"}}, ""}, {"0010={ten}\r\nLanguage=", {{10, "ten"}}, ""},
       {"0010={ten}\r\nURL=x\r", {{10, "ten"}}, ""}, {binary, {}, ""},
       // Megabytes of lone CRs or of "=" without a CR: scanned once, not once per line.
-      {std::string(1 << 22, '\r') + "0010={end}", {{10, "end"}}, ""},
-      {manyEquals + "0010={end}", {{10, "end"}}, ""},
+      {std::string(1 << 22, '\r') + "0010={end}", {{10, "end"}}, ""}, {manyEquals + "0010={end}", {{10, "end"}}, ""},
   };
   auto start = std::chrono::steady_clock::now();
   for (const auto& c : cases) {

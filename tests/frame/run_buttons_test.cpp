@@ -61,14 +61,8 @@ struct RunButtonsPress : ::testing::Test {
 // The labels follow the phase, and so do the record's texts, from which a language change relabels them.
 TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
   // label: Go's and Pause's text after the press (0: as opened); endsBehind: the run ends behind the question.
-  struct Case {
-    const char* what;
-    bool go, active, running, paused;
-    int question, answer, starts, exits, questions;
-    bool aborted, pausedAfter;
-    int label;
-    bool endsBehind;
-  };
+  struct Case { const char* what; bool go, active, running, paused; int question, answer, starts, exits, questions;
+                bool aborted, pausedAfter; int label; bool endsBehind; };
   const Case cases[] = {
       {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0, false},
       {"go working", true, true, true, false, kQuestion, kAnswerYes, 0, 0, 0, false, true, 90, false},

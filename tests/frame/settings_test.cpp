@@ -62,8 +62,7 @@ std::string Written(const Settings& s, const std::string& key) {
 
 Settings AllChanged() {
   Settings s;
-  s.language = "C:\\Program Files\\Kestrova\\KSTVFR.LNG";
-  s.topmost[0] = 1, s.topmost[11] = 1, s.topmost[5] = -1;
+  s.language = "C:\\Program Files\\Kestrova\\KSTVFR.LNG", s.topmost[0] = 1, s.topmost[11] = 1, s.topmost[5] = -1;
   s.winPos[0] = 120, s.winPos[1] = 0, s.winPos[23] = -1200;
   s.winSize = {0, 0, 800, 600, -4, -4, 1028, 772, 1, 2, 99999}, s.maximized[2] = 1, s.maximized[4] = -1;
   s.colors[0].textBackground = {1, 2, 3}, s.colors[6].text = {0, 0, 0}, s.colors[11].dialogBackground.blue = 255;
@@ -98,7 +97,7 @@ RememberedList FiveOfFive() { return {5, {"A:\\one", "A:\\two", "A:\\three", "A:
 }  // namespace
 
 // Each key read alone gives back its own lines and changes no other key.
-TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
+TEST_F(SettingsFile, EveryKeyReadsBackTheValueWrittenInFixedWidthFieldsWithCrLfAndNoTrailingBlanks) {
   const Settings all = AllChanged();
   const auto changed = LinesByKey(all), defaults = LinesByKey(Settings());
   ASSERT_EQ(changed.size(), static_cast<size_t>(kSettingsKeyCount));
@@ -126,17 +125,14 @@ TEST_F(SettingsFile, EveryKeyReadsBackTheValueWritten) {
   ASSERT_TRUE(testenv::WriteFile(written.settingsPath, std::string(20000, 'x')) && WriteSettings(written, nullptr));
   EXPECT_EQ(testenv::ReadFile(written.settingsPath), FileText(all));
   EXPECT_TRUE(asked.empty());
-}
 
-// A number too wide for its field keeps its sign and leading digits.
-TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
-  Settings s = AllChanged();
+  // A number too wide for its field keeps its sign and leading digits.
+  Settings s = all;
   s.language = "C:\\Kestrova\\KSTVDE.LNG     ", s.fsFolderList.entries[1] = "E:\\out   ";
   s.fsFileName = "  D:\\leading blanks stay", s.winPos[0] = -32000, s.ywt = -2000000000;
   s.bSaveListNames[0] = "C:\\one.lst\r\nBuffSize=1";  // a line break cannot reach the file
-  std::string text = "\r\n" + FileText(s), defaults = "\r\n" + FileText(Settings());
-  EXPECT_EQ(text.find(" \r\n"), std::string::npos);
-  EXPECT_EQ(text.find("BuffSize=1\r"), std::string::npos);
+  std::string text = "\r\n" + FileText(s), defaultText = "\r\n" + FileText(Settings());
+  EXPECT_TRUE(text.find(" \r\n") == std::string::npos && text.find("BuffSize=1\r") == std::string::npos);
   for (const char* line :
        {"\r\nLANGUAGE=C:\\Kestrova\\KSTVDE.LNG\r\n", "\r\nFSFolderList=02E:\\out\r\n",
         "\r\nFSFileName=  D:\\leading blanks stay\r\n", "\r\nWINPOS=-9999     0    -1",
@@ -148,7 +144,7 @@ TEST_F(SettingsFile, LinesHaveFixedWidthFieldsCrLfAndNoTrailingBlanks) {
        {"\r\nTOPMOST= 0 0 0 0 0 0 0 0 0 0 0 0\r\n", "\r\nWINSZ=    0    0",
         "\r\nMAXIMIZED= 0 0 0 0 0\r\n", "\r\nScrSaverL= 0 0 0 0\r\n", "\r\nNoSounds=0\r\n",
         "\r\nCOLORS=  38 250 255   0   0   0  38 250 255 253  43  64 255 255 255 253  19  43"})
-    EXPECT_NE(defaults.find(line), std::string::npos) << line;
+    EXPECT_NE(defaultText.find(line), std::string::npos) << line;
 }
 
 // Read over a record unlike the defaults: each "KEY=value" listed is then written so; none: nothing changes.
@@ -237,7 +233,7 @@ TEST_F(SettingsFile, FieldsAndListEntriesAreReadByPositionAndAHugeFileInBoundedP
             std::make_tuple(std::string(260, 'x'), 2048, 256, std::string("C:\\last")));
 }
 
-TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAtExit) {
+TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAndRootsAskBeforeTheyGrowOrGo) {
   ScratchFolder dir;
   InFolder in(dir.path);
   std::string path = dir.path + "\\Kestrova.INI";
@@ -268,13 +264,11 @@ TEST_F(SettingsFile, AFileTooShortOrUnreadableIsNotWrittenOverAtExit) {
   // The Defaults button must not lose where the file goes, or whether it does.
   SetDefaults(enough);
   EXPECT_EQ(std::tie(enough.saveAtExit, enough.buffSize, enough.settingsPath), std::make_tuple(true, 512000, path));
-}
 
-// Off: Yes deletes the file, No keeps it, both stop saving; Cancel changes nothing.
-TEST_F(SettingsFile, RootsAskBeforeTheyGrowOrGo) {
-  ScratchFolder dir;
+  // Off: Yes deletes the file, No keeps it, both stop saving; Cancel changes nothing.
+  asked.clear();
   Settings s = AllChanged();
-  s.settingsPath = dir.Path("Kestrova.INI");
+  s.settingsPath = dir.Path("Roots.INI");
   for (int answered : {kAnswerNo, kAnswerYes}) {
     answer = answered;
     SwitchRootsOn(s, nullptr);

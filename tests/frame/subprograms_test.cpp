@@ -141,7 +141,7 @@ TEST_F(Subprograms, AStartWhileATurnEndsGetsATurnAndAMissingTemplateParksTheThre
 }
 
 // Once closed the dialog stays closed; the next show runs the set-up on a fresh dialog.
-TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnotherOpening) {
+TEST_F(Subprograms, AQuickSecondPressQueuesNoOpeningAndExitStopsEveryJobWithinABound) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<bool> letOpen{false};
   std::atomic<int> setUps{0};
@@ -162,10 +162,8 @@ TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnother
   EXPECT_EQ(setUps.load(), 2);
   Close(kFileSplitting);
   s.setUp = nullptr;
-}
 
-// Stopping lets a paused worker go and closes the prompt a worker waits in, as its close box would.
-TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
+  // Stopping lets a paused worker go and closes the prompt a worker waits in, as its close box would.
   for (const auto& [id, text] : {std::pair<int, const char*>{12, "File &Splitting"}, {14, "Copy &&/Or &Join"},
                                  {1450, "Still running:"}, {1451, "Stop it?"}})
     SetText(id, text);

@@ -10,7 +10,7 @@
 
 using namespace kst;
 
-TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
+TEST(TextNumbers, NumbersAreWrittenInFixedWidthFieldsAndReadDigitByDigitAndRealsShownRounded) {
   const struct { int32_t value; std::string before; int first, last; bool strip; std::string after; } cases[] = {
       {7, "  ", 1, 2, false, "07"},        {-1, "  ", 1, 2, false, "01"},  // without strip no sign
       {0, "  ", 1, 2, true, " 0"},         {-42, "     ", 1, 5, true, "  -42"},
@@ -28,11 +28,9 @@ TEST(TextNumbers, PutDigitsWritesFixedWidthFieldsOfBothWidths) {
   PutDigits64(std::numeric_limits<int64_t>::min(), text64, 1, 20, true);
   PutHex(0xABCDEF12u, hex, 1, 10), PutHex(0x1F, hex, 2, 2);
   EXPECT_EQ(text + "|" + text64 + "|" + hex, "-2147483648|-9223372036854775808|.FABCDEF12");
-}
 
-TEST(TextNumbers, NumbersAndRealsAreReadDigitByDigitAndShownRounded) {
   const std::string forty(40, '9');
-  const std::pair<int64_t, int64_t> cases[] = {
+  const std::pair<int64_t, int64_t> reads[] = {
       {TextToInt(" 1 0"), 10},           {TextToInt("5-"), -5},
       {TextToInt("1,457,664 bytes"), 1457664}, {TextToInt("ab12cd34", 3, 4), 12},
       {TextToInt("123", -5, 100), 123},  {TextToInt("123", 3, 2), 0},
@@ -41,7 +39,7 @@ TEST(TextNumbers, NumbersAndRealsAreReadDigitByDigitAndShownRounded) {
       {TextToInt64(forty), std::numeric_limits<int64_t>::max()},
       {TextToInt64("-" + forty), -std::numeric_limits<int64_t>::max()},
   };
-  for (const auto& [read, expected] : cases) EXPECT_EQ(read, expected) << &read - &cases[0].first;
+  for (const auto& [read, expected] : reads) EXPECT_EQ(read, expected) << &read - &reads[0].first;
 
   const std::pair<std::string, const char*> reals[] = {
       {RealToText(1423.5, 2), "1423.50"}, {RealToText(-2.26, 1), "-2.3"}, {RealToText(7.6, -3), "8"},

@@ -167,10 +167,9 @@ TEST_F(Subprograms, AQuickSecondPressQueuesNoOpeningAndExitStopsEveryJobWithinAB
   for (const auto& [id, text] : {std::pair<int, const char*>{12, "File &Splitting"}, {14, "Copy &&/Or &Join"},
                                  {1450, "Still running:"}, {1451, "Stop it?"}})
     SetText(id, text);
-  Subprogram& split = GetSubprogram(kFileSplitting);
   Subprogram& join = GetSubprogram(kCopyOrJoin);
   std::atomic<bool> splitRolledBack{false}, promptClosed{false};
-  split.work = [&](Subprogram& self) {
+  s.work = [&](Subprogram& self) {
     while (CheckPoint(self.job)) Sleep1();
     splitRolledBack = true;
   };
@@ -183,7 +182,7 @@ TEST_F(Subprograms, AQuickSecondPressQueuesNoOpeningAndExitStopsEveryJobWithinAB
   };
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()), GetText(40));
   StartWork(kFileSplitting);
-  PauseJob(split.job);
+  PauseJob(s.job);
   StartExtraWork(kCopyOrJoin);
   EXPECT_EQ(SubprogramsAtWork(), (std::vector<int>{kFileSplitting, kCopyOrJoin}));
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()),
@@ -191,11 +190,11 @@ TEST_F(Subprograms, AQuickSecondPressQueuesNoOpeningAndExitStopsEveryJobWithinAB
   EXPECT_TRUE(StopAllWork(5000, [] {}));
   EXPECT_TRUE(SubprogramsAtWork().empty() && splitRolledBack && promptClosed);
 
-  split.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
+  s.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
   StartWork(kFileSplitting);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(StopAllWork(60, nullptr));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-  ASSERT_TRUE(WaitFor([&] { return !split.job.running.load(); }));
-  split.work = nullptr, join.extraWork = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return !s.job.running.load(); }));
+  s.work = nullptr, join.extraWork = nullptr;
 }

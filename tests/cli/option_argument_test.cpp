@@ -1,34 +1,28 @@
-// The option reader every kestrova-cli command reads its arguments with.
 #include "cli/option_argument.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct Read {
-  std::string to, command;
+  std::string to, command, problem;
   std::vector<std::string> pair, rest;
   bool yes = false;
-  std::string problem;
 };
 
 Read ReadArgs(const std::vector<std::string>& args) {
   Read r;
   r.problem = kst::ReadOptions(args,
-                               {{"--to", nullptr, &r.to},
-                                {"--new-disk-command", nullptr, &r.command},
-                                {"--save-lists", nullptr, nullptr, &r.pair, 2, "two file names"},
-                                {"--yes", &r.yes}},
+                               {{"--to", nullptr, &r.to}, {"--new-disk-command", nullptr, &r.command},
+                                {"--save-lists", nullptr, nullptr, &r.pair, 2, "two file names"}, {"--yes", &r.yes}},
                                &r.rest);
   return r;
 }
 
 TEST(OptionReader, ReadsEachKindOfArgumentOrSaysWhatIsWrong) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string to, rest, problem;  // rest: the positionals joined by "|"
-    bool yes;
-  } cases[] = {
+  struct Case { std::vector<std::string> args; std::string to, rest, problem; bool yes; } cases[] = {  // rest: "a|b"
       {{"a", "--to", "-x", "b"}, "-x", "a|b", "", false},  // a value may start with "-"
       {{"--to=", "a"}, "", "a", "", false},                 // an empty joined value
       {{"--to=d=e", "--to", "f"}, "f", "", "", false},      // the last one counts
@@ -44,18 +38,13 @@ TEST(OptionReader, ReadsEachKindOfArgumentOrSaysWhatIsWrong) {
     const Read r = ReadArgs(c.args);
     std::string rest;
     for (const std::string& p : r.rest) rest += (rest.empty() ? "" : "|") + p;
-    const std::string shown = ::testing::PrintToString(c.args);
-    EXPECT_EQ(r.problem, c.problem) << shown;
-    if (!c.problem.empty()) continue;
-    EXPECT_EQ(r.to, c.to) << shown;
-    EXPECT_EQ(rest, c.rest) << shown;
-    EXPECT_EQ(r.yes, c.yes) << shown;
+    EXPECT_EQ(r.problem, c.problem) << ::testing::PrintToString(c.args);
+    if (c.problem.empty()) { EXPECT_EQ(std::tie(r.to, rest, r.yes), std::tie(c.to, c.rest, c.yes)) << c.rest; }
   }
   // Two values are taken as they stand, options or not.
   const Read pair = ReadArgs({"--save-lists", "--yes", "l2", "x"});
   EXPECT_EQ(pair.pair, (std::vector<std::string>{"--yes", "l2"}));
-  EXPECT_FALSE(pair.yes);
-  EXPECT_EQ(pair.rest, std::vector<std::string>{"x"});
+  EXPECT_TRUE(!pair.yes && pair.rest == std::vector<std::string>{"x"});
 }
 
 }  // namespace

@@ -1,13 +1,6 @@
-// The Clocking System's rounds with a fake tick and a fake window: when the
-// first figure comes, what a minimized, paused or closed window gets, the
-// field emptied or "Done!" when a job stops, no rewrite of an unchanged
-// text, a new run's fresh interval.
 #include "frame/clock/clock_system.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "frame/texts/texts.h"
 
@@ -23,34 +16,19 @@ struct FakeWindow {
 };
 
 ClockTrack TrackOf(FakeWindow& w) {
-  ClockTrack track;
-  track.view.open = [&w] { return !w.Has('c'); };
-  track.view.running = [&w] { return w.Has('r'); };
-  track.view.minimized = [&w] { return w.Has('m'); };
-  track.view.paused = [&w] { return w.Has('p'); };
-  track.view.finished = [&w] { return w.Has('f'); };
-  track.view.turn = [&w] { return w.turn; };
-  track.view.showFigure = [&w](const std::string& t) { w.figures.push_back(t); };
-  track.view.showWatch = [&w](const std::string& t) { w.watches.push_back(t); };
-  return track;
-}
-
-plat::LocalTime Second(int s) {
-  plat::LocalTime t;
-  t.year = 2026, t.month = 12, t.day = 6, t.hour = 10, t.minute = 0, t.second = s;
+  ClockTrack t;
+  auto has = [&w](char flag) { return [&w, flag] { return w.Has(flag); }; };
+  t.view.open = [&w] { return !w.Has('c'); }, t.view.running = has('r'), t.view.minimized = has('m');
+  t.view.paused = has('p'), t.view.finished = has('f'), t.view.turn = [&w] { return w.turn; };
+  t.view.showFigure = [&w](const std::string& text) { w.figures.push_back(text); };
+  t.view.showWatch = [&w](const std::string& text) { w.watches.push_back(text); };
   return t;
 }
 
-// One round at second of the fake tick, after add bytes moved; flags are the
-// window's then ('s': the counters start a new run of 10 MB first).
-struct Step {
-  int second;
-  int64_t add;
-  const char* flags;
-  uint64_t turn;
-  const char* figure;  // the text written this round; nullptr: none
-  bool watch;          // the watch field written this round
-};
+plat::LocalTime Second(int s) { return plat::LocalTime{2026, 12, 0, 6, 10, 0, s}; }
+
+// A round after add bytes moved ('s': a new run of 10 MB starts first); figure: the text written (nullptr: none).
+struct Step { int second; int64_t add; const char* flags; uint64_t turn; const char* figure; bool watch; };
 
 }  // namespace
 
@@ -59,34 +37,27 @@ TEST(ClockRounds, EachRoundWritesOnlyWhatChanged) {
                                  {998, "d"}, {1366, "Done!"}})
     SetText(id, text);
   const char* const longest = "99d23h59m59s  1000 kB/s";
-  const struct {
-    const char* what;
-    int64_t total;
-    std::vector<Step> steps;
-  } cases[] = {
+  const struct { const char* what; int64_t total; std::vector<Step> steps; } cases[] = {
       {"bytes moved before the run was seen are no interval's", 10000000,
        {{0, 3000000, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "6s  1000 kB/s", true},
         {2, 2000000, "r", 1, "2s  2000 kB/s", true}}},
       {"nothing while minimized, then the whole interval", 10000000,
-       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "rm", 1, nullptr, false},
-        {4, 3000000, "rm", 1, nullptr, false}, {5, 0, "r", 1, "7s  800 kB/s", true}}},
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "rm", 1, nullptr, false}, {4, 3000000, "rm", 1, nullptr, false},
+        {5, 0, "r", 1, "7s  800 kB/s", true}}},
       {"unchanged texts are not written; a stop empties the field", int64_t{1} << 50,
-       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, longest, true},
-        {2, 1000000, "r", 1, nullptr, true}, {2, 0, "r", 1, nullptr, false},
-        {3, 0, "", 1, "", true}, {4, 0, "", 1, nullptr, true}}},
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, longest, true}, {2, 1000000, "r", 1, nullptr, true},
+        {2, 0, "r", 1, nullptr, false}, {3, 0, "", 1, "", true}, {4, 0, "", 1, nullptr, true}}},
       {"a new run starts its interval when seen", 10000000,
-       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true},
-        {2, 0, "", 1, "", true}, {20, 9000000, "s", 1, nullptr, true},
-        {21, 0, "r", 1, nullptr, true}, {22, 500000, "r", 1, "1s  500 kB/s", true}}},
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true}, {2, 0, "", 1, "", true},
+        {20, 9000000, "s", 1, nullptr, true}, {21, 0, "r", 1, nullptr, true},
+        {22, 500000, "r", 1, "1s  500 kB/s", true}}},
       {"a finish says Done! once per turn; the next run waits for bytes", 10000000,
-       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true},
-        {2, 0, "f", 1, "Done!", true}, {3, 0, "r", 2, "", true}, {5, 0, "r", 2, nullptr, true},
-        {6, 1000000, "", 2, nullptr, true}, {8, 0, "f", 3, "Done!", true},
-        {9, 0, "cf", 3, nullptr, false}, {10, 0, "f", 3, nullptr, true}}},
+       {{0, 0, "r", 1, nullptr, true}, {1, 1000000, "r", 1, "9s  1000 kB/s", true}, {2, 0, "f", 1, "Done!", true},
+        {3, 0, "r", 2, "", true}, {5, 0, "r", 2, nullptr, true}, {6, 1000000, "", 2, nullptr, true},
+        {8, 0, "f", 3, "Done!", true}, {9, 0, "cf", 3, nullptr, false}, {10, 0, "f", 3, nullptr, true}}},
       {"a pause holds the figure and its time does not count", 10000000,
-       {{0, 0, "r", 1, nullptr, true}, {1, 2000000, "r", 1, "4s  2000 kB/s", true},
-        {2, 0, "rp", 1, nullptr, true}, {9, 0, "rp", 1, nullptr, true},
-        {10, 1000000, "r", 1, "7s  1000 kB/s", true}}},
+       {{0, 0, "r", 1, nullptr, true}, {1, 2000000, "r", 1, "4s  2000 kB/s", true}, {2, 0, "rp", 1, nullptr, true},
+        {9, 0, "rp", 1, nullptr, true}, {10, 1000000, "r", 1, "7s  1000 kB/s", true}}},
       {"a closed window gets nothing", 10000000,
        {{0, 1000000, "rc", 1, nullptr, false}, {2, 1000000, "rc", 1, nullptr, false}}},
   };
@@ -97,28 +68,19 @@ TEST(ClockRounds, EachRoundWritesOnlyWhatChanged) {
     ClockStart(counters, c.total);
     for (const Step& s : c.steps) {
       SCOPED_TRACE(std::string(c.what) + ", second " + std::to_string(s.second));
-      w.flags = s.flags;
-      w.turn = s.turn;
+      w.flags = s.flags, w.turn = s.turn;
       if (w.Has('s')) ClockStart(counters, 10000000);
       ClockAdd(counters, s.add);
       const size_t figures = w.figures.size(), watches = w.watches.size();
       ClockRound(track, counters, 1000000 + s.second * 1000ull, Second(s.second), 0);
-      if (s.figure) {
-        ASSERT_EQ(w.figures.size(), figures + 1);
-        EXPECT_EQ(w.figures.back(), s.figure);
-      } else {
-        EXPECT_EQ(w.figures.size(), figures);
-      }
+      ASSERT_EQ(w.figures.size(), figures + (s.figure ? 1 : 0));
+      EXPECT_TRUE(!s.figure || w.figures.back() == s.figure) << w.figures.back();
       EXPECT_EQ(w.watches.size(), watches + (s.watch ? 1 : 0));
     }
   }
-}
-
-TEST(ClockRounds, TheOffsetShiftsTheWatchField) {
   FakeWindow w;
   ClockTrack track = TrackOf(w);
   ClockCounters counters;
   ClockRound(track, counters, 5000, Second(30), -3600);
-  ASSERT_EQ(w.watches.size(), 1u);
-  EXPECT_EQ(w.watches[0], "06:09:00:30");
+  EXPECT_EQ(w.watches, std::vector<std::string>{"06:09:00:30"});
 }

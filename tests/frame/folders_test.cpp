@@ -1,5 +1,3 @@
-// Folders made parents first, the parts of a path, and paths as typed:
-// quotes and blanks taken off, names Windows cannot hold found.
 #include <gtest/gtest.h>
 
 #include "frame/files/folders.h"
@@ -10,19 +8,15 @@
 using namespace kst;
 using testenv::ScratchFolder;
 
-TEST(MakeFolderPathTest, MakesTheMissingFoldersParentsFirst) {
+TEST(MakeFolderPathTest, MakesTheMissingFoldersParentsFirstAndFailsWhereNoFolderCanBe) {
   ScratchFolder dir;
   ASSERT_TRUE(plat::CreateFolder(dir.Path("one")));
-  EXPECT_TRUE(MakeFolderPath(dir.Path("one\\two\\three")));
-  EXPECT_TRUE(IsFolder(dir.Path("one\\two\\three")));
-  EXPECT_TRUE(MakeFolderPath(dir.Path("one\\two\\three")));  // already there
-  EXPECT_TRUE(MakeFolderPath(dir.Path("x\\y\\   ")));
-  EXPECT_TRUE(IsFolder(dir.Path("x\\y")));
-  EXPECT_TRUE(MakeFolderPath(dir.path.substr(0, 3)));  // a drive root
-}
+  // The second time it is already there; a drive root is there always.
+  for (const std::string& path : {dir.Path("one\\two\\three"), dir.Path("one\\two\\three"), dir.Path("x\\y\\   "),
+                                  dir.path.substr(0, 3)})
+    EXPECT_TRUE(MakeFolderPath(path)) << path;
+  EXPECT_TRUE(IsFolder(dir.Path("one\\two\\three")) && IsFolder(dir.Path("x\\y")));
 
-TEST(MakeFolderPathTest, FailsWhereNoFolderCanBe) {
-  ScratchFolder dir;
   ASSERT_TRUE(testenv::WriteFile(dir.Path("file"), "x"));
   const std::string drive = testenv::MissingDrive();
   ASSERT_FALSE(drive.empty());
@@ -38,9 +32,7 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
   ASSERT_TRUE(plat::CreateFolder(dir.Path("sub")));
   const std::string missing = testenv::MissingDrive(), root = dir.path.substr(0, 3);
   ASSERT_FALSE(missing.empty());
-  struct Case {
-    std::string path, name, folder;
-  } cases[] = {
+  struct Case { std::string path, name, folder; } cases[] = {
       {dir.Path("file.txt") + "   ", "file.txt", dir.path},
       {dir.Path("sub"), "", dir.Path("sub")},  // an existing folder is whole
       {dir.Path("sub") + "\\", "", dir.Path("sub")},
@@ -49,48 +41,26 @@ TEST(PathPartsTest, NameAndFolderOfAPath) {
       {root.substr(0, 2), "", root},
       {"plain.txt", "plain.txt", ""},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;
-    EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
-  }
-  EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
-  EXPECT_EQ(JoinPath("C:\\d\\  ", "a"), "C:\\d\\a");
+  for (const Case& c : cases) EXPECT_EQ(FileNameOf(c.path) + "|" + FolderOf(c.path), c.name + "|" + c.folder) << c.path;
+  EXPECT_EQ(JoinPath("C:\\", "a") + JoinPath("C:\\d\\  ", "a"), "C:\\aC:\\d\\a");
 }
 
-TEST(TypedPath, QuotesBlanksAndForwardSlashesAreTakenOff) {
-  struct Case {
-    const char* typed;
-    const char* path;
-  } cases[] = {
-      {"\"C:\\x y\\f.bin\"", "C:\\x y\\f.bin"},  // "Copy as path"
-      {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},
-      {"\" C:\\x\\ \"", "C:\\x\\"},
-      {"\"D:/out\"", "D:\\out"},
+TEST(TypedPathsAndNames, QuotesBlanksAndSlashesAreTakenOffAndNamesWindowsCannotHoldAreFound) {
+  struct Case { const char* typed; const char* path; } cases[] = {
+      {"  \"C:\\x y\\f.bin\"\t ", "C:\\x y\\f.bin"},  // "Copy as path"
+      {"\" C:\\x\\ \"", "C:\\x\\"}, {"\"D:/out\"", "D:\\out"}, {"\"\"", ""},
       {"\"C:\\a\"b\"", "C:\\a\"b"},  // one pair only
       {"\"C:\\open", "\"C:\\open"},  // not a pair
-      {"\"\"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(TypedPath(c.typed), c.path) << c.typed;
-}
 
-TEST(WindowsNames, NamesWindowsCannotHoldAreFound) {
-  struct Case {
-    std::string name;
-    NameFault fault;
-  } cases[] = {
-      {"movie.avi", NameFault::None},
-      {"caf\xE9 100%!&^.bin", NameFault::None},
-      {".hidden", NameFault::None},
-      {"", NameFault::Empty},
-      {"a\nb.bin", NameFault::Control},
-      {"tab\t.bin", NameFault::Control},
-      {"x\".bin", NameFault::Reserved},
+  struct NameCase { std::string name; NameFault fault; } names[] = {
+      {"movie.avi", NameFault::None},     {"caf\xE9 100%!&^.bin", NameFault::None}, {".hidden", NameFault::None},
+      {"", NameFault::Empty},             {"a\nb.bin", NameFault::Control},  {"tab\t.bin", NameFault::Control},
+      {"x\".bin", NameFault::Reserved},   {"C:x", NameFault::Reserved},
       {"x?.bin", NameFault::Reserved},  // what an ANSI program gets for a character it cannot carry
-      {"C:x", NameFault::Reserved},
-      {"a\\b.bin", NameFault::Separator},
-      {"a/b.bin", NameFault::Separator},
-      {"x.bin ", NameFault::TrailingBlank},
-      {"x.bin.", NameFault::TrailingDot},
+      {"a\\b.bin", NameFault::Separator}, {"a/b.bin", NameFault::Separator},
+      {"x.bin ", NameFault::TrailingBlank}, {"x.bin.", NameFault::TrailingDot},
   };
-  for (const Case& c : cases) EXPECT_EQ(CheckWindowsName(c.name), c.fault) << c.name;
+  for (const NameCase& c : names) EXPECT_EQ(CheckWindowsName(c.name), c.fault) << c.name;
 }

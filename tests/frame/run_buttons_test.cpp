@@ -1,8 +1,8 @@
-// The run buttons: what a press on Go or Hide does in each state of a run,
-// and which labels the window shows afterwards.
 #include "frame/threads/run_buttons.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
@@ -15,43 +15,31 @@ namespace {
 constexpr int kGo = 10, kHide = 11, kPause = 12, kField = 13;
 constexpr int kRecord = 3, kBox = 22, kQuestion = 32;
 
-// A window whose Abort has no tooltip, with a button of its own for Pause
-// and a field whose content is no label.
+// Abort has no tooltip; Pause is a button of its own; the field's content is no label.
 DialogTexts TextsOf(RunPhase phase) {
   const bool idle = phase == RunPhase::Idle, paused = phase == RunPhase::Paused;
-  return DialogTexts{87,
-                     {{kGo, idle ? 79 : paused ? 90 : 89, 572},
-                      {kHide, idle ? 80 : 88, idle ? 573 : 0},
-                      {kPause, paused ? 90 : 89, 574},
-                      {kField, 0, 577}}};
+  return DialogTexts{87, {{kGo, idle ? 79 : paused ? 90 : 89, 572}, {kHide, idle ? 80 : 88, idle ? 573 : 0},
+                         {kPause, paused ? 90 : 89, 574}, {kField, 0, 577}}};
 }
 
 struct RunButtonsPress : ::testing::Test {
   void SetUp() override {
     LoadBuiltInTexts();
-    RegisterTemplate(9002, {{kGo, ControlType::Button, "&Go"},
-                            {kHide, ControlType::Button, "&Hide"},
-                            {kPause, ControlType::Button, "&Pause"},
-                            {kField, ControlType::Edit, "C:\\film.avi"}});
+    RegisterTemplate(9002, {{kGo, ControlType::Button, "&Go"}, {kHide, ControlType::Button, "&Hide"},
+                            {kPause, ControlType::Button, "&Pause"}, {kField, ControlType::Edit, "C:\\film.avi"}});
     DialogHooks hooks;
     hooks.exit = [this](DialogState&, int) { ++exits; };
     SetDialogHooks(hooks);
     SetAskHandler([this](const AskRequest& request) {
-      asked.push_back(request);
       if (endBehind) EndTurn(*endBehind, TurnNumber(*endBehind));
-      return answer;
+      return asked.push_back(request), answer;
     });
   }
-  void TearDown() override {
-    SetDialogHooks(DialogHooks{});
-    SetAskHandler(nullptr);
-  }
-  // The window as it opens, before any press.
+  void TearDown() override { SetDialogHooks(DialogHooks{}), SetAskHandler(nullptr); }
   void Open() {
     ASSERT_TRUE(DialogInit(9002, state));
     DialogSetTooltip(state, kHide, "Closes the window");
-    exits = 0;
-    asked.clear();
+    exits = 0, asked.clear();
   }
   std::string Label(int id) { return DialogGet(state, id); }
   std::string Tooltip(int id) {
@@ -63,29 +51,18 @@ struct RunButtonsPress : ::testing::Test {
   RunButtons buttons{.record = kRecord, .boxRecord = kBox, .go = kGo, .hide = kHide,
                      .relabelled = {kPause}, .abortQuestion = kQuestion, .textsOf = TextsOf};
   DialogState state;
-  int exits = 0;
-  int answer = kAnswerYes;
+  int exits = 0, answer = kAnswerYes;
   JobControl* endBehind = nullptr;  // a run that ends while the question stands
   std::vector<AskRequest> asked;
 };
 
 }  // namespace
 
-// Go starts when no run is active, pauses and releases a working run, and
-// is ignored while the run ends; Hide leaves an idle window, asks before it
-// aborts a working run (or aborts at once when the window has no question)
-// and asks nothing of a run that is ending. The labels follow the phase, and
-// so do the record's texts, from which a language change relabels them.
+// The labels follow the phase, and so do the record's texts, from which a language change relabels them.
 TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
-  struct Case {
-    const char* what;
-    bool go, active, running, paused;
-    int question, answer;
-    int starts, exits, questions;
-    bool aborted, pausedAfter;
-    int label;  // Go's and Pause's label text after the press; 0: as the window opened
-    bool endsBehind;  // the run ends while the question stands
-  };
+  // label: Go's and Pause's text after the press (0: as opened); endsBehind: the run ends behind the question.
+  struct Case { const char* what; bool go, active, running, paused; int question, answer, starts, exits, questions;
+                bool aborted, pausedAfter; int label; bool endsBehind; };
   const Case cases[] = {
       {"go idle", true, false, false, false, kQuestion, kAnswerYes, 1, 0, 0, false, false, 0, false},
       {"go working", true, true, true, false, kQuestion, kAnswerYes, 0, 0, 0, false, true, 90, false},
@@ -100,36 +77,29 @@ TEST_F(RunButtonsPress, GoAndHideDoWhatTheRunsStateAllows) {
        false, 0, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Open();
     SetRecordTexts(kRecord, TextsOf(RunPhase::Idle));
     JobControl job;
-    job.running = c.running;
-    job.paused = c.paused;
-    job.keepGoing = true;
-    buttons.abortQuestion = c.question;
-    answer = c.answer;
-    endBehind = c.endsBehind ? &job : nullptr;
+    job.running = c.running, job.paused = c.paused, job.keepGoing = true;
+    buttons.abortQuestion = c.question, answer = c.answer, endBehind = c.endsBehind ? &job : nullptr;
     int starts = 0;
     if (c.go)
       PressGo(state, buttons, job, c.active, [&](DialogState&) { ++starts; });
     else
-      EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted) << c.what;
-    EXPECT_EQ(starts, c.starts) << c.what;
-    EXPECT_EQ(exits, c.exits) << c.what;
-    EXPECT_EQ(!job.keepGoing.load(), c.aborted || c.endsBehind) << c.what;
-    EXPECT_EQ(job.paused.load(), c.pausedAfter) << c.what;
-    ASSERT_EQ(asked.size(), size_t(c.questions)) << c.what;
+      EXPECT_EQ(PressHide(state, buttons, job, c.active), c.aborted);
+    EXPECT_EQ(std::make_tuple(starts, exits, !job.keepGoing.load(), job.paused.load()),
+              std::make_tuple(c.starts, c.exits, c.aborted || c.endsBehind, c.pausedAfter));
+    ASSERT_EQ(asked.size(), size_t(c.questions));
     if (c.questions) {
-      EXPECT_EQ(Trimmed(asked[0].message), Text(kQuestion)) << c.what;
-      EXPECT_EQ(asked[0].boxRecord, kBox) << c.what;
-      EXPECT_EQ(asked[0].ownerRecord, kRecord) << c.what;
+      EXPECT_EQ(Trimmed(asked[0].message), Text(kQuestion));
+      EXPECT_EQ(asked[0].boxRecord * 100 + asked[0].ownerRecord, kBox * 100 + kRecord);
     }
-    EXPECT_EQ(Label(kGo), c.label ? Text(c.label) : "&Go") << c.what;
-    EXPECT_EQ(Label(kPause), c.label ? Text(c.label) : "&Pause") << c.what;
-    EXPECT_EQ(Label(kHide), c.label ? Text(88) : "&Hide") << c.what;
-    EXPECT_EQ(Label(kField), "C:\\film.avi") << c.what;
+    EXPECT_EQ(Label(kGo) + "|" + Label(kPause) + "|" + Label(kHide) + "|" + Label(kField),
+              c.label ? Text(c.label) + "|" + Text(c.label) + "|" + Text(88) + "|C:\\film.avi"
+                      : "&Go|&Pause|&Hide|C:\\film.avi");
     // Abort has no tooltip of its own: Hide's would say the wrong thing.
-    EXPECT_EQ(Tooltip(kHide), c.label ? "" : "Closes the window") << c.what;
-    EXPECT_EQ(RecordTexts(kRecord)->controls[0].labelText, c.label ? c.label : 79) << c.what;
+    EXPECT_EQ(Tooltip(kHide), c.label ? "" : "Closes the window");
+    EXPECT_EQ(RecordTexts(kRecord)->controls[0].labelText, c.label ? c.label : 79);
   }
 }

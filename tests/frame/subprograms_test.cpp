@@ -1,14 +1,9 @@
-// The show, start, abort and hide protocol between the Command
-// Center, a subprogram's Main thread and its Second thread, run on real
-// threads with a stand-in for the windows.
 #include "frame/threads/subprograms.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <mutex>
+#include <tuple>
 #include <thread>
-#include <vector>
 
 #include "frame/texts/texts.h"
 #include "frame/threads/exit_stop.h"
@@ -17,27 +12,24 @@ using namespace kst;
 
 namespace {
 
-// Stands in for the windows: a modal run "opens" the window and waits
-// until DialogExit closes it; questions get the answer set here.
+// Stands in for the windows: a modal run "opens" the window until DialogExit closes it.
 struct FakeWindows {
   std::mutex mutex;
   std::vector<int> closedSubprograms;
-  int missingTemplates = 0;
   std::vector<std::string> questions;
-  int answer = kAnswerYes;
+  int missingTemplates = 0, answer = kAnswerYes;
   void* broughtToFront = nullptr;
 } g_fake;
+using Lock = std::lock_guard<std::mutex>;
 
-// Polls rather than waits for a signal: a thread may change what check
-// reads after its last word to the test.
+void Sleep1() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+// Polls: a thread may change what check reads after its last word to the test.
 template <typename Check>
 bool WaitFor(Check check) {
-  for (int waited = 0; waited < 5000; ++waited) {
-    {
-      std::lock_guard<std::mutex> lock(g_fake.mutex);
-      if (check()) return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int waited = 0; waited < 5000; ++waited, Sleep1()) {
+    Lock lock(g_fake.mutex);
+    if (check()) return true;
   }
   return false;
 }
@@ -45,33 +37,19 @@ bool WaitFor(Check check) {
 void InstallFakes() {
   DialogHooks d;
   d.runModal = [](DialogState& state, int) {
-    state.window = &state;
-    while (state.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (state.window = &state; state.window.load();) Sleep1();
     return state.exitValue;
   };
-  d.exit = [](DialogState& state, int value) {
-    state.exitValue = value;
-    state.window = nullptr;
-  };
-  d.bringToFront = [](WindowRef window) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.broughtToFront = window;
-  };
+  d.exit = [](DialogState& state, int value) { state.exitValue = value, state.window = nullptr; };
+  d.bringToFront = [](WindowRef window) { Lock lock(g_fake.mutex); g_fake.broughtToFront = window; };
   SetDialogHooks(d);
   SlotHooks s;
-  s.dialogClosed = [](int id) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.closedSubprograms.push_back(id);
-  };
-  s.missingTemplate = [] {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    ++g_fake.missingTemplates;
-  };
+  s.dialogClosed = [](int id) { Lock lock(g_fake.mutex); g_fake.closedSubprograms.push_back(id); };
+  s.missingTemplate = [] { Lock lock(g_fake.mutex); ++g_fake.missingTemplates; };
   SetSlotHooks(s);
-  SetAskHandler([](const AskRequest& request) {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.questions.push_back(request.heading + "|" + request.message);
-    return g_fake.answer;
+  SetAskHandler([](const AskRequest& r) {
+    Lock lock(g_fake.mutex);
+    return g_fake.questions.push_back(r.heading + "|" + r.message), g_fake.answer;
   });
 }
 
@@ -82,20 +60,14 @@ class Subprograms : public ::testing::Test {
     ClearRecords();
     for (int id = 0; id < kSubprogramCount; ++id) BindRecord(GetSubprogram(id).record, GetSubprogram(id).state);
     for (int t : {31, 32, 34}) SetText(t, "text " + std::to_string(t));
-    RegisterTemplate(106, {{1, ControlType::Button, "Go"}});  // File Splitting's
-    RegisterTemplate(119, {{1, ControlType::Button, "Go"}});  // Copy &/Or Join's
+    for (int id : {106, 119}) RegisterTemplate(id, {{1, ControlType::Button, "Go"}});  // Splitting's, Join's
     StartSlots(nullptr, 0);
   }
-  void TearDown() override {
-    std::lock_guard<std::mutex> lock(g_fake.mutex);
-    g_fake.questions.clear();
-    g_fake.closedSubprograms.clear();
-  }
+  void TearDown() override { Lock lock(g_fake.mutex); g_fake.questions.clear(), g_fake.closedSubprograms.clear(); }
 
   static void Open(int id) {
     ShowSubprogram(id);
-    DialogState& state = GetSubprogram(id).state;
-    ASSERT_TRUE(WaitFor([&] { return state.window.load() != nullptr; })) << "dialog " << id << " did not open";
+    ASSERT_TRUE(WaitFor([&] { return GetSubprogram(id).state.window.load(); })) << "dialog " << id << " did not open";
   }
   static void Close(int id) {
     EXPECT_EQ(SwitchOff(id), ToggleOff::Closed);
@@ -108,80 +80,59 @@ class Subprograms : public ::testing::Test {
 TEST_F(Subprograms, SwitchingOffDefersToChildrenAndQuestionsAndAsksBeforeStoppingWork) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<int> idles{0};
-  s.work = [](Subprogram& self) {
-    while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
+  s.work = [](Subprogram& self) { while (CheckPoint(self.job)) Sleep1(); };
   s.idle = [&](Subprogram&) { ++idles; };
   Open(kFileSplitting);
 
   DialogState about;  // an open child is brought forward instead
-  BindRecord(4, about);
-  about.window = reinterpret_cast<void*>(0x4444);
+  BindRecord(4, about), about.window = reinterpret_cast<void*>(0x4444);
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::ChildInFront);
   EXPECT_EQ(g_fake.broughtToFront, reinterpret_cast<void*>(0x4444));
-  about.window = nullptr;
-  Record(4).state = nullptr;
+  about.window = nullptr, Record(4).state = nullptr;
   s.job.inQuestion = true;  // and a question open must be answered first
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::QuestionFirst);
   s.job.inQuestion = false;
 
   StartWork(kFileSplitting);
-  ASSERT_TRUE(s.job.running);
   g_fake.answer = kAnswerNo;
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
   EXPECT_TRUE(s.job.keepGoing);  // No: the work goes on
   g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::AbortAsked);
-  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1; }));
-  EXPECT_FALSE(s.job.running);
-  ASSERT_EQ(g_fake.questions.size(), 2u);
-  EXPECT_EQ(g_fake.questions[0], "text 31|text 32");
+  ASSERT_TRUE(WaitFor([&] { return idles.load() == 1 && !s.job.running; }));
+  EXPECT_EQ(g_fake.questions, (std::vector<std::string>{"text 31|text 32", "text 31|text 32"}));
   EXPECT_NE(s.state.window.load(), nullptr);  // none of these closed the dialog
 
   Close(kFileSplitting);
-  s.work = nullptr;
-  s.idle = nullptr;
-}
+  s.work = nullptr, s.idle = nullptr;
 
-TEST_F(Subprograms, CopyOrJoinAsksAboutTheJoiningWhenOnlyItRuns) {
-  Subprogram& s = GetSubprogram(kCopyOrJoin);
-  s.extraWork = [](Subprogram& self) {
-    while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
+  // Copy &/Or Join asks about the joining when only it runs.
+  Subprogram& join = GetSubprogram(kCopyOrJoin);
+  join.extraWork = [](Subprogram& self) { while (CheckPoint(self.extraJob)) Sleep1(); };
   Open(kCopyOrJoin);
   StartExtraWork(kCopyOrJoin);
-  g_fake.answer = kAnswerYes;
   EXPECT_EQ(SwitchOff(kCopyOrJoin), ToggleOff::AbortAsked);
-  ASSERT_TRUE(WaitFor([&] { return !s.extraJob.running.load(); }));
+  ASSERT_TRUE(WaitFor([&] { return !join.extraJob.running.load(); }));
   EXPECT_EQ(g_fake.questions.back(), "text 31|text 34");
+  g_fake.closedSubprograms.clear();
   Close(kCopyOrJoin);
-  s.extraWork = nullptr;
+  join.extraWork = nullptr;
 }
 
-// A start asked for in the instant a turn ends (its work has let go of what
-// it guards, the slot has not taken the turn back yet) gets a turn of its
-// own, and an abort given to that start stands.
-TEST_F(Subprograms, AStartAskedForWhileATurnEndsGetsATurnOfItsOwn) {
+// Asked for when the work has let go but the slot has not yet taken the turn back.
+TEST_F(Subprograms, AStartWhileATurnEndsGetsATurnAndAMissingTemplateParksTheThreadAgain) {
   Subprogram& s = GetSubprogram(kCopyOrJoin);
   std::atomic<int> turns{0};
   std::atomic<bool> running{false}, aborted{false};
   s.extraWork = [&](Subprogram& self) {
-    if (++turns == 1) {
-      StartExtraWork(kCopyOrJoin);
-      AbortJob(self.extraJob);
-      return;
-    }
-    running = self.extraJob.running.load();
-    aborted = !self.extraJob.keepGoing.load();
+    if (++turns == 1) return StartExtraWork(kCopyOrJoin), AbortJob(self.extraJob);
+    running = self.extraJob.running.load(), aborted = !self.extraJob.keepGoing.load();
   };
   StartExtraWork(kCopyOrJoin);
   ASSERT_TRUE(WaitFor([&] { return turns.load() == 2 && !s.extraJob.running.load(); }));
-  EXPECT_TRUE(running) << "the second start's flags were cleared behind it";
-  EXPECT_TRUE(aborted) << "the abort given to the second start was lost";
+  EXPECT_TRUE(running && aborted) << "the second start's flags were cleared behind it, or its abort lost";
   s.extraWork = nullptr;
-}
 
-TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   int before = g_fake.missingTemplates;
   ShowSubprogram(kTestDisks);  // no template registered for it
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 1; }));
@@ -189,83 +140,61 @@ TEST_F(Subprograms, AMissingTemplateIsReportedAndTheThreadParksAgain) {
   ASSERT_TRUE(WaitFor([&] { return g_fake.missingTemplates == before + 2; }));
 }
 
-// A quick double press on a toggle: the second press finds the dialog on
-// its way and leaves the toggle on; a third asks for no second opening. The
-// dialog opens once, and once closed it stays closed; closing parks the
-// Main thread, and the next show runs the set-up on a fresh dialog.
-TEST_F(Subprograms, AQuickSecondPressNeitherHidesAnOpeningDialogNorQueuesAnotherOpening) {
+// Once closed the dialog stays closed; the next show runs the set-up on a fresh dialog.
+TEST_F(Subprograms, AQuickSecondPressQueuesNoOpeningAndExitStopsEveryJobWithinABound) {
   Subprogram& s = GetSubprogram(kFileSplitting);
   std::atomic<bool> letOpen{false};
   std::atomic<int> setUps{0};
-  s.mayOpen = [&](Subprogram&) {
-    while (!letOpen.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return true;
-  };
+  s.mayOpen = [&](Subprogram&) { return WaitFor([&] { return letOpen.load(); }); };
   s.setUp = [&](Subprogram&) { ++setUps; };
   EXPECT_TRUE(ShowSubprogram(kFileSplitting));
   EXPECT_EQ(SwitchOff(kFileSplitting), ToggleOff::Opening);
-  EXPECT_FALSE(ShowSubprogram(kFileSplitting));
-  EXPECT_TRUE(s.job.shown);
+  EXPECT_TRUE(!ShowSubprogram(kFileSplitting) && s.job.shown);
   letOpen = true;
   ASSERT_TRUE(WaitFor([&] { return s.state.window.load() != nullptr; }));
   Close(kFileSplitting);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(s.state.window.load(), nullptr) << "the dialog opened again by itself";
-  EXPECT_EQ(setUps.load(), 1);
-  EXPECT_FALSE(s.job.shown);
-  EXPECT_EQ(g_fake.closedSubprograms.back(), kFileSplitting);
-  s.mayOpen = nullptr;
-  g_fake.closedSubprograms.clear();
+  EXPECT_EQ(std::make_tuple(setUps.load(), s.job.shown.load(), g_fake.closedSubprograms.back()),
+            std::make_tuple(1, false, int(kFileSplitting)));
+  s.mayOpen = nullptr, g_fake.closedSubprograms.clear();
   Open(kFileSplitting);
   EXPECT_EQ(setUps.load(), 2);
   Close(kFileSplitting);
   s.setUp = nullptr;
-}
 
-// Exit with work running: the question names the work; stopping it lets
-// a paused worker go, closes the prompt a worker waits in (as its close box
-// would), and waits until each worker has ended. A worker that does not
-// stop keeps the exit waiting no longer than the bound.
-TEST_F(Subprograms, ExitNamesTheRunningWorkAndStopsEveryJobWithinABound) {
-  SetText(12, "File &Splitting");
-  SetText(14, "Copy &&/Or &Join");
-  SetText(1450, "Still running:");
-  SetText(1451, "Stop it?");
-  Subprogram& split = GetSubprogram(kFileSplitting);
+  // Stopping lets a paused worker go and closes the prompt a worker waits in, as its close box would.
+  for (const auto& [id, text] : {std::pair<int, const char*>{12, "File &Splitting"}, {14, "Copy &&/Or &Join"},
+                                 {1450, "Still running:"}, {1451, "Stop it?"}})
+    SetText(id, text);
   Subprogram& join = GetSubprogram(kCopyOrJoin);
   std::atomic<bool> splitRolledBack{false}, promptClosed{false};
-  split.work = [&](Subprogram& self) {
-    while (CheckPoint(self.job)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  s.work = [&](Subprogram& self) {
+    while (CheckPoint(self.job)) Sleep1();
     splitRolledBack = true;
   };
   join.extraWork = [&](Subprogram& self) {
     DialogState prompt;  // a disk prompt of the joining thread's own
-    BindRecord(28, prompt);
-    prompt.window = &prompt;
-    while (prompt.window.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    UnbindRecord(28, nullptr);
-    promptClosed = true;
-    while (CheckPoint(self.extraJob)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    BindRecord(28, prompt), prompt.window = &prompt;
+    while (prompt.window.load()) Sleep1();
+    UnbindRecord(28, nullptr), promptClosed = true;
+    while (CheckPoint(self.extraJob)) Sleep1();
   };
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()), GetText(40));
   StartWork(kFileSplitting);
-  PauseJob(split.job);
+  PauseJob(s.job);
   StartExtraWork(kCopyOrJoin);
   EXPECT_EQ(SubprogramsAtWork(), (std::vector<int>{kFileSplitting, kCopyOrJoin}));
   EXPECT_EQ(ExitQuestion(SubprogramsAtWork()),
             "Still running:\r\n    File Splitting\r\n    Copy &/Or Join\r\n\r\nStop it?");
-  int pumped = 0;
-  EXPECT_TRUE(StopAllWork(5000, [&] { ++pumped; }));
-  EXPECT_TRUE(SubprogramsAtWork().empty());
-  EXPECT_TRUE(splitRolledBack);
-  EXPECT_TRUE(promptClosed);
+  EXPECT_TRUE(StopAllWork(5000, [] {}));
+  EXPECT_TRUE(SubprogramsAtWork().empty() && splitRolledBack && promptClosed);
 
-  split.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
+  s.work = [](Subprogram&) { std::this_thread::sleep_for(std::chrono::milliseconds(400)); };
   StartWork(kFileSplitting);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(StopAllWork(60, nullptr));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-  ASSERT_TRUE(WaitFor([&] { return !split.job.running.load(); }));
-  split.work = nullptr;
-  join.extraWork = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return !s.job.running.load(); }));
+  s.work = nullptr, join.extraWork = nullptr;
 }

@@ -8,9 +8,7 @@
 
 namespace testenv {
 
-namespace {
-std::string g_floppyHost;
-}
+static std::string g_floppyHost;
 
 Floppy PrepareFloppy() {
   ReleaseFloppy();
@@ -24,8 +22,7 @@ Floppy PrepareFloppy() {
 
 void ReleaseFloppy() {
   if (g_floppyHost.empty()) return;
-  plat::ShellFileOperation(plat::ShellOp::Delete, "A:\\*.*", "",
-                           plat::kShellSilent | plat::kShellNoConfirmation);
+  plat::ShellFileOperation(plat::ShellOp::Delete, "A:\\*.*", "", plat::kShellSilent | plat::kShellNoConfirmation);
   plat::EmuUnmapDrive('A');
   rmdir(g_floppyHost.c_str());
   g_floppyHost.clear();

@@ -10,20 +10,13 @@ namespace testenv {
 // The test harness maps A: to a folder and, when it could mount a
 // floppy-sized file system there, says so in KESTROVA_A_CAPACITY.
 Floppy PrepareFloppy() {
-  plat::ShellFileOperation(plat::ShellOp::Delete, "A:\\*.*", "",
-                           plat::kShellSilent | plat::kShellNoConfirmation);
-  Floppy f;
+  ReleaseFloppy();
   const char* capacity = getenv("KESTROVA_A_CAPACITY");
-  if (capacity && *capacity) {
-    f.sized = true;
-    f.totalBytes = atoll(capacity);
-  }
-  return f;
+  return capacity && *capacity ? Floppy{true, atoll(capacity)} : Floppy{};
 }
 
 void ReleaseFloppy() {
-  plat::ShellFileOperation(plat::ShellOp::Delete, "A:\\*.*", "",
-                           plat::kShellSilent | plat::kShellNoConfirmation);
+  plat::ShellFileOperation(plat::ShellOp::Delete, "A:\\*.*", "", plat::kShellSilent | plat::kShellNoConfirmation);
 }
 
 }  // namespace testenv

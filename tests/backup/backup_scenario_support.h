@@ -1,10 +1,8 @@
-// What the backup tests share: a person who answers from a script, save
-// list bytes built field by field apart from the program's own writer, a
-// pair of save files, and whole Split &/Or Copy runs on the emulated floppy
-// in A:: a stack of disks kept in host folders (a full disk's files are
-// moved out of A: to the stack when the run asks for a new one, and moved
-// back in when the verification asks for one), a person who answers every
-// prompt and box from a script, and the run's folders and source files.
+// What the backup tests share: persons who answer from a script, save list
+// bytes built field by field apart from the program's writer, a pair of
+// save files, and whole runs onto the emulated floppy in A: with a stack of
+// disks kept in host folders (moved out of A: when a new disk is asked for,
+// back in when the verification asks for one).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,11 +55,16 @@ struct Person {
     return found;
   }
   int Under(int heading) const { return static_cast<int>(BoxesUnder(heading).size()); }
+  // The messages under heading, one a line ("" for none).
+  std::string Told(int heading) const {
+    std::string told;
+    for (const kst::AskRequest& b : BoxesUnder(heading)) told += (told.empty() ? "" : "\n") + b.message;
+    return told;
+  }
   std::map<int, int> answers;  // heading id -> answer
   std::vector<kst::AskRequest> boxes;
 };
 
-// The shared scripted person, over the built-in texts.
 struct ScriptedPerson : testenv::ScriptedPerson {
   explicit ScriptedPerson(std::vector<int> answers = {}) : testenv::ScriptedPerson(std::move(answers)) {
     kst::LoadBuiltInTexts();
@@ -126,12 +129,6 @@ inline std::string ExpectedCheckFile(const std::string& name, const std::string&
   return text;
 }
 
-// Debian's cksfv, run in host folder on its check file: 0 when it accepts
-// every split it lists.
-inline int Cksfv(const std::string& folder, const std::string& checkFile) {
-  const std::string command = "cd '" + folder + "' && cksfv -q -f '" + checkFile + "' >/dev/null 2>&1";
-  return std::system(command.c_str());
-}
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 
 // A whole run, with a person who answers its boxes by their heading.
@@ -184,6 +181,16 @@ struct Scenario : Person {
     for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(n))))
       fs::rename(e.path(), fs::path(floppy) / e.path().filename());
     inDrive = n;
+  }
+  // The first disk stays in the drive holding name (none for ""), and is taken.
+  void FirstDiskHolds(const std::string& name, const std::string& bytes) {
+    person.insertDisk = [this, name, bytes](const kst::DiskPrompt& p, bool* erase) {
+      if (!prompts.empty()) return InsertDisk(p, erase);
+      prompts.push_back(p);
+      if (!name.empty()) testenv::WriteFile("A:\\" + name, bytes);
+      return kst::PromptAnswer::Go;
+    };
+    onNotEmpty = [](const kst::NotEmptyPrompt&, bool*) { return kst::PromptAnswer::Go; };
   }
   bool FloppyEmpty() const { return fs::is_empty(floppy); }
   bool TemporaryEmpty() const { return fs::is_empty(plat::EmuHostPath(scratch.Path("tmp"))); }
@@ -244,6 +251,7 @@ struct Scenario : Person {
     for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
     return sizes;
   }
+  kst::FileEntry Entry(size_t i) { return kst::Snapshot(list).entries.at(i); }
   std::string Text(int id) const { return kst::Trimmed(kst::GetText(id)); }
 
   testenv::ScratchFolder scratch;

@@ -11,13 +11,17 @@
 
 namespace {
 
+using backuptest::ExpectedCheckFile;
 using backuptest::Files;
+using backuptest::kThreePieces;
 using backuptest::Scenario;
 namespace fs = std::filesystem;
 
+int64_t Size(const std::string& s) { return static_cast<int64_t>(s.size()); }
+
 TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
-  // Through the temporary folder, and written straight onto the disk. No to
-  // the verification skips it to the end question, Cancel ends at once.
+  // Through the temporary folder, and straight onto the disk. No to the
+  // verification skips it to the end question, Cancel ends at once.
   for (auto [maxSizeToCopy, verify] : {std::pair{int64_t{10485760}, int{kst::kAnswerNo}},
                                        std::pair{int64_t{0}, int{kst::kAnswerCancel}}}) {
     SCOPED_TRACE(maxSizeToCopy);
@@ -27,102 +31,109 @@ TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
     sc.answers = {{221, verify}};
     const kst::BackupResult r = sc.Run();
     EXPECT_EQ(r.outcome, kst::BackupOutcome::Done);
-    EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
-    const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 3).size());
-    // The check file beside the batch holds the sums of the source's ranges.
-    const std::string check = backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], backuptest::kThreePieces);
+    EXPECT_EQ(sc.SplitSizes(0), kThreePieces);
+    const std::string check = ExpectedCheckFile("big.bin", sc.sources["big.bin"], kThreePieces);
     EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
     EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", batch},
-                                 {"big.bin.SFV", static_cast<int64_t>(check.size())}}));
+    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", Size(kst::JoinBatchText("big.bin", 3))},
+                                 {"big.bin.SFV", Size(check)}}));
     EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"), check);
-    EXPECT_EQ(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003"),
-              sc.sources["big.bin"]);
-    EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
+    EXPECT_TRUE(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003") ==
+                sc.sources["big.bin"]);
+    EXPECT_TRUE(sc.Entry(0).copied && sc.TemporaryEmpty());
     EXPECT_TRUE(r.figures.disksDone == 3 && r.figures.disksLeft == 0 && r.figures.numberOfDisks == 3);
-    EXPECT_TRUE(sc.TemporaryEmpty());  // nothing left behind
-    // No more than three disks were asked for, and the verification was offered.
     EXPECT_EQ(sc.prompts.size(), 3u);
-    EXPECT_EQ(sc.BoxesUnder(221).size(), 1u);
-    EXPECT_EQ(sc.BoxesUnder(251).size(), verify == kst::kAnswerNo ? 1u : 0u);
+    EXPECT_TRUE(sc.Under(221) == 1 && sc.Under(251) == (verify == kst::kAnswerNo ? 1 : 0));
   }
 }
 
-TEST(BackupWorker, ThreeFilesFillTheDisksAndBothSaveFilesHoldTheFinishedList) {
-  Scenario sc;
-  const std::string small = sc.Source("small.bin", 300000, 1);
-  const std::string big = sc.Source("big.bin", 3000000, 2);
-  const std::string mid = sc.Source("mid.bin", 700000, 3);
-  sc.AutoSave();
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first split.
-  const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 3).size());
-  EXPECT_EQ(sc.Disk(1), (Files{{"small.bin", 300000}, {"big.bin.001", 1157632}}));
-  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  const int64_t check = static_cast<int64_t>(kst::CheckFileText(big, {0, 0, 0}).size());
-  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"big.bin.SFV", check},
-                               {"mid.bin", 700000}}));
-  EXPECT_EQ(sc.DiskFile(1, "small.bin"), sc.sources["small.bin"]);
-  EXPECT_EQ(sc.DiskFile(3, "mid.bin"), sc.sources["mid.bin"]);
-  // The last two saves are of the same finished list: both files hold it.
-  const std::string temp = sc.scratch.Path("tmp") + "\\";
-  backuptest::Bytes expected;
-  expected.Header(3, 525 + 3 * 275 + 5 * 270, "A:\\", temp)
-      .File(small, 300000, 1, 1, 0, 0).Split("A:\\small.bin", 300000, 0, 0)
-      .File(big, 3000000, 3, 1, 0, 0).Split("A:\\big.bin.001", 1157632, 0, 0)
-      .Split("A:\\big.bin.002", 1457664, 0, 0).Split("A:\\big.bin.003", 384704, 0, 0)
-      .File(mid, 700000, 1, 1, 0, 0).Split("A:\\mid.bin", 700000, 0, 0);
-  EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[0]), expected.data);
-  EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[1]), expected.data);
-  EXPECT_TRUE(sc.saveFiles.lastSaveOk[0] && sc.saveFiles.lastSaveOk[1]);
+TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList) {
+  // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first
+  // split. Under a margin of 100000 one.bin leaves 160 bytes too few: two.bin
+  // starts the next disk, no piece of no bytes is cut.
+  const int64_t batch = Size(kst::JoinBatchText("big.bin", 3)), check = Size(kst::CheckFileText("big.bin", {0, 0, 0}));
+  struct Case { std::vector<std::pair<const char*, size_t>> sources; int64_t margin; std::vector<Files> disks; } cases[] = {
+      {{{"small.bin", 300000}, {"big.bin", 3000000}, {"mid.bin", 700000}}, 0,
+       {{{"small.bin", 300000}, {"big.bin.001", 1157632}}, {{"big.bin.002", 1457664}},
+        {{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}, {"mid.bin", 700000}}}},
+      {{{"one.bin", 1357664}, {"two.bin", 1000}}, 100000, {{{"one.bin", 1357664}}, {{"two.bin", 1000}}}},
+  };
+  for (const Case& c : cases) {
+    Scenario sc;
+    for (const auto& [name, size] : c.sources) sc.Source(name, size, static_cast<uint32_t>(size));
+    sc.settings.margin = c.margin;
+    sc.AutoSave();
+    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
+    ASSERT_EQ(sc.filled, static_cast<int>(c.disks.size()));
+    for (int k = 1; k <= sc.filled; ++k) {
+      EXPECT_EQ(sc.Disk(k), c.disks[static_cast<size_t>(k - 1)]) << k;
+      for (const auto& [name, size] : sc.Disk(k))
+        EXPECT_TRUE(!sc.sources.count(name) || sc.DiskFile(k, name) == sc.sources[name]) << name;
+    }
+    // The last two saves are of the same finished list: both files hold it.
+    std::string saved;
+    ASSERT_EQ(kst::EncodeList(kst::Snapshot(sc.list), &saved), kst::ListFault::None);
+    for (size_t i = 0; i < c.sources.size(); ++i) EXPECT_TRUE(sc.Entry(i).copied && !sc.Entry(i).busy) << i;
+    EXPECT_TRUE(testenv::ReadFile(sc.saveFiles.names[0]) == saved && testenv::ReadFile(sc.saveFiles.names[1]) == saved);
+    EXPECT_TRUE(sc.saveFiles.lastSaveOk[0] && sc.saveFiles.lastSaveOk[1]);
+  }
 }
 
-TEST(BackupWorker, RunGoesOnFromAListSavedMidRun) {
+TEST(BackupWorker, ARunStoppedAtAPromptIsCarriedOnByTheNext) {
   // Stopped at the prompt for disk 2 as by a crash while the list was being
-  // saved: the file saved last is cut short. It loads as nothing; the other
-  // file loads and the run carries the rest, busy flags cleared, nothing
-  // carried twice.
-  Scenario sc;
-  sc.Source("big.bin", 3000000, 4);
-  sc.AutoSave();
-  sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-    if (p.disk != 2 || !sc.job.keepGoing || sc.prompts.size() != 2) return kst::PromptAnswer::Go;
-    fs::resize_file(plat::EmuHostPath(sc.saveFiles.names[sc.saveFiles.lastAutoSaved - 1]), 700);
-    return kst::PromptAnswer::Closed;
-  };
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
-  EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].busy);
-  const int cut = sc.saveFiles.lastAutoSaved;
-  kst::TransportList loaded;
-  EXPECT_FALSE(kst::LoadList(loaded, sc.saveFiles, cut, false, {}));
-  EXPECT_TRUE(kst::Snapshot(loaded).entries.empty());
-  ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, 3 - cut, false, {}));
-  EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
-  kst::ReplaceList(sc.list, kst::Snapshot(loaded));
-  sc.onPrompt = nullptr;
-  const kst::BackupResult r = sc.Run();
-  ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.SplitSizes(0), backuptest::kThreePieces);
-  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  EXPECT_EQ(r.carried, 3000000 - 1457664);  // this run's bytes only
-  // Split 1 was written by the first run: its sum is taken from the source.
-  EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"),
-            backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], backuptest::kThreePieces));
+  // saved (the file saved last is cut short: it loads as nothing, the other
+  // loads), or at the prompt for disk 3 that only the batch needs. The next
+  // run carries the rest, nothing twice; both sums come from the source.
+  struct Case { const char* what; size_t size; int stopAt; bool cutSave; std::vector<int64_t> pieces; int64_t carried; } cases[] = {{"the list being saved at disk 2", 3000000, 2, true, kThreePieces, 3000000 - 1457664},
+               {"the batch still to carry", 2 * 1457664, 3, false, {1457664, 1457664}, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario sc;
+    sc.Source("big.bin", c.size, 4);
+    sc.AutoSave();
+    sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
+      if (p.disk != c.stopAt || sc.prompts.size() != static_cast<size_t>(c.stopAt)) return kst::PromptAnswer::Go;
+      if (c.cutSave) fs::resize_file(plat::EmuHostPath(sc.saveFiles.names[sc.saveFiles.lastAutoSaved - 1]), 700);
+      return kst::PromptAnswer::Closed;
+    };
+    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
+    EXPECT_TRUE(!sc.Entry(0).busy && !sc.Entry(0).copied && sc.TemporaryEmpty());
+    if (c.cutSave) {
+      const int cut = sc.saveFiles.lastAutoSaved;
+      kst::TransportList loaded;
+      EXPECT_TRUE(!kst::LoadList(loaded, sc.saveFiles, cut, false, {}) && kst::Snapshot(loaded).entries.empty());
+      ASSERT_TRUE(kst::LoadList(loaded, sc.saveFiles, 3 - cut, false, {}));
+      EXPECT_EQ(kst::Snapshot(loaded).entries[0].splits.size(), 1u);
+      kst::ReplaceList(sc.list, kst::Snapshot(loaded));
+    }
+    sc.onPrompt = nullptr;
+    const kst::BackupResult r = sc.Run();
+    ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
+    EXPECT_EQ(sc.SplitSizes(0), c.pieces);
+    EXPECT_EQ(r.carried, c.carried);
+    EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
+    const int n = static_cast<int>(c.pieces.size());
+    const std::string check = ExpectedCheckFile("big.bin", sc.sources["big.bin"], c.pieces);
+    Files last = {{"big.bin.BAT", Size(kst::JoinBatchText("big.bin", n))}, {"big.bin.SFV", Size(check)}};
+    if (n == 3) last["big.bin.003"] = 84672;
+    EXPECT_TRUE(sc.Disk(3) == last && sc.DiskFile(3, "big.bin.SFV") == check);
+    EXPECT_TRUE(sc.Entry(0).copied && sc.TemporaryEmpty());
+  }
 }
 
 TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
   // A name long enough that batch and check file need 7 clusters: the third
   // split leaves 6 (3072 bytes), room for the batch alone.
   const std::string longName = std::string(166, 'n') + ".bin";
+  // stale: an earlier set's check file on disk 3; replace: the answer to "already
+  // exists! Replace?"; then the disks that get the batch and the check file.
   struct Case {
     const char* what;
     std::string name;
     int64_t size;
     bool checkFile;
-    std::string stale;  // an earlier set's check file on disk 3, "" for none
-    int replace;        // the answer to "already exists! Replace?"
-    int batchDisk;      // the disk that gets the batch
-    int checkDisk;      // the disk that gets the check file, 0 for none
+    std::string stale;
+    int replace, batchDisk, checkDisk;
     bool joinBatch = true;
   } cases[] = {
       {"room for the batch, not for both", longName, 2 * 1457664 + 1454592, true, "", 0, 4, 4},
@@ -136,7 +147,7 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario sc;
-    const std::string source = sc.Source(c.name, static_cast<size_t>(c.size), 12);
+    sc.Source(c.name, static_cast<size_t>(c.size), 12);
     sc.settings.checkFile = c.checkFile;
     sc.settings.joinBatch = c.joinBatch;
     sc.answers = {{44, c.replace}};
@@ -149,13 +160,9 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
     ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
     const std::vector<int64_t> sizes = sc.SplitSizes(0);
     ASSERT_EQ(sizes.size(), 3u);
-    const std::string bat = c.name + ".BAT", sfv = c.name + ".SFV";
-    const std::string check = backuptest::ExpectedCheckFile(c.name, sc.sources[c.name], sizes);
-    if (c.name == longName) {
-      const size_t batch = kst::JoinBatchText(source, 3).size();
-      ASSERT_TRUE((batch + 511) / 512 * 512 <= 3072 && (batch + 511) / 512 + (check.size() + 511) / 512 > 6)
-          << batch << " " << check.size();
-    }
+    const std::string bat = c.name + ".BAT", sfv = c.name + ".SFV", check = ExpectedCheckFile(c.name, sc.sources[c.name], sizes);
+    const size_t batch = kst::JoinBatchText(c.name, 3).size();
+    ASSERT_TRUE(c.name != longName || (batch <= 3072 && (batch + 511) / 512 + (check.size() + 511) / 512 > 6));
     for (int disk = 3; disk <= 4; ++disk) {
       SCOPED_TRACE(disk);
       const Files files = sc.Disk(disk);
@@ -169,46 +176,8 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
         EXPECT_EQ(files.count(sfv), 0u);
       }
     }
-    EXPECT_EQ(sc.BoxesUnder(44).size(), c.stale.empty() ? 0u : 1u);
+    EXPECT_EQ(sc.Under(44), c.stale.empty() ? 0 : 1);
   }
-}
-
-TEST(BackupWorker, DiskWithNoRoomAboveTheMarginIsFull) {
-  // The first file leaves 99840 free bytes, 160 below the margin: the
-  // second file starts the next disk, no piece of no (or fewer) bytes is cut.
-  Scenario sc;
-  sc.Source("one.bin", 1357664, 31);
-  sc.Source("two.bin", 1000, 32);
-  sc.settings.margin = 100000;
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.Disk(1), (Files{{"one.bin", 1357664}}));
-  EXPECT_EQ(sc.Disk(2), (Files{{"two.bin", 1000}}));
-  EXPECT_EQ(sc.SplitSizes(1), (std::vector<int64_t>{1000}));
-}
-
-TEST(BackupWorker, PendingBatchIsCarriedBeforeTheFileCountsCopied) {
-  // The last split fills the disk to the byte: the batch needs one more
-  // disk. The run stops at its prompt, leaving nothing in the temporary
-  // folder and the file not copied; the next run carries only the batch.
-  Scenario sc;
-  sc.Source("big.bin", 2 * 1457664, 5);
-  sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-    return p.disk == 3 && sc.prompts.size() == 3 ? kst::PromptAnswer::Closed : kst::PromptAnswer::Go;
-  };
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Aborted);
-  EXPECT_TRUE(sc.TemporaryEmpty());
-  EXPECT_FALSE(kst::Snapshot(sc.list).entries[0].copied);
-  sc.onPrompt = nullptr;
-  ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  EXPECT_EQ(sc.SplitSizes(0), (std::vector<int64_t>{1457664, 1457664}));
-  EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-  const std::string batch = kst::JoinBatchText(sc.scratch.Path("src\\big.bin"), 2);
-  const std::string check = backuptest::ExpectedCheckFile("big.bin", sc.sources["big.bin"], {1457664, 1457664});
-  EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.BAT", static_cast<int64_t>(batch.size())},
-                               {"big.bin.SFV", static_cast<int64_t>(check.size())}}));
-  EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"), check);  // both sums from the source
-  EXPECT_TRUE(kst::Snapshot(sc.list).entries[0].copied);
-  EXPECT_TRUE(sc.TemporaryEmpty());
 }
 
 TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
@@ -216,9 +185,8 @@ TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
   sc.Source("big.bin", 2000000, 6);
   sc.settings.destination = "A:\\backup";  // made once the disk is erased
   sc.settings.autoErase = true;
-  testenv::WriteFile("A:\\old.txt", "old");
-  plat::CreateFolder("A:\\keep");
-  testenv::WriteFile("A:\\keep\\x.txt", "x");
+  ASSERT_TRUE(testenv::WriteFile("A:\\old.txt", "old") && plat::CreateFolder("A:\\keep") &&
+              testenv::WriteFile("A:\\keep\\x.txt", "x"));
   // For disk 2 the person leaves disk 1 in the drive first: it holds split 1.
   sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool*) {
     sc.prompts.push_back(p);
@@ -226,39 +194,27 @@ TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
     return kst::PromptAnswer::Go;
   };
   ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-  ASSERT_EQ(sc.BoxesUnder(230).size(), 1u);
-  EXPECT_EQ(sc.BoxesUnder(230)[0].message, sc.Text(1116));
+  EXPECT_EQ(sc.Told(230), sc.Text(1116));
   // Disk 1: the old content gone, the split in the folder with one backslash.
   EXPECT_EQ(sc.Disk(1), (Files{{"backup/big.bin.001", 1457664}}));
   EXPECT_FALSE(fs::exists(fs::path(sc.stack) / "disk1" / "keep"));
   EXPECT_EQ(sc.Disk(2).count("backup/big.bin.002"), 1u);
-  EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[0].path), "A:\\backup\\big.bin.001");
+  EXPECT_EQ(kst::Trimmed(sc.Entry(0).splits[0].path), "A:\\backup\\big.bin.001");
 }
 
 TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
-  struct Case {
-    kst::PromptAnswer answer;
-    int abortAnswer;  // to the abort question
-    kst::BackupOutcome outcome;
-    int64_t firstSplit;  // 0: none
-  } cases[] = {{kst::PromptAnswer::Go, 0, kst::BackupOutcome::Done, 1457664 - 512},
+  struct Case { kst::PromptAnswer answer; int abortAnswer; kst::BackupOutcome outcome; int64_t firstSplit; } cases[] = {{kst::PromptAnswer::Go, 0, kst::BackupOutcome::Done, 1457664 - 512},
                {kst::PromptAnswer::Closed, 0, kst::BackupOutcome::Aborted, 0},
                {kst::PromptAnswer::Abort, kst::kAnswerYes, kst::BackupOutcome::Aborted, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
     Scenario sc;
     sc.Source("big.bin", 2000000, 8);
-    sc.person.insertDisk = [&](const kst::DiskPrompt& p, bool* erase) {
-      if (!sc.prompts.empty()) return sc.InsertDisk(p, erase);
-      sc.prompts.push_back(p);
-      testenv::WriteFile("A:\\old.txt", "old");  // the first disk is not empty
-      return kst::PromptAnswer::Go;
-    };
+    sc.FirstDiskHolds("old.txt", "old");
     sc.answers = {{31, c.abortAnswer}};
     sc.onNotEmpty = [&](const kst::NotEmptyPrompt&, bool*) { return c.answer; };
     EXPECT_EQ(sc.Run().outcome, c.outcome);
-    ASSERT_FALSE(sc.notEmpty.empty());
-    EXPECT_TRUE(sc.notEmpty[0].files == 1 && sc.notEmpty[0].freeBytes == 1457664 - 512);
+    ASSERT_TRUE(!sc.notEmpty.empty() && sc.notEmpty[0].files == 1 && sc.notEmpty[0].freeBytes == 1457664 - 512);
     const std::vector<int64_t> none, pieces = {c.firstSplit, 2000000 - c.firstSplit};
     EXPECT_EQ(sc.SplitSizes(0), c.firstSplit ? pieces : none);
     EXPECT_EQ(sc.Disk(1).count("old.txt"), 1u);
@@ -268,62 +224,48 @@ TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
 TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
   // A CD the person did not burn (the run stopped at its prompt) carried nothing.
   for (const bool burn : {true, false}) {
-  SCOPED_TRACE(burn);
-  Scenario sc;
-  const std::string big = sc.Source("big.bin", 3000000, 10);
-  plat::CreateFolder(sc.scratch.Path("cd"));
-  plat::EmuMapDrive('D', plat::EmulatedDrive{plat::EmuHostPath(sc.scratch.Path("cd")), plat::kDriveCdRom});
-  sc.settings.destination = "D:\\";
-  sc.settings.diskSize = kst::kFirstCdSize;
-  sc.settings.margin = 10000;
-  sc.person.cdSize = [](int64_t* size) {
-    EXPECT_EQ(*size, kst::kFirstCdSize);
-    *size = 2097152;
-    return kst::PromptAnswer::Go;
-  };
-  std::vector<kst::FilesReadyPrompt> ready;
-  std::vector<Files> burned;
-  sc.person.filesReady = [&](const kst::FilesReadyPrompt& p) {
-    ready.push_back(p);
-    Files files;
-    for (const auto& e : fs::directory_iterator(plat::EmuHostPath(p.folder)))
-      files[e.path().filename().string()] = static_cast<int64_t>(e.file_size());
-    burned.push_back(files);
-    return burn ? kst::PromptAnswer::Go : kst::PromptAnswer::Closed;
-  };
-  const kst::BackupResult r = sc.Run();
-  plat::EmuUnmapDrive('D');
-  if (!burn) {
-    EXPECT_EQ(r.outcome, kst::BackupOutcome::Aborted);
-    EXPECT_EQ(r.carried, 0);
-    const kst::FileEntry e = kst::Snapshot(sc.list).entries[0];
-    EXPECT_TRUE(e.splits.empty() && !e.copied);
-    EXPECT_EQ(burned.size(), 1u);
-    continue;
-  }
-  ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
-  const int64_t batch = static_cast<int64_t>(kst::JoinBatchText(big, 2).size());
-  const int64_t check = static_cast<int64_t>(kst::CheckFileText(big, {0, 0}).size());
-  ASSERT_EQ(ready.size(), 2u);
-  EXPECT_EQ(ready[1].cd, 2);
-  EXPECT_EQ(ready[1].bytesReady, 902848 + batch + check);
-  EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
-  EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}));
-  EXPECT_TRUE(sc.prompts.empty());
-  EXPECT_EQ(kst::Trimmed(kst::Snapshot(sc.list).entries[0].splits[1].path), "D:\\big.bin.002");
-  EXPECT_TRUE(sc.TemporaryEmpty());  // each CD's folder deleted
+    SCOPED_TRACE(burn);
+    Scenario sc;
+    sc.Source("big.bin", 3000000, 10);
+    plat::CreateFolder(sc.scratch.Path("cd"));
+    plat::EmuMapDrive('D', plat::EmulatedDrive{plat::EmuHostPath(sc.scratch.Path("cd")), plat::kDriveCdRom});
+    sc.settings.destination = "D:\\";
+    sc.settings.diskSize = kst::kFirstCdSize;
+    sc.settings.margin = 10000;
+    sc.person.cdSize = [](int64_t* size) { return *size == kst::kFirstCdSize ? *size = 2097152, kst::PromptAnswer::Go : kst::PromptAnswer::Closed; };
+    std::vector<kst::FilesReadyPrompt> ready;
+    std::vector<Files> burned;
+    sc.person.filesReady = [&](const kst::FilesReadyPrompt& p) {
+      ready.push_back(p);
+      burned.emplace_back();
+      for (const auto& e : fs::directory_iterator(plat::EmuHostPath(p.folder)))
+        burned.back()[e.path().filename().string()] = static_cast<int64_t>(e.file_size());
+      return burn ? kst::PromptAnswer::Go : kst::PromptAnswer::Closed;
+    };
+    const kst::BackupResult r = sc.Run();
+    plat::EmuUnmapDrive('D');
+    const int64_t batch = Size(kst::JoinBatchText("big.bin", 2)), check = Size(kst::CheckFileText("big.bin", {0, 0}));
+    EXPECT_EQ(r.outcome, burn ? kst::BackupOutcome::Done : kst::BackupOutcome::Aborted);
+    EXPECT_EQ(r.carried, burn ? 3000000 : 0);
+    ASSERT_EQ(ready.size(), burn ? 2u : 1u);
+    EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
+    EXPECT_TRUE(sc.prompts.empty() && (!burn || sc.TemporaryEmpty()));  // each CD's folder deleted once burned
+    if (!burn) {
+      EXPECT_TRUE(sc.Entry(0).splits.empty() && !sc.Entry(0).copied);
+      continue;
+    }
+    EXPECT_EQ(ready[1].cd, 2);
+    EXPECT_EQ(ready[1].bytesReady, 902848 + batch + check);
+    EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}));
+    EXPECT_EQ(kst::Trimmed(sc.Entry(0).splits[1].path), "D:\\big.bin.002");
   }
 }
 
 TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
   Scenario sc;
-  const std::string big = sc.Source("big.bin", 3000000, 9);
+  sc.Source("big.bin", 3000000, 9);
   plat::EmuMapDrive('D', plat::EmulatedDrive{sc.floppy + "_d", plat::kDriveRemovable});
-  struct Case {
-    const char* what;
-    std::function<void(kst::RunSettings&, kst::ListImage&)> change;
-    int heading, message;  // 0: accepted
-  } cases[] = {
+  struct Case { const char* what; std::function<void(kst::RunSettings&, kst::ListImage&)> change; int heading, message; } cases[] = {
       {"margin 10%", [](auto& s, auto&) { s.margin = 145766; }, 0, 0},
       {"margin above 10%", [](auto& s, auto&) { s.margin = 145767; }, 163, 1114},
       {"negative margin", [](auto& s, auto&) { s.margin = -1; }, 163, 1114},
@@ -351,32 +293,26 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
        165, 166},
   };
   plat::CreateFolder(sc.scratch.Path("disk"));
+  const fs::path scratch = plat::EmuHostPath(sc.scratch.path);
   for (const auto& [link, target] : {std::pair{"srclink", sc.scratch.Path("src")}, std::pair{"disklink", sc.scratch.Path("disk")},
                                      std::pair{"alink", std::string("A:\\")}})
-    fs::create_directory_symlink(plat::EmuHostPath(target), fs::path(plat::EmuHostPath(sc.scratch.Path("src"))).parent_path() / link);
+    fs::create_directory_symlink(plat::EmuHostPath(target), scratch / link);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
     kst::RunSettings s = sc.settings;
     kst::ListImage l = kst::Snapshot(sc.list);
     c.change(s, l);
     const kst::GoRefusal r = kst::CheckAtGo(s, l);
-    EXPECT_EQ(r.heading, c.heading);
-    EXPECT_EQ(r.message, c.message);
+    EXPECT_EQ(std::pair(r.heading, r.message), std::pair(c.heading, c.message)) << c.what;
   }
   plat::EmuUnmapDrive('D');
-  // A refused run writes nothing and tells why.
-  sc.settings.margin = 145767;
+  sc.settings.margin = 145767;  // a refused run writes nothing and tells why
   EXPECT_EQ(sc.Run().outcome, kst::BackupOutcome::Refused);
-  EXPECT_TRUE(sc.prompts.empty());
-  EXPECT_EQ(sc.BoxesUnder(163).size(), 1u);
+  EXPECT_TRUE(sc.prompts.empty() && sc.Under(163) == 1);
 }
 
 TEST(BackupWorker, FiguresCountDisksAndTime) {
   kst::RunSettings settings;  // 1457664-byte disks, no margin
-  struct Case {
-    int64_t total, done, disksDone, elapsed;
-    int64_t disksLeft, timeLeft, eta;
-  } cases[] = {{3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
+  struct Case { int64_t total, done, disksDone, elapsed, disksLeft, timeLeft, eta; } cases[] = {{3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
                {3000000, 1457664, 1, 100, 2, 200, 3600 + 300},  // then the pace so far
                {3000000, 3000000, 3, 300, 0, 0, 3600 + 300},
                {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
@@ -385,10 +321,8 @@ TEST(BackupWorker, FiguresCountDisksAndTime) {
     EXPECT_EQ((std::vector<int64_t>{f.disksLeft, f.timeLeft, f.eta}), (std::vector<int64_t>{c.disksLeft, c.timeLeft, c.eta}))
         << c.done;
   }
-  EXPECT_EQ(kst::NumberOfDisks(2 * 1457664, 1457664, 0), 2);
-  EXPECT_EQ(kst::NumberOfDisks(1, 100, 100), -1);
-  EXPECT_EQ(kst::WithOneBackslash("A:\\backup"), "A:\\backup\\");
-  EXPECT_EQ(kst::WithOneBackslash("A:\\backup\\\\  "), "A:\\backup\\");
+  EXPECT_TRUE(kst::NumberOfDisks(2 * 1457664, 1457664, 0) == 2 && kst::NumberOfDisks(1, 100, 100) == -1);
+  for (const char* folder : {"A:\\backup", "A:\\backup\\\\  "}) EXPECT_EQ(kst::WithOneBackslash(folder), "A:\\backup\\");
   EXPECT_EQ(kst::WithOneBackslash("A:"), "A:\\");
 }
 

@@ -16,8 +16,6 @@ using kst::ListFault;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
-std::string Text(int id) { return kst::Trimmed(kst::GetText(id)); }
-
 struct SaveListTest : backuptest::SaveFilesTest {
   SaveListTest() { kst::SetFolders(list, "A:\\", "C:\\TEMP\\"); }
   // big.bin of 3000000 bytes in three splits.
@@ -52,9 +50,8 @@ TEST_F(SaveListTest, WritesTheLayoutByteForByteAndReadsItBackWithoutBusyFlags) {
   kst::SetFolders(list, "", "");
   ASSERT_TRUE(kst::LoadList(list, files, 2, false, owner));
   EXPECT_EQ(list.totalSize, 3000000);
-  std::string again;
+  std::string again, notBusy = saved;
   ASSERT_EQ(kst::EncodeList(kst::Snapshot(list), &again), ListFault::None);
-  std::string notBusy = saved;
   notBusy[525 + 273] = 0;
   EXPECT_EQ(again, notBusy);
   EXPECT_TRUE(person.asked.empty());
@@ -62,8 +59,7 @@ TEST_F(SaveListTest, WritesTheLayoutByteForByteAndReadsItBackWithoutBusyFlags) {
 
 TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
   auto file = [](int entries, const std::string& records, int64_t stored = 0) {
-    return Bytes().Header(entries, static_cast<uint32_t>(stored ? stored : 525 + records.size()), "A:\\", "").data +
-           records;
+    return Bytes().Header(entries, static_cast<uint32_t>(stored ? stored : 525 + records.size()), "A:\\", "").data + records;
   };
   const std::string one = Bytes().File("C:\\y.bin", 50, 0, 0, 0, 0).data;
   // Splits named y.bin.001 on, or by the names given.
@@ -72,16 +68,10 @@ TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
     Bytes b;
     b.File("C:\\y.bin", size, count, copied, 0, 0);
     for (size_t k = 0; k < sizes.size(); ++k)
-      b.Split("A:\\" + (k < names.size() ? names[k] : "y.bin." + kst::SplitNumber(static_cast<int>(k) + 1)),
-              sizes[k], 0, 0);
+      b.Split("A:\\" + (k < names.size() ? names[k] : "y.bin." + kst::SplitNumber(static_cast<int>(k) + 1)), sizes[k], 0, 0);
     return b.data;
   };
-  struct Case {
-    const char* what;
-    std::string bytes;  // "" for no file at all
-    ListFault fault;
-    int message;
-  } cases[] = {
+  struct Case { const char* what; std::string bytes; ListFault fault; int message; } cases[] = {
       {"no file", "", ListFault::TooShort, 203},
       {"shorter than the header", file(0, "").substr(0, 524), ListFault::TooShort, 203},
       {"stored length too big", file(1, one, 526 + 275), ListFault::WrongLength, 202},
@@ -102,37 +92,30 @@ TEST_F(SaveListTest, DamagedFilesLeaveTheListEmpty) {
       {"copied, a middle split dropped", file(1, withSplits(50, 2, {30, 20}, 1, {"y.bin.001", "y.bin.003"})),
        ListFault::SplitsAmiss, 1475},
       {"copied without splits", file(1, withSplits(50, 0, {}, 1)), ListFault::SplitsAmiss, 1475},
-      {"carried whole, of another size", file(1, withSplits(50, 1, {30}, 0, {"y.bin"})), ListFault::SplitsAmiss,
-       1475},
+      {"carried whole, of another size", file(1, withSplits(50, 1, {30}, 0, {"y.bin"})), ListFault::SplitsAmiss, 1475},
   };
   list.capacity = 3;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     kst::ListImage image;
     image.entries.resize(1);
-    EXPECT_EQ(kst::DecodeList(c.bytes, 3, &image), c.fault);
-    EXPECT_TRUE(image.entries.empty());
-
+    EXPECT_TRUE(kst::DecodeList(c.bytes, 3, &image) == c.fault && image.entries.empty());
     ScriptedPerson person;
     plat::DeleteOneFile(files.names[0]);
-    if (!c.bytes.empty()) {
-      ASSERT_TRUE(WriteFile(files.names[0], c.bytes));
-    }
+    ASSERT_TRUE(c.bytes.empty() || WriteFile(files.names[0], c.bytes));
     kst::EmptyList(list);
     AddBigFile();
     EXPECT_FALSE(kst::LoadList(list, files, 1, false, owner));
-    EXPECT_TRUE(list.image.entries.empty());
-    EXPECT_EQ(list.totalSize, 0);
-    const std::string detail = c.fault == ListFault::SplitsAmiss ? " C:\\y.bin" : "";
+    EXPECT_TRUE(list.image.entries.empty() && list.totalSize == 0);
     ASSERT_FALSE(person.asked.empty());
     EXPECT_EQ(person.asked.back().heading + ": " + person.asked.back().message,
-              Text(199) + ": " + Text(c.message) + detail);
+              kst::Trimmed(kst::GetText(199)) + ": " + kst::Trimmed(kst::GetText(c.message)) +
+                  (c.fault == ListFault::SplitsAmiss ? " C:\\y.bin" : ""));
   }
   // Sound files of the same frames load: a file not carried whole yet, one
   // carried in splits, one carried whole.
-  for (const std::string& sound :
-       {file(3, one + one + one), file(1, withSplits(50, 2, {30, 20}, 1)), file(1, withSplits(50, 1, {30})),
-        file(1, withSplits(50, 1, {50}, 1, {"y.bin"}))}) {
+  for (const std::string& sound : {file(3, one + one + one), file(1, withSplits(50, 2, {30, 20}, 1)),
+                                   file(1, withSplits(50, 1, {30})), file(1, withSplits(50, 1, {50}, 1, {"y.bin"}))}) {
     ASSERT_TRUE(WriteFile(files.names[0], sound));
     EXPECT_TRUE(kst::LoadList(list, files, 1, false, owner));
     EXPECT_EQ(list.totalSize, 50 * static_cast<int64_t>(list.image.entries.size()));
@@ -147,27 +130,17 @@ TEST_F(SaveListTest, ListsTheLayoutCannotHoldAreRefusedBeforeAnyFileIsTouched) {
   EXPECT_EQ(plat::SizeOfPath(files.names[0]), 525 + 255 * 275 + 3 * 270);
   ASSERT_TRUE(WriteFile(files.names[1], "the previous save"));
   const std::string before[2] = {ReadFile(files.names[0]), ReadFile(files.names[1])};
-  struct Case {
-    const char* what;
-    std::function<void()> change;
-    int message;
-  } cases[] = {
-      {"256 entries", [&] { kst::AddToTransportList(list, "C:\\f255", 1); }, 1104},
-      {"1000 splits of one file",
-       [&] {
-         kst::RemoveEntries(list, {255});
-         list.image.entries[0].splits.resize(1000);
-       },
-       1105},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    c.change();
+  // 256 entries, then 1000 splits of one file.
+  const std::pair<std::function<void()>, int> cases[] = {
+      {[&] { kst::AddToTransportList(list, "C:\\f255", 1); }, 1104},
+      {[&] { kst::RemoveEntries(list, {255}), list.image.entries[0].splits.resize(1000); }, 1105}};
+  for (const auto& [change, message] : cases) {
+    change();
     for (int k = 1; k <= 2; ++k) {
       ScriptedPerson person;
       savingCalls.clear();
       EXPECT_FALSE(kst::SaveList(list, files, k, owner));
-      EXPECT_TRUE(person.Said(195, c.message));
+      EXPECT_TRUE(person.Said(195, message));
       EXPECT_EQ(savingCalls, (std::vector<bool>{true, false}));
       EXPECT_EQ(ReadFile(files.names[k - 1]), before[k - 1]);
     }
@@ -178,22 +151,19 @@ TEST_F(SaveListTest, AutomaticSavesAlternateAndSavePressesKeepTheOrder) {
   ScriptedPerson person;
   AddBigFile();
   ASSERT_TRUE(kst::AutoSaveList(list, files, owner));  // step 1: the second file
-  EXPECT_EQ(plat::SizeOfPath(files.names[1]), 1610);
-  EXPECT_FALSE(plat::PathExists(files.names[0]));
+  EXPECT_TRUE(plat::SizeOfPath(files.names[1]) == 1610 && !plat::PathExists(files.names[0]));
   kst::EmptyList(list);
   ASSERT_TRUE(kst::AutoSaveList(list, files, owner));  // step 2: the first
-  EXPECT_EQ(plat::SizeOfPath(files.names[0]), 525);
-  EXPECT_EQ(plat::SizeOfPath(files.names[1]), 1610);
+  EXPECT_TRUE(plat::SizeOfPath(files.names[0]) == 525 && plat::SizeOfPath(files.names[1]) == 1610);
   EXPECT_TRUE(person.asked.empty());
   // Save is carried out only for the file the last automatic save used.
   for (int k : {2, 1}) {
-    SCOPED_TRACE(k);
     person.asked.clear();
     plat::DeleteOneFile(files.names[k - 1]);
-    EXPECT_EQ(kst::SavePressed(list, files, k, owner), k == 1);
-    EXPECT_EQ(plat::PathExists(files.names[k - 1]), k == 1);
-    EXPECT_EQ(person.Said(530, 531), k == 2);
-    EXPECT_EQ(kst::NextAutoSaveFile(files), 2);
+    EXPECT_EQ(kst::SavePressed(list, files, k, owner), k == 1) << k;
+    EXPECT_EQ(plat::PathExists(files.names[k - 1]), k == 1) << k;
+    EXPECT_EQ(person.Said(530, 531), k == 2) << k;
+    EXPECT_EQ(kst::NextAutoSaveFile(files), 2) << k;
   }
 }
 
@@ -216,20 +186,15 @@ TEST_F(SaveListTest, RefusalsThatLeaveTheListAsItIs) {
   AddBigFile();
   ASSERT_TRUE(kst::SaveList(list, files, 1, owner));
   EXPECT_FALSE(kst::LoadList(list, files, 1, true, owner));  // during a run
-  EXPECT_TRUE(person.Said(187, 190));
-  EXPECT_EQ(list.image.entries.size(), 1u);
-  struct Names {
-    const char *first, *second;
-    bool accepted;
-  } names[] = {{"", "", false}, {"C:\\a.lst", "", false}, {"C:\\a.lst", "c:\\A.LST ", false},
-               {"C:\\a.lst", "C:\\b.lst", true}};
+  EXPECT_TRUE(person.Said(187, 190) && list.image.entries.size() == 1);
+  struct Names { const char *first, *second; bool accepted; } names[] = {
+      {"", "", false}, {"C:\\a.lst", "", false}, {"C:\\a.lst", "c:\\A.LST ", false}, {"C:\\a.lst", "C:\\b.lst", true}};
   for (const Names& n : names) {
-    SCOPED_TRACE(std::string(n.first) + "|" + n.second);
     person.asked.clear();
     files.names[0] = n.first;
     files.names[1] = n.second;
-    EXPECT_EQ(kst::MayTurnOnAutoSave(files, owner), n.accepted);
-    EXPECT_EQ(person.Said(187, 188), !n.accepted);
+    EXPECT_EQ(kst::MayTurnOnAutoSave(files, owner), n.accepted) << n.first << "|" << n.second;
+    EXPECT_EQ(person.Said(187, 188), !n.accepted) << n.first << "|" << n.second;
   }
   files.names[0] = "";
   EXPECT_FALSE(kst::SaveList(list, files, 1, owner));

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 
 #include "frame/files/partial_files.h"
 #include "frame/platform/emulation.h"
@@ -18,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using Disk = std::map<std::string, std::string>;  // name (below the folder) -> bytes
 
-// The files below a host folder and their bytes.
 Disk FilesIn(const fs::path& folder) {
   Disk files;
   for (const auto& e : fs::recursive_directory_iterator(folder))
@@ -36,26 +34,21 @@ struct DiskFeed {
     plat::CreateFolder(dir.Path("dest"));
     plat::EmuSetShellReplaceQuestion([this](const std::string&) { return ++shellQuestions, shellYes; });
   }
-  ~DiskFeed() {
-    plat::EmuSetShellReplaceQuestion(nullptr);
-    testenv::ReleaseFloppy();
-  }
+  ~DiskFeed() { plat::EmuSetShellReplaceQuestion(nullptr), testenv::ReleaseFloppy(); }
   kst::RestoreResult Run(const std::vector<Disk>& disks) {
     kst::RestoreRun run;
     run.settings = settings;
     run.settings.origin = "A:\\";
     run.settings.destination = dir.Path("dest");  // without its backslash
     run.list = &list;
-    job.keepGoing = true;
     run.job = &job;
     run.person = person;
+    job.keepGoing = true;
     size_t next = 0;
     run.person.insertDisk = [&](const kst::RestoreDiskPrompt&, bool*) {
       ++prompts;
       const fs::path drive = plat::EmuHostPath("A:\\");
-      if (next > 0) {
-        EXPECT_TRUE(FilesIn(drive) == (settings.deleteOrigin ? Disk() : disks[next - 1])) << "disk " << next;
-      }
+      EXPECT_TRUE(next == 0 || FilesIn(drive) == (settings.deleteOrigin ? Disk() : disks[next - 1])) << next;
       if (next >= disks.size()) return kst::DiskAnswer::Closed;
       for (const auto& e : fs::directory_iterator(drive)) fs::remove_all(e.path());
       for (const auto& [name, bytes] : disks[next++]) {
@@ -94,20 +87,17 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     for (int k = 1; k <= 3; ++k) disks.push_back(FilesIn(fs::path(backup.stack) / ("disk" + std::to_string(k))));
     sources = Disk(backup.sources.begin(), backup.sources.end());
   }
-  struct Case {
-    const char* what;
-    std::vector<int> order;
-    int64_t maxSizeToCopy;
-    bool split2InPlace;  // big.bin.002 never lands in the destination
-    bool deleteOrigin;   // answered Yes after every disk
-  } cases[] = {
-      {"3, 1, 2 and 2 again", {3, 1, 2, 2}, kst::kMaxSizeToCopyDefault, false, false},
-      {"disk 3 with the batch fed twice before the join", {3, 3, 1, 2}, kst::kMaxSizeToCopyDefault, false, false},
-      {"every disk fed again once joined", {3, 1, 2, 3, 1, 2}, kst::kMaxSizeToCopyDefault, false, false},
+  // split2InPlace: big.bin.002 never lands in the destination; deleteOrigin:
+  // Yes after every disk.
+  const int64_t all = kst::kMaxSizeToCopyDefault;
+  struct Case { const char* what; std::vector<int> order; int64_t maxSizeToCopy; bool split2InPlace, deleteOrigin; } cases[] = {
+      {"3, 1, 2 and 2 again", {3, 1, 2, 2}, all, false, false},
+      {"disk 3 with the batch fed twice before the join", {3, 3, 1, 2}, all, false, false},
+      {"every disk fed again once joined", {3, 1, 2, 3, 1, 2}, all, false, false},
       {"big splits read in place, 1, 2, 3", {1, 2, 3}, 500000, true, false},
       {"big splits read in place, 1, 3, 2", {1, 3, 2}, 500000, true, false},
       {"split 2 before split 1 is copied", {2, 1, 3, 2}, 500000, false, false},
-      {"each disk deleted after its files", {3, 1, 2}, kst::kMaxSizeToCopyDefault, false, true},
+      {"each disk deleted after its files", {3, 1, 2}, all, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -120,30 +110,22 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     if (c.split2InPlace) plat::EmuInjectFault(plat::Fault::OpenFails, 0, "dest\\big.bin.002.~ks");
     const kst::RestoreResult r = feed.Run(fed);
     plat::EmuClearFaults();
-    EXPECT_EQ(r.outcome, kst::RestoreOutcome::Done);
-    EXPECT_EQ(r.figures.disksDone, 3);
+    EXPECT_TRUE(r.outcome == kst::RestoreOutcome::Done && r.figures.disksDone == 3);
     EXPECT_TRUE(feed.Destination() == sources);
     for (const std::string& row : kst::RecordRows(feed.list)) EXPECT_NE(row.find(" -- Joined"), std::string::npos) << row;
     // Only the offers to delete each disk's files were shown.
-    EXPECT_EQ(feed.boxes.boxes.size(), c.deleteOrigin ? 3u : 0u);
-    EXPECT_EQ(feed.boxes.Under(343), c.deleteOrigin ? 3 : 0);
+    EXPECT_TRUE(feed.boxes.boxes.size() == feed.boxes.BoxesUnder(343).size() && feed.boxes.Under(343) == 3 * c.deleteOrigin);
   }
 }
 
 TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
   DiskFeed feed;
   const testenv::ScratchFolder& dir = feed.dir;
-  plat::CreateFolder(dir.Path("o"));
-  plat::CreateFolder(dir.Path("o\\sub"));
+  ASSERT_TRUE(plat::CreateFolder(dir.Path("o")) && plat::CreateFolder(dir.Path("o\\sub")));
   const std::string host = plat::EmuHostPath(dir.path);
   fs::create_directory_symlink(host + "/dest", host + "/link");
   fs::create_directory_symlink(host + "/o/sub", host + "/lsub");
-  struct Case {
-    const char* what;
-    std::string origin, destination;
-    bool anyOriginDrive;
-    int message;
-  } cases[] = {
+  struct Case { const char* what; std::string origin, destination; bool anyOriginDrive; int message; } cases[] = {
       {"sound", "A:\\", dir.Path("dest"), false, 0},
       {"sound, backslashes doubled", "A:\\\\", dir.Path("dest") + "\\\\", false, 0},
       {"blank destination", "A:\\", "", false, kst::kTextNoFolders},
@@ -157,25 +139,17 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
   };
   for (const Case& c : cases) {
     kst::RestoreSettings s;
-    s.origin = c.origin;
-    s.destination = c.destination;
-    s.anyOriginDrive = c.anyOriginDrive;
+    s.origin = c.origin, s.destination = c.destination, s.anyOriginDrive = c.anyOriginDrive;
     EXPECT_EQ(kst::CheckRestoreAtGo(s).message, c.message) << c.what;
   }
 }
 
-// The file selection may list another origin folder; the run then copies
-// from there, once that folder passes the checks of Go.
+// The file selection may name another origin folder ("" keeps A:\); the run
+// copies from there once that folder passes the checks of Go.
 TEST(RestoreWorker, TheSelectionCanTurnToAnotherOrigin) {
-  struct Case {
-    const char* what;
-    std::string origin;  // "" = keep A:\ .
-    kst::RestoreOutcome outcome;
-    std::set<std::string> copied;
-    int refusals;
-  } cases[] = {
-      {"the origin kept", "", kst::RestoreOutcome::Done, {"one.txt", "sub/two.txt"}, 0},
-      {"a sub-folder of the disk", "A:\\sub", kst::RestoreOutcome::Done, {"two.txt"}, 0},
+  struct Case { const char* what; std::string origin; kst::RestoreOutcome outcome; Disk copied; int refusals; } cases[] = {
+      {"the origin kept", "", kst::RestoreOutcome::Done, {{"one.txt", "one"}, {"sub/two.txt", "two"}}, 0},
+      {"a sub-folder of the disk", "A:\\sub", kst::RestoreOutcome::Done, {{"two.txt", "two"}}, 0},
       {"the destination itself", "dest", kst::RestoreOutcome::Aborted, {}, 1},
   };
   for (const Case& c : cases) {
@@ -191,25 +165,26 @@ TEST(RestoreWorker, TheSelectionCanTurnToAnotherOrigin) {
       return true;
     };
     EXPECT_EQ(feed.Run({{{"one.txt", "one"}, {"sub/two.txt", "two"}}}).outcome, c.outcome);
-    std::set<std::string> copied;
-    for (const auto& [name, bytes] : feed.Destination()) copied.insert(name);
-    EXPECT_EQ(copied, c.copied);
+    EXPECT_EQ(feed.Destination(), c.copied);
     EXPECT_EQ(feed.boxes.Under(285), c.refusals);
   }
 }
 
 TEST(RestoreWorker, NeverReplacesAFileOfTheDestinationUnasked) {
   const std::string batch = kst::JoinBatchText("j.bin", 2);
+  // before: in the destination ("link:" + a path on A: links to it); ownAnswer:
+  // to the person's own question (kestrova-cli), -1 for none; name and bytes:
+  // what the destination holds at the end; row: of name's record, "" for none.
   struct Case {
     const char* what;
-    Disk before;  // in the destination; "link:" + a path on A: makes a link to it
+    Disk before;
     std::vector<Disk> disks;
     bool shellYes;
-    int ownAnswer;  // the person's own question (kestrova-cli): -1 none, else Yes/No
-    std::string name, bytes;  // what the destination holds at the end
+    int ownAnswer;
+    std::string name, bytes;
     int shellQuestions;
     size_t kept;
-    const char* row;  // of name's record: "" = not listed
+    const char* row;
   } cases[] = {
       {"a user's report.txt, the shell's No", {{"report.txt", "user"}}, {{{"report.txt", "disk"}}}, false, -1,
        "report.txt", "user", 1, 1, ""},
@@ -249,13 +224,11 @@ TEST(RestoreWorker, NeverReplacesAFileOfTheDestinationUnasked) {
     bool ok = false;
     EXPECT_EQ(testenv::ReadFile(feed.Dest(c.name), &ok), c.bytes);
     EXPECT_EQ(ok, !c.bytes.empty());
-    EXPECT_EQ(feed.shellQuestions, c.shellQuestions);
-    EXPECT_EQ(r.kept.size(), c.kept);
+    EXPECT_TRUE(feed.shellQuestions == c.shellQuestions && r.kept.size() == c.kept);
     std::string row;
     for (const std::string& x : kst::RecordRows(feed.list))
       if (x.rfind(feed.Dest(c.name) + " -- ", 0) == 0) row = x;
-    EXPECT_NE(row.find(c.row), std::string::npos) << row;
-    EXPECT_EQ(row.empty(), *c.row == 0) << row;
+    EXPECT_TRUE(row.find(c.row) != std::string::npos && row.empty() == (*c.row == 0)) << row;
     for (const auto& [name, bytes] : feed.Destination()) EXPECT_FALSE(kst::IsPartialName(name)) << name;
   }
 }
@@ -268,12 +241,10 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
                                    {{"big.bin.002", bytes.substr(1000, 1000)}},
                                    {{"big.bin.003", bytes.substr(2000)}, {"big.bin.BAT", kst::JoinBatchText("big.bin", 3)}},
                                    {{"big.bin.002", bytes.substr(1000, 600)}}};  // cut short by an older run
-  struct Case {
-    const char* what;
-    std::vector<int> first, then;  // disks of the first run and of the run after it
-    bool cutOffWrite;               // a killed append left bytes behind the grown file's count
-    bool whole = true;              // false: the file must not be taken for whole
-  } cases[] = {
+  // The disks of the first run and of the run after it; cutOffWrite: a killed
+  // append left bytes behind the grown file's count; whole: false when the
+  // file must not be taken for whole.
+  struct Case { const char* what; std::vector<int> first, then; bool cutOffWrite, whole = true; } cases[] = {
       {"stopped after disk 2, then disk 3", {0, 1}, {2}, false},
       {"stopped after disk 2, then disks 2 and 3", {0, 1}, {1, 2}, false},
       {"stopped after disk 2 in a cut-off write, then disk 3", {0, 1}, {2}, true},
@@ -291,36 +262,28 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
     for (int k : c.then) then.push_back(disks[static_cast<size_t>(k)]);
     EXPECT_EQ(feed.Run(first).outcome, c.whole ? kst::RestoreOutcome::Done : kst::RestoreOutcome::Failed);
     // Split 1 under its real name holds split 1 only, and there is no whole file yet.
-    EXPECT_LE(plat::SizeOfPath(feed.Dest("big.bin.001")), 1000);
-    EXPECT_FALSE(plat::PathExists(feed.Dest("big.bin")));
+    EXPECT_TRUE(plat::SizeOfPath(feed.Dest("big.bin.001")) <= 1000 && !plat::PathExists(feed.Dest("big.bin")));
     const std::string grown = kst::GrownName(feed.Dest("big.bin"), 2, 2000);
     if (c.cutOffWrite) testenv::WriteFile(grown, testenv::ReadFile(grown) + "cut off");
     kst::RestoreList fresh;
     std::swap(feed.list.records, fresh.records);
     const kst::RestoreOutcome outcome = feed.Run(then).outcome;
     if (!c.whole) {
-      EXPECT_FALSE(plat::PathExists(feed.Dest("big.bin")));
-      EXPECT_EQ(feed.boxes.Under(kst::kTextOtherFileHeading), 1);
+      EXPECT_TRUE(!plat::PathExists(feed.Dest("big.bin")) && feed.boxes.Under(kst::kTextOtherFileHeading) == 1);
       continue;
     }
     EXPECT_EQ(outcome, kst::RestoreOutcome::Done);
-    EXPECT_TRUE(feed.Destination() == (Disk{{"big.bin", bytes}}));
+    EXPECT_TRUE(feed.Destination() == (Disk{{"big.bin", bytes}}) && feed.boxes.boxes.empty());
     const std::vector<std::string> rows = kst::RecordRows(feed.list);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_NE(rows[0].find(" -- 3000 -- 3 -- No Batch -- Joined"), std::string::npos) << rows[0];
-    EXPECT_TRUE(feed.boxes.boxes.empty());
   }
 }
 
 // A disk that brings nothing new is asked for again, but not for ever.
 TEST(RestoreWorker, ADiskThatBringsNothingNewEndsTheRunTheThirdTime) {
   const Disk a = {{"a.txt", "a"}}, b = {{"b.txt", "b"}}, partial = {{"x.bin.~ks", "half"}};
-  struct Case {
-    const char* what;
-    std::vector<Disk> disks;
-    kst::RestoreOutcome outcome;
-    int prompts;
-  } cases[] = {
+  struct Case { const char* what; std::vector<Disk> disks; kst::RestoreOutcome outcome; int prompts; } cases[] = {
       {"the same disk for ever", std::vector<Disk>(20, a), kst::RestoreOutcome::GaveUp, 4},
       {"an empty disk for ever", std::vector<Disk>(20, Disk()), kst::RestoreOutcome::GaveUp, 3},
       {"only a partial file for ever", std::vector<Disk>(20, partial), kst::RestoreOutcome::GaveUp, 3},
@@ -329,8 +292,7 @@ TEST(RestoreWorker, ADiskThatBringsNothingNewEndsTheRunTheThirdTime) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     DiskFeed feed;
-    EXPECT_EQ(feed.Run(c.disks).outcome, c.outcome);
-    EXPECT_EQ(feed.prompts, c.prompts);
+    EXPECT_TRUE(feed.Run(c.disks).outcome == c.outcome && feed.prompts == c.prompts);
     EXPECT_EQ(feed.boxes.Under(kst::kTextNothingNewHeading), c.outcome == kst::RestoreOutcome::GaveUp ? 1 : 0);
   }
 }

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -47,18 +47,16 @@ struct Person {
   }
   ~Person() { kst::SetAskHandler(nullptr); }
   Person(const Person&) = delete;
-  // The boxes shown under the heading of text id.
-  std::vector<kst::AskRequest> BoxesUnder(int heading) const {
-    std::vector<kst::AskRequest> found;
-    for (const kst::AskRequest& b : boxes)
-      if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
-    return found;
+  // How many boxes were shown under the heading of text id, and their messages one a line.
+  int Under(int heading) const {
+    int n = 0;
+    for (const kst::AskRequest& b : boxes) n += b.heading == kst::Trimmed(kst::GetText(heading));
+    return n;
   }
-  int Under(int heading) const { return static_cast<int>(BoxesUnder(heading).size()); }
-  // The messages under heading, one a line ("" for none).
   std::string Told(int heading) const {
     std::string told;
-    for (const kst::AskRequest& b : BoxesUnder(heading)) told += (told.empty() ? "" : "\n") + b.message;
+    for (const kst::AskRequest& b : boxes)
+      if (b.heading == kst::Trimmed(kst::GetText(heading))) told += (told.empty() ? "" : "\n") + b.message;
     return told;
   }
   std::map<int, int> answers;  // heading id -> answer
@@ -109,7 +107,6 @@ struct SaveFilesTest : ::testing::Test {
   std::vector<bool> savingCalls;
 };
 
-
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
 
@@ -147,8 +144,7 @@ struct Scenario : Person {
     person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) { return InsertDisk(p, erase); };
     person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool* erase) {
       notEmpty.push_back(p);
-      if (onNotEmpty) return onNotEmpty(p, erase);
-      return kst::PromptAnswer::Closed;
+      return onNotEmpty ? onNotEmpty(p, erase) : kst::PromptAnswer::Closed;
     };
   }
   ~Scenario() {
@@ -199,10 +195,8 @@ struct Scenario : Person {
   // Verifying: the disk in the drive goes back, the next of verifyOrder goes in.
   kst::PromptAnswer InsertDisk(const kst::DiskPrompt& p, bool* erase) {
     prompts.push_back(p);
-    if (onPrompt) {
-      const kst::PromptAnswer a = onPrompt(p, erase);
-      if (a != kst::PromptAnswer::Go) return a;
-    }
+    const kst::PromptAnswer a = onPrompt ? onPrompt(p, erase) : kst::PromptAnswer::Go;
+    if (a != kst::PromptAnswer::Go) return a;
     if (!p.verifying) {
       if (inDrive > 0) PutAway(inDrive);
       else if (!FloppyEmpty()) PutAway(++filled);
@@ -247,9 +241,17 @@ struct Scenario : Person {
   }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;
-    const kst::ListImage image = kst::Snapshot(list);
-    for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
+    for (const kst::SplitEntry& s : Entry(entry).splits) sizes.push_back(s.size);
     return sizes;
+  }
+  // name's bytes as the stack disks give them back: whole, or its splits in order.
+  std::string Gathered(const std::string& name) const {
+    std::string bytes;
+    for (int k = 1; k <= filled; ++k)
+      for (const auto& [file, size] : Disk(k))
+        if (file == name || (file.rfind(name + ".", 0) == 0 && std::isdigit(static_cast<unsigned char>(file.back()))))
+          bytes += DiskFile(k, file);
+    return bytes;
   }
   kst::FileEntry Entry(size_t i) { return kst::Snapshot(list).entries.at(i); }
   std::string Text(int id) const { return kst::Trimmed(kst::GetText(id)); }

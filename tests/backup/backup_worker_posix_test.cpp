@@ -19,61 +19,54 @@ namespace fs = std::filesystem;
 
 int64_t Size(const std::string& s) { return static_cast<int64_t>(s.size()); }
 
-TEST(BackupWorker, ThreeMillionBytesGoOntoThreeFloppies) {
-  // Through the temporary folder, and straight onto the disk. No to the
-  // verification skips it to the end question, Cancel ends at once.
-  for (auto [maxSizeToCopy, verify] : {std::pair{int64_t{10485760}, int{kst::kAnswerNo}},
-                                       std::pair{int64_t{0}, int{kst::kAnswerCancel}}}) {
-    SCOPED_TRACE(maxSizeToCopy);
-    Scenario sc;
-    sc.Source("big.bin", 3000000, 7);
-    sc.settings.maxSizeToCopy = maxSizeToCopy;
-    sc.answers = {{221, verify}};
-    const kst::BackupResult r = sc.Run();
-    EXPECT_EQ(r.outcome, kst::BackupOutcome::Done);
-    EXPECT_EQ(sc.SplitSizes(0), kThreePieces);
-    const std::string check = ExpectedCheckFile("big.bin", sc.sources["big.bin"], kThreePieces);
-    EXPECT_EQ(sc.Disk(1), (Files{{"big.bin.001", 1457664}}));
-    EXPECT_EQ(sc.Disk(2), (Files{{"big.bin.002", 1457664}}));
-    EXPECT_EQ(sc.Disk(3), (Files{{"big.bin.003", 84672}, {"big.bin.BAT", Size(kst::JoinBatchText("big.bin", 3))},
-                                 {"big.bin.SFV", Size(check)}}));
-    EXPECT_EQ(sc.DiskFile(3, "big.bin.SFV"), check);
-    EXPECT_TRUE(sc.DiskFile(1, "big.bin.001") + sc.DiskFile(2, "big.bin.002") + sc.DiskFile(3, "big.bin.003") ==
-                sc.sources["big.bin"]);
-    EXPECT_TRUE(sc.Entry(0).copied && sc.TemporaryEmpty());
-    EXPECT_TRUE(r.figures.disksDone == 3 && r.figures.disksLeft == 0 && r.figures.numberOfDisks == 3);
-    EXPECT_EQ(sc.prompts.size(), 3u);
-    EXPECT_TRUE(sc.Under(221) == 1 && sc.Under(251) == (verify == kst::kAnswerNo ? 1 : 0));
-  }
-}
-
 TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList) {
-  // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first
-  // split. Under a margin of 100000 one.bin leaves 160 bytes too few: two.bin
-  // starts the next disk, no piece of no bytes is cut.
+  // Through the temporary folder and straight onto the disk; No to the
+  // verification skips it to the end question, Cancel ends at once. small.bin
+  // leaves 1457664 - 586 clusters of 512 bytes for big.bin's first split.
+  // Under a margin of 100000 one.bin leaves 160 bytes too few: two.bin starts
+  // the next disk, no piece of no bytes is cut.
   const int64_t batch = Size(kst::JoinBatchText("big.bin", 3)), check = Size(kst::CheckFileText("big.bin", {0, 0, 0}));
-  struct Case { std::vector<std::pair<const char*, size_t>> sources; int64_t margin; std::vector<Files> disks; } cases[] = {
-      {{{"small.bin", 300000}, {"big.bin", 3000000}, {"mid.bin", 700000}}, 0,
+  const std::vector<Files> big = {{{"big.bin.001", 1457664}}, {{"big.bin.002", 1457664}},
+                                  {{"big.bin.003", 84672}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}};
+  struct Case {
+    std::vector<std::pair<const char*, size_t>> sources;
+    int64_t margin, maxSizeToCopy;
+    int verify;
+    std::vector<Files> disks;
+  } cases[] = {
+      {{{"big.bin", 3000000}}, 0, 10485760, kst::kAnswerNo, big},
+      {{{"big.bin", 3000000}}, 0, 0, kst::kAnswerCancel, big},
+      {{{"small.bin", 300000}, {"big.bin", 3000000}, {"mid.bin", 700000}}, 0, 10485760, kst::kAnswerNo,
        {{{"small.bin", 300000}, {"big.bin.001", 1157632}}, {{"big.bin.002", 1457664}},
         {{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}, {"mid.bin", 700000}}}},
-      {{{"one.bin", 1357664}, {"two.bin", 1000}}, 100000, {{{"one.bin", 1357664}}, {{"two.bin", 1000}}}},
+      {{{"one.bin", 1357664}, {"two.bin", 1000}}, 100000, 0, kst::kAnswerNo, {{{"one.bin", 1357664}}, {{"two.bin", 1000}}}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.sources.size() * 10 + static_cast<size_t>(c.verify));
     Scenario sc;
     for (const auto& [name, size] : c.sources) sc.Source(name, size, static_cast<uint32_t>(size));
     sc.settings.margin = c.margin;
+    sc.settings.maxSizeToCopy = c.maxSizeToCopy;
+    sc.answers = {{221, c.verify}};
     sc.AutoSave();
-    ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
-    ASSERT_EQ(sc.filled, static_cast<int>(c.disks.size()));
-    for (int k = 1; k <= sc.filled; ++k) {
-      EXPECT_EQ(sc.Disk(k), c.disks[static_cast<size_t>(k - 1)]) << k;
-      for (const auto& [name, size] : sc.Disk(k))
-        EXPECT_TRUE(!sc.sources.count(name) || sc.DiskFile(k, name) == sc.sources[name]) << name;
+    const kst::BackupResult r = sc.Run();
+    ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
+    const int disks = static_cast<int>(c.disks.size());
+    ASSERT_EQ(sc.filled, disks);
+    EXPECT_TRUE(r.figures.disksDone == disks && r.figures.disksLeft == 0 && r.figures.numberOfDisks == disks);
+    EXPECT_TRUE(static_cast<int>(sc.prompts.size()) == disks && sc.TemporaryEmpty());
+    EXPECT_TRUE(sc.Under(221) == 1 && sc.Under(251) == (c.verify == kst::kAnswerNo ? 1 : 0));
+    for (int k = 1; k <= disks; ++k) EXPECT_EQ(sc.Disk(k), c.disks[static_cast<size_t>(k - 1)]) << k;
+    for (size_t i = 0; i < c.sources.size(); ++i) {
+      const std::string name = c.sources[i].first;
+      EXPECT_TRUE(sc.Gathered(name) == sc.sources[name] && sc.Entry(i).copied && !sc.Entry(i).busy) << name;
+      if (sc.Entry(i).splits.size() > 1) {
+        EXPECT_EQ(sc.DiskFile(disks, name + ".SFV"), ExpectedCheckFile(name, sc.sources[name], sc.SplitSizes(i)));
+      }
     }
     // The last two saves are of the same finished list: both files hold it.
     std::string saved;
     ASSERT_EQ(kst::EncodeList(kst::Snapshot(sc.list), &saved), kst::ListFault::None);
-    for (size_t i = 0; i < c.sources.size(); ++i) EXPECT_TRUE(sc.Entry(i).copied && !sc.Entry(i).busy) << i;
     EXPECT_TRUE(testenv::ReadFile(sc.saveFiles.names[0]) == saved && testenv::ReadFile(sc.saveFiles.names[1]) == saved);
     EXPECT_TRUE(sc.saveFiles.lastSaveOk[0] && sc.saveFiles.lastSaveOk[1]);
   }

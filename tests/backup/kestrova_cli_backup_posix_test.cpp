@@ -140,12 +140,7 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   const std::string go = " --to disk --temp tmp --disk-size 10000";
   const std::string neverCame = "a disk to verify (1 split(s) still unread) was asked for 3 times in a row and nothing"
                                 " changed in " + host + "/disk";
-  struct Case {
-    std::string arguments;
-    int exit;
-    std::string says;
-    std::string input = "";
-  } cases[] = {
+  struct Case { std::string arguments; int exit; std::string says; std::string input = ""; } cases[] = {
       {"backup src/f.bin --to disk --temp tmp", 1, Text(160) + " " + host + "/disk (--disk-size N"},
       {"backup src/f.bin" + go + " --margin 1001", 1, Text(1114)},
       {"backup src/f.bin --to disk --temp disk/in --disk-size 10000", 1,

@@ -30,15 +30,11 @@ struct SaveListFaultTest : backuptest::SaveFilesTest {
 TEST_F(SaveListFaultTest, FailedSavesAreRetriedOnTheSameFile) {
   ASSERT_TRUE(kst::AutoSaveList(list, files, owner) && kst::AutoSaveList(list, files, owner));
   const std::string good = ReadFile(files.names[0]);
-  struct Case {
-    Fault fault;
-    int skip;
-    int message;
-    bool pressed;  // Save for the second file instead of an automatic save
-  } cases[] = {{Fault::OpenFails, 0, 196, false},  // emptying the old file
-               {Fault::OpenFails, 1, 197, false},  // opening it for the write
-               {Fault::ShortWrite, 0, 198, false},
-               {Fault::DiskFull, 0, 198, true}};
+  // pressed: Save for the second file instead of an automatic save.
+  struct Case { Fault fault; int skip, message; bool pressed; } cases[] = {
+      {Fault::OpenFails, 0, 196, false},  // emptying the old file
+      {Fault::OpenFails, 1, 197, false},  // opening it for the write
+      {Fault::ShortWrite, 0, 198, false}, {Fault::DiskFull, 0, 198, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     savingCalls.clear();
@@ -46,8 +42,7 @@ TEST_F(SaveListFaultTest, FailedSavesAreRetriedOnTheSameFile) {
     plat::EmuInjectFault(c.fault, c.skip, "second.lst");
     EXPECT_FALSE(c.pressed ? kst::SavePressed(list, files, 2, owner) : kst::AutoSaveList(list, files, owner));
     plat::EmuClearFaults();
-    EXPECT_TRUE(person.Said(195, c.message));
-    EXPECT_FALSE(files.saving || files.lastSaveOk[1]);
+    EXPECT_TRUE(person.Said(195, c.message) && !files.saving && !files.lastSaveOk[1]);
     EXPECT_EQ(savingCalls, (std::vector<bool>{true, false}));
     EXPECT_EQ(kst::NextAutoSaveFile(files), 2) << "the next save must not truncate the first file";
     EXPECT_EQ(ReadFile(files.names[0]), good);
@@ -68,8 +63,7 @@ TEST_F(SaveListFaultTest, FailedOpenOrShortReadOnLoadEmptiesTheList) {
     plat::EmuInjectFault(fault, 0, "first.lst");
     EXPECT_FALSE(kst::LoadList(list, files, 1, false, owner));
     plat::EmuClearFaults();
-    EXPECT_TRUE(person.Said(199, message));
-    EXPECT_TRUE(list.image.entries.empty());
+    EXPECT_TRUE(person.Said(199, message) && list.image.entries.empty());
   }
 }
 
@@ -90,14 +84,9 @@ TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
                                 .Split("A:\\big.bin.001", 1400, 1, 1).Split("A:\\big.bin.002", 1400, 0, 1)
                                 .Split("A:\\big.bin.003", 200, 1, 1).File(redo, 1400, 0, 0, 0, 1).data;
   constexpr size_t kFile = 525, kSplit2 = 525 + 275 + 270, kRedo = 525 + 275 + 3 * 270;
-  struct Case {
-    const char* what;
-    size_t at;  // the byte changed
-    char value;
-    int message;  // 0: the list loads
-    std::string faulty, redoPath = "";  // the entry the refusal names; another path for the redo
-    int64_t redoSize = 1400;
-  } cases[] = {
+  // at: the byte changed; message: 0 when the list loads; faulty: the entry
+  // the refusal names; redoPath: another path for the redo.
+  struct Case { const char* what; size_t at; char value; int message; std::string faulty, redoPath = ""; int64_t redoSize = 1400; } cases[] = {
       {"the source's temporary flag", kFile + 274, 1, 1476, source},
       {"the source's size", kFile + 260, '\xB9', 1475, source},
       {"the source's name", kFile + source.size() - 6, 'o', 1475, at("src\\bog.bin")},
@@ -127,9 +116,8 @@ TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
     const std::string before = ReadFile(source) + ReadFile(redo);
     person.asked.clear();
     EXPECT_EQ(kst::LoadList(list, files, 1, false, owner), c.message == 0);
-    const std::string said = c.message ? kst::Trimmed(kst::GetText(199)) + ": " +
-                                             kst::Trimmed(kst::GetText(c.message)) + " " + c.faulty : ": ";
-    EXPECT_EQ(person.asked.empty() ? ": " : person.asked[0].heading + ": " + person.asked[0].message, said);
+    EXPECT_EQ(person.asked.empty() ? ": " : person.asked[0].heading + ": " + person.asked[0].message,
+              c.message ? kst::Trimmed(kst::GetText(199)) + ": " + kst::Trimmed(kst::GetText(c.message)) + " " + c.faulty : ": ");
     EXPECT_EQ(ReadFile(source) + ReadFile(redo), before);
   }
 }

@@ -16,11 +16,7 @@ using kst::JoinOutcome;
 // carries its check file: a damaged split waits for a good copy.
 TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
   enum Fault { DiskFullOnSecondAppend, HalfWritten, ShortRead, MissingSplit3, Abort, DamagedSplit3 };
-  struct Case {
-    const char* what;
-    Fault fault;
-    JoinOutcome outcome;
-  } faults[] = {
+  struct Case { const char* what; Fault fault; JoinOutcome outcome; } faults[] = {
       {"full disk", DiskFullOnSecondAppend, JoinOutcome::Failed},
       {"half of a split written", HalfWritten, JoinOutcome::Failed},
       {"short read", ShortRead, JoinOutcome::Failed},
@@ -38,47 +34,37 @@ TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
     if (c.fault == HalfWritten) plat::EmuInjectFault(plat::Fault::ShortWrite, 1, "big.bin");
     if (c.fault == ShortRead) plat::EmuInjectFault(plat::Fault::ShortRead, 0, "big.bin.003");
     if (c.fault == MissingSplit3) plat::DeleteOneFile(split3);
-    if (c.fault == Abort) {
-      b.bar.setPosition = [&b](int position) {
+    if (c.fault == Abort) b.bar.setPosition = [&b](int position) {
         if (position == 2) kst::AbortJob(b.job);
       };
-    }
     const std::string damaged = c.fault == DamagedSplit3 ? restoretest::Damage(split3) : "";
     EXPECT_EQ(b.Join(del), c.outcome);
     plat::EmuClearFaults();
     kst::RestoreRecord r = restoretest::Record(b.list, b.id);
-    EXPECT_FALSE(r.joined);
-    EXPECT_FALSE(r.busy);
-    EXPECT_FALSE(b.Exists(b.Target()));
+    EXPECT_TRUE(!r.joined && !r.busy && !b.Exists(b.Target()));
     // With delete on, split 1 grown by split 2 is never under a real name.
     const std::string grown = kst::GrownName(b.dir.Path("big.bin"), 2, 2000);
-    EXPECT_EQ(plat::SizeOfPath(del ? grown : b.file.splits[0]), del ? 2000 : 1000);
-    EXPECT_EQ(b.Exists(b.file.splits[0]), !del);
+    EXPECT_TRUE(plat::SizeOfPath(del ? grown : b.file.splits[0]) == (del ? 2000 : 1000) && b.Exists(b.file.splits[0]) == !del);
     // A write cut off by a kill leaves bytes behind the name's count: they
     // are cut off again.
     if (del) testenv::WriteFile(grown, testenv::ReadFile(grown) + "stale tail of a cut-off write");
     EXPECT_EQ(b.Exists(b.file.splits[1]), !del);
-    EXPECT_EQ(b.person.Under(993), c.fault == Abort || c.fault == DamagedSplit3 ? 0 : 1);
-    EXPECT_EQ(b.person.Under(kst::kTextDamagedHeading), c.fault == DamagedSplit3 ? 1 : 0);
-    EXPECT_EQ(r.slots[2].state == kst::SlotState::Damaged, c.fault == DamagedSplit3);
-    if (c.fault == DamagedSplit3) {  // left in place, and the join waits for another copy
-      EXPECT_EQ(testenv::ReadFile(split3), damaged);
-      EXPECT_NE(b.Join(del), JoinOutcome::Joined);
-    }
+    const bool damage = c.fault == DamagedSplit3;
+    EXPECT_EQ(b.person.Under(993), c.fault == Abort || damage ? 0 : 1);
+    EXPECT_TRUE(b.person.Under(kst::kTextDamagedHeading) == damage && (r.slots[2].state == kst::SlotState::Damaged) == damage);
+    // A damaged split is left in place, and the join waits for another copy.
+    EXPECT_TRUE(!damage || (testenv::ReadFile(split3) == damaged && b.Join(del) != JoinOutcome::Joined));
 
     // The fault cleared: the next join gives the file.
-    if (c.fault == MissingSplit3 || c.fault == DamagedSplit3) testenv::WriteFile(split3, b.file.bytes.substr(2000, 1000));
-    if (c.fault == DamagedSplit3) restoretest::Add(b.list, split3, kst::AddSource::Copied);
+    if (c.fault == MissingSplit3 || damage) testenv::WriteFile(split3, b.file.bytes.substr(2000, 1000));
+    if (damage) restoretest::Add(b.list, split3, kst::AddSource::Copied);
     b.bar.setPosition = nullptr;
     b.job.keepGoing = true;
     EXPECT_EQ(b.Join(del), JoinOutcome::Joined);
     EXPECT_EQ(testenv::ReadFile(b.Target()), b.file.bytes);
-    for (const std::string& split : b.file.splits) EXPECT_EQ(b.Exists(split), !del) << split;
-    EXPECT_EQ(b.Exists(b.file.batch), !del);
-    EXPECT_EQ(b.Exists(b.file.check), !del);
-    r = restoretest::Record(b.list, b.id);
-    EXPECT_TRUE(r.joined);
-    EXPECT_EQ(kst::Totals(b.list).fileCount, 1);
+    for (const std::string& kept : {b.file.splits[0], b.file.splits[1], b.file.splits[2], b.file.splits[3], b.file.batch, b.file.check})
+      EXPECT_EQ(b.Exists(kept), !del) << kept;
+    EXPECT_TRUE(restoretest::Record(b.list, b.id).joined && kst::Totals(b.list).fileCount == 1);
   }
 }
 

@@ -16,9 +16,8 @@ using restoretest::Add;
 
 TEST(JoinMainFile, AnUnsafeOrDeclinedTargetAsksForAnotherName) {
   restoretest::JoinBench b;
-  plat::CreateFolder(b.dir.Path("folder"));
-  testenv::WriteFile(b.dir.Path("full.bin"), "data");
-  testenv::WriteFile(b.dir.Path("empty.bin"), "");
+  ASSERT_TRUE(plat::CreateFolder(b.dir.Path("folder")) && testenv::WriteFile(b.dir.Path("full.bin"), "data") &&
+              testenv::WriteFile(b.dir.Path("empty.bin"), ""));
   std::vector<std::string> names = {b.file.splits[1], b.file.batch, b.dir.Path("folder"), b.dir.Path("full.bin"),
                                     b.dir.Path("empty.bin")};
   std::vector<std::string> proposed;
@@ -30,15 +29,13 @@ TEST(JoinMainFile, AnUnsafeOrDeclinedTargetAsksForAnotherName) {
     return true;
   };
   EXPECT_EQ(b.Join(false), JoinOutcome::Joined);
-  EXPECT_EQ(proposed.size(), 5u);
-  EXPECT_EQ(proposed[0], b.Target());
-  EXPECT_EQ(b.person.Under(993), 3);  // two splits' names and a folder refused
-  EXPECT_EQ(b.person.Under(322), 1);  // the full file: No
+  EXPECT_TRUE(proposed.size() == 5 && proposed[0] == b.Target());
+  // Two splits' names and a folder refused, No to the full file.
+  EXPECT_TRUE(b.person.Under(993) == 3 && b.person.Under(322) == 1);
   EXPECT_EQ(testenv::ReadFile(b.dir.Path("full.bin")), "data");
-  EXPECT_EQ(testenv::ReadFile(b.dir.Path("empty.bin")), b.file.bytes);
+  EXPECT_TRUE(testenv::ReadFile(b.dir.Path("empty.bin")) == b.file.bytes);
   EXPECT_EQ(testenv::ReadFile(b.file.splits[1]), b.file.bytes.substr(1000, 1000));
   EXPECT_EQ(restoretest::Record(b.list, b.id).name, b.dir.Path("empty.bin"));
-
 }
 
 // Splits read from the disk are appended to split 1 before the rest come,
@@ -63,8 +60,7 @@ TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
   EXPECT_EQ(kst::JoinMainFile(c, {two.recordId, true, false}), JoinOutcome::Partial);
   EXPECT_FALSE(plat::PathExists(dest1));  // split 1 holds 2 now: it says so
   EXPECT_EQ(plat::SizeOfPath(kst::GrownName(dest.Path("v.bin"), 2, 2000)), 2000);
-  EXPECT_TRUE(plat::PathExists(f.splits[1]));
-  EXPECT_FALSE(restoretest::Record(list, two.recordId).joined);
+  EXPECT_TRUE(plat::PathExists(f.splits[1]) && !restoretest::Record(list, two.recordId).joined);
 
   testenv::WriteFile(dest3, f.bytes.substr(2000));
   Add(list, dest3, AddSource::Copied);
@@ -74,9 +70,7 @@ TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
   ASSERT_TRUE(last.joinNow);
   EXPECT_EQ(kst::JoinMainFile(c, {last.recordId, true, false}), JoinOutcome::Joined);
   EXPECT_EQ(testenv::ReadFile(dest.Path("v.bin")), f.bytes);
-  EXPECT_FALSE(plat::PathExists(dest1));
-  EXPECT_FALSE(plat::PathExists(dest3));
-  EXPECT_FALSE(plat::PathExists(batch));
+  EXPECT_TRUE(!plat::PathExists(dest1) && !plat::PathExists(dest3) && !plat::PathExists(batch));
   for (const std::string& p : f.splits) EXPECT_TRUE(plat::PathExists(p)) << p;
 }
 
@@ -85,12 +79,8 @@ TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
 // the split stays, both lists say Damaged, and a good copy completes the
 // join. A check file that gives no sums, or none, checks nothing.
 TEST(JoinMainFile, ADamagedSplitWaitsForAGoodCopy) {
-  struct Case {
-    const char* what;
-    int damaged;  // split number
-    bool del;
-    std::string check;  // "" = the check file of the splits' sums
-  } cases[] = {
+  // check: "" for the check file of the splits' sums.
+  struct Case { const char* what; int damaged; bool del; std::string check; } cases[] = {
       {"split 1, delete on", 1, true, ""},   {"split 1, delete off", 1, false, ""},
       {"split 2, delete on", 2, true, ""},   {"split 2, delete off", 2, false, ""},
       {"no blank", 2, true, "big.bin.002DEADBEEF\r\n"},
@@ -100,6 +90,7 @@ TEST(JoinMainFile, ADamagedSplitWaitsForAGoodCopy) {
       {"other file's sums", 2, true, "big.bin.bak.002 00000000\r\nbig.001 00000000\r\n"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     restoretest::JoinBench b;
     restoretest::WriteCheck(b.dir.path, &b.file);
     if (!c.check.empty()) testenv::WriteFile(b.file.check, c.check);
@@ -107,31 +98,28 @@ TEST(JoinMainFile, ADamagedSplitWaitsForAGoodCopy) {
     const std::string split = b.file.splits[static_cast<size_t>(c.damaged - 1)];
     const std::string bytes = restoretest::Damage(split);
     const bool hostile = !c.check.empty();
-    EXPECT_EQ(b.person.Under(kst::kTextCheckFileHeading), hostile ? 1 : 0) << c.what;
+    EXPECT_EQ(b.person.Under(kst::kTextCheckFileHeading), hostile ? 1 : 0);
     if (hostile) {  // joined as without a check file
-      EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
-      EXPECT_NE(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
+      EXPECT_TRUE(b.Join(c.del) == JoinOutcome::Joined && testenv::ReadFile(b.Target()) != b.file.bytes);
       continue;
     }
-    EXPECT_EQ(b.Join(c.del), JoinOutcome::Damaged) << c.what;
+    EXPECT_EQ(b.Join(c.del), JoinOutcome::Damaged);
     kst::RestoreRecord r = restoretest::Record(b.list, b.id);
-    EXPECT_EQ(r.slots[static_cast<size_t>(c.damaged - 1)].state, kst::SlotState::Damaged) << c.what;
-    EXPECT_EQ(testenv::ReadFile(b.file.splits[0]), c.damaged == 1 ? bytes : b.file.bytes.substr(0, 1000)) << c.what;
-    EXPECT_EQ(testenv::ReadFile(split), bytes) << c.what;
-    EXPECT_FALSE(b.Exists(b.Target())) << c.what;
-    EXPECT_FALSE(b.Exists(kst::PartialNameOf(b.Target()))) << c.what;
-    ASSERT_EQ(b.person.Under(kst::kTextDamagedHeading), 1) << c.what;
-    EXPECT_NE(b.person.boxes.back().message.find(split), std::string::npos) << c.what;
-    EXPECT_NE(kst::RecordRow(r).find(" -- Not Joined -- Damaged"), std::string::npos) << c.what;
-    EXPECT_EQ(kst::SlotRows(r)[static_cast<size_t>(c.damaged - 1)], split + " -- 1000 -- Damaged") << c.what;
+    EXPECT_EQ(r.slots[static_cast<size_t>(c.damaged - 1)].state, kst::SlotState::Damaged);
+    EXPECT_EQ(testenv::ReadFile(b.file.splits[0]), c.damaged == 1 ? bytes : b.file.bytes.substr(0, 1000));
+    EXPECT_EQ(testenv::ReadFile(split), bytes);
+    EXPECT_TRUE(!b.Exists(b.Target()) && !b.Exists(kst::PartialNameOf(b.Target())));
+    ASSERT_EQ(b.person.Under(kst::kTextDamagedHeading), 1);
+    EXPECT_NE(b.person.boxes.back().message.find(split), std::string::npos);
+    EXPECT_NE(kst::RecordRow(r).find(" -- Not Joined -- Damaged"), std::string::npos);
+    EXPECT_EQ(kst::SlotRows(r)[static_cast<size_t>(c.damaged - 1)], split + " -- 1000 -- Damaged");
     EXPECT_EQ(kst::SlotRows(r).back(), b.file.check + " -- " + std::to_string(plat::SizeOfPath(b.file.check)));
-    EXPECT_EQ(kst::ArrivalOf(b.list, split, 1000), kst::Arrival::Damaged) << c.what;
+    EXPECT_EQ(kst::ArrivalOf(b.list, split, 1000), kst::Arrival::Damaged);
 
     testenv::WriteFile(split, b.file.bytes.substr(static_cast<size_t>(c.damaged - 1) * 1000, 1000));
-    ASSERT_TRUE(Add(b.list, split, AddSource::Copied).added) << c.what;
-    EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined) << c.what;
-    EXPECT_EQ(testenv::ReadFile(b.Target()), b.file.bytes) << c.what;
-    EXPECT_EQ(b.Exists(b.file.check), !c.del) << c.what;
+    ASSERT_TRUE(Add(b.list, split, AddSource::Copied).added);
+    EXPECT_EQ(b.Join(c.del), JoinOutcome::Joined);
+    EXPECT_TRUE(testenv::ReadFile(b.Target()) == b.file.bytes && b.Exists(b.file.check) == !c.del);
   }
 }
 
@@ -163,12 +151,8 @@ TEST(JoinQueue, JoinsInOrderOfRequestAndPassesOverJoinedAndBusyRecords) {
   c.job = &job;
   // The batchless sets are joined because the person asked for them.
   EXPECT_EQ(kst::RunQueuedJoins(queue, c), 2);
-  EXPECT_TRUE(restoretest::Record(list, ids[0]).joined);
-  EXPECT_TRUE(restoretest::Record(list, ids[2]).joined);
-  EXPECT_FALSE(restoretest::Record(list, ids[1]).joined);
-  EXPECT_FALSE(restoretest::Record(list, ids[3]).joined);
-  EXPECT_FALSE(plat::PathExists(dir.Path("a.001")));  // its own delete flag
-  EXPECT_TRUE(plat::PathExists(dir.Path("c.001")));
+  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(restoretest::Record(list, ids[k]).joined, k % 2 == 0) << k;
+  EXPECT_TRUE(!plat::PathExists(dir.Path("a.001")) && plat::PathExists(dir.Path("c.001")));  // its own delete flag
   // A joined record asked for again is passed over.
   kst::RequestJoin(queue, {ids[2], false, true});
   EXPECT_EQ(kst::RunQueuedJoins(queue, c), 0);

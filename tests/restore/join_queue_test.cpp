@@ -21,14 +21,9 @@ void Fill(kst::RestoreList& list, int n) {
 // finds the queue empty.
 TEST(JoinQueue, ARequestEitherReachesTheActiveJoinerOrStartsOne) {
   enum Op { Request, Claim, Take, Release, Abort };
-  struct Step {
-    Op op;
-    bool result;  // Claim: start a thread; Take: got one; Release: the thread stops
-  };
-  struct Case {
-    const char* what;
-    std::vector<Step> steps;
-  } cases[] = {
+  // result: of Claim, start a thread; of Take, got one; of Release, the thread stops.
+  struct Step { Op op; bool result; };
+  struct Case { const char* what; std::vector<Step> steps; } cases[] = {
       {"nothing waits: no thread", {{Claim, false}}},
       {"one request, one thread", {{Request, true}, {Claim, true}, {Claim, false}, {Take, true}, {Release, true}}},
       {"a request while the thread joins",
@@ -46,17 +41,14 @@ TEST(JoinQueue, ARequestEitherReachesTheActiveJoinerOrStartsOne) {
     kst::JoinQueue queue;
     int next = 1;
     for (size_t i = 0; i < c.steps.size(); ++i) {
-      const Step& s = c.steps[i];
       kst::JoinRequest taken;
-      bool result = true;
-      switch (s.op) {
-        case Request: kst::RequestJoin(queue, {next++, false, false}); break;
-        case Claim: result = kst::ClaimJoiner(queue); break;
-        case Take: result = kst::TakeJoin(queue, list, &taken); break;
-        case Release: result = kst::ReleaseJoiner(queue, false); break;
-        case Abort: result = kst::ReleaseJoiner(queue, true); break;
-      }
-      EXPECT_EQ(result, s.result) << c.what << ", step " << i;
+      const Op op = c.steps[i].op;
+      if (op == Request) kst::RequestJoin(queue, {next++, false, false});
+      const bool result = op == Request ? true
+                          : op == Claim ? kst::ClaimJoiner(queue)
+                          : op == Take  ? kst::TakeJoin(queue, list, &taken)
+                                        : kst::ReleaseJoiner(queue, op == Abort);
+      EXPECT_EQ(result, c.steps[i].result) << c.what << ", step " << i;
     }
   }
 }
@@ -82,8 +74,7 @@ TEST(JoinQueue, NoRequestIsLeftBehindByAThreadThatIsStopping) {
   }
   for (std::thread& t : joiners) t.join();
   EXPECT_EQ(taken.load(), kRequests);
-  EXPECT_TRUE(queue.waiting.empty());
-  EXPECT_FALSE(queue.joinerActive);
+  EXPECT_TRUE(queue.waiting.empty() && !queue.joinerActive);
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
     EXPECT_TRUE(feed.Destination() == sources);
     for (const std::string& row : kst::RecordRows(feed.list)) EXPECT_NE(row.find(" -- Joined"), std::string::npos) << row;
     // Only the offers to delete each disk's files were shown.
-    EXPECT_TRUE(feed.boxes.boxes.size() == feed.boxes.BoxesUnder(343).size() && feed.boxes.Under(343) == 3 * c.deleteOrigin);
+    EXPECT_TRUE(feed.boxes.boxes.size() == 3u * c.deleteOrigin && feed.boxes.Under(343) == 3 * c.deleteOrigin);
   }
 }
 

@@ -3,8 +3,6 @@
 // run leaves, and the disk prompts with Auto Erase.
 #include <gtest/gtest.h>
 
-#include "backup/backup_worker.h"
-#include "backup/save_list.h"
 #include "split/check_file.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"

@@ -3,13 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <map>
 
-#include "frame/platform/platform.h"
-#include "frame/texts/language_files.h"
-#include "frame/texts/text_numbers.h"
-#include "frame/texts/texts.h"
 #include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
 #include "tests/support/cli_run_posix.h"

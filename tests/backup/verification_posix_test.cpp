@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "backup/backup_worker.h"
 #include "tests/backup/backup_scenario_support.h"
 
 namespace {

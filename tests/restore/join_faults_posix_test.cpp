@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/platform/emulation.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
 #include "tests/restore/restore_test_support.h"

@@ -2,14 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "frame/files/partial_files.h"
-#include "frame/platform/emulation.h"
 #include "restore/restore_names.h"
 #include "restore/restore_texts.h"
-#include "split/join_batch.h"
-#include "tests/backup/backup_scenario_support.h"
 #include "tests/restore/restore_test_support.h"
 
 namespace {

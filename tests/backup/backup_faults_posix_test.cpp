@@ -1,14 +1,7 @@
-// Backup runs that the disks, the sources, the temporary folder or the
-// person let down (faults injected by the emulation): a write cut short, a
-// full disk, an abort or a kill inside a piece, the person's own files of
-// the run's names, a source that cannot be read or changes, and read errors
-// while verifying. No split is recorded that is not whole on its disk,
-// nothing is left under a real name half-written, no file of the person's
-// is replaced unasked, and only the disk's own faults ask for another disk.
-// And save list files the disk lets down: the save says why, its mark is
-// cleared, later saves do not wait for ever, and the next automatic save
-// does not write over the last good file; damaged lists whose temporary
-// entries would have a run delete a file it did not make are refused.
+// Backup runs and save list files that the disks, the sources, the
+// temporary folder or the person let down (faults injected by the
+// emulation): nothing half-written under a real name, no split recorded that
+// is not whole, no file of the person's replaced unasked or deleted.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -241,11 +234,9 @@ TEST_F(SaveListFaultTest, FailedOpenOrShortReadOnLoadEmptiesTheList) {
   }
 }
 
-// A list saved after a verification found split 2 of big.bin different:
-// its redo lies in tmp, the list's temporary folder is the KST folder made
-// in tmp for the next run. One byte (or the redo's path) changed at a
-// time: a temporary entry that is not the run's own redo, or splits that
-// do not make up a copied file, refuse the list and touch no file.
+// A list saved after a verification found split 2 different, one byte (or
+// the redo's path) changed at a time: a temporary entry that is not the
+// run's own redo, or splits that do not make up a copied file, refuse it.
 TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
   auto at = [&](const std::string& name) { return scratch.Path(name); };
   const std::string source = at("src\\big.bin"), redo = at("tmp\\big.bin.002"), kst = at("tmp\\KST1.tmp\\");

@@ -1,8 +1,6 @@
 // What the backup tests share: persons who answer from a script, save list
-// bytes built field by field apart from the program's writer, a pair of
-// save files, and whole runs onto the emulated floppy in A: with a stack of
-// disks kept in host folders (moved out of A: when a new disk is asked for,
-// back in when the verification asks for one).
+// bytes built apart from the program's writer, and whole runs onto the
+// emulated floppy in A: with a stack of disks kept in host folders.
 #pragma once
 
 #include <gtest/gtest.h>

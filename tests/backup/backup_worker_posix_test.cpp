@@ -1,6 +1,5 @@
-// Whole backup runs onto emulated 1.44 MB floppies: how files are cut to
-// the room of each disk, what every disk holds, the save list files the
-// run leaves, and the disk prompts with Auto Erase.
+// Whole backup runs onto emulated 1.44 MB floppies: what every disk holds,
+// the save list files the run leaves, the disk prompts and the checks at Go.
 #include <gtest/gtest.h>
 
 #include "split/check_file.h"
@@ -37,7 +36,8 @@ TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList
       {{{"small.bin", 300000}, {"big.bin", 3000000}, {"mid.bin", 700000}}, 0, 10485760, kst::kAnswerNo,
        {{{"small.bin", 300000}, {"big.bin.001", 1157632}}, {{"big.bin.002", 1457664}},
         {{"big.bin.003", 384704}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}, {"mid.bin", 700000}}}},
-      {{{"one.bin", 1357664}, {"two.bin", 1000}}, 100000, 0, kst::kAnswerNo, {{{"one.bin", 1357664}}, {{"two.bin", 1000}}}},
+      {{{"one.bin", 1357664}, {"two.bin", 1000}}, 100000, 0, kst::kAnswerNo,
+       {{{"one.bin", 1357664}}, {{"two.bin", 1000}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sources.size() * 10 + static_cast<size_t>(c.verify));
@@ -75,7 +75,14 @@ TEST(BackupWorker, ARunStoppedAtAPromptIsCarriedOnByTheNext) {
   // saved (the file saved last is cut short: it loads as nothing, the other
   // loads), or at the prompt for disk 3 that only the batch needs. The next
   // run carries the rest, nothing twice; both sums come from the source.
-  struct Case { const char* what; size_t size; int stopAt; bool cutSave; std::vector<int64_t> pieces; int64_t carried; } cases[] = {{"the list being saved at disk 2", 3000000, 2, true, kThreePieces, 3000000 - 1457664},
+  struct Case {
+    const char* what;
+    size_t size;
+    int stopAt;
+    bool cutSave;
+    std::vector<int64_t> pieces;
+    int64_t carried;
+  } cases[] = {{"the list being saved at disk 2", 3000000, 2, true, kThreePieces, 3000000 - 1457664},
                {"the batch still to carry", 2 * 1457664, 3, false, {1457664, 1457664}, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,21 +158,15 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
     ASSERT_EQ(sc.Run().outcome, kst::BackupOutcome::Done);
     const std::vector<int64_t> sizes = sc.SplitSizes(0);
     ASSERT_EQ(sizes.size(), 3u);
-    const std::string bat = c.name + ".BAT", sfv = c.name + ".SFV", check = ExpectedCheckFile(c.name, sc.sources[c.name], sizes);
+    const std::string bat = c.name + ".BAT", sfv = c.name + ".SFV";
+    const std::string check = ExpectedCheckFile(c.name, sc.sources[c.name], sizes);
     const size_t batch = kst::JoinBatchText(c.name, 3).size();
     ASSERT_TRUE(c.name != longName || (batch <= 3072 && (batch + 511) / 512 + (check.size() + 511) / 512 > 6));
     for (int disk = 3; disk <= 4; ++disk) {
-      SCOPED_TRACE(disk);
       const Files files = sc.Disk(disk);
-      EXPECT_EQ(files.count(bat), disk == c.batchDisk ? 1u : 0u);
-      EXPECT_EQ(files.count(c.name + ".003"), disk == 3 ? 1u : 0u);
-      if (disk == c.checkDisk) {
-        EXPECT_EQ(sc.DiskFile(disk, sfv), check);
-      } else if (disk == 3 && c.replace == kst::kAnswerNo) {
-        EXPECT_EQ(sc.DiskFile(disk, sfv), c.stale);
-      } else {
-        EXPECT_EQ(files.count(sfv), 0u);
-      }
+      EXPECT_TRUE(files.count(bat) == (disk == c.batchDisk) && files.count(c.name + ".003") == (disk == 3)) << disk;
+      const std::string sfvHolds = disk == c.checkDisk ? check : disk == 3 && c.replace == kst::kAnswerNo ? c.stale : "";
+      EXPECT_EQ(files.count(sfv) ? sc.DiskFile(disk, sfv) : "", sfvHolds) << disk;
     }
     EXPECT_EQ(sc.Under(44), c.stale.empty() ? 0 : 1);
   }
@@ -194,9 +195,10 @@ TEST(BackupWorker, AutoEraseWipesTheDriveButNeverADiskThatHoldsCarriedSplits) {
 }
 
 TEST(BackupWorker, DiskNotEmptyPromptAcceptsTheDiskOrAborts) {
-  struct Case { kst::PromptAnswer answer; int abortAnswer; kst::BackupOutcome outcome; int64_t firstSplit; } cases[] = {{kst::PromptAnswer::Go, 0, kst::BackupOutcome::Done, 1457664 - 512},
-               {kst::PromptAnswer::Closed, 0, kst::BackupOutcome::Aborted, 0},
-               {kst::PromptAnswer::Abort, kst::kAnswerYes, kst::BackupOutcome::Aborted, 0}};
+  struct Case { kst::PromptAnswer answer; int abortAnswer; kst::BackupOutcome outcome; int64_t firstSplit; } cases[] = {
+      {kst::PromptAnswer::Go, 0, kst::BackupOutcome::Done, 1457664 - 512},
+      {kst::PromptAnswer::Closed, 0, kst::BackupOutcome::Aborted, 0},
+      {kst::PromptAnswer::Abort, kst::kAnswerYes, kst::BackupOutcome::Aborted, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
     Scenario sc;
@@ -223,7 +225,11 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
     sc.settings.destination = "D:\\";
     sc.settings.diskSize = kst::kFirstCdSize;
     sc.settings.margin = 10000;
-    sc.person.cdSize = [](int64_t* size) { return *size == kst::kFirstCdSize ? *size = 2097152, kst::PromptAnswer::Go : kst::PromptAnswer::Closed; };
+    sc.person.cdSize = [](int64_t* size) {
+      if (*size != kst::kFirstCdSize) return kst::PromptAnswer::Closed;
+      *size = 2097152;
+      return kst::PromptAnswer::Go;
+    };
     std::vector<kst::FilesReadyPrompt> ready;
     std::vector<Files> burned;
     sc.person.filesReady = [&](const kst::FilesReadyPrompt& p) {
@@ -236,8 +242,8 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
     const kst::BackupResult r = sc.Run();
     plat::EmuUnmapDrive('D');
     const int64_t batch = Size(kst::JoinBatchText("big.bin", 2)), check = Size(kst::CheckFileText("big.bin", {0, 0}));
-    EXPECT_EQ(r.outcome, burn ? kst::BackupOutcome::Done : kst::BackupOutcome::Aborted);
-    EXPECT_EQ(r.carried, burn ? 3000000 : 0);
+    EXPECT_TRUE(r.outcome == (burn ? kst::BackupOutcome::Done : kst::BackupOutcome::Aborted) && r.carried == burn * 3000000)
+        << r.carried;
     ASSERT_EQ(ready.size(), burn ? 2u : 1u);
     EXPECT_EQ(burned[0], (Files{{"big.bin.001", 2097152}}));
     EXPECT_TRUE(sc.prompts.empty() && (!burn || sc.TemporaryEmpty()));  // each CD's folder deleted once burned
@@ -245,8 +251,7 @@ TEST(BackupWorker, CdFilesAreGatheredInAFolderPerCdAndRecordedOnTheCd) {
       EXPECT_TRUE(sc.Entry(0).splits.empty() && !sc.Entry(0).copied);
       continue;
     }
-    EXPECT_EQ(ready[1].cd, 2);
-    EXPECT_EQ(ready[1].bytesReady, 902848 + batch + check);
+    EXPECT_TRUE(ready[1].cd == 2 && ready[1].bytesReady == 902848 + batch + check);
     EXPECT_EQ(burned[1], (Files{{"big.bin.002", 902848}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}));
     EXPECT_EQ(kst::Trimmed(sc.Entry(0).splits[1].path), "D:\\big.bin.002");
   }
@@ -256,7 +261,8 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
   Scenario sc;
   sc.Source("big.bin", 3000000, 9);
   plat::EmuMapDrive('D', plat::EmulatedDrive{sc.floppy + "_d", plat::kDriveRemovable});
-  struct Case { const char* what; std::function<void(kst::RunSettings&, kst::ListImage&)> change; int heading, message; } cases[] = {
+  using Change = std::function<void(kst::RunSettings&, kst::ListImage&)>;
+  struct Case { const char* what; Change change; int heading, message; } cases[] = {
       {"margin 10%", [](auto& s, auto&) { s.margin = 145766; }, 0, 0},
       {"margin above 10%", [](auto& s, auto&) { s.margin = 145767; }, 163, 1114},
       {"negative margin", [](auto& s, auto&) { s.margin = -1; }, 163, 1114},
@@ -275,17 +281,21 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
       {"long path", [](auto& s, auto&) { s.destination = "A:\\" + std::string(250, 'd'); }, 1119, 1110},
       // One folder, two names: a link decides nothing.
       {"disk folder: the sources' folder through a link",
-       [&](auto& s, auto&) { s.folderDisk = true, s.destination = sc.scratch.Path("srclink"); }, 1119, 1109},
+       [&](auto& s, auto&) { s.folderDisk = true; s.destination = sc.scratch.Path("srclink"); }, 1119, 1109},
       {"disk folder: the temporary folder through a link", [&](auto& s, auto&) {
-         s.folderDisk = true, s.destination = sc.scratch.Path("disk"), s.temporary = sc.scratch.Path("disklink");
+         s.folderDisk = true;
+         s.destination = sc.scratch.Path("disk");
+         s.temporary = sc.scratch.Path("disklink");
        }, 156, 1108},
-      {"temporary: the floppy through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("alink"); }, 156, 1108},
-      {"temporary: the sources' folder through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("srclink"); },
-       165, 166},
+      {"temporary: the floppy through a link", [&](auto& s, auto&) { s.temporary = sc.scratch.Path("alink"); }, 156,
+       1108},
+      {"temporary: the sources' folder through a link",
+       [&](auto& s, auto&) { s.temporary = sc.scratch.Path("srclink"); }, 165, 166},
   };
   plat::CreateFolder(sc.scratch.Path("disk"));
   const fs::path scratch = plat::EmuHostPath(sc.scratch.path);
-  for (const auto& [link, target] : {std::pair{"srclink", sc.scratch.Path("src")}, std::pair{"disklink", sc.scratch.Path("disk")},
+  for (const auto& [link, target] : {std::pair{"srclink", sc.scratch.Path("src")},
+                                     std::pair{"disklink", sc.scratch.Path("disk")},
                                      std::pair{"alink", std::string("A:\\")}})
     fs::create_directory_symlink(plat::EmuHostPath(target), scratch / link);
   for (const Case& c : cases) {
@@ -303,14 +313,14 @@ TEST(BackupWorker, ChecksAtGoRefuseWithTheirMessage) {
 
 TEST(BackupWorker, FiguresCountDisksAndTime) {
   kst::RunSettings settings;  // 1457664-byte disks, no margin
-  struct Case { int64_t total, done, disksDone, elapsed, disksLeft, timeLeft, eta; } cases[] = {{3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
-               {3000000, 1457664, 1, 100, 2, 200, 3600 + 300},  // then the pace so far
-               {3000000, 3000000, 3, 300, 0, 0, 3600 + 300},
-               {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
+  struct Case { int64_t total, done, disksDone, elapsed, disksLeft, timeLeft, eta; } cases[] = {
+      {3000000, 0, 0, 5, 3, 180, 3600 + 5 + 180},  // a minute a disk until one is done
+      {3000000, 1457664, 1, 100, 2, 200, 3600 + 300},  // then the pace so far
+      {3000000, 3000000, 3, 300, 0, 0, 3600 + 300},
+      {2915328, 1457664, 1, 86400, 1, 86400, 3600}};  // the ETA wraps at midnight
   for (const Case& c : cases) {
     const kst::BackupFigures f = kst::FiguresAt(settings, c.total, c.done, c.disksDone, 3600, c.elapsed);
-    EXPECT_EQ((std::vector<int64_t>{f.disksLeft, f.timeLeft, f.eta}), (std::vector<int64_t>{c.disksLeft, c.timeLeft, c.eta}))
-        << c.done;
+    EXPECT_TRUE(f.disksLeft == c.disksLeft && f.timeLeft == c.timeLeft && f.eta == c.eta) << c.done;
   }
   EXPECT_TRUE(kst::NumberOfDisks(2 * 1457664, 1457664, 0) == 2 && kst::NumberOfDisks(1, 100, 100) == -1);
   for (const char* folder : {"A:\\backup", "A:\\backup\\\\  "}) EXPECT_EQ(kst::WithOneBackslash(folder), "A:\\backup\\");

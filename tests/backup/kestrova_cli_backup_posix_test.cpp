@@ -56,8 +56,7 @@ struct CliBackupTest : testenv::CliTest {
 };
 
 // Three files onto folders of a floppy's size, the first already holding
-// 57664 bytes; the saved list's verification needs no disk size (all is
-// carried). Then again with one byte changed on disk 2 as it is read back.
+// 57664 bytes; then with one byte changed on disk 2 as it is read back.
 TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42), c = PatternBytes(700000, 43);
   ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) && WriteFile(Win("src\\c.bin"), c));

@@ -1,7 +1,4 @@
-// The transport list: adding files, the rows the list dialogs show, their
-// operations, the rules that speak to the user; and its save files: their
-// bytes, reading them back, damaged files, the refusals, and which file the
-// automatic saves go to.
+// The transport list, the rows and rules of its dialogs, and its save files.
 #include <gtest/gtest.h>
 
 #include <thread>

@@ -1,6 +1,5 @@
-// The verification of a backup run: disks fed back in any order, a
-// flipped byte found at its exact position, the split cut again as a
-// temporary entry that a second run carries and verifies safe.
+// The verification of a backup run: a flipped byte found at its position,
+// the split cut again as a temporary entry that the next run carries.
 #include <gtest/gtest.h>
 
 #include <algorithm>

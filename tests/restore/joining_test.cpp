@@ -41,46 +41,9 @@ TEST(JoinMainFile, AnUnsafeOrDeclinedTargetAsksForAnotherName) {
   EXPECT_EQ(restoretest::Record(b.list, b.id).name, b.dir.Path("empty.bin"));
 }
 
-// Splits read from the disk are appended to split 1 before the rest come,
-// and the disk's files are never deleted.
-TEST(JoinMainFile, SplitsReadInPlaceGrowSplitOneUntilTheFileIsWhole) {
-  restoretest::Person person;
-  testenv::ScratchFolder dest, disk;
-  const restoretest::SplitFile f = restoretest::MakeSplits(disk.path, "v.bin", 3000, 1000, 13);
-  kst::RestoreList list;
-  kst::JobControl job;
-  job.keepGoing = true;
-  kst::JoinContext c;
-  c.list = &list;
-  c.job = &job;
-  const std::string dest1 = dest.Path("v.bin.001"), dest2 = dest.Path("v.bin.002"), dest3 = dest.Path("v.bin.003");
-  testenv::WriteFile(dest1, f.bytes.substr(0, 1000));
-  Add(list, dest1, AddSource::Copied);
-  ASSERT_TRUE(kst::CanAppendInPlace(list, dest2));
-  const kst::AddResult two =
-      kst::AddToRestoreList(list, {f.splits[1], dest2, 1000, AddSource::InPlace}, {}, kst::MessageOwner{});
-  ASSERT_TRUE(two.joinNow);
-  EXPECT_EQ(kst::JoinMainFile(c, {two.recordId, true, false}), JoinOutcome::Partial);
-  EXPECT_FALSE(plat::PathExists(dest1));  // split 1 holds 2 now: it says so
-  EXPECT_EQ(plat::SizeOfPath(kst::GrownName(dest.Path("v.bin"), 2, 2000)), 2000);
-  EXPECT_TRUE(plat::PathExists(f.splits[1]) && !restoretest::Record(list, two.recordId).joined);
-
-  testenv::WriteFile(dest3, f.bytes.substr(2000));
-  Add(list, dest3, AddSource::Copied);
-  std::string batch;
-  kst::WriteJoinBatch(dest.path, dest.Path("v.bin"), 3, &batch);
-  const kst::AddResult last = Add(list, batch, AddSource::Copied);
-  ASSERT_TRUE(last.joinNow);
-  EXPECT_EQ(kst::JoinMainFile(c, {last.recordId, true, false}), JoinOutcome::Joined);
-  EXPECT_EQ(testenv::ReadFile(dest.Path("v.bin")), f.bytes);
-  EXPECT_TRUE(!plat::PathExists(dest1) && !plat::PathExists(dest3) && !plat::PathExists(batch));
-  for (const std::string& p : f.splits) EXPECT_TRUE(plat::PathExists(p)) << p;
-}
-
-// Split 1 (read once before it grows, with delete on) and split 2 (summed
-// as it is appended) damaged: the file is cut back to the splits before,
-// the split stays, both lists say Damaged, and a good copy completes the
-// join. A check file that gives no sums, or none, checks nothing.
+// Split 1 (read before it grows) or split 2 (summed as it is appended)
+// damaged: the file is cut back, the split stays, and a good copy completes
+// the join. A check file that gives no sums checks nothing.
 TEST(JoinMainFile, ADamagedSplitWaitsForAGoodCopy) {
   // check: "" for the check file of the splits' sums.
   struct Case { const char* what; int damaged; bool del; std::string check; } cases[] = {
@@ -169,9 +132,8 @@ void Fill(kst::RestoreList& list, int n) {
   }
 }
 
-// The hand-over between the window, which starts the joining thread when a
-// request finds none active, and the thread, which stops only when it
-// finds the queue empty.
+// The window starts the joining thread when a request finds none active;
+// the thread stops only when it finds the queue empty.
 TEST(JoinQueue, ARequestEitherReachesTheActiveJoinerOrStartsOne) {
   enum Op { Request, Claim, Take, Release, Abort };
   // result: of Claim, start a thread; of Take, got one; of Release, the thread stops.

@@ -54,13 +54,9 @@ struct CliRestoreTest : testenv::CliTest {
   std::map<std::string, std::string> sources;
 };
 
-// The backed-up files come back whole in any disk order, and scan and
-// restore say what stays unjoined. A split damaged on its way is found by
-// the set's check file: restore leaves its file unjoined, cut back to split
-// 1, and names the split and the folder it came from; a good copy fed after
-// it completes the join; scan --check names it. And the hostile cases: a
-// user's file in the destination, one folder under two names, and a
-// new-disk command that always answers 0.
+// The backed-up files come back whole in any disk order; scan and restore
+// say what stays unjoined, name a damaged split and where it came from,
+// and keep the user's files against every hostile case.
 TEST_F(CliRestoreTest, EachRunSaysWhatItDidAndKeepsTheUsersFiles) {
   for (const char* folder : {"set", "plain", "whole", "good"}) fs::create_directories(host + "/" + folder);
   ASSERT_EQ(Run("split src/big.bin --size 1000000 --folder set"), 0) << said;

@@ -20,16 +20,21 @@ Disk FilesIn(const fs::path& folder) {
   return files;
 }
 
-// Disks given one after another in drive A:; after the last the feeding
-// ends. The disk in the drive is never changed (with deleteOrigin, it is
-// emptied). The shell's replace question is answered by shellYes and counted.
+// Disks given one after another in drive A:, which the run never changes
+// (with deleteOrigin, empties). The shell's replace question is counted.
 struct DiskFeed {
   DiskFeed() {
     testenv::PrepareFloppy();
     plat::CreateFolder(dir.Path("dest"));
-    plat::EmuSetShellReplaceQuestion([this](const std::string&) { return ++shellQuestions, shellYes; });
+    plat::EmuSetShellReplaceQuestion([this](const std::string&) {
+      ++shellQuestions;
+      return shellYes;
+    });
   }
-  ~DiskFeed() { plat::EmuSetShellReplaceQuestion(nullptr), testenv::ReleaseFloppy(); }
+  ~DiskFeed() {
+    plat::EmuSetShellReplaceQuestion(nullptr);
+    testenv::ReleaseFloppy();
+  }
   kst::RestoreResult Run(const std::vector<Disk>& disks) {
     kst::RestoreRun run;
     run.settings = settings;
@@ -134,7 +139,9 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
   };
   for (const Case& c : cases) {
     kst::RestoreSettings s;
-    s.origin = c.origin, s.destination = c.destination, s.anyOriginDrive = c.anyOriginDrive;
+    s.origin = c.origin;
+    s.destination = c.destination;
+    s.anyOriginDrive = c.anyOriginDrive;
     EXPECT_EQ(kst::CheckRestoreAtGo(s).message, c.message) << c.what;
   }
 }

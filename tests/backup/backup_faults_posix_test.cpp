@@ -32,9 +32,10 @@ TEST(BackupFaults, AWriteTheDiskCutsShortIsDeletedAndItsPieceCarriedWholeOnTheNe
   // folder and straight onto the disk: nothing of the run on that disk yet,
   // it counts as full. A full disk under a direct write: small.bin is on it,
   // it is kept.
-  struct Case { const char* what; int64_t maxSizeToCopy; bool small; Fault fault; int skip; const char* where; int message; } cases[] = {{"cut short through the temporary folder", 10485760, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
-               {"cut short onto the disk", 0, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
-               {"full under a direct write", 0, true, Fault::DiskFull, 1, "big.bin.001", 219}};
+  struct Case { const char* what; int64_t maxSizeToCopy; bool small; Fault fault; int skip; const char* where; int message; }
+  cases[] = {{"cut short through the temporary folder", 10485760, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
+             {"cut short onto the disk", 0, false, Fault::ShortWrite, 0, "A:\\big.bin.001", 220},
+             {"full under a direct write", 0, true, Fault::DiskFull, 1, "big.bin.001", 219}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario sc;
@@ -57,7 +58,8 @@ TEST(BackupFaults, StopInsideAPieceLeavesNoPartUnderARealNameAndTheNextRunCarrie
   // An abort (the run tidies up), or a kill once the writer put some bytes
   // onto the disk (nothing tidies up); the next run goes on with that disk
   // in the drive again, or with a fresh one.
-  struct Case { int64_t maxSizeToCopy; bool kill, sameDisk; } cases[] = {{10485760, false, false}, {0, false, false}, {0, true, true}, {10485760, true, false}};
+  struct Case { int64_t maxSizeToCopy; bool kill, sameDisk; } cases[] = {
+      {10485760, false, false}, {0, false, false}, {0, true, true}, {10485760, true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.maxSizeToCopy + c.kill * 10 + c.sameDisk);
     Scenario sc;
@@ -98,12 +100,9 @@ TEST(BackupFaults, HostileCasesLoseNothingAndBlameWhatFailed) {
   // names stay unless they say Yes; a source or temporary folder that lets
   // the run down stops it at big.bin with the file and the system's
   // reason, and no other disk is asked for.
-  struct Case {
-    const char* what;
-    int64_t maxSizeToCopy;
-    std::function<void(Scenario&)> arrange;
-    std::function<std::string(Scenario&)> told;  // null: the run is done
-  };
+  // told: null when the run is done.
+  struct Case { const char* what; int64_t maxSizeToCopy; std::function<void(Scenario&)> arrange;
+                std::function<std::string(Scenario&)> told; };
   auto src = [](Scenario& sc) { return sc.scratch.Path("src\\big.bin"); };
   auto tmp = [](Scenario& sc, const std::string& name) { return sc.scratch.Path("tmp\\" + name); };
   auto userFileOnDisk = [](Scenario& sc, int answer) { sc.answers = {{44, answer}}, sc.FirstDiskHolds("big.bin.001", "mine"); };
@@ -251,7 +250,9 @@ TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
   constexpr size_t kFile = 525, kSplit2 = 525 + 275 + 270, kRedo = 525 + 275 + 3 * 270;
   // at: the byte changed; message: 0 when the list loads; faulty: the entry
   // the refusal names; redoPath: another path for the redo.
-  struct Case { const char* what; size_t at; char value; int message; std::string faulty, redoPath = ""; int64_t redoSize = 1400; } cases[] = {
+  struct Case {
+    const char* what; size_t at; char value; int message; std::string faulty, redoPath = ""; int64_t redoSize = 1400;
+  } cases[] = {
       {"the source's temporary flag", kFile + 274, 1, 1476, source},
       {"the source's size", kFile + 260, '\xB9', 1475, source},
       {"the source's name", kFile + source.size() - 6, 'o', 1475, at("src\\bog.bin")},
@@ -282,7 +283,8 @@ TEST_F(SaveListFaultTest, DamagedListsAreRefusedBeforeTheyCanDeleteAFile) {
     person.asked.clear();
     EXPECT_EQ(kst::LoadList(list, files, 1, false, owner), c.message == 0);
     EXPECT_EQ(person.asked.empty() ? ": " : person.asked[0].heading + ": " + person.asked[0].message,
-              c.message ? kst::Trimmed(kst::GetText(199)) + ": " + kst::Trimmed(kst::GetText(c.message)) + " " + c.faulty : ": ");
+              c.message ? kst::Trimmed(kst::GetText(199)) + ": " + kst::Trimmed(kst::GetText(c.message)) + " " + c.faulty
+                        : ": ");
     EXPECT_EQ(ReadFile(source) + ReadFile(redo), before);
   }
 }

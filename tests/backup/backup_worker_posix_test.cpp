@@ -29,10 +29,7 @@ TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList
   const std::vector<Files> big = {{{"big.bin.001", 1457664}}, {{"big.bin.002", 1457664}},
                                   {{"big.bin.003", 84672}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}};
   struct Case {
-    std::vector<std::pair<const char*, size_t>> sources;
-    int64_t margin, maxSizeToCopy;
-    int verify;
-    std::vector<Files> disks;
+    std::vector<std::pair<const char*, size_t>> sources; int64_t margin, maxSizeToCopy; int verify; std::vector<Files> disks;
   } cases[] = {
       {{{"big.bin", 3000000}}, 0, 10485760, kst::kAnswerNo, big},
       {{{"big.bin", 3000000}}, 0, 0, kst::kAnswerCancel, big},
@@ -79,12 +76,7 @@ TEST(BackupWorker, ARunStoppedAtAPromptIsCarriedOnByTheNext) {
   // loads), or at the prompt for disk 3 that only the batch needs. The next
   // run carries the rest, nothing twice; both sums come from the source.
   struct Case {
-    const char* what;
-    size_t size;
-    int stopAt;
-    bool cutSave;
-    std::vector<int64_t> pieces;
-    int64_t carried;
+    const char* what; size_t size; int stopAt; bool cutSave; std::vector<int64_t> pieces; int64_t carried;
   } cases[] = {{"the list being saved at disk 2", 3000000, 2, true, kThreePieces, 3000000 - 1457664},
                {"the batch still to carry", 2 * 1457664, 3, false, {1457664, 1457664}, 0}};
   for (const Case& c : cases) {
@@ -129,13 +121,8 @@ TEST(BackupWorker, CheckFileGoesOntoTheBatchsDiskOrNotAtAll) {
   // stale: an earlier set's check file on disk 3; replace: the answer to "already
   // exists! Replace?"; then the disks that get the batch and the check file.
   struct Case {
-    const char* what;
-    std::string name;
-    int64_t size;
-    bool checkFile;
-    std::string stale;
-    int replace, batchDisk, checkDisk;
-    bool joinBatch = true;
+    const char* what; std::string name; int64_t size; bool checkFile; std::string stale;
+    int replace, batchDisk, checkDisk; bool joinBatch = true;
   } cases[] = {
       {"room for the batch, not for both", longName, 2 * 1457664 + 1454592, true, "", 0, 4, 4},
       {"no check file", "big.bin", 3000000, false, "", 0, 3, 0},
@@ -443,15 +430,8 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRed
   // temporary entries after the first run; lastRedone: the split the last
   // temporary entry holds.
   struct Case {
-    size_t capacity;
-    bool writeFails, userFile, reload;
-    int heading, message;
-    std::string detail;
-    int64_t redo;
-    size_t listed;
-    int64_t redoLater;
-    int lastRedone;
-    kst::BackupOutcome outcome;
+    size_t capacity; bool writeFails, userFile, reload; int heading, message; std::string detail; int64_t redo;
+    size_t listed; int64_t redoLater; int lastRedone; kst::BackupOutcome outcome;
   } cases[] = {
       {2, false, false, true, 249, 250, " 2", 1, 1, 1, 2, kst::BackupOutcome::Done},
       {256, true, false, false, 247, 248, " " + plat::ErrorText(plat::kErrAccessDenied), 0, 0, 2, 2,

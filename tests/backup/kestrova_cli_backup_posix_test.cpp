@@ -78,7 +78,8 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
   EXPECT_EQ(ReadFile(Win("log")), "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
   std::map<std::string, std::string> stack;
   for (const auto& e : fs::recursive_directory_iterator(host + "/stack"))
-    if (e.is_regular_file()) stack[fs::relative(e.path(), host + "/stack").string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
+    if (e.is_regular_file())
+      stack[fs::relative(e.path(), host + "/stack").string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
   EXPECT_TRUE(stack == (std::map<std::string, std::string>{
                            {"1/old.txt", std::string(57664, 'x')},
                            {"1/a.bin", a},
@@ -191,8 +192,8 @@ struct CliRestoreTest : CliBackupTest {
     sources = {{"a.bin", PatternBytes(300000, 51)}, {"big.bin", PatternBytes(3000000, 52)},
                {"c.bin", PatternBytes(700000, 53)}};
     for (const auto& [name, bytes] : sources) ASSERT_TRUE(WriteFile(Win("src\\" + name), bytes));
-    ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp --new-disk-command ./swap.sh"), 0)
-        << said;
+    ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+                  " --new-disk-command ./swap.sh"), 0) << said;
     fs::rename(host + "/disk", host + "/stack/3");
     fs::remove(host + "/log");
   }
@@ -228,10 +229,7 @@ TEST_F(CliRestoreTest, EachRunSaysWhatItDidAndKeepsTheUsersFiles) {
   // prepare: shell lines run in the scratch folder first; out: files of out/
   // and their bytes ({} = not looked at); whole: out holds nothing else.
   struct Case {
-    std::string prepare, arguments;
-    int status;
-    std::vector<std::string> said;
-    std::map<std::string, std::string> out;
+    std::string prepare, arguments; int status; std::vector<std::string> said; std::map<std::string, std::string> out;
     bool whole = true;
   } cases[] = {
       {"", "restore stack/3 stack/1 stack/2 stack/2 --to out", 0, {"big.bin -- 3000000 bytes -- joined"}, sources},

@@ -50,7 +50,8 @@ TEST_F(TransportListTest, AddingSkipsDuplicatesAndTellsWhyItStops) {
 TEST_F(TransportListTest, RowsShowStatesSplitsAndTemporaryEntries) {
   kst::FileEntry e{kst::Padded("C:\\big.bin", 260), 3000000,
                    {{"A:\\big.bin.001", 1457664, true, true}, {"A:\\big.bin.002", 1457664, false, false}}};
-  struct Case { bool copied, busy, temporary; const char* row; } cases[] = {{false, false, false, "C:\\big.bin -- 3000000 -- Not Done -- 1/2"},
+  struct Case { bool copied, busy, temporary; const char* row; } cases[] = {
+               {false, false, false, "C:\\big.bin -- 3000000 -- Not Done -- 1/2"},
                {false, true, false, "C:\\big.bin -- 3000000 -- Copying -- 1/2"},
                {true, false, false, "C:\\big.bin -- 3000000 -- Done -- 1/2"},
                {true, true, true, "C:\\big.bin -- 3000000 -- Verifying -- 1/2 -- Temporary"}};
@@ -91,7 +92,8 @@ TEST_F(TransportListTest, ListDialogOperations) {
   kst::KillSplitsFrom(list, 1, 3);
   kst::KillSplitsFrom(list, 1, 5);
   std::string states;
-  for (const kst::SplitEntry& s : list.image.entries[1].splits) states += std::string(s.safe ? "S" : "-") + (s.copied ? "C" : "-");
+  for (const kst::SplitEntry& s : list.image.entries[1].splits)
+    states += std::string(s.safe ? "S" : "-") + (s.copied ? "C" : "-");
   EXPECT_EQ(states, "S--C--");
   EXPECT_FALSE(list.image.entries[1].copied);  // its killed split is carried again
 

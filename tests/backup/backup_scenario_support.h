@@ -165,16 +165,11 @@ struct Scenario : Person {
     saveFiles.autoSave = true;
   }
 
-  // Moves what A: holds onto stack disk n (from 1), or back.
+  // Moves what A: holds onto stack disk n (from 1).
   void PutAway(int n) {
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
     fs::create_directories(disk);
     for (const auto& e : fs::directory_iterator(floppy)) fs::rename(e.path(), disk / e.path().filename());
-  }
-  void Insert(int n) {
-    for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(n))))
-      fs::rename(e.path(), fs::path(floppy) / e.path().filename());
-    inDrive = n;
   }
   // The first disk stays in the drive holding name (none for ""), and is taken.
   void FirstDiskHolds(const std::string& name, const std::string& bytes) {
@@ -205,7 +200,9 @@ struct Scenario : Person {
     if (inDrive > 0) PutAway(inDrive);
     inDrive = 0;
     if (nextVerify >= verifyOrder.size()) return kst::PromptAnswer::Closed;
-    Insert(verifyOrder[nextVerify++]);
+    inDrive = verifyOrder[nextVerify++];
+    for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(inDrive))))
+      fs::rename(e.path(), fs::path(floppy) / e.path().filename());
     return kst::PromptAnswer::Go;
   }
 

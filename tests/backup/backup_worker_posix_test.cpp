@@ -466,9 +466,8 @@ TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRed
     if (c.reload) {
       sc.AutoSave();
       sc.saveFiles.autoSave = false;
-      ASSERT_TRUE(kst::SaveList(sc.list, sc.saveFiles, 1, {}));
-      ASSERT_TRUE(kst::LoadList(sc.list, sc.saveFiles, 1, false, {}));
-      ASSERT_TRUE(kst::SaveList(sc.list, sc.saveFiles, 2, {}));
+      ASSERT_TRUE(kst::SaveList(sc.list, sc.saveFiles, 1, {}) && kst::LoadList(sc.list, sc.saveFiles, 1, false, {}) &&
+                  kst::SaveList(sc.list, sc.saveFiles, 2, {}));
       EXPECT_EQ(testenv::ReadFile(sc.saveFiles.names[1]), testenv::ReadFile(sc.saveFiles.names[0]));
     }
     // The next run: room in the list; the redo of split 1, if listed, is

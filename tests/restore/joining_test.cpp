@@ -104,11 +104,10 @@ TEST(JoinQueue, JoinsInOrderOfRequestAndPassesOverJoinedAndBusyRecords) {
   list.records[1].busy = true;  // b
   kst::JoinQueue queue;
   const kst::MessageOwner owner;
-  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));
-  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[0], true, false}, owner));
-  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[1], false, false}, owner));
-  EXPECT_TRUE(kst::RequestJoinFromList(queue, list, {ids[2], false, false}, owner));  // once in the queue
-  EXPECT_FALSE(kst::RequestJoinFromList(queue, list, {ids[3], false, false}, owner));  // split 2 missing
+  // c twice is once in the queue; d misses split 2.
+  for (const auto& [k, del, accepted] : {std::tuple{2, false, true}, {0, true, true}, {1, false, true}, {2, false, true},
+                                         {3, false, false}})
+    EXPECT_EQ(kst::RequestJoinFromList(queue, list, {ids[size_t(k)], del, false}, owner), accepted) << k;
   EXPECT_EQ(person.Under(317), 1);
   kst::JobControl job;
   job.keepGoing = true;

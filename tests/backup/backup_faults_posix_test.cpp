@@ -164,29 +164,6 @@ TEST(BackupFaults, HostileCasesLoseNothingAndBlameWhatFailed) {
   }
 }
 
-TEST(BackupFaults, ReadErrorWhileVerifyingIsNoDifferenceButNotSafe) {
-  // The copy from the disk fails, or the copy cannot be read back whole.
-  for (const auto& [fault, where] : {std::pair{Fault::OpenFails, "A:\\big.bin.002"}, std::pair{Fault::ShortRead, "\\KST"}}) {
-    SCOPED_TRACE(where);
-    Scenario sc;
-    sc.Source("big.bin", 3000000, 26);
-    sc.answers = {{221, kst::kAnswerYes}};
-    sc.verifyOrder = {2, 1, 3};
-    sc.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-      if (p.verifying && p.disk == 1) plat::EmuInjectFault(fault, 0, where);
-      return kst::PromptAnswer::Go;
-    };
-    const kst::BackupResult r = sc.Run();
-    ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
-    EXPECT_TRUE(sc.Told(240).empty() && r.redo == 1);
-    EXPECT_EQ(sc.Told(244), sc.Text(245) + "\r\n" + sc.Text(246));
-    const kst::ListImage list = kst::Snapshot(sc.list);
-    EXPECT_TRUE(list.entries[0].splits[0].safe && !list.entries[0].splits[1].safe && list.entries[0].splits[1].copied);
-    ASSERT_EQ(list.entries.size(), 2u);
-    EXPECT_TRUE(list.entries[1].temporary);
-  }
-}
-
 struct SaveListFaultTest : backuptest::SaveFilesTest {
   SaveListFaultTest() { kst::AddToTransportList(list, "C:\\DATA\\big.bin", 3000000); }
   void TearDown() override { plat::EmuClearFaults(); }

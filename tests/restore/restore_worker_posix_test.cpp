@@ -146,32 +146,6 @@ TEST(RestoreWorker, RunsStartOnlyWithTwoSoundFolders) {
   }
 }
 
-// The file selection may name another origin folder ("" keeps A:\); the run
-// copies from there once that folder passes the checks of Go.
-TEST(RestoreWorker, TheSelectionCanTurnToAnotherOrigin) {
-  struct Case { const char* what; std::string origin; kst::RestoreOutcome outcome; Disk copied; int refusals; } cases[] = {
-      {"the origin kept", "", kst::RestoreOutcome::Done, {{"one.txt", "one"}, {"sub/two.txt", "two"}}, 0},
-      {"a sub-folder of the disk", "A:\\sub", kst::RestoreOutcome::Done, {{"two.txt", "two"}}, 0},
-      {"the destination itself", "dest", kst::RestoreOutcome::Aborted, {}, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    DiskFeed feed;
-    feed.settings.copyAll = false;
-    feed.settings.disksToRead = 1;
-    feed.person.selectFiles = [&](std::string* origin, std::vector<kst::OriginFile>* files) {
-      if (!c.origin.empty()) {
-        *origin = c.origin == "dest" ? feed.dir.Path("dest") : c.origin;
-        *files = kst::ListOriginFiles(kst::OneBackslash(*origin));
-      }
-      return true;
-    };
-    EXPECT_EQ(feed.Run({{{"one.txt", "one"}, {"sub/two.txt", "two"}}}).outcome, c.outcome);
-    EXPECT_EQ(feed.Destination(), c.copied);
-    EXPECT_EQ(feed.boxes.Under(285), c.refusals);
-  }
-}
-
 TEST(RestoreWorker, NeverReplacesAFileOfTheDestinationUnasked) {
   const std::string batch = kst::JoinBatchText("j.bin", 2);
   // before: in the destination ("link:" + a path on A: links to it); ownAnswer:
@@ -275,20 +249,40 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
   }
 }
 
-// A disk that brings nothing new is asked for again, but not for ever.
-TEST(RestoreWorker, ADiskThatBringsNothingNewEndsTheRunTheThirdTime) {
+// A disk that brings nothing new is asked for again, but not for ever. The
+// file selection (origin given) may turn to another origin folder ("" keeps
+// A:\); the run copies from there once that folder passes the checks of Go.
+TEST(RestoreWorker, ADiskIsReadFromTheOriginChosenAndOneThatBringsNothingNewEndsTheRun) {
   const Disk a = {{"a.txt", "a"}}, b = {{"b.txt", "b"}}, partial = {{"x.bin.~ks", "half"}};
-  struct Case { const char* what; std::vector<Disk> disks; kst::RestoreOutcome outcome; int prompts; } cases[] = {
-      {"the same disk for ever", std::vector<Disk>(20, a), kst::RestoreOutcome::GaveUp, 4},
-      {"an empty disk for ever", std::vector<Disk>(20, Disk()), kst::RestoreOutcome::GaveUp, 3},
-      {"only a partial file for ever", std::vector<Disk>(20, partial), kst::RestoreOutcome::GaveUp, 3},
-      {"two disks taking turns", {a, b, a, b, a, b, a}, kst::RestoreOutcome::Done, 8},
+  const Disk both = {{"one.txt", "one"}, {"sub/two.txt", "two"}};
+  using O = kst::RestoreOutcome;
+  struct Case {
+    const char* what; std::vector<Disk> disks; O outcome; int prompts; Disk copied; const char* origin = nullptr;
+  } cases[] = {
+      {"the same disk for ever", std::vector<Disk>(20, a), O::GaveUp, 4, a},
+      {"an empty disk for ever", std::vector<Disk>(20, Disk()), O::GaveUp, 3, {}},
+      {"only a partial file for ever", std::vector<Disk>(20, partial), O::GaveUp, 3, {}},
+      {"two disks taking turns", {a, b, a, b, a, b, a}, O::Done, 8, {{"a.txt", "a"}, {"b.txt", "b"}}},
+      {"the origin kept", {both}, O::Done, 1, both, ""},
+      {"a sub-folder of the disk", {both}, O::Done, 1, {{"two.txt", "two"}}, "A:\\sub"},
+      {"the destination itself", {both}, O::Aborted, 1, {}, "dest"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     DiskFeed feed;
-    EXPECT_TRUE(feed.Run(c.disks).outcome == c.outcome && feed.prompts == c.prompts);
-    EXPECT_EQ(feed.boxes.Under(kst::kTextNothingNewHeading), c.outcome == kst::RestoreOutcome::GaveUp ? 1 : 0);
+    if (c.origin) {
+      feed.settings.copyAll = false;
+      feed.settings.disksToRead = 1;
+      feed.person.selectFiles = [&](std::string* origin, std::vector<kst::OriginFile>* files) {
+        if (*c.origin) *origin = std::string(c.origin) == "dest" ? feed.dir.Path("dest") : c.origin;
+        if (*c.origin) *files = kst::ListOriginFiles(kst::OneBackslash(*origin));
+        return true;
+      };
+    }
+    EXPECT_EQ(feed.Run(c.disks).outcome, c.outcome);
+    EXPECT_TRUE(feed.prompts == c.prompts && feed.Destination() == c.copied) << feed.prompts;
+    EXPECT_EQ(feed.boxes.Under(kst::kTextNothingNewHeading), c.outcome == O::GaveUp ? 1 : 0);
+    EXPECT_EQ(feed.boxes.Under(285), c.outcome == O::Aborted ? 1 : 0);
   }
 }
 

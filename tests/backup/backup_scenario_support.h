@@ -129,7 +129,6 @@ const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000
 // A whole run, with a person who answers its boxes by their heading.
 struct Scenario : Person {
   Scenario() {
-    kst::LoadBuiltInTexts();
     testenv::PrepareFloppy();
     floppy = plat::EmuHostPath("A:\\");
     stack = plat::EmuHostPath(scratch.Path("stack"));

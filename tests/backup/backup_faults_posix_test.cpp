@@ -81,7 +81,10 @@ TEST(BackupFaults, StopInsideAPieceLeavesNoPartUnderARealNameAndTheNextRunCarrie
     }
     EXPECT_TRUE(sc.SplitSizes(0).empty());
     sc.progress.setPosition = nullptr;
-    if (c.sameDisk) sc.prompts.clear(), sc.FirstDiskHolds("", "");
+    if (c.sameDisk) {
+      sc.prompts.clear();
+      sc.FirstDiskHolds("", "");
+    }
     const kst::BackupResult r = sc.Run();
     ASSERT_EQ(r.outcome, kst::BackupOutcome::Done);
     EXPECT_TRUE(sc.SplitSizes(0) == kThreePieces && r.carried == 3000000);
@@ -105,7 +108,10 @@ TEST(BackupFaults, HostileCasesLoseNothingAndBlameWhatFailed) {
                 std::function<std::string(Scenario&)> told; };
   auto src = [](Scenario& sc) { return sc.scratch.Path("src\\big.bin"); };
   auto tmp = [](Scenario& sc, const std::string& name) { return sc.scratch.Path("tmp\\" + name); };
-  auto userFileOnDisk = [](Scenario& sc, int answer) { sc.answers = {{44, answer}}, sc.FirstDiskHolds("big.bin.001", "mine"); };
+  auto userFileOnDisk = [](Scenario& sc, int answer) {
+    sc.answers = {{44, answer}};
+    sc.FirstDiskHolds("big.bin.001", "mine");
+  };
   const int64_t room = 1457664 - 512 - 300032;  // beside small.bin and the person's file
   const Case cases[] = {
       {"No: the person's file on the disk stays, the disk counts as full", 10485760,

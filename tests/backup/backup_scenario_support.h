@@ -30,8 +30,7 @@
 
 namespace backuptest {
 
-// Answers questions by their heading's text id (unscripted: No, or Cancel
-// where there is no No), over the built-in texts; every box is remembered.
+// Answers by heading text id (else No, or Cancel); remembers every box.
 struct Person {
   Person() {
     kst::LoadBuiltInTexts();
@@ -45,7 +44,7 @@ struct Person {
   }
   ~Person() { kst::SetAskHandler(nullptr); }
   Person(const Person&) = delete;
-  // How many boxes were shown under the heading of text id, and their messages one a line.
+  // The boxes under the heading of text id: how many, and their messages.
   int Under(int heading) const {
     int n = 0;
     for (const kst::AskRequest& b : boxes) n += b.heading == kst::Trimmed(kst::GetText(heading));
@@ -108,8 +107,7 @@ struct SaveFilesTest : ::testing::Test {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
 
-// The check file a set cut from bytes into pieces of sizes should have,
-// built here apart from the program's writer: the CRC-32 of each range.
+// The check file of bytes cut into pieces of sizes, apart from the writer.
 inline std::string ExpectedCheckFile(const std::string& name, const std::string& bytes,
                                      const std::vector<int64_t>& sizes) {
   std::string text = "; Kestrova check file of " + std::to_string(sizes.size()) + " splits\r\n";
@@ -126,7 +124,6 @@ inline std::string ExpectedCheckFile(const std::string& name, const std::string&
 
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 
-// A whole run, with a person who answers its boxes by their heading.
 struct Scenario : Person {
   Scenario() {
     testenv::PrepareFloppy();

@@ -20,11 +20,9 @@ namespace fs = std::filesystem;
 int64_t Size(const std::string& s) { return static_cast<int64_t>(s.size()); }
 
 TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList) {
-  // Through the temporary folder and straight onto the disk; No to the
-  // verification skips it to the end question, Cancel ends at once. small.bin
-  // leaves 1457664 - 586 clusters of 512 bytes for big.bin's first split.
-  // Under a margin of 100000 one.bin leaves 160 bytes too few: two.bin starts
-  // the next disk, no piece of no bytes is cut.
+  // small.bin leaves 1457664 - 586 clusters of 512 bytes for big.bin's first
+  // split. Under a margin of 100000 one.bin leaves 160 bytes too few: two.bin
+  // starts the next disk, no piece of no bytes is cut.
   const int64_t batch = Size(kst::JoinBatchText("big.bin", 3)), check = Size(kst::CheckFileText("big.bin", {0, 0, 0}));
   const std::vector<Files> big = {{{"big.bin.001", 1457664}}, {{"big.bin.002", 1457664}},
                                   {{"big.bin.003", 84672}, {"big.bin.BAT", batch}, {"big.bin.SFV", check}}};
@@ -71,10 +69,9 @@ TEST(BackupWorker, FilesFillEachDiskToItsRoomAndBothSaveFilesHoldTheFinishedList
 }
 
 TEST(BackupWorker, ARunStoppedAtAPromptIsCarriedOnByTheNext) {
-  // Stopped at the prompt for disk 2 as by a crash while the list was being
-  // saved (the file saved last is cut short: it loads as nothing, the other
-  // loads), or at the prompt for disk 3 that only the batch needs. The next
-  // run carries the rest, nothing twice; both sums come from the source.
+  // Stopped at disk 2 as by a crash while the list was saved (the file saved
+  // last loads as nothing, the other loads), or at disk 3 that only the batch
+  // needs. The next run carries the rest, nothing twice.
   struct Case {
     const char* what; size_t size; int stopAt; bool cutSave; std::vector<int64_t> pieces; int64_t carried;
   } cases[] = {{"the list being saved at disk 2", 3000000, 2, true, kThreePieces, 3000000 - 1457664},
@@ -380,9 +377,8 @@ TEST(Verification, FlippedByteOnDisk2IsRedoneThenCarriedAndVerifiedSafe) {
   EXPECT_EQ(testenv::ReadFile(sc.scratch.Path("tmp\\big.bin.001")), "mine");
   EXPECT_EQ(kst::Trimmed(list.temporary), first.newTemporary);
 
-  // The second run carries only the temporary entry, and verifies it. The
-  // split it replaces is on that disk too (same name): the person is asked
-  // about it once and says No; it is not redone again.
+  // The second run carries and verifies only the temporary entry; asked once
+  // about the split of its name on that disk, the person says No.
   sc.answers = {{221, kst::kAnswerYes}, {236, kst::kAnswerNo}, {251, kst::kAnswerYes}};
   const kst::BackupResult second = RunAgain(sc, first.newTemporary);
   ASSERT_EQ(second.outcome, kst::BackupOutcome::Done);
@@ -439,16 +435,11 @@ TEST(Verification, WhatIsNotReadBackEqualIsCarriedAgain) {
 }
 
 TEST(Verification, RedoingStopsAtTheFirstSplitThatCannotBeRedoneAndALaterPassRedoesTheRest) {
-  // Splits 1 and 2 differ. A full list takes split 1's redo only; a redo
-  // that cannot be written ends the run with nothing listed; a file of
-  // split 1's redo name that the person keeps (No to Replace?) stays as it
-  // was and split 1 stays not safe while split 2 is redone. What is left
-  // waits for its redo, in the list or through a save and a load that
-  // leave the file as it was, and the next pass redoes it without reading
-  // the disks again.
-  // detail: after the message (the kept file's path is added); listed: the
-  // temporary entries after the first run; lastRedone: the split the last
-  // temporary entry holds.
+  // Splits 1 and 2 differ: a full list takes split 1's redo only; a redo that
+  // cannot be written ends the run; a file of split 1's redo name that the
+  // person keeps stays. The next pass redoes the rest without the disks.
+  // detail: after the message; listed: the temporary entries after the first
+  // run; lastRedone: the split the last temporary entry holds.
   struct Case {
     size_t capacity; bool writeFails, userFile, reload; int heading, message; std::string detail; int64_t redo;
     size_t listed; int64_t redoLater; int lastRedone; kst::BackupOutcome outcome;

@@ -173,9 +173,8 @@ TEST(RestoreNames, SplitBatchAndCheckNamesAreRecognisedByTheirEnding) {
   }
 }
 
-// A check file gives the sums of its file's splits up to the last one it
-// lists, a join batch its split count; an empty, missing or oversized file
-// gives none.
+// A check file gives its splits' sums, a join batch its split count; an
+// empty, missing or oversized file gives none.
 TEST(RestoreNames, TheReadersTakeTheirFilesUpToTheCap) {
   testenv::ScratchFolder dir;
   std::string many = "; made by hand\r\n";
@@ -206,8 +205,7 @@ TEST(RestoreNames, TheReadersTakeTheirFilesUpToTheCap) {
   }
 }
 
-// Every batch the writer makes gives its count; damaged and hostile ones
-// give no count, or only a split number.
+// Damaged and hostile batches give no count, or only a split number.
 TEST(RestoreNames, BatchesGiveTheirSplitCount) {
   kst::LoadBuiltInTexts();
   struct Case { std::string what, text; int count; } cases[] = {

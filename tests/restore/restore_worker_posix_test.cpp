@@ -73,9 +73,7 @@ struct DiskFeed {
 };
 
 TEST(RestoreWorker, DisksFedInAnyOrderGiveBackEveryFileWhole) {
-  // A Split &/Or Copy run of three files onto three floppies: disk 1
-  // small.bin and big.bin.001, disk 2 big.bin.002, disk 3 big.bin.003, the
-  // batch, the check file and mid.bin.
+  // Three files backed up onto three floppies, big.bin in three splits.
   std::vector<Disk> disks;
   Disk sources;
   {
@@ -210,9 +208,8 @@ TEST(RestoreWorker, ARunStoppedBetweenDisksGoesOnWhereItStopped) {
                                    {{"big.bin.002", bytes.substr(1000, 1000)}},
                                    {{"big.bin.003", bytes.substr(2000)}, {"big.bin.BAT", kst::JoinBatchText("big.bin", 3)}},
                                    {{"big.bin.002", bytes.substr(1000, 600)}}};  // cut short by an older run
-  // The disks of the first run and of the run after it; cutOffWrite: a killed
-  // append left bytes behind the grown file's count; whole: false when the
-  // file must not be taken for whole.
+  // cutOffWrite: a killed append left bytes behind the grown file's count;
+  // whole: false when the file must not be taken for whole.
   struct Case { const char* what; std::vector<int> first, then; bool cutOffWrite, whole = true; } cases[] = {
       {"stopped after disk 2, then disk 3", {0, 1}, {2}, false},
       {"stopped after disk 2, then disks 2 and 3", {0, 1}, {1, 2}, false},
@@ -286,9 +283,8 @@ TEST(RestoreWorker, ADiskIsReadFromTheOriginChosenAndOneThatBringsNothingNewEnds
   }
 }
 
-// A join that fails or is stopped can be joined again once the fault is
-// gone, and gives the exact file; nothing is lost in between. Every set
-// carries its check file: a damaged split waits for a good copy.
+// A join that fails or is stopped joins the exact file once the fault is
+// gone; a damaged split (found by the set's check file) waits for a copy.
 TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
   enum Fault { DiskFullOnSecondAppend, HalfWritten, ShortRead, MissingSplit3, Abort, DamagedSplit3 };
   struct Case { const char* what; Fault fault; kst::JoinOutcome outcome; } faults[] = {
@@ -320,8 +316,7 @@ TEST(JoinMainFile, AFailedOrStoppedJoinRollsBackAndJoinsWholeLater) {
     // With delete on, split 1 grown by split 2 is never under a real name.
     const std::string grown = kst::GrownName(b.dir.Path("big.bin"), 2, 2000);
     EXPECT_TRUE(plat::SizeOfPath(del ? grown : b.file.splits[0]) == (del ? 2000 : 1000) && b.Exists(b.file.splits[0]) == !del);
-    // A write cut off by a kill leaves bytes behind the name's count: they
-    // are cut off again.
+    // Bytes a killed write left behind the name's count are cut off again.
     if (del) testenv::WriteFile(grown, testenv::ReadFile(grown) + "stale tail of a cut-off write");
     EXPECT_EQ(b.Exists(b.file.splits[1]), !del);
     const bool damage = c.fault == DamagedSplit3;

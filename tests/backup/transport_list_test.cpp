@@ -233,7 +233,7 @@ TEST_F(SaveListTest, ListsTheLayoutCannotHoldAreRefusedBeforeAnyFileIsTouched) {
   // 256 entries, then 1000 splits of one file.
   const std::pair<std::function<void()>, int> cases[] = {
       {[&] { kst::AddToTransportList(list, "C:\\f255", 1); }, 1104},
-      {[&] { kst::RemoveEntries(list, {255}), list.image.entries[0].splits.resize(1000); }, 1105}};
+      {[&] { kst::RemoveEntries(list, {255}); list.image.entries[0].splits.resize(1000); }, 1105}};
   for (const auto& [change, message] : cases) {
     change();
     for (int k = 1; k <= 2; ++k) {

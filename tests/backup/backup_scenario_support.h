@@ -1,17 +1,13 @@
-// What the backup tests share: a person who answers from a script, save
-// list bytes built field by field apart from the program's own writer, a
-// pair of save files, and whole Split &/Or Copy runs on the emulated floppy
-// in A:: a stack of disks kept in host folders (a full disk's files are
-// moved out of A: to the stack when the run asks for a new one, and moved
-// back in when the verification asks for one), a person who answers every
-// prompt and box from a script, and the run's folders and source files.
+// What the backup tests share: persons who answer from a script, save list
+// bytes built apart from the program's writer, and whole runs onto the
+// emulated floppy in A: with a stack of disks kept in host folders.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -34,8 +30,7 @@
 
 namespace backuptest {
 
-// Answers questions by their heading's text id (unscripted: No, or Cancel
-// where there is no No), over the built-in texts; every box is remembered.
+// Answers by heading text id (else No, or Cancel); remembers every box.
 struct Person {
   Person() {
     kst::LoadBuiltInTexts();
@@ -49,19 +44,22 @@ struct Person {
   }
   ~Person() { kst::SetAskHandler(nullptr); }
   Person(const Person&) = delete;
-  // The boxes shown under the heading of text id.
-  std::vector<kst::AskRequest> BoxesUnder(int heading) const {
-    std::vector<kst::AskRequest> found;
-    for (const kst::AskRequest& b : boxes)
-      if (b.heading == kst::Trimmed(kst::GetText(heading))) found.push_back(b);
-    return found;
+  // The boxes under the heading of text id: how many, and their messages.
+  int Under(int heading) const {
+    int n = 0;
+    for (const kst::AskRequest& b : boxes) n += b.heading == kst::Trimmed(kst::GetText(heading));
+    return n;
   }
-  int Under(int heading) const { return static_cast<int>(BoxesUnder(heading).size()); }
+  std::string Told(int heading) const {
+    std::string told;
+    for (const kst::AskRequest& b : boxes)
+      if (b.heading == kst::Trimmed(kst::GetText(heading))) told += (told.empty() ? "" : "\n") + b.message;
+    return told;
+  }
   std::map<int, int> answers;  // heading id -> answer
   std::vector<kst::AskRequest> boxes;
 };
 
-// The shared scripted person, over the built-in texts.
 struct ScriptedPerson : testenv::ScriptedPerson {
   explicit ScriptedPerson(std::vector<int> answers = {}) : testenv::ScriptedPerson(std::move(answers)) {
     kst::LoadBuiltInTexts();
@@ -106,12 +104,10 @@ struct SaveFilesTest : ::testing::Test {
   std::vector<bool> savingCalls;
 };
 
-
 namespace fs = std::filesystem;
 using Files = std::map<std::string, int64_t>;  // name -> size
 
-// The check file a set cut from bytes into pieces of sizes should have,
-// built here apart from the program's writer: the CRC-32 of each range.
+// The check file of bytes cut into pieces of sizes, apart from the writer.
 inline std::string ExpectedCheckFile(const std::string& name, const std::string& bytes,
                                      const std::vector<int64_t>& sizes) {
   std::string text = "; Kestrova check file of " + std::to_string(sizes.size()) + " splits\r\n";
@@ -126,18 +122,10 @@ inline std::string ExpectedCheckFile(const std::string& name, const std::string&
   return text;
 }
 
-// Debian's cksfv, run in host folder on its check file: 0 when it accepts
-// every split it lists.
-inline int Cksfv(const std::string& folder, const std::string& checkFile) {
-  const std::string command = "cd '" + folder + "' && cksfv -q -f '" + checkFile + "' >/dev/null 2>&1";
-  return std::system(command.c_str());
-}
 const std::vector<int64_t> kThreePieces = {1457664, 1457664, 84672};  // 3000000 bytes on floppies
 
-// A whole run, with a person who answers its boxes by their heading.
 struct Scenario : Person {
   Scenario() {
-    kst::LoadBuiltInTexts();
     testenv::PrepareFloppy();
     floppy = plat::EmuHostPath("A:\\");
     stack = plat::EmuHostPath(scratch.Path("stack"));
@@ -150,8 +138,7 @@ struct Scenario : Person {
     person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) { return InsertDisk(p, erase); };
     person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool* erase) {
       notEmpty.push_back(p);
-      if (onNotEmpty) return onNotEmpty(p, erase);
-      return kst::PromptAnswer::Closed;
+      return onNotEmpty ? onNotEmpty(p, erase) : kst::PromptAnswer::Closed;
     };
   }
   ~Scenario() {
@@ -174,16 +161,21 @@ struct Scenario : Person {
     saveFiles.autoSave = true;
   }
 
-  // Moves what A: holds onto stack disk n (from 1), or back.
+  // Moves what A: holds onto stack disk n (from 1).
   void PutAway(int n) {
     const fs::path disk = fs::path(stack) / ("disk" + std::to_string(n));
     fs::create_directories(disk);
     for (const auto& e : fs::directory_iterator(floppy)) fs::rename(e.path(), disk / e.path().filename());
   }
-  void Insert(int n) {
-    for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(n))))
-      fs::rename(e.path(), fs::path(floppy) / e.path().filename());
-    inDrive = n;
+  // The first disk stays in the drive holding name (none for ""), and is taken.
+  void FirstDiskHolds(const std::string& name, const std::string& bytes) {
+    person.insertDisk = [this, name, bytes](const kst::DiskPrompt& p, bool* erase) {
+      if (!prompts.empty()) return InsertDisk(p, erase);
+      prompts.push_back(p);
+      if (!name.empty()) testenv::WriteFile("A:\\" + name, bytes);
+      return kst::PromptAnswer::Go;
+    };
+    onNotEmpty = [](const kst::NotEmptyPrompt&, bool*) { return kst::PromptAnswer::Go; };
   }
   bool FloppyEmpty() const { return fs::is_empty(floppy); }
   bool TemporaryEmpty() const { return fs::is_empty(plat::EmuHostPath(scratch.Path("tmp"))); }
@@ -192,10 +184,8 @@ struct Scenario : Person {
   // Verifying: the disk in the drive goes back, the next of verifyOrder goes in.
   kst::PromptAnswer InsertDisk(const kst::DiskPrompt& p, bool* erase) {
     prompts.push_back(p);
-    if (onPrompt) {
-      const kst::PromptAnswer a = onPrompt(p, erase);
-      if (a != kst::PromptAnswer::Go) return a;
-    }
+    const kst::PromptAnswer a = onPrompt ? onPrompt(p, erase) : kst::PromptAnswer::Go;
+    if (a != kst::PromptAnswer::Go) return a;
     if (!p.verifying) {
       if (inDrive > 0) PutAway(inDrive);
       else if (!FloppyEmpty()) PutAway(++filled);
@@ -206,7 +196,9 @@ struct Scenario : Person {
     if (inDrive > 0) PutAway(inDrive);
     inDrive = 0;
     if (nextVerify >= verifyOrder.size()) return kst::PromptAnswer::Closed;
-    Insert(verifyOrder[nextVerify++]);
+    inDrive = verifyOrder[nextVerify++];
+    for (const auto& e : fs::directory_iterator(fs::path(stack) / ("disk" + std::to_string(inDrive))))
+      fs::rename(e.path(), fs::path(floppy) / e.path().filename());
     return kst::PromptAnswer::Go;
   }
 
@@ -240,10 +232,19 @@ struct Scenario : Person {
   }
   std::vector<int64_t> SplitSizes(size_t entry) {
     std::vector<int64_t> sizes;
-    const kst::ListImage image = kst::Snapshot(list);
-    for (const kst::SplitEntry& s : image.entries.at(entry).splits) sizes.push_back(s.size);
+    for (const kst::SplitEntry& s : Entry(entry).splits) sizes.push_back(s.size);
     return sizes;
   }
+  // name's bytes as the stack disks give them back: whole, or its splits in order.
+  std::string Gathered(const std::string& name) const {
+    std::string bytes;
+    for (int k = 1; k <= filled; ++k)
+      for (const auto& [file, size] : Disk(k))
+        if (file == name || (file.rfind(name + ".", 0) == 0 && std::isdigit(static_cast<unsigned char>(file.back()))))
+          bytes += DiskFile(k, file);
+    return bytes;
+  }
+  kst::FileEntry Entry(size_t i) { return kst::Snapshot(list).entries.at(i); }
   std::string Text(int id) const { return kst::Trimmed(kst::GetText(id)); }
 
   testenv::ScratchFolder scratch;

@@ -1,15 +1,10 @@
-// kestrova-cli backup and savelist run as a user would run them: files onto
-// a stack of folders standing for disks, a command swapping the disks.
+// kestrova-cli backup, savelist, restore and scan run as a user would run
+// them: files onto a stack of folders standing for disks, commands swapping
+// the disks, and back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
+#include <cstdlib>
 
-#include "frame/platform/platform.h"
-#include "frame/texts/language_files.h"
-#include "frame/texts/text_numbers.h"
-#include "frame/texts/texts.h"
-#include "split/join_batch.h"
 #include "tests/backup/backup_scenario_support.h"
 #include "tests/support/cli_run_posix.h"
 
@@ -37,13 +32,21 @@ const char kSwapper[] =
     " dd of=\"$(ls disk/*.0* | head -1)\" bs=1 seek=1000 conv=notrunc 2>/dev/null; fi ;;\n"
     "esac\n";
 
+// Puts the disk that line k of the file order names into the drive folder.
+const char kRestoreFeeder[] =
+    "#!/bin/sh\n"
+    "echo \"$KESTROVA_PROMPT $KESTROVA_DISK\" >>log\n"
+    "d=$(sed -n \"${KESTROVA_DISK}p\" order)\n"
+    "[ -n \"$d\" ] || exit 1\n"
+    "rm -f drive/*; cp stack/$d/* drive/\n";
+
 struct CliBackupTest : testenv::CliTest {
   void SetUp() override {
     CliTest::SetUp();
     kst::LoadBuiltInTexts();
-    ASSERT_TRUE(WriteFile(Win("swap.sh"), kSwapper));
-    fs::permissions(host + "/swap.sh", fs::perms::owner_all);
-    for (const char* folder : {"src", "stack", "tmp", "disk"}) ASSERT_TRUE(plat::CreateFolder(Win(folder)));
+    ASSERT_TRUE(WriteFile(Win("swap.sh"), kSwapper) && WriteFile(Win("feed.sh"), kRestoreFeeder));
+    for (const char* script : {"/swap.sh", "/feed.sh"}) fs::permissions(host + script, fs::perms::owner_all);
+    for (const char* folder : {"src", "stack", "tmp", "disk", "drive"}) ASSERT_TRUE(plat::CreateFolder(Win(folder)));
   }
   // The path the cli knows a scratch file by.
   std::string CliPath(const std::string& relative) const {
@@ -60,45 +63,22 @@ struct CliBackupTest : testenv::CliTest {
   }
 };
 
-// Three files onto folders of a floppy's size: the first already holds
-// 57664 bytes, so it takes 1400000. Each disk's files as they were cut,
-// the swapper told every disk change, the verification of the saved list
-// (no disk size needed: all is carried) passes and the list then shows
-// every split safe.
+// Three files onto folders of a floppy's size, the first already holding
+// 57664 bytes; then with one byte changed on disk 2 as it is read back.
 TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
-  const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42),
-                    c = PatternBytes(700000, 43);
-  ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) &&
-              WriteFile(Win("src\\c.bin"), c));
+  const std::string a = PatternBytes(300000, 41), big = PatternBytes(3000000, 42), c = PatternBytes(700000, 43);
+  ASSERT_TRUE(WriteFile(Win("src\\a.bin"), a) && WriteFile(Win("src\\big.bin"), big) && WriteFile(Win("src\\c.bin"), c));
   ASSERT_TRUE(WriteFile(Win("disk\\old.txt"), std::string(57664, 'x')));
-  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-         " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst",
-         0, {"carried 4000000 bytes onto 3 disks; the list"});
+  const std::string backup = "backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp";
+  Expect(backup + " --new-disk-command ./swap.sh --save-lists l1.lst l2.lst", 0,
+         {"carried 4000000 bytes onto 3 disks; the list"});
   Expect("backup --load l2.lst --new-disk-command ./swap.sh --verify --save-lists l1.lst l2.lst", 0,
          {"nothing was left to carry; every split read back equal"});
-  EXPECT_EQ(ReadFile(Win("log")),
-            "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
-  std::map<std::string, std::string> stack;
-  for (const auto& e : fs::recursive_directory_iterator(host + "/stack"))
-    if (e.is_regular_file())
-      stack[fs::relative(e.path(), host + "/stack").string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
-  EXPECT_TRUE(stack == (std::map<std::string, std::string>{
-                           {"1/old.txt", std::string(57664, 'x')},
-                           {"1/a.bin", a},
-                           {"1/big.bin.001", big.substr(0, 1100000)},
-                           {"2/big.bin.002", big.substr(1100000, 1457664)},
-                           {"3/big.bin.003", big.substr(2557664)},
-                           {"3/big.bin.BAT", kst::JoinBatchText("big.bin", 3)},
-                           {"3/big.bin.SFV", backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336})},
-                           {"3/c.bin", c}}));
-  // cksfv takes the check file once the disks' splits are together.
-  ASSERT_TRUE(plat::CreateFolder(Win("together")));
-  for (const char* split : {"1\\big.bin.001", "2\\big.bin.002", "3\\big.bin.003", "3\\big.bin.SFV"})
-    fs::copy_file(host + "/stack/" + std::string(split).replace(1, 1, "/"),
-                  host + "/together/" + std::string(split).substr(2));
-  EXPECT_EQ(backuptest::Cksfv(host + "/together", "big.bin.SFV"), 0);
-  EXPECT_EQ(fs::file_size(host + "/l1.lst"), 525u + 3 * 275 + 5 * 270);
-
+  EXPECT_EQ(ReadFile(Win("log")), "new-disk 1\nnew-disk 2\nnew-disk 3\nverify-disk 1\nverify-disk 2\nverify-disk 3\n");
+  // The split bytes were read back equal; the person's file stays on disk 1.
+  EXPECT_EQ(ReadFile(Win("stack\\1\\old.txt")), std::string(57664, 'x'));
+  EXPECT_EQ(ReadFile(Win("stack\\3\\big.bin.SFV")),
+            backuptest::ExpectedCheckFile("big.bin", big, {1100000, 1457664, 442336}));
   EXPECT_EQ(Run("savelist l2.lst"), 0);
   const std::string safe = " -- " + Text(191) + " -- Copied\n";
   EXPECT_EQ(said, CliPath("disk\\") + "\n" + CliPath("tmp\\") + "\n" + CliPath("src\\a.bin") +
@@ -109,24 +89,16 @@ TEST_F(CliBackupTest, JourneyOntoFolderDisksAndBack) {
                       CliPath("disk\\big.bin.003") + " -- 442336" + safe + CliPath("src\\c.bin") +
                       " -- 700000 -- Done -- 1/1\n" + "    " + CliPath("disk\\c.bin") + " -- 700000" + safe);
 
-  // Again, the first folder empty now (big.bin.002 starts at 1157664),
-  // with one byte changed on disk 2 as it is read back: the verification
-  // finds it at its position, says so with exit 1, and cuts that split
-  // again into the temporary folder for the next run.
-  fs::remove_all(host + "/stack");
-  for (const char* gone : {"disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
+  // The verification finds the byte at its position, exits 1, and cuts that
+  // split again into the temporary folder the run was given.
+  for (const char* gone : {"stack", "disk", "verifying", "log"}) fs::remove_all(host + "/" + gone);
   ASSERT_TRUE(plat::CreateFolder(Win("stack")));
-  // The split cut again lies in the temporary folder the run was given;
-  // the new KST folder inside it is the next run's.
-  Expect("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
-         " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file",
-         1,
+  Expect(backup + " --new-disk-command 'SPOIL=2 ./swap.sh' --verify --no-check-file", 1,
          {Text(241) + " 1001" + Text(242) + " " + host + "/disk/big.bin.002" + Text(243),
           "the splits to carry again are in " + host + "/tmp; the list's temporary folder is now " + host + "/tmp/KST",
           "the verification found 1 split(s) to carry again, in " + host + "/tmp\n"});
   EXPECT_TRUE(ReadFile(Win("tmp\\big.bin.002")) == big.substr(1157664, 1457664));
-  EXPECT_TRUE(fs::exists(host + "/stack/3/big.bin.BAT"));
-  EXPECT_FALSE(fs::exists(host + "/stack/3/big.bin.SFV"));  // --no-check-file
+  EXPECT_TRUE(fs::exists(host + "/stack/3/big.bin.BAT") && !fs::exists(host + "/stack/3/big.bin.SFV"));
 }
 
 // Refusals (exit 1) and trouble (exit 2), each with the line that says why;
@@ -155,12 +127,7 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   const std::string go = " --to disk --temp tmp --disk-size 10000";
   const std::string neverCame = "a disk to verify (1 split(s) still unread) was asked for 3 times in a row and nothing"
                                 " changed in " + host + "/disk";
-  struct Case {
-    std::string arguments;
-    int exit;
-    std::string says;
-    std::string input = "";
-  } cases[] = {
+  struct Case { std::string arguments; int exit; std::string says; std::string input = ""; } cases[] = {
       {"backup src/f.bin --to disk --temp tmp", 1, Text(160) + " " + host + "/disk (--disk-size N"},
       {"backup src/f.bin" + go + " --margin 1001", 1, Text(1114)},
       {"backup src/f.bin --to disk --temp disk/in --disk-size 10000", 1,
@@ -200,6 +167,95 @@ TEST_F(CliBackupTest, EachRefusalGivesItsExitCodeAndSaysWhy) {
   size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(host + "/disk")) files += entry.is_regular_file();
   EXPECT_EQ(files, 1u);
+}
+
+// Three files backed up onto three disks of the stack.
+struct CliRestoreTest : CliBackupTest {
+  void SetUp() override {
+    CliBackupTest::SetUp();
+    sources = {{"a.bin", PatternBytes(300000, 51)}, {"big.bin", PatternBytes(3000000, 52)},
+               {"c.bin", PatternBytes(700000, 53)}};
+    for (const auto& [name, bytes] : sources) ASSERT_TRUE(WriteFile(Win("src\\" + name), bytes));
+    ASSERT_EQ(Run("backup src/a.bin src/big.bin src/c.bin --to disk --disk-size 1423.5kB --temp tmp"
+                  " --new-disk-command ./swap.sh"), 0) << said;
+    fs::rename(host + "/disk", host + "/stack/3");
+    fs::remove(host + "/log");
+  }
+  std::map<std::string, std::string> Folder(const std::string& name) const {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(host + "/" + name))
+      files[e.path().filename().string()] = ReadFile(plat::EmuWindowsPath(e.path().string()));
+    return files;
+  }
+  std::map<std::string, std::string> sources;
+};
+
+// The backed-up files come back whole in any disk order; scan and restore
+// say what stays unjoined, name a damaged split and where it came from,
+// and keep the user's files against every hostile case.
+TEST_F(CliRestoreTest, EachRunSaysWhatItDidAndKeepsTheUsersFiles) {
+  for (const char* folder : {"set", "plain", "whole", "good"}) fs::create_directories(host + "/" + folder);
+  ASSERT_EQ(Run("split src/big.bin --size 1000000 --folder set"), 0) << said;
+  ASSERT_EQ(Run("split src/c.bin --size 300000 --folder plain --no-check-file"), 0) << said;
+  ASSERT_EQ(Run("split src/a.bin --size 100000 --folder whole"), 0) << said;
+  fs::copy_file(host + "/set/big.bin.002", host + "/good/big.bin.002");
+  std::string split2 = ReadFile(Win("set\\big.bin.002"));
+  split2[4321] = static_cast<char>(split2[4321] ^ 0x5a);
+  ASSERT_TRUE(WriteFile(Win("set\\big.bin.002"), split2));
+  const std::string big = sources["big.bin"], a = sources["a.bin"];
+  std::map<std::string, std::string> cutBack = Folder("set");
+  cutBack["big.bin.001"] = big.substr(0, 1000000);
+  const char* twoNames = "mkdir out && cp stack/1/* out/ && ln -s out link";
+  std::map<std::string, std::string> withSplits = sources;
+  for (const char* disk : {"stack/1", "stack/2", "stack/3"})
+    for (const auto& [name, bytes] : Folder(disk))
+      if (name.rfind("big.bin.", 0) == 0) withSplits[name] = bytes;
+  // prepare: shell lines run in the scratch folder first; out: files of out/
+  // and their bytes ({} = not looked at); whole: out holds nothing else.
+  struct Case {
+    std::string prepare, arguments; int status; std::vector<std::string> said; std::map<std::string, std::string> out;
+    bool whole = true;
+  } cases[] = {
+      {"", "restore stack/3 stack/1 stack/2 stack/2 --to out", 0, {"big.bin -- 3000000 bytes -- joined"}, sources},
+      {"printf '2\\n3\\n2\\n1\\n' >order", "restore drive --to out --new-disk-command ./feed.sh", 0,
+       {"big.bin -- 3000000 bytes -- joined"}, sources},
+      {"", "restore stack/1 stack/2 stack/3 --to out --keep-splits", 0, {"big.bin -- 3000000 bytes -- joined"}, withSplits},
+      {"", "scan stack/3 stack/1", 1,
+       {"big.bin -- 1542336 bytes -- splits present 1, 3 -- missing 2 -- batch 3 splits -- not joinable"}, {}},
+      {"", "scan stack/1 stack/2 stack/3", 0,
+       {"big.bin -- 3000000 bytes -- splits present 1-3 -- missing none -- batch 3 splits -- joinable"}, {}},
+      {"", "restore stack/1 stack/3 --to out", 1, {"big.bin -- 1542336 bytes -- splits present 1, 3 -- missing 2"}, {}},
+      {"", "restore stack/nowhere --to out", 2, {"stack/nowhere: no such folder"}, {}},
+      {"", "scan", 2, {"give the folders"}, {}},
+      {"", "restore set --to out", 1, {"-- damaged split 2 (from " + host + "/set/big.bin.002, disk 1)", "not joined"},
+       cutBack},
+      {"", "restore set good --to out", 0, {"big.bin -- 3000000 bytes -- joined", "set/big.bin.002, disk 1. "},
+       {{"big.bin", big}}},
+      {"", "restore plain --to out", 0, {"c.bin -- 700000 bytes -- joined"}, {{"c.bin", sources["c.bin"]}}},
+      {"", "scan set whole --check", 1, {"-- damaged split 2 (from " + host + "/set/big.bin.002)", "1 split differs"}, {}},
+      {"", "scan whole plain --check", 0, {"a.bin -- 300000 bytes -- splits present 1-3 -- missing none -- batch 3"}, {}},
+      {"mkdir out && printf user >out/a.bin", "restore stack/1 --to out", 1,
+       {"a.bin -- not taken: the file in the destination was kept"}, {{"a.bin", "user"}}, false},
+      {"mkdir out && printf user >out/a.bin", "restore stack/1 --to out --yes", 1, {"took 2 files"}, {{"a.bin", a}},
+       false},
+      {twoNames, "restore link --to out", 1, {"can't be the same folder"}, {{"a.bin", a}}, false},
+      {twoNames, "restore out --to link", 1, {"can't be the same folder"}, {{"a.bin", a}}, false},
+      {"cp stack/1/* drive/", "restore drive --to out --new-disk-command true", 2, {"the same disk came three times"},
+       {{"a.bin", a}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    fs::remove_all(host + "/out");
+    fs::remove(host + "/link");
+    for (const auto& e : fs::directory_iterator(host + "/drive")) fs::remove(e.path());
+    ASSERT_EQ(std::system(("cd '" + host + "' && " + (c.prepare.empty() ? "true" : c.prepare)).c_str()), 0) << c.prepare;
+    EXPECT_EQ(Run(c.arguments), c.status) << said;
+    for (const std::string& words : c.said) EXPECT_NE(said.find(words), std::string::npos) << said;
+    EXPECT_TRUE(!c.whole || c.out.empty() || Folder("out") == c.out);
+    for (const auto& [name, bytes] : c.out) EXPECT_TRUE(ReadFile(Win("out\\" + name)) == bytes) << name;
+  }
+  EXPECT_EQ(ReadFile(Win("log")), "restore-disk 1\nrestore-disk 2\nrestore-disk 3\nrestore-disk 4\nrestore-disk 5\n");
+  for (const char* disk : {"stack/1", "stack/2", "stack/3"}) EXPECT_FALSE(Folder(disk).empty());  // the disks keep their files
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// What the restore tests share: the backup tests' person, who answers the
-// program's boxes by their heading and remembers them, and files and splits
-// made in a scratch folder.
+// What the restore tests share: the backup tests' person, who answers boxes
+// by their heading, and files and splits made in a scratch folder.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "split/check_file.h"
 #include "split/crc32.h"
 #include "split/join_batch.h"
+#include "split/split_writer.h"
 #include "tests/backup/backup_scenario_support.h"
 #include "tests/support/test_env.h"
 
@@ -21,13 +20,9 @@ namespace restoretest {
 
 using backuptest::Person;
 
-// A file cut into splits of piece bytes in folder, with its join batch.
-struct SplitFile {
-  std::string name, bytes;
-  std::vector<std::string> splits;  // full paths
-  std::string batch;
-  std::string check;  // "" until WriteCheck
-};
+// A file cut into splits (full paths) in a folder, with its join batch and,
+// once WriteCheck made it, its check file.
+struct SplitFile { std::string name, bytes; std::vector<std::string> splits; std::string batch, check; };
 
 // The check file of f, with the sums of its splits as they are now.
 inline std::string WriteCheck(const std::string& folder, SplitFile* f) {
@@ -53,10 +48,8 @@ inline SplitFile MakeSplits(const std::string& folder, const std::string& name, 
   SplitFile f;
   f.name = name;
   f.bytes = testenv::PatternBytes(size, seed);
-  for (size_t at = 0, k = 1; at < size; at += piece, ++k) {
-    char ext[8];
-    std::snprintf(ext, sizeof ext, ".%03zu", k);
-    f.splits.push_back(folder + "\\" + name + ext);
+  for (size_t at = 0; at < size; at += piece) {
+    f.splits.push_back(folder + "\\" + name + "." + kst::SplitNumber(static_cast<int>(f.splits.size()) + 1));
     testenv::WriteFile(f.splits.back(), f.bytes.substr(at, piece));
   }
   if (batch) kst::WriteJoinBatch(folder, folder + "\\" + name, static_cast<int>(f.splits.size()), &f.batch);

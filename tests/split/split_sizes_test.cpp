@@ -8,21 +8,26 @@
 
 namespace {
 
-constexpr int64_t kFloppy = 1457664;
-constexpr int64_t kGiB = int64_t{1} << 30;
-constexpr int64_t kLargest = 4294967295;
-constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+constexpr int64_t kFloppy = 1457664, kGiB = int64_t{1} << 30, kLargest = 4294967295;
 
+// At most 999 splits, none beyond the file or 4294967295 bytes. Beyond 999
+// x 4294967295 bytes even the largest split leaves 1000 splits, whose names
+// would repeat; a size of 0 becomes a floppy's without the raise to 999, and
+// a file of (2^32 + 500) floppies must not look like 500 of them. go: Go
+// may start such a split.
 TEST(SplitSizeRules, SizeCountAndLastSplit) {
-  struct Case { int64_t fileSize, wanted, size; int32_t count; int64_t last; } cases[] = {
-      {3000000, kFloppy, kFloppy, 3, 84672},
-      {2 * kFloppy, kFloppy, kFloppy, 2, kFloppy},              // an exact multiple ends full
-      {10000000000, 1000000, 10010011, 999, 10009022},          // at most 999 splits
-      {20 * kGiB, 5 * kGiB, kLargest, 6, 20 * kGiB - 5 * kLargest},
-      {3000000, 0, kFloppy, 3, 84672},
-      {3000000, kMin, kFloppy, 3, 84672},
-      {1000, kFloppy, 1000, 1, 1000},                           // no split beyond the file
-      {0, 100, 100, 0, 100},
+  const int64_t wraps = ((int64_t{1} << 32) + 500) * kFloppy;
+  struct Case { int64_t fileSize, wanted, size; int32_t count; int64_t last; bool go; } cases[] = {
+      {3000000, kFloppy, kFloppy, 3, 84672, true},
+      {2 * kFloppy, kFloppy, kFloppy, 2, kFloppy, true},
+      {10000000000, 1000000, 10010011, 999, 10009022, true},
+      {20 * kGiB, 5 * kGiB, kLargest, 6, 20 * kGiB - 5 * kLargest, true},
+      {3000000, 0, kFloppy, 3, 84672, true},
+      {3000000, std::numeric_limits<int64_t>::min(), kFloppy, 3, 84672, true},
+      {1000, kFloppy, 1000, 1, 1000, false},
+      {0, 100, 100, 0, 100, false},
+      {999 * kLargest + 1, 5 * kGiB, kLargest, 1000, 1, false},
+      {wraps, 0, kFloppy, std::numeric_limits<int32_t>::max(), kFloppy, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fileSize << " in " << c.wanted);
@@ -30,26 +35,9 @@ TEST(SplitSizeRules, SizeCountAndLastSplit) {
     EXPECT_EQ(plan.splitSize, c.size);
     EXPECT_EQ(plan.count, c.count);
     EXPECT_EQ(plan.lastSize, c.last);
+    EXPECT_EQ(kst::CanStartSplitting(true, true, c.fileSize, plan, false), c.go);
   }
   EXPECT_EQ(kst::ApplySizeRules(10000000000, 3000000), 3000000);  // no raise to 999 splits
-}
-
-TEST(SplitSizeRules, GoNeedsTwoTo999Splits) {
-  EXPECT_TRUE(kst::CanStartSplitting(true, true, 3000000, kst::PlanSplits(3000000, kFloppy), false));
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, 0, kst::PlanSplits(0, 100), false));
-  // Beyond 999 x 4294967295 bytes even the largest split leaves 1000
-  // splits, and their names would repeat.
-  const int64_t huge = 999 * kLargest + 1;
-  const kst::SplitPlan plan = kst::PlanSplits(huge, 5 * kGiB);
-  EXPECT_EQ(plan.count, 1000);
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, huge, plan, false));
-  // A size of 0 becomes a floppy's without the raise to 999 splits: a file
-  // of (2^32 + 500) floppies needs more splits than an int32 counts, and
-  // must not look like 500 of them.
-  const int64_t wraps = ((int64_t{1} << 32) + 500) * kFloppy;
-  const kst::SplitPlan many = kst::PlanSplits(wraps, 0);
-  EXPECT_EQ(many.count, std::numeric_limits<int32_t>::max());
-  EXPECT_FALSE(kst::CanStartSplitting(true, true, wraps, many, false));
 }
 
 TEST(SplitSizeField, NumberTimesTheUnitAndBack) {

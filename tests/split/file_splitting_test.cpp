@@ -18,18 +18,16 @@ using kst::SplitOutcome;
 using splittest::ScriptedPerson;
 using testenv::ReadFile;
 
-constexpr size_t kFloppy = 1457664;
-
 struct FileSplittingTest : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
-    ASSERT_TRUE(testenv::WriteFile(input.file, bytes));
-    ASSERT_TRUE(plat::CreateFolder(input.folder));
+    ASSERT_TRUE(testenv::WriteFile(input.file, bytes) && plat::CreateFolder(input.folder));
   }
   kst::FileSplittingResult Run(kst::ProgressSink* splitsBar = nullptr, kst::ProgressSink* splitBar = nullptr) {
     return kst::RunFileSplitting(input, running.job, splitsBar, splitBar);
   }
   std::string Split(int k) const { return kst::SplitName(input.folder, "movie.avi", k); }
+  std::string Splits() const { return ReadFile(Split(1)) + ReadFile(Split(2)) + ReadFile(Split(3)); }
   testenv::ScratchFolder scratch;
   std::string bytes = testenv::PatternBytes(3000000, 5), batch = scratch.Path("out\\movie.avi.BAT"),
               check = scratch.Path("out\\movie.avi.SFV");
@@ -37,17 +35,15 @@ struct FileSplittingTest : ::testing::Test {
   splittest::RunningJob running;
 };
 
-TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsAndTheBatch) {
+TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsTheBatchAndTheirSums) {
   splittest::RecordedBar splitsBar, splitBar;
   ScriptedPerson person;
   auto result = Run(&splitsBar.sink, &splitBar.sink);
   ASSERT_EQ(result.outcome, SplitOutcome::Done);
-  EXPECT_EQ(ReadFile(Split(1)), bytes.substr(0, kFloppy));
-  EXPECT_EQ(ReadFile(Split(2)), bytes.substr(kFloppy, kFloppy));
-  EXPECT_EQ(ReadFile(Split(3)), bytes.substr(2 * kFloppy));
+  EXPECT_EQ(Splits(), bytes);
+  EXPECT_EQ(plat::SizeOfPath(Split(3)), 3000000 - 2 * 1457664);
   EXPECT_EQ(result.batchPath, batch);
   EXPECT_EQ(ReadFile(batch), kst::JoinBatchText(input.file, 3));
-  // The sums taken while writing are those of the splits' bytes.
   std::vector<uint32_t> sums;
   for (int k = 1; k <= 3; ++k) {
     const std::string split = ReadFile(Split(k));
@@ -63,39 +59,40 @@ TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsAndTheBatch) {
   EXPECT_EQ(kst::Clock(kst::kClockFileSplitting).done.load(), 3000000);
 }
 
-TEST_F(FileSplittingTest, RunsThatCannotStartLeaveNoSplit) {
-  ScriptedPerson person;
-  input.splitSize = 4000000;  // fits one split: not split, not a failure
+// Nothing to split, no folder, a source gone after Go, a folder where the
+// batch goes (not the run's to delete): no split is left.
+TEST_F(FileSplittingTest, RunsThatCannotStartOrFinishLeaveNoSplit) {
+  ScriptedPerson person({kst::kAnswerYes});
+  input.splitSize = 4000000;
   EXPECT_EQ(Run().outcome, SplitOutcome::NotStarted);
   EXPECT_TRUE(person.asked.empty());
-  input.splitSize = kFloppy;
+  input.splitSize = 1457664;
   input.folder = scratch.Path("nowhere");
   EXPECT_EQ(Run().failure, kst::SplitFailure::SplitOpen);
+  EXPECT_FALSE(plat::PathExists(input.folder));
   input.folder = scratch.Path("out");
-  input.file = scratch.Path("gone.avi");  // gone after Go was pressed
+  ASSERT_TRUE(plat::CreateFolder(batch) && testenv::WriteFile(batch + "\\keep.txt", "keep"));
   EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
-  ASSERT_EQ(person.asked.size(), 2u);
-  EXPECT_EQ(person.asked[1].message.rfind("Unknown problem with File for splitting\n" + input.file + ": ", 0), 0u)
-      << person.asked[1].message;
-  EXPECT_FALSE(plat::PathExists(Split(1)));
-  EXPECT_FALSE(plat::PathExists(input.file));
-  EXPECT_FALSE(plat::PathExists(scratch.Path("nowhere")));
+  for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(Split(k)));
+  EXPECT_EQ(ReadFile(batch + "\\keep.txt"), "keep");
+  EXPECT_EQ(person.asked.back().heading, "Unknown problem!");
+  input.file = scratch.Path("gone.avi");
+  EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
+  EXPECT_EQ(person.asked.back().message.rfind("Unknown problem with File for splitting\n" + input.file + ": ", 0), 0u)
+      << person.asked.back().message;
+  EXPECT_FALSE(plat::PathExists(Split(1)) || plat::PathExists(input.file));
 }
 
+// there: files of an older set, split numbers, 0 its batch, 4 its check
+// file; named: the file the one question names (-1: no question). Without
+// a check file, the new set takes the old one away with the rest.
 TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
-  struct Case {
-    std::vector<int> there;  // files of an older set already there: split numbers, 0 its batch, 4 its check file
-    bool joinBatch;
-    int answer;
-    int named;  // the file the one question names (-1: no question)
-    bool checkFile = true;
-  } cases[] = {
-      {{1, 2, 3, 0}, true, kst::kAnswerNo, 1}, {{1, 2, 3, 0}, true, kst::kAnswerYes, 1},
-      {{3}, true, kst::kAnswerNo, 3}, {{2, 3}, false, kst::kAnswerYes, 2}, {{0}, true, kst::kAnswerNo, 0},
-      {{0}, false, kst::kAnswerNo, -1},  // no batch to be written
-      // Without a check file, the new set takes the old one away with the rest of the old set.
-      {{1, 2, 3, 0, 4}, true, kst::kAnswerNo, 1, false}, {{1, 2, 3, 0, 4}, true, kst::kAnswerYes, 1, false},
-      {{4}, false, kst::kAnswerYes, 4, false},
+  using kst::kAnswerNo, kst::kAnswerYes;
+  struct Case { std::vector<int> there; bool joinBatch; int answer, named; bool checkFile = true; } cases[] = {
+      {{1, 2, 3, 0}, true, kAnswerNo, 1}, {{1, 2, 3, 0}, true, kAnswerYes, 1}, {{3}, true, kAnswerNo, 3},
+      {{2, 3}, false, kAnswerYes, 2}, {{0}, true, kAnswerNo, 0}, {{0}, false, kAnswerNo, -1},
+      {{1, 2, 3, 0, 4}, true, kAnswerNo, 1, false}, {{1, 2, 3, 0, 4}, true, kAnswerYes, 1, false},
+      {{4}, false, kAnswerYes, 4, false},
   };
   auto pathOf = [&](int k) { return k == 0 ? batch : k == 4 ? check : Split(k); };
   auto old = [](int k) { return testenv::PatternBytes(1000 + k, 70 + k); };
@@ -109,13 +106,10 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     auto result = Run();
     const size_t questions = c.named < 0 ? 0 : 1;
     ASSERT_EQ(std::count_if(person.asked.begin(), person.asked.end(),
-                            [](const kst::AskRequest& r) { return r.style == kst::kAskYesNo; }),
-              questions);
-    if (questions) {
-      EXPECT_EQ(person.asked[0].message, "Error: File " + pathOf(c.named) + " already exists! Replace?");
-    }
-    if (questions && c.answer == kst::kAnswerNo) {
-      // Nothing written, nothing deleted: the older set is as it was.
+                            [](const kst::AskRequest& r) { return r.style == kst::kAskYesNo; }), questions);
+    const std::string question = questions ? "Error: File " + pathOf(c.named) + " already exists! Replace?" : "";
+    EXPECT_EQ(person.asked.empty() ? "" : person.asked[0].message, question);
+    if (questions && c.answer == kAnswerNo) {  // nothing written, nothing deleted
       EXPECT_EQ(result.outcome, SplitOutcome::Declined);
       EXPECT_EQ(result.failedPath, pathOf(c.named));
       EXPECT_EQ(person.asked.back().message, "Well... Start over somewhere else!");
@@ -128,23 +122,11 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     }
     ASSERT_EQ(result.outcome, SplitOutcome::Done);
     EXPECT_EQ(person.asked.size(), questions);
-    EXPECT_EQ(ReadFile(Split(1)) + ReadFile(Split(2)) + ReadFile(Split(3)), bytes);
+    EXPECT_EQ(Splits(), bytes);
     // A batch the run does not write is not the run's to replace.
     EXPECT_EQ(ReadFile(batch), c.joinBatch ? kst::JoinBatchText(input.file, 3) : c.there.back() ? "" : old(0));
     EXPECT_EQ(plat::PathExists(check), c.checkFile);
   }
-}
-
-TEST_F(FileSplittingTest, BatchThatCannotBeCreatedTakesBackTheSplitsOnly) {
-  // A folder where the batch should go is not the run's to delete.
-  ASSERT_TRUE(plat::CreateFolder(batch));
-  ASSERT_TRUE(testenv::WriteFile(batch + "\\keep.txt", "keep"));
-  ScriptedPerson person({kst::kAnswerYes});  // replace what is there: a folder cannot be
-  EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
-  for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(Split(k)));
-  EXPECT_EQ(ReadFile(batch + "\\keep.txt"), "keep");
-  ASSERT_EQ(person.asked.size(), 2u);
-  EXPECT_EQ(person.asked[1].heading, "Unknown problem!");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "frame/files/partial_files.h"
 #include "frame/platform/platform.h"
+#include "split/crc32.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
 
@@ -25,7 +26,7 @@ struct SplitWriterTest : ::testing::Test {
     splittest::UseSplitTexts();
     ASSERT_TRUE(testenv::WriteFile(source, bytes));
   }
-  // Writes bytes first..last (counted from 1) of the source to the split.
+  // Bytes first..last (counted from 1) of the source to the split.
   bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
     const kst::SplitRequest r{.sourcePath = source, .splitPath = split, .first = first, .last = last,
                               .buffSize = buffSize, .clock = clock, .owner = {}, .replaceAgreed = replaceAgreed,
@@ -37,26 +38,29 @@ struct SplitWriterTest : ::testing::Test {
   std::string bytes = PatternBytes(10000, 7);
   splittest::RunningJob running;
   SplitFailure why = SplitFailure::None;
-  bool replaceAgreed = false;
+  bool replaceAgreed = false, summing = false;
   int clock = -1;
-  bool summing = false;
   uint32_t sum = 0;
 };
 
-TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
-  // Beyond 65535 buffers the bar moves once every two (a 1-byte buffer
-  // makes every byte one).
+// Beyond 65535 buffers the bar moves once every two (step). The sum is of
+// the split's bytes only, whatever the buffer's size.
+TEST_F(SplitWriterTest, CopiesAndSumsTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
   bytes = PatternBytes(65536, 3);
   ASSERT_TRUE(testenv::WriteFile(source, bytes));
+  summing = true;
   struct Case { int64_t first, length; uint32_t buffSize; int range, step; } cases[] = {
       {2, 4096, 4096, 1, 1}, {2, 4097, 4096, 2, 1}, {2, 8193, 4096, 3, 1}, {1, 65535, 1, 65535, 1},
-      {1, 65536, 1, 32768, 2}};
+      {1, 65536, 1, 32768, 2}, {3, 9, 1, 9, 1}, {3, 9, 4, 3, 1}, {3, 9, 9, 1, 1}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.length);
+    SCOPED_TRACE(testing::Message() << c.length << " through " << c.buffSize);
     plat::DeleteOneFile(split);
     splittest::RecordedBar bar;
+    sum = 1;
     ASSERT_TRUE(Write(c.first, c.first + c.length - 1, c.buffSize, &bar.sink));
-    EXPECT_EQ(ReadFile(split), bytes.substr(c.first - 1, c.length));
+    const std::string part = bytes.substr(c.first - 1, c.length);
+    EXPECT_EQ(ReadFile(split), part);
+    EXPECT_EQ(sum, kst::Crc32Add(0, part.data(), part.size()));
     EXPECT_EQ(bar.ranges, std::vector<int>{c.range});
     const size_t moves = static_cast<size_t>(c.range * c.step);  // 1..range, then back to 0
     ASSERT_EQ(bar.positions.size(), moves + 1);
@@ -67,30 +71,14 @@ TEST_F(SplitWriterTest, CopiesTheRangeMovingTheBarOncePerBufferAtMost65535Times)
   EXPECT_EQ(ReadFile(source), bytes);
 }
 
-// The sum is of the split's bytes only, whatever the buffer's size; the
-// zip polynomial gives 0xCBF43926 for "123456789".
-TEST_F(SplitWriterTest, SumsTheBytesItWritesThroughTheBuffer) {
-  ASSERT_TRUE(testenv::WriteFile(source, "ab123456789cd"));
-  summing = true;
-  for (uint32_t buffSize : {1u, 4u, 9u, 4096u}) {
-    SCOPED_TRACE(buffSize);
-    plat::DeleteOneFile(split);
-    sum = 1;
-    ASSERT_TRUE(Write(3, 11, buffSize));
-    EXPECT_EQ(sum, 0xCBF43926u);
-    EXPECT_EQ(ReadFile(split), "123456789");
-  }
-}
-
 // Only the named record grows, by every buffer written, keeping its total;
-// -1 or a value that names no record feeds none.
+// -1 or a value that names no record feeds none. done: what the File
+// Splitting record holds after the write.
 TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
   kst::ClockCounters &splitting = kst::Clock(kst::kClockFileSplitting), &copying = kst::Clock(kst::kClockSplitCopy);
-  struct Case {
-    int clock;
-    int64_t first, last, done;  // done: what the File Splitting record holds after the write
-  } cases[] = {{kst::kClockFileSplitting, 5001, 7000, 2000}, {kst::kClockSplitCopy, 1, 10000, 0},
-               {-1, 1, 10000, 0}, {kst::kClockCount, 1, 10000, 0}};
+  struct Case { int clock; int64_t first, last, done; } cases[] = {
+      {kst::kClockFileSplitting, 5001, 7000, 2000}, {kst::kClockSplitCopy, 1, 10000, 0}, {-1, 1, 10000, 0},
+      {kst::kClockCount, 1, 10000, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
     for (kst::ClockCounters* k : {&splitting, &copying}) {
@@ -107,21 +95,20 @@ TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
   }
 }
 
+// No bytes, no buffer, a missing source (opened for writing, it would be
+// left behind empty), bytes beyond its end.
 TEST_F(SplitWriterTest, RefusesWhatItCannotCopy) {
-  EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));  // no bytes, or no buffer
+  EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));
   EXPECT_EQ(why, SplitFailure::BadRange);
-  // Opened for writing, a missing source would be left behind empty.
+  EXPECT_FALSE(Write(9001, 12000));
+  EXPECT_EQ(why, SplitFailure::ShortRead);
   source = scratch.Path("absent.bin");
   EXPECT_FALSE(Write(1, 100));
   EXPECT_EQ(why, SplitFailure::SourceOpen);
-  EXPECT_FALSE(plat::PathExists(source));
-  EXPECT_FALSE(plat::PathExists(split));
-
-  source = scratch.Path("source.bin");
-  EXPECT_FALSE(Write(9001, 12000));  // beyond the end of the source
-  EXPECT_EQ(why, SplitFailure::ShortRead);
+  EXPECT_FALSE(plat::PathExists(source) || plat::PathExists(split));
 }
 
+// Agreed for a whole set beforehand: replaced whole without a question.
 TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   const std::string old = PatternBytes(9000, 99);
   ASSERT_TRUE(testenv::WriteFile(split, old));
@@ -131,36 +118,30 @@ TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   EXPECT_EQ(ReadFile(split), old);
   ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over"
   EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
-  // Agreed for a whole set beforehand: replaced whole without a question.
   replaceAgreed = true;
   ASSERT_TRUE(Write(201, 300));
   EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));  // no tail of the longer old one
   EXPECT_EQ(person.asked.size(), 2u);
 }
 
-TEST_F(SplitWriterTest, KeepGoingClearedStopsTheSplitAndTakesItBack) {
+TEST_F(SplitWriterTest, StoppedTakesTheSplitBackAndGoingReadsPastFourGigabytes) {
   splittest::RecordedBar bar;
   bar.onMove = [&](int position) {
-    if (position == 2) {
-      EXPECT_EQ(plat::SizeOfPath(kst::PartialNameOf(split)), 2000);  // under its partial name
-      EXPECT_FALSE(plat::PathExists(split));
-      running.job.keepGoing = false;
-    }
+    if (position != 2) return;
+    EXPECT_EQ(plat::SizeOfPath(kst::PartialNameOf(split)), 2000);  // under its partial name
+    EXPECT_FALSE(plat::PathExists(split));
+    running.job.keepGoing = false;
   };
   EXPECT_FALSE(Write(1, 10000, 1000, &bar.sink));
   EXPECT_EQ(why, SplitFailure::Stopped);
-  EXPECT_FALSE(plat::PathExists(split));
-  EXPECT_FALSE(plat::PathExists(kst::PartialNameOf(split)));
+  EXPECT_FALSE(plat::PathExists(split) || plat::PathExists(kst::PartialNameOf(split)));
   EXPECT_EQ(bar.positions.back(), 0);
-  // Cleared before the start, nothing is created.
-  EXPECT_FALSE(Write(1, 5000));
+  EXPECT_FALSE(Write(1, 5000));  // cleared before the start, nothing is created
   EXPECT_FALSE(plat::PathExists(split));
-}
-
-TEST_F(SplitWriterTest, SeeksPastFourGigabytes) {
   // A sparse file whose only data lie just beyond 4 GB.
   const int64_t offset = (int64_t{1} << 32) + 17;
   const std::string tail = PatternBytes(5000, 11);
+  running.job.keepGoing = true;
   ASSERT_TRUE(plat::DeleteOneFile(source) && testenv::WriteFile(source, tail, offset));
   ASSERT_TRUE(Write(offset + 1001, offset + 5000, 1024));
   EXPECT_EQ(ReadFile(split), tail.substr(1000));

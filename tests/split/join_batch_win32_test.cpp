@@ -17,64 +17,54 @@ namespace {
 using testenv::PatternBytes;
 using testenv::ReadFile;
 
-// Runs "cmd /c <batch>" in folder with answer as its typed input. False
-// when the interpreter could not be started or did not end in time. Wine's
-// cmd expands "%" in the name of the batch it is to run, however it is
-// quoted or handed over, so a batch whose name holds "%" runs from a copy
-// (it still deletes itself by its own name).
+// Runs "cmd /c <batch>" in folder, answer piped in as typed; false when it
+// could not start or did not end in time. The name reaches cmd through a
+// variable: on its command line "&" or "^" in it would be parsed. Wine's
+// cmd expands "%" in the name of the batch it is to run however it is
+// quoted, so such a batch runs from a copy (it still deletes itself).
 bool RunBatch(const std::string& folder, const std::string& batchName, const std::string& answer) {
   const bool copied = batchName.find('%') != std::string::npos;
   const std::string copy = folder + "\\~run.bat";
   if (copied && !CopyFileA((folder + "\\" + batchName).c_str(), copy.c_str(), FALSE)) return false;
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE inputRead = nullptr, inputWrite = nullptr;
-  if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) return false;
-  SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
+  SetEnvironmentVariableA("KST_BATCH", copied ? "~run.bat" : batchName.c_str());
+  std::string command = "cmd /c \"\"%KST_BATCH%\"\"";
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE typed = nullptr;
+  PROCESS_INFORMATION process{};
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inputRead;
-  startup.hStdOutput = startup.hStdError = nul;
-  PROCESS_INFORMATION process{};
-  // The name reaches cmd through a variable: on its command line "&" or
-  // "^" in it would be parsed.
-  SetEnvironmentVariableA("KST_BATCH", copied ? "~run.bat" : batchName.c_str());
-  std::string command = "cmd /c \"\"%KST_BATCH%\"\"";
-  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.c_str(), &startup, &process);
-  CloseHandle(inputRead);
-  CloseHandle(nul);
+  startup.hStdOutput = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
+  startup.hStdError = startup.hStdOutput;
+  bool ended = CreatePipe(&startup.hStdInput, &typed, &inheritable, 0) &&
+               SetHandleInformation(typed, HANDLE_FLAG_INHERIT, 0) &&
+               CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                              &process);
   DWORD written = 0;
-  if (started) ::WriteFile(inputWrite, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
-  CloseHandle(inputWrite);
-  if (!started) return false;
-  bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (ended) ::WriteFile(typed, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
+  for (HANDLE ours : {startup.hStdInput, startup.hStdOutput, typed})
+    if (ours) CloseHandle(ours);
+  ended = ended && WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
+  if (process.hProcess && !ended) TerminateProcess(process.hProcess, 1);
+  for (HANDLE child : {process.hThread, process.hProcess})
+    if (child) CloseHandle(child);
   if (copied) DeleteFileA(copy.c_str());
   return ended;
 }
 
+// 30 splits make three copy lines, the later two appending to the file the
+// first made. "%" is expanded even inside quotes, "&", "^" and "!" mean
+// something to the interpreter outside them, and an accented letter is read
+// in the interpreter's code page, not the program's. With a split missing,
+// "copy /b" would write a short file without an error.
 TEST(JoinBatchUnderCmd, RebuildsEveryNameAndDeletesOnlyOnYesWithNoSplitMissing) {
-  // 30 splits make three copy lines, the later two appending to the file
-  // the first made. "%" is expanded even inside quotes, "&", "^" and "!"
-  // mean something to the interpreter outside them, and an accented letter
-  // is read in the interpreter's code page, not the program's. With a split
-  // missing, "copy /b" would write a short file without an error.
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;
-  struct Case {
-    std::string name;
-    int splits;
-    int missing;  // the split deleted before the run, 0: none
-    const char* answer;
-  } cases[] = {{"my movie.avi", 30, 0, "N\r\n"}, {"my movie.avi", 30, 0, "Y\r\n"}, {"100%.bin", 3, 2, "Y\r\n"},
-               {"100%.bin", 3, 0, "Y\r\n"},      {"p%cd%x.bin", 3, 0, "Y\r\n"},    {"a&b.bin", 3, 0, "Y\r\n"},
-               {"x^y.bin", 3, 0, "Y\r\n"},       {"wow!.bin", 3, 0, "Y\r\n"},      {"a b  c.bin", 3, 0, "Y\r\n"},
-               {"caf\xE9.bin", 3, 0, "Y\r\n"}};
+  struct Case { std::string name; int splits, missing; const char* answer; } cases[] = {
+      {"my movie.avi", 30, 0, "N\r\n"}, {"my movie.avi", 30, 0, "Y\r\n"}, {"100%.bin", 3, 2, "Y\r\n"},
+      {"100%.bin", 3, 0, "Y\r\n"},      {"p%cd%x.bin", 3, 0, "Y\r\n"},    {"a&b.bin", 3, 0, "Y\r\n"},
+      {"x^y.bin", 3, 0, "Y\r\n"},       {"wow!.bin", 3, 0, "Y\r\n"},      {"a b  c.bin", 3, 0, "Y\r\n"},
+      {"caf\xE9.bin", 3, 0, "Y\r\n"}};
   uint32_t seed = 80;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name + " without " + std::to_string(c.missing) + ", " + c.answer);
@@ -95,14 +85,14 @@ TEST(JoinBatchUnderCmd, RebuildsEveryNameAndDeletesOnlyOnYesWithNoSplitMissing) 
     for (int k = 1; k <= c.splits; ++k) EXPECT_EQ(plat::PathExists(split(k)), kept && k != c.missing) << k;
     EXPECT_EQ(plat::PathExists(result.batchPath), kept);
     for (int k = 1; k <= c.splits; ++k) plat::DeleteOneFile(split(k));
-    plat::DeleteOneFile(result.batchPath);
-    plat::DeleteOneFile(kst::CheckFilePath(scratch.path, file));  // the batch leaves it
-    plat::DeleteOneFile(file);
+    for (const std::string& left : {result.batchPath, kst::CheckFilePath(scratch.path, file), file})
+      plat::DeleteOneFile(left);
   }
 }
 
+// The euro sign of code page 1252, which 437 lacks.
 TEST(JoinBatchUnderCmd, ANameTheInterpreterCannotReadIsRefusedBeforeAnySplit) {
-  const std::string name = "x\x80.bin";  // the euro sign of code page 1252, which 437 lacks
+  const std::string name = "x\x80.bin";
   std::string oem;
   if (plat::OemName(name, &oem)) GTEST_SKIP() << "skipped: the OEM code page holds every letter of " << name;
   splittest::UseSplitTexts();
@@ -110,8 +100,8 @@ TEST(JoinBatchUnderCmd, ANameTheInterpreterCannotReadIsRefusedBeforeAnySplit) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path(name), PatternBytes(2500, 90)));
   splittest::ScriptedPerson person;
   splittest::RunningJob running;
-  auto result = kst::RunFileSplitting({scratch.Path(name), scratch.path, 1000}, running.job);
-  EXPECT_EQ(result.failure, kst::SplitFailure::BatchName);
+  EXPECT_EQ(kst::RunFileSplitting({scratch.Path(name), scratch.path, 1000}, running.job).failure,
+            kst::SplitFailure::BatchName);
   EXPECT_FALSE(plat::PathExists(kst::SplitName(scratch.path, name, 1)));
   ASSERT_EQ(person.asked.size(), 1u);
   EXPECT_NE(person.asked[0].message.find(name), std::string::npos) << person.asked[0].message;

@@ -15,41 +15,35 @@ using testenv::PatternBytes;
 using testenv::WriteFile;
 
 struct CompareBlocksTest : ::testing::Test {
-  // Through a 1000-byte buffer.
-  kst::CompareResult Compare(int64_t count, kst::ProgressSink* bar = nullptr) {
-    return kst::CompareBlocks({first, second, 1, 1, count, 1000, kst::kClockComparing}, running.job, bar);
-  }
   testenv::ScratchFolder scratch;
   std::string first = scratch.Path("original.bin"), second = scratch.Path("copy.bin");
   splittest::RunningJob running;
 };
 
+// Through a 1000-byte buffer; changed: 0-based offsets changed in the copy.
 TEST_F(CompareBlocksTest, FindsTheFirstDifferenceAroundTheBufferEdges) {
-  struct Case {
-    size_t size;
-    std::vector<size_t> changed;  // 0-based offsets changed in the copy
-    int64_t position;
-  } cases[] = {
-      {999, {}, -1},        {1000, {}, -1},         {1001, {}, -1},           {1, {0}, 1},
-      {1001, {0, 700}, 1},  {1000, {999}, 1000},    {1001, {999, 1000}, 1000}, {1001, {1000}, 1001},
-      {2001, {2000}, 2001}, {2001, {1000, 5}, 6},   {2500, {1000, 2400}, 1001},
+  struct Case { size_t size; std::vector<size_t> changed; int64_t position; } cases[] = {
+      {999, {}, -1},        {1000, {}, -1},       {1001, {}, -1},            {1, {0}, 1},
+      {1001, {0, 700}, 1},  {1000, {999}, 1000},  {1001, {999, 1000}, 1000}, {1001, {1000}, 1001},
+      {2001, {2000}, 2001}, {2001, {1000, 5}, 6}, {2500, {1000, 2400}, 1001},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.size << " bytes, first change " << c.position);
     std::string bytes = PatternBytes(c.size, 3), copy = bytes;
     for (size_t at : c.changed) copy[at] = static_cast<char>(copy[at] ^ 0x40);
     ASSERT_TRUE(WriteFile(first, bytes) && WriteFile(second, copy));
-    kst::CompareResult r = Compare(static_cast<int64_t>(c.size));
-    EXPECT_EQ(r.outcome, c.position == -1 ? CompareOutcome::Equal : CompareOutcome::Different);
-    EXPECT_EQ(r.position, c.position);
+    const int64_t count = static_cast<int64_t>(c.size);
+    kst::CompareResult r = kst::CompareBlocks({first, second, 1, 1, count, 1000}, running.job);
+    EXPECT_EQ(r.outcome, c.position == -1 ? CompareOutcome::Equal : CompareOutcome::Different) << c.size;
+    EXPECT_EQ(r.position, c.position) << c.size;
   }
 }
 
+// The same 2500 bytes lie at offset 0 of one file and 777 of the other
+// (whose byte 777 + 1500 differs); positions count from the start of the
+// compared range. Beyond 4 GB: sparse files whose only data lie just past
+// it, 5 bytes further on in the second (whose byte 2222 there differs).
+// What cannot be read is an error, never a difference.
 TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifference) {
-  // The same 2500 bytes lie at offset 0 of one file and 777 of the other
-  // (whose byte 777 + 1500 differs); positions count from the start of the
-  // compared range. Beyond 4 GB: sparse files whose only data lie just past
-  // it, 5 bytes further on in the second (whose byte 2222 there differs).
   const std::string piece = PatternBytes(2500, 8), tail = PatternBytes(3000, 12);
   std::string shifted = PatternBytes(777, 2) + piece, changed = tail;
   shifted[777 + 1500] ^= 1;
@@ -58,51 +52,44 @@ TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifferen
   const std::string none = scratch.Path("none.bin"), big1 = scratch.Path("big1"), big2 = scratch.Path("big2");
   ASSERT_TRUE(WriteFile(first, piece) && WriteFile(second, shifted));
   ASSERT_TRUE(WriteFile(big1, tail, big) && WriteFile(big2, changed, big + 5));
-  struct Case { std::string a, b; int64_t firstStart, secondStart, count; CompareOutcome outcome; int64_t position;
-  } cases[] = {
-      {first, second, 1, 778, 1500, CompareOutcome::Equal, -1},
-      {first, second, 1502, 2279, 999, CompareOutcome::Equal, -1},
-      {first, second, 1, 778, 2500, CompareOutcome::Different, 1501},
-      {first, second, 501, 1278, 2000, CompareOutcome::Different, 1001},
-      {first, second, 1, 777, 2500, CompareOutcome::Different, 1},
-      {first, second, 1, 1, 0, CompareOutcome::Equal, -1},
-      {big1, big2, big + 1, big + 6, 1800, CompareOutcome::Equal, -1},
-      {big1, big2, big + 401, big + 406, 2600, CompareOutcome::Different, 2222 - 400 + 1},
-      {first, second, 1502, 2279, 1000, CompareOutcome::Error, -2},  // the first ends a byte early
-      {first, second, 1, 5000, 10, CompareOutcome::Error, -2},       // a start past the end
-      {none, second, 1, 1, 100, CompareOutcome::Error, -2},
-      {first, none, 1, 1, 100, CompareOutcome::Error, -2},
-      {first, scratch.path, 1, 1, 100, CompareOutcome::Error, -2},  // a folder
+  using O = CompareOutcome;
+  struct Case { std::string a, b; int64_t firstStart, secondStart, count; O outcome; int64_t position; } cases[] = {
+      {first, second, 1, 778, 1500, O::Equal, -1},
+      {first, second, 1502, 2279, 999, O::Equal, -1},
+      {first, second, 1, 778, 2500, O::Different, 1501},
+      {first, second, 501, 1278, 2000, O::Different, 1001},
+      {first, second, 1, 777, 2500, O::Different, 1},
+      {first, second, 1, 1, 0, O::Equal, -1},
+      {big1, big2, big + 1, big + 6, 1800, O::Equal, -1},
+      {big1, big2, big + 401, big + 406, 2600, O::Different, 2222 - 400 + 1},
+      {first, second, 1502, 2279, 1000, O::Error, -2},  // the first ends a byte early
+      {first, second, 1, 5000, 10, O::Error, -2},       // a start past the end
+      {none, second, 1, 1, 100, O::Error, -2},
+      {first, none, 1, 1, 100, O::Error, -2},
+      {first, scratch.path, 1, 1, 100, O::Error, -2},  // a folder
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.a << " " << c.firstStart << "/" << c.secondStart << "/" << c.count);
-    kst::CompareRequest r{c.a, c.b, c.firstStart, c.secondStart, c.count, 1000};
-    kst::CompareResult result = kst::CompareBlocks(r, running.job);
+    kst::CompareResult result = kst::CompareBlocks({c.a, c.b, c.firstStart, c.secondStart, c.count, 1000}, running.job);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.position, c.position);
   }
 }
 
+// Paused after block 2, a run waits there until the abort releases it.
 TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
   const std::string bytes = PatternBytes(9500, 6);
   std::string copy = bytes;
   copy[9000] ^= 1;  // a difference after the stop
   ASSERT_TRUE(WriteFile(first, bytes) && WriteFile(second, copy));
   kst::ClockStart(kst::Clock(kst::kClockComparing), 9000);
-  struct Case {
-    const char* what;
-    std::function<void(int position)> onMove;
-    CompareOutcome outcome;
-    std::vector<int> positions;
-  } cases[] = {
+  struct Case { const char* what; std::function<void(int position)> onMove; CompareOutcome outcome;
+                std::vector<int> positions; } cases[] = {
       {"to the end", nullptr, CompareOutcome::Different, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0}},
-      {"aborted before the start", [&](int) { running.job.keepGoing = false; },
-       CompareOutcome::Aborted, {0, 0}},
-      {"aborted after block 3", [&](int p) { running.job.keepGoing = p != 3; },
-       CompareOutcome::Aborted, {0, 1, 2, 3, 0}},
-      // Paused after block 2, it waits there until the abort releases it.
-      {"paused", [&](int p) { if (p == 2) kst::PauseJob(running.job); },
-       CompareOutcome::Aborted, {0, 1, 2, 0}},
+      {"aborted before the start", [&](int) { running.job.keepGoing = false; }, CompareOutcome::Aborted, {0, 0}},
+      {"aborted after block 3", [&](int p) { running.job.keepGoing = p != 3; }, CompareOutcome::Aborted,
+       {0, 1, 2, 3, 0}},
+      {"paused", [&](int p) { if (p == 2) kst::PauseJob(running.job); }, CompareOutcome::Aborted, {0, 1, 2, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -113,7 +100,8 @@ TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
       plat::SleepMs(100);
       kst::AbortJob(running.job);
     });
-    kst::CompareResult r = Compare(9500, &bar.sink);
+    kst::CompareResult r = kst::CompareBlocks({first, second, 1, 1, 9500, 1000, kst::kClockComparing}, running.job,
+                                              &bar.sink);
     aborter.join();
     kst::UnpauseJob(running.job);
     EXPECT_EQ(r.outcome, c.outcome);

@@ -10,23 +10,19 @@ namespace {
 
 using testenv::PatternBytes;
 using testenv::ReadFile;
-using wavtest::BuildWav;
 
-TEST(WavFormat, SizesEstimatesAndTheTargetNameRule) {
-  struct Size { uint64_t data, wav; } sizes[] = {
-      {1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460}, {4097, 4516}};
+// An estimate counts whole blocks only.
+TEST(WavFormat, SizesEstimatesNamesAndReportLines) {
+  struct Size { uint64_t data, wav; } sizes[] = {{1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460},
+                                                 {4097, 4516}};
   for (const Size& s : sizes) EXPECT_EQ(kst::WavFileSize(s.data), s.wav) << s.data;
-  // The data a .wav holds, in whole blocks: a partial block is not counted.
   struct Estimate { int64_t wav, data; } estimates[] = {{0, 0}, {394, 0}, {2451, 2048}, {4506, 2048}, {4507, 4096}};
   for (const Estimate& e : estimates) EXPECT_EQ(kst::EstimatedDataSize(e.wav), e.data) << e.wav;
   EXPECT_EQ(kst::SoundSeconds(176400 * 61 + 176399), 61);
-  struct Name { const char *typed, *target; } names[] = {{"song", "song.WAV"},           {"song.wav", "song.wav"},
-               {"x.WaV.bak", "x.WaV.bak"},     {".wav", ".wav.WAV"},
-               {"C:\\a.wav\\b", "C:\\a.wav\\b"}, {"backup.wa", "backup.wa.WAV"}};
+  struct Name { const char *typed, *target; } names[] = {{"song", "song.WAV"}, {"song.wav", "song.wav"},
+      {"x.WaV.bak", "x.WaV.bak"}, {".wav", ".wav.WAV"}, {"C:\\a.wav\\b", "C:\\a.wav\\b"},
+      {"backup.wa", "backup.wa.WAV"}};
   for (const Name& n : names) EXPECT_EQ(kst::WavTargetName(n.typed), n.target) << n.typed;
-}
-
-TEST(WavFormat, ReportLinesAre48BytesWithTheFoundSumFirst) {
   EXPECT_EQ(kst::ReportFirstLine("Block Num  - X. Block Size:   "), "2048       Block Num  - X. Block Size:\r\n");
   EXPECT_EQ(kst::ReportLine(7, 0x0123456789ABCDEFull, 0xFEDCBA9876543210ull),
             "         7  0123456789ABCDEF  FEDCBA9876543210\r\n");
@@ -34,7 +30,7 @@ TEST(WavFormat, ReportLinesAre48BytesWithTheFoundSumFirst) {
 }
 
 struct Data2WavTest : ::testing::Test {
-  void SetUp() override { wavtest::UseWavTexts(); }
+  void SetUp() override { splittest::UseSplitTexts(); }
   testenv::ScratchFolder scratch;
   std::string source = scratch.Path("data.bin"), wav = scratch.Path("data.bin.WAV");
   splittest::ScriptedPerson person;
@@ -42,23 +38,19 @@ struct Data2WavTest : ::testing::Test {
 
 // Every source size against every buffer size, byte for byte, and back.
 TEST_F(Data2WavTest, TheContainerIsTheSameForEveryBufferSizeAndComesBackWhole) {
-  const uint32_t buffSizes[] = {6, 2047, 2048, 17408, 100000, 512000};
   for (size_t size : {1u, 7u, 8u, 9u, 2047u, 2048u, 2049u, 4097u, 200000u}) {
     const std::string bytes = PatternBytes(size, static_cast<uint32_t>(size));
     ASSERT_TRUE(testenv::WriteFile(source, bytes));
-    plat::FileTimes times{0, 131000000000000000ull, 132000000000000000ull};
-    {
-      plat::FileHandle h = plat::FileOpen(source, plat::kWrite, plat::Disposition::OpenExisting);
-      ASSERT_TRUE(plat::FileSetTimes(h, times));
-      plat::FileClose(h);
-    }
-    for (uint32_t buffSize : buffSizes) {
+    const plat::FileTimes times{0, 131000000000000000ull, 132000000000000000ull};
+    plat::FileHandle h = plat::FileOpen(source, plat::kWrite, plat::Disposition::OpenExisting);
+    ASSERT_TRUE(plat::FileSetTimes(h, times));
+    plat::FileClose(h);
+    for (uint32_t buffSize : {6u, 2047u, 2048u, 17408u, 100000u, 512000u}) {
       SCOPED_TRACE(std::to_string(size) + " bytes through " + std::to_string(buffSize));
       plat::DeleteOneFile(wav);
       // Read before the run: reading the source may move its access time.
-      const std::string expected = BuildWav(bytes, wavtest::EntryOf(source));
-      const kst::WavResult made = wavtest::Wrap(source, wav, buffSize);
-      ASSERT_TRUE(made.ok());
+      const std::string expected = wavtest::BuildWav(bytes, wavtest::EntryOf(source));
+      ASSERT_TRUE(wavtest::Wrap(source, wav, buffSize).ok());
       ASSERT_EQ(ReadFile(wav), expected);
       testenv::ScratchFolder out;
       const kst::WavResult back = wavtest::Unwrap(wav, out.path, buffSize);
@@ -72,14 +64,15 @@ TEST_F(Data2WavTest, TheContainerIsTheSameForEveryBufferSizeAndComesBackWhole) {
   EXPECT_TRUE(person.asked.empty());
 }
 
-TEST_F(Data2WavTest, RefusesAnEmptyMissingOrSameFileBeforeAskingAndMakesNothing) {
-  ASSERT_TRUE(testenv::WriteFile(scratch.Path("empty.bin"), ""));
-  ASSERT_TRUE(testenv::WriteFile(source, "abc"));
+// Refused before any question, nothing made; a .wav that is there is
+// replaced only on Yes.
+TEST_F(Data2WavTest, RefusesUnusableSourcesAndAsksBeforeReplacing) {
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("empty.bin"), "") && testenv::WriteFile(source, "abc"));
   struct Case { std::string from, to; kst::WavFault fault; } cases[] = {
       {scratch.Path("empty.bin"), scratch.Path("empty.WAV"), kst::WavFault::SourceUnusable},
-               {scratch.Path("none.bin"), scratch.Path("none.WAV"), kst::WavFault::SourceUnusable},
-               {scratch.path, scratch.Path("dir.WAV"), kst::WavFault::SourceUnusable},
-               {source, scratch.Path("DATA.BIN"), kst::WavFault::SameFile}};
+      {scratch.Path("none.bin"), scratch.Path("none.WAV"), kst::WavFault::SourceUnusable},
+      {scratch.path, scratch.Path("dir.WAV"), kst::WavFault::SourceUnusable},
+      {source, scratch.Path("DATA.BIN"), kst::WavFault::SameFile}};
   for (const Case& c : cases) {
     const auto before = wavtest::Listing(scratch.path);
     EXPECT_EQ(wavtest::Wrap(c.from, c.to, 4096).fault, c.fault) << c.from;
@@ -87,36 +80,31 @@ TEST_F(Data2WavTest, RefusesAnEmptyMissingOrSameFileBeforeAskingAndMakesNothing)
     EXPECT_EQ(ReadFile(source), "abc");
   }
   EXPECT_TRUE(person.asked.empty());
-}
-
-TEST_F(Data2WavTest, AsksBeforeReplacingAndKeepsTheOldWavOnNo) {
-  ASSERT_TRUE(testenv::WriteFile(source, PatternBytes(5000, 2)));
-  ASSERT_TRUE(testenv::WriteFile(wav, "old"));
+  ASSERT_TRUE(testenv::WriteFile(source, PatternBytes(5000, 2)) && testenv::WriteFile(wav, "old"));
   person.answers = {kst::kAnswerNo, kst::kAnswerYes};
   EXPECT_EQ(wavtest::Wrap(source, wav, 4096).fault, kst::WavFault::Declined);
   EXPECT_EQ(ReadFile(wav), "old");
-  ASSERT_EQ(person.asked.size(), 2u);  // the question, then "start over somewhere else"
+  ASSERT_EQ(person.asked.size(), 2u);
   EXPECT_EQ(person.asked[0].message, "Error: File " + wav + " already exists! Replace?");
   EXPECT_EQ(kst::Trimmed(person.asked[1].heading), "Well... Start over somewhere else!");
   EXPECT_TRUE(wavtest::Wrap(source, wav, 4096).ok());
   EXPECT_EQ(ReadFile(wav).size(), kst::WavFileSize(5000));
 }
 
+// 65537 buffers: every other one moves the bar, and a finished run leaves
+// it full. Stopped, what was written stays: block 1 and its sum.
 TEST_F(Data2WavTest, MovesTheBarOncePerBufferWithinRangeAndStopsWhenAborted) {
   ASSERT_TRUE(testenv::WriteFile(source, PatternBytes(65536 * 2 + 1, 4)));
   splittest::RecordedBar bar;
-  ASSERT_TRUE(wavtest::Wrap(source, wav, 2, &bar.sink).ok());  // 65537 buffers: every other one moves
+  ASSERT_TRUE(wavtest::Wrap(source, wav, 2, &bar.sink).ok());
   EXPECT_EQ(bar.ranges, std::vector<int>{32768});
   EXPECT_EQ(bar.positions.size(), 65537u);
-  EXPECT_EQ(bar.positions.back(), 32768);  // a finished run leaves the bar full
-
+  EXPECT_EQ(bar.positions.back(), 32768);
   ASSERT_TRUE(plat::DeleteOneFile(wav));
   splittest::RunningJob running;
-  kst::Data2WavInput input{source, wav, 1000, {}};
-  splittest::RecordedBar stopper;
-  stopper.onMove = [&](int p) { if (p == 3) running.job.keepGoing = false; };
-  EXPECT_EQ(kst::RunData2Wav(input, running.job, &stopper.sink).fault, kst::WavFault::Stopped);
-  EXPECT_EQ(ReadFile(wav).size(), 395u + 3000 + 8);  // what was written stays: block 1 and its sum
+  bar.onMove = [&](int p) { if (p == 3) running.job.keepGoing = false; };
+  EXPECT_EQ(kst::RunData2Wav({source, wav, 1000, {}}, running.job, &bar.sink).fault, kst::WavFault::Stopped);
+  EXPECT_EQ(ReadFile(wav).size(), 395u + 3000 + 8);
 }
 
 }  // namespace

@@ -17,9 +17,9 @@ using WavCliTest = testenv::CliTest;
 // In order: each case meets what the ones before it left.
 TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   const std::string bytes = PatternBytes(10000, 3);
-  ASSERT_TRUE(WriteFile(scratch.Path("f.bin"), bytes) && WriteFile(scratch.Path("e.bin"), ""));
-  ASSERT_TRUE(WriteFile(scratch.Path("junk.wav"), std::string(500, 'j')) && WriteFile(scratch.Path("s.wav"), "s"));
-  ASSERT_TRUE(plat::CreateFolder(scratch.Path("out")));
+  ASSERT_TRUE(WriteFile(scratch.Path("f.bin"), bytes) && WriteFile(scratch.Path("e.bin"), "") &&
+              WriteFile(scratch.Path("junk.wav"), std::string(500, 'j')) && WriteFile(scratch.Path("s.wav"), "s") &&
+              plat::CreateFolder(scratch.Path("out")));
   // Names Wav2Data would not give back, and a target that is a link.
   const char* unfit[] = {"a:b.txt", "CON", "nul.txt", "q?.txt", "x\"y.txt", "trail.", "COM\xB9.txt"};
   for (const char* name : unfit) ASSERT_TRUE(std::ofstream(host + "/" + name) << "data") << name;
@@ -51,10 +51,7 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin")), bytes);
   // Audio tools read it as 16-bit stereo at 44100 Hz (a tool that is not
   // installed is left out).
-  const struct {
-    const char *tool, *command;
-    std::vector<std::string> says;
-  } readers[] = {
+  const struct { const char *tool, *command; std::vector<std::string> says; } readers[] = {
       {"python3", "python3 -c 'import wave; w = wave.open(\"f.bin.WAV\"); "
                   "print(w.getnchannels(), w.getsampwidth(), w.getframerate())'", {"2 2 44100"}},
       {"sox", "sox --i f.bin.WAV", {"Channels       : 2", "Sample Rate    : 44100", "Precision      : 16-bit"}},
@@ -74,8 +71,7 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   wav[395 + 2056 + 7] ^= 1;
   ASSERT_TRUE(WriteFile(scratch.Path("f.bin.WAV"), wav));
   EXPECT_EQ(Run("wav2data f.bin.WAV out --yes"), 1) << said;
-  EXPECT_NE(said.find("1 block(s) came back damaged! They are listed in " + host + "/out/f.bin.TXT"),
-            std::string::npos)
+  EXPECT_NE(said.find("1 block(s) came back damaged! They are listed in " + host + "/out/f.bin.TXT"), said.npos)
       << said;
   EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin.TXT")).size(), 75u + 48u);
 }

@@ -18,186 +18,146 @@ constexpr size_t kData = 395;  // where the first block starts in a plain .wav
 
 struct Wav2DataTest : ::testing::Test {
   void SetUp() override {
-    wavtest::UseWavTexts();
-    entry.name = "restored.bin";
-    entry.write = 132500000000000000ull;
-    entry.attributes = 0x21;  // read-only and archive
+    splittest::UseSplitTexts();
+    entry = {0x21, 0, 0, 132500000000000000ull, "restored.bin"};  // read-only and archive
     good = wavtest::BuildWav(bytes, entry);
   }
-  void TearDown() override { plat::SetAttributes(out.Path("restored.bin"), plat::kAttrNormal); }
+  void TearDown() override { plat::SetAttributes(restored, plat::kAttrNormal); }
+  // Each run may replace what the one before left.
   kst::WavResult Extract(const std::string& wavBytes, uint32_t buffSize = 4096) {
     EXPECT_TRUE(WriteFile(wav, wavBytes));
+    plat::SetAttributes(restored, plat::kAttrNormal);
+    person.answers = {kst::kAnswerYes};
+    person.next = 0;
     return wavtest::Unwrap(wav, out.path, buffSize);
   }
   std::string Report() const { return ReadFile(out.Path("restored.bin.TXT")); }
   std::string FirstLine() const { return kst::ReportFirstLine(kst::GetText(1103)); }
+  static uint64_t Little64(const std::string& s, size_t at) {
+    return kst::GetLittle64(reinterpret_cast<const unsigned char*>(s.data()) + at);
+  }
   testenv::ScratchFolder scratch, out;
-  std::string wav = scratch.Path("in.wav");
+  std::string wav = scratch.Path("in.wav"), restored = out.Path("restored.bin");
   std::string bytes = PatternBytes(3 * 2048 + 100, 11);  // blocks 1-3 full, block 4 of 100 bytes
   wavtest::Entry entry;
   std::string good;
   splittest::ScriptedPerson person;
 };
 
-TEST_F(Wav2DataTest, RestoresNameBytesWriteTimeAndReadOnly) {
-  const kst::WavResult result = Extract(good, 1000);
-  ASSERT_TRUE(result.ok()) << kst::WavFaultText(result);
-  EXPECT_EQ(ReadFile(out.Path("restored.bin")), bytes);
-  const wavtest::Entry back = wavtest::EntryOf(out.Path("restored.bin"));
-  EXPECT_EQ(back.write, entry.write);
-  EXPECT_EQ(back.attributes & plat::kAttrReadOnly, plat::kAttrReadOnly);
-  EXPECT_EQ(Report(), FirstLine());
+// The mark is looked for through the first 65536 bytes after the head,
+// whatever the buffer's size.
+TEST_F(Wav2DataTest, RestoresNameBytesWriteTimeAndReadOnlyFindingTheMarkAfterJunk) {
+  const std::string late = good.substr(0, 46) + std::string(60000, 'j') + good.substr(46);
+  for (const auto& [wavBytes, buffSize] : {std::pair{good, 1000u}, {late, 1u}, {late, 394u}, {late, 4096u}}) {
+    SCOPED_TRACE(buffSize);
+    ASSERT_TRUE(Extract(wavBytes, buffSize).ok());
+    EXPECT_EQ(ReadFile(restored), bytes);
+    const wavtest::Entry back = wavtest::EntryOf(restored);
+    EXPECT_EQ(back.write, entry.write);
+    EXPECT_EQ(back.attributes & plat::kAttrReadOnly, plat::kAttrReadOnly);
+    EXPECT_EQ(Report(), FirstLine());
+  }
+  EXPECT_EQ(Extract(good.substr(0, 46) + std::string(65536, 'j') + good.substr(46)).fault, WavFault::NotWav);
 }
 
 // One damaged byte, wherever it is, gives one report line naming its block
 // with the sum found and the sum stored; the data are restored as read.
 TEST_F(Wav2DataTest, OneFlippedByteGivesExactlyOneReportLine) {
-  struct Case {
-    const char* where;
-    size_t at;  // offset in the .wav
-    uint64_t block;
-  } cases[] = {{"first block", kData + 5, 1},
-               {"middle block", kData + 2056 + 1000, 2},
-               {"short last block", kData + 3 * 2056 + 99, 4},
-               {"stored sum", kData + 2 * 2056 + 2048 + 3, 3}};
+  struct Case { const char* where; size_t at; uint64_t block; } cases[] = {  // at: offset in the .wav
+      {"first block", kData + 5, 1}, {"middle block", kData + 2056 + 1000, 2},
+      {"short last block", kData + 3 * 2056 + 99, 4}, {"stored sum", kData + 2 * 2056 + 2048 + 3, 3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
-    plat::SetAttributes(out.Path("restored.bin"), plat::kAttrNormal);
     std::string damaged = good;
     damaged[c.at] = static_cast<char>(damaged[c.at] ^ 0x40);
-    person.answers = {kst::kAnswerYes};
-    person.next = 0;
     const kst::WavResult result = Extract(damaged, 3000);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.badBlocks, 1u);
     const size_t blockStart = kData + (c.block - 1) * 2056;
     const std::string block = damaged.substr(blockStart, c.block == 4 ? 100 : 2048);
-    const uint64_t stored = kst::GetLittle64(
-        reinterpret_cast<const unsigned char*>(damaged.data()) + blockStart + block.size());
+    const uint64_t stored = Little64(damaged, blockStart + block.size());
     EXPECT_EQ(Report(), FirstLine() + kst::ReportLine(c.block, wavtest::SlowSum(block), stored));
-    std::string restored;
-    for (size_t at = kData; at < damaged.size(); at += 2056) restored += damaged.substr(at, 2048);
-    restored.resize(bytes.size());
-    EXPECT_EQ(ReadFile(out.Path("restored.bin")), restored);
+    std::string back;
+    for (size_t at = kData; at < damaged.size(); at += 2056) back += damaged.substr(at, 2048);
+    back.resize(bytes.size());
+    EXPECT_EQ(ReadFile(restored), back);
   }
 }
 
+// An audio tool keeps T - 46 bytes of data: the tail of the last sum goes,
+// and counts as zero. Data cut short fail: what was extracted stays under
+// its partial name, the whole file it would have replaced as it was, and
+// the next run takes the leftover away.
 TEST_F(Wav2DataTest, MissingSumBytesAtTheEndCountAsZeroButMissingDataFail) {
-  // An audio tool keeps T - 46 bytes of data: the tail of the last sum goes.
   const kst::WavResult cutSum = Extract(good.substr(0, good.size() - 3));
   ASSERT_TRUE(cutSum.ok());
   EXPECT_EQ(cutSum.badBlocks, 1u);
   std::string last = good.substr(good.size() - 8, 5);
   last.resize(8, '\0');
-  EXPECT_EQ(Report(), FirstLine() + kst::ReportLine(4, wavtest::SlowSum(bytes.substr(3 * 2048)),
-                                                    kst::GetLittle64(reinterpret_cast<const unsigned char*>(last.data()))));
-  plat::SetAttributes(out.Path("restored.bin"), plat::kAttrNormal);
-  person.answers = {kst::kAnswerYes};
+  EXPECT_EQ(Report(), FirstLine() + kst::ReportLine(4, wavtest::SlowSum(bytes.substr(3 * 2048)), Little64(last, 0)));
   const kst::WavResult cutData = Extract(good.substr(0, good.size() - 9));
   EXPECT_EQ(cutData.fault, WavFault::DataCut);
-  // What was extracted stays under its partial name; the whole file it
-  // would have replaced stays as it was.
-  EXPECT_EQ(cutData.failedPath, out.Path("restored.bin.~ks"));
-  EXPECT_EQ(ReadFile(out.Path("restored.bin.~ks")), bytes.substr(0, bytes.size() - 1));
-  EXPECT_NE(wavtest::EntryOf(out.Path("restored.bin.~ks")).write, entry.write);
-  EXPECT_EQ(ReadFile(out.Path("restored.bin")), bytes);
-  // The next run takes the leftover away.
-  person.answers = {kst::kAnswerYes};
-  person.next = 0;
+  EXPECT_EQ(cutData.failedPath, restored + ".~ks");
+  EXPECT_EQ(ReadFile(restored + ".~ks"), bytes.substr(0, bytes.size() - 1));
+  EXPECT_NE(wavtest::EntryOf(restored + ".~ks").write, entry.write);
+  EXPECT_EQ(ReadFile(restored), bytes);
   ASSERT_TRUE(Extract(good).ok());
   EXPECT_EQ(wavtest::Listing(out.path), (std::vector<std::string>{"restored.bin", "restored.bin.TXT"}));
 }
 
-// Whatever a head says, a bad one is refused before any question or file.
+// Whatever a head says, a bad one is refused before any question or file;
+// so are a missing .wav and a missing folder.
 TEST_F(Wav2DataTest, HostileHeadsAreRefusedLeavingTheFolderAsItWas) {
-  const auto withName = [&](const std::string& name) {
-    std::string w = good;
-    std::string field = name;
-    field.resize(260, '\0');
-    w.replace(67 + 52, 260, field);
-    return w;
+  const auto withRecord = [&](size_t at, std::string value, size_t size = 0) {
+    value.resize(std::max(size, value.size()), '\0');
+    return good.substr(0, 67 + at) + value + good.substr(67 + at + value.size());
   };
-  const auto withRecord = [&](size_t at, const std::string& value) {
-    std::string w = good;
-    w.replace(67 + at, value.size(), value);
-    return w;
-  };
-  const std::string noNul = withName(std::string(260, 'n'));
-  struct Case { const char* what; std::string wav; WavFault fault; } cases[] = {
-      {"not RIFF", "RIFX" + good.substr(4), WavFault::NotWav},
-      {"too short", good.substr(0, 43), WavFault::NotWav},
-      {"no mark", "RIFF" + good.substr(4, 46) + "X" + good.substr(51), WavFault::NotWav},
-      {"record length 329", withRecord(0, wavtest::Little(329, 4)), WavFault::BadRecord},
-      {"record length 327", withRecord(0, wavtest::Little(327, 4)), WavFault::BadRecord},
-      {"ends inside the record", good.substr(0, 67 + 300), WavFault::BadRecord},
-      {"size 0", withRecord(36, std::string(8, '\0')), WavFault::BadSize},
-      {"size with the top bit", withRecord(36, wavtest::Little(0x80000000u, 4)), WavFault::BadSize},
-      {"parent folder", withName("..\\evil.bin"), WavFault::BadName},
-      {"drive", withName("C:evil.bin"), WavFault::BadName},
-      {"absolute", withName("\\evil.bin"), WavFault::BadName},
-      {"slash", withName("sub/evil.bin"), WavFault::BadName},
-      {"device", withName("CON"), WavFault::BadName},
-      {"device with extension", withName("con.txt"), WavFault::BadName},
-      {"numbered device", withName("Lpt9.wav"), WavFault::BadName},
-      {"COM1 blank", withName("COM1 .log"), WavFault::BadName},
-      {"control character", withName("a\x07" "b"), WavFault::BadName},
-      {"star", withName("a*b"), WavFault::BadName},
-      {"quote", withName("a\"b"), WavFault::BadName},
-      {"no NUL within 260", noNul, WavFault::BadName},
-      {"empty", withName(""), WavFault::BadName},
-      {"dot", withName("."), WavFault::BadName},
-      {"dot dot", withName(".."), WavFault::BadName},
-      {"trailing dot", withName("evil."), WavFault::BadName},
-      {"trailing blank", withName("evil "), WavFault::BadName},
-      {"path too long", withName(std::string(259 - out.path.size() - 4, 'p')), WavFault::PathTooLong},
-      {"restores over itself", withName("IN.WAV"), WavFault::SameFile},
+  const auto withName = [&](const std::string& name) { return withRecord(52, name, 260); };
+  const size_t room = 259 - out.path.size() - 4;  // one more than the longest name that fits
+  struct Case { std::string wav; WavFault fault; } cases[] = {
+      {"RIFX" + good.substr(4), WavFault::NotWav}, {good.substr(0, 43), WavFault::NotWav},
+      {"RIFF" + good.substr(4, 46) + "X" + good.substr(51), WavFault::NotWav},  // no mark
+      {withRecord(0, wavtest::Little(329, 4)), WavFault::BadRecord},  // the record's length
+      {withRecord(0, wavtest::Little(327, 4)), WavFault::BadRecord}, {good.substr(0, 67 + 300), WavFault::BadRecord},
+      {withRecord(36, std::string(8, '\0')), WavFault::BadSize},
+      {withRecord(36, wavtest::Little(0x80000000u, 4)), WavFault::BadSize},
+      {withName("..\\evil.bin"), WavFault::BadName}, {withName("C:evil.bin"), WavFault::BadName},
+      {withName("\\evil.bin"), WavFault::BadName}, {withName("sub/evil.bin"), WavFault::BadName},
+      {withName("CON"), WavFault::BadName}, {withName("con.txt"), WavFault::BadName},
+      {withName("Lpt9.wav"), WavFault::BadName}, {withName("COM1 .log"), WavFault::BadName},
+      {withName("a\x07" "b"), WavFault::BadName}, {withName("a*b"), WavFault::BadName},
+      {withName("a\"b"), WavFault::BadName}, {withName(std::string(260, 'n')), WavFault::BadName},  // no NUL
+      {withName(""), WavFault::BadName}, {withName("."), WavFault::BadName}, {withName(".."), WavFault::BadName},
+      {withName("evil."), WavFault::BadName}, {withName("evil "), WavFault::BadName},
+      {withName(std::string(room, 'p')), WavFault::PathTooLong},
+      {withName("IN.WAV"), WavFault::SameFile},  // restored over itself, into the .wav's folder
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const kst::WavResult result = c.fault == WavFault::SameFile
-                                      ? (WriteFile(wav, c.wav), wavtest::Unwrap(wav, scratch.path, 4096))
-                                      : Extract(c.wav);
+    SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+    ASSERT_TRUE(WriteFile(wav, c.wav));
+    const kst::WavResult result = wavtest::Unwrap(wav, c.fault == WavFault::SameFile ? scratch.path : out.path, 4096);
     EXPECT_EQ(result.fault, c.fault);
     EXPECT_FALSE(kst::WavFaultText(result).empty());
     EXPECT_TRUE(wavtest::Listing(out.path).empty());
     EXPECT_EQ(wavtest::Listing(scratch.path), std::vector<std::string>{"in.wav"});
     EXPECT_EQ(ReadFile(wav), c.wav);
   }
+  EXPECT_EQ(wavtest::Unwrap(scratch.Path("none.wav"), out.path, 4096).fault, WavFault::OpenFailed);
+  EXPECT_EQ(wavtest::Unwrap(wav, out.Path("none"), 4096).fault, WavFault::NoFolder);
+  EXPECT_TRUE(wavtest::Listing(out.path).empty());
   EXPECT_TRUE(person.asked.empty());
-  // The longest name that fits is taken.
-  EXPECT_TRUE(Extract(withName(std::string(259 - out.path.size() - 5, 'p'))).ok());
-}
-
-TEST_F(Wav2DataTest, FindsTheMarkBeyondASmallBufferAndAfterJunk) {
-  const std::string late = good.substr(0, 46) + std::string(60000, 'j') + good.substr(46);
-  for (uint32_t buffSize : {1u, 394u, 4096u}) {
-    person.answers = {kst::kAnswerYes};
-    person.next = 0;
-    plat::SetAttributes(out.Path("restored.bin"), plat::kAttrNormal);
-    ASSERT_TRUE(Extract(late, buffSize).ok()) << buffSize;
-    EXPECT_EQ(ReadFile(out.Path("restored.bin")), bytes);
-  }
-  const std::string tooLate = good.substr(0, 46) + std::string(65536, 'j') + good.substr(46);
-  EXPECT_EQ(Extract(tooLate).fault, WavFault::NotWav);
+  EXPECT_TRUE(Extract(withName(std::string(room - 1, 'p'))).ok());
 }
 
 TEST_F(Wav2DataTest, AsksBeforeReplacingTheFileOrItsReport) {
-  ASSERT_TRUE(WriteFile(out.Path("restored.bin.TXT"), "old report"));
-  EXPECT_EQ(Extract(good).fault, WavFault::Declined);
+  ASSERT_TRUE(WriteFile(out.Path("restored.bin.TXT"), "old report") && WriteFile(wav, good));
+  EXPECT_EQ(wavtest::Unwrap(wav, out.path, 4096).fault, WavFault::Declined);
   ASSERT_EQ(person.asked.size(), 2u);
   EXPECT_EQ(person.asked[0].message, "Error: File " + out.Path("restored.bin.TXT") + " already exists! Replace?");
   EXPECT_EQ(Report(), "old report");
-  EXPECT_FALSE(plat::PathExists(out.Path("restored.bin")));
-  person.answers = {kst::kAnswerYes};
+  EXPECT_FALSE(plat::PathExists(restored));
   EXPECT_TRUE(Extract(good).ok());
   EXPECT_EQ(Report(), FirstLine());
-}
-
-TEST_F(Wav2DataTest, AMissingFolderOrUnreadableWavFails) {
-  EXPECT_EQ(wavtest::Unwrap(scratch.Path("none.wav"), out.path, 4096).fault, WavFault::OpenFailed);
-  ASSERT_TRUE(WriteFile(wav, good));
-  EXPECT_EQ(wavtest::Unwrap(wav, out.Path("none"), 4096).fault, WavFault::NoFolder);
-  EXPECT_TRUE(wavtest::Listing(out.path).empty());
 }
 
 }  // namespace

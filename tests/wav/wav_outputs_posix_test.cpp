@@ -18,13 +18,11 @@ using testenv::ReadFile;
 
 struct WavOutputsTest : ::testing::Test {
   void SetUp() override {
-    wavtest::UseWavTexts();
-    entry.name = "restored.bin";
-    ASSERT_TRUE(testenv::WriteFile(source, bytes) && testenv::WriteFile(wav, wavtest::BuildWav(bytes, entry)) &&
-                testenv::WriteFile(precious, "keep"));
+    splittest::UseSplitTexts();
+    ASSERT_TRUE(testenv::WriteFile(source, bytes) && testenv::WriteFile(precious, "keep") &&
+                testenv::WriteFile(wav, wavtest::BuildWav(bytes, {0, 0, 0, 0, "restored.bin"})));
   }
   void TearDown() override { plat::EmuClearFaults(); }
-  // A symbolic (or hard) link at path to target.
   void Link(const std::string& path, const std::string& target, bool hard = false) {
     const std::string at = plat::EmuHostPath(path), to = plat::EmuHostPath(target);
     ASSERT_EQ(hard ? ::link(to.c_str(), at.c_str()) : ::symlink(to.c_str(), at.c_str()), 0) << path;
@@ -33,7 +31,6 @@ struct WavOutputsTest : ::testing::Test {
   std::string source = scratch.Path("data.bin"), wav = scratch.Path("in.wav");
   std::string precious = outside.Path("precious.txt");
   std::string bytes = testenv::PatternBytes(5000, 9);
-  wavtest::Entry entry;
   splittest::ScriptedPerson person{{kst::kAnswerYes}};
 };
 
@@ -41,13 +38,9 @@ TEST_F(WavOutputsTest, NothingIsWrittenThroughALinkOrOverAnInputAndAFailedCloseF
   const std::string target = scratch.Path("data.bin.WAV"), restored = out.Path("restored.bin");
   const std::string report = restored + ".TXT", partial = restored + ".~ks";
   const std::string wavBytes = ReadFile(wav);
-  struct Case {
-    const char* what;
-    bool wrap;  // Data2Wav, else Wav2Data
-    std::function<void()> prepare;
-    WavFault fault;
-    std::vector<std::string> left;  // in out afterwards (Wav2Data)
-  } cases[] = {
+  // wrap: Data2Wav, else Wav2Data; left: in out afterwards (Wav2Data).
+  struct Case { const char* what; bool wrap; std::function<void()> prepare; WavFault fault;
+                std::vector<std::string> left; } cases[] = {
       {"the .wav a link outside", true, [&] { Link(target, precious); }, WavFault::LinkTarget, {}},
       {"the .wav a link to nothing", true, [&] { Link(target, outside.Path("new.txt")); }, WavFault::LinkTarget, {}},
       {"the .wav a hard link of the source", true, [&] { Link(target, source, true); }, WavFault::SameFile, {}},
@@ -78,9 +71,7 @@ TEST_F(WavOutputsTest, NothingIsWrittenThroughALinkOrOverAnInputAndAFailedCloseF
     EXPECT_EQ(ReadFile(wav), wavBytes);
     EXPECT_EQ(ReadFile(precious), "keep");
     EXPECT_EQ(wavtest::Listing(outside.path), std::vector<std::string>{"precious.txt"});
-    if (!c.wrap) {
-      EXPECT_EQ(wavtest::Listing(out.path), c.left);
-    }
+    EXPECT_EQ(c.wrap ? c.left : wavtest::Listing(out.path), c.left);
   }
   EXPECT_EQ(ReadFile(restored), bytes);  // the last case, through the leftover link, went well
 }

@@ -1,6 +1,5 @@
-// What the .wav tests share: the texts the wav code shows, a container
-// built here byte by byte without the program's code, and runs of both
-// directions with a job that may go on.
+// What the .wav tests share: a container built here byte by byte without
+// the program's code, and runs of both directions with a job that may go on.
 #pragma once
 
 #include <algorithm>
@@ -9,25 +8,13 @@
 #include <vector>
 
 #include "frame/files/file_info.h"
-#include "frame/files/folders.h"
 #include "frame/platform/platform.h"
-#include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
-#include "frame/texts/texts.h"
 #include "tests/split/split_test_support.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 
 namespace wavtest {
-
-inline void UseWavTexts() {
-  kst::LoadBuiltInTexts();
-  splittest::UseSplitTexts();
-  kst::SetText(382, "Pay Attention!");
-  kst::SetText(1100, "Sorry, but ...");
-  kst::SetText(1101, "... But I didn't manage to create the desired file. Sorry :(");
-  kst::SetText(1103, "Block Num  - _CRC64 Original_ - ___CRC64 Found___. Block Size:");
-}
 
 inline std::string Little(uint64_t value, int bytes) {
   std::string s;
@@ -91,20 +78,12 @@ inline std::vector<std::string> Listing(const std::string& folder) {
 inline kst::WavResult Wrap(const std::string& source, const std::string& target, uint32_t buffSize,
                            kst::ProgressSink* bar = nullptr) {
   splittest::RunningJob running;
-  kst::Data2WavInput input;
-  input.source = source;
-  input.target = target;
-  input.buffSize = buffSize;
-  return kst::RunData2Wav(input, running.job, bar);
+  return kst::RunData2Wav({source, target, buffSize, {}}, running.job, bar);
 }
 
 inline kst::WavResult Unwrap(const std::string& wav, const std::string& folder, uint32_t buffSize) {
   splittest::RunningJob running;
-  kst::Wav2DataInput input;
-  input.wav = wav;
-  input.folder = folder;
-  input.buffSize = buffSize;
-  return kst::RunWav2Data(input, running.job);
+  return kst::RunWav2Data({wav, folder, buffSize, {}}, running.job);
 }
 
 }  // namespace wavtest

@@ -1,6 +1,5 @@
-// File(s) Comparing runs on emulated drives with a scripted person: a small
-// tree whose information file is compared byte for byte, the matching
-// rules, the refusals, links, read and write faults, and the end question.
+// File(s) Comparing on emulated drives with a scripted person: the
+// information file byte for byte, refusals, links, faults, the end question.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -9,10 +8,10 @@
 #include <fstream>
 #include <functional>
 
+#include "compare/compare_blocks.h"
 #include "compare/file_comparing.h"
 #include "frame/clock/clock_counters.h"
 #include "frame/platform/emulation.h"
-#include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/test_env.h"
@@ -28,7 +27,7 @@ using testenv::WriteFile;
 // size, empty, unmatched, a folder where a file is expected, nested.
 struct CompareTree : ::testing::Test {
   void SetUp() override {
-    kst::LoadBuiltInTexts();
+    splittest::UseSplitTexts();
     const std::string content = PatternBytes(2500, 7);
     std::string changed = content;
     changed[1000] ^= 1;  // the first byte of the second 1000-byte block
@@ -47,11 +46,7 @@ struct CompareTree : ::testing::Test {
         {"d_empty.txt", ""},            {"e_halfempty.txt", "x"},   {".hidden", "y"},
         {"sub\\n_equal.txt", "nested"}, {"sub\\deep\\m_diff.txt", "abXd"}};
     for (const auto& [name, bytes] : clones) ASSERT_TRUE(WriteFile(W("clone\\" + name), bytes));
-    input.original = W("orig");
-    input.clone = W("clone");
-    input.recursive = true;
-    input.saveInfo = true;
-    input.infoPath = W("info.txt");
+    input = {W("orig"), W("clone"), true, true, W("info.txt")};
     input.buffSize = 1000;
   }
   std::string W(const std::string& name) const { return scratch.Path(name); }
@@ -59,7 +54,6 @@ struct CompareTree : ::testing::Test {
     splittest::RunningJob running;
     return kst::RunComparing(input, running.job);
   }
-  // The entry of a matched pair, as the information file holds it.
   std::string Entry(const std::string& name, int64_t a, int64_t b, const std::string& lines) const {
     return "Comparing '" + W("orig\\" + name) + "' and '" + W("clone\\" + name) + "'\r\nThe size of each file are: " +
            std::to_string(a) + " vs " + std::to_string(b) + "\r\n" + lines + "\r\n";
@@ -78,7 +72,7 @@ TEST_F(CompareTree, InformationFileHoldsEveryPairAndTheTotals) {
   ASSERT_EQ(symlink(plat::EmuHostPath(W("orig")).c_str(), plat::EmuHostPath(W("orig\\sub\\loop")).c_str()), 0);
   const kst::ComparingResult result = Run();
   ASSERT_EQ(result.end, ComparingEnd::Done);
-  const std::string expected =
+  EXPECT_EQ(testenv::ReadFile(W("info.txt")),
       Entry("a_equal.txt", 11, 11, "- They are Equal!... At least in content!\r\n") +
       Entry("b_content.bin", 2500, 2500, "- They have different content, starting at position 1001\r\n") +
       Entry("c_size.txt", 3, 6, "- They have different sizes\r\n- Equal, as far as the shortest goes!\r\n") +
@@ -88,23 +82,21 @@ TEST_F(CompareTree, InformationFileHoldsEveryPairAndTheTotals) {
       Entry("sub\\deep\\m_diff.txt", 4, 4, "- They have different content, starting at position 3\r\n") +
       Entry("sub\\n_equal.txt", 6, 6, "- They are Equal!... At least in content!\r\n") + Unmatched("sub2\\s.txt") +
       "Total Number of files that were:\r\nCompared: 7          \r\nUnMatched: 3          \r\n"
-      "Different Contents: 2          \r\nDifferent Sizes: 2";
-  EXPECT_EQ(testenv::ReadFile(W("info.txt")), expected);
+      "Different Contents: 2          \r\nDifferent Sizes: 2");
   EXPECT_TRUE(result.totalsWritten);
   EXPECT_EQ(result.counts.processed, 10);
   EXPECT_EQ(result.originalFiles, 10);
   EXPECT_EQ(kst::Clock(kst::kClockComparing).total.load(), 2500 + 11 + 3 + 4 + 6 + 4 + 1);
 }
 
+// Empty files are always told.
 TEST_F(CompareTree, ShowOptionsLeaveOutOnlyEqualAndUnmatchedPairs) {
-  input.showCompared = false;
-  input.showUnmatched = false;
-  input.recursive = false;
+  input = {W("orig"), W("clone"), false, true, W("info.txt"), false, false};
   Run();
   const std::string text = testenv::ReadFile(W("info.txt"));
   EXPECT_EQ(text.find("a_equal.txt"), std::string::npos);
   EXPECT_EQ(text.find("Unable to find match"), std::string::npos);
-  EXPECT_NE(text.find("d_empty.txt"), std::string::npos);  // empty files are always told
+  EXPECT_NE(text.find("d_empty.txt"), std::string::npos);
   EXPECT_EQ(text.find("sub\\"), std::string::npos);
   EXPECT_NE(text.find("Compared: 5 "), std::string::npos);
 }
@@ -181,15 +173,10 @@ TEST_F(CompareTree, ReadAndWriteFaults) {
 // The closing words: the question about the file once its totals are in,
 // otherwise a word about differences, and silence when all is equal.
 TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
-  struct Case {
-    bool saveInfo;
-    std::string original, clone;
-    const char* heading;  // nullptr: nothing asked
-    bool open;
-  } cases[] = {
+  struct Case { bool saveInfo; std::string original, clone, heading; bool open; } cases[] = {  // heading "": no box
       {true, W("orig"), W("clone"), "Information Saved to file...", true},
       {false, W("orig"), W("clone"), "There were issues...", false},
-      {false, W("orig\\a_equal.txt"), W("clone\\a_equal.txt"), nullptr, false},
+      {false, W("orig\\a_equal.txt"), W("clone\\a_equal.txt"), "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.original);
@@ -199,10 +186,8 @@ TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
     splittest::ScriptedPerson person({kst::kAnswerYes});
     const kst::ComparingResult result = Run();
     EXPECT_EQ(kst::TellRunEnd(input, result, nullptr), c.open);
-    ASSERT_EQ(person.asked.size(), c.heading ? 1u : 0u);
-    if (c.heading) {
-      EXPECT_EQ(person.asked[0].heading, c.heading);
-    }
+    ASSERT_EQ(person.asked.size(), c.heading.empty() ? 0u : 1u);
+    EXPECT_EQ(person.asked.empty() ? "" : person.asked[0].heading, c.heading);
   }
 }
 
@@ -218,8 +203,7 @@ TEST_F(CompareTree, AbortStopsAfterThePairInHand) {
   EXPECT_EQ(result.counts.processed, 1);
   EXPECT_EQ(total.ranges, std::vector<int>{10});
   EXPECT_EQ(total.positions.back(), 1);
-  const std::string text = testenv::ReadFile(W("info.txt"));
-  EXPECT_NE(text.find("Compared: 1 "), std::string::npos);
+  EXPECT_NE(testenv::ReadFile(W("info.txt")).find("Compared: 1 "), std::string::npos);
 }
 
 // What cannot be read, reached or named is trouble: told, counted, written
@@ -229,13 +213,8 @@ TEST_F(CompareTree, AbortStopsAfterThePairInHand) {
 TEST_F(CompareTree, UnreadableUnreachableAndUnnamablePartsAreTrouble) {
   const std::string longName(120, 'q');
   // In order: each case keeps what the ones before it made.
-  struct Case {
-    const char* name;
-    std::function<void()> stage;
-    int32_t compared, unmatched, differentContents;
-    int64_t troubles;
-    const char* told;
-  } cases[] = {
+  struct Case { const char* name; std::function<void()> stage; int32_t compared, unmatched, differentContents;
+                int64_t troubles; const char* told; } cases[] = {
       {"an original subfolder", [] { plat::EmuInjectFault(plat::Fault::ListFails, 0, "\\orig\\sub\\"); },
        5, 3, 1, 1, "Unable to read the folder"},
       {"the original folder", [] { plat::EmuInjectFault(plat::Fault::ListFails, 0, "\\orig\\"); }, 0, 0, 0, 1,
@@ -284,6 +263,22 @@ TEST_F(CompareTree, AnInformationFileThatIsALinkOrAComparedFileIsLeftWhole) {
     EXPECT_EQ(testenv::ReadFile(W(c.compared)), before);
     ASSERT_EQ(person.asked.size(), 1u);
     EXPECT_NE(person.asked[0].message.find("Unable to open file for save list!"), std::string::npos);
+  }
+}
+
+// A block read that comes back short while it reports success is an
+// error, never a difference.
+TEST(CompareFaults, ShortReadsAreErrorsNotDifferences) {
+  testenv::ScratchFolder scratch;
+  const std::string bytes = PatternBytes(5000, 4), a = scratch.Path("a.bin"), b = scratch.Path("b.bin");
+  ASSERT_TRUE(WriteFile(a, bytes) && WriteFile(b, bytes));
+  for (const auto& [skip, where] : {std::pair{0, "a.bin"}, {4, "b.bin"}}) {
+    splittest::RunningJob running;
+    plat::EmuInjectFault(plat::Fault::ShortRead, skip, where);
+    const kst::CompareResult r = kst::CompareBlocks({a, b, 1, 1, 5000, 1000}, running.job);
+    plat::EmuClearFaults();
+    EXPECT_EQ(r.outcome, kst::CompareOutcome::Error) << where;
+    EXPECT_EQ(r.position, -2) << where;
   }
 }
 

@@ -1,5 +1,5 @@
-// Which original files find which cloned files, on the real file system
-// of each platform (listing order does not matter to the counts).
+// Which originals find which clones, on the real file system of each
+// platform (listing order does not matter to the counts).
 #include <gtest/gtest.h>
 
 #include "compare/file_comparing.h"
@@ -12,17 +12,13 @@ namespace {
 using kst::ComparingEnd;
 using testenv::WriteFile;
 
-// Which originals find which clones.
 TEST(CompareMatching, PatternsPairFilesByNameOrTwoNamedFiles) {
   kst::LoadBuiltInTexts();
-  struct Case {
-    const char* name;
-    std::string originalPattern, clonePattern;
-    std::vector<std::pair<std::string, std::string>> originals, clones;
-    bool recursive;
-    int compared, unmatched, differentContents;
-  } cases[] = {
-      {"zip against all", "*.zip", "*.*", {{"a.zip", "1"}, {"b.txt", "2"}}, {{"a.zip", "1"}, {"b.txt", "2"}}, false, 1, 0, 0},
+  using Files = std::vector<std::pair<std::string, std::string>>;
+  struct Case { const char* name; std::string originalPattern, clonePattern; Files originals, clones; bool recursive;
+                int compared, unmatched, differentContents; } cases[] = {
+      {"zip against all", "*.zip", "*.*", {{"a.zip", "1"}, {"b.txt", "2"}}, {{"a.zip", "1"}, {"b.txt", "2"}}, false,
+       1, 0, 0},
       {"exe against ex_", "*.exe", "*.ex_", {{"a.exe", "1"}}, {{"a.exe", "1"}, {"a.ex_", "1"}}, false, 0, 1, 0},
       {"two named files", "one.bin", "two.bin", {{"one.bin", "same"}}, {{"two.bin", "same"}}, false, 1, 0, 0},
       {"question marks pair by name", "?.txt", "?.txt", {{"a.txt", "aaa"}, {"b.txt", "bbb"}},
@@ -37,10 +33,8 @@ TEST(CompareMatching, PatternsPairFilesByNameOrTwoNamedFiles) {
     for (const char* folder : {"o", "o\\sub", "c", "c\\sub"}) ASSERT_TRUE(plat::CreateFolder(scratch.Path(folder)));
     for (const auto& [name, bytes] : c.originals) ASSERT_TRUE(WriteFile(scratch.Path("o\\" + name), bytes));
     for (const auto& [name, bytes] : c.clones) ASSERT_TRUE(WriteFile(scratch.Path("c\\" + name), bytes));
-    kst::ComparingInput input;
-    input.original = scratch.Path("o\\" + c.originalPattern);
-    input.clone = scratch.Path("c\\" + c.clonePattern);
-    input.recursive = c.recursive;
+    const kst::ComparingInput input{scratch.Path("o\\" + c.originalPattern), scratch.Path("c\\" + c.clonePattern),
+                                    c.recursive, false, ""};
     splittest::RunningJob running;
     const kst::ComparingResult r = kst::RunComparing(input, running.job);
     ASSERT_EQ(r.end, ComparingEnd::Done);

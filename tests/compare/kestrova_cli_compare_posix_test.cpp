@@ -1,5 +1,4 @@
-// kestrova-cli compare run as a user would run it: exit codes, the lines
-// it says and the information file it writes.
+// kestrova-cli compare as a user would run it.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -26,16 +25,11 @@ struct CompareCli : testenv::CliTest {
 
 TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
   const struct { const char* arguments; int exit; const char* says; } cases[] = {
-      {"o c", 0, "compared 2, unmatched 0, different contents 0, different sizes 0"},
-      {"o d", 1, "differ: "},
-      {"o d --pattern a.txt", 0, "compared 1,"},
-      {"o/a.txt c/a.txt", 0, "compared 1,"},
-      {"o/b.txt d/a.txt", 1, "different contents 1, different sizes 1"},
-      {"o nope", 2, "nope: no such file or folder"},
-      {"o o/", 1, "the same files"},
-      {"o c --bogus", 2, "unknown option: --bogus"},
-      {"o", 2, "give the original and the clone"},
-      {"o/a.txt c --pattern a.txt", 2, "--pattern goes with a folder"},
+      {"o c", 0, "compared 2, unmatched 0, different contents 0, different sizes 0"}, {"o d", 1, "differ: "},
+      {"o d --pattern a.txt", 0, "compared 1,"}, {"o/a.txt c/a.txt", 0, "compared 1,"},
+      {"o/b.txt d/a.txt", 1, "different contents 1, different sizes 1"}, {"o o/", 1, "the same files"},
+      {"o nope", 2, "nope: no such file or folder"}, {"o c --bogus", 2, "unknown option: --bogus"},
+      {"o", 2, "give the original and the clone"}, {"o/a.txt c --pattern a.txt", 2, "--pattern goes with a folder"},
       {"o c --info c/a.txt --pattern '*.*'", 1, "is one of the files compared"},
       {"o d --info hard.txt", 2, "one of the files compared, under another name"},
       {"h c", 2, "Windows can't hold this name"},
@@ -47,7 +41,6 @@ TEST_F(CompareCli, ExitCodesAndWhatIsSaid) {
   }
   EXPECT_EQ(testenv::ReadFile(Win("c\\a.txt")), "x");
   EXPECT_EQ(testenv::ReadFile(Win("d\\b.txt")), "yz");
-  // The information file as the window writes it.
   EXPECT_EQ(Run("compare o d --info info.txt"), 1) << said;
   const std::string o = plat::EmuWindowsPath(host + "/o") + "\\", d = plat::EmuWindowsPath(host + "/d") + "\\";
   EXPECT_EQ(testenv::ReadFile(Win("info.txt")),

@@ -15,86 +15,28 @@
 namespace {
 
 using kst::SplitOutcome;
-using splittest::ScriptedPerson;
 using testenv::ReadFile;
-
-struct FileSplittingTest : ::testing::Test {
-  void SetUp() override {
-    splittest::UseSplitTexts();
-    ASSERT_TRUE(testenv::WriteFile(input.file, bytes) && plat::CreateFolder(input.folder));
-  }
-  kst::FileSplittingResult Run(kst::ProgressSink* splitsBar = nullptr, kst::ProgressSink* splitBar = nullptr) {
-    return kst::RunFileSplitting(input, running.job, splitsBar, splitBar);
-  }
-  std::string Split(int k) const { return kst::SplitName(input.folder, "movie.avi", k); }
-  std::string Splits() const { return ReadFile(Split(1)) + ReadFile(Split(2)) + ReadFile(Split(3)); }
-  testenv::ScratchFolder scratch;
-  std::string bytes = testenv::PatternBytes(3000000, 5), batch = scratch.Path("out\\movie.avi.BAT"),
-              check = scratch.Path("out\\movie.avi.SFV");
-  kst::FileSplittingInput input{scratch.Path("movie.avi"), scratch.Path("out")};
-  splittest::RunningJob running;
-};
-
-TEST_F(FileSplittingTest, ThreeMillionBytesMakeThreeSplitsTheBatchAndTheirSums) {
-  splittest::RecordedBar splitsBar, splitBar;
-  ScriptedPerson person;
-  auto result = Run(&splitsBar.sink, &splitBar.sink);
-  ASSERT_EQ(result.outcome, SplitOutcome::Done);
-  EXPECT_EQ(Splits(), bytes);
-  EXPECT_EQ(plat::SizeOfPath(Split(3)), 3000000 - 2 * 1457664);
-  EXPECT_EQ(result.batchPath, batch);
-  EXPECT_EQ(ReadFile(batch), kst::JoinBatchText(input.file, 3));
-  std::vector<uint32_t> sums;
-  for (int k = 1; k <= 3; ++k) {
-    const std::string split = ReadFile(Split(k));
-    sums.push_back(kst::Crc32Add(0, split.data(), split.size()));
-  }
-  EXPECT_EQ(result.checkPath, check);
-  EXPECT_EQ(ReadFile(check), kst::CheckFileText(input.file, sums));
-  EXPECT_EQ(ReadFile(input.file), bytes);
-  EXPECT_TRUE(person.asked.empty());
-  EXPECT_EQ(splitsBar.positions, (std::vector<int>{1, 2, 3, 0}));
-  EXPECT_EQ(splitBar.ranges, (std::vector<int>{3, 3, 1}));  // 512000-byte buffers
-  EXPECT_EQ(kst::Clock(kst::kClockFileSplitting).total.load(), 3000000);
-  EXPECT_EQ(kst::Clock(kst::kClockFileSplitting).done.load(), 3000000);
-}
-
-// Nothing to split, no folder, a source gone after Go, a folder where the
-// batch goes (not the run's to delete): no split is left.
-TEST_F(FileSplittingTest, RunsThatCannotStartOrFinishLeaveNoSplit) {
-  ScriptedPerson person({kst::kAnswerYes});
-  input.splitSize = 4000000;
-  EXPECT_EQ(Run().outcome, SplitOutcome::NotStarted);
-  EXPECT_TRUE(person.asked.empty());
-  input.splitSize = 1457664;
-  input.folder = scratch.Path("nowhere");
-  EXPECT_EQ(Run().failure, kst::SplitFailure::SplitOpen);
-  EXPECT_FALSE(plat::PathExists(input.folder));
-  input.folder = scratch.Path("out");
-  ASSERT_TRUE(plat::CreateFolder(batch) && testenv::WriteFile(batch + "\\keep.txt", "keep"));
-  EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
-  for (int k = 1; k <= 3; ++k) EXPECT_FALSE(plat::PathExists(Split(k)));
-  EXPECT_EQ(ReadFile(batch + "\\keep.txt"), "keep");
-  EXPECT_EQ(person.asked.back().heading, "Unknown problem!");
-  input.file = scratch.Path("gone.avi");
-  EXPECT_EQ(Run().outcome, SplitOutcome::Failed);
-  EXPECT_EQ(person.asked.back().message.rfind("Unknown problem with File for splitting\n" + input.file + ": ", 0), 0u)
-      << person.asked.back().message;
-  EXPECT_FALSE(plat::PathExists(Split(1)) || plat::PathExists(input.file));
-}
 
 // there: files of an older set, split numbers, 0 its batch, 4 its check
 // file; named: the file the one question names (-1: no question). Without
-// a check file, the new set takes the old one away with the rest.
-TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
+// a check file, the new set takes the old one away with the rest. A set
+// written has its batch and a check file of its sums, and moved the bars
+// once per split and once per 512000-byte buffer.
+TEST(FileSplitting, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
   using kst::kAnswerNo, kst::kAnswerYes;
+  splittest::UseSplitTexts();
+  testenv::ScratchFolder scratch;
+  const std::string bytes = testenv::PatternBytes(3000000, 5), batch = scratch.Path("out\\movie.avi.BAT"),
+                    check = scratch.Path("out\\movie.avi.SFV");
+  kst::FileSplittingInput input{scratch.Path("movie.avi"), scratch.Path("out")};
+  ASSERT_TRUE(testenv::WriteFile(input.file, bytes) && plat::CreateFolder(input.folder));
   struct Case { std::vector<int> there; bool joinBatch; int answer, named; bool checkFile = true; } cases[] = {
-      {{1, 2, 3, 0}, true, kAnswerNo, 1}, {{1, 2, 3, 0}, true, kAnswerYes, 1}, {{3}, true, kAnswerNo, 3},
-      {{2, 3}, false, kAnswerYes, 2}, {{0}, true, kAnswerNo, 0}, {{0}, false, kAnswerNo, -1},
+      {{}, true, kAnswerNo, -1}, {{1, 2, 3, 0}, true, kAnswerNo, 1}, {{1, 2, 3, 0}, true, kAnswerYes, 1},
+      {{3}, true, kAnswerNo, 3}, {{2, 3}, false, kAnswerYes, 2}, {{0}, true, kAnswerNo, 0}, {{0}, false, kAnswerNo, -1},
       {{1, 2, 3, 0, 4}, true, kAnswerNo, 1, false}, {{1, 2, 3, 0, 4}, true, kAnswerYes, 1, false},
       {{4}, false, kAnswerYes, 4, false},
   };
-  auto pathOf = [&](int k) { return k == 0 ? batch : k == 4 ? check : Split(k); };
+  auto pathOf = [&](int k) { return k == 0 ? batch : k == 4 ? check : kst::SplitName(input.folder, "movie.avi", k); };
   auto old = [](int k) { return testenv::PatternBytes(1000 + k, 70 + k); };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.there.size() << " there, question on " << c.named << ", " << c.answer);
@@ -102,8 +44,10 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     for (int k : c.there) ASSERT_TRUE(testenv::WriteFile(pathOf(k), old(k)));
     input.joinBatch = c.joinBatch;
     input.checkFile = c.checkFile;
-    ScriptedPerson person({c.answer});
-    auto result = Run();
+    splittest::ScriptedPerson person({c.answer});
+    splittest::RunningJob running;
+    splittest::RecordedBar splitsBar, splitBar;
+    auto result = kst::RunFileSplitting(input, running.job, &splitsBar.sink, &splitBar.sink);
     const size_t questions = c.named < 0 ? 0 : 1;
     ASSERT_EQ(std::count_if(person.asked.begin(), person.asked.end(),
                             [](const kst::AskRequest& r) { return r.style == kst::kAskYesNo; }), questions);
@@ -122,10 +66,22 @@ TEST_F(FileSplittingTest, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     }
     ASSERT_EQ(result.outcome, SplitOutcome::Done);
     EXPECT_EQ(person.asked.size(), questions);
-    EXPECT_EQ(Splits(), bytes);
+    std::vector<uint32_t> sums;
+    for (int k = 1; k <= 3; ++k) {
+      const std::string split = ReadFile(pathOf(k));
+      EXPECT_EQ(split, bytes.substr((k - 1) * 1457664, 1457664)) << k;
+      sums.push_back(kst::Crc32Add(0, split.data(), split.size()));
+    }
     // A batch the run does not write is not the run's to replace.
     EXPECT_EQ(ReadFile(batch), c.joinBatch ? kst::JoinBatchText(input.file, 3) : c.there.back() ? "" : old(0));
-    EXPECT_EQ(plat::PathExists(check), c.checkFile);
+    EXPECT_EQ(ReadFile(check), c.checkFile ? kst::CheckFileText(input.file, sums) : "");
+    EXPECT_EQ(result.batchPath, c.joinBatch ? batch : "");
+    EXPECT_EQ(result.checkPath, c.checkFile ? check : "");
+    EXPECT_EQ(ReadFile(input.file), bytes);
+    EXPECT_EQ(splitsBar.positions, (std::vector<int>{1, 2, 3, 0}));
+    EXPECT_EQ(splitBar.ranges, (std::vector<int>{3, 3, 1}));
+    EXPECT_EQ(kst::Clock(kst::kClockFileSplitting).total.load(), 3000000);
+    EXPECT_EQ(kst::Clock(kst::kClockFileSplitting).done.load(), 3000000);
   }
 }
 

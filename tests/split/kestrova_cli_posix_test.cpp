@@ -21,16 +21,14 @@ using testenv::ReadFile;
 using testenv::WriteFile;
 const auto Quote = testenv::ShellQuote;
 
-// Exit 0 done, 1 refused (nothing to do, or a No), 2 whatever cannot be
-// done as asked; each with the line that says why. In order: later cases
-// meet what earlier ones left.
+// In order: later cases meet what earlier ones left. Made on the host as
+// they are: names the emulation would fold or trim, another file whose name
+// differs in case only, sets of 2000-byte splits beside an older file,
+// spoiled (split 2 a byte short, or missing).
 TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   splittest::UseSplitTexts();
   const std::string bytes = PatternBytes(5000, 33), other = PatternBytes(7000, 34);
   const std::string floppyAndOne = PatternBytes(1457665, 32), quoted = "a\" & echo INJECTED & \".bin";
-  // Made on the host as they are: names the emulation would fold or trim,
-  // another file whose name differs in case only, sets of 2000-byte splits
-  // beside an older file, spoiled (split 2 a byte short, or missing).
   const std::pair<std::string, std::string> files[] = {
       {"f.bin", bytes}, {"small.bin", "tiny"}, {"a b.bin", floppyAndOne}, {"e.bin", ""}, {"one.bin", "1"},
       {"g.bin ", bytes}, {"bad\n\"x.bin", bytes}, {"F.BIN", other}, {quoted, bytes},
@@ -46,7 +44,7 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   std::string batch;
   for (const char* set : {"s.bin", "m.bin"}) ASSERT_TRUE(kst::WriteJoinBatch(scratch.path, set, 3, &batch));
 
-  struct Case { std::string arguments, input; int exit; std::string says; std::string shell = ""; } cases[] = {
+  struct Case { std::string arguments, input; int exit; std::string says, shell = ""; } cases[] = {
       {"split e.bin", "", 1, "e.bin is empty (0 bytes): nothing to split"},
       {"split one.bin", "", 1, "one.bin (1 byte) fits in one split: nothing to split"},
       {"split f.bin --size 0", "", 2, "not a size: 0 (a number of at least 1 byte"},
@@ -60,26 +58,22 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
       {"join absent.001", "", 2, "no splits found: " + host + "/absent.001 is missing"},
       {"join s.bin.BAT --yes", "", 2, host + "/s.bin.002 (1999 bytes) breaks the set of 3 splits"},
       {"join m.bin.001 --yes", "", 2, host + "/m.bin.002 is missing; the batch names 3 splits"},
-      // Exact host names: no other case, no trimmed blank, nothing Windows cannot hold.
+      // Exact host names: no other case, no trimmed blank, nothing Windows cannot hold; a split name
+      // that is the file itself, through a link; the leftovers of a killed run go, another file's stay.
       {"split 'f.bin '", "", 2, "f.bin : no such file"},
       {"split 'g.bin '", "", 1, "g.bin : a blank at the end of the name; Windows cannot hold such a name"},
       {"split bad*x.bin", "", 1, "bad\\n\"x.bin: a control character in the name"},
       {"split " + Quote(quoted), "", 1, quoted + ": one of \" < > | * ? : in the name"},
-      // A split name that is the file itself, through a link: refused before a byte is written.
       {"split f.bin --size 2000 --folder out6 --yes", "", 1, host + "/out6/f.bin.002 is f.bin itself"},
-      // The leftovers of a killed run go, another file's stay.
       {"split f.bin --size 2000 --folder out7", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out7"},
       {"split f.bin --size=2000 --folder=out", "", 0, "3 splits of 2000 bytes (the last 1000) in " + host + "/out"},
       {"split f.bin --size 1.5kB --folder out5 --no-batch", "", 0, "4 splits of 1536 bytes (the last 392)"},
-      // By default a floppy's size, beside the file (a host path with a blank).
       {"split " + Quote(host + "/a b.bin"), "", 0, "2 splits of 1457664 bytes (the last 1) in " + host},
-      // One question for a set that is there: No keeps it, Yes replaces it.
       {"split f.bin --size 2000B --folder out", "", 1, host + "/out/f.bin.001 was not replaced; nothing was written"},
       {"split f.bin --size 2000B --folder out --no-batch", "y\n", 0,
        "Error: File " + host + "/out/f.bin.001 already exists! Replace?"},
       {"split f.bin --size 1 --folder=out2 --no-batch", "", 0,
        "the split size was raised from 1 to 6 bytes, so that at most 999 splits are needed"},
-      // Failures say why in the system's words, and what was left.
       {"split f.bin --size 2000 --folder out3 --yes", "", 2,
        "could not create " + host + "/out3/f.bin.002: Permission denied; deleted the 1 split written before it"},
       {"split f.bin --size 2000 --folder out4", "", 2,
@@ -92,8 +86,6 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
     EXPECT_EQ(said.find("Unknown problem"), std::string::npos) << said;
   }
 
-  // What the cases left: the source and the refused joins' targets
-  // untouched, the other case's set whole, the split set of the Yes.
   auto joined = [&](const std::string& name) {
     return ReadFile(Win(name + ".001")) + ReadFile(Win(name + ".002")) + ReadFile(Win(name + ".003"));
   };
@@ -112,7 +104,6 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_EQ(ReadFile(Win("out5\\f.bin.004")), bytes.substr(3 * 1536));
   EXPECT_EQ(ReadFile(Win("a b.bin.002")), floppyAndOne.substr(1457664));
 
-  // A joined file that is there is replaced only on Yes.
   ASSERT_TRUE(WriteFile(Win("out\\f.bin"), "older"));
   EXPECT_EQ(Run("join out/f.bin.BAT"), 1) << said;
   EXPECT_EQ(ReadFile(Win("out\\f.bin")), "older");
@@ -124,10 +115,9 @@ TEST_F(CliTest, EachArgumentCaseGivesItsExitCodeAndSaysWhy) {
   EXPECT_NE(said.find("--size[=]N"), std::string::npos) << said;
 }
 
-// The check file beside a set: any SFV reader takes it, a split damaged
-// (one byte flipped, its size kept) after the split is refused by join
-// with nothing joined; without a check file a set joins unchecked. The
-// good copy back is joined, and --delete takes the check file too.
+// Any SFV reader takes the check file; a split damaged after the split
+// (its size kept) is refused by join with nothing joined; without a check
+// file a set joins unchecked; --delete takes the check file too.
 TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
   splittest::UseSplitTexts();
   const std::string bytes = PatternBytes(5000, 41);
@@ -153,8 +143,7 @@ TEST_F(CliTest, CheckFileRefusesADamagedSplit) {
   EXPECT_FALSE(plat::PathExists(Win("sums\\c.bin.SFV")) || plat::PathExists(Win("sums\\c.bin.001")));
 }
 
-// In memory when there is room for the splits and the joined file
-// (8.6 GB), so that the test does not wait on the disk.
+// In memory when there is room for the splits and the joined file (8.6 GB).
 struct BigFolder {
   BigFolder() {
     struct statvfs fs;
@@ -169,8 +158,7 @@ struct BigFolder {
   std::string host;
 };
 
-// A sparse 4 GB + 3 MB with data at its start, across the 4 GB mark and at
-// its end; split into the largest split and the rest.
+// A sparse 4 GB + 3 MB with data at its start, across the 4 GB mark and at its end.
 TEST_F(CliTest, FileBeyondFourGigabytesRoundTrips) {
   BigFolder memory;
   const std::string folder = memory.host.empty() ? host : memory.host;

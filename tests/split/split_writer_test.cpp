@@ -28,10 +28,8 @@ struct SplitWriterTest : ::testing::Test {
   }
   // Bytes first..last (counted from 1) of the source to the split.
   bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
-    const kst::SplitRequest r{.sourcePath = source, .splitPath = split, .first = first, .last = last,
-                              .buffSize = buffSize, .clock = clock, .owner = {}, .replaceAgreed = replaceAgreed,
-                              .crc = summing ? &sum : nullptr};
-    return kst::WriteSplit(r, running.job, bar, &why);
+    return kst::WriteSplit({source, split, first, last, buffSize, clock, {}, replaceAgreed, summing ? &sum : nullptr},
+                           running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
   std::string source = scratch.Path("source.bin"), split = scratch.Path("source.bin.001");
@@ -81,10 +79,7 @@ TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
       {kst::kClockCount, 1, 10000, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
-    for (kst::ClockCounters* k : {&splitting, &copying}) {
-      kst::ClockStart(*k, 123456);
-      kst::ClockTakeInterval(*k);
-    }
+    for (kst::ClockCounters* k : {&splitting, &copying}) kst::ClockStart(*k, 123456), kst::ClockTakeInterval(*k);
     plat::DeleteOneFile(split);
     clock = c.clock;
     ASSERT_TRUE(Write(c.first, c.last, 3000));
@@ -95,21 +90,14 @@ TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
   }
 }
 
-// No bytes, no buffer, a missing source (opened for writing, it would be
-// left behind empty), bytes beyond its end.
-TEST_F(SplitWriterTest, RefusesWhatItCannotCopy) {
+// No bytes, no buffer, bytes beyond the source's end, a missing source
+// (opened for writing, it would be left behind empty); an old split is
+// replaced whole (no tail of it left) only when agreed beforehand.
+TEST_F(SplitWriterTest, RefusesWhatItCannotCopyOrMayNotReplace) {
   EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));
   EXPECT_EQ(why, SplitFailure::BadRange);
   EXPECT_FALSE(Write(9001, 12000));
   EXPECT_EQ(why, SplitFailure::ShortRead);
-  source = scratch.Path("absent.bin");
-  EXPECT_FALSE(Write(1, 100));
-  EXPECT_EQ(why, SplitFailure::SourceOpen);
-  EXPECT_FALSE(plat::PathExists(source) || plat::PathExists(split));
-}
-
-// Agreed for a whole set beforehand: replaced whole without a question.
-TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   const std::string old = PatternBytes(9000, 99);
   ASSERT_TRUE(testenv::WriteFile(split, old));
   splittest::ScriptedPerson person({kst::kAnswerNo});
@@ -120,15 +108,22 @@ TEST_F(SplitWriterTest, ExistingSplitIsReplacedWholeOnlyWhenAgreed) {
   EXPECT_EQ(person.asked[0].message, "Error: File " + split + " already exists! Replace?");
   replaceAgreed = true;
   ASSERT_TRUE(Write(201, 300));
-  EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));  // no tail of the longer old one
+  EXPECT_EQ(ReadFile(split), bytes.substr(200, 100));
   EXPECT_EQ(person.asked.size(), 2u);
+  ASSERT_TRUE(plat::DeleteOneFile(split));
+  source = scratch.Path("absent.bin");
+  EXPECT_FALSE(Write(1, 100));
+  EXPECT_EQ(why, SplitFailure::SourceOpen);
+  EXPECT_FALSE(plat::PathExists(source) || plat::PathExists(split));
 }
 
+// Stopped, the split is gone (it grew under its partial name); going, a
+// read past 4 GB of a sparse file whose only data lie just beyond it.
 TEST_F(SplitWriterTest, StoppedTakesTheSplitBackAndGoingReadsPastFourGigabytes) {
   splittest::RecordedBar bar;
   bar.onMove = [&](int position) {
     if (position != 2) return;
-    EXPECT_EQ(plat::SizeOfPath(kst::PartialNameOf(split)), 2000);  // under its partial name
+    EXPECT_EQ(plat::SizeOfPath(kst::PartialNameOf(split)), 2000);
     EXPECT_FALSE(plat::PathExists(split));
     running.job.keepGoing = false;
   };
@@ -138,7 +133,6 @@ TEST_F(SplitWriterTest, StoppedTakesTheSplitBackAndGoingReadsPastFourGigabytes) 
   EXPECT_EQ(bar.positions.back(), 0);
   EXPECT_FALSE(Write(1, 5000));  // cleared before the start, nothing is created
   EXPECT_FALSE(plat::PathExists(split));
-  // A sparse file whose only data lie just beyond 4 GB.
   const int64_t offset = (int64_t{1} << 32) + 17;
   const std::string tail = PatternBytes(5000, 11);
   running.job.keepGoing = true;

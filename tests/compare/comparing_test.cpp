@@ -1,5 +1,3 @@
-// Comparing on the real file system of each platform: blocks, and which
-// originals find which clones (listing order does not matter to the counts).
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -43,11 +41,8 @@ TEST_F(CompareBlocksTest, FindsTheFirstDifferenceAroundTheBufferEdges) {
   }
 }
 
-// The same 2500 bytes lie at offset 0 of one file and 777 of the other
-// (whose byte 777 + 1500 differs); positions count from the start of the
-// compared range. Beyond 4 GB: sparse files whose only data lie just past
-// it, 5 bytes further on in the second (whose byte 2222 there differs).
-// What cannot be read is an error, never a difference.
+// Positions count from the start of the compared range; what cannot be
+// read is an error, never a difference.
 TEST_F(CompareBlocksTest, EachFileStartsAtItsOwnPositionAndFailuresAreNoDifference) {
   const std::string piece = PatternBytes(2500, 8), tail = PatternBytes(3000, 12);
   std::string shifted = PatternBytes(777, 2) + piece, changed = tail;

@@ -12,10 +12,8 @@ namespace {
 
 constexpr int64_t kFloppy = 1457664, kGiB = int64_t{1} << 30, kLargest = 4294967295;
 
-// At most 999 splits, none beyond the file or 4294967295 bytes (beyond 999
-// of those, 1000 splits would repeat names); a size of 0 is a floppy's
-// without the raise to 999; (2^32 + 500) floppies must not look like 500.
-// go: Go may start such a split.
+// At most 999 splits, none beyond the file or 4294967295 bytes; (2^32 +
+// 500) floppies must not look like 500. go: Go may start such a split.
 TEST(SplitSizeRules, SizeCountAndLastSplit) {
   const int64_t wraps = ((int64_t{1} << 32) + 500) * kFloppy;
   struct Case { int64_t fileSize, wanted, size; int32_t count; int64_t last; bool go; } cases[] = {
@@ -67,7 +65,6 @@ struct SplitFormTest : ::testing::Test {
   kst::SplitForm form;
 };
 
-// Missing, empty, a folder or blank: "No File", and the folder stays.
 TEST_F(SplitFormTest, ATypedFileBringsItsFolderAndItsSplits) {
   kst::SetFormFile(form, "  \"" + Slashed(file) + "\" ");  // quotes, blanks and forward slashes
   EXPECT_EQ(form.folder, scratch.Path("in"));
@@ -86,7 +83,6 @@ TEST_F(SplitFormTest, ATypedFileBringsItsFolderAndItsSplits) {
   }
 }
 
-// Without "Same" a folder stays and must exist (a drive root is never made).
 TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
   form.same = false;
   kst::SetFormFolder(form, scratch.Path("new"));
@@ -107,7 +103,6 @@ TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
   EXPECT_EQ(kst::RunInput(form, 65536, 0, 0).folder, scratch.Path("new"));
   kst::SetFormSame(form, true);
   EXPECT_EQ(form.folder, scratch.Path("in"));
-  // A chosen folder other than the file's turns "Same" off.
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("out\\other.bin"), testenv::PatternBytes(2000000)));
   const std::string in = scratch.Path("in"), out = scratch.Path("out");
   for (const std::string& folder : {in, "\"" + Slashed(in) + "/\"", out}) {
@@ -123,8 +118,6 @@ TEST_F(SplitFormTest, WithoutSameTheFolderStaysAndMustExist) {
   }
 }
 
-// A size raised to 3000000 / 999 + 1 is not carried to the next file. The
-// history field shows its value through the list, which stays as it is.
 TEST_F(SplitFormTest, SizeFieldIsReadInItsUnitAndARaiseIsNotCarriedToTheNextFile) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("in\\small.bin"), testenv::PatternBytes(500000)));
   kst::SetFormFile(form, file);

@@ -32,9 +32,8 @@ struct SplitWriterTest : ::testing::Test {
     splittest::UseSplitTexts();
     ASSERT_TRUE(testenv::WriteFile(source, bytes));
   }
-  // Bytes first..last (counted from 1) of the source to the split.
   bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
-    return kst::WriteSplit({source, split, first, last, buffSize, clock, {}, replaceAgreed, summing ? &sum : nullptr},
+    return kst::WriteSplit({source, split, first, last, buffSize, -1, {}, replaceAgreed, summing ? &sum : nullptr},
                            running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -43,12 +42,10 @@ struct SplitWriterTest : ::testing::Test {
   splittest::RunningJob running;
   SplitFailure why = SplitFailure::None;
   bool replaceAgreed = false, summing = false;
-  int clock = -1;
   uint32_t sum = 0;
 };
 
-// Beyond 65535 buffers the bar moves once every two (step). The sum is of
-// the split's bytes only, whatever the buffer's size.
+// Beyond 65535 buffers the bar moves once every two (step).
 TEST_F(SplitWriterTest, CopiesAndSumsTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
   bytes = PatternBytes(65536, 3);
   ASSERT_TRUE(testenv::WriteFile(source, bytes));
@@ -75,30 +72,6 @@ TEST_F(SplitWriterTest, CopiesAndSumsTheRangeMovingTheBarOncePerBufferAtMost6553
   EXPECT_EQ(ReadFile(source), bytes);
 }
 
-// Only the named record grows, by every buffer written, keeping its total;
-// -1 or a value that names no record feeds none. done: what the File
-// Splitting record holds after the write.
-TEST_F(SplitWriterTest, FeedsOnlyTheClockItIsHanded) {
-  kst::ClockCounters &splitting = kst::Clock(kst::kClockFileSplitting), &copying = kst::Clock(kst::kClockSplitCopy);
-  struct Case { int clock; int64_t first, last, done; } cases[] = {
-      {kst::kClockFileSplitting, 5001, 7000, 2000}, {kst::kClockSplitCopy, 1, 10000, 0}, {-1, 1, 10000, 0},
-      {kst::kClockCount, 1, 10000, 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.clock);
-    for (kst::ClockCounters* k : {&splitting, &copying}) kst::ClockStart(*k, 123456), kst::ClockTakeInterval(*k);
-    plat::DeleteOneFile(split);
-    clock = c.clock;
-    ASSERT_TRUE(Write(c.first, c.last, 3000));
-    EXPECT_EQ(splitting.done.load(), c.done);
-    EXPECT_EQ(splitting.interval.load(), c.done);
-    EXPECT_EQ(copying.done.load(), c.clock == kst::kClockSplitCopy ? 10000 : 0);
-    for (kst::ClockCounters* k : {&splitting, &copying}) EXPECT_EQ(k->total.load(), 123456);
-  }
-}
-
-// No bytes, no buffer, bytes beyond the source's end, a missing source
-// (opened for writing, it would be left behind empty); an old split is
-// replaced whole (no tail of it left) only when agreed beforehand.
 TEST_F(SplitWriterTest, RefusesWhatItCannotCopyOrMayNotReplace) {
   EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));
   EXPECT_EQ(why, SplitFailure::BadRange);
@@ -123,8 +96,6 @@ TEST_F(SplitWriterTest, RefusesWhatItCannotCopyOrMayNotReplace) {
   EXPECT_FALSE(plat::PathExists(source) || plat::PathExists(split));
 }
 
-// Stopped, the split is gone (it grew under its partial name); going, a
-// read past 4 GB of a sparse file whose only data lie just beyond it.
 TEST_F(SplitWriterTest, StoppedTakesTheSplitBackAndGoingReadsPastFourGigabytes) {
   splittest::RecordedBar bar;
   bar.onMove = [&](int position) {
@@ -148,10 +119,7 @@ TEST_F(SplitWriterTest, StoppedTakesTheSplitBackAndGoingReadsPastFourGigabytes) 
 }
 
 // there: files of an older set, split numbers, 0 its batch, 4 its check
-// file; named: the file the one question names (-1: no question). Without
-// a check file, the new set takes the old one away with the rest. A set
-// written has its batch and a check file of its sums, and moved the bars
-// once per split and once per 512000-byte buffer.
+// file; named: the file the one question names (-1: no question).
 TEST(FileSplitting, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
   using kst::kAnswerNo, kst::kAnswerYes;
   splittest::UseSplitTexts();

@@ -1,6 +1,3 @@
-// The join batch run by the system's own command interpreter: it must
-// rebuild the file byte for byte, and delete the splits and itself only on
-// the first choice letter.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,10 +14,8 @@ namespace {
 using testenv::PatternBytes;
 using testenv::ReadFile;
 
-// Runs "cmd /c <batch>" in folder, answer piped in as typed; false when it
-// could not start or did not end in time. The name reaches cmd through a
-// variable: on its command line "&" or "^" in it would be parsed. Wine's
-// cmd expands "%" in the name of the batch it is to run however it is
+// The name reaches cmd through a variable ("&" or "^" on its command line
+// would be parsed); Wine's cmd expands "%" in a batch's name however it is
 // quoted, so such a batch runs from a copy (it still deletes itself).
 bool RunBatch(const std::string& folder, const std::string& batchName, const std::string& answer) {
   const bool copied = batchName.find('%') != std::string::npos;
@@ -52,11 +47,9 @@ bool RunBatch(const std::string& folder, const std::string& batchName, const std
   return ended;
 }
 
-// 30 splits make three copy lines, the later two appending to the file the
-// first made. "%" is expanded even inside quotes, "&", "^" and "!" mean
-// something to the interpreter outside them, and an accented letter is read
-// in the interpreter's code page, not the program's. With a split missing,
-// "copy /b" would write a short file without an error.
+// 30 splits make three copy lines; an accented letter is read in the
+// interpreter's code page; with a split missing, "copy /b" would write a
+// short file without an error.
 TEST(JoinBatchUnderCmd, RebuildsEveryNameAndDeletesOnlyOnYesWithNoSplitMissing) {
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;

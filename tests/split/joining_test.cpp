@@ -20,9 +20,7 @@ using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
-// "123456789" sums to 0xCBF43926 under the zip polynomial, nothing to 0. Of
-// a hostile check file only "<name>.<kkk> <8 hex>" lines of this set's
-// splits count. first: split 1's sum when listed.
+// first: split 1's sum when listed.
 TEST(CheckFile, OneLinePerSplitAfterTheCommentAndOnlyTheSetsLinesRead) {
   const std::vector<uint32_t> sums = {kst::Crc32Add(0, "123456789", 9), kst::Crc32Add(0, "", 0), 0x0000ABCDu};
   EXPECT_EQ(kst::CheckFileText("C:\\films\\my movie.avi", sums),
@@ -49,8 +47,6 @@ TEST(CheckFile, OneLinePerSplitAfterTheCommentAndOnlyTheSetsLinesRead) {
   }
 }
 
-// Over buffers of varied sizes refilled after each wait; over the first
-// stopAfter only when the copy stops early.
 TEST(CheckFile, SumBesideTheWritesEqualsTheSumInLine) {
   struct Case { std::vector<size_t> sizes; size_t stopAfter; } cases[] = {
       {{}, 0}, {{0}, 1}, {{1}, 1}, {{1, 0, 1, 0, 7}, 5}, {{512000, 512000, 1, 0, 300001}, 5},
@@ -86,11 +82,8 @@ std::string OnePerLine(const std::string& name, int count) {
   return copy;
 }
 
-// "%" is doubled, as the interpreter expands it even inside quotes; seven
-// make a name of 70 characters 77 long, and from 77 a line of 260 holds one
-// split only; at 200 a line is longer than 260, but still whole. Written
-// beside the splits, in place of an old one only when agreed; split numbers
-// have three digits: 0 and 1000 splits get no batch.
+// "%" is doubled, as the interpreter expands it even inside quotes; from 77
+// a line of 260 holds one split only.
 TEST(JoinBatch, GuardLinesCopyLinesNamesAndWhereItIsWritten) {
   splittest::UseSplitTexts();
   const std::string percents = std::string(7, '%') + std::string(63, 'p');
@@ -131,13 +124,9 @@ TEST(JoinBatch, GuardLinesCopyLinesNamesAndWhereItIsWritten) {
   EXPECT_FALSE(kst::WriteJoinBatch(scratch.Path("missing"), "C:\\movie.avi", 3, &path));
 }
 
-// Splits 1 to N-1 of one size, split N no larger, none empty. With a batch
-// exactly its N splits; without one the count ends at the first split that
-// breaks that. A batch written before guard lines and doubled "%" still
-// gives its count. A set that does not hold together, or a join stopped
-// (after split stop), is never joined over an old file of the target's name.
-// sizes: -1 missing; batch: its count, 0 none, -1 the old batch (found from
-// split 2); fault: the split named, 0 none.
+// Splits 1 to N-1 of one size, split N no larger, none empty. sizes: -1
+// missing; batch: its count, 0 none, -1 an old batch without guard lines
+// (found from split 2); fault: the split named, 0 none.
 TEST(JoinSplits, WhichSetAPathNamesWhenItHoldsTogetherAndTheJoinInOrder) {
   splittest::UseSplitTexts();
   testenv::ScratchFolder scratch;

@@ -43,11 +43,8 @@ struct SplitFaultTest : ::testing::Test {
   Failure why = Failure::None;
 };
 
-// A short write that reports success (the disk had no room for the rest),
-// a full disk, a short read (the source ended early: no call failed), opens
-// that fail; code: plat::LastError() after the call. An old split stays
-// until the new one is whole, and a split name that is the source (a hard
-// link) is refused before a byte is written, though replacing was agreed.
+// code: plat::LastError() after the call. An old split stays until the
+// new one is whole.
 TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCodeAndLeavesNoPartOfIt) {
   struct Case { Fault fault; int skip; const char* where; Failure why; uint32_t code; } cases[] = {
       {Fault::ShortWrite, 2, ".001", Failure::ShortWrite, plat::kErrDiskFull},
@@ -76,15 +73,10 @@ TEST_F(SplitFaultTest, EachFaultFailsTheSplitWithItsCauseAndCodeAndLeavesNoPartO
   EXPECT_EQ(ReadFile(file), bytes);
 }
 
-// File Splitting of 3,000,000 bytes into floppy splits (15 buffers each,
-// the last split one) that cannot start, is stopped, fails, or meets taken
-// names, a killed run's leftovers, links to the source, or a name that
-// would break out of the batch's quotes. Whatever happens the source stays
-// whole, no name holds a short split, and no partial is left.
-// before: made (or armed) before the run; stopAfter: keep-going cleared
-// after this many buffers; whole: splits 1..whole stand whole, the others
-// not at all; told: the last box's heading; kept: the user's files; link: a
-// name that is the source, left so; file: the file to split ("": data.bin).
+// 3,000,000 bytes into floppy splits (15 buffers each, the last split one).
+// stopAfter: keep-going cleared after this many buffers; whole: splits
+// 1..whole stand whole, the others not at all; told: the start of the last
+// box; kept: the user's files; link: a name that is the source, left so.
 TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
   using O = kst::SplitOutcome;
   struct Case { const char* what; std::function<void()> before; int stopAfter; std::vector<int> answers; O outcome;
@@ -188,8 +180,6 @@ TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
   EXPECT_FALSE(plat::PathExists(path));
 }
 
-// A split that reads short must not give a short file that looks joined;
-// a target that is split 1 under another name is never cut.
 TEST_F(SplitFaultTest, AFailedJoinLeavesNoPartAndKeepsTheTargetThatWasThere) {
   ASSERT_TRUE(WriteFile(Split(1), bytes.substr(0, 5000)) && WriteFile(Split(2), bytes.substr(5000, 5000)));
   ASSERT_TRUE(plat::DeleteOneFile(file) && WriteFile(file, "kept"));

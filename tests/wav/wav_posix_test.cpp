@@ -1,6 +1,3 @@
-// What both directions write to, made hostile (links outside the folder or to
-// nothing, other names of an input, a leftover partial that is a link, a
-// failed close), and kestrova-cli's data2wav and wav2data as a user runs them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -83,13 +80,11 @@ TEST_F(WavOutputsTest, NothingIsWrittenThroughALinkOrOverAnInputAndAFailedCloseF
   EXPECT_EQ(ReadFile(restored), bytes);  // the last case, through the leftover link, went well
 }
 
-// In order: each case meets what the ones before it left.
 TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   const std::string bytes = PatternBytes(10000, 3);
   ASSERT_TRUE(WriteFile(scratch.Path("f.bin"), bytes) && WriteFile(scratch.Path("e.bin"), "") &&
               WriteFile(scratch.Path("junk.wav"), std::string(500, 'j')) && WriteFile(scratch.Path("s.wav"), "s") &&
               plat::CreateFolder(scratch.Path("out")));
-  // Names Wav2Data would not give back, and a target that is a link.
   const char* unfit[] = {"a:b.txt", "CON", "nul.txt", "q?.txt", "x\"y.txt", "trail.", "COM\xB9.txt"};
   for (const char* name : unfit) ASSERT_TRUE(std::ofstream(host + "/" + name) << "data") << name;
   ASSERT_EQ(std::system(("ln -s /dev/null '" + host + "/null.WAV'").c_str()), 0);
@@ -118,8 +113,7 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
     EXPECT_NE(said.find("isn't converted"), std::string::npos) << said;
   }
   EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin")), bytes);
-  // Audio tools read it as 16-bit stereo at 44100 Hz (a tool that is not
-  // installed is left out).
+  // Audio tools read it as 16-bit stereo at 44100 Hz.
   const struct { const char *tool, *command; std::vector<std::string> says; } readers[] = {
       {"python3", "python3 -c 'import wave; w = wave.open(\"f.bin.WAV\"); "
                   "print(w.getnchannels(), w.getsampwidth(), w.getframerate())'", {"2 2 44100"}},
@@ -135,7 +129,6 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   // The same blocks and sums (the heads differ in the source's access time).
   EXPECT_TRUE(ReadFile(scratch.Path("copy.WAV")).substr(395) == ReadFile(scratch.Path("f.bin.WAV")).substr(395));
 
-  // A damaged block: the file comes back, the block is listed, exit 1.
   std::string wav = ReadFile(scratch.Path("f.bin.WAV"));
   wav[395 + 2056 + 7] ^= 1;
   ASSERT_TRUE(WriteFile(scratch.Path("f.bin.WAV"), wav));

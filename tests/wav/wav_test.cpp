@@ -14,7 +14,6 @@ using testenv::PatternBytes;
 using testenv::ReadFile;
 using testenv::WriteFile;
 
-// An estimate counts whole blocks only.
 TEST(WavFormat, SizesEstimatesNamesAndReportLines) {
   struct Size { uint64_t data, wav; } sizes[] = {{1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460},
                                                  {4097, 4516}};
@@ -39,7 +38,6 @@ struct Data2WavTest : ::testing::Test {
   splittest::ScriptedPerson person;
 };
 
-// Every source size against every buffer size, byte for byte, and back.
 TEST_F(Data2WavTest, TheContainerIsTheSameForEveryBufferSizeAndComesBackWhole) {
   for (size_t size : {1u, 7u, 8u, 9u, 2047u, 2048u, 2049u, 4097u, 200000u}) {
     const std::string bytes = PatternBytes(size, static_cast<uint32_t>(size));
@@ -67,8 +65,6 @@ TEST_F(Data2WavTest, TheContainerIsTheSameForEveryBufferSizeAndComesBackWhole) {
   EXPECT_TRUE(person.asked.empty());
 }
 
-// Refused before any question, nothing made; a .wav that is there is
-// replaced only on Yes.
 TEST_F(Data2WavTest, RefusesUnusableSourcesAndAsksBeforeReplacing) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("empty.bin"), "") && testenv::WriteFile(source, "abc"));
   struct Case { std::string from, to; kst::WavFault fault; } cases[] = {
@@ -94,8 +90,7 @@ TEST_F(Data2WavTest, RefusesUnusableSourcesAndAsksBeforeReplacing) {
   EXPECT_EQ(ReadFile(wav).size(), kst::WavFileSize(5000));
 }
 
-// 65537 buffers: every other one moves the bar, and a finished run leaves
-// it full. Stopped, what was written stays: block 1 and its sum.
+// 65537 buffers: every other one moves the bar.
 TEST_F(Data2WavTest, MovesTheBarOncePerBufferWithinRangeAndStopsWhenAborted) {
   ASSERT_TRUE(testenv::WriteFile(source, PatternBytes(65536 * 2 + 1, 4)));
   splittest::RecordedBar bar;
@@ -119,7 +114,6 @@ struct Wav2DataTest : ::testing::Test {
     good = wavtest::BuildWav(bytes, entry);
   }
   void TearDown() override { plat::SetAttributes(restored, plat::kAttrNormal); }
-  // Each run may replace what the one before left.
   kst::WavResult Extract(const std::string& wavBytes, uint32_t buffSize = 4096) {
     EXPECT_TRUE(WriteFile(wav, wavBytes));
     plat::SetAttributes(restored, plat::kAttrNormal);
@@ -140,8 +134,6 @@ struct Wav2DataTest : ::testing::Test {
   splittest::ScriptedPerson person;
 };
 
-// The mark is looked for through the first 65536 bytes after the head,
-// whatever the buffer's size.
 TEST_F(Wav2DataTest, RestoresNameBytesWriteTimeAndReadOnlyFindingTheMarkAfterJunk) {
   const std::string late = good.substr(0, 46) + std::string(60000, 'j') + good.substr(46);
   for (const auto& [wavBytes, buffSize] : {std::pair{good, 1000u}, {late, 1u}, {late, 394u}, {late, 4096u}}) {
@@ -156,8 +148,6 @@ TEST_F(Wav2DataTest, RestoresNameBytesWriteTimeAndReadOnlyFindingTheMarkAfterJun
   EXPECT_EQ(Extract(good.substr(0, 46) + std::string(65536, 'j') + good.substr(46)).fault, WavFault::NotWav);
 }
 
-// One damaged byte, wherever it is, gives one report line naming its block
-// with the sum found and the sum stored; the data are restored as read.
 TEST_F(Wav2DataTest, OneFlippedByteGivesExactlyOneReportLine) {
   struct Case { const char* where; size_t at; uint64_t block; } cases[] = {  // at: offset in the .wav
       {"first block", kData + 5, 1}, {"middle block", kData + 2056 + 1000, 2},
@@ -180,10 +170,7 @@ TEST_F(Wav2DataTest, OneFlippedByteGivesExactlyOneReportLine) {
   }
 }
 
-// An audio tool keeps T - 46 bytes of data: the tail of the last sum goes,
-// and counts as zero. Data cut short fail: what was extracted stays under
-// its partial name, the whole file it would have replaced as it was, and
-// the next run takes the leftover away.
+// An audio tool keeps T - 46 bytes of data: the tail of the last sum goes.
 TEST_F(Wav2DataTest, MissingSumBytesAtTheEndCountAsZeroButMissingDataFail) {
   const kst::WavResult cutSum = Extract(good.substr(0, good.size() - 3));
   ASSERT_TRUE(cutSum.ok());
@@ -201,8 +188,6 @@ TEST_F(Wav2DataTest, MissingSumBytesAtTheEndCountAsZeroButMissingDataFail) {
   EXPECT_EQ(wavtest::Listing(out.path), (std::vector<std::string>{"restored.bin", "restored.bin.TXT"}));
 }
 
-// Whatever a head says, a bad one is refused before any question or file;
-// so are a missing .wav and a missing folder.
 TEST_F(Wav2DataTest, HostileHeadsAreRefusedLeavingTheFolderAsItWas) {
   const auto withRecord = [&](size_t at, std::string value, size_t size = 0) {
     value.resize(std::max(size, value.size()), '\0');

@@ -36,7 +36,6 @@ struct Entry {
   std::string name;
 };
 
-// The whole .wav for data, built from the layout alone.
 inline std::string BuildWav(const std::string& data, const Entry& e) {
   const uint64_t s = data.size(), n = (s + 2047) / 2048, t = 395 + s + 8 * n;
   std::string wav = "RIFF" + Little(t - 8, 4) + "WAVEfmt " + Little(16, 4) + Little(1, 2) + Little(2, 2) +
@@ -61,7 +60,6 @@ inline Entry EntryOf(const std::string& path) {
   return Entry{info.attributes, info.creationTime, info.accessTime, info.writeTime, info.name};
 }
 
-// The names in a folder, sorted as listed.
 inline std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
   plat::FindEntry e;

@@ -25,24 +25,19 @@ using testenv::WriteFile;
 struct CompareTree : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
-    const std::string content = PatternBytes(2500, 7);
-    std::string changed = content;
+    std::string changed = PatternBytes(2500, 7);
     changed[1000] ^= 1;  // the first byte of the second 1000-byte block
-    const std::pair<std::string, std::string> pairs[] = {
-        {"a_equal.txt", "hello world"}, {"c_size.txt", "abc"},   {"d_empty.txt", ""},
-        {"e_halfempty.txt", ""},        {"f_alone.txt", "solo"}, {"g_dir.txt", ""},
-        {".hidden", "x"},               {"sub\\n_equal.txt", "nested"},
-        {"sub\\deep\\m_diff.txt", "abcd"}, {"sub2\\s.txt", "s"}};
     for (const char* folder : {"orig", "orig\\sub", "orig\\sub\\deep", "orig\\sub2", "clone", "clone\\sub",
                                "clone\\sub\\deep", "clone\\g_dir.txt"})
       ASSERT_TRUE(plat::CreateFolder(W(folder)));
-    for (const auto& [name, bytes] : pairs) ASSERT_TRUE(WriteFile(W("orig\\" + name), bytes));
-    ASSERT_TRUE(WriteFile(W("orig\\b_content.bin"), content));
-    const std::pair<std::string, std::string> clones[] = {
-        {"a_equal.txt", "hello world"}, {"b_content.bin", changed}, {"c_size.txt", "abcdef"},
-        {"d_empty.txt", ""},            {"e_halfempty.txt", "x"},   {".hidden", "y"},
-        {"sub\\n_equal.txt", "nested"}, {"sub\\deep\\m_diff.txt", "abXd"}};
-    for (const auto& [name, bytes] : clones) ASSERT_TRUE(WriteFile(W("clone\\" + name), bytes));
+    const char* none = "none";  // the clone's side of an unmatched file
+    const std::string files[][3] = {{"a_equal.txt", "hello world", "hello world"},
+        {"b_content.bin", PatternBytes(2500, 7), changed}, {"c_size.txt", "abc", "abcdef"}, {"d_empty.txt", "", ""},
+        {"e_halfempty.txt", "", "x"}, {"f_alone.txt", "solo", none}, {"g_dir.txt", "", none}, {".hidden", "x", "y"},
+        {"sub\\n_equal.txt", "nested", "nested"}, {"sub\\deep\\m_diff.txt", "abcd", "abXd"},
+        {"sub2\\s.txt", "s", none}};
+    for (const auto& f : files)
+      ASSERT_TRUE(WriteFile(W("orig\\" + f[0]), f[1]) && (f[2] == none || WriteFile(W("clone\\" + f[0]), f[2])));
     input = {W("orig"), W("clone"), true, true, W("info.txt")};
     input.buffSize = 1000;
   }
@@ -97,35 +92,25 @@ TEST_F(CompareTree, ShowOptionsLeaveOutOnlyEqualAndUnmatchedPairs) {
 
 // Refused before anything is read or written.
 TEST_F(CompareTree, RefusalsTouchNothing) {
-  const std::string o = W("orig");
-  struct Case { std::string original, clone, info; bool recursive; CompareRefusal refusal; } cases[] = {
-      {"", W("clone"), W("info.txt"), true, CompareRefusal::BlankOriginal},
-      {o, "   ", W("info.txt"), true, CompareRefusal::BlankClone},
-      {W("nope"), W("clone"), W("info.txt"), true, CompareRefusal::MissingOriginal},
-      {o + "\\f_alone.txt", W("clone\\f_alone.txt"), W("info.txt"), true, CompareRefusal::MissingClone},
-      {o, o + "\\", W("info.txt"), true, CompareRefusal::SamePath},
-      {o, kst::UpperCase(o), W("info.txt"), true, CompareRefusal::SamePath},
-      {o, W("clone\\..\\orig"), W("info.txt"), true, CompareRefusal::SamePath},
-      {o + "\\a_equal.txt", o + "\\A_EQUAL.TXT", W("info.txt"), true, CompareRefusal::SamePath},
-      {o, "R:\\", W("info.txt"), true, CompareRefusal::SamePath},  // R: is the original folder
-      {o + "\\a_equal.txt", "R:\\a_equal.txt", W("info.txt"), true, CompareRefusal::SamePath},
-      {o, W("clone"), " ", true, CompareRefusal::BlankInfo},
-      {o, W("clone"), W("clone"), true, CompareRefusal::BlankInfo},
-      {o, W("clone"), o + "\\a_equal.txt", false, CompareRefusal::InfoIsCompared},
-      {o, W("clone"), W("clone\\sub\\n_equal.txt"), true, CompareRefusal::InfoIsCompared},
-      {o + "\\a_equal.txt", W("clone\\c_size.txt"), W("clone\\c_size.txt"), false, CompareRefusal::InfoIsCompared},
+  const std::string o = W("orig"), c = W("clone"), i = W("info.txt"), a = o + "\\a_equal.txt";
+  using R = CompareRefusal;
+  struct Case { std::string original, clone, info; bool recursive; R refusal; } cases[] = {
+      {"", c, i, true, R::BlankOriginal}, {o, "   ", i, true, R::BlankClone}, {o + "x", c, i, true, R::MissingOriginal},
+      {o + "\\f_alone.txt", c + "\\f_alone.txt", i, true, R::MissingClone}, {o, o + "\\", i, true, R::SamePath},
+      {o, kst::UpperCase(o), i, true, R::SamePath}, {o, c + "\\..\\orig", i, true, R::SamePath},
+      {a, o + "\\A_EQUAL.TXT", i, true, R::SamePath}, {o, "R:\\", i, true, R::SamePath},  // R: is the original folder
+      {a, "R:\\a_equal.txt", i, true, R::SamePath}, {o, c, " ", true, R::BlankInfo}, {o, c, c, true, R::BlankInfo},
+      {o, c, a, false, R::InfoIsCompared}, {o, c, c + "\\sub\\n_equal.txt", true, R::InfoIsCompared},
+      {a, c + "\\c_size.txt", c + "\\c_size.txt", false, R::InfoIsCompared},
   };
   plat::EmuMapDrive('R', plat::EmulatedDrive{plat::EmuHostPath(o)});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.original + " | " + c.clone + " | " + c.info);
-    input.original = c.original;
-    input.clone = c.clone;
-    input.infoPath = c.info;
-    input.recursive = c.recursive;
+  for (const Case& r : cases) {
+    SCOPED_TRACE(r.original + " | " + r.clone + " | " + r.info);
+    input = {r.original, r.clone, r.recursive, true, r.info};
     splittest::ScriptedPerson person;
     const kst::ComparingResult result = Run();
     EXPECT_EQ(result.end, ComparingEnd::Refused);
-    EXPECT_EQ(result.refusal, c.refusal);
+    EXPECT_EQ(result.refusal, r.refusal);
     EXPECT_FALSE(plat::PathExists(W("info.txt")));
     EXPECT_EQ(testenv::ReadFile(o + "\\a_equal.txt"), "hello world");
     EXPECT_EQ(testenv::ReadFile(W("clone\\c_size.txt")), "abcdef");
@@ -133,7 +118,7 @@ TEST_F(CompareTree, RefusalsTouchNothing) {
   }
   plat::EmuUnmapDrive('R');
   // A new information file inside a compared folder is made, and left out.
-  input = kst::ComparingInput{o, W("clone"), true, true, o + "\\new_info.txt"};
+  input = kst::ComparingInput{o, c, true, true, o + "\\new_info.txt"};
   const kst::ComparingResult result = Run();
   EXPECT_EQ(result.end, ComparingEnd::Done);
   EXPECT_EQ(result.originalFiles, 10);
@@ -170,9 +155,7 @@ TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.original);
-    input.saveInfo = c.saveInfo;
-    input.original = c.original;
-    input.clone = c.clone;
+    input = {c.original, c.clone, true, c.saveInfo, W("info.txt")};
     splittest::ScriptedPerson person({kst::kAnswerYes});
     const kst::ComparingResult result = Run();
     EXPECT_EQ(kst::TellRunEnd(input, result, nullptr), c.open);
@@ -198,7 +181,7 @@ TEST_F(CompareTree, AbortStopsAfterThePairInHand) {
 // What cannot be read, reached or named is trouble: told, counted, written
 // into the information file, and never counted as equal nor unmatched.
 TEST_F(CompareTree, UnreadableUnreachableAndUnnamablePartsAreTrouble) {
-  const std::string longName(120, 'q');
+  const std::string longName(120, 'q'), host = plat::EmuHostPath(W("orig")) + "/";
   // In order: each case keeps what the ones before it made.
   struct Case { const char* name; std::function<void()> stage; int32_t compared, unmatched, differentContents;
                 int64_t troubles; const char* told; } cases[] = {
@@ -206,12 +189,10 @@ TEST_F(CompareTree, UnreadableUnreachableAndUnnamablePartsAreTrouble) {
        5, 3, 1, 1, "Unable to read the folder"},
       {"the original folder", [] { plat::EmuInjectFault(plat::Fault::ListFails, 0, "\\orig\\"); }, 0, 0, 0, 1,
        "Unable to read the folder"},
-      {"a folder past the path limit", [&] {
-         std::filesystem::create_directories(plat::EmuHostPath(W("orig")) + "/" + longName + "/" + longName);
-       }, 7, 3, 2, 1, "deeper than 128 levels or its path is too long"},
-      {"a name holding backslashes", [this] {
-         std::ofstream(plat::EmuHostPath(W("orig")) + "/x\\..\\a_equal.txt") << "hello world";
-       }, 7, 3, 2, 2, "Windows can't hold this name"},
+      {"a folder past the path limit", [&] { std::filesystem::create_directories(host + longName + "/" + longName); },
+       7, 3, 2, 1, "deeper than 128 levels or its path is too long"},
+      {"a name holding backslashes", [&] { std::ofstream(host + "x\\..\\a_equal.txt") << "hello world"; }, 7, 3, 2, 2,
+       "Windows can't hold this name"},
       {"a clone's file that will not open", [this] {
          ASSERT_TRUE(plat::CreateFolder(W("clone\\sub2")) && WriteFile(W("clone\\sub2\\s.txt"), "s"));
          plat::EmuInjectFault(plat::Fault::OpenFails, 0, "\\clone\\sub2\\s.txt");

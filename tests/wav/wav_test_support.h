@@ -30,26 +30,17 @@ inline uint64_t SlowSum(const std::string& block) {
   return sum;
 }
 
-struct Entry {
-  uint32_t attributes = 0;
-  uint64_t creation = 0, access = 0, write = 0;
-  std::string name;
-};
+struct Entry { uint32_t attributes = 0; uint64_t creation = 0, access = 0, write = 0; std::string name; };
 
 inline std::string BuildWav(const std::string& data, const Entry& e) {
   const uint64_t s = data.size(), n = (s + 2047) / 2048, t = 395 + s + 8 * n;
   std::string wav = "RIFF" + Little(t - 8, 4) + "WAVEfmt " + Little(16, 4) + Little(1, 2) + Little(2, 2) +
                     Little(44100, 4) + Little(176400, 4) + Little(4, 2) + Little(16, 2) + "data" +
                     Little(t - 46, 4) + Little(0, 2) + "KestrovaldineWav2Data";
-  std::string name = e.name;
-  name.resize(260, '\0');
   wav += Little(328, 4) + Little(0, 4) + Little(e.attributes, 4) + Little(e.creation, 8) +
          Little(e.access, 8) + Little(e.write, 8) + Little(s >> 32, 4) + Little(s & 0xFFFFFFFF, 4) +
-         std::string(8, '\0') + name + std::string(16, '\0');
-  for (uint64_t at = 0; at < s; at += 2048) {
-    const std::string block = data.substr(at, 2048);
-    wav += block + Little(SlowSum(block), 8);
-  }
+         std::string(8, '\0') + (e.name + std::string(260, '\0')).substr(0, 260) + std::string(16, '\0');
+  for (uint64_t at = 0; at < s; at += 2048) wav += data.substr(at, 2048) + Little(SlowSum(data.substr(at, 2048)), 8);
   return wav;
 }
 

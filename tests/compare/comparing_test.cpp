@@ -96,10 +96,7 @@ TEST_F(CompareBlocksTest, MovesOncePerBlockAndStopsBetweenBlocks) {
     running.job.keepGoing = true;
     splittest::RecordedBar bar;
     bar.onMove = c.onMove;
-    std::thread aborter([&] {
-      plat::SleepMs(100);
-      kst::AbortJob(running.job);
-    });
+    std::thread aborter([&] { plat::SleepMs(100), kst::AbortJob(running.job); });
     kst::CompareResult r = kst::CompareBlocks({first, second, 1, 1, 9500, 1000, kst::kClockComparing}, running.job,
                                               &bar.sink);
     aborter.join();

@@ -81,15 +81,6 @@ TEST_F(CompareTree, InformationFileHoldsEveryPairAndTheTotals) {
   EXPECT_EQ(kst::Clock(kst::kClockComparing).total.load(), 2500 + 11 + 3 + 4 + 6 + 4 + 1);
 }
 
-// Empty files are always told.
-TEST_F(CompareTree, ShowOptionsLeaveOutOnlyEqualAndUnmatchedPairs) {
-  input = {W("orig"), W("clone"), false, true, W("info.txt"), false, false};
-  Run();
-  const std::string text = testenv::ReadFile(W("info.txt"));
-  for (const char* out : {"a_equal.txt", "Unable to find match", "sub\\"}) EXPECT_EQ(text.find(out), text.npos) << out;
-  EXPECT_TRUE(text.find("d_empty.txt") != text.npos && text.find("Compared: 5 ") != text.npos) << text;
-}
-
 // Refused before anything is read or written.
 TEST_F(CompareTree, RefusalsTouchNothing) {
   const std::string o = W("orig"), c = W("clone"), i = W("info.txt"), a = o + "\\a_equal.txt";
@@ -147,7 +138,8 @@ TEST_F(CompareTree, ReadAndWriteFaults) {
   EXPECT_EQ(person.asked.size(), 1u);
 }
 
-TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
+// Shown or not, empty files are always told in the information file.
+TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferencesAndShowOptionsLeaveOutEqualAndUnmatchedPairs) {
   struct Case { bool saveInfo; std::string original, clone, heading; bool open; } cases[] = {  // heading "": no box
       {true, W("orig"), W("clone"), "Information Saved to file...", true},
       {false, W("orig"), W("clone"), "There were issues...", false},
@@ -155,13 +147,16 @@ TEST_F(CompareTree, RunEndAsksAboutTheFileOrPointsAtDifferences) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.original);
-    input = {c.original, c.clone, true, c.saveInfo, W("info.txt")};
+    input = {c.original, c.clone, false, c.saveInfo, W("info.txt"), false, false};
     splittest::ScriptedPerson person({kst::kAnswerYes});
     const kst::ComparingResult result = Run();
     EXPECT_EQ(kst::TellRunEnd(input, result, nullptr), c.open);
     ASSERT_EQ(person.asked.size(), c.heading.empty() ? 0u : 1u);
     EXPECT_EQ(person.asked.empty() ? "" : person.asked[0].heading, c.heading);
   }
+  const std::string text = testenv::ReadFile(W("info.txt"));  // of the first case
+  for (const char* out : {"a_equal.txt", "Unable to find match", "sub\\"}) EXPECT_EQ(text.find(out), text.npos) << out;
+  EXPECT_TRUE(text.find("d_empty.txt") != text.npos && text.find("Compared: 5 ") != text.npos) << text;
 }
 
 TEST_F(CompareTree, AbortStopsAfterThePairInHand) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "frame/platform/platform.h"
@@ -49,10 +50,7 @@ TEST(SplitSizeField, NumberTimesTheUnitAndBack) {
   EXPECT_EQ(kst::SizeUnitOf("tb"), 4);
 }
 
-std::string Slashed(std::string path) {
-  for (char& c : path) c = c == '\\' ? '/' : c;
-  return path;
-}
+std::string Slashed(std::string path) { std::replace(path.begin(), path.end(), '\\', '/'); return path; }
 
 struct SplitFormTest : ::testing::Test {
   void SetUp() override {

@@ -20,20 +20,13 @@ using kst::SplitOutcome;
 using testenv::PatternBytes;
 using testenv::ReadFile;
 
-TEST(SplitNames, ThreeDigitNumberAfterTheFolderAndName) {
-  EXPECT_EQ(kst::SplitName("C:", "movie.avi", 1), "C:\\movie.avi.001");
-  EXPECT_EQ(kst::SplitName("A:\\", "movie.avi", 12), "A:\\movie.avi.012");
-  EXPECT_EQ(kst::SplitName("D:\\out", "m", 1001), "D:\\out\\m.001");  // the lowest three digits
-  EXPECT_EQ(kst::SplitBaseName("D:\\films\\my movie.avi   "), "my movie.avi");
-}
-
 struct SplitWriterTest : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
     ASSERT_TRUE(testenv::WriteFile(source, bytes));
   }
   bool Write(int64_t first, int64_t last, uint32_t buffSize = 4096, kst::ProgressSink* bar = nullptr) {
-    return kst::WriteSplit({source, split, first, last, buffSize, -1, {}, replaceAgreed, summing ? &sum : nullptr},
+    return kst::WriteSplit({source, split, first, last, buffSize, -1, {}, replaceAgreed, &sum},
                            running.job, bar, &why);
   }
   testenv::ScratchFolder scratch;
@@ -41,7 +34,7 @@ struct SplitWriterTest : ::testing::Test {
   std::string bytes = PatternBytes(10000, 7);
   splittest::RunningJob running;
   SplitFailure why = SplitFailure::None;
-  bool replaceAgreed = false, summing = false;
+  bool replaceAgreed = false;
   uint32_t sum = 0;
 };
 
@@ -49,7 +42,6 @@ struct SplitWriterTest : ::testing::Test {
 TEST_F(SplitWriterTest, CopiesAndSumsTheRangeMovingTheBarOncePerBufferAtMost65535Times) {
   bytes = PatternBytes(65536, 3);
   ASSERT_TRUE(testenv::WriteFile(source, bytes));
-  summing = true;
   struct Case { int64_t first, length; uint32_t buffSize; int range, step; } cases[] = {
       {2, 4096, 4096, 1, 1}, {2, 4097, 4096, 2, 1}, {2, 8193, 4096, 3, 1}, {1, 65535, 1, 65535, 1},
       {1, 65536, 1, 32768, 2}, {3, 9, 1, 9, 1}, {3, 9, 4, 3, 1}, {3, 9, 9, 1, 1}};
@@ -72,7 +64,11 @@ TEST_F(SplitWriterTest, CopiesAndSumsTheRangeMovingTheBarOncePerBufferAtMost6553
   EXPECT_EQ(ReadFile(source), bytes);
 }
 
-TEST_F(SplitWriterTest, RefusesWhatItCannotCopyOrMayNotReplace) {
+TEST_F(SplitWriterTest, NamesAndRefusesWhatItCannotCopyOrMayNotReplace) {
+  EXPECT_EQ(kst::SplitName("C:", "movie.avi", 1), "C:\\movie.avi.001");
+  EXPECT_EQ(kst::SplitName("A:\\", "movie.avi", 12), "A:\\movie.avi.012");
+  EXPECT_EQ(kst::SplitName("D:\\out", "m", 1001), "D:\\out\\m.001");  // the lowest three digits
+  EXPECT_EQ(kst::SplitBaseName("D:\\films\\my movie.avi   "), "my movie.avi");
   EXPECT_FALSE(Write(0, 10) || Write(11, 10) || Write(1, 10, 0));
   EXPECT_EQ(why, SplitFailure::BadRange);
   EXPECT_FALSE(Write(9001, 12000));

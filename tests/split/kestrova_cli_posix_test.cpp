@@ -141,13 +141,10 @@ struct BigFolder {
   BigFolder() {
     struct statvfs fs;
     char pattern[] = "/dev/shm/kst_big_XXXXXX";
-    if (statvfs("/dev/shm", &fs) == 0 && uint64_t{fs.f_bavail} * fs.f_frsize > (uint64_t{10} << 30) &&
-        mkdtemp(pattern))
+    if (statvfs("/dev/shm", &fs) == 0 && uint64_t{fs.f_bavail} * fs.f_frsize > (uint64_t{10} << 30) && mkdtemp(pattern))
       host = pattern;
   }
-  ~BigFolder() {
-    if (!host.empty()) std::filesystem::remove_all(host);
-  }
+  ~BigFolder() { if (!host.empty()) std::filesystem::remove_all(host); }
   std::string host;
 };
 

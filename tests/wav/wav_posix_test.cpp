@@ -90,18 +90,14 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   ASSERT_EQ(std::system(("ln -s /dev/null '" + host + "/null.WAV'").c_str()), 0);
   struct Case { std::string arguments, input; int exit; std::string says; } cases[] = {
       {"data2wav f.bin", "", 0, "wrapped 10000 bytes in " + host + "/f.bin.WAV (10435 bytes)"},
-      {"data2wav f.bin", "n\n", 1, "was not replaced"},
-      {"data2wav f.bin copy", "", 0, host + "/copy.WAV"},
-      {"data2wav f.bin out", "", 0, host + "/out/f.bin.WAV"},
-      {"data2wav s.wav s.wav", "", 2, "the same file"},
-      {"data2wav e.bin", "", 2, "it is empty"},
-      {"data2wav", "", 2, "give one file"},
+      {"data2wav f.bin", "n\n", 1, "was not replaced"}, {"data2wav f.bin copy", "", 0, host + "/copy.WAV"},
+      {"data2wav f.bin out", "", 0, host + "/out/f.bin.WAV"}, {"data2wav s.wav s.wav", "", 2, "the same file"},
+      {"data2wav e.bin", "", 2, "it is empty"}, {"data2wav", "", 2, "give one file"},
       {"data2wav a:b.txt", "", 1, "isn't converted! Rename it first: " + host + "/a:b.txt"},
       {"data2wav f.bin null.WAV", "y\n", 1, "This is a link!"},
       {"wav2data f.bin.WAV out", "", 0, "every block's sum matched"},
       {"wav2data f.bin.WAV out", "y\n", 0, "restored " + host + "/out/f.bin (10000 bytes)"},
-      {"wav2data junk.wav out", "", 2, "not a file made by Data2Wav"},
-      {"wav2data none.wav out", "", 2, "none.wav"},
+      {"wav2data junk.wav out", "", 2, "not a file made by Data2Wav"}, {"wav2data none.wav out", "", 2, "none.wav"},
       {"wav2data f.bin.WAV --force", "", 2, "unknown option"},
   };
   for (const Case& c : cases) {

@@ -109,8 +109,7 @@ TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
       {"batch cut short", [] { plat::EmuInjectFault(Fault::ShortWrite, 0, ".BAT"); }, 0, {}, O::Failed, Failure::None,
        0, false, unknown},
       {"leftovers of a killed run, another file's kept", [&] {
-         for (const char* name : {"data.bin.002.~ks", "data.bin.007.~ks", "data.bin.BAT.~ks"})
-           ASSERT_TRUE(WriteFile(out + "\\" + name, "short"));
+         for (const char* name : {"002.~ks", "007.~ks", "BAT.~ks"}) user(out + "\\data.bin." + name);
          user(other);
        }, 0, {}, O::Done, Failure::None, 3, true, "", {other}},
       {"a partial name that is a link to the source", [&] { symlinkTo(kst::PartialNameOf(split(1))); }, 0, {},
@@ -126,8 +125,7 @@ TEST_F(SplitFaultTest, HostileRunsLeaveTheSourceAndOnlyWholeSplits) {
       {"the batch a link to the source", [&] { symlinkTo(batch); }, 0, yes, O::Failed, Failure::IsSource, 0, false,
        same, {}, batch},
       {"the folder a link to the source's, split 2 the source there", [&] {
-         ASSERT_TRUE(plat::RemoveFolder(out));
-         ASSERT_EQ(symlink(plat::EmuHostPath(dir.path).c_str(), hostOut.c_str()), 0);
+         ASSERT_TRUE(plat::RemoveFolder(out) && symlink(EmuHostPath(dir.path).c_str(), hostOut.c_str()) == 0);
          HardLink(source, dir.Path("data.bin.002"));
        }, 0, yes, O::Failed, Failure::IsSource, 0, false, same, {}, split(2)},
       {"a quote in the name", [&] { ASSERT_TRUE(WriteFile(dir.Path(quoted), bytes)); }, 0, {}, O::Failed,

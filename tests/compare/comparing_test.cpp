@@ -5,10 +5,8 @@
 #include "compare/compare_blocks.h"
 #include "compare/file_comparing.h"
 #include "frame/clock/clock_counters.h"
-#include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "frame/texts/text_numbers.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/cli_run_posix.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

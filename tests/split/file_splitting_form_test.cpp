@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "frame/platform/platform.h"
 #include "split/file_splitting_form.h"
 #include "split/split_sizes.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

@@ -4,14 +4,12 @@
 
 #include "frame/clock/clock_counters.h"
 #include "frame/files/partial_files.h"
-#include "frame/platform/platform.h"
 #include "split/check_file.h"
 #include "split/crc32.h"
 #include "split/file_splitting.h"
 #include "split/join_batch.h"
 #include "split/split_writer.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

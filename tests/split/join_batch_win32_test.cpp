@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/platform/platform.h"
 #include "split/file_splitting.h"
 #include "split/join_splits.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "frame/platform/platform.h"
 #include "frame/texts/texts.h"
 #include "split/check_file.h"
 #include "split/crc32.h"
@@ -9,7 +8,6 @@
 #include "split/join_splits.h"
 #include "split/split_writer.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/platform/platform.h"
 #include "split/join_batch.h"
 #include "tests/split/split_test_support.h"
 #include "tests/support/cli_run_posix.h"

@@ -13,7 +13,6 @@
 #include "split/join_splits.h"
 #include "split/split_writer.h"
 #include "tests/split/split_test_support.h"
-#include "tests/support/test_env.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// What the split tests share: the built-in texts, a scripted person, a
-// progress bar that records every move, and a job that may go on.
+// What the split, compare and wav tests share: the test environment, the
+// built-in texts, a scripted person, a bar that records moves, a job.
 #pragma once
 
 #include <functional>
@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "frame/dialogs/ask.h"
+#include "frame/platform/platform.h"
 #include "frame/texts/language_files.h"
 #include "frame/threads/job_control.h"
 #include "tests/support/scripted_person.h"
+#include "tests/support/test_env.h"
 
 namespace splittest {
 

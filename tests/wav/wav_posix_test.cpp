@@ -7,9 +7,7 @@
 #include <unistd.h>
 
 #include "frame/platform/emulation.h"
-#include "frame/platform/platform.h"
 #include "tests/support/cli_run_posix.h"
-#include "tests/support/test_env.h"
 #include "tests/wav/wav_test_support.h"
 
 namespace {

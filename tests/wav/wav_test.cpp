@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "frame/platform/platform.h"
-#include "tests/support/test_env.h"
 #include "tests/wav/wav_test_support.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "frame/files/file_info.h"
-#include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "tests/split/split_test_support.h"
 #include "wav/data2wav.h"

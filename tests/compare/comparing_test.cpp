@@ -10,10 +10,7 @@
 
 namespace {
 
-using kst::CompareOutcome;
-using kst::ComparingEnd;
-using testenv::PatternBytes;
-using testenv::WriteFile;
+using kst::CompareOutcome, kst::ComparingEnd, testenv::PatternBytes, testenv::WriteFile;
 
 struct CompareBlocksTest : ::testing::Test {
   testenv::ScratchFolder scratch;
@@ -32,8 +29,7 @@ TEST_F(CompareBlocksTest, FindsTheFirstDifferenceAroundTheBufferEdges) {
     std::string bytes = PatternBytes(c.size, 3), copy = bytes;
     for (size_t at : c.changed) copy[at] = static_cast<char>(copy[at] ^ 0x40);
     ASSERT_TRUE(WriteFile(first, bytes) && WriteFile(second, copy));
-    const int64_t count = static_cast<int64_t>(c.size);
-    kst::CompareResult r = kst::CompareBlocks({first, second, 1, 1, count, 1000}, running.job);
+    kst::CompareResult r = kst::CompareBlocks({first, second, 1, 1, static_cast<int64_t>(c.size), 1000}, running.job);
     EXPECT_EQ(r.outcome, c.position == -1 ? CompareOutcome::Equal : CompareOutcome::Different) << c.size;
     EXPECT_EQ(r.position, c.position) << c.size;
   }

@@ -14,10 +14,7 @@
 
 namespace {
 
-using kst::CompareRefusal;
-using kst::ComparingEnd;
-using testenv::PatternBytes;
-using testenv::WriteFile;
+using kst::CompareRefusal, kst::ComparingEnd, testenv::PatternBytes, testenv::WriteFile;
 
 // A tree with every kind of pair.
 struct CompareTree : ::testing::Test {
@@ -36,8 +33,7 @@ struct CompareTree : ::testing::Test {
         {"sub2\\s.txt", "s", none}};
     for (const auto& f : files)
       ASSERT_TRUE(WriteFile(W("orig\\" + f[0]), f[1]) && (f[2] == none || WriteFile(W("clone\\" + f[0]), f[2])));
-    input = {W("orig"), W("clone"), true, true, W("info.txt")};
-    input.buffSize = 1000;
+    input = {W("orig"), W("clone"), true, true, W("info.txt"), true, true, 1000};
   }
   std::string W(const std::string& name) const { return scratch.Path(name); }
   kst::ComparingResult Run() {

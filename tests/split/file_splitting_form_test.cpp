@@ -53,8 +53,8 @@ std::string Slashed(std::string path) { std::replace(path.begin(), path.end(), '
 struct SplitFormTest : ::testing::Test {
   void SetUp() override {
     splittest::UseSplitTexts();
-    ASSERT_TRUE(plat::CreateFolder(scratch.Path("in")) && plat::CreateFolder(scratch.Path("out")));
-    ASSERT_TRUE(testenv::WriteFile(file, testenv::PatternBytes(3000000)));
+    ASSERT_TRUE(plat::CreateFolder(scratch.Path("in")) && plat::CreateFolder(scratch.Path("out")) &&
+                testenv::WriteFile(file, testenv::PatternBytes(3000000)));
   }
   testenv::ScratchFolder scratch;
   std::string file = scratch.Path("in\\movie.avi");

@@ -13,10 +13,7 @@
 
 namespace {
 
-using kst::SplitFailure;
-using kst::SplitOutcome;
-using testenv::PatternBytes;
-using testenv::ReadFile;
+using kst::SplitFailure, kst::SplitOutcome, testenv::PatternBytes, testenv::ReadFile;
 
 struct SplitWriterTest : ::testing::Test {
   void SetUp() override {
@@ -134,8 +131,7 @@ TEST(FileSplitting, OneQuestionBeforeAnythingOfAnExistingSetIsReplaced) {
     SCOPED_TRACE(testing::Message() << c.there.size() << " there, question on " << c.named << ", " << c.answer);
     for (int k = 0; k <= 4; ++k) plat::DeleteOneFile(pathOf(k));
     for (int k : c.there) ASSERT_TRUE(testenv::WriteFile(pathOf(k), old(k)));
-    input.joinBatch = c.joinBatch;
-    input.checkFile = c.checkFile;
+    input = {input.file, input.folder, input.splitSize, c.joinBatch, c.checkFile};
     splittest::ScriptedPerson person({c.answer});
     splittest::RunningJob running;
     splittest::RecordedBar splitsBar, splitBar;

@@ -8,8 +8,7 @@
 
 namespace {
 
-using testenv::PatternBytes;
-using testenv::ReadFile;
+using testenv::PatternBytes, testenv::ReadFile;
 
 // The name reaches cmd through a variable ("&" or "^" on its command line
 // would be parsed); Wine's cmd expands "%" in a batch's name however it is

@@ -11,12 +11,8 @@
 
 namespace {
 
-using kst::FindJoinSet;
-using kst::JoinBatchText;
-using kst::JoinProblem;
-using testenv::PatternBytes;
-using testenv::ReadFile;
-using testenv::WriteFile;
+using kst::FindJoinSet, kst::JoinBatchText, kst::JoinProblem;
+using testenv::PatternBytes, testenv::ReadFile, testenv::WriteFile;
 
 // first: split 1's sum when listed.
 TEST(CheckFile, OneLinePerSplitAfterTheCommentAndOnlyTheSetsLinesRead) {

@@ -14,10 +14,7 @@
 
 namespace {
 
-using testenv::CliTest;
-using testenv::PatternBytes;
-using testenv::ReadFile;
-using testenv::WriteFile;
+using testenv::CliTest, testenv::PatternBytes, testenv::ReadFile, testenv::WriteFile;
 const auto Quote = testenv::ShellQuote;
 
 // In order: later cases meet what earlier ones left. Made on the host as

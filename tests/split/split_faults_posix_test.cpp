@@ -16,18 +16,11 @@
 
 namespace {
 
-using plat::EmuHostPath;
-using plat::Fault;
-using testenv::PatternBytes;
-using testenv::ReadFile;
-using testenv::WriteFile;
+using plat::EmuHostPath, plat::Fault, testenv::PatternBytes, testenv::ReadFile, testenv::WriteFile;
 using Failure = kst::SplitFailure;
 
 struct SplitFaultTest : ::testing::Test {
-  void SetUp() override {
-    splittest::UseSplitTexts();
-    ASSERT_TRUE(WriteFile(file, bytes));
-  }
+  void SetUp() override { splittest::UseSplitTexts(); ASSERT_TRUE(WriteFile(file, bytes)); }
   void TearDown() override { plat::EmuClearFaults(); }
   std::string Split(int k) const { return kst::SplitName(scratch.path, "data.bin", k); }
   bool WriteFirstSplit() {  // bytes 1 to 5000 through a 1000-byte buffer

@@ -13,10 +13,7 @@
 namespace {
 
 using WavCliTest = testenv::CliTest;
-using kst::WavFault;
-using testenv::PatternBytes;
-using testenv::ReadFile;
-using testenv::WriteFile;
+using kst::WavFault, testenv::PatternBytes, testenv::ReadFile, testenv::WriteFile;
 
 struct WavOutputsTest : ::testing::Test {
   void SetUp() override {
@@ -127,8 +124,8 @@ TEST_F(WavCliTest, EachCaseGivesItsExitCodeAndSaysWhy) {
   wav[395 + 2056 + 7] ^= 1;
   ASSERT_TRUE(WriteFile(scratch.Path("f.bin.WAV"), wav));
   EXPECT_EQ(Run("wav2data f.bin.WAV out --yes"), 1) << said;
-  EXPECT_NE(said.find("1 block(s) came back damaged! They are listed in " + host + "/out/f.bin.TXT"), said.npos)
-      << said;
+  const std::string told = "1 block(s) came back damaged! They are listed in " + host + "/out/f.bin.TXT";
+  EXPECT_NE(said.find(told), said.npos) << said;
   EXPECT_EQ(ReadFile(scratch.Path("out\\f.bin.TXT")).size(), 75u + 48u);
 }
 

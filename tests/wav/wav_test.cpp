@@ -7,10 +7,7 @@
 
 namespace {
 
-using kst::WavFault;
-using testenv::PatternBytes;
-using testenv::ReadFile;
-using testenv::WriteFile;
+using kst::WavFault, testenv::PatternBytes, testenv::ReadFile, testenv::WriteFile;
 
 TEST(WavFormat, SizesEstimatesNamesAndReportLines) {
   struct Size { uint64_t data, wav; } sizes[] = {{1, 404}, {8, 411}, {2047, 2450}, {2048, 2451}, {2049, 2460},
@@ -125,10 +122,9 @@ struct Wav2DataTest : ::testing::Test {
     return kst::GetLittle64(reinterpret_cast<const unsigned char*>(s.data()) + at);
   }
   testenv::ScratchFolder scratch, out;
-  std::string wav = scratch.Path("in.wav"), restored = out.Path("restored.bin");
+  std::string wav = scratch.Path("in.wav"), restored = out.Path("restored.bin"), good;
   std::string bytes = PatternBytes(3 * 2048 + 100, 11);  // blocks 1-3 full, block 4 of 100 bytes
   wavtest::Entry entry;
-  std::string good;
   splittest::ScriptedPerson person;
 };
 

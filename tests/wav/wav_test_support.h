@@ -53,12 +53,10 @@ inline Entry EntryOf(const std::string& path) {
 inline std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
   plat::FindEntry e;
-  plat::FindHandle h = plat::FindFirst(folder + "\\*.*", &e);
-  if (h == plat::kNoFind) return names;
-  do
+  const plat::FindHandle h = plat::FindFirst(folder + "\\*.*", &e);
+  for (bool more = h != plat::kNoFind; more; more = plat::FindNext(h, &e))
     if (e.name != "." && e.name != "..") names.push_back(e.name);
-  while (plat::FindNext(h, &e));
-  plat::FindClose(h);
+  if (h != plat::kNoFind) plat::FindClose(h);
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -1,6 +1,5 @@
-// What the .wav tests share: the texts the wav code shows, a container
-// built here byte by byte without the program's code, and runs of both
-// directions with a job that may go on.
+// What the .wav tests share: a container built here byte by byte without
+// the program's code, and runs of both directions with a job that may go on.
 #pragma once
 
 #include <algorithm>
@@ -9,25 +8,12 @@
 #include <vector>
 
 #include "frame/files/file_info.h"
-#include "frame/files/folders.h"
-#include "frame/platform/platform.h"
-#include "frame/texts/language_files.h"
 #include "frame/texts/text_numbers.h"
-#include "frame/texts/texts.h"
 #include "tests/split/split_test_support.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 
 namespace wavtest {
-
-inline void UseWavTexts() {
-  kst::LoadBuiltInTexts();
-  splittest::UseSplitTexts();
-  kst::SetText(382, "Pay Attention!");
-  kst::SetText(1100, "Sorry, but ...");
-  kst::SetText(1101, "... But I didn't manage to create the desired file. Sorry :(");
-  kst::SetText(1103, "Block Num  - _CRC64 Original_ - ___CRC64 Found___. Block Size:");
-}
 
 inline std::string Little(uint64_t value, int bytes) {
   std::string s;
@@ -43,27 +29,17 @@ inline uint64_t SlowSum(const std::string& block) {
   return sum;
 }
 
-struct Entry {
-  uint32_t attributes = 0;
-  uint64_t creation = 0, access = 0, write = 0;
-  std::string name;
-};
+struct Entry { uint32_t attributes = 0; uint64_t creation = 0, access = 0, write = 0; std::string name; };
 
-// The whole .wav for data, built from the layout alone.
 inline std::string BuildWav(const std::string& data, const Entry& e) {
   const uint64_t s = data.size(), n = (s + 2047) / 2048, t = 395 + s + 8 * n;
   std::string wav = "RIFF" + Little(t - 8, 4) + "WAVEfmt " + Little(16, 4) + Little(1, 2) + Little(2, 2) +
                     Little(44100, 4) + Little(176400, 4) + Little(4, 2) + Little(16, 2) + "data" +
                     Little(t - 46, 4) + Little(0, 2) + "KestrovaldineWav2Data";
-  std::string name = e.name;
-  name.resize(260, '\0');
   wav += Little(328, 4) + Little(0, 4) + Little(e.attributes, 4) + Little(e.creation, 8) +
          Little(e.access, 8) + Little(e.write, 8) + Little(s >> 32, 4) + Little(s & 0xFFFFFFFF, 4) +
-         std::string(8, '\0') + name + std::string(16, '\0');
-  for (uint64_t at = 0; at < s; at += 2048) {
-    const std::string block = data.substr(at, 2048);
-    wav += block + Little(SlowSum(block), 8);
-  }
+         std::string(8, '\0') + (e.name + std::string(260, '\0')).substr(0, 260) + std::string(16, '\0');
+  for (uint64_t at = 0; at < s; at += 2048) wav += data.substr(at, 2048) + Little(SlowSum(data.substr(at, 2048)), 8);
   return wav;
 }
 
@@ -74,16 +50,13 @@ inline Entry EntryOf(const std::string& path) {
   return Entry{info.attributes, info.creationTime, info.accessTime, info.writeTime, info.name};
 }
 
-// The names in a folder, sorted as listed.
 inline std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
   plat::FindEntry e;
-  plat::FindHandle h = plat::FindFirst(folder + "\\*.*", &e);
-  if (h == plat::kNoFind) return names;
-  do
+  const plat::FindHandle h = plat::FindFirst(folder + "\\*.*", &e);
+  for (bool more = h != plat::kNoFind; more; more = plat::FindNext(h, &e))
     if (e.name != "." && e.name != "..") names.push_back(e.name);
-  while (plat::FindNext(h, &e));
-  plat::FindClose(h);
+  if (h != plat::kNoFind) plat::FindClose(h);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -91,20 +64,12 @@ inline std::vector<std::string> Listing(const std::string& folder) {
 inline kst::WavResult Wrap(const std::string& source, const std::string& target, uint32_t buffSize,
                            kst::ProgressSink* bar = nullptr) {
   splittest::RunningJob running;
-  kst::Data2WavInput input;
-  input.source = source;
-  input.target = target;
-  input.buffSize = buffSize;
-  return kst::RunData2Wav(input, running.job, bar);
+  return kst::RunData2Wav({source, target, buffSize, {}}, running.job, bar);
 }
 
 inline kst::WavResult Unwrap(const std::string& wav, const std::string& folder, uint32_t buffSize) {
   splittest::RunningJob running;
-  kst::Wav2DataInput input;
-  input.wav = wav;
-  input.folder = folder;
-  input.buffSize = buffSize;
-  return kst::RunWav2Data(input, running.job);
+  return kst::RunWav2Data({wav, folder, buffSize, {}}, running.job);
 }
 
 }  // namespace wavtest

@@ -17,11 +17,6 @@ Dice Steps(std::vector<int> steps) {
   return [steps, next] { return steps[(*next)++ % steps.size()] / 10.0 + 0.05; };
 }
 
-struct Job {
-  JobControl control;
-  Job() { control.keepGoing = true; }
-};
-
 }  // namespace
 
 TEST(HorseRace, LengthOfAnEntry) {
@@ -30,64 +25,54 @@ TEST(HorseRace, LengthOfAnEntry) {
   for (const auto& c : cases) EXPECT_EQ(RaceLengthOf(c.hundreds), c.length) << c.hundreds;
 }
 
+// An aborted race marks and counts nothing.
 TEST(HorseRace, ScriptedRaces) {
   const struct {
     const char* name;
     std::vector<int> steps;  // per horse, repeated every step
-    int pick;
+    int pick, abortAt;       // the round that drops the job, 0 none
+    RaceEnd end;
     bool winners[kHorses];
     int32_t first;           // position of horse 1 at the end
-    uint32_t hits;
+    int rounds;
+    uint32_t races, hits;
   } cases[] = {
-      {"tie of two", {9, 9, 5, 0}, 2, {true, true, false, false}, 108, 1},
-      {"one ahead", {5, 9, 8, 9}, 1, {false, true, false, true}, 60, 0},
-      {"overshoot wins over the length", {9, 8, 7, 6}, 1, {true, false, false, false}, 108, 1},
-      {"all four", {9, 9, 9, 9}, 4, {true, true, true, true}, 108, 1},
+      {"tie of two", {9, 9, 5, 0}, 2, 0, RaceEnd::Finished, {true, true, false, false}, 108, 12, 1, 1},
+      {"one ahead", {5, 9, 8, 9}, 1, 0, RaceEnd::Finished, {false, true, false, true}, 60, 12, 1, 0},
+      {"overshoot wins over the length", {9, 8, 7, 6}, 1, 0, RaceEnd::Finished, {true, false, false, false}, 108, 12,
+       1, 1},
+      {"all four", {9, 9, 9, 9}, 4, 0, RaceEnd::Finished, {true, true, true, true}, 108, 12, 1, 1},
+      {"aborted", {9, 9, 9, 9}, 1, 3, RaceEnd::Aborted, {false, false, false, false}, 18, 3, 0, 0},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     HorseRace race;
     SetRaceLength(race, 1);
     Dice dice = Steps(c.steps);
-    Job job;
+    JobControl job;
+    job.keepGoing = true;
     int rounds = 0;
-    EXPECT_EQ(RunRace(race, c.pick, dice, job.control, [&] { ++rounds; }), RaceEnd::Finished) << c.name;
-    for (int h = 0; h < kHorses; ++h) EXPECT_EQ(race.winners[h], c.winners[h]) << c.name << " horse " << h + 1;
-    EXPECT_EQ(race.positions[0], c.first) << c.name;
-    EXPECT_EQ(rounds, 12) << c.name;
-    EXPECT_EQ(race.races, 1u) << c.name;
-    EXPECT_EQ(race.hits, c.hits) << c.name;
+    EXPECT_EQ(RunRace(race, c.pick, dice, job, [&] { job.keepGoing = ++rounds != c.abortAt; }), c.end);
+    for (int h = 0; h < kHorses; ++h) EXPECT_EQ(race.winners[h], c.winners[h]) << "horse " << h + 1;
+    EXPECT_EQ(race.positions[0], c.first);
+    EXPECT_EQ(rounds, c.rounds);
+    EXPECT_EQ(race.races, c.races);
+    EXPECT_EQ(race.hits, c.hits);
+    // Dropped while the horses step: no finish either.
+    Dice last = [&] { return job.keepGoing = false, 0.95; };
+    job.keepGoing = true;
+    EXPECT_EQ(RunRace(race, 1, last, job, nullptr), RaceEnd::Aborted);
+    EXPECT_EQ(race.races, c.races);
   }
-}
-
-TEST(HorseRace, AnAbortedRaceCountsNothing) {
-  HorseRace race;
-  SetRaceLength(race, 1);
-  Dice dice = Steps({9, 9, 9, 9});
-  Job job;
-  int rounds = 0;
-  EXPECT_EQ(RunRace(race, 1, dice, job.control, [&] {
-              if (++rounds == 3) job.control.keepGoing = false;
-            }),
-            RaceEnd::Aborted);
-  EXPECT_EQ(race.races, 0u);
-  EXPECT_EQ(race.hits, 0u);
-  for (bool w : race.winners) EXPECT_FALSE(w);
-
-  // Dropped while the horses step: no finish either.
-  job.control.keepGoing = true;
-  rounds = 0;
-  Dice last = [&] { job.control.keepGoing = false; return 0.95; };
-  EXPECT_EQ(RunRace(race, 1, last, job.control, nullptr), RaceEnd::Aborted);
-  EXPECT_EQ(race.races, 0u);
 }
 
 TEST(HorseRace, PickIsKeptInRangeAndALengthChangeResetsTheCounts) {
   HorseRace race;
   SetRaceLength(race, 1);
   Dice dice = Steps({0, 0, 9, 0});
-  Job job;
-  EXPECT_EQ(RunRace(race, 3, dice, job.control, nullptr), RaceEnd::Finished);
-  EXPECT_EQ(race.races, 1u);
+  JobControl job;
+  job.keepGoing = true;
+  EXPECT_EQ(RunRace(race, 3, dice, job, nullptr), RaceEnd::Finished);
   EXPECT_EQ(race.hits, 1u);
   EXPECT_EQ(HitPercentOfRaces(race), 100.0);
   StartRace(race, 9);

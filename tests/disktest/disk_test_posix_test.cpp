@@ -49,7 +49,8 @@ struct DiskTestRunTest : ::testing::Test {
     run.person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) {
       prompts.push_back(p);
       if (prompts.size() > 12 || (onPrompt && !onPrompt(p, erase))) return PromptAnswer::Closed;
-      Swap(p.disk);
+      if (!keepDisk) Swap(p.disk);
+      keepDisk = false;
       return PromptAnswer::Go;
     };
     run.person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool*) {
@@ -79,6 +80,16 @@ struct DiskTestRunTest : ::testing::Test {
   std::string OnDisk(int disk) {
     return stack + "/" + std::to_string(disk) + "/" + Names(stack + "/" + std::to_string(disk)).at(0);
   }
+  // Between the rows of a table: disk 1 in the drive, nothing asked yet.
+  void Reset() {
+    plat::EmuClearFaults();
+    boxes.clear(), prompts.clear(), notEmpty.clear();
+    job.keepGoing = true;  // a closed prompt stops the job
+    run.settings = {scratch.Path("tmp"), "A:\\", 0, 100000};
+    onPrompt = nullptr;
+    onStatus = nullptr;
+    Swap(1);
+  }
   // A box said text (a text id), with or without what follows it.
   bool Told(int text) const {
     return std::any_of(boxes.begin(), boxes.end(),
@@ -88,6 +99,7 @@ struct DiskTestRunTest : ::testing::Test {
   testenv::ScratchFolder scratch;
   std::string floppy, stack, temp;
   int inDrive = 1;
+  bool keepDisk = false;  // the disk asked for is not put in, once
   kst::JobControl job;
   kst::DiskTestRun run;
   std::vector<kst::DiskPrompt> prompts;
@@ -97,40 +109,105 @@ struct DiskTestRunTest : ::testing::Test {
   std::function<void(const std::string&)> onStatus;
 };
 
-TEST_F(DiskTestRunTest, APassFillsBothDisksWithOtherDataAndLeavesNothingBehind) {
-  std::string first, second;
-  onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-    if (p.verifying && p.disk == 1) {  // disk 2 in the drive, disk 1 on the stack
-      first = testenv::ReadFile(OnDisk(1));
-      second = testenv::ReadFile("A:\\" + Names(floppy).at(0));
+// Runs that end in a verdict: both disks of other data, compared in pieces;
+// the system's own hidden folder on a fresh stick kept and never taken for
+// the user's files; nothing of the test left behind, or what could not be
+// deleted told.
+TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
+  const std::string system = floppy + "/System Volume Information";
+  const struct {
+    const char* what;
+    std::function<void(DiskTestRunTest&)> prepare;
+    DiskTestOutcome outcome;
+    kst::CompareOutcome first;  // disk 1's comparison; disk 2 reads back equal
+    int64_t position;
+    int told;  // a text id the boxes said besides the verdict, 0 none
+    size_t prompts, undeleted;
+  } cases[] = {
+      {"a pass fills both disks with other data", [](DiskTestRunTest& t) {
+         t.onPrompt = [&t](const kst::DiskPrompt& p, bool*) {
+           if (p.verifying && p.disk == 1) {  // disk 2 in the drive, disk 1 on the stack
+             const std::string first = testenv::ReadFile(t.OnDisk(1));
+             EXPECT_EQ(first.size(), 1457664u);
+             EXPECT_NE(first.substr(0, 100000), testenv::ReadFile("A:\\" + Names(t.floppy).at(0)).substr(0, 100000));
+           }
+           return true;
+         };
+       }, DiskTestOutcome::NoFlaws, kst::CompareOutcome::Equal, -1, 0, 4, 0},
+      // A read-back that comes back short is a flaw, never a pass.
+      {"a short read-back", [](DiskTestRunTest& t) {
+         t.onStatus = [](const std::string& s) {
+           if (s == Txt(378)) plat::EmuInjectFault(plat::Fault::ShortRead, 1, "A:\\KST");
+         };
+       }, DiskTestOutcome::Flaws, kst::CompareOutcome::Error, -2, 0, 4, 0},
+      {"disk 1 offered again as disk 2 is asked for again, not erased", [](DiskTestRunTest& t) {
+         t.onPrompt = [&t, asked = 0](const kst::DiskPrompt& p, bool* erase) mutable {
+           *erase = true;
+           t.keepDisk = !p.verifying && p.disk == 2 && ++asked == 1;
+           return true;
+         };
+       }, DiskTestOutcome::NoFlaws, kst::CompareOutcome::Equal, -1, kst::kTextFirstDiskAgain, 5, 0},
+      {"pieces of at most 500000 bytes, whole 512-byte clusters; one differs in its 10th byte",
+       [](DiskTestRunTest& t) {
+         t.run.settings.pieceLimit = 500000;
+         t.onPrompt = [&t](const kst::DiskPrompt& p, bool*) {
+           if (p.verifying && p.disk == 1) {  // disk 2 in the drive
+             std::vector<uintmax_t> sizes;
+             for (const auto& e : fs::directory_iterator(t.floppy)) sizes.push_back(fs::file_size(e.path()));
+             std::sort(sizes.begin(), sizes.end());
+             EXPECT_EQ(sizes, (std::vector<uintmax_t>{458240, 499712, 499712}));
+             for (const auto& e : fs::directory_iterator(t.stack + "/1"))
+               if (fs::file_size(e.path()) == 458240) testenv::WriteFile(plat::EmuWindowsPath(e.path().string()), "!", 9);
+           }
+           return true;
+         };
+       }, DiskTestOutcome::Flaws, kst::CompareOutcome::Different, 999434, 0, 4, 0},
+      {"only the system's hidden folder on disk 1", [&](DiskTestRunTest&) {
+         fs::create_directory(system);
+         testenv::WriteFile("A:\\System Volume Information\\IndexerVolumeGuid", std::string(100, 'g'));
+       }, DiskTestOutcome::NoFlaws, kst::CompareOutcome::Equal, -1, 0, 4, 0},
+      {"auto-erase leaves the system's folder", [](DiskTestRunTest& t) {
+         testenv::WriteFile("A:\\junk.bin", "junk");
+         t.onPrompt = [](const kst::DiskPrompt&, bool* erase) { return *erase = true; };
+       }, DiskTestOutcome::NoFlaws, kst::CompareOutcome::Equal, -1, 0, 4, 0},
+      {"a test file that cannot be deleted", [](DiskTestRunTest& t) {
+         t.onStatus = [&t](const std::string& s) {
+           if (s.rfind(Txt(384), 0) == 0)  // the verdict, before the clean-up
+             for (const auto& e : fs::directory_iterator(t.temp)) fs::permissions(e.path(), fs::perms::owner_write,
+                                                                                 fs::perm_options::remove);
+         };
+       }, DiskTestOutcome::NoFlaws, kst::CompareOutcome::Equal, -1, kst::kTextNotDeleted, 4, 2},  // T1 and T2
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    c.prepare(*this);
+    const kst::DiskTestResult result = kst::RunDiskTest(run);
+    EXPECT_EQ(result.outcome, c.outcome);
+    const bool ok = c.outcome == DiskTestOutcome::NoFlaws;
+    EXPECT_EQ(statuses.back(), ok ? "No flaws found. Drive A:\\ seems OK!" : kst::kFlawsFound);
+    EXPECT_TRUE(Told(ok ? 386 : 383) && (c.told == 0 || Told(c.told)));
+    EXPECT_EQ(result.compared[0].outcome, c.first);
+    EXPECT_EQ(result.compared[0].position, c.position);
+    EXPECT_EQ(result.compared[1].outcome, kst::CompareOutcome::Equal);
+    EXPECT_EQ(prompts.size(), c.prompts);
+    EXPECT_TRUE(notEmpty.empty());
+    EXPECT_EQ(result.undeleted.size(), c.undeleted);
+    EXPECT_EQ(Names(temp).size(), c.undeleted);
+    // The system's folder (a cluster) is never touched; nothing of the test stays.
+    Swap(1);
+    const bool hasSystem = fs::exists(system);
+    EXPECT_EQ(result.sizes[0], hasSystem ? 1457152 : 1457664);
+    EXPECT_EQ(result.sizes[1], 1457664);
+    EXPECT_TRUE(Names(stack + "/1").empty() && Names(stack + "/2").empty());
+    EXPECT_EQ(testenv::ReadFile("A:\\System Volume Information\\IndexerVolumeGuid").size(), hasSystem ? 100u : 0u);
+    EXPECT_EQ(Names(floppy).size(), hasSystem ? 1u : 0u);
+    for (const auto& e : fs::directory_iterator(temp)) {
+      fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+      fs::remove(e.path());
     }
-    return true;
-  };
-  const kst::DiskTestResult result = kst::RunDiskTest(run);
-  EXPECT_EQ(result.outcome, DiskTestOutcome::NoFlaws);
-  EXPECT_EQ(result.sizes[0], 1457664);
-  EXPECT_EQ(result.sizes[1], 1457664);
-  EXPECT_EQ(first.size(), 1457664u);
-  EXPECT_NE(first.substr(0, 100000), second.substr(0, 100000));
-  EXPECT_TRUE(Names(floppy).empty() && Names(stack + "/1").empty() && Names(stack + "/2").empty());
-  EXPECT_TRUE(Names(temp).empty());
-  EXPECT_EQ(statuses.back(), "No flaws found. Drive A:\\ seems OK!");
-  EXPECT_EQ(boxes.back(), Txt(386));
-  EXPECT_EQ(prompts.size(), 4u);
-}
-
-// A read-back that comes back short is a flaw, never a pass.
-TEST_F(DiskTestRunTest, AShortReadBackIsAFlaw) {
-  onStatus = [](const std::string& s) {
-    if (s == Txt(378)) plat::EmuInjectFault(plat::Fault::ShortRead, 1, "A:\\KST");
-  };
-  const kst::DiskTestResult result = kst::RunDiskTest(run);
-  EXPECT_EQ(result.outcome, DiskTestOutcome::Flaws);
-  EXPECT_EQ(result.compared[0].outcome, kst::CompareOutcome::Error);
-  EXPECT_EQ(result.compared[1].outcome, kst::CompareOutcome::Equal);
-  EXPECT_EQ(statuses.back(), kst::kFlawsFound);
-  EXPECT_EQ(boxes.back(), Txt(383));
-  EXPECT_TRUE(Names(temp).empty());
+  }
+  EXPECT_TRUE(fs::exists(system));
 }
 
 // Runs that stop, each told why: nothing of the test is left on the disk or
@@ -144,6 +221,8 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   auto fault = [](plat::Fault f, int skip, const char* where) {
     return [=](DiskTestRunTest&) { plat::EmuInjectFault(f, skip, where); };
   };
+  const std::string small = stack + "/small";
+  fs::create_directory(small);
   const struct {
     const char* what;
     std::function<void(DiskTestRunTest&)> prepare;
@@ -165,6 +244,11 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
       {"the test file cannot grow", fault(plat::Fault::DiskFull, 7, "tmp\\KST"), 49, 1, 0, {}},
       // The third temporary name cannot be made: the two made go, nothing else.
       {"no temporary name", fault(plat::Fault::OpenFails, 2, "KST"), kst::kTextNoTempName, 0, 0, {}},
+      // Told at Go, before any disk.
+      {"a temporary folder with room for one disk's data only", [&](DiskTestRunTest& t) {
+         plat::EmuMapDrive('T', plat::EmulatedDrive{small, plat::kDriveFixed, 2 * 1457664});
+         t.run.settings.temporary = "T:\\";
+       }, kst::kTextNoTempRoom, 0, 0, {}},
       {"a disk with no room: never tested with zero bytes", [&](DiskTestRunTest& t) {  // last: A: stays small
          plat::EmulatedDrive tiny = plat::EmuFloppy(t.floppy);
          tiny.capacity = 1000;  // less than one 4096-byte cluster
@@ -175,10 +259,7 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    boxes.clear();
-    prompts.clear();
-    notEmpty.clear();
-    job.keepGoing = true;  // a closed prompt stops the job
+    Reset();
     c.prepare(*this);
     EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
     plat::EmuClearFaults();
@@ -192,8 +273,9 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
       EXPECT_TRUE(plat::DeleteOneFile("A:\\" + name)) << name;
     }
     EXPECT_EQ(Names(temp), std::vector<std::string>{"mine.txt"});
-    onPrompt = nullptr;
+    EXPECT_TRUE(Names(small).empty());
   }
+  plat::EmuUnmapDrive('T');
 }
 
 // Aborted while the second file is copied: disk 1 keeps its test file, the
@@ -209,113 +291,4 @@ TEST_F(DiskTestRunTest, AnAbortDeletesOnlyWhatWasMadeInTheTemporaryFolder) {
   EXPECT_EQ(statuses.back(), kst::kFlawsFound);
 }
 
-TEST_F(DiskTestRunTest, TheFirstDiskOfferedAgainAsTheSecondIsAskedForAgainNotErased) {
-  int askedForTwo = 0;
-  run.person.insertDisk = [this, &askedForTwo](const kst::DiskPrompt& p, bool* erase) {
-    prompts.push_back(p);
-    if (prompts.size() > 12) return PromptAnswer::Closed;  // a run that asks for ever fails
-    *erase = true;
-    // The first time disk 2 is asked for, disk 1 stays in the drive.
-    if (p.verifying || p.disk != 2 || ++askedForTwo > 1) Swap(p.disk);
-    return PromptAnswer::Go;
-  };
-  EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::NoFlaws);
-  EXPECT_TRUE(Told(kst::kTextFirstDiskAgain));
-  EXPECT_EQ(prompts.size(), 5u);
-}
-
 }  // namespace
-
-// What real disks and machines do to a test: more free space than one file
-// may hold, the system's own hidden folder on a fresh stick, a temporary
-// folder too small for the data, and a file that will not be deleted.
-TEST_F(DiskTestRunTest, RealDisksAreTestedInPiecesWithTheirSystemFolderAndTheRoomChecked) {
-  const auto pieceSizes = [this] {
-    std::vector<uintmax_t> sizes;
-    for (const auto& e : fs::directory_iterator(floppy)) sizes.push_back(fs::file_size(e.path()));
-    std::sort(sizes.begin(), sizes.end());
-    return sizes;
-  };
-  const std::string system = floppy + "/System Volume Information";
-  std::string tempHost;
-  const struct {
-    const char* what;
-    std::function<void(DiskTestRunTest&)> prepare;
-    DiskTestOutcome outcome;
-    int told;  // a text id the boxes said, 0 none beyond the verdict
-  } cases[] = {
-      {"pieces of at most 500000 bytes, whole 512-byte clusters; one differs in its 10th byte",
-       [&](DiskTestRunTest& t) {
-         t.run.settings.pieceLimit = 500000;
-         t.onPrompt = [&](const kst::DiskPrompt& p, bool*) {
-           if (p.verifying && p.disk == 1) {  // disk 2 in the drive
-             EXPECT_EQ(pieceSizes(), (std::vector<uintmax_t>{458240, 499712, 499712}));
-             for (const auto& e : fs::directory_iterator(t.stack + "/1"))
-               if (fs::file_size(e.path()) == 458240)
-                 testenv::WriteFile(plat::EmuWindowsPath(e.path().string()), "!", 9);
-           }
-           return true;
-         };
-       },
-       DiskTestOutcome::Flaws, 0},
-      {"only the system's hidden folder on disk 1",
-       [&](DiskTestRunTest&) {
-         fs::create_directory(system);
-         testenv::WriteFile("A:\\System Volume Information\\IndexerVolumeGuid", std::string(100, 'g'));
-       },
-       DiskTestOutcome::NoFlaws, 0},
-      {"auto-erase leaves the system's folder",
-       [&](DiskTestRunTest& t) {
-         testenv::WriteFile("A:\\junk.bin", "junk");
-         t.onPrompt = [](const kst::DiskPrompt&, bool* erase) { return *erase = true; };
-       },
-       DiskTestOutcome::NoFlaws, 0},
-      {"a temporary folder with room for one disk's data only",
-       [&](DiskTestRunTest& t) {
-         plat::EmulatedDrive small{tempHost, plat::kDriveFixed, 2 * 1457664};
-         plat::EmuMapDrive('T', small);
-         t.run.settings.temporary = "T:\\";
-       },
-       DiskTestOutcome::Stopped, kst::kTextNoTempRoom},
-      {"a test file that cannot be deleted",
-       [&](DiskTestRunTest& t) {
-         t.onStatus = [&t](const std::string& s) {
-           if (s.rfind(Txt(384), 0) == 0)  // the verdict, before the clean-up
-             for (const auto& e : fs::directory_iterator(t.temp)) fs::permissions(e.path(), fs::perms::owner_write,
-                                                                                 fs::perm_options::remove);
-         };
-       },
-       DiskTestOutcome::NoFlaws, kst::kTextNotDeleted},
-  };
-  fs::create_directory(tempHost = stack + "/small");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    boxes.clear();
-    prompts.clear();
-    notEmpty.clear();
-    Swap(1);
-    c.prepare(*this);
-    const kst::DiskTestResult result = kst::RunDiskTest(run);
-    EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_TRUE(c.told == 0 || Told(c.told));
-    EXPECT_TRUE(notEmpty.empty());
-    EXPECT_EQ(result.undeleted.size(), c.told == kst::kTextNotDeleted ? 2u : 0u);  // T1 and T2
-    if (c.outcome != DiskTestOutcome::Stopped) {
-      EXPECT_EQ(result.compared[0].position, c.outcome == DiskTestOutcome::Flaws ? 999434 : -1);
-    }
-    EXPECT_EQ(prompts.empty(), c.told == kst::kTextNoTempRoom);  // told at Go, before any disk
-    // The system's folder is never touched; nothing of the test stays.
-    Swap(1);
-    EXPECT_EQ(testenv::ReadFile("A:\\System Volume Information\\IndexerVolumeGuid").size(),
-              fs::exists(system) ? 100u : 0u);
-    EXPECT_EQ(Names(floppy).size(), fs::exists(system) ? 1u : 0u);
-    for (const auto& e : fs::directory_iterator(temp)) fs::permissions(e.path(), fs::perms::owner_write,
-                                                                       fs::perm_options::add);
-    for (const auto& e : fs::directory_iterator(temp)) fs::remove(e.path());
-    run.settings = {scratch.Path("tmp"), "A:\\", 0, 100000};
-    onPrompt = nullptr;
-    onStatus = nullptr;
-  }
-  EXPECT_TRUE(fs::exists(system));
-  plat::EmuUnmapDrive('T');
-}

@@ -32,15 +32,14 @@ bool HostWrite(const std::string& hostPath, const std::string& bytes) {
 
 TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
   RemoverScene s;
-  ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}}));
+  ASSERT_TRUE(s.Make({{"a.txt", "a"}}, {}));
   plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
-  splittest::ScriptedPerson person;
-  s.input.target = "R:\\base";
-  EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused);
-  s.input.target = "R:\\";  // the scratch folder, which holds the base
-  EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused);
+  for (const char* target : {"R:\\base", "R:\\"}) {  // the base, and the scratch folder that holds it
+    s.input.target = target;
+    EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused) << target;
+  }
   plat::EmuUnmapDrive('R');
-  EXPECT_EQ(person.asked.size(), 2u);
+  EXPECT_EQ(s.person.asked.size(), 2u);
   EXPECT_EQ(testenv::ReadFile(s.base + "\\a.txt"), "a");
 }
 
@@ -50,60 +49,83 @@ TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
 TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   RemoverScene s;
   const Tree base = {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}, {"hard.txt", "h"}};
-  ASSERT_TRUE(MakeTree(s.base, base));
+  ASSERT_TRUE(s.Make(base, {}));
   // Followed, target\in\a.txt would be base\in\in\a.txt: another file, equal to base\in\a.txt.
   ASSERT_EQ(symlink(Host(s.base + "\\in\\in").c_str(), Host(s.target + "\\in").c_str()), 0);
   ASSERT_EQ(symlink(Host(s.base).c_str(), Host(s.base + "\\loop").c_str()), 0);
   ASSERT_EQ(link(Host(s.base + "\\hard.txt").c_str(), Host(s.target + "\\hard.txt").c_str()), 0);
-  splittest::ScriptedPerson person;
   s.LogTo(s.scratch.Path("log.txt"));
   const kst::RemoverResult result = s.Run();
   EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
   EXPECT_EQ(result.counts.removed, 0);
   EXPECT_EQ(result.counts.insideBase, 3);  // the loop is not counted round
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\in\\in\\a.txt"), "a");
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\in\\a.txt"), "a");
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\hard.txt"), "h");
+  for (const auto& [path, bytes] : base) EXPECT_EQ(testenv::ReadFile(s.base + "\\" + path), bytes);
   const std::string log = testenv::ReadFile(s.input.logPath);
   EXPECT_NE(log.find("NOT been deleted: '" + s.target + "\\hard.txt'"), std::string::npos);
   EXPECT_EQ(log.find("a.txt"), std::string::npos);
 }
 
 // A read that fails or comes back short proves nothing: the target stays
-// and is logged as not deleted.
+// and is logged as not deleted. (The snapshot opens the target once
+// before the comparison does.)
 TEST(ExcessRemovalEmulated, ReadFaultsOnTheTargetKeepIt) {
-  for (plat::Fault fault : {plat::Fault::ShortRead, plat::Fault::OpenFails}) {
+  const std::string bytes = testenv::PatternBytes(600000, 3);
+  for (const auto& [fault, skip] : {std::pair{plat::Fault::ShortRead, 0}, {plat::Fault::OpenFails, 1}}) {
     RemoverScene s;
-    const std::string bytes = testenv::PatternBytes(600000, 3);
-    ASSERT_TRUE(MakeTree(s.base, {{"big.bin", bytes}}) && MakeTree(s.target, {{"big.bin", bytes}}));
-    splittest::ScriptedPerson person;
+    ASSERT_TRUE(s.Make({{"big.bin", bytes}}, {{"big.bin", bytes}}));
     s.LogTo(s.scratch.Path("log.txt"));
-    // The snapshot opens the target once before the comparison does.
-    plat::EmuInjectFault(fault, fault == plat::Fault::OpenFails ? 1 : 0, "\\target\\big.bin");
-    const kst::RemoverResult result = s.Run();
+    plat::EmuInjectFault(fault, skip, "\\target\\big.bin");
+    EXPECT_EQ(s.Run().counts.removed, 0);
     plat::EmuClearFaults();
-    EXPECT_EQ(result.counts.removed, 0);
     EXPECT_EQ(testenv::ReadFile(s.target + "\\big.bin"), bytes);
     EXPECT_NE(testenv::ReadFile(s.input.logPath).find("has NOT been deleted"), std::string::npos);
   }
 }
 
-// A log write that comes back short stops the run with its message; what
-// was deleted before stays deleted, nothing after is touched.
-TEST(ExcessRemovalEmulated, AShortLogWriteStopsTheRun) {
-  RemoverScene s;
-  ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"b.txt", "b"}}));
-  ASSERT_TRUE(MakeTree(s.target, {{"a.txt", "a"}, {"b.txt", "b"}}));
-  splittest::ScriptedPerson person;
-  s.LogTo(s.scratch.Path("log.txt"));
-  plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
-  const kst::RemoverResult result = s.Run();
-  plat::EmuClearFaults();
-  EXPECT_EQ(result.outcome, kst::RemoverOutcome::Stopped);
-  EXPECT_FALSE(result.logWritten);
-  ASSERT_EQ(person.asked.size(), 1u);
-  EXPECT_EQ(person.asked[0].message, "Unable to save information to file! Aborting!!!");
-  EXPECT_EQ(testenv::ReadFile(s.target + "\\b.txt"), "b");
+// A run stopped midway: by the batch that cannot be made (before any
+// delete), an abort after the first pair, or a log write that comes back
+// short. What was deleted stays deleted, what comes after is untouched,
+// and a log that could be written gets its totals.
+TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
+  const struct {
+    const char* name;
+    std::function<void(RemoverScene&, kst::RemoverReport&)> stage;
+    const char* said;  // the box's heading or message, "" none
+    bool logWritten;
+    int64_t removed;
+  } cases[] = {
+      {"a batch that cannot be created", [](RemoverScene& s, kst::RemoverReport&) {
+         ASSERT_TRUE(MakeTree(s.target, {{std::string(kst::kRemoverBatchName) + "\\x", "x"}}));
+       }, "File not accessible...", true, 0},
+      {"aborted after the first pair", [](RemoverScene& s, kst::RemoverReport& report) {
+         report.counts = [&s](const kst::RemoverCounts& c) {
+           if (c.processed == 1) s.running.job.keepGoing = false;
+         };
+       }, "", true, 1},
+      {"a short log write", [](RemoverScene&, kst::RemoverReport&) {
+         plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
+       }, "Unable to save information to file! Aborting!!!", false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoverScene s;
+    ASSERT_TRUE(s.Make({{"a.txt", "a"}, {"b.txt", "b"}}, {{"a.txt", "a"}, {"b.txt", "b"}}));
+    s.LogTo(s.scratch.Path("log.txt"));
+    kst::RemoverReport report;
+    c.stage(s, report);
+    const kst::RemoverResult result = s.Run(&report);
+    plat::EmuClearFaults();
+    EXPECT_EQ(result.outcome, kst::RemoverOutcome::Stopped);
+    EXPECT_EQ(result.logWritten, c.logWritten);
+    EXPECT_EQ(s.person.asked.size(), *c.said ? 1u : 0u);
+    for (const kst::AskRequest& r : s.person.asked) EXPECT_TRUE(r.heading == c.said || r.message == c.said);
+    EXPECT_EQ(result.counts.removed, c.removed);
+    EXPECT_EQ(plat::PathExists(s.target + "\\a.txt"), c.removed == 0);
+    EXPECT_EQ(testenv::ReadFile(s.target + "\\b.txt"), "b");
+    const std::string log = testenv::ReadFile(s.input.logPath);
+    EXPECT_EQ(log.find("b.txt"), std::string::npos);
+    EXPECT_EQ(log.find("Removed: " + std::to_string(c.removed)) != std::string::npos, c.logWritten);
+  }
 }
 
 // Sizes in 64 bits: a pair above 2 GB is read (here it differs in its
@@ -116,7 +138,6 @@ TEST(ExcessRemovalEmulated, PairsBeyondTwoAndFourGigabytesAreNeverEqualUnread) {
   ASSERT_TRUE(testenv::WriteFile(s.target + "\\late.bin", "y") && testenv::WriteFile(s.target + "\\late.bin", "e", big - 1));
   ASSERT_TRUE(testenv::WriteFile(s.base + "\\four.bin", "z"));
   ASSERT_TRUE(testenv::WriteFile(s.target + "\\four.bin", "z", int64_t{1} << 32));
-  splittest::ScriptedPerson person;
   const kst::RemoverResult result = s.Run();
   EXPECT_EQ(result.counts.removed, 0);
   EXPECT_EQ(plat::SizeOfPath(s.target + "\\late.bin"), big);
@@ -166,7 +187,7 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
     SCOPED_TRACE(c.name);
     RemoverScene s;
     s.input.recurse = true;
-    ASSERT_TRUE(MakeTree(s.base, c.base) && MakeTree(s.target, c.target));
+    ASSERT_TRUE(s.Make(c.base, c.target));
     c.stage(s);
     Tree outside = ReadTree(s.scratch.path);
     outside.erase("target\\");
@@ -175,8 +196,7 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
     std::vector<std::string> told;
     kst::RemoverReport report;
     report.trouble = [&told](const std::string& path, kst::TreeTrouble, uint32_t) { told.push_back(path); };
-    splittest::ScriptedPerson person;
-    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+    const kst::RemoverResult result = s.Run(&report);
     plat::EmuClearFaults();
     EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
     EXPECT_EQ(result.counts.troubles, 1);
@@ -193,34 +213,28 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
 // refused before a byte of it changes (the batch, made new, replaces only
 // its own name).
 TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
-  const std::string batch = std::string("\\") + kst::kRemoverBatchName;
-  struct Case {
-    const char* name;
-    std::string from, to;  // a link from -> to, in the scratch folder
-    bool hard, log;
-    kst::RemoverOutcome outcome;
-  } cases[] = {
-      {"the batch a link outside", "precious.txt", "target" + batch, false, false, kst::RemoverOutcome::Stopped},
-      {"the batch a hard link of a Base file", "base\\keep.txt", "target" + batch, true, false,
-       kst::RemoverOutcome::Done},
-      {"the log a link outside", "precious.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
-      {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
-      {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true,
-       kst::RemoverOutcome::Stopped},
+  const std::string batch = "target\\" + std::string(kst::kRemoverBatchName);
+  using O = kst::RemoverOutcome;
+  struct Case { const char* name; std::string from, to; bool hard, log; O outcome; } cases[] = {
+      // A link from -> to, in the scratch folder.
+      {"the batch a link outside", "precious.txt", batch, false, false, O::Stopped},
+      {"the batch a hard link of a Base file", "base\\keep.txt", batch, true, false, O::Done},
+      {"the log a link outside", "precious.txt", "log.txt", false, true, O::Stopped},
+      {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, O::Stopped},
+      {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true, O::Stopped},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"keep.txt", "k"}}) && MakeTree(s.target, {{"a.txt", "a"}}));
+    ASSERT_TRUE(s.Make({{"a.txt", "a"}, {"keep.txt", "k"}}, {{"a.txt", "a"}}));
     ASSERT_TRUE(testenv::WriteFile(s.scratch.Path("precious.txt"), "p"));
     const std::string from = Host(s.scratch.Path(c.from)), to = Host(s.scratch.Path(c.to));
     ASSERT_EQ(c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str()), 0);
     s.input.simulate = true;
     s.input.log = c.log;
     s.input.logPath = s.scratch.Path("log.txt");
-    splittest::ScriptedPerson person;
     EXPECT_EQ(s.Run().outcome, c.outcome);
-    EXPECT_EQ(person.asked.size(), c.outcome == kst::RemoverOutcome::Done ? 0u : 1u);
+    EXPECT_EQ(s.person.asked.size(), c.outcome == O::Done ? 0u : 1u);
     EXPECT_EQ(testenv::ReadFile(s.scratch.Path("precious.txt")), "p");
     EXPECT_EQ(ReadTree(s.base), (Tree{{"a.txt", "a"}, {"keep.txt", "k"}}));
     EXPECT_EQ(testenv::ReadFile(s.target + "\\a.txt"), "a");
@@ -231,11 +245,7 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
 // file of the same size and time, or its folder moved out of the target
 // and linked back. What was proven is gone, so nothing is deleted.
 TEST(ExcessRemovalEmulated, WhatChangesBetweenTheComparisonAndTheDeleteIsKept) {
-  struct Case {
-    const char* name;
-    std::function<void(RemoverScene&)> swap;
-    const char* kept;  // in the scratch folder
-  } cases[] = {
+  struct Case { const char* name; std::function<void(RemoverScene&)> swap; const char* keptInScratch; } cases[] = {
       {"another file of the same size and time", [](RemoverScene& s) {
          const std::string file = Host(s.target + "\\sub\\a.txt"), other = file + ".new";
          struct stat st;
@@ -253,15 +263,14 @@ TEST(ExcessRemovalEmulated, WhatChangesBetweenTheComparisonAndTheDeleteIsKept) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
     s.input.recurse = true;
-    ASSERT_TRUE(MakeTree(s.base, {{"sub\\a.txt", "a"}}) && MakeTree(s.target, {{"sub\\a.txt", "a"}}));
+    ASSERT_TRUE(s.Make({{"sub\\a.txt", "a"}}, {{"sub\\a.txt", "a"}}));
     kst::RemoverReport report;
     int proven = 0;
     report.proven = [&](const std::string&) { ++proven, c.swap(s); };
-    splittest::ScriptedPerson person;
-    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+    const kst::RemoverResult result = s.Run(&report);
     EXPECT_EQ(proven, 1);
     EXPECT_EQ(result.counts.removed, 0);
-    EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.kept)));
+    EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.keptInScratch)));
   }
 }
 

@@ -67,7 +67,8 @@ inline void ExpectSameText(const std::string& got, const std::string& want) {
 #endif
 }
 
-// A Base folder and a target folder in a scratch folder, and a run on them.
+// A Base folder and a target folder in a scratch folder, a run on them and
+// the person answering its boxes.
 struct RemoverScene {
   RemoverScene() {
     kst::LoadBuiltInTexts();
@@ -76,7 +77,12 @@ struct RemoverScene {
     input.base = base;
     input.target = target;
   }
-  kst::RemoverResult Run() { return kst::RunExcessRemoval(input, running.job); }
+  bool Make(const Tree& baseTree, const Tree& targetTree) {
+    return MakeTree(base, baseTree) && MakeTree(target, targetTree);
+  }
+  kst::RemoverResult Run(kst::RemoverReport* report = nullptr) {
+    return kst::RunExcessRemoval(input, running.job, report);
+  }
   void LogTo(const std::string& path) {
     input.log = true;
     input.logPath = path;
@@ -86,6 +92,7 @@ struct RemoverScene {
   std::string base = scratch.Path("base"), target = scratch.Path("target");
   kst::RemoverInput input;
   splittest::RunningJob running;
+  splittest::ScriptedPerson person;
 };
 
 }  // namespace removertest

@@ -65,23 +65,6 @@ TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   EXPECT_EQ(log.find("a.txt"), std::string::npos);
 }
 
-// A read that fails or comes back short proves nothing: the target stays
-// and is logged as not deleted. (The snapshot opens the target once
-// before the comparison does.)
-TEST(ExcessRemovalEmulated, ReadFaultsOnTheTargetKeepIt) {
-  const std::string bytes = testenv::PatternBytes(600000, 3);
-  for (const auto& [fault, skip] : {std::pair{plat::Fault::ShortRead, 0}, {plat::Fault::OpenFails, 1}}) {
-    RemoverScene s;
-    ASSERT_TRUE(s.Make({{"big.bin", bytes}}, {{"big.bin", bytes}}));
-    s.LogTo(s.scratch.Path("log.txt"));
-    plat::EmuInjectFault(fault, skip, "\\target\\big.bin");
-    EXPECT_EQ(s.Run().counts.removed, 0);
-    plat::EmuClearFaults();
-    EXPECT_EQ(testenv::ReadFile(s.target + "\\big.bin"), bytes);
-    EXPECT_NE(testenv::ReadFile(s.input.logPath).find("has NOT been deleted"), std::string::npos);
-  }
-}
-
 // A run stopped midway: by the batch that cannot be made (before any
 // delete), an abort after the first pair, or a log write that comes back
 // short. What was deleted stays deleted, what comes after is untouched,
@@ -128,35 +111,15 @@ TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
   }
 }
 
-// Sizes in 64 bits: a pair above 2 GB is read (here it differs in its
-// first byte, so one block tells), and a pair whose sizes differ by exactly
-// 4 GB is not taken for one of equal size. The files are sparse.
-TEST(ExcessRemovalEmulated, PairsBeyondTwoAndFourGigabytesAreNeverEqualUnread) {
-  RemoverScene s;
-  const int64_t big = (int64_t{1} << 31) + 1;
-  ASSERT_TRUE(testenv::WriteFile(s.base + "\\late.bin", "x") && testenv::WriteFile(s.base + "\\late.bin", "e", big - 1));
-  ASSERT_TRUE(testenv::WriteFile(s.target + "\\late.bin", "y") && testenv::WriteFile(s.target + "\\late.bin", "e", big - 1));
-  ASSERT_TRUE(testenv::WriteFile(s.base + "\\four.bin", "z"));
-  ASSERT_TRUE(testenv::WriteFile(s.target + "\\four.bin", "z", int64_t{1} << 32));
-  const kst::RemoverResult result = s.Run();
-  EXPECT_EQ(result.counts.removed, 0);
-  EXPECT_EQ(plat::SizeOfPath(s.target + "\\late.bin"), big);
-  EXPECT_EQ(plat::SizeOfPath(s.target + "\\four.bin"), (int64_t{1} << 32) + 1);
-}
-
 // What the run leaves alone, each told and counted, never taken for a
 // missing counterpart: Linux names holding "\\" or a quote, links on either
 // side, folders that will not list or lie past the path limit. None of it
 // reaches the batch; nothing is deleted, inside the folders or out.
 TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTold) {
   const std::string longName(120, 'd');
-  struct Case {
-    const char* name;
-    Tree base, target;
-    std::function<void(RemoverScene&)> stage;
-    const char* notInBatch;
-    const char* unlisted = "";  // a folder whose listing fails, once counted
-  } cases[] = {
+  // unlisted: a folder whose listing fails, once counted.
+  struct Case { const char* name; Tree base, target; std::function<void(RemoverScene&)> stage;
+    const char* notInBatch; const char* unlisted = ""; } cases[] = {
       // Joined into a Windows path, target\x\..\..\out.txt is a file outside the target.
       {"a name climbing out", {}, {}, [](RemoverScene& s) {
          ASSERT_TRUE(HostWrite(Host(s.base) + "/x\\..\\..\\out.txt", "o"));
@@ -186,7 +149,6 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    s.input.recurse = true;
     ASSERT_TRUE(s.Make(c.base, c.target));
     c.stage(s);
     Tree outside = ReadTree(s.scratch.path);
@@ -241,36 +203,62 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
   }
 }
 
-// Between the comparison and the delete the target is swapped: for another
-// file of the same size and time, or its folder moved out of the target
-// and linked back. What was proven is gone, so nothing is deleted.
-TEST(ExcessRemovalEmulated, WhatChangesBetweenTheComparisonAndTheDeleteIsKept) {
-  struct Case { const char* name; std::function<void(RemoverScene&)> swap; const char* keptInScratch; } cases[] = {
-      {"another file of the same size and time", [](RemoverScene& s) {
-         const std::string file = Host(s.target + "\\sub\\a.txt"), other = file + ".new";
+// What is not proven the same is never deleted: a target read that fails
+// or comes back short (the snapshot opens it once before the comparison
+// does); pairs of sparse files above 2 GB that differ in their first byte,
+// or whose sizes differ by exactly 4 GB; and a target swapped between the
+// comparison and the delete, for another file of the same size and time or
+// by its folder moved out and linked back.
+TEST(ExcessRemovalEmulated, WhatIsNotProvenTheSameIsKept) {
+  using Stage = std::function<void(RemoverScene&, kst::RemoverReport&)>;
+  const std::string bytes = testenv::PatternBytes(600000, 3);
+  auto readFault = [&bytes](plat::Fault fault, int skip) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport&) {
+      ASSERT_TRUE(s.Make({{"a.bin", bytes}}, {{"a.bin", bytes}}));
+      plat::EmuInjectFault(fault, skip, "\\target\\a.bin");
+    };
+  };
+  auto sparse = [](int64_t baseSize, int64_t targetSize, const char* targetFirst) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport&) {
+      for (const auto& [path, size] : {std::pair{s.base, baseSize}, {s.target, targetSize}})
+        ASSERT_TRUE(testenv::WriteFile(path + "\\a.bin", path == s.base ? "x" : targetFirst) &&
+                    (size == 1 || testenv::WriteFile(path + "\\a.bin", "e", size - 1)));
+    };
+  };
+  auto swapped = [](std::function<void(RemoverScene&)> swap) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport& report) {
+      ASSERT_TRUE(s.Make({{"sub\\a.bin", "a"}}, {{"sub\\a.bin", "a"}}));
+      report.proven = [&s, swap](const std::string&) { swap(s); };
+    };
+  };
+  const struct { const char* name; Stage stage; const char* kept; /* in the scratch folder */ } cases[] = {
+      {"a short read", readFault(plat::Fault::ShortRead, 0), "target\\a.bin"},
+      {"an open that fails", readFault(plat::Fault::OpenFails, 1), "target\\a.bin"},
+      {"beyond 2 GB", sparse((int64_t{1} << 31) + 1, (int64_t{1} << 31) + 1, "y"), "target\\a.bin"},
+      {"4 GB apart", sparse(1, (int64_t{1} << 32) + 1, "x"), "target\\a.bin"},
+      {"another file of the same size and time", swapped([](RemoverScene& s) {
+         const std::string file = Host(s.target + "\\sub\\a.bin"), other = file + ".new";
          struct stat st;
          ASSERT_TRUE(HostWrite(other, "b") && stat(file.c_str(), &st) == 0);
          const timespec times[2] = {st.st_atim, st.st_mtim};
          ASSERT_TRUE(utimensat(AT_FDCWD, other.c_str(), times, 0) == 0 && rename(other.c_str(), file.c_str()) == 0);
-       }, "target\\sub\\a.txt"},
-      {"its folder moved out and linked back", [](RemoverScene& s) {
+       }), "target\\sub\\a.bin"},
+      {"its folder moved out and linked back", swapped([](RemoverScene& s) {
          const std::string moved = Host(s.scratch.Path("moved"));
          ASSERT_EQ(rename(Host(s.target + "\\sub").c_str(), moved.c_str()), 0);
          ASSERT_EQ(symlink(moved.c_str(), Host(s.target + "\\sub").c_str()), 0);
-       }, "moved\\a.txt"},
+       }), "moved\\a.bin"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    s.input.recurse = true;
-    ASSERT_TRUE(s.Make({{"sub\\a.txt", "a"}}, {{"sub\\a.txt", "a"}}));
+    s.LogTo(s.scratch.Path("log.txt"));
     kst::RemoverReport report;
-    int proven = 0;
-    report.proven = [&](const std::string&) { ++proven, c.swap(s); };
-    const kst::RemoverResult result = s.Run(&report);
-    EXPECT_EQ(proven, 1);
-    EXPECT_EQ(result.counts.removed, 0);
-    EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.keptInScratch)));
+    c.stage(s, report);
+    EXPECT_EQ(s.Run(&report).counts.removed, 0);
+    plat::EmuClearFaults();
+    EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.kept)));
+    EXPECT_NE(testenv::ReadFile(s.input.logPath).find("has NOT been deleted"), std::string::npos);
   }
 }
 

@@ -3,6 +3,7 @@
 // never one record for both, nor a record another subprogram uses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,8 +18,7 @@ namespace {
 
 bool Owns(int subprogram, int record) {
   const Subprogram& s = GetSubprogram(subprogram);
-  return s.record == record || s.childRecords[0] == record || s.childRecords[1] == record ||
-         s.childRecords[2] == record;
+  return s.record == record || std::count(std::begin(s.childRecords), std::end(s.childRecords), record);
 }
 
 TEST(SystemToolBoxes, TwoBoxesAtOnceRunOnRecordsOfTheirOwn) {
@@ -34,8 +34,7 @@ TEST(SystemToolBoxes, TwoBoxesAtOnceRunOnRecordsOfTheirOwn) {
     return kAnswerOk;
   });
   ProgramMaster pm;  // selects itself: refused with a box
-  pm.list.resize(1);
-  pm.selected = 0;
+  pm.list.resize(1), pm.selected = 0;
   FormatInterface fi;  // formatting: a close is refused with a box
   fi.formatting = true;
   std::thread master([&] { EndSelected(pm, ProcessSource{}, false); });
@@ -50,11 +49,9 @@ TEST(SystemToolBoxes, TwoBoxesAtOnceRunOnRecordsOfTheirOwn) {
   EXPECT_TRUE(Owns(kFormatInterface, fi.boxRecord));
   const int kFrameBoxes[] = {21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 37, 38, 41, 44, 45};
   for (int record : records) {
-    for (int taken : kFrameBoxes) EXPECT_NE(taken, record);
-    for (int id = 0; id < kSubprogramCount; ++id) {
-      if (id == kProgramMaster || id == kFormatInterface) continue;
-      EXPECT_FALSE(Owns(id, record)) << id;
-    }
+    EXPECT_EQ(std::count(std::begin(kFrameBoxes), std::end(kFrameBoxes), record), 0);
+    for (int id = 0; id < kSubprogramCount; ++id)
+      EXPECT_TRUE(id == kProgramMaster || id == kFormatInterface || !Owns(id, record)) << id;
   }
 }
 

@@ -45,15 +45,8 @@ struct FormatInterfaceRuns : ::testing::Test {
 // Never a drive that is fixed now, nor the drive of Windows or the program.
 TEST_F(FormatInterfaceRuns, EveryAnswerOfTheFormat) {
   const std::string impossible = "No formatting possible!: Drive ";
-  const struct {
-    const char* what;
-    int drive;
-    uint32_t answer;
-    std::string windows;
-    bool fixedNow;
-    FormatOutcome outcome;
-    std::vector<std::string> boxes;
-  } cases[] = {
+  const struct { const char* what; int drive; uint32_t answer; std::string windows; bool fixedNow;
+    FormatOutcome outcome; std::vector<std::string> boxes; } cases[] = {
       {"cannot format", 0, kFormatImpossible, "C:\\windows", false, FormatOutcome::Impossible,
        {impossible + "A: is not formatable!"}},
       {"error", 1, kFormatError, "C:\\windows", false, FormatOutcome::Failed,

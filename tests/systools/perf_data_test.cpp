@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 namespace kst {
 namespace {
@@ -78,14 +79,8 @@ TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
   Bytes notPerf = normal;
   notPerf[0] = 'Q';
   const BlobObject other{2, 40, -1, {}};
-  const struct {
-    const char* what;
-    Bytes blob;
-    size_t size;  // the bytes given, 0 all
-    bool valid;
-    size_t instances;
-    uint32_t lastId;  // the last instance's id, when there are any
-  } cases[] = {
+  // size: the bytes given, 0 all; lastId: the last instance's id, when there are any.
+  const struct { const char* what; Bytes blob; size_t size; bool valid; size_t instances; uint32_t lastId; } cases[] = {
       {"normal", normal, 0, true, 5, 104},
       {"process object not first", Blob({other, ProcessObject(3)}), 0, true, 3, 102},
       {"48-byte counter definitions", Blob({ProcessObject(4, 48)}), 0, true, 4, 103},
@@ -126,12 +121,7 @@ TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
 
 TEST(PerfData, FindsTheProcessIndexesInTheCounterNames) {
   using namespace std::string_literals;
-  const struct {
-    const char* what;
-    std::string names;
-    bool found;
-    uint32_t object, counter;
-  } cases[] = {
+  const struct { const char* what; std::string names; bool found; uint32_t object, counter; } cases[] = {
       {"usual", "1\0001847\0002\0System\000230\000Process\000784\000ID Process\000"s, true, 230, 784},
       {"lower case", "230\0process\000784\0id process\0"s, true, 230, 784},
       {"no id counter", "230\0Process\0"s, false, 230, 0},
@@ -142,9 +132,8 @@ TEST(PerfData, FindsTheProcessIndexesInTheCounterNames) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const PerfIndexes got = FindProcessIndexes(c.names.data(), c.names.size());
-    EXPECT_EQ(got.found, c.found);
-    EXPECT_EQ(got.processObject, c.object);
-    EXPECT_EQ(got.processIdCounter, c.counter);
+    EXPECT_EQ(std::make_tuple(got.found, got.processObject, got.processIdCounter),
+              std::make_tuple(c.found, c.object, c.counter));
   }
 }
 

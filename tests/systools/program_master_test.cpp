@@ -12,10 +12,7 @@ namespace {
 
 ProcessRecord Program(uint32_t id, const char* name, uint64_t start, std::vector<WindowEntry> windows = {}) {
   ProcessRecord r;
-  r.processId = id;
-  r.name = name;
-  r.creationTime = start;
-  r.priorityClass = kNormalClass;
+  r.processId = id, r.name = name, r.creationTime = start, r.priorityClass = kNormalClass;
   r.windows = std::move(windows);
   return r;
 }
@@ -76,15 +73,10 @@ TEST_F(ProgramMasterActions, EveryDecisionOfEndAndPriority) {
   const int Y = kAnswerYes, N = kAnswerNo;
   using R = ActionResult;
   const char *what = "WHAT...", *endIt = "End it at once?...", *sure = "Are you sure?...";
-  const struct {
-    const char* what;
-    uint32_t id, act;
-    int answer, change;
-    R result;
-    const char* asked;   // the box's heading, "" none
-    size_t ends;         // programs terminated, or windows asked to close
-    uint32_t classAfter;  // 0 unchanged
-  } cases[] = {
+  // asked: the box's heading, "" none; ends: programs terminated, or windows
+  // asked to close; classAfter: 0 unchanged.
+  const struct { const char* what; uint32_t id, act; int answer, change; R result; const char* asked;
+    size_t ends; uint32_t classAfter; } cases[] = {
       {"own, unfriendly", 1000, kEnd, Y, kAsListed, R::Refused, what, 0, 0},
       {"own, friendly", 1000, kEndFriendly, Y, kAsListed, R::Refused, what, 0, 0},
       {"system id", 4, kEnd, Y, kAsListed, R::Refused, what, 0, 0},

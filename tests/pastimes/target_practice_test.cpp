@@ -4,13 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 using namespace kst;
 
 namespace {
 
-// Hands out the draws given, in turn.
 Dice Scripted(std::vector<double> draws) {
   auto next = std::make_shared<size_t>(0);
   return [draws, next] { return draws[(*next)++ % draws.size()]; };
@@ -19,16 +16,12 @@ Dice Scripted(std::vector<double> draws) {
 }  // namespace
 
 TEST(TargetPractice, CupsAndValuesOfTheStyles) {
-  const struct { double r; int cups, cup; } draws[] = {
-      {0.0, 2, 1}, {0.4999, 2, 1}, {0.5, 2, 2}, {0.9999999999, 2, 2}, {0.0, 10, 1},
-      {0.95, 10, 10}, {0.1, 10, 2}, {1.0, 10, 10},  // a draw of 1 is capped
-  };
+  const struct { double r; int cups, cup; } draws[] = {{0.0, 2, 1}, {0.4999, 2, 1}, {0.5, 2, 2}, {0.9999999999, 2, 2},
+      {0.0, 10, 1}, {0.95, 10, 10}, {0.1, 10, 2}, {1.0, 10, 10}};  // a draw of 1 is capped
   for (const auto& c : draws) EXPECT_EQ(CupOfDraw(c.r, c.cups), c.cup) << c.r << " of " << c.cups;
-  const struct { int style; int64_t typed; int value; } values[] = {
-      {kStyleAccuracy, 0, 1},    {kStyleAccuracy, 200, 100}, {kStyleAccuracy, 37, 37},
-      {kStyleIntuitive, 1, 2},   {kStyleIntuitive, 11, 10},  {kStyleIntuitive, -5, 2},
-      {kStyleAccuracy, INT64_MIN, 1}, {kStyleIntuitive, INT64_MAX, 10},
-  };
+  const struct { int style; int64_t typed; int value; } values[] = {{kStyleAccuracy, 0, 1}, {kStyleAccuracy, 200, 100},
+      {kStyleAccuracy, 37, 37}, {kStyleIntuitive, 1, 2}, {kStyleIntuitive, 11, 10}, {kStyleIntuitive, -5, 2},
+      {kStyleAccuracy, INT64_MIN, 1}, {kStyleIntuitive, INT64_MAX, 10}};
   for (const auto& c : values) EXPECT_EQ(ClampTargetValue(c.style, c.typed), c.value) << c.typed;
 
   // Accuracy 50 taken over to the intuitive style: 10 cups, not 50.
@@ -39,11 +32,9 @@ TEST(TargetPractice, CupsAndValuesOfTheStyles) {
   for (int k = 1; k <= kCupButtons; ++k) EXPECT_TRUE(CupButtonEnabled(game, k)) << k;
   EXPECT_FALSE(CupButtonEnabled(game, 11));
   ChooseTargetStyle(game, kStyleIntuitive, 3);
-  EXPECT_TRUE(CupButtonEnabled(game, 3));
-  EXPECT_FALSE(CupButtonEnabled(game, 4));
+  EXPECT_TRUE(CupButtonEnabled(game, 3) && !CupButtonEnabled(game, 4));
   ChooseTargetStyle(game, kStyleAccuracy, 3);
-  EXPECT_TRUE(CupButtonEnabled(game, 1));
-  EXPECT_FALSE(CupButtonEnabled(game, 2));
+  EXPECT_TRUE(CupButtonEnabled(game, 1) && !CupButtonEnabled(game, 2));
 }
 
 TEST(TargetPractice, ShotsGuessesAndTheStatistics) {

@@ -18,7 +18,7 @@ TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
       {"ps", 0, false}, {"ps --threads --windows", 0, true}, {"ps --all", 2, false}};
   std::thread second([&] {  // this test's second thread, while the cli runs
     for (const auto& run : runs) {
-      size_t ours = 0;  // this process's threads now
+      size_t ours = 0, threads = 0;  // this process's threads now, and the lines listing them
       for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ours += task.exists();
       std::string said;
       EXPECT_EQ(testenv::RunCommand(cli + " " + run.arguments + " </dev/null", &said), run.status) << said;
@@ -26,9 +26,8 @@ TEST(KestrovaCliPs, ListsThisTestWithItsThreadsAndRefusesUnknownOptions) {
         EXPECT_EQ(said, "kestrova-cli: unknown option: --all (ps takes --threads and --windows)\n");
         continue;
       }
-      size_t at = said.find(line);
+      const size_t at = said.find(line);
       ASSERT_NE(at, std::string::npos) << "this test is not listed";
-      size_t threads = 0;
       for (size_t end = said.find('\n', at + 1); end != std::string::npos && said.compare(end + 1, 4, "    ") == 0;
            end = said.find('\n', end + 1))
         ++threads;

@@ -1,5 +1,4 @@
-// Whole Test Disks runs on the emulated floppy in A:, with a person who
-// swaps the two disks (host folders) at the prompts and answers the boxes.
+// Whole Test Disks runs on the emulated A:, the two disks swapped as host folders.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -95,10 +94,8 @@ struct DiskTestRunTest : ::testing::Test {
   std::function<void(const std::string&)> onStatus;
 };
 
-// Runs that end in a verdict: both disks of other data, compared in pieces;
-// the system's own hidden folder on a fresh stick kept and never taken for
-// the user's files; nothing of the test left behind, or what could not be
-// deleted told.
+// Runs that end in a verdict leave nothing of the test behind, or tell what
+// they could not delete; the system's hidden folder is kept, never the user's.
 TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
   const std::string system = floppy + "/System Volume Information";
   // first: disk 1's comparison (disk 2 reads back equal); told: a text said besides the verdict, 0 none.
@@ -190,9 +187,8 @@ TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
   EXPECT_TRUE(fs::exists(system));
 }
 
-// Runs that stop, each told why (an abort aside): nothing of the test is
-// left in the temporary folder nor on a disk the run did not get past, and
-// what the user had there stays. In order.
+// Runs that stop, in order: nothing of the test stays in the temporary
+// folder nor on a disk not got past; what the user had there stays.
 TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
   auto erase = [this](const kst::DiskPrompt&, bool* erase) {

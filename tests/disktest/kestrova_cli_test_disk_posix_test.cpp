@@ -1,5 +1,4 @@
-// kestrova-cli test-disk run as a user would run it: a folder standing for
-// a disk, a command swapping the two disks through a stack of folders.
+// kestrova-cli test-disk on folders standing for disks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,8 +34,6 @@ struct CliTestDisk : testenv::CliTest {
   bool Empty(const std::string& folder) const { return fs::is_empty(host + "/" + folder); }
 };
 
-// Two folder disks swapped by the command, once read back whole and once
-// with a byte changed; and what must never be filled is refused.
 TEST_F(CliTestDisk, ExitsZeroOnlyForTwoDisksReadBackEqual) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("full\\mine.txt"), "mine"));
   const std::string swapped = " --disk-size 200000 --new-disk-command ./swap.sh";

@@ -1,5 +1,3 @@
-// Races run from scripted draws: a tie, an overshoot, an abort, the
-// length's limits and the latched pick.
 #include "pastimes/horse_race.h"
 
 #include <gtest/gtest.h>

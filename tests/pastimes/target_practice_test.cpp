@@ -1,5 +1,3 @@
-// The rules of Intuitive Target Practice from fixed draws, and the odds of
-// a long seeded game.
 #include "pastimes/target_practice.h"
 
 #include <gtest/gtest.h>

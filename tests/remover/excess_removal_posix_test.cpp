@@ -41,9 +41,7 @@ TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
   EXPECT_EQ(testenv::ReadFile(s.base + "\\a.txt"), "a");
 }
 
-// Links are never followed into: a linked folder in the target that leads
-// into the Base folder, a link loop, and a target file that is the Base
-// file itself (a hard link).
+// Links are never followed into; a hard link is never compared with itself.
 TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   RemoverScene s;
   const Tree base = {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}, {"hard.txt", "h"}};
@@ -62,10 +60,8 @@ TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   EXPECT_EQ(log.find("a.txt"), std::string::npos);
 }
 
-// A run stopped midway: by the batch that cannot be made (before any
-// delete), an abort after the first pair, or a log write that comes back
-// short. What was deleted stays deleted, what comes after is untouched,
-// and a log that could be written gets its totals.
+// A run stopped midway: what was deleted stays deleted, what comes after is
+// untouched, and a log that could be written gets its totals.
 TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
   // said: the box's heading or message, "" none.
   const struct { const char* name; std::function<void(RemoverScene&, kst::RemoverReport&)> stage; const char* said;
@@ -103,10 +99,8 @@ TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
   }
 }
 
-// What the run leaves alone, each told and counted, never taken for a
-// missing counterpart: Linux names holding "\\" or a quote, links on either
-// side, folders that will not list or lie past the path limit. None of it
-// reaches the batch; nothing is deleted, inside the folders or out.
+// What the run leaves alone is told and counted, never taken for a missing
+// counterpart, never in the batch; nothing is deleted, inside or out.
 TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTold) {
   const std::string longName(120, 'd');
   // unlisted: a folder whose listing fails, once counted.
@@ -160,9 +154,8 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   }
 }
 
-// An output that is a link, or another name of a file the run reads, is
-// refused before a byte of it changes (the batch, made new, replaces only
-// its own name).
+// An output that is a link, or another name of a file the run reads,
+// changes nothing through it.
 TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
   const std::string batch = "target\\" + std::string(kst::kRemoverBatchName);
   using O = kst::RemoverOutcome;
@@ -192,12 +185,8 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
   }
 }
 
-// What is not proven the same is never deleted: a target read that fails
-// or comes back short (the snapshot opens it once before the comparison
-// does); pairs of sparse files above 2 GB that differ in their first byte,
-// or whose sizes differ by exactly 4 GB; and a target swapped between the
-// comparison and the delete, for another file of the same size and time or
-// by its folder moved out and linked back.
+// What is not proven the same is never deleted. (The snapshot opens the
+// target once before the comparison does.)
 TEST(ExcessRemovalEmulated, WhatIsNotProvenTheSameIsKept) {
   using Stage = std::function<void(RemoverScene&, kst::RemoverReport&)>;
   const std::string bytes = testenv::PatternBytes(600000, 3);

@@ -22,9 +22,7 @@ std::string Flipped(std::string bytes) {
   return bytes;
 }
 
-// Every kind of pair: equal, another content, another size, both empty,
-// no counterpart, a counterpart that is a folder, nested folders with and
-// without counterparts, an empty Base folder, a name beginning with ".".
+// Every kind of pair, with and without counterparts.
 const Tree kBase = {
     {".hidden", "h"},        {"content.txt", "abcdef"}, {"empty.txt", ""},
     {"emptydir\\", ""},      {"folder.txt", ""},        {"gone\\a.txt", "a"},
@@ -70,11 +68,9 @@ const char kExpectedBatch[] =
     "attrib -r -h -s -a \".\\only.txt\"\r\ndel \".\\only.txt\"\r\n"
     ":END";
 
-// For real, and as a simulation with and without the log: a simulation
-// never deletes, and counts (and logs) what it would have deleted. The
-// clock's total is every Base byte (".hidden" left out), and a finished run
-// has done them all, the files passed over too; only the bytes compared
-// count for the speed.
+// A simulation never deletes, and counts (and logs) what it would have. The
+// clock's total is every Base byte (".hidden" left out); only the bytes
+// compared count for the speed.
 TEST(ExcessRemoval, DeletesOnlyProvenCopiesAndWritesTheLogAndBatchExactly) {
   const int64_t baseBytes = 6 + 1 + 1 + 1 + 5 + 3 + 2 * 1300000;
   kst::ClockCounters& clock = kst::Clock(kst::kClockExcessRemover);
@@ -107,10 +103,8 @@ TEST(ExcessRemoval, DeletesOnlyProvenCopiesAndWritesTheLogAndBatchExactly) {
   }
 }
 
-// However the two folders are named, one folder (or, with recursion, one
-// inside the other), and a log that would be the batch or a compared file,
-// are refused before anything is read or written. The rows that run come
-// last: their batch or log changes the folders.
+// Refused before anything is read or written. The rows that run come last:
+// their batch or log changes the folders.
 TEST(ExcessRemoval, RefusesOneFolderUnderAnyNameOrALogItReadsAndTouchesNothing) {
   RemoverScene s;
   const Tree base = {{"a.txt", "a"}, {"sub\\b.txt", "b"}}, target = {{"a.txt", "a"}};

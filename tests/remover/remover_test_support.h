@@ -1,5 +1,3 @@
-// What the remover tests share: trees of files made from a table and read
-// back whole, and a run with the built-in texts and a scripted person.
 #pragma once
 
 #include <algorithm>
@@ -67,8 +65,6 @@ inline void ExpectSameText(const std::string& got, const std::string& want) {
 #endif
 }
 
-// A Base folder and a target folder in a scratch folder, a run on them and
-// the person answering its boxes.
 struct RemoverScene {
   RemoverScene() {
     kst::LoadBuiltInTexts();

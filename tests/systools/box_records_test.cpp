@@ -1,6 +1,4 @@
-// Two boxes open at once, one from The Program Master's Main thread and one
-// from the Format Interface's, run on records of their own subprograms:
-// never one record for both, nor a record another subprogram uses.
+// Two boxes open at once, from The Program Master and the Format Interface.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,3 @@
-// kestrova-cli ps as a user runs it: this test listed, with each of its
-// threads when asked for, and an unknown option refused.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,5 +1,4 @@
-// The parser tried on performance-data blobs built as the registry gives
-// them (little-endian): normal, odd and hostile ones.
+// Performance-data blobs built as the registry gives them (little-endian).
 #include "systools/perf_data.h"
 
 #include <gtest/gtest.h>

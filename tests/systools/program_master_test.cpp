@@ -17,9 +17,7 @@ ProcessRecord Program(uint32_t id, const char* name, uint64_t start, std::vector
   return r;
 }
 
-// A system of four programs, changed by the tests between the calls.
-// Notepad has not the right to Real Time (it gets High) and cannot be
-// opened for Idle.
+// Four programs; notepad gets High for Real Time and cannot be opened for Idle.
 struct ProgramMasterActions : ::testing::Test {
   void SetUp() override {
     LoadBuiltInTexts();
@@ -62,11 +60,8 @@ struct ProgramMasterActions : ::testing::Test {
   std::function<void()> duringQuestion;  // the timer or a Refresh press
 };
 
-// Real Time and Idle on this program or a critical one are asked about;
-// No keeps the class. Ending this program or a critical one is refused.
-// The list built anew while a question stands (the refresh timer, or a
-// Refresh press) is no harm; an id given to another program since the
-// list was made is not acted on.
+// The list built anew while a question stands is no harm; an id given to
+// another program since the list was made is not acted on.
 TEST_F(ProgramMasterActions, EveryDecisionOfEndAndPriority) {
   const uint32_t kEnd = 0, kEndFriendly = 1;  // else the priority class asked for
   enum { kAsListed, kRefreshedBehind, kIdReused };

@@ -12,12 +12,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct BlobObject {
-  uint32_t nameIndex = 230;
-  uint32_t counterLength = 40;  // each counter definition's length
-  int32_t instances = 0;        // the instance count written (-1: none)
-  std::vector<std::u16string> names;  // instance k has process id 100 + k
-};
+// counterLength: each counter definition's; instances: the count written
+// (-1: none); held: the instances there, k named "prog" + 'A' + k with id 100 + k.
+struct BlobObject { uint32_t nameIndex = 230, counterLength = 40; int32_t instances = 0, held = 0; };
 
 Bytes Put32(Bytes b, size_t at, uint32_t v) {
   if (b.size() < at + 4) b.resize(at + 4);
@@ -35,13 +32,13 @@ Bytes ObjectBytes(const BlobObject& o) {
     b = Put32(Put32(b, at + 32, 4), at + 36, 8 + 4 * c);  // size, offset in the counter block
   }
   const uint32_t definition = static_cast<uint32_t>(b.size());
-  for (size_t k = 0; k < o.names.size(); ++k) {
+  for (int k = 0; k < o.held; ++k) {
     const size_t at = b.size();
-    const uint32_t nameBytes = static_cast<uint32_t>(2 * (o.names[k].size() + 1));
-    const uint32_t length = (24 + nameBytes + 7) / 8 * 8;
+    const std::u16string name = u"prog" + std::u16string(1, static_cast<char16_t>(u'A' + k % 26));
+    const uint32_t nameBytes = static_cast<uint32_t>(2 * (name.size() + 1)), length = (24 + nameBytes + 7) / 8 * 8;
     b = Put32(b, at + length + 20 - 4, 0);  // instance and counter block, zeroed
     b = Put32(Put32(Put32(b, at, length), at + 16, 24), at + 20, nameBytes);
-    for (size_t i = 0; i < o.names[k].size(); ++i) b = Put32(b, at + 24 + 2 * i, o.names[k][i]);
+    for (size_t i = 0; i < name.size(); ++i) b = Put32(b, at + 24 + 2 * i, name[i]);
     b = Put32(Put32(b, at + length, 20), at + length + 16, static_cast<uint32_t>(100 + k));
   }
   b = Put32(Put32(Put32(b, 0, static_cast<uint32_t>(b.size())), 4, definition), 8, 64);
@@ -59,12 +56,6 @@ Bytes Blob(const std::vector<BlobObject>& objects) {
   return Put32(b, 20, static_cast<uint32_t>(b.size()));
 }
 
-BlobObject ProcessObject(int count, uint32_t counterLength = 40, int32_t instances = 0) {
-  BlobObject o{230, counterLength, instances ? instances : count, {}};
-  for (int i = 0; i < count; ++i) o.names.push_back(u"prog" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
-  return o;
-}
-
 // A copy of its own size, so that the sanitizers see any read past it.
 PerfProcesses Parse(const Bytes& blob, size_t size) {
   std::unique_ptr<uint8_t[]> exact(new uint8_t[size ? size : 1]);
@@ -73,20 +64,20 @@ PerfProcesses Parse(const Bytes& blob, size_t size) {
 }
 
 TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
-  const Bytes normal = Blob({ProcessObject(5)});
+  const Bytes normal = Blob({{230, 40, 5, 5}});
   const size_t firstInstance = 88 + 64 + 3 * 40;
   Bytes notPerf = normal;
   notPerf[0] = 'Q';
-  const BlobObject other{2, 40, -1, {}};
+  const BlobObject other{2, 40, -1, 0};
   // size: the bytes given, 0 all; lastId: the last instance's id, when there are any.
   const struct { const char* what; Bytes blob; size_t size; bool valid; size_t instances; uint32_t lastId; } cases[] = {
       {"normal", normal, 0, true, 5, 104},
-      {"process object not first", Blob({other, ProcessObject(3)}), 0, true, 3, 102},
-      {"48-byte counter definitions", Blob({ProcessObject(4, 48)}), 0, true, 4, 103},
-      {"-1 instances", Blob({ProcessObject(2, 40, -1)}), 0, true, 0, 0},
+      {"process object not first", Blob({other, {230, 40, 3, 3}}), 0, true, 3, 102},
+      {"48-byte counter definitions", Blob({{230, 48, 4, 4}}), 0, true, 4, 103},
+      {"-1 instances", Blob({{230, 40, -1, 2}}), 0, true, 0, 0},
       {"no objects, as under Wine", Blob({}), 0, true, 0, 0},
-      {"more than 255 instances", Blob({ProcessObject(300)}), 0, true, 300, 399},
-      {"count larger than the instances held", Blob({ProcessObject(3, 40, 1000000)}), 0, true, 3, 102},
+      {"more than 255 instances", Blob({{230, 40, 300, 300}}), 0, true, 300, 399},
+      {"count larger than the instances held", Blob({{230, 40, 1000000, 3}}), 0, true, 3, 102},
       {"not PERF", notPerf, 0, false, 0, 0},
       {"shorter than a header", normal, 20, false, 0, 0},
       {"cut in the third instance", normal, firstInstance + 2 * 60 + 30, true, 2, 101},
@@ -108,7 +99,7 @@ TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
     }
   }
   // Cut at every length: a longer piece never reads fewer.
-  const Bytes blob = Blob({other, ProcessObject(4)});
+  const Bytes blob = Blob({other, {230, 40, 4, 4}});
   size_t most = 0;
   for (size_t size = 0; size <= blob.size(); ++size) {
     const size_t read = Parse(blob, size).instances.size();

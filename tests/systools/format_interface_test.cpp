@@ -44,21 +44,19 @@ struct FormatInterfaceRuns : ::testing::Test {
 
 // Never a drive that is fixed now, nor the drive of Windows or the program.
 TEST_F(FormatInterfaceRuns, EveryAnswerOfTheFormat) {
-  const std::string impossible = "No formatting possible!: Drive ";
-  const struct { const char* what; int drive; uint32_t answer; std::string windows; bool fixedNow;
-    FormatOutcome outcome; std::vector<std::string> boxes; } cases[] = {
-      {"cannot format", 0, kFormatImpossible, "C:\\windows", false, FormatOutcome::Impossible,
-       {impossible + "A: is not formatable!"}},
-      {"error", 1, kFormatError, "C:\\windows", false, FormatOutcome::Failed,
+  const std::string win = "C:\\windows", no = "No formatting possible!: Drive ";
+  using O = FormatOutcome;
+  const struct { const char* what; int drive; uint32_t answer; std::string windows; bool fixedNow; O outcome;
+    std::vector<std::string> boxes; } cases[] = {
+      {"cannot format", 0, kFormatImpossible, win, false, O::Impossible, {no + "A: is not formatable!"}},
+      {"error", 1, kFormatError, win, false, O::Failed,
        {"Unsuccessful format!: Error on format, although drive may be formatable!"}},
-      {"cancelled", 0, kFormatCancelled, "C:\\windows", false, FormatOutcome::Done, {}},
-      {"done", 0, 0, "C:\\windows", false, FormatOutcome::Done, {}},
-      {"an answer that is merely negative", 0, 0xFFFFFFFC, "C:\\windows", false, FormatOutcome::Done, {}},
-      {"the start folder's drive", 2, 0, "C:\\windows", false, FormatOutcome::Refused,
-       {impossible + "E: is not formatable!"}},
-      {"Windows's drive", 0, 0, "a:\\WIN", false, FormatOutcome::Refused, {impossible + "A: is not formatable!"}},
-      {"a letter that now names a hard disk", 1, 0, "C:\\windows", true, FormatOutcome::Refused,
-       {impossible + "B: is not formatable!"}},
+      {"cancelled", 0, kFormatCancelled, win, false, O::Done, {}},
+      {"done", 0, 0, win, false, O::Done, {}},
+      {"an answer that is merely negative", 0, 0xFFFFFFFC, win, false, O::Done, {}},
+      {"the start folder's drive", 2, 0, win, false, O::Refused, {no + "E: is not formatable!"}},
+      {"Windows's drive", 0, 0, "a:\\WIN", false, O::Refused, {no + "A: is not formatable!"}},
+      {"a letter that now names a hard disk", 1, 0, win, true, O::Refused, {no + "B: is not formatable!"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -69,10 +67,9 @@ TEST_F(FormatInterfaceRuns, EveryAnswerOfTheFormat) {
     ASSERT_TRUE(ChooseDrive(fi, system, c.drive));
     EXPECT_EQ(FormatSelected(fi, system), c.outcome);
     EXPECT_EQ(boxes, c.boxes);
-    const bool formats = c.outcome != FormatOutcome::Refused;
+    const bool formats = c.outcome != O::Refused;
     EXPECT_EQ(formatted.size(), formats ? 1u : 0u);
-    EXPECT_FALSE(fi.formatting);
-    EXPECT_TRUE(fi.drives[c.drive].available);
+    EXPECT_TRUE(!fi.formatting && fi.drives[c.drive].available);
     EXPECT_EQ(flags, formats ? (std::vector<bool>{true, false}) : std::vector<bool>{});
   }
 }
@@ -81,11 +78,7 @@ TEST_F(FormatInterfaceRuns, EveryAnswerOfTheFormat) {
 TEST_F(FormatInterfaceRuns, ASecondPressWhileFormattingStartsNothing) {
   FormatOutcome second = FormatOutcome::Done;
   bool closeAllowed = true, viewAllowed = true;
-  duringFormat = [&] {
-    second = FormatSelected(fi, system);
-    closeAllowed = MayClose(fi);
-    viewAllowed = MayView(fi);
-  };
+  duringFormat = [&] { second = FormatSelected(fi, system), closeAllowed = MayClose(fi), viewAllowed = MayView(fi); };
   EXPECT_EQ(FormatSelected(fi, system), FormatOutcome::Done);
   EXPECT_EQ(second, FormatOutcome::OneAtATime);
   EXPECT_EQ(formatted.size(), 1u);

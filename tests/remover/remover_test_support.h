@@ -20,10 +20,8 @@ using Tree = std::map<std::string, std::string>;
 
 inline bool MakeTree(const std::string& root, const Tree& tree) {
   for (const auto& [path, bytes] : tree) {
-    std::string folder = root;
-    size_t start = 0;
-    for (size_t k; (k = path.find('\\', start)) != std::string::npos; start = k + 1) {
-      folder += "\\" + path.substr(start, k - start);
+    for (size_t k = path.find('\\'); k != std::string::npos; k = path.find('\\', k + 1)) {
+      const std::string folder = root + "\\" + path.substr(0, k);
       if (!plat::PathExists(folder) && !plat::CreateFolder(folder)) return false;
     }
     if (path.back() != '\\' && !testenv::WriteFile(root + "\\" + path, bytes)) return false;
@@ -68,10 +66,8 @@ inline void ExpectSameText(const std::string& got, const std::string& want) {
 struct RemoverScene {
   RemoverScene() {
     kst::LoadBuiltInTexts();
-    plat::CreateFolder(base);
-    plat::CreateFolder(target);
-    input.base = base;
-    input.target = target;
+    plat::CreateFolder(base), plat::CreateFolder(target);
+    input.base = base, input.target = target;
   }
   bool Make(const Tree& baseTree, const Tree& targetTree) {
     return MakeTree(base, baseTree) && MakeTree(target, targetTree);
@@ -79,10 +75,7 @@ struct RemoverScene {
   kst::RemoverResult Run(kst::RemoverReport* report = nullptr) {
     return kst::RunExcessRemoval(input, running.job, report);
   }
-  void LogTo(const std::string& path) {
-    input.log = true;
-    input.logPath = path;
-  }
+  void LogTo(const std::string& path) { input.log = true, input.logPath = path; }
   std::string Batch() const { return testenv::ReadFile(target + "\\" + kst::kRemoverBatchName); }
   testenv::ScratchFolder scratch;
   std::string base = scratch.Path("base"), target = scratch.Path("target");

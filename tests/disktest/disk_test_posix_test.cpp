@@ -151,9 +151,8 @@ TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
        }, DiskTestOutcome::NoFlaws, kEqual, -1, 0, 4, 0},
       {"a test file that cannot be deleted", [](DiskTestRunTest& t) {
          t.onStatus = [&t](const std::string& s) {
-           if (s.rfind(Txt(384), 0) == 0)  // the verdict, before the clean-up
-             for (const auto& e : fs::directory_iterator(t.temp)) fs::permissions(e.path(), fs::perms::owner_write,
-                                                                                 fs::perm_options::remove);
+           for (const auto& e : fs::directory_iterator(t.temp))  // at the verdict, before the clean-up
+             if (s.rfind(Txt(384), 0) == 0) fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::remove);
          };
        }, DiskTestOutcome::NoFlaws, kEqual, -1, kst::kTextNotDeleted, 4, 2},  // T1 and T2
   };
@@ -186,10 +185,7 @@ TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
 // folder nor on a disk not got past; what the user had there stays.
 TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
-  auto erase = [this](const kst::DiskPrompt&, bool* erase) {
-    *erase = true;
-    return prompts.size() < 3;
-  };
+  auto erase = [this](const kst::DiskPrompt&, bool* erase) { return *erase = true, prompts.size() < 3; };
   auto fault = [](plat::Fault f, int skip, const char* where) {
     return [=](DiskTestRunTest&) { plat::EmuInjectFault(f, skip, where); };
   };

@@ -28,19 +28,6 @@ bool HostWrite(const std::string& hostPath, const std::string& bytes) {
   return static_cast<bool>(out << bytes);
 }
 
-TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
-  RemoverScene s;
-  ASSERT_TRUE(s.Make({{"a.txt", "a"}}, {}));
-  plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
-  for (const char* target : {"R:\\base", "R:\\"}) {  // the base, and the scratch folder that holds it
-    s.input.target = target;
-    EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused) << target;
-  }
-  plat::EmuUnmapDrive('R');
-  EXPECT_EQ(s.person.asked.size(), 2u);
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\a.txt"), "a");
-}
-
 // Links are never followed into; a hard link is never compared with itself.
 TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
   RemoverScene s;
@@ -154,18 +141,21 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   }
 }
 
-// An output that is a link, or another name of a file the run reads,
-// changes nothing through it.
-TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
+// An output that is a link, or another name of a file the run reads, changes
+// nothing through it; nor does a target that is the Base under another letter.
+TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsAndOtherNamesOfTheBaseChangeNothingThrough) {
   const std::string batch = "target\\" + std::string(kst::kRemoverBatchName);
   using O = kst::RemoverOutcome;
-  struct Case { const char* name; std::string from, to; bool hard, log; O outcome; } cases[] = {
-      // A link from -> to, in the scratch folder.
+  // from, to: a link in the scratch folder, none when empty; target: the run's, R: the scratch folder.
+  struct Case { const char* name; std::string from, to; bool hard, log; O outcome; const char* target = ""; }
+  const cases[] = {
       {"the batch a link outside", "precious.txt", batch, false, false, O::Stopped},
       {"the batch a hard link of a Base file", "base\\keep.txt", batch, true, false, O::Done},
       {"the log a link outside", "precious.txt", "log.txt", false, true, O::Stopped},
       {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, O::Stopped},
       {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true, O::Stopped},
+      {"the Base under another letter", "", "", false, false, O::Refused, "R:\\base"},
+      {"the folder holding the Base under another letter", "", "", false, false, O::Refused, "R:\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -173,11 +163,14 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
     ASSERT_TRUE(s.Make({{"a.txt", "a"}, {"keep.txt", "k"}}, {{"a.txt", "a"}}));
     ASSERT_TRUE(testenv::WriteFile(s.scratch.Path("precious.txt"), "p"));
     const std::string from = Host(s.scratch.Path(c.from)), to = Host(s.scratch.Path(c.to));
-    ASSERT_EQ(c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str()), 0);
+    ASSERT_TRUE(c.from.empty() || (c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str())) == 0);
+    plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
+    if (*c.target) s.input.target = c.target;
     s.input.simulate = true;
     s.input.log = c.log;
     s.input.logPath = s.scratch.Path("log.txt");
     EXPECT_EQ(s.Run().outcome, c.outcome);
+    plat::EmuUnmapDrive('R');
     EXPECT_EQ(s.person.asked.size(), c.outcome == O::Done ? 0u : 1u);
     EXPECT_EQ(testenv::ReadFile(s.scratch.Path("precious.txt")), "p");
     EXPECT_EQ(ReadTree(s.base), (Tree{{"a.txt", "a"}, {"keep.txt", "k"}}));

@@ -166,9 +166,7 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsAndOtherNamesOfTheBaseCha
     ASSERT_TRUE(c.from.empty() || (c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str())) == 0);
     plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
     if (*c.target) s.input.target = c.target;
-    s.input.simulate = true;
-    s.input.log = c.log;
-    s.input.logPath = s.scratch.Path("log.txt");
+    s.input.simulate = true, s.input.log = c.log, s.input.logPath = s.scratch.Path("log.txt");
     EXPECT_EQ(s.Run().outcome, c.outcome);
     plat::EmuUnmapDrive('R');
     EXPECT_EQ(s.person.asked.size(), c.outcome == O::Done ? 0u : 1u);

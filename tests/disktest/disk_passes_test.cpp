@@ -61,7 +61,7 @@ TEST(WriteTestFiles, OneBufferRepeatedAndCutAtTheSizeInBothFiles) {
             kst::WriteOutcome::Aborted);
 }
 
-TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
+TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveFindsTheFirstDifferenceAndNeverPassesUnread) {
   testenv::ScratchFolder scratch;
   const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp"), back = scratch.Path("KST2.tmp");
   const int64_t size = 2500;
@@ -97,24 +97,17 @@ TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveAndFindsTheFirstDifference) {
     const kst::CompareResult blocks = kst::CompareBlocks({test, back, 1, 1, size, 1000}, job);
     EXPECT_EQ(c.outcome == CompareOutcome::Different ? blocks.position : c.position, c.position);
   }
-}
-
-TEST(ReadBackAndCompare, AMissingDiskFileIsAskedForAgainAndAnAbortNeverPasses) {
-  testenv::ScratchFolder scratch;
-  const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp");
-  const std::string written = testenv::PatternBytes(3000, 6);
-  ASSERT_TRUE(testenv::WriteFile(test, written) && testenv::WriteFile(disk, written));
-  kst::JobControl job;
-  job.keepGoing = true;
-  const struct { const char* what; std::string disk, back; bool going, diskRead; CompareOutcome outcome; } cases[] = {
-      {"no file on the disk", scratch.Path("gone.tmp"), scratch.Path("KST2.tmp"), true, false, CompareOutcome::Error},
+  // A missing disk file is asked for again; an abort never passes.
+  ASSERT_TRUE(testenv::WriteFile(disk, written));
+  const struct { const char* what; std::string disk, back; bool going, diskRead; CompareOutcome outcome; } faults[] = {
+      {"no file on the disk", scratch.Path("gone.tmp"), back, true, false, CompareOutcome::Error},
       {"no folder for the copy", disk, scratch.Path("gone\\KST2.tmp"), true, true, CompareOutcome::Error},
-      {"aborted", disk, scratch.Path("KST2.tmp"), false, true, CompareOutcome::Aborted},
+      {"aborted", disk, back, false, true, CompareOutcome::Aborted},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : faults) {
     SCOPED_TRACE(c.what);
     job.keepGoing = c.going;
-    const kst::ReadBackResult r = kst::ReadBackAndCompare(c.disk, c.back, test, 3000, 1000, job, nullptr, -1);
+    const kst::ReadBackResult r = kst::ReadBackAndCompare(c.disk, c.back, test, size, 1000, job, nullptr, -1);
     EXPECT_EQ(std::make_tuple(r.diskRead, r.compared.outcome), std::make_tuple(c.diskRead, c.outcome));
   }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <tuple>
+#include <utility>
 
 #include "disktest/disk_test.h"
 #include "disktest/disk_test_texts.h"
@@ -33,11 +34,8 @@ struct DiskTestRunTest : ::testing::Test {
     kst::LoadBuiltInTexts();
     testenv::PrepareFloppy();
     floppy = plat::EmuHostPath("A:\\");
-    stack = plat::EmuHostPath(scratch.Path(""));
     for (const char* folder : {"1", "2", "tmp"}) plat::CreateFolder(scratch.Path(folder));
-    temp = plat::EmuHostPath(scratch.Path("tmp"));
-    job.running = true;
-    run.job = &job;
+    job.running = true, run.job = &job;
     kst::SetAskHandler([this](const kst::AskRequest& r) {
       boxes.push_back(r.message);
       return static_cast<int>(r.style == kst::kAskOk ? kst::kAnswerOk : kst::kAnswerYes);
@@ -45,13 +43,11 @@ struct DiskTestRunTest : ::testing::Test {
     run.person.insertDisk = [this](const kst::DiskPrompt& p, bool* erase) {
       prompts.push_back(p);
       if (prompts.size() > 12 || (onPrompt && !onPrompt(p, erase))) return PromptAnswer::Closed;
-      if (!keepDisk) Swap(p.disk);
-      keepDisk = false;
+      if (!std::exchange(keepDisk, false)) Swap(p.disk);
       return PromptAnswer::Go;
     };
     run.person.diskNotEmpty = [this](const kst::NotEmptyPrompt& p, bool*) {
-      notEmpty.push_back(p);
-      return notEmpty.size() < 2 ? PromptAnswer::Go : PromptAnswer::Closed;
+      return notEmpty.push_back(p), notEmpty.size() < 2 ? PromptAnswer::Go : PromptAnswer::Closed;
     };
     run.person.status = [this](const std::string& text) {
       statuses.push_back(text);
@@ -83,7 +79,7 @@ struct DiskTestRunTest : ::testing::Test {
   }
 
   testenv::ScratchFolder scratch;
-  std::string floppy, stack, temp;
+  std::string floppy, stack = plat::EmuHostPath(scratch.Path("")), temp = plat::EmuHostPath(scratch.Path("tmp"));
   int inDrive = 1;
   bool keepDisk = false;  // the disk asked for is not put in, once
   kst::JobControl job;

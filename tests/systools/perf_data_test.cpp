@@ -66,8 +66,6 @@ PerfProcesses Parse(const Bytes& blob, size_t size) {
 TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
   const Bytes normal = Blob({{230, 40, 5, 5}});
   const size_t firstInstance = 88 + 64 + 3 * 40;
-  Bytes notPerf = normal;
-  notPerf[0] = 'Q';
   const BlobObject other{2, 40, -1, 0};
   // size: the bytes given, 0 all; lastId: the last instance's id, when there are any.
   const struct { const char* what; Bytes blob; size_t size; bool valid; size_t instances; uint32_t lastId; } cases[] = {
@@ -78,7 +76,7 @@ TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
       {"no objects, as under Wine", Blob({}), 0, true, 0, 0},
       {"more than 255 instances", Blob({{230, 40, 300, 300}}), 0, true, 300, 399},
       {"count larger than the instances held", Blob({{230, 40, 1000000, 3}}), 0, true, 3, 102},
-      {"not PERF", notPerf, 0, false, 0, 0},
+      {"not PERF", Put32(normal, 0, 'Q'), 0, false, 0, 0},
       {"shorter than a header", normal, 20, false, 0, 0},
       {"cut in the third instance", normal, firstInstance + 2 * 60 + 30, true, 2, 101},
       {"instance length 0", Put32(normal, firstInstance, 0), 0, true, 0, 0},
@@ -93,10 +91,9 @@ TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
     const PerfProcesses read = Parse(c.blob, c.size ? c.size : c.blob.size());
     EXPECT_EQ(read.valid, c.valid);
     ASSERT_EQ(read.instances.size(), c.instances);
-    if (c.instances) {
-      EXPECT_EQ(read.instances.back().processId, c.lastId);
-      EXPECT_EQ(read.instances.front().name, u"progA");
-    }
+    if (!c.instances) continue;
+    EXPECT_EQ(read.instances.back().processId, c.lastId);
+    EXPECT_EQ(read.instances.front().name, u"progA");
   }
   // Cut at every length: a longer piece never reads fewer.
   const Bytes blob = Blob({other, {230, 40, 4, 4}});

@@ -213,8 +213,7 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
        }, kst::kTextNoTempRoom, 0, 0, {}},
       {"a disk with no room: never tested with zero bytes", [&](DiskTestRunTest& t) {  // last: A: stays small
          plat::EmulatedDrive tiny = plat::EmuFloppy(t.floppy);
-         tiny.capacity = 1000;  // less than one 4096-byte cluster
-         tiny.sectorsPerCluster = 8;
+         tiny.capacity = 1000, tiny.sectorsPerCluster = 8;  // less than one 4096-byte cluster
          plat::EmuMapDrive('A', tiny);
          t.onPrompt = erase;
        }, kst::kTextNoRoomToTest, 3, 0, {}},
@@ -226,9 +225,8 @@ TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
     EXPECT_EQ(kst::RunDiskTest(run).outcome, DiskTestOutcome::Stopped);
     plat::EmuClearFaults();
     EXPECT_TRUE(!c.told || Told(c.told));
-    EXPECT_EQ(prompts.size(), c.prompts);
-    EXPECT_EQ(notEmpty.size(), c.notEmpty);
-    EXPECT_EQ(statuses.back(), kst::kFlawsFound);
+    EXPECT_EQ(std::make_tuple(prompts.size(), notEmpty.size(), statuses.back()),
+              std::make_tuple(c.prompts, c.notEmpty, std::string(kst::kFlawsFound)));
     EXPECT_EQ(Names(floppy), c.left);
     for (const std::string& name : c.left) {
       plat::SetAttributes("A:\\" + name, plat::kAttrNormal);

@@ -39,8 +39,7 @@ struct ProgramMasterActions : ::testing::Test {
     };
     source.terminate = [this](uint32_t id) { return terminated.push_back(id), true; };
     source.postClose = [this](uint64_t window, uint32_t) { return closed.push_back(window), true; };
-    pm = ProgramMaster{};
-    pm.ownId = 1000;
+    pm = ProgramMaster{}, pm.ownId = 1000;
     asked.clear(), terminated.clear(), closed.clear();
     SetAskHandler([this](const AskRequest& r) {
       if (duringQuestion) duringQuestion();
@@ -163,8 +162,7 @@ TEST(SystemToolBoxes, TwoBoxesAtOnceRunOnRecordsOfTheirOwn) {
   fi.formatting = true;
   std::thread master([&] { EndSelected(pm, ProcessSource{}, false); });
   std::thread format([&] { MayClose(fi); });
-  master.join();
-  format.join();
+  master.join(), format.join();
   SetAskHandler(nullptr);
 
   ASSERT_EQ(records.size(), 2u);

@@ -38,9 +38,7 @@ TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
          ASSERT_TRUE(MakeTree(s.target, {{std::string(kst::kRemoverBatchName) + "\\x", "x"}}));
        }, "File not accessible...", true, 0},
       {"aborted after the first pair", [](RemoverScene& s, kst::RemoverReport& report) {
-         report.counts = [&s](const kst::RemoverCounts& c) {
-           if (c.processed == 1) s.running.job.keepGoing = false;
-         };
+         report.counts = [&s](const kst::RemoverCounts& c) { if (c.processed == 1) s.running.job.keepGoing = false; };
        }, "", true, 1},
       {"a short log write", [](RemoverScene&, kst::RemoverReport&) {
          plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
@@ -85,7 +83,7 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
       {"a link loop in the Base, not walked round", {{"a.txt", "a"}}, {}, [](RemoverScene& s) {
          ASSERT_EQ(symlink(Host(s.base).c_str(), Host(s.base + "\\loop").c_str()), 0);
        }, "loop", "", 0},
-      {"a target folder that links into the Base", {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}}, {}, [](RemoverScene& s) {
+      {"a target folder linking into the Base", {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}}, {}, [](RemoverScene& s) {
          // Followed, target\in\a.txt would be base\in\in\a.txt, equal to base\in\a.txt.
          ASSERT_EQ(symlink(Host(s.base + "\\in\\in").c_str(), Host(s.target + "\\in").c_str()), 0);
        }, "in"},

@@ -69,12 +69,8 @@ struct RemoverScene {
     plat::CreateFolder(base), plat::CreateFolder(target);
     input.base = base, input.target = target;
   }
-  bool Make(const Tree& baseTree, const Tree& targetTree) {
-    return MakeTree(base, baseTree) && MakeTree(target, targetTree);
-  }
-  kst::RemoverResult Run(kst::RemoverReport* report = nullptr) {
-    return kst::RunExcessRemoval(input, running.job, report);
-  }
+  bool Make(const Tree& inBase, const Tree& inTarget) { return MakeTree(base, inBase) && MakeTree(target, inTarget); }
+  kst::RemoverResult Run(kst::RemoverReport* r = nullptr) { return kst::RunExcessRemoval(input, running.job, r); }
   void LogTo(const std::string& path) { input.log = true, input.logPath = path; }
   std::string Batch() const { return testenv::ReadFile(target + "\\" + kst::kRemoverBatchName); }
   testenv::ScratchFolder scratch;

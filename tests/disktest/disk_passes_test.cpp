@@ -1,5 +1,3 @@
-// The test files' random data, written and read back; the read-back pass is
-// checked against CompareBlocks of the test file and the copy.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,8 +19,7 @@ kst::RandomBits Counter() {
   return [next] { return *next += 0x100; };
 }
 
-// What a buffer of size bytes holds when the source counts from 1: the
-// little-endian floats 1 / 2^24, 2 / 2^24, ..., then zeros.
+// The buffer when the source counts from 1: the floats k / 2^24, then zeros.
 std::string ExpectedBuffer(uint32_t size) {
   std::string out;
   for (uint32_t g = 1; g <= (size - 1) / 4; ++g) {
@@ -66,7 +63,6 @@ TEST(ReadBackAndCompare, CopiesWhatTheDiskGaveFindsTheFirstDifferenceAndNeverPas
   const std::string test = scratch.Path("KST1.tmp"), disk = scratch.Path("disk.tmp"), back = scratch.Path("KST2.tmp");
   const int64_t size = 2500;
   const std::string written = testenv::PatternBytes(size, 5);
-  // changed: 0-based offsets changed on the disk.
   struct Case { const char* what; std::string onDisk; std::vector<size_t> changed; CompareOutcome outcome;
     int64_t position; } cases[] = {
       {"the same bytes", written, {}, CompareOutcome::Equal, -1},

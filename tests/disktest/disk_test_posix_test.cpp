@@ -57,14 +57,12 @@ struct DiskTestRunTest : ::testing::Test {
   }
   ~DiskTestRunTest() override { plat::EmuClearFaults(), kst::SetAskHandler(nullptr), testenv::ReleaseFloppy(); }
   std::string Disk(int k) const { return stack + "/" + std::to_string(k); }  // on the stack
-  // Disk `disk` into the drive, the one in it onto the stack.
   void Swap(int disk) {
     auto move = [](const std::string& from, const std::string& to) {
       for (const auto& e : fs::directory_iterator(from)) fs::rename(e.path(), to + "/" + e.path().filename().string());
     };
     if (disk != inDrive) move(floppy, Disk(inDrive)), move(Disk(disk), floppy), inDrive = disk;
   }
-  // Between the rows of a table: disk 1 in the drive, nothing asked yet.
   void Reset() {
     plat::EmuClearFaults();
     boxes.clear(), prompts.clear(), notEmpty.clear();
@@ -91,8 +89,7 @@ struct DiskTestRunTest : ::testing::Test {
   std::function<void(const std::string&)> onStatus;
 };
 
-// Runs that end in a verdict leave nothing of the test behind, or tell what
-// they could not delete; the system's hidden folder is kept, never the user's.
+// A verdict leaves nothing of the test behind, or tells what it could not delete.
 TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
   const std::string system = floppy + "/System Volume Information";
   const kst::CompareOutcome kEqual = kst::CompareOutcome::Equal;
@@ -167,7 +164,7 @@ TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
     // The system's folder (a cluster) is never touched; nothing of the test stays.
     Swap(1);
     const bool hasSystem = fs::exists(system);
-    EXPECT_EQ(std::make_tuple(result.sizes[0], result.sizes[1]), std::make_tuple(hasSystem ? 1457152 : 1457664, 1457664));
+    EXPECT_EQ(std::tuple(result.sizes[0], result.sizes[1]), std::make_tuple(hasSystem ? 1457152 : 1457664, 1457664));
     EXPECT_TRUE(Names(Disk(1)).empty() && Names(Disk(2)).empty());
     EXPECT_EQ(testenv::ReadFile("A:\\System Volume Information\\IndexerVolumeGuid").size(), hasSystem ? 100u : 0u);
     EXPECT_EQ(Names(floppy).size(), hasSystem ? 1u : 0u);
@@ -177,8 +174,7 @@ TEST_F(DiskTestRunTest, RunsToTheVerdictLeaveOnlyWhatTheyCouldNotDelete) {
   EXPECT_TRUE(fs::exists(system));
 }
 
-// Runs that stop, in order: nothing of the test stays in the temporary
-// folder nor on a disk not got past; what the user had there stays.
+// Stopped runs, in order: nothing of the test stays, what the user had stays.
 TEST_F(DiskTestRunTest, AStoppedRunLeavesTheDiskAsItFoundIt) {
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("tmp\\mine.txt"), "mine"));
   auto erase = [this](const kst::DiskPrompt&, bool* erase) { return *erase = true, prompts.size() < 3; };

@@ -24,11 +24,9 @@ Dice Scripted(std::vector<double> draws) {
 
 }  // namespace
 
-// An aborted race, whether dropped between rounds or while the horses
-// step, marks and counts nothing.
+// An aborted race, between rounds or while the horses step, counts nothing.
 TEST(HorseRace, ScriptedRaces) {
-  // steps: per horse, repeated every step; abortAt: the round that drops the
-  // job, 0 none; first: horse 1's position at the end.
+  // steps: per horse, every step; abortAt: the round dropping the job; first: horse 1's end.
   const struct { const char* name; std::vector<int> steps; int pick, abortAt; RaceEnd end; bool winners[kHorses];
     int32_t first; int rounds; uint32_t races, hits; } cases[] = {
       {"tie of two", {9, 9, 5, 0}, 2, 0, RaceEnd::Finished, {true, true, false, false}, 108, 12, 1, 1},

@@ -28,8 +28,7 @@ bool HostWrite(const std::string& hostPath, const std::string& bytes) {
   return static_cast<bool>(out << bytes);
 }
 
-// A run stopped midway: what was deleted stays deleted, what comes after is
-// untouched, and a log that could be written gets its totals.
+// Stopped midway: what was deleted stays deleted, what comes after stays.
 TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
   // said: the box's heading or message, "" none.
   const struct { const char* name; std::function<void(RemoverScene&, kst::RemoverReport&)> stage; const char* said;
@@ -65,8 +64,7 @@ TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
   }
 }
 
-// What the run leaves alone is told and counted, never taken for a missing
-// counterpart, never in the batch; nothing is deleted, inside or out.
+// What the run leaves alone is told, never in the batch, never deleted.
 TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTold) {
   const std::string longName(120, 'd');
   // unlisted: a folder whose listing fails, once counted; a link in the Base is left out untold.
@@ -127,8 +125,7 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   }
 }
 
-// An output that is a link, or another name of a file the run reads, changes
-// nothing through it; nor does a target that is the Base under another letter.
+// Nothing changes through an output or a target that is another name.
 TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsAndOtherNamesOfTheBaseChangeNothingThrough) {
   const std::string batch = "target\\" + std::string(kst::kRemoverBatchName);
   using O = kst::RemoverOutcome;
@@ -162,8 +159,7 @@ TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsAndOtherNamesOfTheBaseCha
   }
 }
 
-// What is not proven the same is never deleted. (The snapshot opens the
-// target once before the comparison does.)
+// Not proven the same, never deleted (the snapshot opens the target first).
 TEST(ExcessRemovalEmulated, WhatIsNotProvenTheSameIsKept) {
   using Stage = std::function<void(RemoverScene&, kst::RemoverReport&)>;
   const std::string bytes = testenv::PatternBytes(600000, 3);

@@ -56,9 +56,8 @@ const char kExpectedBatch[] =
     "attrib -r -h -s -a \".\\only.txt\"\r\ndel \".\\only.txt\"\r\n"
     ":END";
 
-// A simulation never deletes, and counts (and logs) what it would have. The
-// clock's total is every Base byte (".hidden" left out); only the bytes
-// compared count for the speed.
+// A simulation counts and logs, never deletes. The clock's total is every
+// Base byte (".hidden" left out); only the bytes compared count for the speed.
 TEST(ExcessRemoval, DeletesOnlyProvenCopiesAndWritesTheLogAndBatchExactly) {
   const int64_t baseBytes = 6 + 1 + 1 + 1 + 5 + 3 + 2 * 1300000;
   kst::ClockCounters& clock = kst::Clock(kst::kClockExcessRemover);
@@ -90,8 +89,7 @@ TEST(ExcessRemoval, DeletesOnlyProvenCopiesAndWritesTheLogAndBatchExactly) {
   }
 }
 
-// Refused before anything is read or written. The rows that run come last:
-// their batch or log changes the folders.
+// Refused before anything is touched; the rows that run come last.
 TEST(ExcessRemoval, RefusesOneFolderUnderAnyNameOrALogItReadsAndTouchesNothing) {
   RemoverScene s;
   const Tree base = {{"a.txt", "a"}, {"sub\\b.txt", "b"}}, target = {{"a.txt", "a"}};
@@ -132,8 +130,7 @@ TEST(ExcessRemoval, RefusesOneFolderUnderAnyNameOrALogItReadsAndTouchesNothing) 
   }
 }
 
-// A "%" is doubled, or the interpreter reads a variable there; the other
-// characters it treats specially are safe inside the quotes.
+// A "%" is doubled, or it is read as a variable; the rest is safe in quotes.
 TEST(RemoverBatch, EntriesQuoteEveryNameAndDoubleEveryPercent) {
   struct Case { std::string relative; bool folder; std::string lines; } cases[] = {
       {"\\a%X%b.txt", false, "attrib -r -h -s -a \".\\a%%X%%b.txt\"\r\ndel \".\\a%%X%%b.txt\"\r\n"},

@@ -46,8 +46,7 @@ inline Tree ReadTree(const std::string& root, const std::string& relative = "", 
   return tree;
 }
 
-// Byte for byte in the emulation, which lists folders in name order; line
-// for line under Windows, which lists them in its own order.
+// Line for line under Windows, which lists folders in its own order.
 inline void ExpectSameText(const std::string& got, const std::string& want) {
 #ifdef _WIN32
   auto lines = [](const std::string& text) {

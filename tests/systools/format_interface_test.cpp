@@ -10,8 +10,7 @@
 namespace kst {
 namespace {
 
-// Drives A:, B: and E: removable, C: fixed, the program started from E:;
-// the format call answers `answer`.
+// A:, B: and E: removable, C: fixed, the program started from E:.
 struct FormatInterfaceRuns : ::testing::Test {
   void SetUp() override {
     LoadBuiltInTexts();

@@ -64,16 +64,14 @@ struct ProgramMasterActions : ::testing::Test {
   std::function<void()> duringQuestion;  // the timer or a Refresh press
 };
 
-// The list built anew while a question stands is no harm; an id given to
-// another program since the list was made is not acted on.
+// A list built anew during a question is no harm; a reused id is not acted on.
 TEST_F(ProgramMasterActions, EveryDecisionOfEndAndPriority) {
   const uint32_t kEnd = 0, kEndFriendly = 1;  // else the priority class asked for
   enum { kAsListed, kRefreshedBehind, kIdReused };
   const int Y = kAnswerYes, N = kAnswerNo;
   using R = ActionResult;
   const char *what = "WHAT...", *endIt = "End it at once?...", *sure = "Are you sure?...";
-  // asked: the box's heading, "" none; ends: programs terminated, or windows
-  // asked to close; classAfter: 0 unchanged.
+  // asked: the box's heading; ends: programs ended or windows closed; classAfter: 0 unchanged.
   const struct { const char* what; uint32_t id, act; int answer, change; R result; const char* asked;
     size_t ends; uint32_t classAfter; } cases[] = {
       {"own, unfriendly", 1000, kEnd, Y, kAsListed, R::Refused, what, 0, 0},

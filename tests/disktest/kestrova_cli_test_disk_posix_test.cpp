@@ -1,5 +1,4 @@
-// kestrova-cli test-disk run as a user would run it: a folder standing for
-// a disk, a command swapping the two disks through a stack of folders.
+// kestrova-cli test-disk on folders standing for disks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,20 +23,13 @@ const char kSwapper[] =
     " dd of=\"$(ls disk/* | head -1)\" bs=1 seek=1000 conv=notrunc 2>/dev/null; fi\n"
     "exit 0\n";
 
-struct CliTestDisk : testenv::CliTest {
-  void SetUp() override {
-    CliTest::SetUp();
-    for (const char* folder : {"disk", "full", "stack", "stack/1", "stack/2", "tmp"})
-      fs::create_directory(host + "/" + folder);
-    ASSERT_TRUE(testenv::WriteFile(scratch.Path("swap.sh"), kSwapper));
-    fs::permissions(host + "/swap.sh", fs::perms::owner_all);
-  }
-  bool Empty(const std::string& folder) const { return fs::is_empty(host + "/" + folder); }
-};
+using CliTestDisk = testenv::CliTest;
 
-// Two folder disks swapped by the command, once read back whole and once
-// with a byte changed; and what must never be filled is refused.
 TEST_F(CliTestDisk, ExitsZeroOnlyForTwoDisksReadBackEqual) {
+  for (const char* folder : {"disk", "full", "stack/1", "stack/2", "tmp"}) fs::create_directories(host + "/" + folder);
+  ASSERT_TRUE(testenv::WriteFile(scratch.Path("swap.sh"), kSwapper));
+  fs::permissions(host + "/swap.sh", fs::perms::owner_all);
+  auto Empty = [this](const char* folder) { return fs::is_empty(host + "/" + folder); };
   ASSERT_TRUE(testenv::WriteFile(scratch.Path("full\\mine.txt"), "mine"));
   const std::string swapped = " --disk-size 200000 --new-disk-command ./swap.sh";
   const struct { std::string arguments, spoil; int exit; const char* says; } cases[] = {

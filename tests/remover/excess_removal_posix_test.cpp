@@ -1,6 +1,4 @@
-// What only the emulation can stage: another drive letter on the same
-// folder, links, injected read and write faults, and sparse files of
-// several gigabytes.
+// What only the emulation can stage: drive letters, links, faults, sparse files.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "frame/platform/emulation.h"
-#include "remover/excess_removal.h"
 #include "tests/remover/remover_test_support.h"
 
 namespace {
@@ -30,112 +28,48 @@ bool HostWrite(const std::string& hostPath, const std::string& bytes) {
   return static_cast<bool>(out << bytes);
 }
 
-TEST(ExcessRemovalEmulated, RefusesTheBaseUnderAnotherDriveLetter) {
-  RemoverScene s;
-  ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}}));
-  plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
-  splittest::ScriptedPerson person;
-  s.input.target = "R:\\base";
-  EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused);
-  s.input.target = "R:\\";  // the scratch folder, which holds the base
-  EXPECT_EQ(s.Run().outcome, kst::RemoverOutcome::Refused);
-  plat::EmuUnmapDrive('R');
-  EXPECT_EQ(person.asked.size(), 2u);
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\a.txt"), "a");
-}
-
-// Links are never followed into: a linked folder in the target that leads
-// into the Base folder, a link loop, and a target file that is the Base
-// file itself (a hard link).
-TEST(ExcessRemovalEmulated, NeverDeletesThroughALinkNorAFileAgainstItself) {
-  RemoverScene s;
-  const Tree base = {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}, {"hard.txt", "h"}};
-  ASSERT_TRUE(MakeTree(s.base, base));
-  // Followed, target\in\a.txt would be base\in\in\a.txt: another file, equal to base\in\a.txt.
-  ASSERT_EQ(symlink(Host(s.base + "\\in\\in").c_str(), Host(s.target + "\\in").c_str()), 0);
-  ASSERT_EQ(symlink(Host(s.base).c_str(), Host(s.base + "\\loop").c_str()), 0);
-  ASSERT_EQ(link(Host(s.base + "\\hard.txt").c_str(), Host(s.target + "\\hard.txt").c_str()), 0);
-  splittest::ScriptedPerson person;
-  s.LogTo(s.scratch.Path("log.txt"));
-  const kst::RemoverResult result = s.Run();
-  EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
-  EXPECT_EQ(result.counts.removed, 0);
-  EXPECT_EQ(result.counts.insideBase, 3);  // the loop is not counted round
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\in\\in\\a.txt"), "a");
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\in\\a.txt"), "a");
-  EXPECT_EQ(testenv::ReadFile(s.base + "\\hard.txt"), "h");
-  const std::string log = testenv::ReadFile(s.input.logPath);
-  EXPECT_NE(log.find("NOT been deleted: '" + s.target + "\\hard.txt'"), std::string::npos);
-  EXPECT_EQ(log.find("a.txt"), std::string::npos);
-}
-
-// A read that fails or comes back short proves nothing: the target stays
-// and is logged as not deleted.
-TEST(ExcessRemovalEmulated, ReadFaultsOnTheTargetKeepIt) {
-  for (plat::Fault fault : {plat::Fault::ShortRead, plat::Fault::OpenFails}) {
+// Stopped midway: what was deleted stays deleted, what comes after stays.
+TEST(ExcessRemovalEmulated, AStoppedRunKeepsWhatComesAfter) {
+  // said: the box's heading or message, "" none.
+  const struct { const char* name; std::function<void(RemoverScene&, kst::RemoverReport&)> stage; const char* said;
+    bool logWritten; int64_t removed; } cases[] = {
+      {"a batch that cannot be created", [](RemoverScene& s, kst::RemoverReport&) {
+         ASSERT_TRUE(MakeTree(s.target, {{std::string(kst::kRemoverBatchName) + "\\x", "x"}}));
+       }, "File not accessible...", true, 0},
+      {"aborted after the first pair", [](RemoverScene& s, kst::RemoverReport& report) {
+         report.counts = [&s](const kst::RemoverCounts& c) { if (c.processed == 1) s.running.job.keepGoing = false; };
+       }, "", true, 1},
+      {"a short log write", [](RemoverScene&, kst::RemoverReport&) {
+         plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
+       }, "Unable to save information to file! Aborting!!!", false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     RemoverScene s;
-    const std::string bytes = testenv::PatternBytes(600000, 3);
-    ASSERT_TRUE(MakeTree(s.base, {{"big.bin", bytes}}) && MakeTree(s.target, {{"big.bin", bytes}}));
-    splittest::ScriptedPerson person;
+    ASSERT_TRUE(s.Make({{"a.txt", "a"}, {"b.txt", "b"}}, {{"a.txt", "a"}, {"b.txt", "b"}}));
     s.LogTo(s.scratch.Path("log.txt"));
-    // The snapshot opens the target once before the comparison does.
-    plat::EmuInjectFault(fault, fault == plat::Fault::OpenFails ? 1 : 0, "\\target\\big.bin");
-    const kst::RemoverResult result = s.Run();
+    kst::RemoverReport report;
+    c.stage(s, report);
+    const kst::RemoverResult result = s.Run(&report);
     plat::EmuClearFaults();
-    EXPECT_EQ(result.counts.removed, 0);
-    EXPECT_EQ(testenv::ReadFile(s.target + "\\big.bin"), bytes);
-    EXPECT_NE(testenv::ReadFile(s.input.logPath).find("has NOT been deleted"), std::string::npos);
+    EXPECT_EQ(std::make_tuple(result.outcome, result.logWritten, result.counts.removed),
+              std::make_tuple(kst::RemoverOutcome::Stopped, c.logWritten, c.removed));
+    EXPECT_EQ(s.person.asked.size(), *c.said ? 1u : 0u);
+    for (const kst::AskRequest& r : s.person.asked) EXPECT_TRUE(r.heading == c.said || r.message == c.said);
+    EXPECT_EQ(plat::PathExists(s.target + "\\a.txt"), c.removed == 0);
+    EXPECT_EQ(testenv::ReadFile(s.target + "\\b.txt"), "b");
+    const std::string log = testenv::ReadFile(s.input.logPath);
+    EXPECT_EQ(log.find("b.txt"), std::string::npos);
+    EXPECT_EQ(log.find("Removed: " + std::to_string(c.removed)) != std::string::npos, c.logWritten);
   }
 }
 
-// A log write that comes back short stops the run with its message; what
-// was deleted before stays deleted, nothing after is touched.
-TEST(ExcessRemovalEmulated, AShortLogWriteStopsTheRun) {
-  RemoverScene s;
-  ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"b.txt", "b"}}));
-  ASSERT_TRUE(MakeTree(s.target, {{"a.txt", "a"}, {"b.txt", "b"}}));
-  splittest::ScriptedPerson person;
-  s.LogTo(s.scratch.Path("log.txt"));
-  plat::EmuInjectFault(plat::Fault::ShortWrite, 0, "log.txt");
-  const kst::RemoverResult result = s.Run();
-  plat::EmuClearFaults();
-  EXPECT_EQ(result.outcome, kst::RemoverOutcome::Stopped);
-  EXPECT_FALSE(result.logWritten);
-  ASSERT_EQ(person.asked.size(), 1u);
-  EXPECT_EQ(person.asked[0].message, "Unable to save information to file! Aborting!!!");
-  EXPECT_EQ(testenv::ReadFile(s.target + "\\b.txt"), "b");
-}
-
-// Sizes in 64 bits: a pair above 2 GB is read (here it differs in its
-// first byte, so one block tells), and a pair whose sizes differ by exactly
-// 4 GB is not taken for one of equal size. The files are sparse.
-TEST(ExcessRemovalEmulated, PairsBeyondTwoAndFourGigabytesAreNeverEqualUnread) {
-  RemoverScene s;
-  const int64_t big = (int64_t{1} << 31) + 1;
-  ASSERT_TRUE(testenv::WriteFile(s.base + "\\late.bin", "x") && testenv::WriteFile(s.base + "\\late.bin", "e", big - 1));
-  ASSERT_TRUE(testenv::WriteFile(s.target + "\\late.bin", "y") && testenv::WriteFile(s.target + "\\late.bin", "e", big - 1));
-  ASSERT_TRUE(testenv::WriteFile(s.base + "\\four.bin", "z"));
-  ASSERT_TRUE(testenv::WriteFile(s.target + "\\four.bin", "z", int64_t{1} << 32));
-  splittest::ScriptedPerson person;
-  const kst::RemoverResult result = s.Run();
-  EXPECT_EQ(result.counts.removed, 0);
-  EXPECT_EQ(plat::SizeOfPath(s.target + "\\late.bin"), big);
-  EXPECT_EQ(plat::SizeOfPath(s.target + "\\four.bin"), (int64_t{1} << 32) + 1);
-}
-
-// What the run leaves alone, each told and counted, never taken for a
-// missing counterpart: Linux names holding "\\" or a quote, links on either
-// side, folders that will not list or lie past the path limit. None of it
-// reaches the batch; nothing is deleted, inside the folders or out.
+// What the run leaves alone is told, never in the batch, never deleted.
 TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTold) {
   const std::string longName(120, 'd');
-  struct Case {
-    const char* name;
-    Tree base, target;
-    std::function<void(RemoverScene&)> stage;
-    const char* notInBatch;
-    const char* unlisted = "";  // a folder whose listing fails, once counted
-  } cases[] = {
+  // unlisted: a folder whose listing fails, once counted; a link in the Base is left out untold.
+  struct Case { const char* name; Tree base, target; std::function<void(RemoverScene&)> stage;
+    const char* notInBatch; const char* unlisted = ""; int troubles = 1; } cases[] = {
       // Joined into a Windows path, target\x\..\..\out.txt is a file outside the target.
       {"a name climbing out", {}, {}, [](RemoverScene& s) {
          ASSERT_TRUE(HostWrite(Host(s.base) + "/x\\..\\..\\out.txt", "o"));
@@ -144,6 +78,13 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
       {"a quote ending the batch's quoting", {}, {}, [](RemoverScene& s) {
          ASSERT_TRUE(HostWrite(Host(s.base) + "/z\" & del \"*.doc", "z"));
        }, "*.doc"},
+      {"a link loop in the Base, not walked round", {{"a.txt", "a"}}, {}, [](RemoverScene& s) {
+         ASSERT_EQ(symlink(Host(s.base).c_str(), Host(s.base + "\\loop").c_str()), 0);
+       }, "loop", "", 0},
+      {"a target folder linking into the Base", {{"in\\a.txt", "a"}, {"in\\in\\a.txt", "a"}}, {}, [](RemoverScene& s) {
+         // Followed, target\in\a.txt would be base\in\in\a.txt, equal to base\in\a.txt.
+         ASSERT_EQ(symlink(Host(s.base + "\\in\\in").c_str(), Host(s.target + "\\in").c_str()), 0);
+       }, "in"},
       {"a link in the target to a Base file", {{"soft.txt", "s"}}, {}, [](RemoverScene& s) {
          ASSERT_EQ(symlink(Host(s.base + "\\soft.txt").c_str(), Host(s.target + "\\soft.txt").c_str()), 0);
        }, "soft.txt"},
@@ -165,23 +106,18 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    s.input.recurse = true;
-    ASSERT_TRUE(MakeTree(s.base, c.base) && MakeTree(s.target, c.target));
+    ASSERT_TRUE(s.Make(c.base, c.target));
     c.stage(s);
     Tree outside = ReadTree(s.scratch.path);
     outside.erase("target\\");
-    // Listed once by the count, then by the walk.
-    if (*c.unlisted) plat::EmuInjectFault(plat::Fault::ListFails, 1, c.unlisted);
+    if (*c.unlisted) plat::EmuInjectFault(plat::Fault::ListFails, 1, c.unlisted);  // listed by the count first
     std::vector<std::string> told;
     kst::RemoverReport report;
     report.trouble = [&told](const std::string& path, kst::TreeTrouble, uint32_t) { told.push_back(path); };
-    splittest::ScriptedPerson person;
-    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
+    const kst::RemoverResult result = s.Run(&report);
     plat::EmuClearFaults();
-    EXPECT_EQ(result.outcome, kst::RemoverOutcome::Done);
-    EXPECT_EQ(result.counts.troubles, 1);
-    EXPECT_EQ(told.size(), 1u);
-    EXPECT_EQ(result.counts.removed, 0);
+    EXPECT_EQ(std::make_tuple(result.outcome, result.counts.troubles, told.size(), result.counts.removed),
+              std::make_tuple(kst::RemoverOutcome::Done, c.troubles, size_t(c.troubles), 0));
     EXPECT_EQ(s.Batch().find(c.notInBatch), std::string::npos) << s.Batch();
     Tree after = ReadTree(s.scratch.path);
     after.erase("target\\" + std::string(kst::kRemoverBatchName));
@@ -189,79 +125,95 @@ TEST(ExcessRemovalEmulated, HostileNamesLinksAndUnreadablePartsAreLeftAloneAndTo
   }
 }
 
-// An output that is a link, or another name of a file the run reads, is
-// refused before a byte of it changes (the batch, made new, replaces only
-// its own name).
-TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsChangeNothingThrough) {
-  const std::string batch = std::string("\\") + kst::kRemoverBatchName;
-  struct Case {
-    const char* name;
-    std::string from, to;  // a link from -> to, in the scratch folder
-    bool hard, log;
-    kst::RemoverOutcome outcome;
-  } cases[] = {
-      {"the batch a link outside", "precious.txt", "target" + batch, false, false, kst::RemoverOutcome::Stopped},
-      {"the batch a hard link of a Base file", "base\\keep.txt", "target" + batch, true, false,
-       kst::RemoverOutcome::Done},
-      {"the log a link outside", "precious.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
-      {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, kst::RemoverOutcome::Stopped},
-      {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true,
-       kst::RemoverOutcome::Stopped},
+// Nothing changes through an output or a target that is another name.
+TEST(ExcessRemovalEmulated, OutputsThatAreLinksOrInputsAndOtherNamesOfTheBaseChangeNothingThrough) {
+  const std::string batch = "target\\" + std::string(kst::kRemoverBatchName);
+  using O = kst::RemoverOutcome;
+  // from, to: a link in the scratch folder, none when empty; target: the run's, R: the scratch folder.
+  struct Case { const char* name; std::string from, to; bool hard, log; O outcome; const char* target = ""; }
+  const cases[] = {
+      {"the batch a link outside", "precious.txt", batch, false, false, O::Stopped},
+      {"the batch a hard link of a Base file", "base\\keep.txt", batch, true, false, O::Done},
+      {"the log a link outside", "precious.txt", "log.txt", false, true, O::Stopped},
+      {"the log a link to a compared file", "target\\a.txt", "log.txt", false, true, O::Stopped},
+      {"the log a hard link of a compared file", "target\\a.txt", "log.txt", true, true, O::Stopped},
+      {"the Base under another letter", "", "", false, false, O::Refused, "R:\\base"},
+      {"the folder holding the Base under another letter", "", "", false, false, O::Refused, "R:\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    ASSERT_TRUE(MakeTree(s.base, {{"a.txt", "a"}, {"keep.txt", "k"}}) && MakeTree(s.target, {{"a.txt", "a"}}));
+    ASSERT_TRUE(s.Make({{"a.txt", "a"}, {"keep.txt", "k"}}, {{"a.txt", "a"}}));
     ASSERT_TRUE(testenv::WriteFile(s.scratch.Path("precious.txt"), "p"));
     const std::string from = Host(s.scratch.Path(c.from)), to = Host(s.scratch.Path(c.to));
-    ASSERT_EQ(c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str()), 0);
-    s.input.simulate = true;
-    s.input.log = c.log;
-    s.input.logPath = s.scratch.Path("log.txt");
-    splittest::ScriptedPerson person;
+    ASSERT_TRUE(c.from.empty() || (c.hard ? link(from.c_str(), to.c_str()) : symlink(from.c_str(), to.c_str())) == 0);
+    plat::EmuMapDrive('R', plat::EmulatedDrive{Host(s.scratch.path)});
+    if (*c.target) s.input.target = c.target;
+    s.input.simulate = true, s.input.log = c.log, s.input.logPath = s.scratch.Path("log.txt");
     EXPECT_EQ(s.Run().outcome, c.outcome);
-    EXPECT_EQ(person.asked.size(), c.outcome == kst::RemoverOutcome::Done ? 0u : 1u);
+    plat::EmuUnmapDrive('R');
+    EXPECT_EQ(s.person.asked.size(), c.outcome == O::Done ? 0u : 1u);
     EXPECT_EQ(testenv::ReadFile(s.scratch.Path("precious.txt")), "p");
     EXPECT_EQ(ReadTree(s.base), (Tree{{"a.txt", "a"}, {"keep.txt", "k"}}));
     EXPECT_EQ(testenv::ReadFile(s.target + "\\a.txt"), "a");
   }
 }
 
-// Between the comparison and the delete the target is swapped: for another
-// file of the same size and time, or its folder moved out of the target
-// and linked back. What was proven is gone, so nothing is deleted.
-TEST(ExcessRemovalEmulated, WhatChangesBetweenTheComparisonAndTheDeleteIsKept) {
-  struct Case {
-    const char* name;
-    std::function<void(RemoverScene&)> swap;
-    const char* kept;  // in the scratch folder
-  } cases[] = {
-      {"another file of the same size and time", [](RemoverScene& s) {
-         const std::string file = Host(s.target + "\\sub\\a.txt"), other = file + ".new";
+// Not proven the same, never deleted (the snapshot opens the target first).
+TEST(ExcessRemovalEmulated, WhatIsNotProvenTheSameIsKept) {
+  using Stage = std::function<void(RemoverScene&, kst::RemoverReport&)>;
+  const std::string bytes = testenv::PatternBytes(600000, 3);
+  auto readFault = [&bytes](plat::Fault fault, int skip) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport&) {
+      ASSERT_TRUE(s.Make({{"a.bin", bytes}}, {{"a.bin", bytes}}));
+      plat::EmuInjectFault(fault, skip, "\\target\\a.bin");
+    };
+  };
+  auto sparse = [](int64_t baseSize, int64_t targetSize, const char* targetFirst) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport&) {
+      for (const auto& [path, size] : {std::pair{s.base, baseSize}, {s.target, targetSize}})
+        ASSERT_TRUE(testenv::WriteFile(path + "\\a.bin", path == s.base ? "x" : targetFirst) &&
+                    (size == 1 || testenv::WriteFile(path + "\\a.bin", "e", size - 1)));
+    };
+  };
+  auto swapped = [](std::function<void(RemoverScene&)> swap) -> Stage {
+    return [=](RemoverScene& s, kst::RemoverReport& report) {
+      ASSERT_TRUE(s.Make({{"sub\\a.bin", "a"}}, {{"sub\\a.bin", "a"}}));
+      report.proven = [&s, swap](const std::string&) { swap(s); };
+    };
+  };
+  const struct { const char* name; Stage stage; const char* kept; /* in the scratch folder */ } cases[] = {
+      {"a short read", readFault(plat::Fault::ShortRead, 0), "target\\a.bin"},
+      {"an open that fails", readFault(plat::Fault::OpenFails, 1), "target\\a.bin"},
+      {"beyond 2 GB", sparse((int64_t{1} << 31) + 1, (int64_t{1} << 31) + 1, "y"), "target\\a.bin"},
+      {"4 GB apart", sparse(1, (int64_t{1} << 32) + 1, "x"), "target\\a.bin"},
+      {"another file of the same size and time", swapped([](RemoverScene& s) {
+         const std::string file = Host(s.target + "\\sub\\a.bin"), other = file + ".new";
          struct stat st;
          ASSERT_TRUE(HostWrite(other, "b") && stat(file.c_str(), &st) == 0);
          const timespec times[2] = {st.st_atim, st.st_mtim};
          ASSERT_TRUE(utimensat(AT_FDCWD, other.c_str(), times, 0) == 0 && rename(other.c_str(), file.c_str()) == 0);
-       }, "target\\sub\\a.txt"},
-      {"its folder moved out and linked back", [](RemoverScene& s) {
+       }), "target\\sub\\a.bin"},
+      {"a hard link of the Base file", [](RemoverScene& s, kst::RemoverReport&) {
+         ASSERT_TRUE(s.Make({{"a.bin", "h"}}, {}));
+         ASSERT_EQ(link(Host(s.base + "\\a.bin").c_str(), Host(s.target + "\\a.bin").c_str()), 0);
+       }, "target\\a.bin"},
+      {"its folder moved out and linked back", swapped([](RemoverScene& s) {
          const std::string moved = Host(s.scratch.Path("moved"));
          ASSERT_EQ(rename(Host(s.target + "\\sub").c_str(), moved.c_str()), 0);
          ASSERT_EQ(symlink(moved.c_str(), Host(s.target + "\\sub").c_str()), 0);
-       }, "moved\\a.txt"},
+       }), "moved\\a.bin"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RemoverScene s;
-    s.input.recurse = true;
-    ASSERT_TRUE(MakeTree(s.base, {{"sub\\a.txt", "a"}}) && MakeTree(s.target, {{"sub\\a.txt", "a"}}));
+    s.LogTo(s.scratch.Path("log.txt"));
     kst::RemoverReport report;
-    int proven = 0;
-    report.proven = [&](const std::string&) { ++proven, c.swap(s); };
-    splittest::ScriptedPerson person;
-    const kst::RemoverResult result = kst::RunExcessRemoval(s.input, s.running.job, &report);
-    EXPECT_EQ(proven, 1);
-    EXPECT_EQ(result.counts.removed, 0);
+    c.stage(s, report);
+    EXPECT_EQ(s.Run(&report).counts.removed, 0);
+    plat::EmuClearFaults();
     EXPECT_TRUE(plat::PathExists(s.scratch.Path(c.kept)));
+    EXPECT_NE(testenv::ReadFile(s.input.logPath).find("has NOT been deleted"), std::string::npos);
   }
 }
 

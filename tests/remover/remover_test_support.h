@@ -1,5 +1,3 @@
-// What the remover tests share: trees of files made from a table and read
-// back whole, and a run with the built-in texts and a scripted person.
 #pragma once
 
 #include <algorithm>
@@ -22,10 +20,8 @@ using Tree = std::map<std::string, std::string>;
 
 inline bool MakeTree(const std::string& root, const Tree& tree) {
   for (const auto& [path, bytes] : tree) {
-    std::string folder = root;
-    size_t start = 0;
-    for (size_t k; (k = path.find('\\', start)) != std::string::npos; start = k + 1) {
-      folder += "\\" + path.substr(start, k - start);
+    for (size_t k = path.find('\\'); k != std::string::npos; k = path.find('\\', k + 1)) {
+      const std::string folder = root + "\\" + path.substr(0, k);
       if (!plat::PathExists(folder) && !plat::CreateFolder(folder)) return false;
     }
     if (path.back() != '\\' && !testenv::WriteFile(root + "\\" + path, bytes)) return false;
@@ -50,8 +46,7 @@ inline Tree ReadTree(const std::string& root, const std::string& relative = "", 
   return tree;
 }
 
-// Byte for byte in the emulation, which lists folders in name order; line
-// for line under Windows, which lists them in its own order.
+// Line for line under Windows, which lists folders in its own order.
 inline void ExpectSameText(const std::string& got, const std::string& want) {
 #ifdef _WIN32
   auto lines = [](const std::string& text) {
@@ -67,25 +62,21 @@ inline void ExpectSameText(const std::string& got, const std::string& want) {
 #endif
 }
 
-// A Base folder and a target folder in a scratch folder, and a run on them.
 struct RemoverScene {
   RemoverScene() {
     kst::LoadBuiltInTexts();
-    plat::CreateFolder(base);
-    plat::CreateFolder(target);
-    input.base = base;
-    input.target = target;
+    plat::CreateFolder(base), plat::CreateFolder(target);
+    input.base = base, input.target = target;
   }
-  kst::RemoverResult Run() { return kst::RunExcessRemoval(input, running.job); }
-  void LogTo(const std::string& path) {
-    input.log = true;
-    input.logPath = path;
-  }
+  bool Make(const Tree& inBase, const Tree& inTarget) { return MakeTree(base, inBase) && MakeTree(target, inTarget); }
+  kst::RemoverResult Run(kst::RemoverReport* r = nullptr) { return kst::RunExcessRemoval(input, running.job, r); }
+  void LogTo(const std::string& path) { input.log = true, input.logPath = path; }
   std::string Batch() const { return testenv::ReadFile(target + "\\" + kst::kRemoverBatchName); }
   testenv::ScratchFolder scratch;
   std::string base = scratch.Path("base"), target = scratch.Path("target");
   kst::RemoverInput input;
   splittest::RunningJob running;
+  splittest::ScriptedPerson person;
 };
 
 }  // namespace removertest

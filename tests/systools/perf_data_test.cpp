@@ -1,112 +1,114 @@
+// Performance-data blobs built as the registry gives them (little-endian).
 #include "systools/perf_data.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
-
-#include "tests/systools/perf_blob.h"
+#include <tuple>
 
 namespace kst {
 namespace {
 
-using test::Blob;
-using test::BlobObject;
-using test::ProcessObject;
+using Bytes = std::vector<uint8_t>;
 
-const PerfIndexes kIndexes{230, 784, true};
+// counterLength: each counter definition's; instances: the count written
+// (-1: none); held: the instances there, k named "prog" + 'A' + k with id 100 + k.
+struct BlobObject { uint32_t nameIndex = 230, counterLength = 40; int32_t instances = 0, held = 0; };
 
-struct BlobCase {
-  const char* what;
-  std::vector<uint8_t> blob;
-  bool valid;
-  size_t instances;
-  uint32_t lastId;  // the last instance's id, when there are any
-};
-
-std::vector<uint8_t> Cut(std::vector<uint8_t> blob, size_t size) {
-  blob.resize(size);
-  return blob;
+Bytes Put32(Bytes b, size_t at, uint32_t v) {
+  if (b.size() < at + 4) b.resize(at + 4);
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  return b;
 }
 
-std::vector<uint8_t> WithByte(std::vector<uint8_t> blob, size_t at, uint32_t value) {
-  test::Put32(blob, at, value);
-  return blob;
+// Three counters, the process id (784) last; 64 header bytes.
+Bytes ObjectBytes(const BlobObject& o) {
+  Bytes b(64);
+  for (uint32_t c = 0; c < 3; ++c) {
+    const size_t at = b.size();
+    b.resize(at + o.counterLength);
+    b = Put32(Put32(b, at, o.counterLength), at + 4, c == 2 ? 784 : 1000 + c);
+    b = Put32(Put32(b, at + 32, 4), at + 36, 8 + 4 * c);  // size, offset in the counter block
+  }
+  const uint32_t definition = static_cast<uint32_t>(b.size());
+  for (int k = 0; k < o.held; ++k) {
+    const size_t at = b.size();
+    const std::u16string name = u"prog" + std::u16string(1, static_cast<char16_t>(u'A' + k % 26));
+    const uint32_t nameBytes = static_cast<uint32_t>(2 * (name.size() + 1)), length = (24 + nameBytes + 7) / 8 * 8;
+    b = Put32(b, at + length + 20 - 4, 0);  // instance and counter block, zeroed
+    b = Put32(Put32(Put32(b, at, length), at + 16, 24), at + 20, nameBytes);
+    for (size_t i = 0; i < name.size(); ++i) b = Put32(b, at + 24 + 2 * i, name[i]);
+    b = Put32(Put32(b, at + length, 20), at + length + 16, static_cast<uint32_t>(100 + k));
+  }
+  b = Put32(Put32(Put32(b, 0, static_cast<uint32_t>(b.size())), 4, definition), 8, 64);
+  return Put32(Put32(Put32(b, 12, o.nameIndex), 32, 3), 40, static_cast<uint32_t>(o.instances));
 }
 
-std::vector<BlobCase> Cases() {
-  BlobObject other;
-  other.nameIndex = 2;
-  other.instances = -1;
-  BlobObject wide = ProcessObject(4);
-  wide.counterLength = 48;
-  BlobObject none = ProcessObject(2);  // instances present, the count says none
-  none.instances = -1;
-  BlobObject many = ProcessObject(300);
-  BlobObject lying = ProcessObject(3);
-  lying.instances = 1000000;  // says more than it holds
-  std::vector<uint8_t> normal = Blob({ProcessObject(5)});
-  const size_t firstInstance = 88 + 64 + 3 * 40;
-  std::vector<uint8_t> notPerf = normal;
-  notPerf[0] = 'Q';
-  return {
-      {"normal", normal, true, 5, 104},
-      {"process object not first", Blob({other, ProcessObject(3)}), true, 3, 102},
-      {"48-byte counter definitions", Blob({wide}), true, 4, 103},
-      {"-1 instances", Blob({none}), true, 0, 0},
-      {"no objects, as under Wine", Blob({}), true, 0, 0},
-      {"more than 255 instances", Blob({many}), true, 300, 399},
-      {"count larger than the instances held", Blob({lying}), true, 3, 102},
-      {"not PERF", notPerf, false, 0, 0},
-      {"shorter than a header", Cut(normal, 20), false, 0, 0},
-      {"cut in the third instance", Cut(normal, firstInstance + 2 * 60 + 30), true, 2, 101},
-      {"instance length 0", WithByte(normal, firstInstance, 0), true, 0, 0},
-      {"name outside its instance", WithByte(normal, firstInstance + 20, 5000), true, 0, 0},
-      {"counter block longer than the object", WithByte(normal, firstInstance + 40, 0x7FFFFFF0), true, 0, 0},
-      {"object length past the end", WithByte(normal, 88, 0xFFFFFFF0), true, 5, 104},
-      {"counter length 0", WithByte(normal, 88 + 64, 0), true, 0, 0},
-      {"header offset past the end", WithByte(normal, 24, 0xFFFFFF00), true, 0, 0},
-  };
+Bytes Blob(const std::vector<BlobObject>& objects) {
+  Bytes b(88);
+  for (int i = 0; i < 4; ++i) b[2 * i] = static_cast<uint8_t>("PERF"[i]);
+  b = Put32(Put32(b, 24, 88), 28, static_cast<uint32_t>(objects.size()));
+  for (const BlobObject& o : objects) {
+    const Bytes bytes = ObjectBytes(o);
+    b.insert(b.end(), bytes.begin(), bytes.end());
+  }
+  return Put32(b, 20, static_cast<uint32_t>(b.size()));
+}
+
+// A copy of its own size, so that the sanitizers see any read past it.
+PerfProcesses Parse(const Bytes& blob, size_t size) {
+  std::unique_ptr<uint8_t[]> exact(new uint8_t[size ? size : 1]);
+  std::memcpy(exact.get(), blob.data(), size);
+  return ParsePerfProcesses(exact.get(), size, PerfIndexes{230, 784, true});
 }
 
 TEST(PerfData, ReadsTheProcessInstancesOfEveryBlob) {
-  for (const BlobCase& c : Cases()) {
+  const Bytes normal = Blob({{230, 40, 5, 5}});
+  const size_t firstInstance = 88 + 64 + 3 * 40;
+  const BlobObject other{2, 40, -1, 0};
+  // size: the bytes given, 0 all; lastId: the last instance's id, when there are any.
+  const struct { const char* what; Bytes blob; size_t size; bool valid; size_t instances; uint32_t lastId; } cases[] = {
+      {"normal", normal, 0, true, 5, 104},
+      {"process object not first", Blob({other, {230, 40, 3, 3}}), 0, true, 3, 102},
+      {"48-byte counter definitions", Blob({{230, 48, 4, 4}}), 0, true, 4, 103},
+      {"-1 instances", Blob({{230, 40, -1, 2}}), 0, true, 0, 0},
+      {"no objects, as under Wine", Blob({}), 0, true, 0, 0},
+      {"more than 255 instances", Blob({{230, 40, 300, 300}}), 0, true, 300, 399},
+      {"count larger than the instances held", Blob({{230, 40, 1000000, 3}}), 0, true, 3, 102},
+      {"not PERF", Put32(normal, 0, 'Q'), 0, false, 0, 0},
+      {"shorter than a header", normal, 20, false, 0, 0},
+      {"cut in the third instance", normal, firstInstance + 2 * 60 + 30, true, 2, 101},
+      {"instance length 0", Put32(normal, firstInstance, 0), 0, true, 0, 0},
+      {"name outside its instance", Put32(normal, firstInstance + 20, 5000), 0, true, 0, 0},
+      {"counter block longer than the object", Put32(normal, firstInstance + 40, 0x7FFFFFF0), 0, true, 0, 0},
+      {"object length past the end", Put32(normal, 88, 0xFFFFFFF0), 0, true, 5, 104},
+      {"counter length 0", Put32(normal, 88 + 64, 0), 0, true, 0, 0},
+      {"header offset past the end", Put32(normal, 24, 0xFFFFFF00), 0, true, 0, 0},
+  };
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    // A copy of its own size, so that the sanitizers see any read past it.
-    std::unique_ptr<uint8_t[]> exact(new uint8_t[c.blob.size()]);
-    std::memcpy(exact.get(), c.blob.data(), c.blob.size());
-    PerfProcesses read = ParsePerfProcesses(exact.get(), c.blob.size(), kIndexes);
+    const PerfProcesses read = Parse(c.blob, c.size ? c.size : c.blob.size());
     EXPECT_EQ(read.valid, c.valid);
     ASSERT_EQ(read.instances.size(), c.instances);
-    if (c.instances) {
-      EXPECT_EQ(read.instances.back().processId, c.lastId);
-      EXPECT_EQ(read.instances.front().name, u"progA");
-    }
+    if (!c.instances) continue;
+    EXPECT_EQ(read.instances.back().processId, c.lastId);
+    EXPECT_EQ(read.instances.front().name, u"progA");
   }
-}
-
-TEST(PerfData, SurvivesTheBlobCutAtEveryLength) {
-  std::vector<uint8_t> blob = Blob({BlobObject{2, 40, -1, {}}, ProcessObject(4)});
+  // Cut at every length: a longer piece never reads fewer.
+  const Bytes blob = Blob({other, {230, 40, 4, 4}});
   size_t most = 0;
   for (size_t size = 0; size <= blob.size(); ++size) {
-    std::unique_ptr<uint8_t[]> cut(new uint8_t[size ? size : 1]);
-    std::memcpy(cut.get(), blob.data(), size);
-    PerfProcesses read = ParsePerfProcesses(cut.get(), size, kIndexes);
-    EXPECT_GE(read.instances.size(), most) << "at " << size;  // a longer piece never reads fewer
-    most = read.instances.size();
+    const size_t read = Parse(blob, size).instances.size();
+    EXPECT_GE(read, most) << "at " << size;
+    most = read;
   }
   EXPECT_EQ(most, 4u);
 }
 
 TEST(PerfData, FindsTheProcessIndexesInTheCounterNames) {
-  struct Case {
-    const char* what;
-    std::string names;
-    bool found;
-    uint32_t object, counter;
-  };
   using namespace std::string_literals;
-  const Case cases[] = {
+  const struct { const char* what; std::string names; bool found; uint32_t object, counter; } cases[] = {
       {"usual", "1\0001847\0002\0System\000230\000Process\000784\000ID Process\000"s, true, 230, 784},
       {"lower case", "230\0process\000784\0id process\0"s, true, 230, 784},
       {"no id counter", "230\0Process\0"s, false, 230, 0},
@@ -114,12 +116,11 @@ TEST(PerfData, FindsTheProcessIndexesInTheCounterNames) {
       {"no final zero", "230\0Process\000784\0ID Process"s, true, 230, 784},
       {"empty", ""s, false, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    PerfIndexes got = FindProcessIndexes(c.names.data(), c.names.size());
-    EXPECT_EQ(got.found, c.found);
-    EXPECT_EQ(got.processObject, c.object);
-    EXPECT_EQ(got.processIdCounter, c.counter);
+    const PerfIndexes got = FindProcessIndexes(c.names.data(), c.names.size());
+    EXPECT_EQ(std::make_tuple(got.found, got.processObject, got.processIdCounter),
+              std::make_tuple(c.found, c.object, c.counter));
   }
 }
 

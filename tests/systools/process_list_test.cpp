@@ -7,25 +7,15 @@
 namespace kst {
 namespace {
 
-class ProcessLines : public ::testing::Test {
- protected:
-  void SetUp() override { LoadBuiltInTexts(); }
-};
-
 // Classes and deltas the system does not name are not guessed at.
-TEST_F(ProcessLines, UnnamedClassesAndDeltas) {
+TEST(ProcessLines, ShowRecordsAsListed) {
+  LoadBuiltInTexts();
   for (uint32_t priorityClass : {0u, 0x4000u, 0x8000u}) EXPECT_EQ(PriorityClassName(priorityClass), "Unknown");
   const struct { int32_t delta; const char* name; } deltas[] = {
       {-15, "(IDLE)"}, {-2, "(LOWEST)"}, {15, "(TIME CRITICAL)"}, {3, ""}, {-16, ""}, {31, ""}};
   for (const auto& d : deltas) EXPECT_EQ(DeltaName(d.delta), d.name) << d.delta;
-}
-
-TEST_F(ProcessLines, ShowRecordsAsListed) {
   ProcessRecord r;
-  r.processId = 0x1A2B;
-  r.ownerId = 0;
-  r.name = "notepad.exe";
-  r.priorityClass = 128;
+  r.processId = 0x1A2B, r.ownerId = 0, r.name = "notepad.exe", r.priorityClass = 128;
   r.threads = {{0x30, 0}, {0x31, 3}};
   r.windows = {{0xABCDEF01, 0x30, "Untitled - Notepad"}};
   r.path = "C:\\windows\\notepad.exe";
@@ -40,23 +30,18 @@ TEST_F(ProcessLines, ShowRecordsAsListed) {
   for (const auto& l : lines) EXPECT_EQ(l.got, l.want);
 }
 
-TEST_F(ProcessLines, PerfInstancesBecomeRecords) {
-  std::vector<PerfInstance> instances = {
-      {u"Idle", 0}, {u"System", 4}, {u"", 0}, {u"caf\u00e9", 77}, {std::u16string(258, u'x'), 9}, {u"_Total", 0}};
-  std::vector<ProcessRecord> records = RecordsFromPerf(instances, NarrowAscii);
+TEST(ProcessLines, PerfInstancesBecomeRecordsAndSomeAreProtected) {
+  const std::vector<ProcessRecord> records = RecordsFromPerf(
+      {{u"Idle", 0}, {u"System", 4}, {u"", 0}, {u"a caf\u00e9", 77}, {std::u16string(258, u'x'), 9}, {u"_Total", 0}},
+      NarrowAscii);
   ASSERT_EQ(records.size(), 4u);  // neither the first nor the total
-  EXPECT_EQ(records[0].name, "System.exe");
-  EXPECT_EQ(records[0].processId, 4u);
-  EXPECT_EQ(records[1].name, "unknown.exe");
-  EXPECT_EQ(records[1].processId, kZeroProcessId);
-  EXPECT_EQ(records[2].name, "caf?.exe");
-  EXPECT_EQ(records[3].name.size(), 258u);  // no room for ".exe"
-  EXPECT_EQ(records[3].path, "");
+  EXPECT_EQ(records[0].name + " " + std::to_string(records[0].processId), "System.exe 4");
+  EXPECT_EQ(records[1].name + " " + std::to_string(records[1].processId), "unknown.exe 4294967294");  // kZeroProcessId
+  EXPECT_EQ(records[2].name, "a caf?.exe");
+  EXPECT_EQ(records[3].name + records[3].path, std::string(258, 'x'));  // no room for ".exe"
   EXPECT_TRUE(RecordsFromPerf({{u"Idle", 0}, {u"_Total", 0}}, NarrowAscii).empty());
   EXPECT_TRUE(RecordsFromPerf({{u"Idle", 0}}, NarrowAscii).empty());
-}
 
-TEST_F(ProcessLines, ProtectedProcesses) {
   const struct { uint32_t id; const char* name; bool protectedOne; } cases[] = {
       {0, "whatever.exe", true}, {4, "x", true}, {kZeroProcessId, "x", true}, {500, "CSRSS.EXE", true},
       {501, "winlogon", true}, {502, "C:\\WINDOWS\\system32\\lsass.exe", true}, {506, "notepad.exe", false},

@@ -5,6 +5,7 @@
 
 #include "frame/clock/clock_counters.h"
 #include "frame/dialogs/ask.h"
+#include "frame/dialogs/run_figures.h"
 #include "frame/files/file_info.h"
 #include "frame/files/folders.h"
 #include "frame/files/partial_files.h"
@@ -83,8 +84,9 @@ void ShowFigures(RunState& s) {
   RestoreFigures& f = s.figures;
   const int64_t elapsed = static_cast<int64_t>((plat::TickCount() - s.startTick) / 1000);
   f.disksLeft = o.disksToRead > 0 ? o.disksToRead - f.disksDone : 0;
-  f.timeLeft = f.disksDone == 0 ? f.disksLeft * 60 : elapsed * f.disksLeft / f.disksDone;
-  f.eta = (f.startTime + elapsed + f.timeLeft) % 86400;
+  const DiskRunEstimate estimate = EstimateDiskRun(f.startTime, elapsed, f.disksDone, f.disksLeft);
+  f.timeLeft = estimate.timeLeft;
+  f.eta = estimate.eta;
   if (s.run.person.figures) s.run.person.figures(f);
 }
 

@@ -210,19 +210,6 @@ void ShowFigures(DialogState& state, const BackupFigures& f) {
   ScrollSideways(state);
 }
 
-// The rows selected in the window's list, read on the window's own thread.
-std::vector<size_t> SelectedRows(DialogState& state, int id) {
-  std::vector<size_t> rows;
-  HWND list = GetDlgItem(WindowOf(state), id);
-  if (!list) return rows;
-  int count = static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0));
-  if (count <= 0) return rows;
-  std::vector<int> items(static_cast<size_t>(count));
-  count = static_cast<int>(SendMessageA(list, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(items.data())));
-  for (int i = 0; i < count; ++i) rows.push_back(static_cast<size_t>(items[static_cast<size_t>(i)]));
-  return rows;
-}
-
 // ---- the list ---------------------------------------------------------------
 
 int64_t SizeOfFile(const std::string& path) {

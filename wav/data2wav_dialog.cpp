@@ -15,6 +15,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
@@ -26,7 +27,6 @@
 #include "frame/texts/times.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
-#include "split/file_splitting_form.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 
@@ -142,10 +142,7 @@ void ShowExtractionFigures(DialogState& state) {
 // ---- the path fields ----------------------------------------------------------
 
 void ShowPath(DialogState& state, int id, PathList list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(AppSettings().w2dNameList[list], value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
+  ShowPathField(state, id, AppSettings().w2dNameList[list], value);
 }
 
 // A chosen target: the target name rule, and a question when it exists

@@ -158,8 +158,7 @@ struct Walker {
 };
 
 bool Delete(const std::string& path, bool silent) {
-  uint32_t flags = plat::kShellNoConfirmation | plat::kShellNoErrorBox;
-  if (silent) flags |= plat::kShellSilent;
+  const uint32_t flags = plat::kShellNoConfirmation | plat::kShellNoErrorBox | plat::QuietShellFlags(silent);
   return plat::ShellFileOperation(plat::ShellOp::Delete, path, "", flags) == 0 &&
          !plat::PathExists(path);
 }

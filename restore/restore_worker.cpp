@@ -165,7 +165,7 @@ Placed PlaceCopy(RunState& s, const std::string& partial, const std::string& tar
   if (SameBytes(partial, target)) {
     placed = Placed::Same;
   } else {
-    uint32_t flags = s.run.settings.silent ? plat::kShellSilent : 0u;
+    uint32_t flags = plat::QuietShellFlags(s.run.settings.silent);
     if (!agreed && s.run.person.replaceFile) {
       agreed = s.run.person.replaceFile(target);
       if (!agreed) placed = Placed::Kept;
@@ -219,7 +219,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
   plat::SetAttributes(partial, plat::kAttrNormal);
   plat::DeleteOneFile(partial);  // a leftover of a copy that was cut off
   uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, f.path, partial,
-                                           plat::kShellNoConfirmation | (o.silent ? plat::kShellSilent : 0u));
+                                           plat::kShellNoConfirmation | plat::QuietShellFlags(o.silent));
   Placed placed = Placed::Failed;
   if (code == 0 && plat::SizeOfPath(partial) == f.size) {
     plat::SetAttributes(partial, plat::kAttrNormal);  // a CD's copies come read-only

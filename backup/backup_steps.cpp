@@ -147,7 +147,7 @@ bool StartCd(RunState& s) {
 }  // namespace
 
 uint32_t ShellFlags(const RunState& s) {
-  return (s.run.settings.silent ? plat::kShellSilent : 0u) | plat::kShellNoConfirmMkdir;
+  return plat::QuietShellFlags(s.run.settings.silent) | plat::kShellNoConfirmMkdir;
 }
 
 void Tell(const RunState& s, int heading, int message, const std::string& detail) {

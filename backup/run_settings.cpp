@@ -7,6 +7,7 @@
 #include "backup/list_checks.h"
 #include "backup/save_list.h"
 #include "frame/dialogs/ask.h"
+#include "frame/dialogs/run_figures.h"
 #include "frame/files/folders.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
@@ -163,9 +164,10 @@ BackupFigures FiguresAt(const RunSettings& settings, int64_t totalSize, int64_t 
     f.disksLeft = remaining / perDisk;
     if (f.disksLeft * perDisk != remaining) ++f.disksLeft;
   }
-  f.timeLeft = disksDone == 0 ? f.disksLeft * 60 : elapsed * f.disksLeft / disksDone;
+  const DiskRunEstimate estimate = EstimateDiskRun(startTime, elapsed, disksDone, f.disksLeft);
+  f.timeLeft = estimate.timeLeft;
   f.startTime = startTime;
-  f.eta = (startTime + elapsed + f.timeLeft) % 86400;
+  f.eta = estimate.eta;
   return f;
 }
 

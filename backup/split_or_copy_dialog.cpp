@@ -24,6 +24,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/run_figures.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/dialogs/window_runs.h"
@@ -36,7 +37,6 @@
 #include "frame/threads/run_buttons.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
-#include "split/file_splitting_form.h"
 
 namespace kst {
 
@@ -210,19 +210,6 @@ void ShowFigures(DialogState& state, const BackupFigures& f) {
   ScrollSideways(state);
 }
 
-// The rows selected in the window's list, read on the window's own thread.
-std::vector<size_t> SelectedRows(DialogState& state, int id) {
-  std::vector<size_t> rows;
-  HWND list = GetDlgItem(WindowOf(state), id);
-  if (!list) return rows;
-  int count = static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0));
-  if (count <= 0) return rows;
-  std::vector<int> items(static_cast<size_t>(count));
-  count = static_cast<int>(SendMessageA(list, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(items.data())));
-  for (int i = 0; i < count; ++i) rows.push_back(static_cast<size_t>(items[static_cast<size_t>(i)]));
-  return rows;
-}
-
 // ---- the list ---------------------------------------------------------------
 
 int64_t SizeOfFile(const std::string& path) {
@@ -300,13 +287,6 @@ void OnLists(DialogState& state, int, int, Args) {
 }
 
 // ---- the folders ------------------------------------------------------------
-
-void ShowPath(DialogState& state, int id, const RememberedList& list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(list, value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
-}
 
 void OnDestination(DialogState& state, int id, int notification, Args) {
   if (g_runActive) return;
@@ -469,11 +449,9 @@ void StartRun(DialogState& state) {
     return;
   }
   Settings& kept = AppSettings();
-  RememberInList(kept.bDestFolderList, Trimmed(run.destination));
-  RememberInList(kept.bTmpFolderList, Trimmed(run.temporary));
+  RememberPathField(state, IDC_SC_DEST, kept.bDestFolderList, Trimmed(run.destination));
+  RememberPathField(state, IDC_SC_TEMP, kept.bTmpFolderList, Trimmed(run.temporary));
   kept.bTmpFolder = Trimmed(run.temporary);
-  ShowPath(state, IDC_SC_DEST, kept.bDestFolderList, Trimmed(run.destination));
-  ShowPath(state, IDC_SC_TEMP, kept.bTmpFolderList, Trimmed(run.temporary));
   g_run = run;
   g_runActive = true;
   ShowPhase(state, Phase::Running);
@@ -555,8 +533,8 @@ void SetUp(Subprogram& self) {
   g_settings.checkFile = settings.checkFile;  // shared with File Splitting
   g_settings.margin = settings.safeSpace >= 0 && settings.safeSpace * 10 <= g_settings.diskSize ? settings.safeSpace : 0;
 
-  ShowPath(state, IDC_SC_DEST, settings.bDestFolderList, g_settings.destination);
-  ShowPath(state, IDC_SC_TEMP, settings.bTmpFolderList, g_settings.temporary);
+  ShowPathField(state, IDC_SC_DEST, settings.bDestFolderList, g_settings.destination);
+  ShowPathField(state, IDC_SC_TEMP, settings.bTmpFolderList, g_settings.temporary);
   DialogSetValue(state, IDC_SC_JOIN_BATCH, g_settings.joinBatch ? 1 : 0);
   DialogSetValue(state, IDC_SC_CHECK_FILE, g_settings.checkFile ? 1 : 0);
   DialogSetValue(state, IDC_SC_AUTO_ERASE, g_settings.autoErase ? 1 : 0);

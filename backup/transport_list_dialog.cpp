@@ -39,17 +39,6 @@ MessageOwner OwnerOf(DialogState& state) {
   return MessageOwner{state.window.load(), g_open.owner.boxRecord, g_open.owner.ownerRecord};
 }
 
-std::vector<size_t> SelectedRows(DialogState& state, int id) {
-  std::vector<size_t> rows;
-  HWND list = GetDlgItem(WindowOf(state), id);
-  int count = list ? static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0)) : 0;
-  if (count <= 0) return rows;
-  std::vector<int> items(static_cast<size_t>(count));
-  count = static_cast<int>(SendMessageA(list, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(items.data())));
-  for (int i = 0; i < count; ++i) rows.push_back(static_cast<size_t>(items[static_cast<size_t>(i)]));
-  return rows;
-}
-
 // Selects rows again after the list box was filled anew.
 void Reselect(DialogState& state, int id, const std::vector<size_t>& rows) {
   HWND list = GetDlgItem(WindowOf(state), id);

@@ -409,18 +409,16 @@ int main(int argc, char** argv) {
                  ": this name holds a character the system's code page cannot represent (shown as ?)");
   const std::string command = args[0];
   args.erase(args.begin());
-  if (command == "split") return SplitCommand(args);
-  if (command == "join") return JoinCommand(args);
-  if (command == "backup") return BackupCommand(args);
-  if (command == "savelist") return SaveListCommand(args);
-  if (command == "remove-excess") return RemoveExcessCommand(args);
-  if (command == "test-disk") return TestDiskCommand(args);
-  if (command == "data2wav") return Data2WavCommand(args);
-  if (command == "wav2data") return Wav2DataCommand(args);
-  if (command == "ps") return PsCommand(args);
-  if (command == "restore") return RestoreCommand(args);
-  if (command == "scan") return ScanCommand(args);
-  if (command == "compare") return CompareCommand(args);
+  const struct {
+    const char* name;
+    int (*run)(const std::vector<std::string>& args);
+  } kCommands[] = {{"split", SplitCommand}, {"join", JoinCommand}, {"backup", BackupCommand},
+                   {"savelist", SaveListCommand}, {"remove-excess", RemoveExcessCommand},
+                   {"test-disk", TestDiskCommand}, {"data2wav", Data2WavCommand},
+                   {"wav2data", Wav2DataCommand}, {"ps", PsCommand}, {"restore", RestoreCommand},
+                   {"scan", ScanCommand}, {"compare", CompareCommand}};
+  for (const auto& known : kCommands)
+    if (command == known.name) return known.run(args);
   return Error("unknown command: " + command +
                " (split, join, backup, savelist, restore, scan, compare, remove-excess, test-disk,"
                " data2wav, wav2data or ps; see --help)");

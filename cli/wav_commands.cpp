@@ -16,13 +16,15 @@ namespace {
 
 std::string Count(uint64_t n) { return std::to_string(static_cast<unsigned long long>(n)); }
 
-// The paths and the one or two names a command takes, and --yes.
-bool ParseWavArgs(const std::vector<std::string>& args, const char* what,
-                  std::vector<std::string>* names, bool* yes) {
-  const std::string problem = ReadOptions(args, {{"--yes", yes}}, names);
+// The paths and the one or two names a command takes; with --yes the
+// terminal answers every question with yes.
+bool ParseWavArgs(const std::vector<std::string>& args, const char* what, std::vector<std::string>* names) {
+  bool yes = false;
+  const std::string problem = ReadOptions(args, {{"--yes", &yes}}, names);
   if (!problem.empty()) return Line(0, problem), false;
   if (names->empty() || names->size() > 2)
     return Line(0, std::string("give ") + what + " (see --help)"), false;
+  AnswerOnTerminal(yes);
   return true;
 }
 
@@ -53,9 +55,7 @@ JobControl& RunningJob() {
 
 int Data2WavCommand(const std::vector<std::string>& args) {
   std::vector<std::string> names;
-  bool yes = false;
-  if (!ParseWavArgs(args, "one file to wrap, and the .wav to make if you like", &names, &yes))
-    return kExitError;
+  if (!ParseWavArgs(args, "one file to wrap, and the .wav to make if you like", &names)) return kExitError;
   Data2WavInput input;
   input.source = ProgramPath(names[0]);
   // The target name rule applies to the file's name, never to its folders;
@@ -67,7 +67,6 @@ int Data2WavCommand(const std::vector<std::string>& args) {
   const size_t slash = target.find_last_of('\\');
   input.target = target.substr(0, slash + 1) + WavTargetName(target.substr(slash + 1));
   input.buffSize = kBuffSizeDefault;
-  AnswerOnTerminal(yes);
   const WavResult result = RunData2Wav(input, RunningJob());
   if (!result.ok()) return FailureLine(result);
   return Line(kExitOk, "wrapped " + Count(result.size) + " bytes in " + ShownPath(result.outputPath) +
@@ -76,14 +75,11 @@ int Data2WavCommand(const std::vector<std::string>& args) {
 
 int Wav2DataCommand(const std::vector<std::string>& args) {
   std::vector<std::string> names;
-  bool yes = false;
-  if (!ParseWavArgs(args, "one .wav, and the folder to restore into if you like", &names, &yes))
-    return kExitError;
+  if (!ParseWavArgs(args, "one .wav, and the folder to restore into if you like", &names)) return kExitError;
   Wav2DataInput input;
   input.wav = ProgramPath(names[0]);
   input.folder = names.size() > 1 ? ProgramPath(names[1]) : FolderOf(input.wav);
   input.buffSize = kBuffSizeDefault;
-  AnswerOnTerminal(yes);
   WavResult result = RunWav2Data(input, RunningJob());
   if (!result.ok()) return FailureLine(result);
   const std::string restored = "restored " + ShownPath(result.outputPath) + " (" + Count(result.size) + " bytes)";

@@ -25,22 +25,6 @@ bool ReadBlock(plat::FileHandle h, char* buffer, uint32_t size) {
 
 CompareResult Outcome(CompareOutcome outcome, int64_t position = -2) { return {outcome, position}; }
 
-// The bar moves once every step blocks so that its range stays within 65535.
-struct BlockBar {
-  ProgressSink* sink = nullptr;
-  int64_t step = 1;
-
-  void Start(int64_t blocks) {
-    if (!sink) return;
-    step = blocks > 65535 ? blocks / 65535 + 1 : 1;
-    if (sink->setRange) sink->setRange(static_cast<int>(blocks / step));
-    Move(0);
-  }
-  void Move(int64_t block) {
-    if (sink && sink->setPosition) sink->setPosition(static_cast<int>(block / step));
-  }
-};
-
 bool ValidRequest(const CompareRequest& request) {
   return request.count >= 0 && request.firstStart >= 1 && request.secondStart >= 1;
 }
@@ -96,8 +80,9 @@ CompareResult CompareOpenFiles(plat::FileHandle firstFile, plat::FileHandle seco
   ClockCounters* clock = request.clock >= 0 && request.clock < kClockCount
                              ? &Clock(static_cast<ClockId>(request.clock))
                              : nullptr;
-  BlockBar bar{progress};
+  UnitProgress bar{progress};
   bar.Start(blocks);
+  bar.Move(0);
 
   CompareResult result = Outcome(CompareOutcome::Equal, -1);
   for (int64_t k = 1; k <= blocks; ++k) {

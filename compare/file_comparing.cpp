@@ -8,9 +8,9 @@
 
 #include "compare/checked_output.h"
 #include "compare/compare_blocks.h"
-#include "compare/tree_walk.h"
 #include "frame/clock/clock_counters.h"
 #include "frame/files/folders.h"
+#include "frame/files/tree_walk.h"
 #include "frame/files/typed_path.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"

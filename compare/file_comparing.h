@@ -9,8 +9,8 @@
 #include <string>
 
 #include "compare/info_file.h"
-#include "compare/tree_walk.h"
 #include "frame/dialogs/ask.h"
+#include "frame/files/tree_walk.h"
 #include "frame/settings/settings.h"
 #include "frame/threads/job_control.h"
 

@@ -16,6 +16,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/dialogs/window_runs.h"
 #include "frame/files/folders.h"
@@ -27,7 +28,6 @@
 #include "frame/threads/run_buttons.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
-#include "split/file_splitting_form.h"
 
 namespace kst {
 
@@ -131,15 +131,6 @@ void ShowCounts(DialogState& state, const ComparingCounts& c) {
   DialogSet(state, IDC_FC_UNMATCHED, std::to_string(c.unmatched));
   DialogSet(state, IDC_FC_CONTENTS, std::to_string(c.differentContents));
   DialogSet(state, IDC_FC_SIZES, std::to_string(c.differentSizes));
-}
-
-// A path field with its drop-down list: the value is shown by selecting it
-// in the list, since the list's selection decides the field's text.
-void ShowPath(DialogState& state, int id, const RememberedList& list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(list, value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
 }
 
 // ---- choosing the two sides -------------------------------------------------
@@ -304,10 +295,8 @@ void StartRun(DialogState& state) {
     TellRefusal(refusal, state.window.load(), kRecords.mainBox, kRecords.window);
     return;
   }
-  RememberInList(settings.cOrigFileList, input.original);
-  RememberInList(settings.cCloneFileList, input.clone);
-  ShowPath(state, IDC_FC_ORIGINAL, settings.cOrigFileList, input.original);
-  ShowPath(state, IDC_FC_CLONE, settings.cCloneFileList, input.clone);
+  RememberPathField(state, IDC_FC_ORIGINAL, settings.cOrigFileList, input.original);
+  RememberPathField(state, IDC_FC_CLONE, settings.cCloneFileList, input.clone);
   g_input = input;
   g_runActive = true;
   ShowPhase(state, Phase::Running);
@@ -363,8 +352,8 @@ void SetUp(Subprogram& self) {
   Record(kRecords.window).dropTarget = IDC_FC_ORIGINAL_GROUP;
   AttachRoutines(state);
   const auto first = [](const RememberedList& list) { return list.entries.empty() ? "" : list.entries.front(); };
-  ShowPath(state, IDC_FC_ORIGINAL, settings.cOrigFileList, first(settings.cOrigFileList));
-  ShowPath(state, IDC_FC_CLONE, settings.cCloneFileList, first(settings.cCloneFileList));
+  ShowPathField(state, IDC_FC_ORIGINAL, settings.cOrigFileList, first(settings.cOrigFileList));
+  ShowPathField(state, IDC_FC_CLONE, settings.cCloneFileList, first(settings.cCloneFileList));
   DialogSetValue(state, IDC_FC_RECURSIVE, settings.cRecur ? 1 : 0);
   DialogSetValue(state, IDC_FC_SAVE, settings.cSave ? 1 : 0);
   DialogSetValue(state, IDC_FC_SHOW_COMPARED, settings.csShowComp ? 1 : 0);

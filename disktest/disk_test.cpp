@@ -112,10 +112,6 @@ int64_t PieceLimit(const Test& s) {
   return s.run.settings.pieceLimit > 0 ? s.run.settings.pieceLimit : kLargestTestPiece;
 }
 
-uint32_t ShellFlags(const Test& s) {
-  return (s.run.settings.silent ? plat::kShellSilent : 0u) | plat::kShellNoConfirmation;
-}
-
 // The drive's type and space, in 64 bits. False (told to the person) when
 // the drive is not removable or its space cannot be read.
 bool ReadTestDisk(Test& s, TestDisk* disk) {
@@ -204,7 +200,8 @@ bool WaitForTestDisk(Test& s, int k, TestDisk* disk) {
       // Entry by entry, leaving the system's own folders alone.
       std::string failed;
       for (const std::string& name : disk->entries) {
-        const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, s.root + name, "", ShellFlags(s));
+        const uint32_t flags = plat::QuietShellFlags(s.run.settings.silent) | plat::kShellNoConfirmation;
+        const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, s.root + name, "", flags);
         if (code != 0 && failed.empty()) failed = s.root + name + ": " + plat::ErrorText(code);
       }
       if (!failed.empty()) {

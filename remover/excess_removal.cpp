@@ -23,44 +23,27 @@ namespace {
 
 bool Has(uint32_t attributes, uint32_t bit) { return (attributes & bit) != 0; }
 
-// A folder the walks enter: a real folder, never a junction or a link,
-// which could lead back into the other folder or round in a loop.
-bool Enterable(uint32_t attributes) {
-  return attributes != plat::kAttrInvalid && Has(attributes, plat::kAttrDirectory) &&
-         !Has(attributes, plat::kAttrReparsePoint);
-}
-
 // Only a plain file is a counterpart: not a folder, not a link.
 bool PlainFile(uint32_t attributes) {
   return attributes != plat::kAttrInvalid &&
          !Has(attributes, plat::kAttrDirectory | plat::kAttrVolume | plat::kAttrReparsePoint);
 }
 
-bool SafeName(const std::string& name) { return CheckWindowsName(name) == NameFault::None; }
-
 // Counts the files a run looks at; with outputs, also tells whether one
-// of them is such a file under another name (a hard link).
-void CountFiles(const std::string& folder, const std::string& pattern, bool recurse,
-                JobControl* job, int depth, int64_t* files, int64_t* bytes,
-                const std::vector<plat::ObjectId>* outputs = nullptr, bool* isOutput = nullptr) {
-  std::vector<plat::FindEntry> entries;
-  uint32_t error = 0;
-  if (!ListFolder(folder, &entries, &error)) return;  // the walk tells of it
-  for (const plat::FindEntry& e : entries) {
-    if (job && !job->keepGoing) return;
-    if (!SafeName(e.name)) continue;
-    if (Has(e.attributes, plat::kAttrDirectory)) {
-      if (recurse && Enterable(e.attributes) && depth < kWalkDepthLimit)
-        CountFiles(folder + e.name + "\\", pattern, recurse, job, depth + 1, files, bytes, outputs,
-                   isOutput);
-    } else if (plat::MatchesPattern(e.name, pattern)) {
-      ++*files;
-      *bytes += static_cast<int64_t>(e.size);
-      plat::ObjectId id;
-      if (outputs && !outputs->empty() && plat::ObjectIdOf(folder + e.name, &id))
-        for (const plat::ObjectId& output : *outputs) *isOutput = *isOutput || id == output;
-    }
-  }
+// of them is such a file under another name (a hard link). What the count
+// cannot look at, the walk tells of.
+void CountFiles(const std::string& folder, const std::string& pattern, bool recurse, JobControl* job,
+                int64_t* files, int64_t* bytes, const std::vector<plat::ObjectId>* outputs = nullptr,
+                bool* isOutput = nullptr) {
+  WalkTree(folder, pattern, recurse, [&](const std::string& in, const plat::FindEntry& e) {
+    if (job && !job->keepGoing) return false;
+    ++*files;
+    *bytes += static_cast<int64_t>(e.size);
+    plat::ObjectId id;
+    if (outputs && !outputs->empty() && plat::ObjectIdOf(in + e.name, &id))
+      for (const plat::ObjectId& output : *outputs) *isOutput = *isOutput || id == output;
+    return true;
+  });
 }
 
 // What a file was when it was opened for the comparison; taken again just
@@ -128,6 +111,12 @@ struct TargetFolder {
   plat::ObjectId id;
 };
 
+// A Base folder the walk is in: its counterpart and what was met below it.
+struct Frame {
+  TargetFolder target;
+  Level level;
+};
+
 struct Walker {
   Walker(const RemoverInput& input, JobControl& control, RemoverReport* shown)
       : in(input), job(control), report(shown) {}
@@ -140,6 +129,7 @@ struct Walker {
   RemoverCounts counts;
   RemoverBatch batch;
   RemoverLog log;
+  std::vector<Frame> frames;  // from the Base folder down to the one walked
   plat::ObjectId batchId;
   ProgressScale scale;
   bool failed = false;  // the batch or the log failed: the run stops
@@ -168,8 +158,7 @@ struct Walker {
 };
 
 bool Delete(const std::string& path, bool silent) {
-  uint32_t flags = plat::kShellNoConfirmation | plat::kShellNoErrorBox;
-  if (silent) flags |= plat::kShellSilent;
+  const uint32_t flags = plat::kShellNoConfirmation | plat::kShellNoErrorBox | plat::QuietShellFlags(silent);
   return plat::ShellFileOperation(plat::ShellOp::Delete, path, "", flags) == 0 &&
          !plat::PathExists(path);
 }
@@ -246,74 +235,89 @@ bool TargetSubfolder(Walker& w, const TargetFolder& target, const std::string& n
   return true;
 }
 
-// Base folder against target folder (both ending with a backslash; target
-// blank when the Base folder has no counterpart folder). False when the
-// walk must end.
-bool Walk(Walker& w, const std::string& baseFolder, const TargetFolder& target, int depth,
-          Level& level) {
-  std::vector<plat::FindEntry> entries;
-  uint32_t error = 0;
-  if (!ListFolder(baseFolder, &entries, &error)) {
-    w.Trouble(level, baseFolder, TreeTrouble::Unreadable, error);
-    return true;
+// Base subfolder name of folder, about to be walked, and its counterpart:
+// false when it is left alone (too deep, or its counterpart a link,
+// unreadable or too long a path).
+bool EnterFolder(Walker& w, const std::string& folder, const std::string& name) {
+  const std::string basePath = folder + name;
+  const int depth = static_cast<int>(w.frames.size()) - 1;
+  Frame& frame = w.frames.back();
+  if (depth + 1 >= kWalkDepthLimit || basePath.size() + 1 >= kPathWidth - 1 ||
+      (!frame.target.path.empty() && frame.target.path.size() + name.size() + 1 >= kPathWidth - 1)) {
+    w.Trouble(frame.level, basePath + "\\", TreeTrouble::TooDeep);
+    return false;
   }
-  for (const plat::FindEntry& e : entries) {
-    const bool isFolder = Has(e.attributes, plat::kAttrDirectory);
-    if (isFolder ? !w.in.recurse || !Enterable(e.attributes) : !plat::MatchesPattern(e.name, w.in.pattern))
-      continue;
-    const std::string basePath = baseFolder + e.name;
-    // A name Windows cannot hold is never made into a path nor a batch
-    // line: "x\..\..\f" would name a file elsewhere, a quote end the
-    // batch's quoting.
-    if (!SafeName(e.name)) {
-      w.Trouble(level, basePath, TreeTrouble::BadName);
-      continue;
-    }
-    if (isFolder) {
-      if (depth + 1 >= kWalkDepthLimit || basePath.size() + 1 >= kPathWidth - 1 ||
-          (!target.path.empty() && target.path.size() + e.name.size() + 1 >= kPathWidth - 1)) {
-        w.Trouble(level, basePath + "\\", TreeTrouble::TooDeep);
-        continue;
-      }
-      TargetFolder targetSub;
-      if (!TargetSubfolder(w, target, e.name, level, &targetSub)) continue;
-      Level sub;
-      if (!Walk(w, basePath + "\\", targetSub, depth + 1, sub)) return false;
-      // A folder none of whose files has a counterpart goes too.
-      if (!sub.troubled && sub.seen == sub.without && !AddToBatch(w, basePath, true)) return false;
-      level.seen += sub.seen;
-      level.without += sub.without;
-      level.troubled = level.troubled || sub.troubled;
-      continue;
-    }
-    ++level.seen;
-    const std::string targetPath = target.path.empty() ? "" : target.path + e.name;
-    const uint32_t a = targetPath.empty() ? plat::kAttrInvalid : plat::GetAttributes(targetPath);
-    const uint32_t targetError = targetPath.empty() ? plat::kErrFileNotFound : plat::LastError();
-    if (Has(e.attributes, plat::kAttrReparsePoint) ||
-        (a != plat::kAttrInvalid && Has(a, plat::kAttrReparsePoint))) {
-      // Wine's del follows a link: neither side's link goes into the batch.
-      w.Trouble(level, Has(e.attributes, plat::kAttrReparsePoint) ? basePath : targetPath, TreeTrouble::Link);
-    } else if (a == plat::kAttrInvalid && !Absent(targetError)) {
-      w.Trouble(level, targetPath, TreeTrouble::Unreadable, targetError);
-    } else if (!PlainFile(a)) {
-      ++level.without;
-      ++w.counts.unmatched;
-      w.counts.unmatchedBytes += static_cast<int64_t>(e.size);
-      if (!AddToBatch(w, basePath, false)) return false;
-    } else if (!DoPair(w, basePath, targetPath, target)) {
-      return false;
-    }
-    // A Base file passed over (no counterpart, another size, a difference
-    // found early) is done all the same: the time left comes down to 0.
-    // Only the bytes compared count for the speed.
-    w.passedBytes += static_cast<int64_t>(e.size);
-    Clock(kClockExcessRemover).done.store(w.passedBytes, std::memory_order_relaxed);
-    ++w.counts.processed;
-    w.Show();
-    if (!CheckPoint(w.job)) return false;
-  }
+  TargetFolder targetSub;
+  if (!TargetSubfolder(w, frame.target, name, frame.level, &targetSub)) return false;
+  w.frames.push_back(Frame{targetSub, {}});
   return true;
+}
+
+// A Base subfolder walked: a folder none of whose files has a counterpart
+// goes too. False when the walk must end.
+bool LeaveFolder(Walker& w, const std::string& basePath) {
+  const Level sub = w.frames.back().level;
+  w.frames.pop_back();
+  if (!sub.troubled && sub.seen == sub.without && !AddToBatch(w, basePath, true)) return false;
+  Level& level = w.frames.back().level;
+  level.seen += sub.seen;
+  level.without += sub.without;
+  level.troubled = level.troubled || sub.troubled;
+  return true;
+}
+
+// A Base file against its counterpart in the target folder walked. False
+// when the walk must end.
+bool DoFile(Walker& w, const std::string& baseFolder, const plat::FindEntry& e) {
+  const TargetFolder& target = w.frames.back().target;
+  Level& level = w.frames.back().level;
+  const std::string basePath = baseFolder + e.name;
+  ++level.seen;
+  const std::string targetPath = target.path.empty() ? "" : target.path + e.name;
+  const uint32_t a = targetPath.empty() ? plat::kAttrInvalid : plat::GetAttributes(targetPath);
+  const uint32_t targetError = targetPath.empty() ? plat::kErrFileNotFound : plat::LastError();
+  if (Has(e.attributes, plat::kAttrReparsePoint) ||
+      (a != plat::kAttrInvalid && Has(a, plat::kAttrReparsePoint))) {
+    // Wine's del follows a link: neither side's link goes into the batch.
+    w.Trouble(level, Has(e.attributes, plat::kAttrReparsePoint) ? basePath : targetPath, TreeTrouble::Link);
+  } else if (a == plat::kAttrInvalid && !Absent(targetError)) {
+    w.Trouble(level, targetPath, TreeTrouble::Unreadable, targetError);
+  } else if (!PlainFile(a)) {
+    ++level.without;
+    ++w.counts.unmatched;
+    w.counts.unmatchedBytes += static_cast<int64_t>(e.size);
+    if (!AddToBatch(w, basePath, false)) return false;
+  } else if (!DoPair(w, basePath, targetPath, target)) {
+    return false;
+  }
+  // A Base file passed over (no counterpart, another size, a difference
+  // found early) is done all the same: the time left comes down to 0.
+  // Only the bytes compared count for the speed.
+  w.passedBytes += static_cast<int64_t>(e.size);
+  Clock(kClockExcessRemover).done.store(w.passedBytes, std::memory_order_relaxed);
+  ++w.counts.processed;
+  w.Show();
+  return CheckPoint(w.job);
+}
+
+// The Base folder (ending with a backslash) against the target folder top,
+// file by file; a name Windows cannot hold is never made into a path nor a
+// batch line: "x\..\..\f" would name a file elsewhere, a quote end the
+// batch's quoting.
+void Walk(Walker& w, const std::string& baseFolder, const TargetFolder& top) {
+  w.frames.assign(1, Frame{top, {}});
+  FolderVisitors folders;
+  folders.enter = [&w](const std::string& in, const plat::FindEntry& e) { return EnterFolder(w, in, e.name); };
+  folders.leave = [&w](const std::string& in, const plat::FindEntry& e) { return LeaveFolder(w, in + e.name); };
+  WalkTree(
+      baseFolder, w.in.pattern, w.in.recurse,
+      [&w](const std::string& in, const plat::FindEntry& e) { return DoFile(w, in, e); },
+      [&w](const std::string& path, TreeTrouble kind, uint32_t error) {
+        // The remover names a folder whose name is refused without its backslash.
+        const bool bare = kind == TreeTrouble::BadName && path.back() == '\\';
+        w.Trouble(w.frames.back().level, bare ? path.substr(0, path.size() - 1) : path, kind, error);
+      },
+      folders);
 }
 
 }  // namespace
@@ -322,7 +326,7 @@ int64_t CountRemoverFiles(const std::string& folder, const std::string& pattern,
                           JobControl* job) {
   const std::string plain = PlainFolder(folder);
   int64_t files = 0, bytes = 0;
-  if (!plain.empty()) CountFiles(FolderWithSlash(plain), pattern, recurse, job, 0, &files, &bytes);
+  if (!plain.empty()) CountFiles(FolderWithSlash(plain), pattern, recurse, job, &files, &bytes);
   return files;
 }
 
@@ -364,10 +368,10 @@ RemoverResult RunExcessRemoval(const RemoverInput& input, JobControl& job, Remov
   bool isOutput = false;
   int64_t baseBytes = 0, targetBytes = 0;
   w.targetRoot = FolderWithSlash(target);
-  CountFiles(FolderWithSlash(base), input.pattern, input.recurse, &job, 0, &w.counts.insideBase,
-             &baseBytes, &outputs, &isOutput);
-  CountFiles(w.targetRoot, input.pattern, input.recurse, &job, 0, &w.counts.insideTarget, &targetBytes,
+  CountFiles(FolderWithSlash(base), input.pattern, input.recurse, &job, &w.counts.insideBase, &baseBytes,
              &outputs, &isOutput);
+  CountFiles(w.targetRoot, input.pattern, input.recurse, &job, &w.counts.insideTarget, &targetBytes, &outputs,
+             &isOutput);
   if (w.log.handle != plat::kNoFile) {
     if (isOutput) DropOutput(w.log.opened, OutputRefusal::Input);
     if (!isOutput) CutOutput(w.log.opened);
@@ -395,7 +399,7 @@ RemoverResult RunExcessRemoval(const RemoverInput& input, JobControl& job, Remov
       if (!ListFolder(w.targetRoot, &entries, &error) || !plat::ObjectIdOf(Unslashed(w.targetRoot), &top.id))
         w.Trouble(level, w.targetRoot, TreeTrouble::Unreadable, error ? error : plat::LastError());
       else
-        Walk(w, FolderWithSlash(base), top, 0, level);
+        Walk(w, FolderWithSlash(base), top);
     }
   }
   // Written when it was started, even after a stop: what it lists so far

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "compare/tree_walk.h"
+#include "frame/files/tree_walk.h"
 #include "frame/settings/settings.h"
 #include "frame/threads/job_control.h"
 

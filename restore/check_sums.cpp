@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "restore/restore_names.h"

@@ -16,6 +16,7 @@
 #include "frame/dialogs/ask.h"
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
@@ -28,7 +29,6 @@
 #include "resources/resource_ids.h"
 #include "restore/copy_or_join_window.h"
 #include "restore/restore_texts.h"
-#include "split/file_splitting_form.h"
 
 namespace kst {
 
@@ -164,13 +164,6 @@ bool JoinShown() {
 }
 
 // ---- the folders and options ----------------------------------------------------
-
-void ShowPath(DialogState& state, int id, const RememberedList& list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(list, value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
-}
 
 void OnFolder(DialogState& state, int id, int notification, Args) {
   if (g_runActive || (notification != kTextChanged && notification != kSelChanged)) return;
@@ -310,8 +303,8 @@ void SetUp(Subprogram& self) {
   g_settings.destination = settings.rDestFolder;
   if (g_settings.origin.empty() && !settings.rOrigFolderList.entries.empty())
     g_settings.origin = settings.rOrigFolderList.entries.front();
-  ShowPath(state, IDC_CJ_DEST, settings.rDestFolderList, g_settings.destination);
-  ShowPath(state, IDC_CJ_ORIGIN, settings.rOrigFolderList, g_settings.origin);
+  ShowPathField(state, IDC_CJ_DEST, settings.rDestFolderList, g_settings.destination);
+  ShowPathField(state, IDC_CJ_ORIGIN, settings.rOrigFolderList, g_settings.origin);
   DialogSet(state, IDC_CJ_DISKS, std::to_string(g_settings.disksToRead));
   ShowOptions(state);
   AttachWatchControls(state, Watch());

@@ -39,17 +39,12 @@ namespace {
 // The ids of the records selected in the list, read on the window's thread.
 std::vector<int> SelectedIds(DialogState& state) {
   std::vector<int> ids;
-  HWND box = GetDlgItem(WindowOf(state), IDC_CJ_LIST);
-  int count = box ? static_cast<int>(SendMessageA(box, LB_GETSELCOUNT, 0, 0)) : 0;
-  if (count <= 0) return ids;
-  std::vector<int> rows(static_cast<size_t>(count));
-  count = static_cast<int>(SendMessageA(box, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(rows.data())));
+  const std::vector<size_t> rows = SelectedRows(state, IDC_CJ_LIST);
+  if (rows.empty()) return ids;
   RestoreList& list = List();
   std::lock_guard<std::mutex> lock(list.mutex);
-  for (int i = 0; i < count; ++i) {
-    const size_t row = static_cast<size_t>(rows[static_cast<size_t>(i)]);
+  for (size_t row : rows)
     if (row < list.records.size()) ids.push_back(list.records[row].id);
-  }
   return ids;
 }
 

@@ -15,6 +15,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/run_figures.h"
 #include "frame/files/folders.h"
 #include "frame/settings/settings.h"
@@ -159,11 +160,9 @@ void StartRun(DialogState& state) {
     return;
   }
   Settings& kept = AppSettings();
-  RememberInList(kept.rDestFolderList, run.destination);
-  RememberInList(kept.rOrigFolderList, run.origin);
+  RememberPathField(state, IDC_CJ_DEST, kept.rDestFolderList, run.destination);
+  RememberPathField(state, IDC_CJ_ORIGIN, kept.rOrigFolderList, run.origin);
   kept.rDestFolder = run.destination;
-  ShowPath(state, IDC_CJ_DEST, kept.rDestFolderList, run.destination);
-  ShowPath(state, IDC_CJ_ORIGIN, kept.rOrigFolderList, run.origin);
   g_run = run;
   g_runActive = true;
   ShowRunPhase(state, Phase::Running);

@@ -71,7 +71,6 @@ void ShowPhasesLocked(DialogState& state);  // the caller holds g_phases.mutex
 void ShowRunPhase(DialogState& state, Phase run);
 void PauseRun(DialogState& state);
 bool JoinShown();
-void ShowPath(DialogState& state, int id, const RememberedList& list, const std::string& value);
 void TakeFolder(DialogState& state, bool origin, const std::string& folder);
 void EnableOptions(DialogState& state, bool locked);
 void ShowOptions(DialogState& state);

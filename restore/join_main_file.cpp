@@ -21,10 +21,6 @@ namespace kst {
 
 namespace {
 
-uint32_t ShellFlags(const JoinContext& c) {
-  return plat::kShellNoConfirmation | (c.silent ? plat::kShellSilent : 0u);
-}
-
 // path and the system's words for the failed call.
 std::string Because(const std::string& path) {
   const uint32_t code = plat::LastError();
@@ -45,7 +41,8 @@ void TellWrongSize(const JoinContext& c, const std::string& split) {
 // normal first.
 bool DeleteUsed(const JoinContext& c, const std::string& path) {
   plat::SetAttributes(path, plat::kAttrNormal);
-  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, path, "", ShellFlags(c));
+  const uint32_t code = plat::ShellFileOperation(plat::ShellOp::Delete, path, "",
+                                                  plat::kShellNoConfirmation | plat::QuietShellFlags(c.silent));
   if (code != 0) plat::SetLastErrorCode(code);
   return code == 0 && !plat::PathExists(path);
 }

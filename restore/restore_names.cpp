@@ -1,6 +1,7 @@
 #include "restore/restore_names.h"
 
 #include "frame/files/partial_files.h"
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "split/join_batch.h"

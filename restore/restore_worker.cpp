@@ -5,6 +5,7 @@
 
 #include "frame/clock/clock_counters.h"
 #include "frame/dialogs/ask.h"
+#include "frame/dialogs/run_figures.h"
 #include "frame/files/file_info.h"
 #include "frame/files/folders.h"
 #include "frame/files/partial_files.h"
@@ -83,8 +84,9 @@ void ShowFigures(RunState& s) {
   RestoreFigures& f = s.figures;
   const int64_t elapsed = static_cast<int64_t>((plat::TickCount() - s.startTick) / 1000);
   f.disksLeft = o.disksToRead > 0 ? o.disksToRead - f.disksDone : 0;
-  f.timeLeft = f.disksDone == 0 ? f.disksLeft * 60 : elapsed * f.disksLeft / f.disksDone;
-  f.eta = (f.startTime + elapsed + f.timeLeft) % 86400;
+  const DiskRunEstimate estimate = EstimateDiskRun(f.startTime, elapsed, f.disksDone, f.disksLeft);
+  f.timeLeft = estimate.timeLeft;
+  f.eta = estimate.eta;
   if (s.run.person.figures) s.run.person.figures(f);
 }
 
@@ -163,7 +165,7 @@ Placed PlaceCopy(RunState& s, const std::string& partial, const std::string& tar
   if (SameBytes(partial, target)) {
     placed = Placed::Same;
   } else {
-    uint32_t flags = s.run.settings.silent ? plat::kShellSilent : 0u;
+    uint32_t flags = plat::QuietShellFlags(s.run.settings.silent);
     if (!agreed && s.run.person.replaceFile) {
       agreed = s.run.person.replaceFile(target);
       if (!agreed) placed = Placed::Kept;
@@ -217,7 +219,7 @@ bool TakeFile(RunState& s, OriginFile& f) {
   plat::SetAttributes(partial, plat::kAttrNormal);
   plat::DeleteOneFile(partial);  // a leftover of a copy that was cut off
   uint32_t code = plat::ShellFileOperation(plat::ShellOp::Copy, f.path, partial,
-                                           plat::kShellNoConfirmation | (o.silent ? plat::kShellSilent : 0u));
+                                           plat::kShellNoConfirmation | plat::QuietShellFlags(o.silent));
   Placed placed = Placed::Failed;
   if (code == 0 && plat::SizeOfPath(partial) == f.size) {
     plat::SetAttributes(partial, plat::kAttrNormal);  // a CD's copies come read-only

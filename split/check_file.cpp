@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
-#include "split/join_batch.h"
 #include "split/split_writer.h"
 
 namespace kst {

@@ -14,6 +14,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/dialogs/window_runs.h"
 #include "frame/files/folders.h"
@@ -252,15 +253,6 @@ void OnCheckFile(DialogState& state, int id, int, Args) {
 
 // ---- Go, Pause, Hide and Abort ----------------------------------------------
 
-// A path field with its drop-down list: the value is shown by selecting it
-// in the list, since the list's selection decides the field's text.
-void ShowPath(DialogState& state, int id, const RememberedList& list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(list, value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
-}
-
 void Lock(DialogState& state, bool locked) {
   for (int id : kEditing) DialogSetEnabled(state, id, !locked);
 }
@@ -272,10 +264,8 @@ void StartRun(DialogState& state) {
   Clock(kClockFileSplitting).done = 0;
   settings.fsFileName = Trimmed(g_form.file);
   settings.fsFolder = Trimmed(g_form.folder);
-  RememberInList(settings.fsFileNameList, settings.fsFileName);
-  RememberInList(settings.fsFolderList, settings.fsFolder);
-  ShowPath(state, IDC_FS_FILE, settings.fsFileNameList, settings.fsFileName);
-  ShowPath(state, IDC_FS_FOLDER, settings.fsFolderList, settings.fsFolder);
+  RememberPathField(state, IDC_FS_FILE, settings.fsFileNameList, settings.fsFileName);
+  RememberPathField(state, IDC_FS_FOLDER, settings.fsFolderList, settings.fsFolder);
   g_input = RunInput(g_form, static_cast<uint32_t>(settings.buffSize), kRecords.secondBox, kRecords.window);
   g_runActive = true;
   ShowPhase(state, Phase::Running);
@@ -337,8 +327,8 @@ void SetUp(Subprogram& self) {
   g_form.checkFile = settings.checkFile;
   SetFormFolder(g_form, settings.fsFolder);
   SetFormFile(g_form, settings.fsFileName);
-  ShowPath(state, IDC_FS_FILE, settings.fsFileNameList, g_form.file);
-  ShowPath(state, IDC_FS_FOLDER, settings.fsFolderList, g_form.folder);
+  ShowPathField(state, IDC_FS_FILE, settings.fsFileNameList, g_form.file);
+  ShowPathField(state, IDC_FS_FOLDER, settings.fsFolderList, g_form.folder);
   DialogSetValue(state, IDC_FS_SAME, g_form.same ? 1 : 0);
   DialogSetValue(state, IDC_FS_JOIN_BATCH, g_form.joinBatch ? 1 : 0);
   DialogSetValue(state, IDC_FS_CHECK_FILE, g_form.checkFile ? 1 : 0);

@@ -68,21 +68,6 @@ SplitFormTexts FormTexts(const SplitForm& form) {
   return texts;
 }
 
-ShownHistory HistoryShowing(const RememberedList& list, const std::string& value) {
-  ShownHistory shown;
-  std::string wanted = Trimmed(value);
-  for (const std::string& entry : list.entries) {
-    if (shown.selected < 0 && !wanted.empty() && SameText(entry, wanted))
-      shown.selected = static_cast<int>(shown.entries.size());
-    shown.entries.push_back(Trimmed(entry));
-  }
-  if (shown.selected < 0 && !wanted.empty()) {
-    shown.entries.insert(shown.entries.begin(), wanted);
-    shown.selected = 0;
-  }
-  return shown;
-}
-
 FileSplittingInput RunInput(const SplitForm& form, uint32_t buffSize, int boxRecord,
                             int ownerRecord) {
   FileSplittingInput input;

@@ -70,15 +70,6 @@ struct SplitFormTexts {
 };
 SplitFormTexts FormTexts(const SplitForm& form);
 
-// The entries a path field's drop-down list shows, and which of them is
-// value: the remembered entries, with value first when it is not among
-// them, so that the field can show value by selecting it.
-struct ShownHistory {
-  std::vector<std::string> entries;
-  int selected = -1;  // -1 for a blank value
-};
-ShownHistory HistoryShowing(const RememberedList& list, const std::string& value);
-
 // What a run is given when Go is pressed.
 FileSplittingInput RunInput(const SplitForm& form, uint32_t buffSize, int boxRecord,
                             int ownerRecord);

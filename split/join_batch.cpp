@@ -1,11 +1,10 @@
 #include "split/join_batch.h"
 
-#include "frame/files/partial_files.h"
 #include "frame/files/typed_path.h"
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
-#include "split/owned_file.h"
 #include "split/split_writer.h"
 
 namespace kst {
@@ -97,42 +96,6 @@ bool WriteJoinBatch(const std::string& folder, const std::string& sourcePath, in
   const std::string text = JoinBatchText(sourcePath, count);
   if (text.empty()) return plat::SetLastErrorCode(plat::kErrInvalidName), false;
   return WriteWholeFile(*batchPath, text, replaceAgreed);
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed) {
-  const bool replacing = plat::PathExists(path);
-  if (replacing && !replaceAgreed) return plat::SetLastErrorCode(plat::kErrAlreadyExists), false;
-  const std::string partial = PartialNameOf(path);
-  plat::DeleteOneFile(partial);  // a leftover of a batch that was stopped
-  OwnedFile batch(plat::FileOpen(partial, plat::kWrite, plat::Disposition::CreateNew, plat::kShareNone));
-  if (!plat::OpenSucceeded(batch.handle)) return false;
-  uint32_t done = 0;
-  bool written = plat::FileWrite(batch.handle, text.data(), static_cast<uint32_t>(text.size()), &done);
-  uint32_t error = written ? plat::kErrNone : plat::LastError();
-  if (written && done != text.size()) written = false, error = plat::kErrDiskFull;
-  // A close that fails lost a write the system had deferred.
-  if (!batch.Close() && written) written = false, error = plat::LastError();
-  // The old batch goes only for a whole new one.
-  if (written && replacing && !plat::DeleteOneFile(path)) written = false, error = plat::LastError();
-  if (written && !CommitPartial(partial, path)) written = false, error = plat::LastError();
-  if (!written) {
-    plat::DeleteOneFile(partial);
-    plat::SetLastErrorCode(error);
-  }
-  return written;
-}
-
-bool ReadWholeFile(const std::string& path, int64_t limit, std::string* text) {
-  text->clear();
-  OwnedFile file(plat::FileOpen(path, plat::kRead, plat::Disposition::OpenExisting, plat::kShareRead));
-  if (!plat::OpenSucceeded(file.handle)) return false;
-  const int64_t size = plat::FileSize(file.handle);
-  if (size <= 0 || size > limit) return false;
-  text->resize(static_cast<size_t>(size));
-  uint32_t done = 0;
-  if (!plat::FileRead(file.handle, text->data(), static_cast<uint32_t>(size), &done) || done != size)
-    return text->clear(), false;
-  return true;
 }
 
 }  // namespace kst

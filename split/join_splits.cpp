@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frame/files/partial_files.h"
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "split/check_file.h"

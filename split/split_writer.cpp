@@ -56,21 +56,6 @@ bool Fail(SplitFailure why, SplitFailure* failure, uint32_t error = 0) {
   return false;
 }
 
-// The bar moves once every step buffers so that its range stays within 65535.
-struct ChunkProgress {
-  ProgressSink* sink = nullptr;
-  int64_t step = 1;
-
-  void Start(int64_t chunks) {
-    if (!sink) return;
-    step = chunks > 65535 ? chunks / 65535 + 1 : 1;
-    if (sink->setRange) sink->setRange(static_cast<int>(chunks / step));
-  }
-  void Move(int64_t chunk) {
-    if (sink && sink->setPosition) sink->setPosition(static_cast<int>(chunk / step));
-  }
-};
-
 // Which side stopped a chunk's copy short: the whole chunk read, or a
 // full disk or a file that may grow no further, puts it on the split's side.
 SplitFailure CopyFailure(bool copied, uint64_t got, uint32_t chunk, uint32_t error) {
@@ -140,7 +125,7 @@ bool WriteSplit(const SplitRequest& request, JobControl& job, ProgressSink* prog
   const int64_t chunks = (length + buffSize - 1) / buffSize;
   const uint32_t lastChunk = static_cast<uint32_t>(length - (chunks - 1) * buffSize);
   ClockCounters* clock = ClockOf(request.clock);
-  ChunkProgress bar{progress};
+  UnitProgress bar{progress};
   if (why == SplitFailure::None) bar.Start(chunks);
 
   CrcBeside sum;

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "frame/dialogs/dialog.h"
 #include "frame/dialogs/dialog_win32.h"
 #include "frame/dialogs/file_dialogs_win32.h"
+#include "frame/dialogs/path_field.h"
 #include "frame/dialogs/subprogram_window.h"
 #include "frame/files/folders.h"
 #include "frame/files/typed_path.h"
@@ -26,7 +28,6 @@
 #include "frame/texts/times.h"
 #include "frame/threads/subprograms.h"
 #include "resources/resource_ids.h"
-#include "split/file_splitting_form.h"
 #include "wav/data2wav.h"
 #include "wav/wav2data.h"
 
@@ -142,10 +143,7 @@ void ShowExtractionFigures(DialogState& state) {
 // ---- the path fields ----------------------------------------------------------
 
 void ShowPath(DialogState& state, int id, PathList list, const std::string& value) {
-  ShownHistory shown = HistoryShowing(AppSettings().w2dNameList[list], value);
-  DialogSetItems(state, id, shown.entries);
-  DialogSet(state, id, value);
-  DialogSetValue(state, id, shown.selected);
+  ShowPathField(state, id, AppSettings().w2dNameList[list], value);
 }
 
 // A chosen target: the target name rule, and a question when it exists
@@ -226,12 +224,17 @@ std::string BrowseFile(DialogState& state, int field, int titleText, bool save, 
   return file;
 }
 
-void OnBrowseSource(DialogState& state, int, int, Args) {
-  if (g_converting) return;
-  const std::string file = BrowseFile(state, IDC_DW_SOURCE, 1040, false, false);
+// A file to read chosen for field, shown there, and the figures of its side anew.
+void ChooseFileFor(DialogState& state, int field, int titleText, bool wavFilter,
+                   void (*showFigures)(DialogState& state)) {
+  const std::string file = BrowseFile(state, field, titleText, false, wavFilter);
   if (file.empty()) return;
-  DialogSet(state, IDC_DW_SOURCE, file);
-  ShowConversionFigures(state);
+  DialogSet(state, field, file);
+  showFigures(state);
+}
+
+void OnBrowseSource(DialogState& state, int, int, Args) {
+  if (!g_converting) ChooseFileFor(state, IDC_DW_SOURCE, 1040, false, ShowConversionFigures);
 }
 
 void OnBrowseTarget(DialogState& state, int, int, Args) {
@@ -241,11 +244,7 @@ void OnBrowseTarget(DialogState& state, int, int, Args) {
 }
 
 void OnBrowseWav(DialogState& state, int, int, Args) {
-  if (g_extracting) return;
-  const std::string file = BrowseFile(state, IDC_DW_WAV, 1042, false, true);
-  if (file.empty()) return;
-  DialogSet(state, IDC_DW_WAV, file);
-  ShowExtractionFigures(state);
+  if (!g_extracting) ChooseFileFor(state, IDC_DW_WAV, 1042, true, ShowExtractionFigures);
 }
 
 void OnBrowseFolder(DialogState& state, int, int, Args) {
@@ -319,16 +318,27 @@ void ShowOutcome(DialogState& state, const Side& side, const WavResult& result) 
 }
 
 void Remember(DialogState& state, int id, PathList list, const std::string& value) {
-  RememberInList(AppSettings().w2dNameList[list], value);
-  ShowPath(state, id, list, value);
+  RememberPathField(state, id, AppSettings().w2dNameList[list], value);
+}
+
+// Go pressed while its direction runs: the abort question. False when
+// the direction is idle.
+bool AskedToAbort(DialogState& state, const Side& side, bool running, JobControl& job) {
+  if (!running) return false;
+  if (job.running) AskToAbort(job, state.window.load(), side.abortQuestion, kRecords.mainBox, kRecords.window);
+  return true;
+}
+
+// A direction about to run: its clock from 0, its controls running.
+void ShowStarting(DialogState& state, const Side& side, ClockId clock, std::atomic<bool>& running) {
+  Clock(clock).done = 0;
+  running = true;
+  ShowRunning(state, side, true);
+  DialogFlush(state);
 }
 
 void OnGoConvert(DialogState& state, int, int, Args) {
-  if (g_converting) {
-    if (Self().job.running)
-      AskToAbort(Self().job, state.window.load(), kConvert.abortQuestion, kRecords.mainBox, kRecords.window);
-    return;
-  }
+  if (AskedToAbort(state, kConvert, g_converting, Self().job)) return;
   ChooseTarget(state, DialogGet(state, IDC_DW_TARGET));
   g_convert = Data2WavInput{};
   g_convert.source = Field(state, IDC_DW_SOURCE);
@@ -339,19 +349,12 @@ void OnGoConvert(DialogState& state, int, int, Args) {
   g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecords.window};
   Remember(state, IDC_DW_SOURCE, kSourceList, g_convert.source);
   Remember(state, IDC_DW_TARGET, kTargetList, g_convert.target);
-  Clock(kClockData2Wav).done = 0;
-  g_converting = true;
-  ShowRunning(state, kConvert, true);
-  DialogFlush(state);
+  ShowStarting(state, kConvert, kClockData2Wav, g_converting);
   StartWork(kData2Wav);
 }
 
 void OnGoExtract(DialogState& state, int, int, Args) {
-  if (g_extracting) {
-    if (Self().extraJob.running)
-      AskToAbort(Self().extraJob, state.window.load(), kExtract.abortQuestion, kRecords.mainBox, kRecords.window);
-    return;
-  }
+  if (AskedToAbort(state, kExtract, g_extracting, Self().extraJob)) return;
   g_extract = Wav2DataInput{};
   g_extract.wav = Field(state, IDC_DW_WAV);
   g_extract.folder = Field(state, IDC_DW_FOLDER);
@@ -360,10 +363,7 @@ void OnGoExtract(DialogState& state, int, int, Args) {
   g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecords.window};
   Remember(state, IDC_DW_WAV, kWavList, g_extract.wav);
   Remember(state, IDC_DW_FOLDER, kFolderList, g_extract.folder);
-  Clock(kClockWav2Data).done = 0;
-  g_extracting = true;
-  ShowRunning(state, kExtract, true);
-  DialogFlush(state);
+  ShowStarting(state, kExtract, kClockWav2Data, g_extracting);
   StartExtraWork(kData2Wav);
 }
 
@@ -433,35 +433,37 @@ void SetUp(Subprogram& self) {
   ShowExtractionFigures(state);
 }
 
-// The Second thread: one conversion.
-void Convert(Subprogram& self) {
-  self.job.onHold = [&self] { DialogFlush(self.state); };
-  ProgressSink bar = ProgressBarSink(self.state, IDC_DW_D2W_PROGRESS);
-  const WavResult result = RunData2Wav(g_convert, self.job, &bar);
-  ShowOutcome(self.state, kConvert, result);
-  TellWavOutcome(result, g_convert.person);
+// A direction's run on its thread: its bar fed, its outcome shown and told.
+void RunSide(Subprogram& self, JobControl& job, const Side& side, const WavPerson& person,
+             const std::function<WavResult(JobControl&, ProgressSink*)>& run) {
+  job.onHold = [&self] { DialogFlush(self.state); };
+  ProgressSink bar = ProgressBarSink(self.state, side.bar);
+  const WavResult result = run(job, &bar);
+  ShowOutcome(self.state, side, result);
+  TellWavOutcome(result, person);
 }
 
-void ConvertIdle(Subprogram& self) {
-  DialogState& state = self.state;
-  ShowRunning(state, kConvert, false);
-  g_converting = false;
+// A direction's controls back to idle, and the figures of both anew.
+void EndSide(DialogState& state, const Side& side, std::atomic<bool>& running) {
+  ShowRunning(state, side, false);
+  running = false;
   ShowConversionFigures(state);
   ShowExtractionFigures(state);
 }
+
+// The Second thread: one conversion.
+void Convert(Subprogram& self) {
+  RunSide(self, self.job, kConvert, g_convert.person,
+          [](JobControl& job, ProgressSink* bar) { return RunData2Wav(g_convert, job, bar); });
+}
+
+void ConvertIdle(Subprogram& self) { EndSide(self.state, kConvert, g_converting); }
 
 // The Third thread: one extraction, then its controls back to idle.
 void Extract(Subprogram& self) {
-  self.extraJob.onHold = [&self] { DialogFlush(self.state); };
-  ProgressSink bar = ProgressBarSink(self.state, IDC_DW_W2D_PROGRESS);
-  const WavResult result = RunWav2Data(g_extract, self.extraJob, &bar);
-  ShowOutcome(self.state, kExtract, result);
-  TellWavOutcome(result, g_extract.person);
-  DialogState& state = self.state;
-  ShowRunning(state, kExtract, false);
-  g_extracting = false;
-  ShowExtractionFigures(state);
-  ShowConversionFigures(state);
+  RunSide(self, self.extraJob, kExtract, g_extract.person,
+          [](JobControl& job, ProgressSink* bar) { return RunWav2Data(g_extract, job, bar); });
+  EndSide(self.state, kExtract, g_extracting);
 }
 
 }  // namespace

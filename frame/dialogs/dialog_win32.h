@@ -38,5 +38,8 @@ int ShowDialogNotFound();
 void DressLikeOwner(int record, int ownerRecord);
 // Sets the tooltip texts that changed (marked pending) on the record's tooltip window.
 void RegisterTooltips(DialogState& state, int number);
+// The rows selected in the multiple-selection list box id, read on the
+// window's own thread.
+std::vector<size_t> SelectedRows(DialogState& state, int id);
 
 }  // namespace kst

@@ -16,6 +16,13 @@ std::string TimeOfDay(int64_t seconds) {
   return text;
 }
 
+DiskRunEstimate EstimateDiskRun(int64_t startTime, int64_t elapsed, int64_t disksDone, int64_t disksLeft) {
+  DiskRunEstimate e;
+  e.timeLeft = disksDone == 0 ? disksLeft * 60 : elapsed * disksLeft / disksDone;
+  e.eta = (startTime + elapsed + e.timeLeft) % 86400;
+  return e;
+}
+
 void ShowDiskRunFigures(DialogState& state, const DiskRunFields& fields, const DiskRunFigures& figures) {
   DialogSet(state, fields.start, TimeOfDay(figures.startTime + WatchOffsetNow()));
   DialogSet(state, fields.eta, TimeOfDay(figures.eta + WatchOffsetNow()));

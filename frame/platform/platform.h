@@ -201,6 +201,8 @@ enum ShellFlags : uint32_t {
   kShellNoConfirmMkdir = 8,  // make missing target folders without asking
   kShellNoErrorBox = 16,     // report a failure by the result only, never in a box
 };
+// The flags of the user's silent setting, to which a call adds its own.
+constexpr uint32_t QuietShellFlags(bool silent) { return silent ? kShellSilent : 0u; }
 
 // Copies, moves, deletes or renames like the shell does. from may hold a
 // wildcard in its last component; a folder is handled with its content.

@@ -25,4 +25,13 @@ struct RememberedList {
 // gives false.
 bool RememberInList(RememberedList& list, const std::string& value);
 
+// The entries a path field's drop-down list shows, and which of them is
+// value: the remembered entries, with value first when it is not among
+// them, so that the field can show value by selecting it.
+struct ShownHistory {
+  std::vector<std::string> entries;
+  int selected = -1;  // -1 for a blank value
+};
+ShownHistory HistoryShowing(const RememberedList& list, const std::string& value);
+
 }  // namespace kst

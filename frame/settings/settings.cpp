@@ -486,8 +486,7 @@ void SwitchRootsOff(Settings& settings, WindowRef owner) {
       AskUser(kAskYesNoCancel, owner, GetText(503), GetText(504), kBoxRecord, kOwnerRecord);
   settings.saveAtExit = answer == kAnswerCancel;
   if (answer == kAnswerYes) {
-    uint32_t flags = plat::kShellNoConfirmation;
-    if (settings.silentP) flags |= plat::kShellSilent;
+    const uint32_t flags = plat::kShellNoConfirmation | plat::QuietShellFlags(settings.silentP);
     plat::ShellFileOperation(plat::ShellOp::Delete, settings.settingsPath, "", flags);
   }
 }

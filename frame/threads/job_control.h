@@ -81,4 +81,21 @@ struct ProgressScale {
 };
 ProgressScale ScaleProgress(int64_t units);
 
+// A sink's bar over `units` blocks or buffers of one file: it moves once
+// every step units, the range staying within 65535; up to 65535 units it
+// moves every unit (unlike ScaleProgress).
+struct UnitProgress {
+  ProgressSink* sink = nullptr;
+  int64_t step = 1;
+
+  void Start(int64_t units) {
+    if (!sink) return;
+    step = units > 65535 ? units / 65535 + 1 : 1;
+    if (sink->setRange) sink->setRange(static_cast<int>(units / step));
+  }
+  void Move(int64_t unit) {
+    if (sink && sink->setPosition) sink->setPosition(static_cast<int>(unit / step));
+  }
+};
+
 }  // namespace kst

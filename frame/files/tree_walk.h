@@ -1,8 +1,8 @@
-// The walk over the files of a folder tree that File(s) Comparing makes:
-// the pattern picks files only (every subfolder is entered, whatever its
-// name), names starting with "." are left out, and a folder that is a
-// junction or symbolic link is never entered, so that a link cannot lead
-// the walk into another tree or round a loop.
+// The walk over the files of a folder tree that File(s) Comparing and the
+// Excess Remover make: the pattern picks files only (every subfolder is
+// entered, whatever its name), names starting with "." are left out, and a
+// folder that is a junction or symbolic link is never entered, so that a
+// link cannot lead the walk into another tree or round a loop.
 #pragma once
 
 #include <functional>
@@ -41,8 +41,15 @@ std::string TroubleLine(const std::string& path, TreeTrouble kind, uint32_t erro
 // not list, whose path would be too long for the platform or that lies
 // deeper than 128 levels, and a matching name Windows cannot hold, go to
 // trouble instead. Returns false when visit stopped the walk.
+// With folders, each subfolder about to be walked goes to folders.enter
+// first (false leaves it out; it tells why itself), and once walked to
+// folders.leave (false stops the walk); both get its folder and entry.
+struct FolderVisitors {
+  TreeVisitor enter, leave;
+};
 bool WalkTree(const std::string& folder, const std::string& pattern, bool recurse,
-              const TreeVisitor& visit, const TroubleVisitor& trouble = nullptr);
+              const TreeVisitor& visit, const TroubleVisitor& trouble = nullptr,
+              const FolderVisitors& folders = {});
 
 // The entries of folder (ending with a backslash) but those beginning
 // with "."; false with the error in *error when it would not list.

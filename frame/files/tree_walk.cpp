@@ -1,4 +1,4 @@
-#include "compare/tree_walk.h"
+#include "frame/files/tree_walk.h"
 
 #include <vector>
 
@@ -15,32 +15,41 @@ void Tell(const TroubleVisitor& trouble, const std::string& path, TreeTrouble ki
   if (trouble) trouble(path, kind, error);
 }
 
-bool Walk(const std::string& folder, const std::string& pattern, bool recurse, int depth,
-          const TreeVisitor& visit, const TroubleVisitor& trouble) {
+struct Walk {
+  const std::string& pattern;
+  bool recurse;
+  const TreeVisitor& visit;
+  const TroubleVisitor& trouble;
+  const FolderVisitors& folders;
+};
+
+bool WalkFolder(const Walk& w, const std::string& folder, int depth) {
   std::vector<plat::FindEntry> entries;
   uint32_t error = 0;
   if (!ListFolder(folder, &entries, &error)) {
-    Tell(trouble, folder, TreeTrouble::Unreadable, error);
+    Tell(w.trouble, folder, TreeTrouble::Unreadable, error);
     return true;
   }
   for (const plat::FindEntry& entry : entries) {
     if (entry.attributes & plat::kAttrVolume) continue;
     const bool isFolder = entry.attributes & plat::kAttrDirectory;
-    if (isFolder && (!recurse || (entry.attributes & plat::kAttrReparsePoint))) continue;
-    if (!isFolder && !plat::MatchesPattern(entry.name, pattern)) continue;
+    if (isFolder && (!w.recurse || (entry.attributes & plat::kAttrReparsePoint))) continue;
+    if (!isFolder && !plat::MatchesPattern(entry.name, w.pattern)) continue;
     // Never joined into a path: "x\..\..\f" would name another file.
     if (CheckWindowsName(entry.name) != NameFault::None) {
-      Tell(trouble, folder + entry.name + (isFolder ? "\\" : ""), TreeTrouble::BadName, 0);
+      Tell(w.trouble, folder + entry.name + (isFolder ? "\\" : ""), TreeTrouble::BadName, 0);
       continue;
     }
     if (isFolder) {
       const std::string sub = folder + entry.name + "\\";
       if (depth >= kWalkDepthLimit || sub.size() >= kPathWidth - 1) {
-        Tell(trouble, sub, TreeTrouble::TooDeep, 0);
+        Tell(w.trouble, sub, TreeTrouble::TooDeep, 0);
         continue;
       }
-      if (!Walk(sub, pattern, recurse, depth + 1, visit, trouble)) return false;
-    } else if (!visit(folder, entry)) {
+      if (w.folders.enter && !w.folders.enter(folder, entry)) continue;
+      if (!WalkFolder(w, sub, depth + 1)) return false;
+      if (w.folders.leave && !w.folders.leave(folder, entry)) return false;
+    } else if (!w.visit(folder, entry)) {
       return false;
     }
   }
@@ -74,8 +83,9 @@ std::string TroubleLine(const std::string& path, TreeTrouble kind, uint32_t erro
 }
 
 bool WalkTree(const std::string& folder, const std::string& pattern, bool recurse,
-              const TreeVisitor& visit, const TroubleVisitor& trouble) {
-  return Walk(folder, pattern.empty() ? "*.*" : pattern, recurse, 0, visit, trouble);
+              const TreeVisitor& visit, const TroubleVisitor& trouble, const FolderVisitors& folders) {
+  const std::string files = pattern.empty() ? "*.*" : pattern;
+  return WalkFolder(Walk{files, recurse, visit, trouble, folders}, folder, 0);
 }
 
 bool HasWildcard(const std::string& pattern) {

@@ -58,14 +58,19 @@ std::string g_agreedTarget;
 struct Side {
   int go, pause, bar, status;
   int goText, goTip, abortTip, pauseText, unpauseText, pauseTip, unpauseTip, abortQuestion;
-  std::vector<int> editing;
+  std::vector<int> editing;  // the two path fields first and third
+  PathList firstList, secondList;
+  int boxRecord;
+  ClockId clock;
 };
 const Side kConvert{IDC_DW_GO_D2W, IDC_DW_PAUSE_D2W, IDC_DW_D2W_PROGRESS, IDC_DW_D2W_STATUS,
                     1048, 1061, 1062, 89, 90, 1085, 1086, 1084,
-                    {IDC_DW_SOURCE, IDC_DW_BROWSE_SOURCE, IDC_DW_TARGET, IDC_DW_BROWSE_TARGET}};
+                    {IDC_DW_SOURCE, IDC_DW_BROWSE_SOURCE, IDC_DW_TARGET, IDC_DW_BROWSE_TARGET},
+                    kSourceList, kTargetList, kConvertBoxRecord, kClockData2Wav};
 const Side kExtract{IDC_DW_GO_W2D, IDC_DW_PAUSE_W2D, IDC_DW_W2D_PROGRESS, IDC_DW_W2D_STATUS,
                     1052, 1063, 1064, 1286, 1287, 1087, 1088, 1083,
-                    {IDC_DW_WAV, IDC_DW_BROWSE_WAV, IDC_DW_FOLDER, IDC_DW_BROWSE_FOLDER, IDC_DW_CREATE}};
+                    {IDC_DW_WAV, IDC_DW_BROWSE_WAV, IDC_DW_FOLDER, IDC_DW_BROWSE_FOLDER, IDC_DW_CREATE},
+                    kWavList, kFolderList, kExtractBoxRecord, kClockWav2Data};
 
 Subprogram& Self() { return GetSubprogram(kData2Wav); }
 std::string Said(int id) { return Trimmed(GetText(id)); }
@@ -329,9 +334,17 @@ bool AskedToAbort(DialogState& state, const Side& side, bool running, JobControl
   return true;
 }
 
-// A direction about to run: its clock from 0, its controls running.
-void ShowStarting(DialogState& state, const Side& side, ClockId clock, std::atomic<bool>& running) {
-  Clock(clock).done = 0;
+// A direction about to run: its input takes the buffer size and the
+// window that asks, its two fields are remembered, its clock starts from
+// 0 and its controls show it running.
+template <typename Input>
+void ShowStarting(DialogState& state, const Side& side, Input& input, const std::string& first,
+                  const std::string& second, std::atomic<bool>& running) {
+  input.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
+  input.person = WavPerson{state.window.load(), side.boxRecord, kRecords.window};
+  Remember(state, side.editing[0], side.firstList, first);
+  Remember(state, side.editing[2], side.secondList, second);
+  Clock(side.clock).done = 0;
   running = true;
   ShowRunning(state, side, true);
   DialogFlush(state);
@@ -345,11 +358,7 @@ void OnGoConvert(DialogState& state, int, int, Args) {
   g_convert.target = Field(state, IDC_DW_TARGET);
   WavRecord record;
   if (!LookUpSource(g_convert.source, &record) || g_convert.target.empty()) return;
-  g_convert.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_convert.person = WavPerson{state.window.load(), kConvertBoxRecord, kRecords.window};
-  Remember(state, IDC_DW_SOURCE, kSourceList, g_convert.source);
-  Remember(state, IDC_DW_TARGET, kTargetList, g_convert.target);
-  ShowStarting(state, kConvert, kClockData2Wav, g_converting);
+  ShowStarting(state, kConvert, g_convert, g_convert.source, g_convert.target, g_converting);
   StartWork(kData2Wav);
 }
 
@@ -359,11 +368,7 @@ void OnGoExtract(DialogState& state, int, int, Args) {
   g_extract.wav = Field(state, IDC_DW_WAV);
   g_extract.folder = Field(state, IDC_DW_FOLDER);
   if (g_extract.wav.empty() || g_extract.folder.empty() || !FolderOnFixedDrive(state, g_extract.folder)) return;
-  g_extract.buffSize = static_cast<uint32_t>(AppSettings().buffSize);
-  g_extract.person = WavPerson{state.window.load(), kExtractBoxRecord, kRecords.window};
-  Remember(state, IDC_DW_WAV, kWavList, g_extract.wav);
-  Remember(state, IDC_DW_FOLDER, kFolderList, g_extract.folder);
-  ShowStarting(state, kExtract, kClockWav2Data, g_extracting);
+  ShowStarting(state, kExtract, g_extract, g_extract.wav, g_extract.folder, g_extracting);
   StartExtraWork(kData2Wav);
 }
 

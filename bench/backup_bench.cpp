@@ -51,15 +51,10 @@ int main(int argc, char** argv) {
     ShellsInTurn("backup_bench", round, verify, &verifyOurs, cmp, &verifyTheirs, &verifyOursCpu[round - 1],
                  &verifyTheirsCpu[round - 1]);
     Shell(tidy);
-    std::fprintf(stderr, "round %d of %d: backup %.3f/%.3f s, verify %.3f/%.3f s\n", round, kRounds,
-                 backupOurs.back(), backupTheirs.back(), verifyOurs.back(), verifyTheirs.back());
+    TellRound(round, "backup", backupOurs, backupTheirs, "verify", verifyOurs, verifyTheirs);
   }
-  std::filesystem::remove_all(b.root);
-
-  std::printf("1 GB onto %d folder disks of 100 MB, median of %d, in %s\n", kDisks, kRounds, argv[1]);
-  Report("backup", "split -b", backupOurs, backupTheirs);
-  std::printf("        throughput ratio (split -b time / backup time) %.2f\n",
-              Median(backupTheirs) / Median(backupOurs));
+  EndDiskStack(b, "onto", argv[1]);
+  ReportThroughput("backup", "split -b", backupOurs, backupTheirs);
   Report("verify", "cmp", verifyOurs, verifyTheirs);
   ReportProcessor("verify", "cmp", verifyOursCpu, verifyTheirsCpu);
   return 0;

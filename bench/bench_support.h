@@ -92,6 +92,14 @@ inline void ReportProcessor(const char* what, const char* tool, const std::vecto
   std::printf("%-7s kestrova %7.3f s  %-9s %7.3f s  processor time ratio %.2f\n", what, a, tool, b, a / b);
 }
 
+// Report's line, then the throughput ratio a disk run is judged by: the
+// tool's time over ours.
+inline void ReportThroughput(const char* what, const char* tool, const std::vector<double>& ours,
+                             const std::vector<double>& theirs) {
+  Report(what, tool, ours, theirs);
+  std::printf("        throughput ratio (%s time / %s time) %.2f\n", tool, what, Median(theirs) / Median(ours));
+}
+
 // Which of two steps goes first alternates by round: memory a guest touches
 // for the first time costs more, and the one that writes first meets more of it.
 inline void InTurn(int round, const std::function<void()>& a, const std::function<void()>& b) {
@@ -175,6 +183,21 @@ inline bool PrepareDiskStack(const char* bench, int argc, char** argv, const std
   b->cli = Quote(cli);
   b->in = "cd " + Quote(b->root.string()) + " && ";
   return true;
+}
+
+// A round's two steps, ours/theirs each, on stderr as the rounds go.
+inline void TellRound(int round, const char* first, const std::vector<double>& ours1,
+                      const std::vector<double>& theirs1, const char* second, const std::vector<double>& ours2,
+                      const std::vector<double>& theirs2) {
+  std::fprintf(stderr, "round %d of %d: %s %.3f/%.3f s, %s %.3f/%.3f s\n", round, kRounds, first, ours1.back(),
+               theirs1.back(), second, ours2.back(), theirs2.back());
+}
+
+// Removes the stack's folder and heads the report: 1 GB onto (or from)
+// the stack, in the folder named.
+inline void EndDiskStack(const DiskStackBench& b, const char* way, const char* folder) {
+  std::filesystem::remove_all(b.root);
+  std::printf("1 GB %s %d folder disks of 100 MB, median of %d, in %s\n", way, kDisks, kRounds, folder);
 }
 
 }  // namespace bench

@@ -48,15 +48,10 @@ int main(int argc, char** argv) {
     if (!Shell(in + "cmp -s out/big.bin theirs/big.bin && cmp -s joinset/big.bin joinset/cat.bin"))
       return std::fprintf(stderr, "restore_bench: the files differ\n"), 1;
     Shell(tidy);
-    std::fprintf(stderr, "round %d of %d: restore %.3f/%.3f s, join %.3f/%.3f s\n", round, kRounds,
-                 restoreOurs.back(), restoreTheirs.back(), joinOurs.back(), joinTheirs.back());
+    TellRound(round, "restore", restoreOurs, restoreTheirs, "join", joinOurs, joinTheirs);
   }
-  std::filesystem::remove_all(b.root);
-
-  std::printf("1 GB from %d folder disks of 100 MB, median of %d, in %s\n", kDisks, kRounds, argv[1]);
-  Report("restore", "cp + cat", restoreOurs, restoreTheirs);
-  std::printf("        throughput ratio (cp + cat time / restore time) %.2f\n",
-              Median(restoreTheirs) / Median(restoreOurs));
+  EndDiskStack(b, "from", argv[1]);
+  ReportThroughput("restore", "cp + cat", restoreOurs, restoreTheirs);
   Report("join", "cat", joinOurs, joinTheirs);
   return 0;
 }

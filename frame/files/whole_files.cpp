@@ -5,7 +5,8 @@
 
 namespace kst {
 
-bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed) {
+bool WriteWholeFile(const std::string& path, const std::string& text, bool replaceAgreed, bool* created) {
+  if (created) *created = false;
   const bool replacing = plat::PathExists(path);
   if (replacing && !replaceAgreed) return plat::SetLastErrorCode(plat::kErrAlreadyExists), false;
   const std::string partial = PartialNameOf(path);
@@ -15,6 +16,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text, bool repla
     if (h != plat::kNoFile) plat::FileClose(h);
     return false;
   }
+  if (created) *created = true;
   uint32_t done = 0;
   bool written = plat::FileWrite(h, text.data(), static_cast<uint32_t>(text.size()), &done);
   uint32_t error = written ? plat::kErrNone : plat::LastError();

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "frame/files/whole_files.h"
 #include "frame/platform/platform.h"
 #include "frame/texts/text_numbers.h"
 #include "frame/texts/texts.h"
@@ -330,26 +331,15 @@ std::string LanguageFileBytes() {
   return bytes;
 }
 
+// Written under a partial name and named when whole: a disk without room
+// leaves no short language file under the name chosen, and the file it was
+// to replace stays as it was.
 bool WriteLanguageFile(const std::string& path, WindowRef owner) {
-  std::string name = Trimmed(path);
-  plat::FileHandle h = plat::FileOpen(name, plat::kWrite, plat::Disposition::CreateAlways);
-  if (!plat::OpenSucceeded(h)) {
-    if (h != plat::kNoFile) plat::FileClose(h);
-    Report(owner, kTextUnableToWrite, name, kTextNotSaved);
-    return false;
-  }
-  std::string bytes = LanguageFileBytes();
-  constexpr size_t kMostPerWrite = size_t{1} << 30;
-  bool complete = true;
-  for (size_t at = 0; at < bytes.size() && complete;) {
-    uint32_t want = static_cast<uint32_t>(std::min(bytes.size() - at, kMostPerWrite));
-    uint32_t done = 0;
-    complete = plat::FileWrite(h, bytes.data() + at, want, &done) && done == want;
-    at += want;
-  }
-  plat::FileClose(h);
-  if (!complete) Report(owner, kTextUnableToWrite, name, kTextNotSavedCorrectly);
-  return complete;
+  const std::string name = Trimmed(path);
+  bool created = false;
+  if (WriteWholeFile(name, LanguageFileBytes(), true, &created)) return true;
+  Report(owner, kTextUnableToWrite, name, created ? kTextNotSavedCorrectly : kTextNotSaved);
+  return false;
 }
 
 bool ExportLanguageFile(const std::string& path, WindowRef owner) {

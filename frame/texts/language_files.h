@@ -64,8 +64,9 @@ bool ReadLanguageFile(const std::string& path, WindowRef owner = nullptr);
 void ReadLanguageBuffer(const char* data, size_t size);
 
 // Writes the current table (and entry 0's header) as a language file,
-// replacing any file of that name. A file that cannot be created or is
-// written short is reported. True when written in full.
+// replacing any file of that name once the new one is whole. A file that
+// cannot be created or is written short is reported and leaves nothing
+// behind. True when written in full.
 bool WriteLanguageFile(const std::string& path, WindowRef owner = nullptr);
 // The bytes WriteLanguageFile writes.
 std::string LanguageFileBytes();
